@@ -1,0 +1,13 @@
+# Warnings and sanitizers for every target of the project (not for third-party code).
+add_library(zem_options INTERFACE)
+target_compile_options(zem_options INTERFACE -Wall -Wextra -Wshadow -Wno-unused-parameter)
+target_include_directories(zem_options INTERFACE ${PROJECT_SOURCE_DIR})
+if(WIN32)
+  # Unicode Win32 names; our own code never relies on the TCHAR macros.
+  target_compile_definitions(zem_options INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+endif()
+if(ZEM_SANITIZE)
+  target_compile_options(zem_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+                         -fno-sanitize-recover=undefined)
+  target_link_options(zem_options INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,10 @@
+# GoogleTest from the system's sources, built with the project's own compiler (native or MinGW).
+set(GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+if(ZEM_SANITIZE)
+  target_compile_options(gtest PRIVATE -fsanitize=address,undefined)
+  target_compile_options(gtest_main PRIVATE -fsanitize=address,undefined)
+endif()

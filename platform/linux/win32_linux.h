@@ -1,0 +1,87 @@
+// Linux stand-ins for the handful of Win32 calls that the portable code uses.
+// Only the calls, flags and results that our code relies on exist here; values
+// are those of the Windows headers so that code behaves the same on both targets.
+#pragma once
+
+#include <cstdint>
+
+typedef char16_t WCHAR;
+typedef const WCHAR* LPCWSTR;
+typedef WCHAR* LPWSTR;
+typedef const char* LPCSTR;
+typedef char* LPSTR;
+typedef int BOOL;
+typedef unsigned char BYTE;
+typedef uint32_t DWORD;
+typedef uint32_t UINT;
+typedef int32_t LONG;
+typedef LONG* PLONG;
+typedef DWORD* LPDWORD;
+typedef void* HANDLE;
+typedef void* LPVOID;
+typedef const void* LPCVOID;
+
+#define TRUE 1
+#define FALSE 0
+#define MAX_PATH 260
+
+#define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
+#define INVALID_FILE_SIZE ((DWORD)0xFFFFFFFF)
+#define INVALID_SET_FILE_POINTER ((DWORD)-1)
+
+#define GENERIC_READ 0x80000000u
+#define GENERIC_WRITE 0x40000000u
+#define FILE_SHARE_READ 0x00000001u
+#define FILE_SHARE_WRITE 0x00000002u
+#define CREATE_NEW 1
+#define CREATE_ALWAYS 2
+#define OPEN_EXISTING 3
+#define OPEN_ALWAYS 4
+#define TRUNCATE_EXISTING 5
+#define FILE_ATTRIBUTE_READONLY 0x00000001u
+#define FILE_ATTRIBUTE_NORMAL 0x00000080u
+#define FILE_BEGIN 0
+#define FILE_CURRENT 1
+#define FILE_END 2
+
+#define CP_ACP 0
+#define CP_UTF8 65001
+
+#define ERROR_SUCCESS 0
+#define ERROR_FILE_NOT_FOUND 2
+#define ERROR_ACCESS_DENIED 5
+#define ERROR_INVALID_HANDLE 6
+#define ERROR_SHARING_VIOLATION 32
+#define ERROR_INVALID_PARAMETER 87
+#define ERROR_INSUFFICIENT_BUFFER 122
+#define ERROR_NEGATIVE_SEEK 131
+#define ERROR_ALREADY_EXISTS 183
+
+struct SECURITY_ATTRIBUTES;
+typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+struct OVERLAPPED;
+typedef OVERLAPPED* LPOVERLAPPED;
+
+// Files. Names are UTF-16 and are converted to UTF-8 for the Linux file system;
+// a backslash in a name is taken as a path separator.
+HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD attributes, HANDLE templateFile);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped);
+DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
+BOOL SetEndOfFile(HANDLE file);
+DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
+BOOL CloseHandle(HANDLE object);
+BOOL DeleteFileW(LPCWSTR name);
+DWORD GetLastError();
+void SetLastError(DWORD error);
+
+// Text. Code page CP_ACP is Windows-1252 (as Wine's default here); CP_UTF8 is UTF-8.
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int bytes, LPWSTR wide, int wideChars);
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideChars, LPSTR text, int bytes,
+                        LPCSTR defaultChar, BOOL* usedDefault);
+
+// INI files (the profile-string calls).
+DWORD GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValue, LPWSTR buffer,
+                               DWORD size, LPCWSTR fileName);
+BOOL WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR fileName);
