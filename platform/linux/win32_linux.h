@@ -33,6 +33,7 @@ typedef const void* LPCVOID;
 #define GENERIC_WRITE 0x40000000u
 #define FILE_SHARE_READ 0x00000001u
 #define FILE_SHARE_WRITE 0x00000002u
+#define FILE_SHARE_DELETE 0x00000004u
 #define CREATE_NEW 1
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
@@ -45,17 +46,30 @@ typedef const void* LPCVOID;
 #define FILE_END 2
 
 #define CP_ACP 0
+#define CP_THREAD_ACP 3
 #define CP_UTF8 65001
+#define MB_PRECOMPOSED 0x00000001u
+#define MB_COMPOSITE 0x00000002u
+#define MB_ERR_INVALID_CHARS 0x00000008u
+#define WC_ERR_INVALID_CHARS 0x00000080u
+#define WC_NO_BEST_FIT_CHARS 0x00000400u
 
 #define ERROR_SUCCESS 0
 #define ERROR_FILE_NOT_FOUND 2
+#define ERROR_PATH_NOT_FOUND 3
 #define ERROR_ACCESS_DENIED 5
 #define ERROR_INVALID_HANDLE 6
+#define ERROR_GEN_FAILURE 31
 #define ERROR_SHARING_VIOLATION 32
+#define ERROR_FILE_EXISTS 80
 #define ERROR_INVALID_PARAMETER 87
+#define ERROR_DISK_FULL 112
 #define ERROR_INSUFFICIENT_BUFFER 122
 #define ERROR_NEGATIVE_SEEK 131
 #define ERROR_ALREADY_EXISTS 183
+#define ERROR_FILENAME_EXCED_RANGE 206
+#define ERROR_INVALID_FLAGS 1004
+#define ERROR_NO_UNICODE_TRANSLATION 1113
 
 struct SECURITY_ATTRIBUTES;
 typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
@@ -76,7 +90,8 @@ BOOL DeleteFileW(LPCWSTR name);
 DWORD GetLastError();
 void SetLastError(DWORD error);
 
-// Text. Code page CP_ACP is Windows-1252 (as Wine's default here); CP_UTF8 is UTF-8.
+// Text. Code pages CP_ACP, CP_THREAD_ACP and 1252 are Windows-1252 (as Wine's
+// default here); CP_UTF8 is UTF-8.
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int bytes, LPWSTR wide, int wideChars);
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideChars, LPSTR text, int bytes,
                         LPCSTR defaultChar, BOOL* usedDefault);
