@@ -1,0 +1,19 @@
+// The constructor that opens the file itself.
+#include "tessarine/codec/stream_info.h"
+
+#include "tessarine/codec/codec_error.h"
+#include "tessarine/codec/tag_block.h"
+#include "tessarine/codec/win32_file.h"
+
+CStreamInfo::CStreamInfo(const WCHAR* fileName, int* error, CTagBlock* tag) {
+    auto* file = new CWin32File();
+    m_io.Assign(file, false, true);
+    if (!fileName || file->Open(fileName) != 0) {
+        m_tag.Assign(tag, false, true);
+        Reset();
+        if (error)
+            *error = CODEC_BAD_INPUT;
+        return;
+    }
+    Construct(error, tag);
+}
