@@ -1,0 +1,35 @@
+// Reader of ZLK image-link files: a few text lines naming a whole-disc image
+// and one track's block range, followed by the track's tag.
+#pragma once
+
+#include "platform/win32.h"
+
+#include <cstdint>
+
+class CLinkFile {
+public:
+    // Bytes of a link file that are examined; the keys must lie within them.
+    static constexpr int kMaxTextBytes = 1023;
+
+    CLinkFile();
+
+    // Back to the invalid state: valid 0, both blocks 0, empty image path.
+    void Clear();
+    // Reads the start of the file at `linkPath` and parses it; a file that
+    // cannot be opened leaves the record cleared.
+    void ReadLinkFile(const WCHAR* linkPath);
+    // Parses a NUL-terminated link text. `linkPath` (may be null) supplies the
+    // folder against which a bare image file name is resolved.
+    void ParseLinkText(const char* text, const WCHAR* linkPath);
+
+    int IsValid() const { return m_valid; }
+    int32_t GetStartBlock() const { return m_startBlock; }
+    int32_t GetFinishBlock() const { return m_finishBlock; }
+    const WCHAR* GetImagePath() const { return m_imagePath; }
+
+private:
+    int m_valid = 0;
+    int32_t m_startBlock = 0;
+    int32_t m_finishBlock = 0;
+    WCHAR m_imagePath[MAX_PATH] = {};
+};
