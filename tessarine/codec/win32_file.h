@@ -32,7 +32,7 @@ public:
     int IsReadOnly() const { return m_readOnly; }
 
 private:
-    bool StoreName(const WCHAR* name);
+    bool AcceptName(const WCHAR* name);
 
     HANDLE m_handle;
     WCHAR m_name[MAX_PATH];
