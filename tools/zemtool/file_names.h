@@ -1,0 +1,15 @@
+// What zemtool needs to know about a file name before the library sees it.
+#pragma once
+
+#include <string>
+
+namespace zemtool {
+
+// The text from the last '.' to the end, lower-cased (ASCII), as the decoder
+// factory compares it; the whole name when there is no '.'.
+std::string LowerExtension(const std::string& path);
+
+// True when the file can be opened for reading through the library's file class.
+bool CanOpenFile(const std::string& path);
+
+}  // namespace zemtool

@@ -1,0 +1,65 @@
+#include "tools/zemtool/info_command.h"
+
+#include "tools/zemtool/report_output.h"
+#include "tools/zemtool/stream_report.h"
+#include "tools/zemtool/tool_failure.h"
+#include "tools/zemtool/usage_text.h"
+#include "tools/zemtool/zemtool.h"
+
+namespace zemtool {
+namespace {
+
+struct InfoRequest {
+    bool json = false;
+    bool help = false;
+    bool haveFile = false;
+    std::string file;
+};
+
+// Returns an empty text on success, else what is wrong with the arguments.
+std::string ParseInfoArgs(const std::vector<std::string>& args, InfoRequest& request) {
+    bool optionsEnded = false;
+    for (const std::string& arg : args) {
+        if (!optionsEnded && (arg == "-h" || arg == "--help")) {
+            request.help = true;
+        } else if (!optionsEnded && arg == "--json") {
+            request.json = true;
+        } else if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            return "unknown option " + Quoted(arg);
+        } else if (request.haveFile) {
+            return "more than one file given";
+        } else {
+            request.file = arg;
+            request.haveFile = true;
+        }
+    }
+    if (!request.help && !request.haveFile)
+        return "no file given";
+    return {};
+}
+
+}  // namespace
+
+int RunInfoCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    InfoRequest request;
+    const std::string problem = ParseInfoArgs(args, request);
+    if (request.help) {
+        out << kInfoUsage;
+        return ZEMTOOL_OK;
+    }
+    if (!problem.empty())
+        return ReportUsageError(err, "info", problem);
+    StreamReport report;
+    std::string reason;
+    if (int error = BuildStreamReport(request.file, report, reason))
+        return ReportFailure(err, error, reason);
+    if (request.json)
+        PrintReportJson(report, out);
+    else
+        PrintReportText(report, out);
+    return ZEMTOOL_OK;
+}
+
+}  // namespace zemtool

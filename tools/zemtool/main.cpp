@@ -1,0 +1,27 @@
+// zemtool's entry point: turns the process's command line into UTF-8 text.
+#include "tools/zemtool/zemtool.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include "tools/zemtool/utf_text.h"
+
+#include <windows.h>
+
+// The UTF-16 command line, so that file names outside the ANSI code page work.
+int wmain(int argc, wchar_t** argv) {
+    // Lets a console show the UTF-8 that zemtool prints.
+    SetConsoleOutputCP(CP_UTF8);
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(zemtool::Utf8FromWide(WString(argv[i])));
+    return RunZemtool(args, std::cout, std::cerr);
+}
+#else
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return RunZemtool(args, std::cout, std::cerr);
+}
+#endif

@@ -1,0 +1,17 @@
+// The two forms in which `zemtool info` prints a stream report.
+#pragma once
+
+#include "tools/zemtool/stream_report.h"
+
+#include <ostream>
+
+namespace zemtool {
+
+// Labelled lines for a person to read.
+void PrintReportText(const StreamReport& report, std::ostream& out);
+
+// One JSON object: "File", then every query answer under its query name, then
+// for a link file "ImagePath", "StartBlock" and "FinishBlock".
+void PrintReportJson(const StreamReport& report, std::ostream& out);
+
+}  // namespace zemtool

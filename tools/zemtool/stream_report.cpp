@@ -1,0 +1,125 @@
+#include "tools/zemtool/stream_report.h"
+
+#include "tessarine/codec/codec_error.h"
+#include "tessarine/codec/decode/decoder.h"
+#include "tessarine/codec/decoder_factory.h"
+#include "tessarine/codec/info_id.h"
+#include "tessarine/codec/link_file.h"
+#include "tools/zemtool/file_names.h"
+#include "tools/zemtool/tool_failure.h"
+#include "tools/zemtool/utf_text.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace zemtool {
+namespace {
+
+struct NamedQuery {
+    const char* name;
+    int id;
+};
+
+// Queries that describe the whole file and take no argument. The per-frame
+// queries, buffer copies and pointer answers are left out on purpose.
+constexpr NamedQuery kReportedQueries[] = {
+    {"Version", Version},
+    {"CompressionLevel", CompressionLevel},
+    {"FormatFlags", FormatFlags},
+    {"SampleRate", SampleRate},
+    {"BitsPerSample", BitsPerSample},
+    {"BytesPerSample", BytesPerSample},
+    {"Channels", Channels},
+    {"BlockAlign", BlockAlign},
+    {"BlocksPerFrame", BlocksPerFrame},
+    {"FinalFrameBlocks", FinalFrameBlocks},
+    {"TotalFrames", TotalFrames},
+    {"WavHeaderBytes", WavHeaderBytes},
+    {"WavTrailerBytes", WavTrailerBytes},
+    {"WavDataBytes", WavDataBytes},
+    {"WavTotalBytes", WavTotalBytes},
+    {"FileBytes", FileBytes},
+    {"TotalBlocks", TotalBlocks},
+    {"LengthMs", LengthMs},
+    {"AverageBitrate", AverageBitrate},
+    {"DecompressedBitrate", DecompressedBitrate},
+    {"PeakLevel", PeakLevel},
+    {"DecoderTotalBlocks", DecoderTotalBlocks},
+    {"DecoderLengthMs", DecoderLengthMs},
+    {"DecoderAverageBitrate", DecoderAverageBitrate},
+};
+
+// The decoder's own clamping of a link's range to the image (a negative start
+// is the beginning, a negative finish the end).
+LinkRange ClampedRange(const CLinkFile& link, int64_t totalBlocks) {
+    LinkRange range;
+    range.imagePath = Utf8FromWide(WString(link.GetImagePath()));
+    const int64_t start = link.GetStartBlock();
+    const int64_t finish = link.GetFinishBlock();
+    range.startBlock = start < 0 ? 0 : std::min(start, totalBlocks);
+    range.finishBlock = finish < 0 ? totalBlocks : std::min(finish, totalBlocks);
+    return range;
+}
+
+std::string ExplainLinkFailure(const std::string& file) {
+    if (!CanOpenFile(file))
+        return "cannot open " + Quoted(file);
+    CLinkFile link;
+    link.ReadLinkFile(WideFromUtf8(file).c_str());
+    if (!link.IsValid())
+        return Quoted(file) + " is not a valid image link file";
+    return "cannot open the image " + Quoted(Utf8FromWide(WString(link.GetImagePath()))) +
+           " named by " + Quoted(file) + " as a ZEM stream";
+}
+
+std::string ExplainBadInput(const std::string& file) {
+    const std::string extension = LowerExtension(file);
+    if (extension == ".zlk")
+        return ExplainLinkFailure(file);
+    if (extension != ".zem" && extension != ".qrb")
+        return Quoted(file) + " is not a .zem, .qrb or .zlk file";
+    if (!CanOpenFile(file))
+        return "cannot open " + Quoted(file);
+    return Quoted(file) + " has no valid ZEM stream header";
+}
+
+std::string ExplainOpenFailure(const std::string& file, int error) {
+    switch (error) {
+    case CODEC_BAD_ARGUMENT: return "no file name given";
+    case CODEC_BAD_INPUT: return ExplainBadInput(file);
+    case CODEC_FAILED: return "no decoder accepts the stream in " + Quoted(file) + " (unsupported version)";
+    }
+    return "cannot open " + Quoted(file);
+}
+
+}  // namespace
+
+int64_t StreamReport::Answer(int id) const {
+    auto found = std::find_if(answers.begin(), answers.end(),
+                              [id](const QueryAnswer& answer) { return answer.id == id; });
+    return found == answers.end() ? -1 : found->value;
+}
+
+int BuildStreamReport(const std::string& file, StreamReport& report, std::string& reason) {
+    int error = CODEC_OK;
+    const WString wide = WideFromUtf8(file);
+    std::unique_ptr<CDecoder> decoder = OpenDecoder(wide.c_str(), &error);
+    if (!decoder) {
+        const int code = error != CODEC_OK ? error : CODEC_FAILED;
+        reason = ExplainOpenFailure(file, code);
+        return code;
+    }
+    report = StreamReport{};
+    report.file = file;
+    for (const NamedQuery& query : kReportedQueries)
+        report.answers.push_back({query.name, query.id, decoder->GetInfo(query.id)});
+    if (LowerExtension(file) == ".zlk") {
+        CLinkFile link;
+        link.ReadLinkFile(wide.c_str());
+        report.isLink = true;
+        report.link = ClampedRange(link, report.Answer(TotalBlocks));
+    }
+    return CODEC_OK;
+}
+
+}  // namespace zemtool

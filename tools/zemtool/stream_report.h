@@ -1,0 +1,41 @@
+// Everything `zemtool info` prints about one file, gathered in one place so
+// that the text and the JSON forms show the same answers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CDecoder;
+
+namespace zemtool {
+
+struct QueryAnswer {
+    const char* name;  // the query's name, as in the InfoId enumeration
+    int id;
+    int64_t value;
+};
+
+// The track that a link file selects, as the decoder clamps it to the image.
+struct LinkRange {
+    std::string imagePath;
+    int64_t startBlock = 0;
+    int64_t finishBlock = 0;
+};
+
+struct StreamReport {
+    std::string file;
+    std::vector<QueryAnswer> answers;  // in InfoId order
+    bool isLink = false;
+    LinkRange link;
+
+    // The answer to query `id`; -1 when it was not asked.
+    int64_t Answer(int id) const;
+};
+
+// Opens `file` through the decoder factory and asks every whole-stream query.
+// Returns 0 and fills `report`, or returns the library's error and fills
+// `reason` with one line that says what went wrong.
+int BuildStreamReport(const std::string& file, StreamReport& report, std::string& reason);
+
+}  // namespace zemtool

@@ -1,0 +1,63 @@
+#include "tools/zemtool/tag_command.h"
+
+#include "tessarine/codec/codec_error.h"
+#include "tessarine/codec/tag_block.h"
+#include "tessarine/codec/win32_file.h"
+#include "tools/zemtool/tag_edits.h"
+#include "tools/zemtool/tag_listing.h"
+#include "tools/zemtool/tag_request.h"
+#include "tools/zemtool/tool_failure.h"
+#include "tools/zemtool/usage_text.h"
+#include "tools/zemtool/utf_text.h"
+#include "tools/zemtool/zemtool.h"
+
+namespace zemtool {
+namespace {
+
+int SaveTag(CTagBlock& tag, const TagRequest& request, std::ostream& err) {
+    const int result = tag.Save(request.id3v1 ? 1 : 0);
+    if (result == 0)
+        return ZEMTOOL_OK;
+    // Save fails with -1 when the old tags could not be cut off, with the
+    // file's write error otherwise; both mean the file could not be written.
+    const std::string what = result == -1 ? "cannot strip the old tags from " : "cannot write the tag to ";
+    return ReportFailure(err, CODEC_WRITE_FAILED, what + Quoted(request.file));
+}
+
+int EditTag(CWin32File& file, CTagBlock& tag, const TagRequest& request, std::ostream& err) {
+    if (file.IsReadOnly())
+        return ReportFailure(err, CODEC_WRITE_FAILED,
+                             Quoted(request.file) + " is read-only or in use; its tag cannot be changed");
+    ConvertAnsiTextToUtf8(tag);
+    for (const TagEdit& edit : request.edits) {
+        std::string reason;
+        if (int error = ApplyTagEdit(tag, edit, reason))
+            return ReportFailure(err, error, reason + "; " + Quoted(request.file) + " is unchanged");
+    }
+    return SaveTag(tag, request, err);
+}
+
+}  // namespace
+
+int RunTagCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    TagRequest request;
+    const std::string problem = ParseTagArgs(args, request);
+    if (request.help) {
+        out << kTagUsage;
+        return ZEMTOOL_OK;
+    }
+    if (!problem.empty())
+        return ReportUsageError(err, "tag", problem);
+    const WString wide = WideFromUtf8(request.file);
+    CWin32File file;
+    if (request.file.empty() || file.Open(wide.c_str()) != 0)
+        return ReportFailure(err, CODEC_BAD_INPUT, "cannot open " + Quoted(request.file));
+    CTagBlock tag(&file, 1);
+    if (!request.ChangesFile()) {
+        PrintTagFields(tag, out);
+        return ZEMTOOL_OK;
+    }
+    return EditTag(file, tag, request, err);
+}
+
+}  // namespace zemtool

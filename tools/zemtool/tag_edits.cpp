@@ -1,0 +1,68 @@
+#include "tools/zemtool/tag_edits.h"
+
+#include "tessarine/codec/codec_error.h"
+#include "tessarine/codec/tag_block.h"
+#include "tools/zemtool/tag_listing.h"
+#include "tools/zemtool/tool_failure.h"
+#include "tools/zemtool/utf_text.h"
+
+namespace zemtool {
+namespace {
+
+std::string WhySetFailed(CTagBlock& tag, const WString& name, const std::string& utf8Name) {
+    const CTagItem* existing = tag.GetField(name.c_str());
+    if (existing && existing->IsReadOnly())
+        return "the field " + Quoted(utf8Name) + " is read-only";
+    if (!existing && tag.GetFieldCount() >= CTagBlock::kMaxFields)
+        return "the tag already holds " + std::to_string(CTagBlock::kMaxFields) + " fields";
+    return "cannot set the field " + Quoted(utf8Name);
+}
+
+int SetField(CTagBlock& tag, const TagEdit& edit, std::string& reason) {
+    const WString name = WideFromUtf8(edit.name);
+    // An empty value deletes; deleting a field that is not there is no failure.
+    if (edit.value.empty() && tag.FindField(name.c_str()) < 0)
+        return CODEC_OK;
+    if (tag.SetFieldTextNarrow(name.c_str(), edit.value.c_str(), 1) == 0)
+        return CODEC_OK;
+    reason = WhySetFailed(tag, name, edit.name);
+    return CODEC_FAILED;
+}
+
+int DeleteField(CTagBlock& tag, const TagEdit& edit, std::string& reason) {
+    const WString name = WideFromUtf8(edit.name);
+    if (tag.DeleteField(name.c_str()) == 0)
+        return CODEC_OK;
+    reason = "there is no field " + Quoted(edit.name);
+    return CODEC_FAILED;
+}
+
+}  // namespace
+
+void ConvertAnsiTextToUtf8(CTagBlock& tag) {
+    if (!HasAnsiText(tag))
+        return;
+    tag.SetReadOnlyOverride(1);
+    for (int i = 0; i < tag.GetFieldCount(); ++i) {
+        const CTagItem* item = tag.GetField(i);
+        if (!item || !item->IsText())
+            continue;
+        const std::string utf8 = FieldTextUtf8(*item, true);
+        const WString name = item->GetName();
+        const uint32_t flags = item->GetFlags();
+        // Replaces the field in place, so the order of the fields is kept.
+        tag.SetFieldBytes(name.c_str(), utf8.data(), static_cast<int>(utf8.size()), flags);
+    }
+    tag.SetReadOnlyOverride(0);
+}
+
+int ApplyTagEdit(CTagBlock& tag, const TagEdit& edit, std::string& reason) {
+    switch (edit.kind) {
+    case TagEdit::Set: return SetField(tag, edit, reason);
+    case TagEdit::Delete: return DeleteField(tag, edit, reason);
+    case TagEdit::DeleteAll: tag.ClearFields(); return CODEC_OK;
+    }
+    return CODEC_OK;
+}
+
+}  // namespace zemtool

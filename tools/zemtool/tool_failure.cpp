@@ -1,0 +1,21 @@
+#include "tools/zemtool/tool_failure.h"
+
+#include "tessarine/codec/codec_error.h"
+#include "tools/zemtool/zemtool.h"
+
+namespace zemtool {
+
+int ReportFailure(std::ostream& err, int codecError, const std::string& reason) {
+    err << "zemtool: " << CodecErrorName(codecError) << ": " << reason << "\n";
+    return ZEMTOOL_FAILED;
+}
+
+int ReportUsageError(std::ostream& err, const std::string& command, const std::string& reason) {
+    err << "zemtool: " << CodecErrorName(CODEC_BAD_ARGUMENT) << ": " << reason << "\n";
+    err << "Try 'zemtool " << (command.empty() ? "" : command + " ") << "--help'.\n";
+    return ZEMTOOL_USAGE;
+}
+
+std::string Quoted(const std::string& name) { return "'" + name + "'"; }
+
+}  // namespace zemtool

@@ -1,0 +1,54 @@
+#include "tools/zemtool/usage_text.h"
+
+namespace zemtool {
+
+const char* const kToolUsage =
+    "Usage: zemtool COMMAND [OPTIONS] FILE\n"
+    "\n"
+    "Shows and edits ZEM audio streams (.zem, .qrb) and image link files (.zlk).\n"
+    "\n"
+    "Commands:\n"
+    "  info FILE         show what the stream header and the decoder tell about FILE\n"
+    "  info --json FILE  the same as one JSON object\n"
+    "  tag FILE          list the tag fields at the end of FILE, one NAME=VALUE a line\n"
+    "  tag FILE OPTIONS  change the tag (see 'zemtool tag --help')\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help        show this help; 'zemtool COMMAND --help' explains a command\n"
+    "\n"
+    "Exit status: 0 on success, 1 when a file cannot be opened, read or written,\n"
+    "2 when the command line is wrong. Failures are reported on standard error as\n"
+    "the library's error name and a one-line reason.\n";
+
+const char* const kInfoUsage =
+    "Usage: zemtool info [--json] FILE\n"
+    "\n"
+    "Opens FILE (.zem, .qrb or .zlk) the way a player would, through the decoder,\n"
+    "and prints the stream's format, length, bitrates and wave header sizes. For a\n"
+    ".zlk link file it also prints the image it names and the track's block range;\n"
+    "the wave header and trailer sizes are then those of the track.\n"
+    "\n"
+    "Options:\n"
+    "  --json      print one JSON object whose keys are the query names (Version,\n"
+    "              CompressionLevel, SampleRate, ..., TotalBlocks, LengthMs, ...);\n"
+    "              a link file adds ImagePath, StartBlock and FinishBlock\n"
+    "  -h, --help  show this help\n";
+
+const char* const kTagUsage =
+    "Usage: zemtool tag FILE [--set NAME=VALUE]... [--delete NAME]... [--remove] [--id3v1]\n"
+    "\n"
+    "Without options, lists the tag fields at the end of FILE (any file: .zem, .qrb,\n"
+    ".zlk), one NAME=VALUE a line. Text values are printed as UTF-8, with control\n"
+    "characters shown as \\n, \\r, \\t or \\xHH; binary values are printed as \"[hex]\"\n"
+    "followed by their bytes in hexadecimal.\n"
+    "\n"
+    "Options, applied in the order given; the tag is then written once:\n"
+    "  --set NAME=VALUE  set a text field (VALUE is UTF-8); an empty VALUE deletes\n"
+    "                    the field. NAME is printable ASCII without '='\n"
+    "  --delete NAME     delete a field; fails when there is none\n"
+    "  --remove          delete every field; used alone it strips all tags from FILE\n"
+    "  --id3v1           write a 128-byte ID3v1 record instead of a ZEM tag; only\n"
+    "                    Title, Artist, Album, Year, Comment, Track and Genre fit\n"
+    "  -h, --help        show this help\n";
+
+}  // namespace zemtool

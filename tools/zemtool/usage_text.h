@@ -1,0 +1,10 @@
+// The help texts of zemtool and its commands.
+#pragma once
+
+namespace zemtool {
+
+extern const char* const kToolUsage;
+extern const char* const kInfoUsage;
+extern const char* const kTagUsage;
+
+}  // namespace zemtool

@@ -1,0 +1,26 @@
+#include "tools/zemtool/zemtool.h"
+
+#include "tools/zemtool/info_command.h"
+#include "tools/zemtool/tag_command.h"
+#include "tools/zemtool/tool_failure.h"
+#include "tools/zemtool/usage_text.h"
+
+using namespace zemtool;
+
+int RunZemtool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) {
+        err << kToolUsage;
+        return ZEMTOOL_USAGE;
+    }
+    const std::string& command = args.front();
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (command == "-h" || command == "--help" || command == "help") {
+        out << kToolUsage;
+        return ZEMTOOL_OK;
+    }
+    if (command == "info")
+        return RunInfoCommand(rest, out, err);
+    if (command == "tag")
+        return RunTagCommand(rest, out, err);
+    return ReportUsageError(err, "", "unknown command " + Quoted(command));
+}
