@@ -1,0 +1,33 @@
+// Small text rules shared by the tag code: field and genre names compare
+// without regard to ASCII case only (no locale), and track numbers are read the
+// way the C library reads a decimal number, without its overflow trap.
+#pragma once
+
+#include "platform/win32.h"
+
+#include <cstdint>
+
+template <class Char>
+Char FoldAsciiCase(Char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<Char>(c - 'A' + 'a') : c;
+}
+
+// Both texts NUL-terminated; none equals nothing.
+template <class Char>
+bool EqualsIgnoringAsciiCase(const Char* a, const Char* b) {
+    if (!a || !b)
+        return false;
+    for (; *a && *b; ++a, ++b) {
+        if (FoldAsciiCase(*a) != FoldAsciiCase(*b))
+            return false;
+    }
+    return *a == *b;
+}
+
+// Optional leading white space and sign, then digits; 0 when there are none.
+// Overlong numbers wrap around instead of overflowing.
+int32_t ParseDecimalNumber(const char* text);
+
+// True when every character lies from 0x20 to 0x7E, the only bytes that a
+// stored item name may hold.
+bool IsStorableFieldName(const WCHAR* name);
