@@ -1,0 +1,241 @@
+#include "tessarine/codec/codec_error.h"
+#include "tessarine/codec/header_reader.h"
+#include "tests/stream_info/open_stream.h"
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+using stream_info_tests::Open;
+
+namespace {
+
+// Frames of 4,410 blocks at 44,100 Hz last 100 ms, which keeps bitrates readable.
+ZemFixture TenthSecondFrames() {
+    ZemFixture fixture = CurrentZemFixture(3990);
+    fixture.blocksPerFrame = 4410;
+    fixture.finalFrameBlocks = 2205;
+    return fixture;
+}
+
+}  // namespace
+
+TEST(CurrentHeader, RecordOfTheDefaultFixture) {
+    ZemFixture fixture = CurrentZemFixture();
+    fixture.compressionLevel = 3000;
+    fixture.formatFlags = 0x2;
+    fixture.terminatingData = Bytes(10, 0x77);
+    auto stream = Open(fixture);
+    ASSERT_EQ(0, stream->error);
+    ASSERT_EQ(1, stream->info->IsValid());
+    const StreamInfoRecord& r = stream->Record();
+    EXPECT_EQ(3990, r.version);
+    EXPECT_EQ(3000, r.compressionLevel);
+    EXPECT_EQ(0x2, r.formatFlags);
+    EXPECT_EQ(3, r.totalFrames);
+    EXPECT_EQ(73728, r.blocksPerFrame);
+    EXPECT_EQ(4096, r.finalFrameBlocks);
+    EXPECT_EQ(2, r.channels);
+    EXPECT_EQ(44100, r.sampleRate);
+    EXPECT_EQ(16, r.bitsPerSample);
+    EXPECT_EQ(2, r.bytesPerSample);
+    EXPECT_EQ(4, r.blockAlign);
+    EXPECT_EQ(151552, r.totalBlocks);       // 2 * 73728 + 4096
+    EXPECT_EQ(44, r.waveHeaderBytes);
+    EXPECT_EQ(606208, r.waveDataBytes);     // 4 * 151552
+    EXPECT_EQ(10, r.waveTerminatingBytes);
+    EXPECT_EQ(606262, r.waveTotalBytes);
+    EXPECT_EQ(52 + 24 + 12 + 44 + 600 + 10, r.fileBytes);
+    EXPECT_EQ(3436, r.lengthMs);            // 151552000 / 44100 = 3436.55
+    EXPECT_EQ(1, r.averageBitrate);         // 742 * 8 / 3436
+    EXPECT_EQ(1411, r.decompressedBitrate);
+    EXPECT_EQ(0, r.junkBytes);
+    EXPECT_EQ(3, r.seekTableEntries);
+    EXPECT_EQ((std::vector<uint32_t>{132, 432, 632}), r.seekTable);
+    EXPECT_TRUE(r.seekBitTable.empty());
+    EXPECT_EQ(CanonicalWaveHeader(2, 16, 44100, 606208, 10), r.storedWaveHeader);
+    ASSERT_EQ(52u, r.descriptor.size());
+    const Bytes bytes = BuildZemBytes(fixture);
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 52), r.descriptor);
+}
+
+TEST(CurrentHeader, ReaderLeavesTheFileBehindTheHeaderData) {
+    ZemFixture fixture = CurrentZemFixture();
+    fixture.junk = Bytes(9, 1);
+    ZemFile file = BuildZemFile(fixture);
+    CMemoryStream io(file.bytes);
+    StreamInfoRecord record;
+    EXPECT_EQ(0, CHeaderReader(&io).Read(&record));
+    EXPECT_EQ(static_cast<int32_t>(file.headerEnd), io.GetPosition());
+}
+
+TEST(CurrentHeader, ReaderWithoutFileOrRecord) {
+    StreamInfoRecord record;
+    EXPECT_EQ(CODEC_INVALID_PARAMETER, CHeaderReader(nullptr).Read(&record));
+    CMemoryStream io(BuildZemBytes(CurrentZemFixture()));
+    EXPECT_EQ(CODEC_INVALID_PARAMETER, CHeaderReader(&io).Read(nullptr));
+}
+
+TEST(CurrentHeader, LongerDescriptorAndHeaderAreSkipped) {
+    ZemFixture fixture = CurrentZemFixture();
+    fixture.descriptorExtraBytes = 12;
+    fixture.headerExtraBytes = 8;
+    ZemFile file = BuildZemFile(fixture);
+    auto stream = Open(fixture);
+    ASSERT_EQ(0, stream->error);
+    EXPECT_EQ(44100, stream->Get(SampleRate));
+    EXPECT_EQ(3, stream->Get(TotalFrames));
+    EXPECT_EQ(file.frameOffsets[0], stream->Get(SeekByte, 0));
+    EXPECT_EQ(CanonicalWaveHeader(2, 16, 44100, 606208, 0), stream->Record().storedWaveHeader);
+    EXPECT_EQ(52u, stream->Record().descriptor.size());
+}
+
+// A declared length below what was read moves back by the difference.
+TEST(CurrentHeader, ShorterDeclaredDescriptorMovesBack) {
+    ZemFixture fixture = CurrentZemFixture();
+    fixture.descriptorBytesField = 48;
+    Bytes bytes = BuildZemBytes(fixture);
+    // The header is now taken from 4 bytes earlier: the last digest word and the first 20 header bytes.
+    const uint8_t levelAndFlags[4] = {0xA0, 0x0F, 0x08, 0x00};
+    std::copy_n(levelAndFlags, 4, bytes.begin() + 48);
+    auto stream = stream_info_tests::OpenBytes(bytes);
+    ASSERT_EQ(0, stream->error);
+    EXPECT_EQ(4000, stream->Get(CompressionLevel));
+    EXPECT_EQ(8, stream->Get(FormatFlags));
+    EXPECT_EQ(2000, stream->Get(BlocksPerFrame));  // the original level and flags words
+}
+
+TEST(CurrentHeader, NegativeDeclaredLengthsAreRefused) {
+    ZemFixture fixture = CurrentZemFixture();
+    fixture.descriptorBytesField = 0xFFFFFFF0;
+    EXPECT_EQ(CODEC_BAD_INPUT, Open(fixture)->error);
+    fixture = CurrentZemFixture();
+    fixture.headerBytesField = 0x80000000;
+    EXPECT_EQ(CODEC_BAD_INPUT, Open(fixture)->error);
+    fixture = CurrentZemFixture();
+    fixture.seekTableBytesField = 0xFFFFFFFC;
+    EXPECT_EQ(CODEC_BAD_INPUT, Open(fixture)->error);
+    fixture = CurrentZemFixture();
+    fixture.waveHeaderBytesField = 0xFFFFFFFF;
+    EXPECT_EQ(CODEC_BAD_INPUT, Open(fixture)->error);
+}
+
+TEST(CurrentHeader, HugeCountsAreRefusedBeforeAllocating) {
+    ZemFixture fixture = CurrentZemFixture();
+    fixture.seekTableBytesField = 0x7FFFFFFC;
+    EXPECT_EQ(CODEC_BAD_INPUT, Open(fixture)->error);
+    fixture = CurrentZemFixture();
+    fixture.waveHeaderBytesField = 0x7FFFFFFF;
+    EXPECT_EQ(CODEC_BAD_INPUT, Open(fixture)->error);
+    fixture = CurrentZemFixture();
+    fixture.descriptorBytesField = 0x7FFFFFFF;  // the header lies past the end
+    EXPECT_EQ(CODEC_BAD_INPUT, Open(fixture)->error);
+}
+
+TEST(CurrentHeader, ShortTablesAreRefused) {
+    ZemFixture fixture = CurrentZemFixture();
+    fixture.frames.clear();
+    fixture.totalFrames = 3;
+    fixture.seekTable = std::vector<uint32_t>{132, 432, 632};
+    Bytes bytes = BuildZemBytes(fixture);  // ends with the stored wave header
+    EXPECT_EQ(0, stream_info_tests::OpenBytes(bytes)->error);
+    bytes.pop_back();
+    EXPECT_EQ(CODEC_BAD_INPUT, stream_info_tests::OpenBytes(bytes)->error);
+    bytes.resize(52 + 24 + 12 - 1);  // the seek table cut short
+    EXPECT_EQ(CODEC_BAD_INPUT, stream_info_tests::OpenBytes(bytes)->error);
+}
+
+TEST(CurrentHeader, SeekTableBytesNotAMultipleOfFour) {
+    ZemFixture fixture = CurrentZemFixture();
+    fixture.seekTableBytesField = 14;  // three entries; the two extra bytes start the wave header read
+    fixture.waveHeaderBytesField = 42;
+    auto stream = Open(fixture);
+    ASSERT_EQ(0, stream->error);
+    EXPECT_EQ(3, stream->Record().seekTableEntries);
+    EXPECT_EQ(42u, stream->Record().storedWaveHeader.size());
+    EXPECT_EQ(42, stream->Get(WavHeaderBytes));
+}
+
+TEST(CurrentHeader, SynthesisedWaveHeaderIsNotRead) {
+    ZemFixture fixture = CurrentZemFixture();
+    fixture.formatFlags = 0x20;
+    fixture.waveHeaderBytesField = 1000;  // ignored with the flag
+    fixture.terminatingData = Bytes(6, 0x01);
+    auto stream = Open(fixture);
+    ASSERT_EQ(0, stream->error);
+    EXPECT_TRUE(stream->Record().storedWaveHeader.empty());
+    EXPECT_EQ(44, stream->Get(WavHeaderBytes));
+    EXPECT_EQ(44 + 606208 + 6, stream->Get(WavTotalBytes));
+    EXPECT_EQ(BuildZemFile(fixture).frameOffsets[0], stream->Get(SeekByte, 0));
+}
+
+TEST(CurrentHeader, ZeroFramesOpens) {
+    ZemFixture fixture = CurrentZemFixture(3990);
+    fixture.frames.clear();
+    auto stream = Open(fixture);
+    ASSERT_EQ(0, stream->error);
+    EXPECT_EQ(0, stream->Get(TotalFrames));
+    EXPECT_EQ(0, stream->Get(TotalBlocks));
+    EXPECT_EQ(0, stream->Get(LengthMs));
+    EXPECT_EQ(0, stream->Get(AverageBitrate));
+    EXPECT_EQ(0, stream->Get(WavDataBytes));
+    EXPECT_EQ(-1, stream->Get(FrameBytes, 0));
+    EXPECT_EQ(-1, stream->Get(FrameBlocks, 0));
+}
+
+TEST(CurrentHeader, NegativeTotalFramesIsRefused) {
+    ZemFixture fixture = CurrentZemFixture();
+    fixture.totalFrames = 0x80000000;
+    EXPECT_EQ(CODEC_BAD_INPUT, Open(fixture)->error);
+}
+
+TEST(CurrentHeader, DerivedValuesWrapInsteadOfOverflowing) {
+    ZemFixture fixture = CurrentZemFixture();
+    fixture.blocksPerFrame = 0x40000000;
+    fixture.finalFrameBlocks = 0x7FFFFFFF;
+    fixture.channels = 0xFFFF;
+    fixture.bitsPerSample = 0xFFFF;
+    fixture.sampleRate = 0x7FFFFFFF;
+    fixture.storedWaveHeader = Bytes(44, 0);
+    auto stream = Open(fixture);
+    ASSERT_EQ(0, stream->error);
+    const uint32_t blocks = 2u * 0x40000000u + 0x7FFFFFFFu;
+    EXPECT_EQ(static_cast<int32_t>(blocks), stream->Get(TotalBlocks));
+    const uint32_t align = 8191u * 0xFFFFu;
+    EXPECT_EQ(static_cast<int32_t>(align), stream->Get(BlockAlign));
+    EXPECT_EQ(static_cast<int32_t>(align * blocks), stream->Get(WavDataBytes));
+    EXPECT_EQ(static_cast<int32_t>(align * 0x7FFFFFFFu * 8u) / 1000, stream->Get(DecompressedBitrate));
+    EXPECT_EQ(-1, stream->Get(TotalBlocks));  // 0xFFFFFFFF
+    EXPECT_EQ(0, stream->Get(LengthMs));      // -1000 / 0x7FFFFFFF truncates toward zero
+}
+
+TEST(CurrentHeader, BitratesOfFrames) {
+    ZemFixture fixture = TenthSecondFrames();
+    fixture.frames = ZemFixture::FakeFrames({3000, 500, 250});
+    auto stream = Open(fixture);
+    ASSERT_EQ(0, stream->error);
+    EXPECT_EQ(240, stream->Get(FrameBitrate, 0));  // 3000 * 8 / 100 ms
+    EXPECT_EQ(40, stream->Get(FrameBitrate, 1));
+    EXPECT_EQ(40, stream->Get(FrameBitrate, 2));   // 250 * 8 / 50 ms
+    EXPECT_EQ(0, stream->Get(FrameBitrate, 3));
+    EXPECT_EQ(0, stream->Get(FrameBitrate, -1));
+    EXPECT_EQ(250, stream->Get(LengthMs));         // 11025 blocks
+    EXPECT_EQ((52 + 24 + 12 + 44 + 3750) * 8 / 250, stream->Get(AverageBitrate));
+}
+
+TEST(CurrentHeader, FrameBitrateOfAFrameShorterThanAMillisecond) {
+    ZemFixture fixture = TenthSecondFrames();
+    fixture.finalFrameBlocks = 44;  // 0.99 ms
+    auto stream = Open(fixture);
+    EXPECT_EQ(0, stream->Get(FrameBitrate, 2));
+    EXPECT_GT(stream->Get(FrameBitrate, 1), 0);
+}
+
+TEST(CurrentHeader, ZeroSampleRateGivesNoLength) {
+    ZemFixture fixture = CurrentZemFixture();
+    fixture.sampleRate = 0;
+    auto stream = Open(fixture);
+    ASSERT_EQ(0, stream->error);
+    EXPECT_EQ(0, stream->Get(LengthMs));
+    EXPECT_EQ(0, stream->Get(AverageBitrate));
+    EXPECT_EQ(0, stream->Get(FrameBitrate, 0));
+}
