@@ -14,8 +14,8 @@
 namespace zemtool {
 namespace {
 
-int SaveTag(CTagBlock& tag, const TagRequest& request, std::ostream& err) {
-    const int result = tag.Save(request.id3v1 ? 1 : 0);
+int SaveTag(CTagBlock& tag, const TagRequest& request, bool id3v1, std::ostream& err) {
+    const int result = tag.Save(id3v1 ? 1 : 0);
     if (result == 0)
         return ZEMTOOL_OK;
     // Save fails with -1 when the old tags could not be cut off, with the
@@ -24,17 +24,39 @@ int SaveTag(CTagBlock& tag, const TagRequest& request, std::ostream& err) {
     return ReportFailure(err, CODEC_WRITE_FAILED, what + Quoted(request.file));
 }
 
-int EditTag(CWin32File& file, CTagBlock& tag, const TagRequest& request, std::ostream& err) {
-    if (file.IsReadOnly())
-        return ReportFailure(err, CODEC_WRITE_FAILED,
-                             Quoted(request.file) + " is read-only or in use; its tag cannot be changed");
-    ConvertAnsiTextToUtf8(tag);
+int ApplyEdits(CTagBlock& tag, const TagRequest& request, std::ostream& err) {
     for (const TagEdit& edit : request.edits) {
         std::string reason;
         if (int error = ApplyTagEdit(tag, edit, reason))
             return ReportFailure(err, error, reason + "; " + Quoted(request.file) + " is unchanged");
     }
-    return SaveTag(tag, request, err);
+    return ZEMTOOL_OK;
+}
+
+// An older ZEM tag holds its text in the ANSI code page, while every tag is
+// written back as version 2000, whose text is UTF-8. So that the new UTF-8
+// values are not taken for ANSI text on the way, the older tag is first
+// rewritten unchanged and read back; the edits then go onto a UTF-8 tag.
+int RewriteOlderTag(CTagBlock& tag, const TagRequest& request, std::ostream& err) {
+    tag.ReadTags();
+    if (int failed = SaveTag(tag, request, false, err))
+        return failed;
+    tag.ReadTags();
+    return ApplyEdits(tag, request, err);
+}
+
+int EditTag(CWin32File& file, CTagBlock& tag, const TagRequest& request, std::ostream& err) {
+    if (file.IsReadOnly())
+        return ReportFailure(err, CODEC_WRITE_FAILED,
+                             Quoted(request.file) + " is read-only or in use; its tag cannot be changed");
+    // Every edit is tried in memory first, so a failing one leaves the file alone.
+    if (int failed = ApplyEdits(tag, request, err))
+        return failed;
+    if (HasAnsiText(tag)) {
+        if (int failed = RewriteOlderTag(tag, request, err))
+            return failed;
+    }
+    return SaveTag(tag, request, request.id3v1, err);
 }
 
 }  // namespace

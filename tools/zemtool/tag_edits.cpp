@@ -2,7 +2,6 @@
 
 #include "tessarine/codec/codec_error.h"
 #include "tessarine/codec/tag_block.h"
-#include "tools/zemtool/tag_listing.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/utf_text.h"
 
@@ -38,23 +37,6 @@ int DeleteField(CTagBlock& tag, const TagEdit& edit, std::string& reason) {
 }
 
 }  // namespace
-
-void ConvertAnsiTextToUtf8(CTagBlock& tag) {
-    if (!HasAnsiText(tag))
-        return;
-    tag.SetReadOnlyOverride(1);
-    for (int i = 0; i < tag.GetFieldCount(); ++i) {
-        const CTagItem* item = tag.GetField(i);
-        if (!item || !item->IsText())
-            continue;
-        const std::string utf8 = FieldTextUtf8(*item, true);
-        const WString name = item->GetName();
-        const uint32_t flags = item->GetFlags();
-        // Replaces the field in place, so the order of the fields is kept.
-        tag.SetFieldBytes(name.c_str(), utf8.data(), static_cast<int>(utf8.size()), flags);
-    }
-    tag.SetReadOnlyOverride(0);
-}
 
 int ApplyTagEdit(CTagBlock& tag, const TagEdit& edit, std::string& reason) {
     switch (edit.kind) {

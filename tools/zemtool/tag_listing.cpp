@@ -1,7 +1,6 @@
 #include "tools/zemtool/tag_listing.h"
 
 #include "tessarine/codec/tag_block.h"
-#include "tessarine/codec/text_convert.h"
 #include "tools/zemtool/utf_text.h"
 
 namespace zemtool {
@@ -38,38 +37,36 @@ std::string EscapeControls(const std::string& text) {
     return out;
 }
 
-// The ANSI converter stops at a NUL, so a value with NUL bytes inside is
-// converted piece by piece and the NULs are kept.
-std::string AnsiBytesToUtf8(const std::string& bytes) {
-    std::string out;
-    size_t start = 0;
-    while (true) {
-        const size_t nul = bytes.find('\0', start);
-        const std::string piece = bytes.substr(start, nul == std::string::npos ? std::string::npos : nul - start);
-        out += AnsiToUtf8(piece.c_str());
-        if (nul == std::string::npos)
-            return out;
-        out += '\0';
-        start = nul + 1;
-    }
+// Text of an older tag, through the library, which knows how it holds such text.
+std::string OlderTagText(CTagBlock& tag, const CTagItem& item) {
+    const WCHAR* name = item.GetName().c_str();
+    WCHAR probe[1];
+    int chars = 1;
+    tag.GetFieldText(name, probe, &chars);  // learns the length it needs
+    if (chars <= 1)
+        return {};
+    int length = chars * 3;  // UTF-8 takes at most three bytes per UTF-16 unit
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    if (tag.GetFieldTextNarrow(name, &text[0], &length, 1) != 0)
+        return {};
+    text.resize(static_cast<size_t>(length));
+    return text;
 }
 
 }  // namespace
 
 bool HasAnsiText(CTagBlock& tag) { return tag.HasZemTag() && tag.GetZemTagVersion() < 2000; }
 
-std::string FieldTextUtf8(const CTagItem& item, bool ansiText) {
-    const int32_t size = item.GetValueSize();
-    std::string bytes;
-    if (size > 0 && item.GetValue())
-        bytes.assign(reinterpret_cast<const char*>(item.GetValue()), static_cast<size_t>(size));
-    return ansiText ? AnsiBytesToUtf8(bytes) : bytes;
-}
-
-std::string FormatFieldValue(const CTagItem& item, bool ansiText) {
+std::string FormatFieldValue(CTagBlock& tag, const CTagItem& item, bool ansiText) {
     if (!item.IsText())
         return HexBytes(item.GetValue(), item.GetValueSize());
-    return EscapeControls(FieldTextUtf8(item, ansiText));
+    if (ansiText)
+        return EscapeControls(OlderTagText(tag, item));
+    // UTF-8 as stored: the bytes themselves, so that nothing is lost in a
+    // round trip through UTF-16.
+    const int32_t size = item.GetValueSize();
+    const char* value = reinterpret_cast<const char*>(item.GetValue());
+    return EscapeControls(size > 0 && value ? std::string(value, static_cast<size_t>(size)) : std::string());
 }
 
 void PrintTagFields(CTagBlock& tag, std::ostream& out) {
@@ -79,7 +76,7 @@ void PrintTagFields(CTagBlock& tag, std::ostream& out) {
         const CTagItem* item = tag.GetField(i);
         if (!item)
             continue;
-        out << Utf8FromWide(item->GetName()) << "=" << FormatFieldValue(*item, ansiText) << "\n";
+        out << Utf8FromWide(item->GetName()) << "=" << FormatFieldValue(tag, *item, ansiText) << "\n";
     }
 }
 

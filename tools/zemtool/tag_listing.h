@@ -13,13 +13,9 @@ namespace zemtool {
 // than version 2000) rather than UTF-8.
 bool HasAnsiText(CTagBlock& tag);
 
-// A field's value as UTF-8 text, converted from the ANSI code page when
-// `ansiText` is set. Binary values are not text; see FormatFieldValue.
-std::string FieldTextUtf8(const CTagItem& item, bool ansiText);
-
-// The value as printed: text with control characters escaped (\n, \r, \t,
-// \xHH), or "[hex] " and the bytes in hexadecimal for a binary value.
-std::string FormatFieldValue(const CTagItem& item, bool ansiText);
+// The value as printed: text as UTF-8 with control characters escaped (\n,
+// \r, \t, \xHH), or "[hex] " and the bytes in hexadecimal for a binary value.
+std::string FormatFieldValue(CTagBlock& tag, const CTagItem& item, bool ansiText);
 
 void PrintTagFields(CTagBlock& tag, std::ostream& out);
 
