@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <utility>
 
@@ -86,7 +87,7 @@ TEST(ZemHostile, TruncatedItemsEndTheParse) {
     Bytes good = Item("Good", "1");
     Bytes next = Item("Next", "value");
     for (size_t keep = 0; keep < next.size(); ++keep) {
-        Bytes items = Concat({good, Bytes(next.begin(), next.begin() + static_cast<long>(keep))});
+        Bytes items = Concat({good, Bytes(next.begin(), next.begin() + static_cast<std::ptrdiff_t>(keep))});
         EXPECT_EQ("Good", ReadAll(RawTag(items, 2)).names) << keep;
     }
 }
