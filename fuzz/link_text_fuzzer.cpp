@@ -1,0 +1,45 @@
+// Parses arbitrary bytes as the text of a link file, against link paths of
+// every kind, and checks that the image path always ends inside its field.
+#include "fuzz/fuzz_input.h"
+#include "tessarine/codec/link_file.h"
+
+#include <vector>
+
+namespace {
+
+using fuzzing::Require;
+
+// A link path long enough that joining any name to its folder overflows.
+WString LongLinkPath() {
+    WString path = WTXT("C:\\");
+    path.append(240, WTXT('d'));
+    path += WTXT("\\track.zlk");
+    return path;
+}
+
+void ParseWith(const char* text, const WCHAR* linkPath) {
+    CLinkFile link;
+    link.ParseLinkText(text, linkPath);
+    const WCHAR* image = link.GetImagePath();
+    Require(image != nullptr);
+    size_t length = 0;
+    while (length < MAX_PATH && image[length] != 0)
+        ++length;
+    Require(length < MAX_PATH);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > fuzzing::kMaxInputBytes)
+        return 0;
+    // Exactly the input and its terminator, so any read past the NUL is caught.
+    std::vector<char> text(data, data + size);
+    text.push_back('\0');
+    const WString longPath = LongLinkPath();
+    ParseWith(text.data(), WTXT("C:\\Music\\album.zlk"));
+    ParseWith(text.data(), WTXT("album.zlk"));
+    ParseWith(text.data(), nullptr);
+    ParseWith(text.data(), longPath.c_str());
+    return 0;
+}

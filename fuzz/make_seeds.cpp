@@ -1,0 +1,159 @@
+// Writes a seed corpus for one fuzz target from the test fixture builders:
+//   make_seeds TARGET FOLDER
+// Existing seeds of the same names are overwritten; other files are kept.
+#include "tessarine/codec/memory_stream.h"
+#include "tessarine/codec/tag_block.h"
+#include "tests/support/test_files.h"
+#include "tests/support/zem_fixture.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testing_support::Bytes;
+using testing_support::ZemFixture;
+
+Bytes Concat(Bytes front, const Bytes& back) {
+    front.insert(front.end(), back.begin(), back.end());
+    return front;
+}
+
+// Saves `fields` behind `front` through the library's own tag writer.
+Bytes Tagged(Bytes front, const std::vector<std::pair<const WCHAR*, const WCHAR*>>& fields, int id3v1 = 0) {
+    CMemoryStream io(std::move(front));
+    {
+        CTagBlock tag(&io, 1);
+        for (const auto& field : fields)
+            tag.SetFieldText(field.first, field.second);
+        const uint8_t cover[] = {0x89, 'P', 'N', 'G', 0, 1, 2};
+        if (!id3v1)
+            tag.SetFieldBytes(WTXT("Cover"), cover, sizeof cover, 0x2);
+        tag.Save(id3v1);
+    }
+    return io.Bytes();
+}
+
+Bytes Id3v1(const std::string& title, uint8_t track, uint8_t genre) {
+    Bytes record(128, 0);
+    record[0] = 'T', record[1] = 'A', record[2] = 'G';
+    for (size_t i = 0; i < title.size() && i < 30; ++i)
+        record[3 + i] = static_cast<uint8_t>(title[i]);
+    record[126] = track;
+    record[127] = genre;
+    return record;
+}
+
+// An older-version tag with a 32-byte header in front of its items.
+Bytes OldTagWithHeader() {
+    Bytes items;
+    testing_support::PutU32(items, 4);
+    testing_support::PutU32(items, 1);
+    testing_support::PutText(items, "Artist");
+    items.push_back(0);
+    testing_support::PutText(items, "Caf\xE9");
+    auto block = [&items](uint32_t flags) {
+        Bytes b;
+        testing_support::PutText(b, "ZEMTAGEX");
+        testing_support::PutU32(b, 1000);
+        testing_support::PutU32(b, static_cast<uint32_t>(items.size()) + 32);
+        testing_support::PutU32(b, 1);
+        testing_support::PutU32(b, flags);
+        b.insert(b.end(), 8, 0);
+        return b;
+    };
+    return Concat(Concat(block(0xA0000000u), items), block(0x80000000u));
+}
+
+std::vector<Bytes> TagSeeds() {
+    const Bytes audio(300, 0x42);
+    const std::vector<std::pair<const WCHAR*, const WCHAR*>> fields = {
+        {WTXT("Artist"), WTXT("Band")}, {WTXT("Title"), WTXT("Caf\u00E9 \u20AC")}, {WTXT("Track"), WTXT("3")},
+        {WTXT("Genre"), WTXT("JPop")}};
+    return {Tagged(audio, fields),
+            Tagged({}, fields),
+            Tagged(audio, fields, 1),
+            Concat(Tagged(audio, fields), Id3v1("Stacked", 2, 8)),
+            Concat(audio, Id3v1("Only a record", 0, 255)),
+            Concat(audio, OldTagWithHeader()),
+            Bytes{}};
+}
+
+std::vector<Bytes> HeaderSeeds() {
+    std::vector<ZemFixture> fixtures;
+    fixtures.push_back(testing_support::CurrentZemFixture(3990));
+    ZemFixture extra = testing_support::CurrentZemFixture(3980);
+    extra.descriptorExtraBytes = 8;
+    extra.headerExtraBytes = 4;
+    extra.terminatingData = Bytes(16, 0x33);
+    fixtures.push_back(extra);
+    ZemFixture synthesised = testing_support::CurrentZemFixture(3990);
+    synthesised.formatFlags = 0x20;
+    fixtures.push_back(synthesised);
+    ZemFixture empty = testing_support::CurrentZemFixture(3990);
+    empty.frames.clear();
+    fixtures.push_back(empty);
+    for (uint16_t version : {3950, 3920, 3850, 3800, 3700}) {
+        ZemFixture old = testing_support::OldZemFixture(version);
+        old.formatFlags = version == 3800 ? 0x14 : 0x0;
+        fixtures.push_back(old);
+    }
+    ZemFixture id3 = testing_support::CurrentZemFixture(3990);
+    id3.id3.present = true;
+    id3.id3.lengthField = 40;
+    id3.id3.zeroPadding = 6;
+    id3.junk = Bytes(5, 0x01);
+    fixtures.push_back(id3);
+    ZemFixture shortTable = testing_support::OldZemFixture(3950);
+    shortTable.formatFlags = 0x10;
+    shortTable.seekCountField = 1;
+    fixtures.push_back(shortTable);
+    std::vector<Bytes> seeds;
+    for (const ZemFixture& fixture : fixtures)
+        seeds.push_back(testing_support::BuildZemBytes(fixture));
+    seeds.push_back(Tagged(testing_support::BuildZemBytes(fixtures.front()), {{WTXT("Title"), WTXT("x")}}));
+    return seeds;
+}
+
+std::vector<Bytes> LinkSeeds() {
+    using testing_support::BytesOf;
+    const std::string usual = "[Quillon Image Link File]\r\nImage File=track01.zem\r\nStart Block=588\r\n"
+                              "Finish Block=-1\r\n\r\n----- ZEM TAG (DO NOT TOUCH!!!) -----\r\n";
+    return {Tagged(BytesOf(usual), {{WTXT("Artist"), WTXT("Band")}, {WTXT("Track"), WTXT("1")}}),
+            BytesOf("Finish Block=9\nStart Block= 5\nImage File=D:\\Images\\cd.zem\n[Quillon Image Link File]"),
+            BytesOf("[Quillon Image Link File]\r\nImage File=Caf\xC3\xA9.zem\r\nStart Block=x\r\nFinish Block=+7\r\n"),
+            BytesOf("[Quillon Image Link File]\r\nImage File=Caf\xE9.zem\r\nStart Block=-2147483648\r\n"
+                    "Finish Block=99999999999\r\n"),
+            BytesOf("[Quillon Image Link File]\r\nImage File=" + std::string(300, 'n') +
+                    ".zem\r\nStart Block=0\r\nFinish Block=0\r\n"),
+            BytesOf("[quillon image link file]\r\nImage File=a.zem\r\nStart Block=0\r\nFinish Block=0\r\n")};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "Usage: make_seeds tag_reader|header_reader|link_text FOLDER\n");
+        return 2;
+    }
+    const std::string target = argv[1];
+    std::vector<Bytes> seeds;
+    if (target == "tag_reader")
+        seeds = TagSeeds();
+    else if (target == "header_reader")
+        seeds = HeaderSeeds();
+    else if (target == "link_text")
+        seeds = LinkSeeds();
+    else {
+        std::fprintf(stderr, "make_seeds: unknown target %s\n", argv[1]);
+        return 2;
+    }
+    const std::filesystem::path folder = argv[2];
+    std::filesystem::create_directories(folder);
+    for (size_t i = 0; i < seeds.size(); ++i)
+        testing_support::WriteFileBytes(folder / ("seed-" + std::to_string(i)), seeds[i]);
+    std::printf("%zu seeds for %s in %s\n", seeds.size(), target.c_str(), folder.string().c_str());
+    return 0;
+}

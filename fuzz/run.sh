@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each one in turn.
+#
+#   fuzz/run.sh SECONDS [TARGET...]
+#
+# TARGET is tag_reader, header_reader or link_text (all three by default).
+# Each target first replays fuzz/regressions/TARGET/, then fuzzes for SECONDS
+# from a corpus seeded with the test fixtures (fuzz/corpus-TARGET/, not kept in
+# git). Inputs that fail land in build/fuzz/artifacts/. One target runs at a
+# time: the fuzzers use one core each.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+seconds=${1:?usage: fuzz/run.sh SECONDS [TARGET...]}
+shift
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+    targets=(tag_reader header_reader link_text)
+fi
+build=${FUZZ_BUILD_DIR:-$root/build/fuzz}
+
+cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER="${FUZZ_CXX:-clang++}" \
+    -DCMAKE_BUILD_TYPE=None >/dev/null
+cmake --build "$build" -j2
+
+mkdir -p "$build/artifacts" "$build/logs"
+status=0
+for target in "${targets[@]}"; do
+    corpus="$root/fuzz/corpus-$target"
+    mkdir -p "$corpus"
+    "$build/make_seeds" "$target" "$corpus"
+    regressions="$root/fuzz/regressions/$target"
+    if [ -d "$regressions" ] && [ -n "$(ls -A "$regressions")" ]; then
+        echo "== $target: replaying $(ls "$regressions" | wc -l) saved inputs"
+        "$build/${target}_fuzzer" -rss_limit_mb=2048 -malloc_limit_mb=512 "$regressions"/*
+    fi
+    echo "== $target: fuzzing for $seconds s (log: $build/logs/$target.log)"
+    if "$build/${target}_fuzzer" "$corpus" \
+        -max_total_time="$seconds" -timeout=10 -max_len=65536 \
+        -rss_limit_mb=2048 -malloc_limit_mb=512 -print_final_stats=1 \
+        -artifact_prefix="$build/artifacts/$target-" >"$build/logs/$target.log" 2>&1; then
+        grep -E '^(Done|stat::number_of_executed_units)' "$build/logs/$target.log" || true
+    else
+        status=1
+        echo "== $target: FAILED; the end of its log:"
+        tail -n 60 "$build/logs/$target.log"
+    fi
+done
+exit $status

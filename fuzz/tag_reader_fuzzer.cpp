@@ -1,0 +1,123 @@
+// Reads a tag from arbitrary bytes, asks every query, then checks that saving
+// and stripping give back what was read.
+#include "fuzz/fuzz_input.h"
+#include "tessarine/codec/memory_stream.h"
+#include "tessarine/codec/tag_block.h"
+#include "tessarine/codec/text_convert.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using fuzzing::Require;
+
+void QueryField(CTagBlock& tag, const CTagItem& item) {
+    const WCHAR* name = item.GetName().c_str();
+    Require(tag.FindField(name) >= 0);
+    std::vector<uint8_t> bytes(static_cast<size_t>(item.GetValueSize()) + 1);
+    int byteCount = static_cast<int>(bytes.size());
+    tag.GetFieldBytes(name, bytes.data(), &byteCount);
+    std::vector<WCHAR> small(4);
+    int chars = static_cast<int>(small.size());
+    tag.GetFieldText(name, small.data(), &chars);
+    if (chars > 0 && chars < (1 << 20)) {
+        std::vector<WCHAR> exact(static_cast<size_t>(chars));
+        int exactChars = chars;
+        tag.GetFieldText(name, exact.data(), &exactChars);
+    }
+    for (int utf8 = 0; utf8 <= 1; ++utf8) {
+        std::vector<char> narrow(64 + 1);
+        int length = 64;
+        tag.GetFieldTextNarrow(name, narrow.data(), &length, utf8);
+    }
+}
+
+void QueryEverything(CTagBlock& tag) {
+    tag.GetTrailingBytes();
+    tag.HasZemTag();
+    tag.GetZemTagVersion();
+    tag.HasId3v1();
+    const int count = tag.GetFieldCount();
+    Require(count >= 0 && count <= CTagBlock::kMaxFields);
+    Require(tag.GetField(count) == nullptr && tag.GetField(-1) == nullptr);
+    for (int i = 0; i < count; ++i) {
+        CTagItem* item = tag.GetField(i);
+        Require(item != nullptr);
+        QueryField(tag, *item);
+    }
+    Id3v1Record record;
+    tag.BuildId3v1(&record);
+}
+
+struct FieldCopy {
+    WString name;
+    std::vector<uint8_t> value;
+    uint32_t flags;
+};
+
+// What a save writes for each field: values as held, except that the text of
+// an older tag (ANSI code page) is written as UTF-8 text, up to its first NUL.
+// A field whose text is empty then is not written at all.
+std::vector<FieldCopy> ExpectedAfterSave(CTagBlock& tag) {
+    const bool ansi = tag.HasZemTag() && tag.GetZemTagVersion() < 2000;
+    std::vector<FieldCopy> fields;
+    for (int i = 0; i < tag.GetFieldCount(); ++i) {
+        const CTagItem* item = tag.GetField(i);
+        std::vector<uint8_t> value(item->GetValue(), item->GetValue() + item->GetValueSize());
+        if (ansi && item->IsText()) {
+            const std::string utf8 = AnsiToUtf8(reinterpret_cast<const char*>(item->GetValue()));
+            value.assign(utf8.begin(), utf8.end());
+        }
+        if (!value.empty())
+            fields.push_back({item->GetName(), value, item->GetFlags()});
+    }
+    return fields;
+}
+
+// Saving writes every field; reading the result back must give the same fields.
+void CheckSaveRoundTrip(const std::vector<uint8_t>& input, const std::vector<FieldCopy>& fields) {
+    // A tag that cannot be cut off (say, a footer that claims more bytes than
+    // the file has) makes Save fail, which is an answer, not a finding.
+    CMemoryStream stripped(input);
+    if (CTagBlock(&stripped, 0).Remove(0) != 0)
+        return;
+    CMemoryStream io(input);
+    Require(CTagBlock(&io, 1).Save(0) == 0);
+    CTagBlock reread(&io, 1);
+    Require(reread.GetFieldCount() == static_cast<int>(fields.size()));
+    for (const FieldCopy& field : fields) {
+        const CTagItem* item = reread.GetField(field.name.c_str());
+        Require(item != nullptr && item->GetFlags() == field.flags);
+        Require(item->GetValueSize() == static_cast<int32_t>(field.value.size()));
+        Require(std::memcmp(item->GetValue(), field.value.data(), field.value.size()) == 0);
+    }
+    // Stripping the saved tag leaves exactly what stripping the input left.
+    Require(reread.Remove(1) == 0);
+    Require(reread.GetFieldCount() == 0);
+    Require(io.Bytes() == stripped.Bytes());
+}
+
+void CheckId3v1Save(const std::vector<uint8_t>& input) {
+    CMemoryStream io(input);
+    if (CTagBlock(&io, 1).Save(1) != 0)
+        return;
+    CTagBlock reread(&io, 1);
+    QueryEverything(reread);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > fuzzing::kMaxInputBytes)
+        return 0;
+    const std::vector<uint8_t> input = fuzzing::CopyInput(data, size);
+    CMemoryStream io(input);
+    CTagBlock tag(&io, 1);
+    QueryEverything(tag);
+    Require(io.GetPosition() == 0);
+    CheckSaveRoundTrip(input, ExpectedAfterSave(tag));
+    CheckId3v1Save(input);
+    return 0;
+}
