@@ -29,7 +29,7 @@ void TakeHeaderFields(const uint8_t* d, const uint8_t* h, StreamInfoRecord* r) {
     r->bitsPerSample = LoadU16(h + 16);
     r->channels = LoadU16(h + 18);
     r->sampleRate = LoadI32(h + 20);
-    r->waveHeaderBytes = (r->formatFlags & FORMAT_FLAG_CREATE_WAV_HEADER) ? 44 : LoadI32(d + 20);
+    r->waveHeaderBytes = (r->formatFlags & FORMAT_FLAG_SYNTHESISED_WAVE_HEADER) ? 44 : LoadI32(d + 20);
     r->waveTerminatingBytes = LoadI32(d + 32);
     r->seekTableEntries = LoadI32(d + 16) / 4;
 }
@@ -56,7 +56,7 @@ int ReadCurrentHeader(CStreamIo* io, int32_t junkBytes, StreamInfoRecord* record
 
     if (LoadI32(d + 16) < 0 || !ReadTable(io, record->seekTableEntries, &record->seekTable))
         return -1;
-    if (!(record->formatFlags & FORMAT_FLAG_CREATE_WAV_HEADER) &&
+    if (!(record->formatFlags & FORMAT_FLAG_SYNTHESISED_WAVE_HEADER) &&
         !ReadTable(io, record->waveHeaderBytes, &record->storedWaveHeader))
         return -1;
     return 0;

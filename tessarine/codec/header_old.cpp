@@ -9,9 +9,9 @@ namespace {
 constexpr int32_t kOldHeaderBytes = 32;
 
 int32_t OldBitsPerSample(int32_t formatFlags) {
-    if (formatFlags & FORMAT_FLAG_8_BIT)
+    if (formatFlags & FORMAT_FLAG_8_BIT_SAMPLES)
         return 8;
-    if (formatFlags & FORMAT_FLAG_24_BIT)
+    if (formatFlags & FORMAT_FLAG_24_BIT_SAMPLES)
         return 24;
     return 16;
 }
@@ -22,7 +22,7 @@ void TakeOldHeaderFields(const uint8_t* h, StreamInfoRecord* r) {
     r->formatFlags = LoadU16(h + 8);
     r->channels = LoadU16(h + 10);
     r->sampleRate = LoadI32(h + 12);
-    r->waveHeaderBytes = (r->formatFlags & FORMAT_FLAG_CREATE_WAV_HEADER) ? 44 : LoadI32(h + 16);
+    r->waveHeaderBytes = (r->formatFlags & FORMAT_FLAG_SYNTHESISED_WAVE_HEADER) ? 44 : LoadI32(h + 16);
     r->waveTerminatingBytes = LoadI32(h + 20);
     r->totalFrames = LoadI32(h + 24);
     r->finalFrameBlocks = LoadI32(h + 28);
@@ -33,10 +33,10 @@ void TakeOldHeaderFields(const uint8_t* h, StreamInfoRecord* r) {
 // The words that flags 0x4 and 0x10 add behind the header; gives the seek table entry count.
 bool ReadOptionalWords(CStreamIo* io, StreamInfoRecord* r) {
     uint8_t word[4];
-    if ((r->formatFlags & FORMAT_FLAG_HAS_PEAK_LEVEL) && !ReadExact(io, word, 4))
+    if ((r->formatFlags & FORMAT_FLAG_PEAK_LEVEL_WORD) && !ReadExact(io, word, 4))
         return false;  // the peak level is not used
     r->seekTableEntries = r->totalFrames;
-    if (r->formatFlags & FORMAT_FLAG_HAS_SEEK_ELEMENTS) {
+    if (r->formatFlags & FORMAT_FLAG_SEEK_COUNT_WORD) {
         if (!ReadExact(io, word, 4))
             return false;
         r->seekTableEntries = LoadI32(word);
@@ -45,7 +45,7 @@ bool ReadOptionalWords(CStreamIo* io, StreamInfoRecord* r) {
 }
 
 bool ReadOldTables(CStreamIo* io, StreamInfoRecord* r) {
-    if (!(r->formatFlags & FORMAT_FLAG_CREATE_WAV_HEADER) &&
+    if (!(r->formatFlags & FORMAT_FLAG_SYNTHESISED_WAVE_HEADER) &&
         !ReadTable(io, r->waveHeaderBytes, &r->storedWaveHeader))
         return false;
     if (!ReadTable(io, r->seekTableEntries, &r->seekTable))

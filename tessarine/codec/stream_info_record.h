@@ -41,12 +41,12 @@ struct StreamInfoRecord {
 
 // Bits of the format flags word.
 enum FormatFlag : int32_t {
-    FORMAT_FLAG_8_BIT = 0x1,           // old headers only
-    FORMAT_FLAG_FRAME_CHECK = 0x2,     // how the older decoder reads a frame's check value
-    FORMAT_FLAG_HAS_PEAK_LEVEL = 0x4,  // old headers only
-    FORMAT_FLAG_24_BIT = 0x8,          // old headers only
-    FORMAT_FLAG_HAS_SEEK_ELEMENTS = 0x10,  // old headers only
-    FORMAT_FLAG_CREATE_WAV_HEADER = 0x20,
+    FORMAT_FLAG_8_BIT_SAMPLES = 0x1,            // old headers only
+    FORMAT_FLAG_FRAME_CHECK_WORD = 0x2,         // how the older decoder reads a frame's check value
+    FORMAT_FLAG_PEAK_LEVEL_WORD = 0x4,          // old headers: a peak level follows the header
+    FORMAT_FLAG_24_BIT_SAMPLES = 0x8,           // old headers only
+    FORMAT_FLAG_SEEK_COUNT_WORD = 0x10,         // old headers: a seek table entry count follows
+    FORMAT_FLAG_SYNTHESISED_WAVE_HEADER = 0x20, // no wave header stored; a canonical one stands in
 };
 
 // Header layout thresholds of the stream version.

@@ -12,7 +12,7 @@ int CStreamInfo::FillWaveFormat(void* format) const {
 }
 
 int CStreamInfo::CopyWavHeader(uint8_t* buffer, intptr_t size) {
-    if (m_record.formatFlags & FORMAT_FLAG_CREATE_WAV_HEADER) {
+    if (m_record.formatFlags & FORMAT_FLAG_SYNTHESISED_WAVE_HEADER) {
         if (size < kWaveHeaderBytes || !buffer)
             return -1;
         WAVEFORMATEX format;
