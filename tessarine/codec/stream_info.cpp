@@ -26,6 +26,8 @@ void CStreamInfo::Construct(int* error, CTagBlock* tag) {
     }
     if (!m_tag)
         m_tag.Assign(new CTagBlock(m_io.Get(), 1), false, true);
+    else
+        m_fileTag.Assign(new CTagBlock(m_io.Get(), 1), false, true);
 }
 
 int CStreamInfo::ReadHeader() {
@@ -39,8 +41,9 @@ int CStreamInfo::ReadHeader() {
     return 0;
 }
 
-// The tag borrows the file, so it goes first.
+// The tags may borrow the file, so they go first.
 void CStreamInfo::Reset() {
+    m_fileTag.Release();
     m_tag.Release();
     m_io.Release();
     m_record = StreamInfoRecord();

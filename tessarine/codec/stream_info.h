@@ -14,8 +14,11 @@ class CStreamInfo {
 public:
     // Opens the file itself and owns it. `tag`, when given, becomes this
     // object's in every case: it is deleted with it, also when construction
-    // fails. Without one, a tag is read from the same file. `error` (may be
-    // null) receives 0 or CODEC_BAD_INPUT.
+    // fails. Without one, a tag is read from the same file. A given tag may
+    // belong to another file (a link file's tag): it answers the Tag query,
+    // while the sizes of the stream's end (last frame, trailer) always come
+    // from the stream file's own tags. `error` (may be null) receives 0 or
+    // CODEC_BAD_INPUT.
     CStreamInfo(const WCHAR* fileName, int* error, CTagBlock* tag = nullptr);
     // Borrows `io`, which must outlive this object; otherwise as above.
     CStreamInfo(CStreamIo* io, int* error, CTagBlock* tag = nullptr);
@@ -55,5 +58,6 @@ private:
     int m_valid = 0;
     OwnedPtr<CStreamIo> m_io;
     OwnedPtr<CTagBlock> m_tag;
+    OwnedPtr<CTagBlock> m_fileTag;  // the stream file's own tags, when m_tag was given
     StreamInfoRecord m_record;
 };

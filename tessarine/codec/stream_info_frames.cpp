@@ -29,7 +29,12 @@ int32_t CStreamInfo::GetSeekBit(intptr_t frame) const {
     return m_record.seekBitTable[static_cast<size_t>(frame)];
 }
 
-int32_t CStreamInfo::TrailingTagBytes() { return m_tag ? m_tag->GetTrailingBytes() : 0; }
+// Measured on the stream file itself even when the Tag query answers with a
+// tag of another file: that one says nothing about where this file's audio ends.
+int32_t CStreamInfo::TrailingTagBytes() {
+    CTagBlock* tag = m_fileTag ? m_fileTag.Get() : m_tag.Get();
+    return tag ? tag->GetTrailingBytes() : 0;
+}
 
 int32_t CStreamInfo::GetFrameBytes(intptr_t frame) {
     if (!HasSeekEntry(frame))

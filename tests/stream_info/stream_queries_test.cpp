@@ -287,3 +287,27 @@ TEST(StreamQueries, NegativeTerminatingBytes) {
     EXPECT_EQ(0xCC, buffer[0]);
     EXPECT_EQ(100 + 256, s->Get(FrameBytes, 2));
 }
+
+// A tag handed in from another file (as for a link file) answers the Tag
+// query, but the end of the audio is measured with the stream file's own tags.
+TEST(StreamQueries, GivenTagOfAnotherFileDoesNotShiftTheEndOfTheAudio) {
+    ZemFixture fixture = CurrentZemFixture();
+    fixture.terminatingData = Bytes{1, 2, 3, 4};
+    fixture.trailer = EmptyZemTag();
+    Bytes linkText = BytesOf("link text");
+    Bytes id3v1 = Id3v1Bytes();
+    linkText.insert(linkText.end(), id3v1.begin(), id3v1.end());
+    CMemoryStream linkFile(linkText);
+    auto* linkTag = new CTagBlock(&linkFile, 1);
+    ASSERT_EQ(128, linkTag->GetTrailingBytes());
+
+    CMemoryStream image(BuildZemBytes(fixture));
+    int error = -99;
+    CStreamInfo info(&image, &error, linkTag);
+    ASSERT_EQ(0, error);
+    EXPECT_EQ(reinterpret_cast<intptr_t>(linkTag), info.GetInfo(Tag));
+    EXPECT_EQ(100, info.GetInfo(FrameBytes, 2));
+    uint8_t trailer[4] = {};
+    EXPECT_EQ(0, info.GetInfo(WavTrailerData, Ptr(trailer), 4));
+    EXPECT_EQ((Bytes{1, 2, 3, 4}), Bytes(trailer, trailer + 4));
+}
