@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -16,10 +17,15 @@ inline std::vector<uint8_t> CopyInput(const uint8_t* data, size_t size) {
     return std::vector<uint8_t>(data, data + size);
 }
 
-// A broken invariant is a finding: stop so the fuzzer saves the input.
-inline void Require(bool condition) {
-    if (!condition)
+// A broken invariant is a finding: say which one, and stop so that the
+// fuzzer saves the input.
+inline void RequireAt(bool condition, const char* text, int line) {
+    if (!condition) {
+        std::fprintf(stderr, "invariant broken at line %d: %s\n", line, text);
         std::abort();
+    }
 }
 
 }  // namespace fuzzing
+
+#define FUZZ_REQUIRE(condition) ::fuzzing::RequireAt((condition), #condition, __LINE__)

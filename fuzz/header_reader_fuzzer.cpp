@@ -14,8 +14,6 @@
 
 namespace {
 
-using fuzzing::Require;
-
 // Frames worth asking about: both ends of the table and just outside them.
 std::vector<intptr_t> ProbeFrames(int64_t totalFrames) {
     std::vector<intptr_t> frames = {-1, 0, 1, 2, INT32_MIN, INT32_MAX};
@@ -95,8 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int64_t totalBlocks = 0;
     {
         CStreamInfo info(&io, &error);
-        Require(error == 0 || error == 1002);
-        Require((error == 0) == (info.IsValid() != 0));
+        FUZZ_REQUIRE(error == 0 || error == 1002);
+        FUZZ_REQUIRE((error == 0) == (info.IsValid() != 0));
         if (error != 0)
             return 0;
         AskEverything(info);

@@ -7,8 +7,6 @@
 
 namespace {
 
-using fuzzing::Require;
-
 // A link path long enough that joining any name to its folder overflows.
 WString LongLinkPath() {
     WString path = WTXT("C:\\");
@@ -21,11 +19,11 @@ void ParseWith(const char* text, const WCHAR* linkPath) {
     CLinkFile link;
     link.ParseLinkText(text, linkPath);
     const WCHAR* image = link.GetImagePath();
-    Require(image != nullptr);
+    FUZZ_REQUIRE(image != nullptr);
     size_t length = 0;
     while (length < MAX_PATH && image[length] != 0)
         ++length;
-    Require(length < MAX_PATH);
+    FUZZ_REQUIRE(length < MAX_PATH);
 }
 
 }  // namespace

@@ -8,6 +8,10 @@
 # from a corpus seeded with the test fixtures (fuzz/corpus-TARGET/, not kept in
 # git). Inputs that fail land in build/fuzz/artifacts/. One target runs at a
 # time: the fuzzers use one core each.
+#
+# Environment: FUZZ_KEEP_GOING=1 collects every finding instead of stopping at
+# the first; FUZZ_DEFINITIONS="FUZZ_TOLERATE_TAG_AMBIGUITY=1" looks past the
+# known tag finding; FUZZ_BUILD_DIR and FUZZ_CXX choose the build folder and compiler.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -20,11 +24,17 @@ fi
 build=${FUZZ_BUILD_DIR:-$root/build/fuzz}
 
 cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER="${FUZZ_CXX:-clang++}" \
-    -DCMAKE_BUILD_TYPE=None >/dev/null
+    -DCMAKE_BUILD_TYPE=None -DFUZZ_DEFINITIONS="${FUZZ_DEFINITIONS:-}" >/dev/null
 cmake --build "$build" -j2
 
 mkdir -p "$build/artifacts" "$build/logs"
 status=0
+# With FUZZ_KEEP_GOING=1 a target goes on after a finding (libFuzzer's fork
+# mode) and collects every distinct one; by default it stops at the first.
+keep_going=()
+if [ "${FUZZ_KEEP_GOING:-0}" = 1 ]; then
+    keep_going=(-fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1)
+fi
 for target in "${targets[@]}"; do
     corpus="$root/fuzz/corpus-$target"
     mkdir -p "$corpus"
@@ -32,14 +42,20 @@ for target in "${targets[@]}"; do
     regressions="$root/fuzz/regressions/$target"
     if [ -d "$regressions" ] && [ -n "$(ls -A "$regressions")" ]; then
         echo "== $target: replaying $(ls "$regressions" | wc -l) saved inputs"
-        "$build/${target}_fuzzer" -rss_limit_mb=2048 -malloc_limit_mb=512 "$regressions"/*
+        if ! "$build/${target}_fuzzer" -rss_limit_mb=2048 -malloc_limit_mb=512 "$regressions"/* \
+            >"$build/logs/$target-regressions.log" 2>&1; then
+            status=1
+            echo "== $target: a saved input still fails; see $build/logs/$target-regressions.log"
+            grep -E 'invariant broken|ERROR:|SUMMARY' "$build/logs/$target-regressions.log" || true
+        fi
     fi
     echo "== $target: fuzzing for $seconds s (log: $build/logs/$target.log)"
-    if "$build/${target}_fuzzer" "$corpus" \
+    if "$build/${target}_fuzzer" "$corpus" "${keep_going[@]}" \
         -max_total_time="$seconds" -timeout=10 -max_len=65536 \
         -rss_limit_mb=2048 -malloc_limit_mb=512 -print_final_stats=1 \
         -artifact_prefix="$build/artifacts/$target-" >"$build/logs/$target.log" 2>&1; then
-        grep -E '^(Done|stat::number_of_executed_units)' "$build/logs/$target.log" || true
+        grep -E '^(Done|stat::number_of_executed_units)' "$build/logs/$target.log" ||
+            grep -E '^#[0-9]+:' "$build/logs/$target.log" | tail -n 1 || true
     else
         status=1
         echo "== $target: FAILED; the end of its log:"

@@ -11,11 +11,9 @@
 
 namespace {
 
-using fuzzing::Require;
-
 void QueryField(CTagBlock& tag, const CTagItem& item) {
     const WCHAR* name = item.GetName().c_str();
-    Require(tag.FindField(name) >= 0);
+    FUZZ_REQUIRE(tag.FindField(name) >= 0);
     std::vector<uint8_t> bytes(static_cast<size_t>(item.GetValueSize()) + 1);
     int byteCount = static_cast<int>(bytes.size());
     tag.GetFieldBytes(name, bytes.data(), &byteCount);
@@ -40,11 +38,11 @@ void QueryEverything(CTagBlock& tag) {
     tag.GetZemTagVersion();
     tag.HasId3v1();
     const int count = tag.GetFieldCount();
-    Require(count >= 0 && count <= CTagBlock::kMaxFields);
-    Require(tag.GetField(count) == nullptr && tag.GetField(-1) == nullptr);
+    FUZZ_REQUIRE(count >= 0 && count <= CTagBlock::kMaxFields);
+    FUZZ_REQUIRE(tag.GetField(count) == nullptr && tag.GetField(-1) == nullptr);
     for (int i = 0; i < count; ++i) {
         CTagItem* item = tag.GetField(i);
-        Require(item != nullptr);
+        FUZZ_REQUIRE(item != nullptr);
         QueryField(tag, *item);
     }
     Id3v1Record record;
@@ -59,7 +57,8 @@ struct FieldCopy {
 
 // What a save writes for each field: values as held, except that the text of
 // an older tag (ANSI code page) is written as UTF-8 text, up to its first NUL.
-// A field whose text is empty then is not written at all.
+// A field whose text is then empty is written as an empty item, which a
+// reader skips, so it is not expected back.
 std::vector<FieldCopy> ExpectedAfterSave(CTagBlock& tag) {
     const bool ansi = tag.HasZemTag() && tag.GetZemTagVersion() < 2000;
     std::vector<FieldCopy> fields;
@@ -77,26 +76,38 @@ std::vector<FieldCopy> ExpectedAfterSave(CTagBlock& tag) {
 }
 
 // Saving writes every field; reading the result back must give the same fields.
-void CheckSaveRoundTrip(const std::vector<uint8_t>& input, const std::vector<FieldCopy>& fields) {
+void CheckSaveRoundTrip(const std::vector<uint8_t>& input, int fieldCount, const std::vector<FieldCopy>& fields) {
     // A tag that cannot be cut off (say, a footer that claims more bytes than
     // the file has) makes Save fail, which is an answer, not a finding.
     CMemoryStream stripped(input);
     if (CTagBlock(&stripped, 0).Remove(0) != 0)
         return;
     CMemoryStream io(input);
-    Require(CTagBlock(&io, 1).Save(0) == 0);
+    FUZZ_REQUIRE(CTagBlock(&io, 1).Save(0) == 0);
+    if (fieldCount == 0) {
+        // Nothing to write: the save only strips.
+        FUZZ_REQUIRE(io.Bytes() == stripped.Bytes());
+        return;
+    }
     CTagBlock reread(&io, 1);
-    Require(reread.GetFieldCount() == static_cast<int>(fields.size()));
+#ifdef FUZZ_TOLERATE_TAG_AMBIGUITY
+    // A saved ZEM tag shorter than 128 bytes is taken for an ID3v1 record when
+    // the bytes 128 before the end happen to spell "TAG" (see
+    // regressions/tag_reader/). Defined only to look past that known finding.
+    if (reread.HasId3v1())
+        return;
+#endif
+    FUZZ_REQUIRE(reread.GetFieldCount() == static_cast<int>(fields.size()));
     for (const FieldCopy& field : fields) {
         const CTagItem* item = reread.GetField(field.name.c_str());
-        Require(item != nullptr && item->GetFlags() == field.flags);
-        Require(item->GetValueSize() == static_cast<int32_t>(field.value.size()));
-        Require(std::memcmp(item->GetValue(), field.value.data(), field.value.size()) == 0);
+        FUZZ_REQUIRE(item != nullptr && item->GetFlags() == field.flags);
+        FUZZ_REQUIRE(item->GetValueSize() == static_cast<int32_t>(field.value.size()));
+        FUZZ_REQUIRE(std::memcmp(item->GetValue(), field.value.data(), field.value.size()) == 0);
     }
     // Stripping the saved tag leaves exactly what stripping the input left.
-    Require(reread.Remove(1) == 0);
-    Require(reread.GetFieldCount() == 0);
-    Require(io.Bytes() == stripped.Bytes());
+    FUZZ_REQUIRE(reread.Remove(1) == 0);
+    FUZZ_REQUIRE(reread.GetFieldCount() == 0);
+    FUZZ_REQUIRE(io.Bytes() == stripped.Bytes());
 }
 
 void CheckId3v1Save(const std::vector<uint8_t>& input) {
@@ -116,8 +127,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CMemoryStream io(input);
     CTagBlock tag(&io, 1);
     QueryEverything(tag);
-    Require(io.GetPosition() == 0);
-    CheckSaveRoundTrip(input, ExpectedAfterSave(tag));
+    FUZZ_REQUIRE(io.GetPosition() == 0);
+    CheckSaveRoundTrip(input, tag.GetFieldCount(), ExpectedAfterSave(tag));
     CheckId3v1Save(input);
     return 0;
 }
