@@ -2,6 +2,7 @@
 
 #include "tessarine/codec/codec_error.h"
 
+#include "tests/file/read_only_file.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -18,13 +19,6 @@ WString NameOf(CWin32File& file) {
     buffer[0] = 1;  // must be overwritten
     EXPECT_EQ(file.GetName(buffer), 0);
     return WString(buffer);
-}
-
-// Makes the file read-only the way the platform shows it (the read-only
-// attribute on Windows, no write permission on Linux).
-void MakeReadOnly(const fs::path& path) {
-    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
 }
 
 // A name of exactly `length` characters inside `dir`.
@@ -112,6 +106,7 @@ TEST(Win32FileOpen, FileHeldWithoutWriteSharingOpensReadOnly) {
 
 TEST(Win32FileOpen, ReadOnlyFileOpensReadOnly) {
     TempDir dir;
+    SKIP_UNLESS_READ_ONLY_HONOURED(dir);
     Bytes content = BytesOf("read-only file");
     WriteFileBytes(dir.File("ro.bin"), content);
     MakeReadOnly(dir.File("ro.bin"));
@@ -123,6 +118,7 @@ TEST(Win32FileOpen, ReadOnlyFileOpensReadOnly) {
 
 TEST(Win32FileOpen, ReadOnlyObjectLeavesRoomForOtherReadersOnly) {
     TempDir dir;
+    SKIP_UNLESS_READ_ONLY_HONOURED(dir);
     WriteFileBytes(dir.File("ro.bin"), BytesOf("abc"));
     MakeReadOnly(dir.File("ro.bin"));
     CWin32File file, reader;
@@ -187,6 +183,7 @@ TEST(Win32FileCreate, EmptiesAnExistingFile) {
 
 TEST(Win32FileCreate, MakesANewFileAndClearsTheReadOnlyFlag) {
     TempDir dir;
+    SKIP_UNLESS_READ_ONLY_HONOURED(dir);
     WriteFileBytes(dir.File("ro.bin"), BytesOf("r"));
     MakeReadOnly(dir.File("ro.bin"));
     CWin32File file;
@@ -199,6 +196,7 @@ TEST(Win32FileCreate, MakesANewFileAndClearsTheReadOnlyFlag) {
 
 TEST(Win32FileCreate, ReadOnlyFileIsRefusedAndKeptWhole) {
     TempDir dir;
+    SKIP_UNLESS_READ_ONLY_HONOURED(dir);
     WriteFileBytes(dir.File("ro.bin"), BytesOf("keep me"));
     MakeReadOnly(dir.File("ro.bin"));
     CWin32File file;

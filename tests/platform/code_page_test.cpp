@@ -128,6 +128,9 @@ TEST(Utf8CodePage, IllFormedInputFailsWhenAskedTo) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
 }
 
+#ifndef _WIN32
+// Windows refuses a default character for UTF-8, as our layer does; Wine
+// accepts it, so this is checked on our layer only.
 TEST(Utf8CodePage, DefaultCharacterIsRefused) {
     char bytes[8];
     BOOL usedDefault = FALSE;
@@ -135,5 +138,6 @@ TEST(Utf8CodePage, DefaultCharacterIsRefused) {
     EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, WTXT("a"), 1, bytes, 8, nullptr, &usedDefault), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
+#endif
 
 }  // namespace

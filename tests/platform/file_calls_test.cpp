@@ -1,5 +1,6 @@
 // Results and errors of the file calls, as the portable code relies on them.
 #include "platform/win32.h"
+#include "tests/file/read_only_file.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -31,11 +32,6 @@ private:
 HANDLE OpenFile(const WString& name, DWORD access, DWORD disposition, DWORD share = FILE_SHARE_READ) {
     SetLastError(12345);
     return CreateFileW(name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-void MakeReadOnly(const fs::path& path) {
-    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
 }
 
 DWORD Position(HANDLE file) { return SetFilePointer(file, 0, nullptr, FILE_CURRENT); }
@@ -120,6 +116,7 @@ TEST(CreateFile, NamesOutsideAsciiReachTheFileSystemIntact) {
 
 TEST(CreateFile, ReadOnlyFileOpensForReadingOnly) {
     TempDir dir;
+    SKIP_UNLESS_READ_ONLY_HONOURED(dir);
     WriteFileBytes(dir.File("ro.bin"), BytesOf("ro"));
     MakeReadOnly(dir.File("ro.bin"));
     EXPECT_EQ(OpenFile(dir.WideFile("ro.bin"), kReadWrite, OPEN_EXISTING), INVALID_HANDLE_VALUE);
