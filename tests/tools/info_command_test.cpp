@@ -178,6 +178,18 @@ TEST_F(LinkInfoTest, RangeIsClampedToTheImageAsTheDecoderClampsIt) {
     EXPECT_EQ(negative["FinishBlock"].number, 10);
 }
 
+TEST_F(LinkInfoTest, LinkNamedWithForwardSlashesFindsItsImage) {
+    std::string link = WriteLink("slashes.zlk", 10, 20);
+    for (char& c : link) {
+        if (c == '\\')
+            c = '/';
+    }
+    JsonMembers json = InfoJson(link);
+    EXPECT_EQ(json["File"].text, link);
+    EXPECT_EQ(json["DecoderTotalBlocks"].number, 10);
+    EXPECT_NE(json["ImagePath"].text.find("image.zem"), std::string::npos);
+}
+
 TEST_F(LinkInfoTest, TextShowsImageTrackAndFormat) {
     const RunResult result = RunTool({"info", WriteLink("track.zlk", 44100, 132300)});
     ASSERT_EQ(result.exitCode, ZEMTOOL_OK) << result.err;

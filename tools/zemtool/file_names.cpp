@@ -15,9 +15,20 @@ std::string LowerExtension(const std::string& path) {
     return extension;
 }
 
+WString LibraryPath(const std::string& path) {
+    WString wide = WideFromUtf8(path);
+#ifdef _WIN32
+    for (WCHAR& c : wide) {
+        if (c == WTXT('/'))
+            c = WTXT('\\');
+    }
+#endif
+    return wide;
+}
+
 bool CanOpenFile(const std::string& path) {
     CWin32File file;
-    const WString wide = WideFromUtf8(path);
+    const WString wide = LibraryPath(path);
     if (file.Open(wide.c_str()) != 0)
         return false;
     file.Close();

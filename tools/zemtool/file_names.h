@@ -1,6 +1,8 @@
 // What zemtool needs to know about a file name before the library sees it.
 #pragma once
 
+#include "platform/win32.h"
+
 #include <string>
 
 namespace zemtool {
@@ -8,6 +10,11 @@ namespace zemtool {
 // The text from the last '.' to the end, lower-cased (ASCII), as the decoder
 // factory compares it; the whole name when there is no '.'.
 std::string LowerExtension(const std::string& path);
+
+// The name as the library is given it. On Windows each '/' becomes a backslash:
+// the system takes both, but the link file reader finds a link's folder by the
+// backslash alone, so "samples/a.zlk" would not find the image beside it.
+WString LibraryPath(const std::string& path);
 
 // True when the file can be opened for reading through the library's file class.
 bool CanOpenFile(const std::string& path);

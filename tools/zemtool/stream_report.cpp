@@ -65,7 +65,7 @@ std::string ExplainLinkFailure(const std::string& file) {
     if (!CanOpenFile(file))
         return "cannot open " + Quoted(file);
     CLinkFile link;
-    link.ReadLinkFile(WideFromUtf8(file).c_str());
+    link.ReadLinkFile(LibraryPath(file).c_str());
     if (!link.IsValid())
         return Quoted(file) + " is not a valid image link file";
     return "cannot open the image " + Quoted(Utf8FromWide(WString(link.GetImagePath()))) +
@@ -102,7 +102,7 @@ int64_t StreamReport::Answer(int id) const {
 
 int BuildStreamReport(const std::string& file, StreamReport& report, std::string& reason) {
     int error = CODEC_OK;
-    const WString wide = WideFromUtf8(file);
+    const WString wide = LibraryPath(file);
     std::unique_ptr<CDecoder> decoder = OpenDecoder(wide.c_str(), &error);
     if (!decoder) {
         const int code = error != CODEC_OK ? error : CODEC_FAILED;

@@ -3,6 +3,7 @@
 #include "tessarine/codec/codec_error.h"
 #include "tessarine/codec/tag_block.h"
 #include "tessarine/codec/win32_file.h"
+#include "tools/zemtool/file_names.h"
 #include "tools/zemtool/tag_edits.h"
 #include "tools/zemtool/tag_listing.h"
 #include "tools/zemtool/tag_request.h"
@@ -70,7 +71,7 @@ int RunTagCommand(const std::vector<std::string>& args, std::ostream& out, std::
     }
     if (!problem.empty())
         return ReportUsageError(err, "tag", problem);
-    const WString wide = WideFromUtf8(request.file);
+    const WString wide = LibraryPath(request.file);
     CWin32File file;
     if (request.file.empty() || file.Open(wide.c_str()) != 0)
         return ReportFailure(err, CODEC_BAD_INPUT, "cannot open " + Quoted(request.file));
