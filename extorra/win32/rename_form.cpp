@@ -121,6 +121,18 @@ void Rename_Form::Rename_Folder_Button_Click() {
     Run_Rename_Job(ui, lister, mover);
 }
 
+// Like a dialog, the window gives the keyboard focus back to the control that
+// had it when the user returns (from a message box, say), not to itself.
+void Rename_Form::Keep_Focus(bool activated) {
+    if (!activated) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(m_window, focus))
+            m_last_focus = focus;
+        return;
+    }
+    SetFocus(m_last_focus != nullptr ? m_last_focus : Control(Rename_Folder_Button_Id));
+}
+
 int Rename_Form::Run_Message_Loop() {
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -150,6 +162,11 @@ LRESULT Rename_Form::Handle_Message(UINT message, WPARAM wparam, LPARAM lparam) 
             Rename_Folder_Button_Click();
             return 0;
         }
+        break;
+    case WM_ACTIVATE:
+        Keep_Focus(LOWORD(wparam) != WA_INACTIVE);
+        if (LOWORD(wparam) != WA_INACTIVE)
+            return 0;
         break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:

@@ -32,10 +32,12 @@ private:
     void Create_Controls();
     HWND Create_Control(const Control_Layout& layout, HWND parent);
     HWND Control(int id) const;
+    void Keep_Focus(bool activated);
     void Rename_Folder_Button_Click();
 
     HINSTANCE m_instance;
     HWND m_window = nullptr;
+    HWND m_last_focus = nullptr;
     HFONT m_font = nullptr;
     int m_dpi_x = 96;
     int m_dpi_y = 96;

@@ -234,6 +234,14 @@ class Session:
     def focus_id(self):
         return self.probe.ask("focus", self.form)["id"]
 
+    def wait_focus(self, ident, seconds=5):
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            if self.focus_id() == ident:
+                return True
+            time.sleep(0.1)
+        return False
+
     def dialogs(self):
         return [window for window in self.probe.ask("list")["windows"] if window["class"] == "#32770"]
 
@@ -338,6 +346,7 @@ class Session:
             box = self.press_rename()
             self.expect_message(box, "Extorra", text, "none", shot)
             check(not self.dialogs(), "another dialog followed the length message")
+            check(self.wait_focus(IDS["button"]), "focus did not come back to the button")
         check(self.data_files() == before, "files changed after a refused run")
 
     def open_chooser(self):
