@@ -138,6 +138,17 @@ TEST_F(ProfileStrings, NewKeyJoinsItsOwnSection) {
     EXPECT_EQ(Get(WTXT("B"), WTXT("b")), WTXT("2"));
 }
 
+#ifndef _WIN32
+// Where a new key lands is our layer's choice: behind the section's last
+// entry, before the blank line that parts it from the next section.
+TEST_F(ProfileStrings, NewKeyKeepsTheBlankLineBetweenSections) {
+    WriteIni("[A]\r\na=1\r\n\r\n[B]\nb=2");
+    ASSERT_TRUE(Put(WTXT("A"), WTXT("c"), WTXT("3")));
+    ASSERT_TRUE(Put(WTXT("B"), WTXT("d"), WTXT("4")));
+    EXPECT_EQ(IniBytes(), "[A]\r\na=1\r\nc=3\r\n\r\n[B]\nb=2\r\nd=4\r\n");
+}
+#endif
+
 TEST_F(ProfileStrings, NullValueDeletesTheKey) {
     WriteIni("[A]\r\na=1\r\nb=2\r\n");
     ASSERT_TRUE(Put(WTXT("A"), WTXT("A"), nullptr));
