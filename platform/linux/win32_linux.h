@@ -78,7 +78,9 @@ struct OVERLAPPED;
 typedef OVERLAPPED* LPOVERLAPPED;
 
 // Files. Names are UTF-16 and are converted to UTF-8 for the Linux file system;
-// a backslash in a name is taken as a path separator.
+// a backslash in a name is taken as a path separator. Share modes hold between
+// the handles of one process (not against other processes). A file without
+// any write permission counts as having the read-only attribute, for root too.
 HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                    DWORD disposition, DWORD attributes, HANDLE templateFile);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
@@ -97,7 +99,9 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int bytes, LPWS
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideChars, LPSTR text, int bytes,
                         LPCSTR defaultChar, BOOL* usedDefault);
 
-// INI files (the profile-string calls).
+// INI files (the profile-string calls). Files are read as UTF-16LE or UTF-8
+// when a byte-order mark says so, in the ANSI code page otherwise, and written
+// back the same way; a relative file name is taken from the current folder.
 DWORD GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValue, LPWSTR buffer,
                                DWORD size, LPCWSTR fileName);
 BOOL WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR fileName);
