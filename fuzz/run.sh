@@ -10,8 +10,7 @@
 # time: the fuzzers use one core each.
 #
 # Environment: FUZZ_KEEP_GOING=1 collects every finding instead of stopping at
-# the first; FUZZ_DEFINITIONS="FUZZ_TOLERATE_TAG_AMBIGUITY=1" looks past the
-# known tag finding; FUZZ_BUILD_DIR and FUZZ_CXX choose the build folder and compiler.
+# the first; FUZZ_DEFINITIONS adds compile definitions; FUZZ_BUILD_DIR and FUZZ_CXX choose the build folder and compiler.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

@@ -90,13 +90,6 @@ void CheckSaveRoundTrip(const std::vector<uint8_t>& input, int fieldCount, const
         return;
     }
     CTagBlock reread(&io, 1);
-#ifdef FUZZ_TOLERATE_TAG_AMBIGUITY
-    // A saved ZEM tag shorter than 128 bytes is taken for an ID3v1 record when
-    // the bytes 128 before the end happen to spell "TAG" (see
-    // regressions/tag_reader/). Defined only to look past that known finding.
-    if (reread.HasId3v1())
-        return;
-#endif
     FUZZ_REQUIRE(reread.GetFieldCount() == static_cast<int>(fields.size()));
     for (const FieldCopy& field : fields) {
         const CTagItem* item = reread.GetField(field.name.c_str());

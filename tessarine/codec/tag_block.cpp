@@ -78,4 +78,3 @@ int CTagBlock::HasId3v1() {
     return m_hasId3v1;
 }
 
-bool CTagBlock::ValuesAreAnsi() const { return m_hasZemTag && m_zemTagVersion < kZemTagVersion; }

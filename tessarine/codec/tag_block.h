@@ -63,12 +63,12 @@ private:
     void EnsureAnalyzed();
     void DeleteAllFields();
     bool ReadTail(int32_t bytes, uint8_t* out);
+    bool EndsWithZemFooter(int64_t fileSize);
     void ImportId3v1(const Id3v1Record& record);
     void ReadZemTag(int64_t fileSize);
     void ParseZemItems(const uint8_t* items, int64_t itemBytes, int32_t itemCount);
     int StripTags();
     bool StripTail(int64_t bytes, int64_t fileSize, bool* failed);
-    bool ValuesAreAnsi() const;
     std::string StoredValue(const CTagItem& item) const;
     bool BuildZemTag(std::vector<uint8_t>* tag);
     int WriteAtEnd(const uint8_t* bytes, int32_t count);

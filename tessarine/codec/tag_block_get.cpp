@@ -55,7 +55,7 @@ int CTagBlock::GetFieldText(const WCHAR* name, WCHAR* buffer, int* chars) {
         return result;
     }
     const char* value = reinterpret_cast<const char*>(item->GetValue());
-    WString text = ValuesAreAnsi() ? AnsiToWide(value) : Utf8ToWide(value);
+    WString text = item->IsAnsiText() ? AnsiToWide(value) : Utf8ToWide(value);
     size_t length = std::char_traits<WCHAR>::length(text.c_str());
     *chars = ClampToInt(static_cast<int64_t>(length) + 1);
     if (static_cast<size_t>(capacity) < length + 1)

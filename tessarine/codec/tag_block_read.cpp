@@ -19,7 +19,11 @@ int CTagBlock::ReadTags() {
     int32_t position = m_file->GetPosition();
     int64_t fileSize = m_file->GetSize();
     Id3v1Record record;
-    if (fileSize >= kId3v1Bytes && ReadTail(kId3v1Bytes, record.bytes) && IsId3v1Record(record.bytes)) {
+    // A short ZEM tag may leave "TAG" 128 bytes before the end by chance (inside
+    // the audio, or in an earlier footer's magic); a file whose last 32 bytes are
+    // a valid ZEM footer therefore ends in a ZEM tag, not an ID3v1 record.
+    if (fileSize >= kId3v1Bytes && !EndsWithZemFooter(fileSize) && ReadTail(kId3v1Bytes, record.bytes) &&
+        IsId3v1Record(record.bytes)) {
         // A file that ends with an ID3v1 record is not searched for a ZEM tag.
         m_hasId3v1 = 1;
         m_tagBytes += kId3v1Bytes;
@@ -29,6 +33,12 @@ int CTagBlock::ReadTags() {
     }
     m_file->Seek(position, 0);
     return 0;
+}
+
+bool CTagBlock::EndsWithZemFooter(int64_t fileSize) {
+    uint8_t raw[kZemFooterBytes];
+    return fileSize >= kZemFooterBytes && ReadTail(kZemFooterBytes, raw) &&
+           IsReadableZemFooter(DecodeZemFooter(raw), fileSize);
 }
 
 bool CTagBlock::ReadTail(int32_t bytes, uint8_t* out) {
@@ -69,6 +79,7 @@ void CTagBlock::ReadZemTag(int64_t fileSize) {
 }
 
 void CTagBlock::ParseZemItems(const uint8_t* items, int64_t itemBytes, int32_t itemCount) {
+    const bool ansiValues = m_zemTagVersion < kZemTagVersion;
     int64_t offset = 0;
     for (int32_t index = 0; index < itemCount; ++index) {
         TagItemView item;
@@ -78,7 +89,10 @@ void CTagBlock::ParseZemItems(const uint8_t* items, int64_t itemBytes, int32_t i
         // in place, a read-only earlier value stays, and fields beyond the
         // table are dropped.
         WString name = Utf8ToWide(item.name);
-        SetFieldBytes(name.c_str(), item.value, item.valueSize, item.flags);
+        if (SetFieldBytes(name.c_str(), item.value, item.valueSize, item.flags) == 0 && ansiValues) {
+            if (CTagItem* stored = GetField(name.c_str()))
+                stored->MarkAnsiText();
+        }
         offset += item.length;
     }
 }

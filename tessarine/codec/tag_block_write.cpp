@@ -28,7 +28,11 @@ int CTagBlock::StripTags() {
         removed = false;
         uint8_t raw[kId3v1Bytes];
         int64_t size = m_file->GetSize();
-        if (size >= kId3v1Bytes && ReadTail(kId3v1Bytes, raw) && IsId3v1Record(raw))
+        // As when reading: a file whose last 32 bytes are a ZEM footer ends in a
+        // ZEM tag, whatever the bytes 128 before the end happen to spell.
+        bool endsWithFooter = size >= kZemFooterBytes && ReadTail(kZemFooterBytes, raw) &&
+                              IsStrippableZemFooter(DecodeZemFooter(raw), size);
+        if (!endsWithFooter && size >= kId3v1Bytes && ReadTail(kId3v1Bytes, raw) && IsId3v1Record(raw))
             removed = StripTail(kId3v1Bytes, size, &failed);
         size = m_file->GetSize();
         if (failed || size < kZemFooterBytes || !ReadTail(kZemFooterBytes, raw))
@@ -74,10 +78,11 @@ int CTagBlock::Save(int useId3v1) {
 }
 
 // Text read from a tag older than version 2000 is ANSI; the tag written now
-// declares UTF-8, so such values are converted rather than relabelled.
+// declares UTF-8, so such values are converted rather than relabelled. Values
+// set since are UTF-8 already and are written as they are.
 std::string CTagBlock::StoredValue(const CTagItem& item) const {
     const char* value = reinterpret_cast<const char*>(item.GetValue());
-    if (ValuesAreAnsi() && item.IsText())
+    if (item.IsAnsiText() && item.IsText())
         return AnsiToUtf8(value);
     return std::string(value, static_cast<size_t>(item.GetValueSize()));
 }

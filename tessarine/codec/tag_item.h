@@ -26,9 +26,16 @@ public:
     // Field names compare without regard to ASCII case.
     bool HasName(const WCHAR* name) const;
 
+    // Values read from tags older than version 2000 are ANSI text (even those
+    // flagged as not text, which such tags hand out as text too); values set
+    // since are UTF-8.
+    bool IsAnsiText() const { return m_ansiText; }
+    void MarkAnsiText() { m_ansiText = true; }
+
 private:
     WString m_name;
     std::vector<uint8_t> m_value;
     uint32_t m_flags;
     int32_t m_valueSize;
+    bool m_ansiText = false;
 };

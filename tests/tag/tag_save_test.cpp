@@ -112,6 +112,42 @@ TEST(TagSave, OlderTagTextIsRewrittenAsUtf8) {
     EXPECT_EQ(0xE9, reread.GetField(WTXT("Bin"))->GetValue()[0]);
 }
 
+TEST(TagSave, ValuesSetAfterReadingAnOlderTagAreNotConvertedTwice) {
+    CMemoryStream io(Concat({Audio(10), Tag({Item("Artist", "Caf\xE9")}, 1000)}));
+    CTagBlock tag(&io, 1);
+    ASSERT_EQ(0, tag.SetFieldText(WTXT("Title"), WTXT("Cr\u00E8me")));
+    // The old value still reads from ANSI, the new one from UTF-8.
+    EXPECT_EQ("Caf\xC3\xA9", Text(tag, WTXT("Artist")));
+    EXPECT_EQ("Cr\xC3\xA8me", Text(tag, WTXT("Title")));
+    ASSERT_EQ(0, tag.Save(0));
+    CTagBlock reread(&io, 1);
+    EXPECT_EQ("Caf\xC3\xA9", Text(reread, WTXT("Artist")));
+    EXPECT_EQ("Cr\xC3\xA8me", Text(reread, WTXT("Title")));
+}
+
+TEST(TagSave, AShortTagIsNotTakenForAnId3v1RecordOnReadingBack) {
+    // "TAG" 128 bytes before the end of the saved file, by chance in the audio.
+    Bytes audio(100, 0x42);
+    audio[19] = 'T';
+    audio[20] = 'A';
+    audio[21] = 'G';
+    CMemoryStream io(audio);
+    {
+        CTagBlock tag(&io, 1);
+        ASSERT_EQ(0, tag.SetFieldText(WTXT("Title"), WTXT("x")));
+        ASSERT_EQ(0, tag.Save(0));
+    }
+    ASSERT_EQ(100u + 15u + 32u, io.Bytes().size());
+    CTagBlock reread(&io, 1);
+    EXPECT_EQ(0, reread.HasId3v1());
+    EXPECT_EQ(1, reread.HasZemTag());
+    EXPECT_EQ(1, reread.GetFieldCount());
+    EXPECT_EQ("x", Text(reread, WTXT("Title")));
+    // Stripping takes the ZEM tag and leaves the audio whole.
+    ASSERT_EQ(0, reread.Remove(0));
+    EXPECT_EQ(audio, io.Bytes());
+}
+
 TEST(TagSave, ATagTooLargeToReadBackIsRefusedAndTheOldOneKept) {
     Bytes file = Concat({Audio(10), kTrackTitleTag});
     CMemoryStream io(file);
