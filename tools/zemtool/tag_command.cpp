@@ -34,29 +34,15 @@ int ApplyEdits(CTagBlock& tag, const TagRequest& request, std::ostream& err) {
     return ZEMTOOL_OK;
 }
 
-// An older ZEM tag holds its text in the ANSI code page, while every tag is
-// written back as version 2000, whose text is UTF-8. So that the new UTF-8
-// values are not taken for ANSI text on the way, the older tag is first
-// rewritten unchanged and read back; the edits then go onto a UTF-8 tag.
-int RewriteOlderTag(CTagBlock& tag, const TagRequest& request, std::ostream& err) {
-    tag.ReadTags();
-    if (int failed = SaveTag(tag, request, false, err))
-        return failed;
-    tag.ReadTags();
-    return ApplyEdits(tag, request, err);
-}
-
 int EditTag(CWin32File& file, CTagBlock& tag, const TagRequest& request, std::ostream& err) {
     if (file.IsReadOnly())
         return ReportFailure(err, CODEC_WRITE_FAILED,
                              Quoted(request.file) + " is read-only or in use; its tag cannot be changed");
     // Every edit is tried in memory first, so a failing one leaves the file alone.
+    // Values of an older tag keep their ANSI mark in the library, so they are
+    // written back as UTF-8 beside the new values without further care here.
     if (int failed = ApplyEdits(tag, request, err))
         return failed;
-    if (HasAnsiText(tag)) {
-        if (int failed = RewriteOlderTag(tag, request, err))
-            return failed;
-    }
     return SaveTag(tag, request, request.id3v1, err);
 }
 
