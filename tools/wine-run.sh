@@ -55,8 +55,11 @@ export WINEPREFIX="${WINEPREFIX:-$source_dir/build/wine-prefix}"
 export WINEARCH=win64
 export WINEDEBUG=-all
 # Empty overrides disable the built-in DLLs that would offer to download the
-# .NET and HTML runtimes; the menu builder would write desktop entries to $HOME.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# .NET and HTML runtimes; the menu builder would write desktop entries to $HOME;
+# the debugger would catch a crashing test and wait on a dialog until CTest's
+# time limit, where without it the test ends at once with the fault's code
+# (an access violation, 0xC0000005, arrives as exit code 5).
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d"
 persist_seconds="${ZEM_WINESERVER_PERSIST:-120}"
 display_file="$WINEPREFIX.display"
 
