@@ -70,6 +70,7 @@ private:
     int StripTags();
     bool StripTail(int64_t bytes, int64_t fileSize, bool* failed);
     std::string StoredValue(const CTagItem& item) const;
+    std::vector<int> SizeOrder() const;
     bool BuildZemTag(std::vector<uint8_t>* tag);
     int WriteAtEnd(const uint8_t* bytes, int32_t count);
     WString FieldTextOrEmpty(const WCHAR* name);

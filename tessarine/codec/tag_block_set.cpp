@@ -85,14 +85,25 @@ void CTagBlock::DeleteAllFields() {
 
 void CTagBlock::SortFields() {
     EnsureAnalyzed();
-    std::vector<std::pair<int64_t, std::unique_ptr<CTagItem>>> sized;
+    std::vector<int> order = SizeOrder();
+    std::vector<std::unique_ptr<CTagItem>> sorted;
+    for (int index : order)
+        sorted.push_back(std::move(m_fields[index]));
+    for (size_t index = 0; index < sorted.size(); ++index)
+        m_fields[index] = std::move(sorted[index]);
+}
+
+std::vector<int> CTagBlock::SizeOrder() const {
+    std::vector<std::pair<int64_t, int>> sized;
     for (int index = 0; index < m_fieldCount; ++index) {
         const CTagItem& item = *m_fields[index];
         size_t nameLength = WideToAnsi(item.GetName().c_str()).size();
-        sized.emplace_back(TagItemBytes(nameLength, item.GetValueSize()), std::move(m_fields[index]));
+        sized.emplace_back(TagItemBytes(nameLength, item.GetValueSize()), index);
     }
     std::stable_sort(sized.begin(), sized.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (size_t index = 0; index < sized.size(); ++index)
-        m_fields[index] = std::move(sized[index].second);
+    std::vector<int> order;
+    for (const auto& entry : sized)
+        order.push_back(entry.second);
+    return order;
 }

@@ -74,6 +74,8 @@ int CTagBlock::Save(int useId3v1) {
         BuildId3v1(&record);
         return WriteAtEnd(record.bytes, kId3v1Bytes);
     }
+    // Only a save that went ahead reorders the fields, as the tag lists them.
+    SortFields();
     return WriteAtEnd(tag.data(), static_cast<int32_t>(tag.size()));
 }
 
@@ -87,10 +89,11 @@ std::string CTagBlock::StoredValue(const CTagItem& item) const {
     return std::string(value, static_cast<size_t>(item.GetValueSize()));
 }
 
+// The items in the order the sorted table will hold them; the table itself is
+// left alone, so a save refused later keeps the fields in their order.
 bool CTagBlock::BuildZemTag(std::vector<uint8_t>* tag) {
-    SortFields();
     std::vector<uint8_t> items;
-    for (int index = 0; index < m_fieldCount; ++index) {
+    for (int index : SizeOrder()) {
         const CTagItem& item = *m_fields[index];
         std::string name = WideToAnsi(item.GetName().c_str());
         std::string value = StoredValue(item);

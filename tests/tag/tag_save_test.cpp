@@ -44,6 +44,17 @@ TEST(TagSave, TrackAndTitleGiveTheExact66ByteTag) {
     EXPECT_EQ(0, tag.GetTrailingBytes());
 }
 
+TEST(TagSave, AFailedStripLeavesTheFieldsInTheirOrder) {
+    Bytes file = Concat({Audio(40), Tag({Item("Title", "Intro")})});
+    CMemoryStream io(file, true);
+    CTagBlock tag(&io, 1);
+    ASSERT_EQ(0, tag.SetFieldText(WTXT("Track"), WTXT("3")));
+    ASSERT_EQ("Title,Track", Names(tag));
+    EXPECT_EQ(-1, tag.Save(0));
+    EXPECT_EQ(file, io.Bytes());
+    EXPECT_EQ("Title,Track", Names(tag));
+}
+
 TEST(TagSave, ReplacesEveryOldTagAndReadsBack) {
     Bytes audio = Audio(300);
     CMemoryStream io(Concat({audio, Tag({Item("Title", "Old"), Item("Keep", "k")}), SmallId3v1("x"),
