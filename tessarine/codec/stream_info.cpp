@@ -6,18 +6,19 @@
 #include "tessarine/codec/tag_block.h"
 
 CStreamInfo::CStreamInfo(CStreamIo* io, int* error, CTagBlock* tag) {
+    m_tag.Assign(tag, false, true);
     m_io.Assign(io, false, false);
-    Construct(error, tag);
+    Construct(error);
 }
 
 CStreamInfo::~CStreamInfo() { Reset(); }
 
-// The tag is taken over before the header is read, so that a failure (which
-// resets the object) releases it too: callers hand it over for good.
-void CStreamInfo::Construct(int* error, CTagBlock* tag) {
+// Both constructors take the given tag over on their first line, before
+// anything can fail or throw, so that every failure (which resets the object)
+// releases it too: callers hand it over for good.
+void CStreamInfo::Construct(int* error) {
     if (error)
         *error = CODEC_OK;
-    m_tag.Assign(tag, false, true);
     if (ReadHeader() != 0) {
         Reset();
         if (error)

@@ -35,7 +35,7 @@ public:
     int64_t GetInfo(int id, intptr_t param1 = 0, intptr_t param2 = 0);
 
 private:
-    void Construct(int* error, CTagBlock* tag);
+    void Construct(int* error);
     int ReadHeader();
     void Reset();
 

@@ -6,14 +6,14 @@
 #include "tessarine/codec/win32_file.h"
 
 CStreamInfo::CStreamInfo(const WCHAR* fileName, int* error, CTagBlock* tag) {
+    m_tag.Assign(tag, false, true);
     auto* file = new CWin32File();
     m_io.Assign(file, false, true);
     if (!fileName || file->Open(fileName) != 0) {
-        m_tag.Assign(tag, false, true);
         Reset();
         if (error)
             *error = CODEC_BAD_INPUT;
         return;
     }
-    Construct(error, tag);
+    Construct(error);
 }
