@@ -29,10 +29,10 @@ int CTagBlock::StripTags() {
         uint8_t raw[kId3v1Bytes];
         int64_t size = m_file->GetSize();
         // As when reading: a file whose last 32 bytes are a ZEM footer ends in a
-        // ZEM tag, whatever the bytes 128 before the end happen to spell.
-        bool endsWithFooter = size >= kZemFooterBytes && ReadTail(kZemFooterBytes, raw) &&
-                              IsStrippableZemFooter(DecodeZemFooter(raw), size);
-        if (!endsWithFooter && size >= kId3v1Bytes && ReadTail(kId3v1Bytes, raw) && IsId3v1Record(raw))
+        // ZEM tag, whatever the bytes 128 before the end happen to spell. A
+        // block marked as a header is no footer, so a record ending in one is
+        // taken whole, as reading took it.
+        if (!EndsWithZemFooter(size) && size >= kId3v1Bytes && ReadTail(kId3v1Bytes, raw) && IsId3v1Record(raw))
             removed = StripTail(kId3v1Bytes, size, &failed);
         size = m_file->GetSize();
         if (failed || size < kZemFooterBytes || !ReadTail(kZemFooterBytes, raw))

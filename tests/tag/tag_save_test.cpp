@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace tag_test;
 
 namespace {
@@ -236,6 +238,22 @@ TEST(TagRemove, ABlockMarkedAsHeaderIsStrippedButNotRead) {
     CTagBlock tag(&io, 1);
     EXPECT_EQ(0, tag.HasZemTag());
     EXPECT_EQ(0, tag.GetFieldCount());
+    EXPECT_EQ(0, tag.Remove(0));
+    EXPECT_EQ(audio, io.Bytes());
+}
+
+TEST(TagRemove, AHeaderBlockEndingAnId3v1RecordLeavesTheRecordWhole) {
+    // The record's last 32 bytes spell a block marked as a header: no ZEM tag
+    // ends there, so stripping takes the record that reading found.
+    Bytes record = SmallId3v1("x");
+    Bytes block = Footer(2000, 32, 0, 0x20000000u);
+    std::copy(block.begin(), block.end(), record.end() - 32);
+    Bytes audio = Audio(200);
+    CMemoryStream io(Concat({audio, record}));
+    CTagBlock tag(&io, 1);
+    EXPECT_EQ(1, tag.HasId3v1());
+    EXPECT_EQ(128, tag.GetTrailingBytes());
+    EXPECT_EQ("x", Text(tag, WTXT("Title")));
     EXPECT_EQ(0, tag.Remove(0));
     EXPECT_EQ(audio, io.Bytes());
 }
