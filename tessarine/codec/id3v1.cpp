@@ -1,5 +1,6 @@
 #include "tessarine/codec/id3v1.h"
 
+#include "tessarine/codec/decimal_text.h"
 #include "tessarine/codec/genre_names.h"
 #include "tessarine/codec/tag_text.h"
 

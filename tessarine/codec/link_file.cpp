@@ -1,6 +1,7 @@
 #include "tessarine/codec/link_file.h"
 
 #include "platform/paths.h"
+#include "tessarine/codec/decimal_text.h"
 #include "tessarine/codec/text_convert.h"
 #include "tessarine/codec/win32_file.h"
 
@@ -14,27 +15,6 @@ const char kHeaderKey[] = "[Quillon Image Link File]";
 const char kImageKey[] = "Image File=";
 const char kStartKey[] = "Start Block=";
 const char kFinishKey[] = "Finish Block=";
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Reads a decimal number the way atoi does (leading blanks, optional sign,
-// digits up to the first non-digit, 0 when there are none). atoi leaves
-// overflow undefined; here values beyond 32 bits saturate, and the decoder
-// clamps them to the image anyway.
-int32_t ReadDecimal(const char* text) {
-    while (IsBlank(*text))
-        ++text;
-    bool negative = *text == '-';
-    if (*text == '-' || *text == '+')
-        ++text;
-    const int64_t limit = negative ? -static_cast<int64_t>(INT32_MIN) : INT32_MAX;
-    int64_t value = 0;
-    for (; *text >= '0' && *text <= '9'; ++text)
-        value = std::min(limit, value * 10 + (*text - '0'));
-    return static_cast<int32_t>(negative ? -value : value);
-}
 
 // The image path's bytes end at the line end (a lone LF counts) or the text end.
 std::string ImagePathBytes(const char* value) {
@@ -120,7 +100,7 @@ void CLinkFile::ParseLinkText(const char* text, const WCHAR* linkPath) {
 
     std::copy(path.begin(), path.end(), m_imagePath);
     m_imagePath[path.size()] = 0;
-    m_startBlock = ReadDecimal(start + sizeof(kStartKey) - 1);
-    m_finishBlock = ReadDecimal(finish + sizeof(kFinishKey) - 1);
+    m_startBlock = ParseDecimalNumber(start + sizeof(kStartKey) - 1);
+    m_finishBlock = ParseDecimalNumber(finish + sizeof(kFinishKey) - 1);
     m_valid = 1;
 }

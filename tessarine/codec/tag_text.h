@@ -1,6 +1,5 @@
 // Small text rules shared by the tag code: field and genre names compare
-// without regard to ASCII case only (no locale), and track numbers are read the
-// way the C library reads a decimal number, without its overflow trap.
+// without regard to ASCII case only (no locale).
 #pragma once
 
 #include "platform/win32.h"
@@ -23,10 +22,6 @@ bool EqualsIgnoringAsciiCase(const Char* a, const Char* b) {
     }
     return *a == *b;
 }
-
-// Optional leading white space and sign, then digits; 0 when there are none.
-// Overlong numbers wrap around instead of overflowing.
-int32_t ParseDecimalNumber(const char* text);
 
 // True when every character lies from 0x20 to 0x7E, the only bytes that a
 // stored item name may hold.

@@ -1,4 +1,5 @@
 // The genre table and the small text rules (case folding, decimal numbers).
+#include "tessarine/codec/decimal_text.h"
 #include "tessarine/codec/genre_names.h"
 #include "tessarine/codec/tag_text.h"
 
@@ -70,9 +71,11 @@ TEST(TagText, DecimalNumbersAreReadLikeTheCLibraryDoes) {
     EXPECT_EQ(0, ParseDecimalNumber(""));
     EXPECT_EQ(0, ParseDecimalNumber(nullptr));
     EXPECT_EQ(300, ParseDecimalNumber("300"));
-    // Far too long for 32 bits: wraps instead of overflowing.
-    EXPECT_EQ(1, ParseDecimalNumber("4294967297"));
-    EXPECT_EQ(-2147483647 - 1, ParseDecimalNumber("2147483648"));
+    // Beyond 32 bits: saturates at the limits instead of overflowing.
+    EXPECT_EQ(2147483647, ParseDecimalNumber("4294967297"));
+    EXPECT_EQ(2147483647, ParseDecimalNumber("2147483648"));
+    EXPECT_EQ(-2147483647 - 1, ParseDecimalNumber("-2147483648"));
+    EXPECT_EQ(-2147483647 - 1, ParseDecimalNumber("-99999999999999999999"));
 }
 
 TEST(TagText, StorableNamesArePrintableAscii) {
