@@ -2,7 +2,6 @@
 
 #include "tessarine/codec/decimal_text.h"
 #include "tessarine/codec/genre_names.h"
-#include "tessarine/codec/tag_text.h"
 
 #include <algorithm>
 #include <cstring>
