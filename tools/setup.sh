@@ -1,9 +1,19 @@
 #!/usr/bin/env bash
-# Installs what building and testing the project needs on Debian 12. Run as root.
+# Installs what building and testing the project needs on Debian 12. Run it as
+# root or as a user with sudo: it asks sudo for root only when it needs to (a
+# fresh Debian machine set up as root has no sudo at all).
 #
 #   tools/setup.sh            the tool chain for every preset
 #   tools/setup.sh --fuzz     also clang and libFuzzer for fuzz/run.sh
 set -euo pipefail
+
+if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null 2>&1; then
+        exec sudo bash "$0" "$@"
+    fi
+    echo "tools/setup.sh: installing packages needs root; run it as root or install sudo" >&2
+    exit 1
+fi
 
 export DEBIAN_FRONTEND=noninteractive
 packages=(
@@ -13,7 +23,9 @@ packages=(
     g++-mingw-w64-x86-64-posix
     # Windows tests: 64-bit Wine, a virtual X display for windowed programs.
     wine wine64 xvfb xauth
-    # Extorra's window test: its driver, mouse and keyboard input, screenshots.
+    # Wine's own fonts: without them window captions draw their buttons as letters.
+    fonts-wine
+    # The window tests: their driver, mouse and keyboard input, screenshots.
     python3 xdotool imagemagick
 )
 if [ "${1:-}" = "--fuzz" ]; then

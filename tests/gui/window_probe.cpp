@@ -1,8 +1,9 @@
-// Test helper for the window test: runs under Wine beside Extorra.exe, reads
-// one tab-separated command a line from standard input and answers each with
-// one line of JSON. It looks at windows of other processes the way an
-// accessibility tool would, and drives only what a keyboard or mouse cannot
-// reach from outside: the folder chooser's selection and message-box buttons.
+// Helper of the window tests: runs under Wine beside the program under test,
+// reads one tab-separated command a line (UTF-8) from standard input and
+// answers each with one line of JSON. It looks at windows of other processes
+// the way an accessibility tool would, and drives only what a keyboard or
+// mouse cannot reach from outside: the folder chooser's selection, buttons,
+// control texts and files dropped from a file manager.
 //
 //   desktop NAME TIMEOUT_MS      work on the named (virtual) desktop
 //   find CLASS TITLE TIMEOUT_MS  a visible top-level window ("-" = any)
@@ -16,12 +17,18 @@
 //   click HWND                   press a button
 //   close HWND                   ask a window to close
 //   gone HWND TIMEOUT_MS         wait until the window no longer exists
+//   settext HWND TEXT            set a control's text (WM_SETTEXT)
+//   items HWND                   the list items of a combo box
+//   drop HWND X Y PATH...        drop files at client point X,Y (WM_DROPFILES)
+//   baseunits FACE POINTS        dialog base units of a dialog in that font
 //   quit
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -55,7 +62,7 @@ std::string Class_Of(HWND window) {
 }
 
 std::string Text_Of(HWND window) {
-    char text[1024] = {};
+    char text[8192] = {};
     // WM_GETTEXT works across processes for every standard control.
     SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
                         nullptr);
@@ -344,6 +351,93 @@ std::string Selected(HWND chooser) {
     return "{\"text\":" + Json_Text(Item_Text(tree, Selected_Item(tree))) + "}";
 }
 
+std::wstring Wide(const std::string& utf8) {
+    int count = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring wide(count > 0 ? count : 1, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], count);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+std::string Ok(bool ok) { return std::string("{\"ok\":") + (ok ? "true" : "false") + "}"; }
+
+// Wine carries the text of WM_SETTEXT over to the other process.
+std::string Set_Text(HWND window, const std::string& text) {
+    DWORD_PTR result = 0;
+    return Ok(SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(text).c_str()),
+                                  SMTO_ABORTIFHUNG, 5000, &result) != 0 && result != 0);
+}
+
+std::string Items(HWND combo) {
+    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    std::string out = "{\"items\":[";
+    for (LRESULT index = 0; index < count; ++index) {
+        char text[1024] = {};
+        if (SendMessageA(combo, CB_GETLBTEXTLEN, index, 0) < static_cast<LRESULT>(sizeof text))
+            SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+        out += (index ? "," : "") + Json_Text(text);
+    }
+    return out + "]}";
+}
+
+// A file manager hands the dropped names over in memory of the receiving
+// process: a DROPFILES record followed by the wide names, each ended by a NUL,
+// and one more NUL. The block is the receiver's from then on, as its
+// DragFinish releases it.
+std::string Drop(HWND window, int x, int y, const std::vector<std::string>& paths) {
+    std::vector<BYTE> block(sizeof(DROPFILES));
+    for (const std::string& path : paths) {
+        std::wstring name = Wide(path);
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(name.c_str());
+        block.insert(block.end(), bytes, bytes + (name.size() + 1) * sizeof(wchar_t));
+    }
+    block.resize(block.size() + sizeof(wchar_t), 0);
+    DROPFILES header{};
+    header.pFiles = sizeof(DROPFILES);
+    header.pt = POINT{x, y};
+    header.fNC = FALSE;
+    header.fWide = TRUE;
+    std::memcpy(block.data(), &header, sizeof header);
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, process_id);
+    if (process == nullptr)
+        return Ok(false);
+    void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    bool written = remote != nullptr && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
+    CloseHandle(process);
+    return Ok(written && PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0));
+}
+
+INT_PTR CALLBACK Quiet_Dialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// An empty dialog template with DS_SETFONT: the dialog manager then measures
+// the font exactly as it does for the program's own dialog.
+std::vector<WORD> Font_Template(const std::wstring& face, WORD points) {
+    std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
+    DLGTEMPLATE head{};
+    head.style = DS_SETFONT | WS_POPUP;
+    head.cx = 100;
+    head.cy = 100;
+    std::memcpy(words.data(), &head, sizeof head);
+    words.insert(words.end(), {0, 0, 0, points});  // no menu, default class, no title
+    words.insert(words.end(), face.begin(), face.end());
+    words.push_back(0);
+    return words;
+}
+
+std::string Base_Units(const std::string& face, int points) {
+    std::vector<WORD> words = Font_Template(Wide(face), static_cast<WORD>(points));
+    HWND dialog = CreateDialogIndirectW(GetModuleHandleW(nullptr), reinterpret_cast<DLGTEMPLATE*>(words.data()),
+                                        nullptr, &Quiet_Dialog);
+    if (dialog == nullptr)
+        return "{\"x\":0,\"y\":0}";
+    RECT units{0, 0, 4, 8};
+    MapDialogRect(dialog, &units);
+    DestroyWindow(dialog);
+    return "{\"x\":" + std::to_string(units.right) + ",\"y\":" + std::to_string(units.bottom) + "}";
+}
+
 std::string Gone(HWND window, DWORD timeout_ms) {
     DWORD start = GetTickCount();
     while (IsWindow(window) && GetTickCount() - start < timeout_ms)
@@ -402,6 +496,15 @@ std::string Answer(const std::vector<std::string>& words) {
     if (verb == "close" && count == 2)
         return std::string("{\"ok\":") + (PostMessageA(Parse_Window(words[1]), WM_CLOSE, 0, 0) ? "true" : "false") +
                "}";
+    if (verb == "settext" && count == 3)
+        return Set_Text(Parse_Window(words[1]), words[2]);
+    if (verb == "items" && count == 2)
+        return Items(Parse_Window(words[1]));
+    if (verb == "drop" && count >= 5)
+        return Drop(Parse_Window(words[1]), std::atoi(words[2].c_str()), std::atoi(words[3].c_str()),
+                    std::vector<std::string>(words.begin() + 4, words.end()));
+    if (verb == "baseunits" && count == 3)
+        return Base_Units(words[1], std::atoi(words[2].c_str()));
     if (verb == "gone" && count == 3)
         return Gone(Parse_Window(words[1]), Timeout(words[2]));
     return "{\"error\":" + Json_Text("bad command: " + verb) + "}";

@@ -1,0 +1,43 @@
+#!/usr/bin/env python3
+"""Checks of the window-test driver itself that need no Wine: what a window
+test does when a tool it needs is missing, inside and outside CI."""
+
+import os
+import sys
+import tempfile
+import unittest
+from unittest import mock
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import window_driver  # noqa: E402
+
+
+class NeverRun(window_driver.WindowSession):
+    def run(self):
+        raise AssertionError("a session ran without its tools")
+
+
+class MissingToolTest(unittest.TestCase):
+    def run_main(self, ci_value):
+        work = tempfile.mkdtemp()
+        argv = ["test", "--program", "p.exe", "--probe", "probe.exe", "--work", work]
+        environment = {"PATH": work}  # an empty folder: no tool can be found
+        if ci_value is not None:
+            environment["CI"] = ci_value
+        with mock.patch.object(sys, "argv", argv), mock.patch.dict(os.environ, environment, clear=True):
+            return window_driver.main(NeverRun, "driver", 10)
+
+    def test_missing_tool_skips_outside_ci_and_fails_under_ci(self):
+        cases = [(None, window_driver.SKIP), ("false", window_driver.SKIP), ("true", 1), ("TRUE", 1)]
+        for ci_value, expected in cases:
+            with self.subTest(ci=ci_value):
+                self.assertEqual(self.run_main(ci_value), expected)
+
+    def test_every_missing_tool_is_named(self):
+        with mock.patch.dict(os.environ, {"PATH": tempfile.mkdtemp()}, clear=True):
+            self.assertEqual(sorted(window_driver.missing_tools()),
+                             ["import", "wine", "wineserver", "xdotool", "xvfb-run"])
+
+
+if __name__ == "__main__":
+    unittest.main()
