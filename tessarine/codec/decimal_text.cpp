@@ -3,10 +3,14 @@
 #include <algorithm>
 
 namespace {
-bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-}  // namespace
 
-int32_t ParseDecimalNumber(const char* text) {
+template <class Char>
+bool IsCSpace(Char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+template <class Char>
+int32_t ParseDecimal(const Char* text) {
     if (!text)
         return 0;
     while (IsCSpace(*text))
@@ -20,3 +24,8 @@ int32_t ParseDecimalNumber(const char* text) {
         value = std::min(limit, value * 10 + (*text - '0'));
     return static_cast<int32_t>(negative ? -value : value);
 }
+
+}  // namespace
+
+int32_t ParseDecimalNumber(const char* text) { return ParseDecimal(text); }
+int32_t ParseWideDecimalNumber(const WCHAR* text) { return ParseDecimal(text); }

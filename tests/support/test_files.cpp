@@ -55,6 +55,8 @@ std::string Utf8FromWide(const WString& wide) {
 }
 
 void WriteFileBytes(const fs::path& path, const Bytes& bytes) {
+    if (path.has_parent_path())
+        fs::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (!out)

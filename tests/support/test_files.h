@@ -34,6 +34,7 @@ WString ToWide(const std::filesystem::path& path);
 WString WideFromUtf8(const std::string& utf8);
 std::string Utf8FromWide(const WString& wide);
 
+// Creates the file's folder when it does not exist yet.
 void WriteFileBytes(const std::filesystem::path& path, const Bytes& bytes);
 Bytes ReadFileBytes(const std::filesystem::path& path);
 Bytes BytesOf(const std::string& text);

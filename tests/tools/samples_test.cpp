@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace tool_tests {
@@ -54,6 +55,47 @@ TEST_F(SampleFilesTest, OlderStreamAndTagsRead) {
     EXPECT_EQ(RunTool({"tag", PathIn(m_dir, "sample.zlk")}).out,
               "Track=2\nAlbum=Sample Album\nTitle=Second Track\nArtist=Sample Artist\n");
     EXPECT_EQ(RunTool({"tag", PathIn(m_dir, "sample.qrb")}).out, "Title=Older Format Sample\n");
+}
+
+}  // namespace
+}  // namespace tool_tests
+
+namespace tool_tests {
+namespace {
+
+std::string Slashed(std::string text) {
+    std::replace(text.begin(), text.end(), '\\', '/');
+    return text;
+}
+
+// The README's main job on a copy of the bundled album: links, then info on
+// one track, with the commands and the file name the README shows.
+TEST(AlbumSampleTest, ReadmeMainJobBuildsLinksAndShowsOneTrack) {
+    const testing_support::Bytes readme = testing_support::ReadFileBytes(SamplesFolder() / ".." / "README.md");
+    const std::string readmeText(readme.begin(), readme.end());
+    const std::string track = "Corvane - Tallowmere - 02 - Saltglass.zlk";
+    EXPECT_NE(std::string::npos, readmeText.find("zemtool links samples/album/Tallowmere.cue"));
+    EXPECT_NE(std::string::npos, readmeText.find("zemtool info \"samples/album/" + track + "\""));
+
+    testing_support::TempDir dir;
+    for (const samples::SampleFile& sample : {samples::AlbumCueSheet(), samples::AlbumImage()})
+        WriteIn(dir, sample.name, sample.bytes);
+    const RunResult links = RunTool({"links", PathIn(dir, samples::kAlbumCueSheet)});
+    ASSERT_EQ(ZEMTOOL_OK, links.exitCode) << links.err;
+    // zemtool prints paths the way the library names them (backslashes on Windows).
+    const std::string folder = Slashed(PathIn(dir, samples::kAlbumFolder));
+    EXPECT_EQ(Lines(Slashed(links.out)), (std::vector<std::string>{folder + "/Corvane - Tallowmere - 01 - Wrenfall.zlk",
+                                                            folder + "/" + track,
+                                                            folder + "/Ilse Marrow - Tallowmere - 03 - Lanternfield.zlk"}));
+    const RunResult info = RunTool({"info", "--json", folder + "/" + track});
+    ASSERT_EQ(ZEMTOOL_OK, info.exitCode) << info.err;
+    std::map<std::string, JsonValue> members;
+    std::vector<std::string> order;
+    ASSERT_TRUE(ParseFlatJson(info.out, members, order)) << info.out;
+    EXPECT_EQ(188160, members["StartBlock"].number);   // 00:04:20
+    EXPECT_EQ(374556, members["FinishBlock"].number);  // 00:08:37
+    EXPECT_EQ(samples::kImageSampleRate, members["SampleRate"].number);
+    EXPECT_EQ(samples::kAlbumTotalBlocks, members["TotalBlocks"].number);
 }
 
 }  // namespace

@@ -37,6 +37,7 @@ TEST(UsageTest, EveryCommandHasHelpThatWinsOverEverythingElse) {
         {{"info", "missing.zem", "--json", "--help"}, zemtool::kInfoUsage},
         {{"tag", "--help"}, zemtool::kTagUsage},
         {{"tag", "missing.zem", "--remove", "-h"}, zemtool::kTagUsage},
+        {{"links", "missing.cue", "--template", "x", "--help"}, zemtool::kLinksUsage},
     };
     for (const auto& [args, usage] : cases) {
         const RunResult result = RunTool(args);

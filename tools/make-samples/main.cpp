@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = argv[1];
     for (const samples::SampleFile& sample : samples::BuildSampleSet()) {
         const std::filesystem::path path = folder / sample.name;
+        std::filesystem::create_directories(path.parent_path());
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(sample.bytes.data()), static_cast<std::streamsize>(sample.bytes.size()));
         if (!out) {

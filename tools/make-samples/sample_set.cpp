@@ -67,7 +67,8 @@ Bytes OldStreamBytes() {
 }  // namespace
 
 std::vector<SampleFile> BuildSampleSet() {
-    return {{"sample.zem", ImageBytes()}, {"sample.zlk", LinkBytes()}, {"sample.qrb", OldStreamBytes()}};
+    return {{"sample.zem", ImageBytes()}, {"sample.zlk", LinkBytes()}, {"sample.qrb", OldStreamBytes()},
+            AlbumCueSheet(), AlbumImage()};
 }
 
 }  // namespace samples

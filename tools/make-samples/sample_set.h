@@ -22,6 +22,15 @@ constexpr uint32_t kImageFinalFrameBlocks = 44100;
 constexpr int32_t kTrackStartBlock = 44100;    // 1 s into the image
 constexpr int32_t kTrackFinishBlock = 132300;  // 3 s into the image
 
+// The bundled album: a cue sheet and the image it names, in samples/album/,
+// for the main job (zemtool links, then zemtool info on one track).
+constexpr const char* kAlbumFolder = "album";
+constexpr const char* kAlbumCueSheet = "album/Tallowmere.cue";
+constexpr const char* kAlbumImage = "album/Tallowmere.zem";
+constexpr uint32_t kAlbumTotalBlocks = 7 * kImageBlocksPerFrame + 13104;  // 12 s at 44100
+SampleFile AlbumCueSheet();
+SampleFile AlbumImage();
+
 std::vector<SampleFile> BuildSampleSet();
 
 }  // namespace samples

@@ -5,13 +5,16 @@ namespace zemtool {
 const char* const kToolUsage =
     "Usage: zemtool COMMAND [OPTIONS] FILE\n"
     "\n"
-    "Shows and edits ZEM audio streams (.zem, .qrb) and image link files (.zlk).\n"
+    "Shows and edits ZEM audio streams (.zem, .qrb) and image link files (.zlk), and\n"
+    "builds link files from cue sheets.\n"
     "\n"
     "Commands:\n"
     "  info FILE         show what the stream header and the decoder tell about FILE\n"
     "  info --json FILE  the same as one JSON object\n"
     "  tag FILE          list the tag fields at the end of FILE, one NAME=VALUE a line\n"
     "  tag FILE OPTIONS  change the tag (see 'zemtool tag --help')\n"
+    "  links CUE [--template T]\n"
+    "                    write one .zlk link file per track of the cue sheet CUE\n"
     "\n"
     "Options:\n"
     "  -h, --help        show this help; 'zemtool COMMAND --help' explains a command\n"
@@ -50,5 +53,22 @@ const char* const kTagUsage =
     "  --id3v1           write a 128-byte ID3v1 record instead of a ZEM tag; only\n"
     "                    Title, Artist, Album, Year, Comment, Track and Genre fit\n"
     "  -h, --help        show this help\n";
+
+const char* const kLinksUsage =
+    "Usage: zemtool links CUE [--template T]\n"
+    "\n"
+    "Writes one ZLK link file per audio track of the cue sheet CUE into the cue\n"
+    "sheet's folder, exactly as Tessarine does, and lists the files it wrote, one a\n"
+    "line. An existing file of the same name is replaced. Block numbers count at\n"
+    "the image's own sample rate (44100 when the image is no ZEM stream).\n"
+    "\n"
+    "Options:\n"
+    "  --template T  the file naming template (default\n"
+    "                \"ARTIST - ALBUM - TRACK# - TITLE\"): ARTIST, ALBUM, TITLE and\n"
+    "                TRACK# become the track's values; ? \" \\ / < > * | : become -\n"
+    "  -h, --help    show this help\n"
+    "\n"
+    "Fails (exit 1) when the cue sheet cannot be opened, lists no TRACK 01 AUDIO,\n"
+    "or a link file cannot be created.\n";
 
 }  // namespace zemtool

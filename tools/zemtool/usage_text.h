@@ -6,5 +6,6 @@ namespace zemtool {
 extern const char* const kToolUsage;
 extern const char* const kInfoUsage;
 extern const char* const kTagUsage;
+extern const char* const kLinksUsage;
 
 }  // namespace zemtool

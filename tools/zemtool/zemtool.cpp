@@ -1,6 +1,7 @@
 #include "tools/zemtool/zemtool.h"
 
 #include "tools/zemtool/info_command.h"
+#include "tools/zemtool/links_command.h"
 #include "tools/zemtool/tag_command.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
@@ -22,5 +23,7 @@ int RunZemtool(const std::vector<std::string>& args, std::ostream& out, std::ost
         return RunInfoCommand(rest, out, err);
     if (command == "tag")
         return RunTagCommand(rest, out, err);
+    if (command == "links")
+        return RunLinksCommand(rest, out, err);
     return ReportUsageError(err, "", "unknown command " + Quoted(command));
 }
