@@ -124,6 +124,16 @@ use_private_display_if_needed() {
     export DISPLAY="$display"
 }
 
+# Debian's Wine does not find the fonts of package fonts-wine by itself; a copy
+# in the prefix's Fonts folder makes dialogs and caption buttons draw as they
+# should (without it they fall back to wider fonts and letters).
+install_wine_fonts() {
+    local fonts=/usr/share/wine/fonts target="$WINEPREFIX/drive_c/windows/Fonts"
+    [ -d "$fonts" ] || return 0
+    mkdir -p "$target" && cp -n "$fonts"/* "$target"/ 2>/dev/null
+    return 0
+}
+
 # Builds the prefix in a session of its own and waits for that session to end,
 # so that nothing made during the build (a desktop without a display, say)
 # lingers into the test sessions.
@@ -135,6 +145,7 @@ create_prefix() {
         return 1
     fi
     wineserver -w 9>&-
+    install_wine_fonts
     touch "$WINEPREFIX/.zem-ready"
 }
 

@@ -30,6 +30,7 @@ WS_TABSTOP = 0x00010000
 WS_EX_CONTROLPARENT = 0x00010000
 WS_EX_TOPMOST = 0x00000008
 WS_EX_ACCEPTFILES = 0x00000010
+WINE_FONTS = "/usr/share/wine/fonts"
 
 
 class Failure(Exception):
@@ -114,6 +115,7 @@ class WindowSession:
         os.makedirs(self.prefix, exist_ok=True)
         subprocess.run([self.wine, "wineboot", "-i"], env=self.env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=90, check=True)
+        install_wine_fonts(self.prefix)
         open(ready, "w").close()
 
     def prepare(self):
@@ -133,17 +135,27 @@ class WindowSession:
                               timeout=timeout)
         return done.returncode
 
-    def start_program(self, *arguments):
-        """Starts the program on the virtual desktop and waits for the desktop."""
-        self.program = subprocess.Popen([self.wine, "explorer", "/desktop=%s,%s" % (self.desktop, DESKTOP_SIZE),
-                                         self.args.program] + list(arguments), env=self.env,
-                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
+    def start_program(self, *arguments, program=None):
+        """Starts the program (by default --program) on the virtual desktop and waits for the desktop."""
+        self.start_desktop([program or self.args.program] + list(arguments))
+
+    def start_desktop(self, command=()):
+        """Starts the virtual desktop, with a command to run on it, and the probe on it."""
+        self.program = subprocess.Popen([self.wine, "explorer", "/desktop=%s,%s" % (self.desktop, DESKTOP_SIZE)] +
+                                        list(command), env=self.env, stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.start_probe()
         check(self.probe.ask("desktop", self.desktop, 20000, timeout=30)["ok"], "virtual desktop did not appear")
         dpi = self.probe.ask("dpi")
         self.dpi = (dpi["x"], dpi["y"])
         self.origin = self.desktop_origin()
+
+    def run_watched(self, command_line, caption, seconds=30):
+        """Runs a command line on the desktop through the probe; tells its exit and whether the caption showed."""
+        answer = self.probe.ask("runwatch", caption, seconds * 1000, command_line, timeout=seconds + 10)
+        check(answer["started"], "could not start " + command_line)
+        check(answer["ended"], command_line + " did not end")
+        return answer
 
     def find_window(self, window_class, caption, seconds=20):
         hwnd = self.probe.ask("find", window_class, caption, seconds * 1000, timeout=seconds + 10)["hwnd"]
@@ -185,15 +197,14 @@ class WindowSession:
         return self.probe.ask("tree", hwnd)
 
     def controls_by_id(self, hwnd):
-        """Every descendant control of a window by its id (the first of each id)."""
+        """Every descendant control of a window by its id. Nearer controls win: a
+        combo box's own edit field has id 1001 too, which must not hide a button."""
         found = {}
-
-        def walk(node):
-            for child in node["children"]:
+        level = self.tree(hwnd)["children"]
+        while level:
+            for child in level:
                 found.setdefault(child["id"], child)
-                walk(child)
-
-        walk(self.tree(hwnd))
+            level = [grandchild for child in level for grandchild in child["children"]]
         return found
 
     def screenshot(self, name):
@@ -282,6 +293,24 @@ class WindowSession:
 
     def run(self):
         raise NotImplementedError
+
+
+def install_wine_fonts(prefix, source=WINE_FONTS):
+    """Copies Wine's own fonts (package fonts-wine) into the prefix's Fonts folder.
+
+    Debian's Wine does not find them where the package puts them, so without
+    this, dialogs fall back to wider fonts and caption buttons draw as letters.
+    Returns the names copied."""
+    target = os.path.join(prefix, "drive_c", "windows", "Fonts")
+    if not os.path.isdir(source):
+        return []
+    os.makedirs(target, exist_ok=True)
+    copied = []
+    for name in sorted(os.listdir(source)):
+        if not os.path.exists(os.path.join(target, name)):
+            shutil.copyfile(os.path.join(source, name), os.path.join(target, name))
+            copied.append(name)
+    return copied
 
 
 def prefix_environment(work):

@@ -39,5 +39,22 @@ class MissingToolTest(unittest.TestCase):
                              ["import", "wine", "wineserver", "xdotool", "xvfb-run"])
 
 
+class WineFontsTest(unittest.TestCase):
+    def test_fonts_are_copied_once_and_existing_ones_kept(self):
+        source, prefix = tempfile.mkdtemp(), tempfile.mkdtemp()
+        for name, content in (("marlett.ttf", "m"), ("tahoma.ttf", "t")):
+            with open(os.path.join(source, name), "w") as out:
+                out.write(content)
+        fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
+        os.makedirs(fonts)
+        with open(os.path.join(fonts, "tahoma.ttf"), "w") as out:
+            out.write("already there")
+        self.assertEqual(window_driver.install_wine_fonts(prefix, source), ["marlett.ttf"])
+        self.assertEqual(window_driver.install_wine_fonts(prefix, source), [])
+        with open(os.path.join(fonts, "tahoma.ttf")) as kept:
+            self.assertEqual(kept.read(), "already there")
+        self.assertEqual(window_driver.install_wine_fonts(prefix, os.path.join(source, "none")), [])
+
+
 if __name__ == "__main__":
     unittest.main()

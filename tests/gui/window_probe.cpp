@@ -21,6 +21,9 @@
 //   items HWND                   the list items of a combo box
 //   drop HWND X Y PATH...        drop files at client point X,Y (WM_DROPFILES)
 //   baseunits FACE POINTS        dialog base units of a dialog in that font
+//   runwatch TITLE TIMEOUT_MS COMMAND_LINE
+//                                start a program on this desktop, wait for it to
+//                                end, and tell whether a window titled TITLE showed
 //   quit
 #include <windows.h>
 #include <commctrl.h>
@@ -368,14 +371,33 @@ std::string Set_Text(HWND window, const std::string& text) {
                                   SMTO_ABORTIFHUNG, 5000, &result) != 0 && result != 0);
 }
 
+// Each UTF-16 unit outside printable ASCII as \uXXXX.
+std::string Json_Wide(const std::wstring& text) {
+    std::string out = "\"";
+    for (wchar_t c : text) {
+        if (c == L'"' || c == L'\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+// The list of a combo box keeps wide text; the wide messages read it whole.
 std::string Items(HWND combo) {
-    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
     std::string out = "{\"items\":[";
     for (LRESULT index = 0; index < count; ++index) {
-        char text[1024] = {};
-        if (SendMessageA(combo, CB_GETLBTEXTLEN, index, 0) < static_cast<LRESULT>(sizeof text))
-            SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
-        out += (index ? "," : "") + Json_Text(text);
+        wchar_t text[1024] = {};
+        if (SendMessageW(combo, CB_GETLBTEXTLEN, index, 0) < static_cast<LRESULT>(sizeof text / sizeof text[0]))
+            SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+        out += (index ? "," : "") + Json_Wide(text);
     }
     return out + "]}";
 }
@@ -436,6 +458,38 @@ std::string Base_Units(const std::string& face, int points) {
     MapDialogRect(dialog, &units);
     DestroyWindow(dialog);
     return "{\"x\":" + std::to_string(units.right) + ",\"y\":" + std::to_string(units.bottom) + "}";
+}
+
+std::wstring Thread_Desktop_Name() {
+    WCHAR name[256] = {};
+    GetUserObjectInformationW(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, name, sizeof name, nullptr);
+    return name;
+}
+
+// Polls for the window while the program runs, so that even a window shown
+// for a moment is seen.
+std::string Run_Watch(const std::string& title, DWORD timeout_ms, const std::string& command_line) {
+    std::wstring desktop = Thread_Desktop_Name();
+    std::wstring command = Wide(command_line);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.lpDesktop = &desktop[0];
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return "{\"started\":false}";
+    bool seen = false;
+    DWORD start = GetTickCount();
+    DWORD wait = WAIT_TIMEOUT;
+    while (wait == WAIT_TIMEOUT && GetTickCount() - start < timeout_ms) {
+        seen = seen || !Top_Level_Windows("-", title).empty();
+        wait = WaitForSingleObject(process.hProcess, 10);
+    }
+    DWORD exit_code = STILL_ACTIVE;
+    GetExitCodeProcess(process.hProcess, &exit_code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return "{\"started\":true,\"ended\":" + std::string(wait == WAIT_OBJECT_0 ? "true" : "false") +
+           ",\"exit\":" + std::to_string(exit_code) + ",\"seen\":" + (seen ? "true" : "false") + "}";
 }
 
 std::string Gone(HWND window, DWORD timeout_ms) {
@@ -505,6 +559,8 @@ std::string Answer(const std::vector<std::string>& words) {
                     std::vector<std::string>(words.begin() + 4, words.end()));
     if (verb == "baseunits" && count == 3)
         return Base_Units(words[1], std::atoi(words[2].c_str()));
+    if (verb == "runwatch" && count == 4)
+        return Run_Watch(words[1], Timeout(words[2]), words[3]);
     if (verb == "gone" && count == 3)
         return Gone(Parse_Window(words[1]), Timeout(words[2]));
     return "{\"error\":" + Json_Text("bad command: " + verb) + "}";
