@@ -133,9 +133,25 @@ std::vector<Bytes> LinkSeeds() {
 
 }  // namespace
 
+// Cue sheets as rippers write them, and the reader's corner cases.
+std::vector<Bytes> CueSheetSeeds() {
+    const char* const sheets[] = {
+        "\xEF\xBB\xBFREM GENRE Folk\r\nPERFORMER \"Corvane\"\r\nTITLE \"Tallowmere\"\r\n"
+        "FILE \"C:\\Music\\Tallowmere.zem\" WAVE\r\n  TRACK 01 AUDIO\r\n    TITLE \"Wrenfall\"\r\n"
+        "    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n    TITLE \"A/B: C?\"\r\n    PERFORMER \"Guest\"\r\n"
+        "    INDEX 00 02:14:51\r\n    INDEX 01 02:15:26\r\n",
+        "TRACK 01 AUDIO\nTRACK 02 AUDIO\nTRACK 10 AUDIO\nTITLE \"open\nINDEX 01 100:12:34\n",
+        "CDTEXTFILE \"disc.cdt\"\nFILE \"sub/x.zem\" WAVE\nTRACK 01 AUDIO\nINDEX 01 -5:02:33\nINDEX 01 \"",
+    };
+    std::vector<Bytes> seeds;
+    for (const char* sheet : sheets)
+        seeds.push_back(testing_support::BytesOf(sheet));
+    return seeds;
+}
+
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "Usage: make_seeds tag_reader|header_reader|link_text FOLDER\n");
+        std::fprintf(stderr, "Usage: make_seeds tag_reader|header_reader|link_text|cue_sheet FOLDER\n");
         return 2;
     }
     const std::string target = argv[1];
@@ -146,6 +162,8 @@ int main(int argc, char** argv) {
         seeds = HeaderSeeds();
     else if (target == "link_text")
         seeds = LinkSeeds();
+    else if (target == "cue_sheet")
+        seeds = CueSheetSeeds();
     else {
         std::fprintf(stderr, "make_seeds: unknown target %s\n", argv[1]);
         return 2;

@@ -3,7 +3,7 @@
 #
 #   fuzz/run.sh SECONDS [TARGET...]
 #
-# TARGET is tag_reader, header_reader or link_text (all three by default).
+# TARGET is tag_reader, header_reader, link_text or cue_sheet (all four by default).
 # Each target first replays fuzz/regressions/TARGET/, then fuzzes for SECONDS
 # from a corpus seeded with the test fixtures (fuzz/corpus-TARGET/, not kept in
 # git). Inputs that fail land in build/fuzz/artifacts/. One target runs at a
@@ -18,7 +18,7 @@ seconds=${1:?usage: fuzz/run.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(tag_reader header_reader link_text)
+    targets=(tag_reader header_reader link_text cue_sheet)
 fi
 build=${FUZZ_BUILD_DIR:-$root/build/fuzz}
 

@@ -261,6 +261,22 @@ class TessarineSession(WindowSession):
         check("Last Directory=%s\\" % self.dos("chosen") in text, "last directory not saved: %r" % text)
         log("settings written on close")
 
+    def check_first_start(self):
+        """Without a settings file the box shows the default template, which is saved on close."""
+        os.remove(self.ini)
+        self.start_dialog()
+        shown = self.control(1004)["text"]
+        check(shown == DEFAULT_TEMPLATE, "first start shows %r" % shown)
+        self.close_window(self.dialog)
+        deadline = time.monotonic() + 10
+        while not os.path.exists(self.ini) and time.monotonic() < deadline:
+            time.sleep(0.2)
+        time.sleep(0.5)
+        text = self.ini_bytes().decode("latin-1")
+        check("Naming Template=%s" % DEFAULT_TEMPLATE in text and "Last Directory=\r\n" in text,
+              "first close wrote %r" % text)
+        log("first start: default template shown and saved")
+
     def run(self):
         self.prepare()
         self.prepare_files()
@@ -274,6 +290,7 @@ class TessarineSession(WindowSession):
         self.check_help()
         self.check_chooser()
         self.check_close(template)
+        self.check_first_start()
 
 
 if __name__ == "__main__":
