@@ -1,0 +1,44 @@
+// One sign-adaptive FIR stage of the predictor chain. Decode turns a residual
+// into a sample; Encode is its exact inverse.
+#pragma once
+
+#include "tessarine/codec/decode/dsp/aligned_array.h"
+#include "tessarine/codec/decode/dsp/filter_kernels.h"
+#include "tessarine/codec/decode/sliding_buffer.h"
+
+#include <cstdint>
+
+class CAdaptiveFilter {
+public:
+    // Streams from this version on use the magnitude-scaled adapt values.
+    static constexpr int32_t kScaledAdaptVersion = 3980;
+
+    // Raises DecodeException{1} for an order that is not a positive multiple of
+    // 16, or a shift outside 1..31. Call Reset before first use.
+    CAdaptiveFilter(int32_t order, int32_t shift, int32_t version);
+    CAdaptiveFilter(const CAdaptiveFilter&) = delete;
+    CAdaptiveFilter& operator=(const CAdaptiveFilter&) = delete;
+
+    void Reset();
+    int32_t Decode(int32_t input);
+    int32_t Encode(int32_t input);
+
+    int32_t Order() const { return m_order; }
+    int32_t Shift() const { return m_shift; }
+    int32_t Version() const { return m_version; }
+    bool VectorFlag() const { return m_vector; }
+    SimdLevel KernelLevel() const { return m_kernels->level; }
+
+private:
+    void StoreAdaptValue(int32_t output);
+
+    int32_t m_order;
+    int32_t m_shift;
+    int32_t m_version;
+    bool m_vector;
+    int32_t m_average = 0;
+    CSlidingBuffer<int16_t> m_input;
+    CSlidingBuffer<int16_t> m_adapt;
+    AlignedArray<int16_t> m_coefficients;
+    const FilterKernels* m_kernels;
+};

@@ -1,0 +1,56 @@
+// The hot loops of the adaptive filters, one scalar reference each and vector
+// versions chosen at run time.
+//
+// A kernel table is filled in rising instruction-set order: the scalar
+// references first, then every level the processor offers (and the limit
+// allows) overwrites the entries it has a faster version of. A new kernel is a
+// new member here, a scalar reference, and an entry in the Fill* function of
+// each instruction-set file that implements it.
+#pragma once
+
+#include <cstdint>
+
+// Instruction-set levels, in rising order.
+enum class SimdLevel : int { Scalar = 0, Sse2 = 1, Avx2 = 2, Avx512 = 3 };
+constexpr int kSimdLevelCount = 4;
+
+const char* SimdLevelName(SimdLevel level);
+
+struct FilterKernels {
+    // Sum of a[i] * b[i] for i < n in wrapping 32-bit arithmetic; n is a
+    // multiple of 16.
+    int32_t (*dotProduct16)(const int16_t* a, const int16_t* b, int n);
+    // coefficients[i] += adapt[i] when direction > 0, -= when direction < 0,
+    // nothing when 0; 16-bit wrapping; n is a multiple of 16.
+    void (*adaptCoefficients16)(int16_t* coefficients, const int16_t* adapt, int direction, int n);
+    // dotProduct16(history, coefficients, n) with the coefficients as they
+    // were, then adaptCoefficients16(coefficients, adapt, direction, n), in one
+    // pass over the coefficients.
+    int32_t (*dotAdapt16)(int16_t* coefficients, const int16_t* history, const int16_t* adapt, int direction,
+                          int n);
+    SimdLevel level;  // the highest level that filled an entry
+};
+
+// Scalar references; they define the results every other version must match.
+int32_t ScalarDotProduct16(const int16_t* a, const int16_t* b, int n);
+void ScalarAdaptCoefficients16(int16_t* coefficients, const int16_t* adapt, int direction, int n);
+int32_t ScalarDotAdapt16(int16_t* coefficients, const int16_t* history, const int16_t* adapt, int direction,
+                         int n);
+
+// Each overwrites the entries it implements; no-ops on other processors.
+void FillFilterKernelsSse2(FilterKernels& kernels);
+void FillFilterKernelsAvx2(FilterKernels& kernels);
+void FillFilterKernelsAvx512(FilterKernels& kernels);
+
+// The table for min(level, what this processor offers).
+const FilterKernels& FilterKernelsUpTo(SimdLevel level);
+// The table new filters take: the machine's best, unless limited. The limit
+// starts from the environment variable ZEM_SIMD ("scalar", "sse2", "avx2",
+// "avx512"); SetSimdLimit overrides it for filters built afterwards.
+const FilterKernels& ActiveFilterKernels();
+void SetSimdLimit(SimdLevel level);
+SimdLevel SimdLimit();
+
+// The kernels through the active table.
+int32_t DotProduct16(const int16_t* a, const int16_t* b, int n);
+void AdaptCoefficients16(int16_t* coefficients, const int16_t* adapt, int direction, int n);

@@ -1,0 +1,95 @@
+// AVX2 versions: 16 lanes of 16 bits, one register per group of 16 values.
+#include "tessarine/codec/decode/dsp/filter_kernels.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+
+#define ZEM_AVX2 __attribute__((target("avx2")))
+
+namespace {
+
+ZEM_AVX2 inline __m256i Load(const int16_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+ZEM_AVX2 inline void Store(int16_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+
+ZEM_AVX2 inline int32_t HorizontalSum(__m256i v) {
+    __m128i s = _mm_add_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+    s = _mm_add_epi32(s, _mm_shuffle_epi32(s, _MM_SHUFFLE(1, 0, 3, 2)));
+    s = _mm_add_epi32(s, _mm_shuffle_epi32(s, _MM_SHUFFLE(2, 3, 0, 1)));
+    return _mm_cvtsi128_si32(s);
+}
+
+ZEM_AVX2 int32_t DotProduct16Avx2(const int16_t* a, const int16_t* b, int n) {
+    __m256i sum0 = _mm256_setzero_si256(), sum1 = _mm256_setzero_si256();
+    int i = 0;
+    for (; i + 32 <= n; i += 32) {
+        sum0 = _mm256_add_epi32(sum0, _mm256_madd_epi16(Load(a + i), Load(b + i)));
+        sum1 = _mm256_add_epi32(sum1, _mm256_madd_epi16(Load(a + i + 16), Load(b + i + 16)));
+    }
+    if (i < n)
+        sum0 = _mm256_add_epi32(sum0, _mm256_madd_epi16(Load(a + i), Load(b + i)));
+    return HorizontalSum(_mm256_add_epi32(sum0, sum1));
+}
+
+template <bool kAdd>
+ZEM_AVX2 inline __m256i Step(__m256i c, __m256i adapt) {
+    return kAdd ? _mm256_add_epi16(c, adapt) : _mm256_sub_epi16(c, adapt);
+}
+
+template <bool kAdd>
+ZEM_AVX2 void Adapt(int16_t* coefficients, const int16_t* adapt, int n) {
+    for (int i = 0; i < n; i += 16)
+        Store(coefficients + i, Step<kAdd>(Load(coefficients + i), Load(adapt + i)));
+}
+
+ZEM_AVX2 void AdaptCoefficients16Avx2(int16_t* coefficients, const int16_t* adapt, int direction, int n) {
+    if (direction > 0)
+        Adapt<true>(coefficients, adapt, n);
+    else if (direction < 0)
+        Adapt<false>(coefficients, adapt, n);
+}
+
+template <bool kAdd>
+ZEM_AVX2 int32_t DotAdapt(int16_t* coefficients, const int16_t* history, const int16_t* adapt, int n) {
+    __m256i sum0 = _mm256_setzero_si256(), sum1 = _mm256_setzero_si256();
+    int i = 0;
+    for (; i + 32 <= n; i += 32) {
+        const __m256i c0 = Load(coefficients + i), c1 = Load(coefficients + i + 16);
+        sum0 = _mm256_add_epi32(sum0, _mm256_madd_epi16(Load(history + i), c0));
+        sum1 = _mm256_add_epi32(sum1, _mm256_madd_epi16(Load(history + i + 16), c1));
+        Store(coefficients + i, Step<kAdd>(c0, Load(adapt + i)));
+        Store(coefficients + i + 16, Step<kAdd>(c1, Load(adapt + i + 16)));
+    }
+    if (i < n) {
+        const __m256i c0 = Load(coefficients + i);
+        sum0 = _mm256_add_epi32(sum0, _mm256_madd_epi16(Load(history + i), c0));
+        Store(coefficients + i, Step<kAdd>(c0, Load(adapt + i)));
+    }
+    return HorizontalSum(_mm256_add_epi32(sum0, sum1));
+}
+
+ZEM_AVX2 int32_t DotAdapt16Avx2(int16_t* coefficients, const int16_t* history, const int16_t* adapt,
+                                int direction, int n) {
+    if (direction > 0)
+        return DotAdapt<true>(coefficients, history, adapt, n);
+    if (direction < 0)
+        return DotAdapt<false>(coefficients, history, adapt, n);
+    return DotProduct16Avx2(history, coefficients, n);
+}
+
+}  // namespace
+
+void FillFilterKernelsAvx2(FilterKernels& kernels) {
+    kernels.dotProduct16 = DotProduct16Avx2;
+    kernels.adaptCoefficients16 = AdaptCoefficients16Avx2;
+    kernels.dotAdapt16 = DotAdapt16Avx2;
+    kernels.level = SimdLevel::Avx2;
+}
+
+#else
+
+void FillFilterKernelsAvx2(FilterKernels&) {}
+
+#endif

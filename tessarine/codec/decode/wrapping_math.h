@@ -1,0 +1,38 @@
+// Signal arithmetic of the decoding engine: 32-bit two's complement with
+// wrap-around. Sums and products go through unsigned types so that overflow is
+// defined; right shifts of signed values are arithmetic.
+#pragma once
+
+#include <cstdint>
+
+inline int32_t WrapAdd(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+inline int32_t WrapSub(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
+inline int32_t WrapMul(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+}
+
+// |v|, where the most negative value stays itself as it would in a register.
+inline int32_t WrapAbs(int32_t v) { return v < 0 ? WrapSub(0, v) : v; }
+
+// The value as stored in a 16-bit history: clipped to -32768..32767.
+inline int16_t SaturateInt16(int32_t v) {
+    if (v > INT16_MAX)
+        return INT16_MAX;
+    if (v < INT16_MIN)
+        return INT16_MIN;
+    return static_cast<int16_t>(v);
+}
+
+// (v + 2^(shift - 1)) >> shift with a wrapping sum; shift is 1..31.
+inline int32_t RoundingShift(int32_t v, int32_t shift) {
+    return WrapAdd(v, static_cast<int32_t>(1u << (shift - 1))) >> shift;
+}
+
+// The fading memory of both predictors' de-emphasis: (last * 31) >> 5.
+inline int32_t DeemphasisTerm(int32_t last) { return WrapMul(last, 31) >> 5; }

@@ -1,0 +1,113 @@
+#include "tessarine/codec/decode/adaptive_filter.h"
+#include "tessarine/codec/decode/decode_exception.h"
+#include "tessarine/codec/decode/sliding_buffer.h"
+#include "tests/predictor/reference_models.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+using predictor_tests::FilterModel;
+
+namespace {
+
+std::vector<int32_t> DecodeAll(CAdaptiveFilter& filter, const std::vector<int32_t>& inputs) {
+    std::vector<int32_t> outputs;
+    for (int32_t v : inputs)
+        outputs.push_back(filter.Decode(v));
+    return outputs;
+}
+
+}  // namespace
+
+// Short sequences worked out by hand from the rules, for a 16-tap filter with
+// shift 11 (the level-2000 stage). They pin the pairing of coefficients with
+// history, the adapt direction, the rounding of negative sums, the decay of the
+// adapt values (4 and 8 back before 3980; 1, 2 and 8 back after) and the
+// running average that scales the newer adapt figures.
+TEST(AdaptiveFilter, HandWorkedSequences) {
+    struct Case {
+        int version;
+        std::vector<int32_t> inputs, outputs;
+    } cases[] = {
+        // 3990: after 1000 the adapt value is -32 (avg 62); after -500, +32
+        // (avg 89); the 2000 sees dot -32*-500 = 16000 -> +8; the 0 sees
+        // -64*2008 + 16*-500 = -136512 -> -67 (figure +8, avg 200); the -100
+        // sees -64*-67 + 16*2008 = 36416 -> +18.
+        {3990, {1000, -500, 2000, 0, -100}, {1000, -500, 2008, -67, -82}},
+        // 3950: adapt values +-4; the 3 sees -8*-9 + 4*2001 = 8076 -> +4, the
+        // -1 sees 8156 -> +4, and the last 0 sees the value halved 4 back:
+        // -8*3 + 4*-5 + 2*2001 + -2*-500 = 4958 -> 2.
+        {3950, {1000, -500, 2000, 0, 3, 0, -1, 0}, {1000, -500, 2001, -9, 7, -5, 3, 2}},
+        // Saturation: 40000 enters the history as 32767 (32*32767 -> 512, not
+        // the 625 of 32*40000) and -40000 as -32768; the returned values are
+        // not saturated.
+        {3990, {1000, 40000, 0}, {1000, 40000, 512}},
+        {3990, {1000, -40000, 0}, {1000, -40000, 512}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "version " << c.version << ", first input " << c.inputs[1]);
+        CAdaptiveFilter filter(16, 11, c.version);
+        filter.Reset();
+        EXPECT_EQ(c.outputs, DecodeAll(filter, c.inputs));
+
+        CAdaptiveFilter encoder(16, 11, c.version);
+        encoder.Reset();
+        for (size_t i = 0; i < c.outputs.size(); ++i)
+            EXPECT_EQ(c.inputs[i], encoder.Encode(c.outputs[i])) << "sample " << i;
+    }
+}
+
+TEST(AdaptiveFilter, RefusesOrdersAndShiftsItCannotRun) {
+    const int32_t badShapes[][2] = {{0, 11}, {8, 11}, {24, 11}, {-16, 11}, {15, 11}, {16, 0}, {16, 32}, {16, -1}};
+    for (const auto& shape : badShapes) {
+        try {
+            CAdaptiveFilter filter(shape[0], shape[1], 3990);
+            ADD_FAILURE() << "order " << shape[0] << " shift " << shape[1] << " was accepted";
+        } catch (const DecodeException& e) {
+            EXPECT_EQ(1, e.code);
+        }
+    }
+    for (int order : {16, 32, 48, 1280})
+        EXPECT_EQ(order, CAdaptiveFilter(order, 11, 3990).Order());
+}
+
+// Long runs against the unbounded model: every window roll (every 512
+// samples) and the reset in the middle leave the outputs untouched.
+TEST(AdaptiveFilter, MatchesTheUnboundedModelAcrossWindowRolls) {
+    std::mt19937 random(3990);
+    for (int version : {3950, 3990}) {
+        for (int order : {16, 32, 256, 1280}) {
+            SCOPED_TRACE(testing::Message() << "version " << version << " order " << order);
+            CAdaptiveFilter filter(order, 13, version);
+            filter.Reset();
+            for (int run = 0; run < 2; ++run) {
+                FilterModel model(order, 13, version);
+                std::normal_distribution<double> noise(0, run == 0 ? 3000 : 30000);
+                for (int i = 0; i < 1600; ++i) {
+                    const int32_t v = static_cast<int32_t>(noise(random));
+                    ASSERT_EQ(model.Decode(v), filter.Decode(v)) << "sample " << i;
+                }
+                filter.Reset();
+            }
+        }
+    }
+}
+
+TEST(SlidingBuffer, HistoryReadsBackAcrossRolls) {
+    for (int history : {8, 16, 600}) {
+        CSlidingBuffer<int32_t> buffer(history);
+        for (int k = 1; k <= history; ++k)
+            ASSERT_EQ(0, buffer.Current()[-k]);
+        for (int32_t written = 0; written < 3 * 512 + 7; ++written) {
+            *buffer.Current() = written;
+            buffer.Advance();
+            for (int k = 1; k <= history && k <= written + 1; ++k)
+                ASSERT_EQ(written + 1 - k, buffer.Current()[-k]) << "history " << history << " k " << k;
+        }
+        buffer.Reset();
+        EXPECT_EQ(0, buffer.Current()[-1]);
+        EXPECT_EQ(0, buffer.Current()[0]);
+    }
+}
