@@ -267,7 +267,11 @@ class TessarineSession(WindowSession):
         self.start_dialog()
         shown = self.control(1004)["text"]
         check(shown == DEFAULT_TEMPLATE, "first start shows %r" % shown)
-        self.close_window(self.dialog)
+        # Enter closes the dialog as in any dialog (and saves, like every close).
+        combo = self.control(1004)
+        self.click_at(combo["screen"][0] + 20, combo["screen"][1] + combo["rect"][3] // 2)
+        self.keys("Return")
+        check(self.probe.ask("gone", self.dialog, 10000, timeout=15)["gone"], "Enter did not close the dialog")
         deadline = time.monotonic() + 10
         while not os.path.exists(self.ini) and time.monotonic() < deadline:
             time.sleep(0.2)
