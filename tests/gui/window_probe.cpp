@@ -21,6 +21,7 @@
 //   items HWND                   the list items of a combo box
 //   drop HWND X Y PATH...        drop files at client point X,Y (WM_DROPFILES)
 //   baseunits FACE POINTS        dialog base units of a dialog in that font
+//   listview HWND                the item texts of the first list view inside HWND
 //   runwatch TITLE TIMEOUT_MS COMMAND_LINE
 //                                start a program on this desktop, wait for it to
 //                                end, and tell whether a window titled TITLE showed
@@ -492,6 +493,44 @@ std::string Run_Watch(const std::string& title, DWORD timeout_ms, const std::str
            ",\"exit\":" + std::to_string(exit_code) + ",\"seen\":" + (seen ? "true" : "false") + "}";
 }
 
+struct Class_Search {
+    const char* class_name;
+    HWND found;
+};
+
+BOOL CALLBACK Find_Class(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<Class_Search*>(data);
+    if (Class_Of(window) != search->class_name)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// The list view keeps its texts in its own process: each is fetched into
+// memory there and read back.
+std::string List_View_Items(HWND window) {
+    Class_Search search{WC_LISTVIEWA, nullptr};
+    EnumChildWindows(window, &Find_Class, reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr)
+        return "{\"items\":null}";
+    constexpr std::size_t Text_Chars = 260;
+    Remote_Block block(search.found, sizeof(LVITEMW) + Text_Chars * sizeof(wchar_t));
+    LRESULT count = SendMessageW(search.found, LVM_GETITEMCOUNT, 0, 0);
+    std::string out = "{\"items\":[";
+    for (LRESULT index = 0; index < count; ++index) {
+        LVITEMW request{};
+        request.iSubItem = 0;
+        request.pszText = reinterpret_cast<wchar_t*>(block.Address() + sizeof(LVITEMW));
+        request.cchTextMax = static_cast<int>(Text_Chars);
+        wchar_t text[Text_Chars] = {};
+        if (block.Write(0, &request, sizeof request))
+            SendMessageW(search.found, LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(block.Address()));
+        block.Read(sizeof(LVITEMW), text, (Text_Chars - 1) * sizeof(wchar_t));
+        out += (index ? "," : "") + Json_Wide(text);
+    }
+    return out + "]}";
+}
+
 std::string Gone(HWND window, DWORD timeout_ms) {
     DWORD start = GetTickCount();
     while (IsWindow(window) && GetTickCount() - start < timeout_ms)
@@ -559,6 +598,8 @@ std::string Answer(const std::vector<std::string>& words) {
                     std::vector<std::string>(words.begin() + 4, words.end()));
     if (verb == "baseunits" && count == 3)
         return Base_Units(words[1], std::atoi(words[2].c_str()));
+    if (verb == "listview" && count == 2)
+        return List_View_Items(Parse_Window(words[1]));
     if (verb == "runwatch" && count == 4)
         return Run_Watch(words[1], Timeout(words[2]), words[3]);
     if (verb == "gone" && count == 3)

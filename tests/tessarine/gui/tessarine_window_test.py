@@ -78,7 +78,7 @@ class TessarineSession(WindowSession):
         self.write(os.path.join(self.data, "drop", "Second.cue"), SHEET % ("Sec", "Ond", "Second"))
         self.write(os.path.join(self.data, "drop", "Third.cue"), SHEET % ("Thi", "Rd", "Third"))
         self.write(os.path.join(self.data, "chosen", "Chosen.cue"), SHEET % ("Cho", "Sen", "Chosen"))
-        self.write(self.ini, "[General]\r\nNaming Template=TRACK# - TITLE\r\nLast Directory=C:\\%s\\chosen\\\r\n"
+        self.write(self.ini, "[General]\r\nNaming Template=TRACK# - TITLE\r\nLast Directory=C:\\%s\\drop\\\r\n"
                    % DATA_FOLDER)
 
     @staticmethod
@@ -230,10 +230,23 @@ class TessarineSession(WindowSession):
         check(name is not None, "file dialog without a name box")
         return name
 
+    def check_starts_in_drop_folder(self, chooser):
+        """The saved last folder is where the file dialog opens, showing its cue sheets."""
+        expected = ["Second.cue", "Tallowmere.cue", "Third.cue"]
+        deadline = time.monotonic() + 10
+        shown = None
+        while time.monotonic() < deadline:
+            shown = self.probe.ask("listview", chooser["hwnd"])["items"]
+            if shown is not None and sorted(shown) == expected:
+                return
+            time.sleep(0.3)
+        raise Failure("file dialog shows %r, expected the drop folder's %r" % (shown, expected))
+
     def check_chooser(self):
         chooser = self.open_chooser()
         name = self.check_chooser_fields(chooser)
-        log("file dialog: filter, hidden read-only box, starts with %r" % name["text"])
+        self.check_starts_in_drop_folder(chooser)
+        log("file dialog: filter, hidden read-only box, starts in the last folder with %r" % name["text"])
         self.screenshot("05-open-file-dialog.png")
         self.press(self.control_in(chooser, 2))
         check(self.probe.ask("gone", chooser["hwnd"], 10000, timeout=15)["gone"], "file dialog did not close")
@@ -241,6 +254,7 @@ class TessarineSession(WindowSession):
         check(not self.dialogs(exclude=(self.dialog,)), "a box followed the cancelled file dialog")
         chooser = self.open_chooser()
         name = self.check_chooser_fields(chooser)
+        self.check_starts_in_drop_folder(chooser)  # the cancel changed nothing
         check(self.probe.ask("settext", name["hwnd"], self.dos("chosen", "Chosen.cue"))["ok"], "name not set")
         self.press(self.control_in(chooser, 1))
         box = self.wait_box("Success")
