@@ -29,8 +29,10 @@ private:
     int32_t* At(int history) { return m_buffers[history] + m_position; }
 
     int32_t m_buffers[kHistoryCount][kHistory + kWindow];
-    int32_t m_ownWeights[4];
-    int32_t m_crossWeights[5];
+    static constexpr int kWeights = 9;
+
+    int32_t m_weights[kWeights];  // a0..a3 (own), b0..b4 (cross)
+    int32_t m_signs[kWeights];    // adapt signs of the entries the last Estimate weighed
     int32_t m_lastPrediction = 0;
     int32_t m_previousOther = 0;
     int32_t m_position = kHistory;

@@ -1,5 +1,5 @@
 // AVX-512 versions: 32 lanes of 16 bits; an odd group of 16 at the end takes
-// the lower half through a masked load.
+// 256-bit registers.
 #include "tessarine/codec/decode/dsp/filter_kernels.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -14,11 +14,7 @@
 
 namespace {
 
-constexpr __mmask32 kLowHalf = 0xFFFFu;
-
 ZEM_AVX512 inline __m512i Load(const int16_t* p) { return _mm512_loadu_si512(p); }
-
-ZEM_AVX512 inline __m512i LoadLowHalf(const int16_t* p) { return _mm512_maskz_loadu_epi16(kLowHalf, p); }
 
 ZEM_AVX512 inline void Store(int16_t* p, __m512i v) { _mm512_storeu_si512(p, v); }
 
@@ -33,6 +29,18 @@ ZEM_AVX512 inline int32_t HorizontalSum(__m512i v) {
     return _mm_cvtsi128_si32(s);
 }
 
+ZEM_AVX512 inline int32_t HorizontalSum256(__m256i v) {
+    __m128i s = _mm_add_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+    s = _mm_add_epi32(s, _mm_shuffle_epi32(s, _MM_SHUFFLE(1, 0, 3, 2)));
+    s = _mm_add_epi32(s, _mm_shuffle_epi32(s, _MM_SHUFFLE(2, 3, 0, 1)));
+    return _mm_cvtsi128_si32(s);
+}
+
+ZEM_AVX512 inline int32_t DotTail(const int16_t* a, const int16_t* b) {
+    return HorizontalSum256(_mm256_madd_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(a)),
+                                              _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b))));
+}
+
 ZEM_AVX512 int32_t DotProduct16Avx512(const int16_t* a, const int16_t* b, int n) {
     __m512i sum0 = _mm512_setzero_si512(), sum1 = _mm512_setzero_si512();
     int i = 0;
@@ -44,9 +52,9 @@ ZEM_AVX512 int32_t DotProduct16Avx512(const int16_t* a, const int16_t* b, int n)
         sum0 = _mm512_add_epi32(sum0, _mm512_madd_epi16(Load(a + i), Load(b + i)));
         i += 32;
     }
-    if (i < n)
-        sum1 = _mm512_add_epi32(sum1, _mm512_madd_epi16(LoadLowHalf(a + i), LoadLowHalf(b + i)));
-    return HorizontalSum(_mm512_add_epi32(sum0, sum1));
+    const int32_t sum = HorizontalSum(_mm512_add_epi32(sum0, sum1));
+    return i < n ? static_cast<int32_t>(static_cast<uint32_t>(sum) + static_cast<uint32_t>(DotTail(a + i, b + i)))
+                 : sum;
 }
 
 template <bool kAdd>
@@ -60,8 +68,10 @@ ZEM_AVX512 void Adapt(int16_t* coefficients, const int16_t* adapt, int n) {
     for (; i + 32 <= n; i += 32)
         Store(coefficients + i, Step<kAdd>(Load(coefficients + i), Load(adapt + i)));
     if (i < n) {
-        const __m512i c = Step<kAdd>(LoadLowHalf(coefficients + i), LoadLowHalf(adapt + i));
-        _mm512_mask_storeu_epi16(coefficients + i, kLowHalf, c);
+        const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(coefficients + i));
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(adapt + i));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(coefficients + i),
+                            kAdd ? _mm256_add_epi16(c, a) : _mm256_sub_epi16(c, a));
     }
 }
 
@@ -72,15 +82,27 @@ ZEM_AVX512 void AdaptCoefficients16Avx512(int16_t* coefficients, const int16_t* 
         Adapt<false>(coefficients, adapt, n);
 }
 
-// One group of 32 (or, masked, 16) taps: accumulate with the old
-// coefficients, then store the adapted ones.
+// One group of 32 taps: accumulate with the old coefficients, then store the
+// adapted ones.
 template <bool kAdd>
 ZEM_AVX512 inline __m512i DotAdaptGroup(__m512i sum, int16_t* coefficients, const int16_t* history,
-                                        const int16_t* adapt, __mmask32 mask) {
-    const __m512i c = _mm512_maskz_loadu_epi16(mask, coefficients);
-    sum = _mm512_add_epi32(sum, _mm512_madd_epi16(_mm512_maskz_loadu_epi16(mask, history), c));
-    _mm512_mask_storeu_epi16(coefficients, mask, Step<kAdd>(c, _mm512_maskz_loadu_epi16(mask, adapt)));
+                                        const int16_t* adapt) {
+    const __m512i c = Load(coefficients);
+    sum = _mm512_add_epi32(sum, _mm512_madd_epi16(Load(history), c));
+    Store(coefficients, Step<kAdd>(c, Load(adapt)));
     return sum;
+}
+
+// The last 16 taps of an odd count take 256-bit registers: cheaper than a
+// masked 512-bit pass, which matters most for the 16-tap filter.
+template <bool kAdd>
+ZEM_AVX512 inline int32_t DotAdaptTail(int16_t* coefficients, const int16_t* history, const int16_t* adapt) {
+    const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(coefficients));
+    const __m256i h = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(history));
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(adapt));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(coefficients),
+                        kAdd ? _mm256_add_epi16(c, a) : _mm256_sub_epi16(c, a));
+    return HorizontalSum256(_mm256_madd_epi16(h, c));
 }
 
 template <bool kAdd>
@@ -95,12 +117,14 @@ ZEM_AVX512 int32_t DotAdapt(int16_t* coefficients, const int16_t* history, const
         Store(coefficients + i + 32, Step<kAdd>(c1, Load(adapt + i + 32)));
     }
     if (i + 32 <= n) {
-        sum0 = DotAdaptGroup<kAdd>(sum0, coefficients + i, history + i, adapt + i, ~__mmask32(0));
+        sum0 = DotAdaptGroup<kAdd>(sum0, coefficients + i, history + i, adapt + i);
         i += 32;
     }
-    if (i < n)
-        sum1 = DotAdaptGroup<kAdd>(sum1, coefficients + i, history + i, adapt + i, kLowHalf);
-    return HorizontalSum(_mm512_add_epi32(sum0, sum1));
+    const int32_t sum = HorizontalSum(_mm512_add_epi32(sum0, sum1));
+    if (i == n)
+        return sum;
+    const int32_t tail = DotAdaptTail<kAdd>(coefficients + i, history + i, adapt + i);
+    return static_cast<int32_t>(static_cast<uint32_t>(sum) + static_cast<uint32_t>(tail));
 }
 
 ZEM_AVX512 int32_t DotAdapt16Avx512(int16_t* coefficients, const int16_t* history, const int16_t* adapt,

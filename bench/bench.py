@@ -1,0 +1,194 @@
+#!/usr/bin/env python3
+"""Speed, memory and size of the ZEM codec at every level, beside flac -8 and
+wavpack -hh on the same audio.
+
+    bench/bench.py [--zemtool PATH] [--files N] [--repeat R] [--work DIR]
+                   [--readme README.md]
+
+The audio is CD-quality music rendered from the MIDI files of Debian's
+openttd-openmsx with timidity and the freepats set (packages timidity,
+freepats, openttd-openmsx, flac, wavpack; tools/setup.sh installs them). The
+first N files by name are rendered once into the work folder and joined into
+one wave file.
+
+For every level it encodes the wave file, checks that decoding gives it back
+byte for byte, and times decoding on one thread and on all threads. Speeds are
+multiples of real time (seconds of audio per second of wall time, the best of R
+runs); peak memory is the largest resident size of any run of that row. With
+--readme the table replaces the one between the bench markers of that file.
+"""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import wave
+
+MIDI_FOLDER = "/usr/share/games/openttd/baseset/openmsx"
+FREEPATS = "/etc/timidity/freepats.cfg"
+LEVELS = (1000, 2000, 3000, 4000, 5000)
+START_MARK = "<!-- bench:start -->"
+END_MARK = "<!-- bench:end -->"
+
+
+def fail(message):
+    sys.exit("bench: " + message)
+
+
+def need(program):
+    path = shutil.which(program)
+    if not path:
+        fail(f"{program} is missing (tools/setup.sh installs it)")
+    return path
+
+
+def render_music(work, count):
+    """The first `count` MIDI files as one 44.1 kHz 16-bit stereo wave file."""
+    joined = os.path.join(work, f"music-{count}.wav")
+    if os.path.exists(joined):
+        return joined
+    timidity = need("timidity")
+    names = sorted(n for n in os.listdir(MIDI_FOLDER) if n.endswith(".mid"))[:count]
+    if len(names) < count:
+        fail(f"only {len(names)} MIDI files in {MIDI_FOLDER}")
+    frames = []
+    for name in names:
+        part = os.path.join(work, name + ".wav")
+        if not os.path.exists(part):
+            print(f"rendering {name}", file=sys.stderr)
+            subprocess.run([timidity, "-c", FREEPATS, "-Ow", "-s", "44100", "-o", part,
+                            os.path.join(MIDI_FOLDER, name)], check=True, stdout=subprocess.DEVNULL)
+        with wave.open(part) as w:
+            if (w.getnchannels(), w.getsampwidth(), w.getframerate()) != (2, 2, 44100):
+                fail(f"{part} is not 44.1 kHz 16-bit stereo")
+            frames.append(w.readframes(w.getnframes()))
+    with wave.open(joined + ".part", "wb") as out:
+        out.setnchannels(2)
+        out.setsampwidth(2)
+        out.setframerate(44100)
+        for chunk in frames:
+            out.writeframes(chunk)
+    os.replace(joined + ".part", joined)
+    return joined
+
+
+def timed(command, stdout=subprocess.DEVNULL):
+    """(wall seconds, peak resident KiB) of one run, measured by GNU time."""
+    with tempfile.NamedTemporaryFile("r", suffix=".time") as report:
+        subprocess.run(["/usr/bin/time", "-q", "-f", "%e %M", "-o", report.name] + command,
+                       check=True, stdout=stdout, stderr=subprocess.DEVNULL)
+        seconds, kib = report.read().split()
+    return max(float(seconds), 0.01), int(kib)
+
+
+def best_of(repeat, command):
+    runs = [timed(command) for _ in range(repeat)]
+    return min(r[0] for r in runs), max(r[1] for r in runs)
+
+
+def measure_zem(zemtool, music, work, level, repeat, audio_seconds):
+    stream = os.path.join(work, f"music-{level}.zem")
+    encode_s, encode_kib = best_of(repeat, [zemtool, "encode", "-q", "--level", str(level), music, stream])
+    check = os.path.join(work, "check.wav")
+    subprocess.run([zemtool, "decode", "-q", stream, check], check=True)
+    with open(check, "rb") as a, open(music, "rb") as b:
+        if a.read() != b.read():
+            fail(f"level {level}: decoding does not give the input back")
+    os.remove(check)
+    one_s, one_kib = best_of(repeat, [zemtool, "decode", "-q", "--threads", "1", stream, "-"])
+    all_s, all_kib = best_of(repeat, [zemtool, "decode", "-q", stream, "-"])
+    return {
+        "name": f"ZEM {level}",
+        "bytes": os.path.getsize(stream),
+        "encode": audio_seconds / encode_s,
+        "decode": audio_seconds / one_s,
+        "decode_all": audio_seconds / all_s,
+        "peak_kib": max(encode_kib, one_kib, all_kib),
+    }
+
+
+def measure_reference(name, encode, decode, path, repeat, audio_seconds):
+    encode_s, encode_kib = best_of(repeat, encode)
+    decode_s, decode_kib = best_of(repeat, decode)
+    return {
+        "name": name,
+        "bytes": os.path.getsize(path),
+        "encode": audio_seconds / encode_s,
+        "decode": audio_seconds / decode_s,
+        "decode_all": None,
+        "peak_kib": max(encode_kib, decode_kib),
+    }
+
+
+def table(rows, wav_bytes, audio_seconds):
+    flac = next(r for r in rows if r["name"] == "flac -8")
+    wavpack = next(r for r in rows if r["name"] == "wavpack -hh")
+    lines = [
+        f"{audio_seconds / 60:.1f} minutes of 44.1 kHz 16-bit stereo music ({wav_bytes / 2**20:.1f} MiB as WAV); "
+        f"speeds as multiples of real time, {os.cpu_count()} cores.",
+        "",
+        "| codec | size, % of WAV | size vs flac -8 | size vs wavpack -hh | encode | decode, 1 thread "
+        "| decode, all threads | decode vs flac -8 | decode vs wavpack -hh | peak memory |",
+        "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|",
+    ]
+    for r in rows:
+        all_threads = f"{r['decode_all']:.0f}x" if r["decode_all"] else "-"
+        lines.append(
+            f"| {r['name']} | {100 * r['bytes'] / wav_bytes:.2f} | {r['bytes'] / flac['bytes']:.3f} "
+            f"| {r['bytes'] / wavpack['bytes']:.3f} | {r['encode']:.0f}x | {r['decode']:.0f}x | {all_threads} "
+            f"| {r['decode'] / flac['decode']:.2f} | {r['decode'] / wavpack['decode']:.2f} "
+            f"| {r['peak_kib'] / 1024:.1f} MiB |")
+    return "\n".join(lines)
+
+
+def update_readme(path, text):
+    with open(path, encoding="utf-8") as f:
+        content = f.read()
+    start, end = content.find(START_MARK), content.find(END_MARK)
+    if start < 0 or end < start:
+        fail(f"{path} has no {START_MARK} ... {END_MARK} section")
+    content = content[:start + len(START_MARK)] + "\n" + text + "\n" + content[end:]
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(content)
+
+
+def main():
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--zemtool", default=os.path.join(root, "build", "native", "bin", "zemtool"))
+    parser.add_argument("--files", type=int, default=3, help="MIDI files to render (default 3)")
+    parser.add_argument("--repeat", type=int, default=3, help="runs per measurement, the best counts")
+    parser.add_argument("--work", default=os.path.join(root, "build", "bench"))
+    parser.add_argument("--readme", help="README file whose bench section gets the table")
+    args = parser.parse_args()
+    if not os.access(args.zemtool, os.X_OK):
+        fail(f"no zemtool at {args.zemtool} (build the native preset first)")
+    flac, wavpack, wvunpack = need("flac"), need("wavpack"), need("wvunpack")
+    os.makedirs(args.work, exist_ok=True)
+
+    music = render_music(args.work, args.files)
+    with wave.open(music) as w:
+        audio_seconds = w.getnframes() / w.getframerate()
+    wav_bytes = os.path.getsize(music)
+
+    rows = []
+    for level in LEVELS:
+        print(f"measuring level {level}", file=sys.stderr)
+        rows.append(measure_zem(args.zemtool, music, args.work, level, args.repeat, audio_seconds))
+    flac_file, wv_file = os.path.join(args.work, "music.flac"), os.path.join(args.work, "music.wv")
+    print("measuring flac and wavpack", file=sys.stderr)
+    rows.append(measure_reference("flac -8", [flac, "-8", "-s", "-f", "-o", flac_file, music],
+                                  [flac, "-d", "-s", "-c", flac_file], flac_file, args.repeat, audio_seconds))
+    rows.append(measure_reference("wavpack -hh", [wavpack, "-hh", "-q", "-y", music, "-o", wv_file],
+                                  [wvunpack, "-q", "-y", wv_file, "-o", "-"], wv_file, args.repeat, audio_seconds))
+
+    text = table(rows, wav_bytes, audio_seconds)
+    print(text)
+    if args.readme:
+        update_readme(args.readme, text)
+
+
+if __name__ == "__main__":
+    main()
