@@ -5,6 +5,7 @@
 #
 #   tools/setup.sh            the tool chain for every preset
 #   tools/setup.sh --fuzz     also clang and libFuzzer for fuzz/run.sh
+#   tools/setup.sh --bench    also the music renderer and the codecs of bench/bench.py
 set -euo pipefail
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -30,6 +31,9 @@ packages=(
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)
+fi
+if [ "${1:-}" = "--bench" ]; then
+    packages+=(timidity freepats openttd-openmsx flac wavpack time)
 fi
 
 apt-get update
