@@ -21,6 +21,7 @@ namespace {
 
 constexpr int kRate = 44100;
 constexpr int kVersion = 3990;
+constexpr double kTwoPi = 6.283185307179586;
 
 std::vector<int32_t> MusicLike(int samples, double pitch, uint32_t seed) {
     std::mt19937 random(seed);
@@ -67,7 +68,7 @@ double DecodeSeconds(int level, const std::vector<int32_t>& residuals, int32_t* 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
     const int samples = static_cast<int>(seconds * kRate);
-    const std::vector<int32_t> left = MusicLike(samples, 2 * M_PI * 220, 1), right = MusicLike(samples, 2 * M_PI * 330, 2);
+    const std::vector<int32_t> left = MusicLike(samples, kTwoPi * 220, 1), right = MusicLike(samples, kTwoPi * 330, 2);
     std::vector<int32_t> x(samples), y(samples);
     for (int i = 0; i < samples; ++i) {
         y[i] = right[i] - left[i];
