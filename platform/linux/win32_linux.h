@@ -41,6 +41,7 @@ typedef const void* LPCVOID;
 #define TRUNCATE_EXISTING 5
 #define FILE_ATTRIBUTE_READONLY 0x00000001u
 #define FILE_ATTRIBUTE_NORMAL 0x00000080u
+#define MOVEFILE_REPLACE_EXISTING 0x00000001u
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1
 #define FILE_END 2
@@ -90,6 +91,8 @@ BOOL SetEndOfFile(HANDLE file);
 DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
 BOOL CloseHandle(HANDLE object);
 BOOL DeleteFileW(LPCWSTR name);
+// Renames a file; an existing target is replaced only with MOVEFILE_REPLACE_EXISTING.
+BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);
 DWORD GetLastError();
 void SetLastError(DWORD error);
 

@@ -1,8 +1,14 @@
 #include "tessarine/codec/decode/frame_decoder.h"
 
 #include "tessarine/codec/codec_error.h"
+#include "tessarine/codec/decode/bit_reader.h"
+#include "tessarine/codec/decode/predictor.h"
 #include "tessarine/codec/info_id.h"
 #include "tessarine/codec/stream_info.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
 
 CFrameDecoder::CFrameDecoder(int* error, CStreamInfo* info, int startBlock, int finishBlock) {
     if (error)
@@ -22,15 +28,129 @@ CFrameDecoder::CFrameDecoder(int* error, CStreamInfo* info, int startBlock, int 
 
 CFrameDecoder::~CFrameDecoder() = default;
 
-// Frame decoding is not built yet: both calls refuse plainly rather than hand
-// out silence as if it were audio.
+int CFrameDecoder::Initialise() {
+    if (!m_initialised) {
+        m_initialised = true;
+        m_initResult = SetUpDecoding();
+    }
+    return m_initResult;
+}
+
+// Streams that no frame could be decoded from (no channels or sample sizes
+// this decoder writes, no blocks per frame, a ring beyond any sensible size)
+// are refused here rather than handed out as stale bytes.
+int CFrameDecoder::SetUpDecoding() {
+    CStreamInfo& info = *m_info;
+    m_version = static_cast<int32_t>(info.GetInfo(Version));
+    m_channels = static_cast<int32_t>(info.GetInfo(Channels));
+    m_bitsPerSample = static_cast<int32_t>(info.GetInfo(BitsPerSample));
+    m_blocksPerFrame = static_cast<int32_t>(info.GetInfo(BlocksPerFrame));
+    m_totalFrames = static_cast<int32_t>(info.GetInfo(TotalFrames));
+    bool known = (m_channels == 1 || m_channels == 2) &&
+                 (m_bitsPerSample == 8 || m_bitsPerSample == 16 || m_bitsPerSample == 24) &&
+                 m_blockAlign == m_channels * (m_bitsPerSample / 8);
+    if (!known || m_blocksPerFrame < 1)
+        return CODEC_BAD_INPUT;
+    int64_t ringBytes = (int64_t(m_blocksPerFrame) + 4096) * m_blockAlign;
+    if (ringBytes > kMaxRingBytes ||
+        !m_ring.Create(static_cast<int32_t>(ringBytes), 64 * m_blockAlign))
+        return CODEC_NO_MEMORY;
+    m_reader.reset(CreateBitReader(m_info.Get(), m_version));
+    if (!m_reader)
+        return CODEC_NO_MEMORY;
+    // An unsupported level makes the predictor constructors throw; that must
+    // not leave this call, and the decoder stays unusable.
+    int level = static_cast<int>(info.GetInfo(CompressionLevel));
+    try {
+        m_predictorX = CreatePredictor(level, m_version);
+        m_predictorY = CreatePredictor(level, m_version);
+    } catch (...) {
+        return CODEC_FAILED;
+    }
+    return Seek(0);
+}
+
 int CFrameDecoder::GetData(void* destination, int blocks, int* blocksRetrieved) {
     if (blocksRetrieved)
         *blocksRetrieved = 0;
-    return CODEC_FAILED;
+    int result = Initialise();
+    if (result != CODEC_OK)
+        return result;
+    int32_t remaining = static_cast<int32_t>(std::clamp<int64_t>(blocks, 0, int64_t(m_range.finish) - m_currentBlock));
+    uint8_t* out = static_cast<uint8_t*>(destination);
+    int32_t delivered = 0;
+    while (remaining > 0) {
+        int fill = FillRing();
+        if (fill != CODEC_OK)
+            result = fill;
+        bool failed = false;
+        int32_t take = TakeReady(remaining, &failed);
+        if (take == 0)
+            break;
+        if (failed)
+            result = CODEC_BAD_CHECKSUM;
+        m_ring.Read(out ? out + int64_t(delivered) * m_blockAlign : nullptr, take * m_blockAlign);
+        delivered += take;
+        remaining -= take;
+    }
+    m_currentBlock += delivered;
+    if (blocksRetrieved)
+        *blocksRetrieved = delivered;
+    return result;
 }
 
-int CFrameDecoder::Seek(int block) { return CODEC_FAILED; }
+// Hands out up to `blocks` ready blocks, frame span by frame span; `failed`
+// tells whether any of them is fill of a frame that failed its check.
+int32_t CFrameDecoder::TakeReady(int32_t blocks, bool* failed) {
+    int32_t taken = 0;
+    while (taken < blocks && !m_readySpans.empty()) {
+        ReadySpan& span = m_readySpans.front();
+        int32_t now = std::min(blocks - taken, span.blocks);
+        *failed = *failed || span.failed;
+        span.blocks -= now;
+        taken += now;
+        if (span.blocks == 0)
+            m_readySpans.pop_front();
+    }
+    m_blocksReady -= taken;
+    return taken;
+}
+
+int CFrameDecoder::Seek(int block) {
+    int result = Initialise();
+    if (result != CODEC_OK)
+        return result;
+    int64_t target = int64_t(block) + m_range.start;
+    target = std::clamp<int64_t>(target, m_range.start, std::max<int64_t>(m_range.start, int64_t(m_range.finish) - 1));
+    int64_t frame = target / m_blocksPerFrame;
+    int32_t skip = static_cast<int32_t>(target % m_blocksPerFrame);
+    m_currentBlock = static_cast<int32_t>(frame * m_blocksPerFrame);
+    m_currentFrame = static_cast<int32_t>(frame);
+    m_blocksDecoded = m_currentBlock;
+    m_blocksReady = 0;
+    m_readySpans.clear();
+    m_frameBytesWritten = 0;
+    m_ring.Empty();
+    // An empty range has nothing to decode: stand at its start.
+    if (m_range.Length() == 0) {
+        m_currentBlock = m_range.start;
+        return CODEC_OK;
+    }
+    result = Reposition(m_currentFrame);
+    if (result != CODEC_OK)
+        return result;
+    if (skip == 0)
+        return CODEC_OK;
+    std::vector<uint8_t> discard;
+    try {
+        discard.resize(static_cast<size_t>(skip) * static_cast<size_t>(m_blockAlign));
+    } catch (const std::bad_alloc&) {
+        return CODEC_NO_MEMORY;
+    }
+    int got = 0;
+    GetData(discard.data(), skip, &got);
+    return got < skip ? CODEC_FAILED : CODEC_OK;
+}
 
 int64_t CFrameDecoder::GetInfo(int query, intptr_t param1, intptr_t param2) {
     DecoderQueryContext context;

@@ -1,0 +1,63 @@
+// The read buffer over a stream's frames and raw bit access to it. Every
+// residual reader derives from CBitReader; the frame decoders drive a reader
+// only through the virtual operations below.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class CStreamIo;
+struct RangeModelState;
+
+class CBitReader {
+public:
+    virtual ~CBitReader() = default;
+
+    // Moves the unread words to the front and fills the freed tail from the
+    // file. A short read at the end of the file is not an error.
+    virtual int Refill();
+    // Sets the bit index and, unless `filePosition` is -1, seeks the file there;
+    // then reads a whole buffer.
+    virtual int Reload(int32_t filePosition, uint32_t bitIndex);
+    // Fills values[0..count) with one channel's signed residuals.
+    virtual void DecodeArray(int32_t* values, int32_t count, int32_t hint);
+    // A raw or coded value by method; the base class serves none (0).
+    virtual uint32_t ReadCodedValue(int method, int32_t parameter = 0);
+    virtual uint32_t AlignToByte();
+    virtual int32_t DecodeAdaptiveValue(RangeModelState& state);
+    virtual void ResetModelState(RangeModelState& state);
+    virtual void StartRange();
+    virtual void FinishRange();
+    // Sizes and allocates the buffer for `bytes` (rounded down to whole words).
+    virtual int Init(CStreamIo* file, int32_t bytes, int32_t version);
+    // The next n bits (1..32), most significant first.
+    virtual uint32_t ReadBits(int n);
+
+    uint32_t BitIndex() const { return m_bitIndex; }
+    int32_t BitCount() const { return m_bitCount; }
+    int32_t Version() const { return m_version; }
+
+protected:
+    // The byte at a byte-aligned bit index. Within a 32-bit word bits run from
+    // the most significant end, so a word's bytes are taken last to first.
+    uint32_t ByteAt(uint32_t bitIndex) const {
+        return (m_buffer[bitIndex >> 5] >> (24 - (bitIndex & 31))) & 0xFFu;
+    }
+    // Reads up to `bytes` file bytes into the buffer at byte `offset`.
+    int ReadIntoBuffer(int32_t offset, int32_t bytes);
+
+    int32_t m_elementCount = 0;
+    int32_t m_byteCount = 0;
+    int32_t m_bitCount = 0;
+    int32_t m_version = 0;
+    CStreamIo* m_file = nullptr;
+    uint32_t m_bitIndex = 0;
+    // The words as read (little-endian); a few zero words of slack stand behind
+    // m_elementCount so that damaged data read at the very end stays inside.
+    std::vector<uint32_t> m_buffer;
+};
+
+// Reader for a stream of `version` on the file of `info`, owned by the caller;
+// null when memory is exhausted or the version has no reader.
+class CStreamInfo;
+CBitReader* CreateBitReader(CStreamInfo* info, int32_t version);

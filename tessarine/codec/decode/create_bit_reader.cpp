@@ -1,0 +1,22 @@
+#include "tessarine/codec/decode/bit_reader.h"
+
+#include "tessarine/codec/decode/range_bit_reader.h"
+#include "tessarine/codec/info_id.h"
+#include "tessarine/codec/stream_info.h"
+
+#include <memory>
+#include <new>
+
+CBitReader* CreateBitReader(CStreamInfo* info, int32_t version) {
+    if (!info)
+        return nullptr;
+    CStreamIo* file = reinterpret_cast<CStreamIo*>(static_cast<intptr_t>(info->GetInfo(IoSource)));
+    // Streams before 3900 code their residuals with the Rice reader, which
+    // this library does not offer yet.
+    if (version < 3900)
+        return nullptr;
+    std::unique_ptr<CRangeBitReader> reader(new (std::nothrow) CRangeBitReader);
+    if (!reader || reader->Init(file, CRangeBitReader::kBufferBytes, version) != 0)
+        return nullptr;
+    return reader.release();
+}

@@ -1,0 +1,73 @@
+// Tables and rules shared by the range decoder and the range encoder: the
+// overflow symbol tables of both generations, the k boundaries, the running
+// sum update and the signed mapping of codes.
+#pragma once
+
+#include <cstdint>
+
+// Per-channel adaptive state of the range-coded residuals.
+struct RangeModelState {
+    int32_t k = 10;
+    uint32_t runningSum = 16384;
+};
+
+namespace range_coding {
+
+constexpr uint32_t kBottom = 1u << 23;  // normalisation bound
+constexpr uint32_t kTop = 1u << 31;     // the encoder's full range
+constexpr int kEscapeSymbol = 63;
+constexpr int kSymbols = 64;
+constexpr int kLargestK = 27;  // the last k with an upper boundary
+
+// Cumulative counts: symbol s covers [T[s], T[s+1]) of 65536.
+extern const uint32_t kOverflowTable1[kSymbols + 1];  // versions 3900..3989
+extern const uint32_t kOverflowTable2[kSymbols + 1];  // versions 3990 and later
+extern const uint32_t kKSumBoundary[32];
+
+// The symbol whose interval holds `frequency`; 63 for anything at or past T[63].
+inline int FindSymbol(const uint32_t* table, uint32_t frequency) {
+    if (frequency < table[1])
+        return 0;
+    int s = 1;
+    while (s < kEscapeSymbol && frequency >= table[s + 1])
+        ++s;
+    return s;
+}
+
+// Codes map to signed residuals 0, 1, -1, 2, -2, ...
+inline int32_t SignedFromCode(uint32_t code) {
+    return (code & 1) ? static_cast<int32_t>((code >> 1) + 1) : static_cast<int32_t>(0u - (code >> 1));
+}
+inline uint32_t CodeFromSigned(int32_t value) {
+    uint32_t v = static_cast<uint32_t>(value);
+    return value > 0 ? 2 * v - 1 : 0u - 2 * v;
+}
+
+// The model step after each value: running sum, then k one step toward it.
+// k never climbs past the last boundary, where the table's upper bound ends.
+inline void AdaptModel(RangeModelState& state, uint32_t code) {
+    state.runningSum += (code + 1) / 2 - ((state.runningSum + 16) >> 5);
+    int32_t k = state.k;
+    if (state.runningSum < kKSumBoundary[k])
+        state.k = k - 1;
+    else if (k < kLargestK && state.runningSum >= kKSumBoundary[k + 1])
+        state.k = k + 1;
+}
+
+// The pivot of the newer generation: the running sum / 32, at least 1.
+inline uint32_t Pivot(const RangeModelState& state) {
+    uint32_t pivot = state.runningSum >> 5;
+    return pivot ? pivot : 1;
+}
+
+// Bit length of v (0 for 0).
+inline int BitLength(uint32_t v) {
+    int n = 0;
+    while (v) {
+        ++n;
+        v >>= 1;
+    }
+    return n;
+}
+
+}  // namespace range_coding
