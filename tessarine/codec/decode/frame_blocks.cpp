@@ -63,53 +63,62 @@ bool CFrameDecoder::EmitBlock(int32_t x, int32_t y) {
     return true;
 }
 
+// A block refused by EmitBlock fails the frame and ends its decoding; the
+// rest of the frame's blocks are held by fill bytes, so that the frame
+// always has as many blocks in the ring as the room it was given.
 void CFrameDecoder::DecodeBlocks(int32_t n) {
-    if (m_channels == 2)
-        DecodeStereoBlocks(n);
-    else
-        DecodeMonoBlocks(n);
+    int32_t done = 0;
+    if (!m_frameFailed)
+        done = m_channels == 2 ? DecodeStereoBlocks(n) : DecodeMonoBlocks(n);
+    if (done < n) {
+        m_frameFailed = 1;
+        WriteFill(n - done);
+    }
     m_blocksDecoded += n;
 }
 
-void CFrameDecoder::DecodeStereoBlocks(int32_t n) {
+int32_t CFrameDecoder::DecodeStereoBlocks(int32_t n) {
     CBitReader& reader = *m_reader;
     CPredictor& px = *m_predictorX;
     CPredictor& py = *m_predictorY;
-    bool ok = true;
+    int32_t i = 0;
     if ((m_frameFlags & (kSilentX | kSilentY)) == (kSilentX | kSilentY)) {
-        for (int32_t i = 0; i < n && ok; ++i)
-            ok = EmitBlock(0, 0);
+        for (; i < n; ++i)
+            EmitBlock(0, 0);
     } else if (m_frameFlags & kMonoCodedStereo) {
-        for (int32_t i = 0; i < n && ok; ++i)
-            ok = EmitBlock(px.DecodeSample(reader.DecodeAdaptiveValue(m_stateX), 0), 0);
+        for (; i < n; ++i)
+            if (!EmitBlock(px.DecodeSample(reader.DecodeAdaptiveValue(m_stateX), 0), 0))
+                break;
     } else if (m_version < 3950) {
-        for (int32_t i = 0; i < n && ok; ++i) {
+        for (; i < n; ++i) {
             int32_t x = px.DecodeSample(reader.DecodeAdaptiveValue(m_stateX), 0);
             int32_t y = py.DecodeSample(reader.DecodeAdaptiveValue(m_stateY), 0);
-            ok = EmitBlock(x, y);
+            if (!EmitBlock(x, y))
+                break;
         }
     } else {
-        for (int32_t i = 0; i < n && ok; ++i) {
+        for (; i < n; ++i) {
             int32_t residualY = reader.DecodeAdaptiveValue(m_stateY);
             int32_t residualX = reader.DecodeAdaptiveValue(m_stateX);
             int32_t y = py.DecodeSample(residualY, m_lastX);
             int32_t x = px.DecodeSample(residualX, y);
             m_lastX = x;
-            ok = EmitBlock(x, y);
+            if (!EmitBlock(x, y))
+                break;
         }
     }
-    if (!ok)
-        m_frameFailed = 1;
+    return i;
 }
 
-void CFrameDecoder::DecodeMonoBlocks(int32_t n) {
+int32_t CFrameDecoder::DecodeMonoBlocks(int32_t n) {
     if (m_frameFlags & kSilentX) {
         for (int32_t i = 0; i < n; ++i)
             EmitBlock(0, 0);
-        return;
+        return n;
     }
     CBitReader& reader = *m_reader;
     CPredictor& px = *m_predictorX;
     for (int32_t i = 0; i < n; ++i)
         EmitBlock(px.DecodeSample(reader.DecodeAdaptiveValue(m_stateX), 0), 0);
+    return n;
 }

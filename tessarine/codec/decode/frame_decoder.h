@@ -51,8 +51,8 @@ private:
     int FillRing();
     void BeginFrame();
     void DecodeBlocks(int32_t n);
-    void DecodeStereoBlocks(int32_t n);
-    void DecodeMonoBlocks(int32_t n);
+    int32_t DecodeStereoBlocks(int32_t n);
+    int32_t DecodeMonoBlocks(int32_t n);
     bool EmitBlock(int32_t x, int32_t y);
     void FinishFrame();
     void CompleteFrame(int32_t frameBlocks);

@@ -99,4 +99,5 @@ void CFrameDecoder::WriteFill(int32_t blocks) {
         std::memset(m_ring.TailPointer(), fill, static_cast<size_t>(m_blockAlign));
         m_ring.CommitBlock(m_blockAlign);
     }
+    m_frameBytesWritten += blocks * m_blockAlign;
 }

@@ -3,6 +3,7 @@
 // sum update and the signed mapping of codes.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 
 // Per-channel adaptive state of the range-coded residuals.
@@ -38,9 +39,10 @@ inline int FindSymbol(const uint32_t* table, uint32_t frequency) {
 inline int32_t SignedFromCode(uint32_t code) {
     return (code & 1) ? static_cast<int32_t>((code >> 1) + 1) : static_cast<int32_t>(0u - (code >> 1));
 }
+// The most negative value is the code 0xFFFFFFFF's (2^31 read as 32 bits).
 inline uint32_t CodeFromSigned(int32_t value) {
     uint32_t v = static_cast<uint32_t>(value);
-    return value > 0 ? 2 * v - 1 : 0u - 2 * v;
+    return (value > 0 || value == INT32_MIN) ? 2 * v - 1 : 0u - 2 * v;
 }
 
 // The model step after each value: running sum, then k one step toward it.

@@ -51,7 +51,10 @@ void CRangeEncoder::EncodeSymbol(const uint32_t* table, int symbol) {
 
 void CRangeEncoder::EncodeBits(uint32_t value, int bits) {
     Normalise();
+    // As in the reader, a range too small for the bits asked becomes 1 (such
+    // values cannot be coded; callers keep within 23 bits per step).
     uint32_t r = m_range >> bits;
+    r = r ? r : 1;
     m_low += r * value;
     m_range = r;
 }
@@ -84,7 +87,8 @@ void CRangeEncoder::EncodeCode3990(const RangeModelState& state, uint32_t code) 
     }
 }
 
-// Codes of the older generation must stay below 2^31 (a 5-bit escape length).
+// Codes of the older generation must stay below 2^31 (a 5-bit escape length),
+// and below 2^23 before version 3910, which reads k' bits in one step.
 void CRangeEncoder::EncodeCode3900(const RangeModelState& state, uint32_t code) {
     int kBits = state.k > 0 ? state.k - 1 : 0;
     uint32_t overflow = code >> kBits;

@@ -1,0 +1,97 @@
+// Raw bit access: the word order of the buffer, reads spanning words, refills
+// and reloads, and the errors of each.
+#include "tessarine/codec/codec_error.h"
+#include "tessarine/codec/decode/range_bit_reader.h"
+#include "tessarine/codec/memory_stream.h"
+#include "tests/support/test_files.h"
+
+#include <gtest/gtest.h>
+
+using testing_support::Bytes;
+
+namespace {
+
+Bytes Counting(size_t n) {
+    Bytes bytes(n);
+    for (size_t i = 0; i < n; ++i)
+        bytes[i] = static_cast<uint8_t>(i);
+    return bytes;
+}
+
+TEST(BitReader, BitsRunFromTheTopOfEachLittleEndianWord) {
+    CMemoryStream io(Counting(64));
+    CRangeBitReader reader;
+    ASSERT_EQ(CODEC_OK, reader.Init(&io, 32, 3990));
+    ASSERT_EQ(CODEC_OK, reader.Reload(0, 0));
+    // Each step: bits to read, the value expected, the bit index after.
+    struct Step {
+        int bits;
+        uint32_t value;
+        uint32_t index;
+    } steps[] = {
+        {32, 0x03020100, 32},   // a whole word at index 0
+        {20, 0x07060, 52},      // the top 20 bits of the next word
+        {32, 0x5040B0A0, 84},   // 12 bits of word 1, then 20 of word 2 (0x0B0A0908)
+        {4, 0x9, 88},
+        {8, 0x08, 96},          // the lowest byte of a word comes last
+        {1, 0, 97},
+    };
+    for (const Step& step : steps) {
+        EXPECT_EQ(step.value, reader.ReadBits(step.bits)) << step.bits;
+        EXPECT_EQ(step.index, reader.BitIndex());
+    }
+    EXPECT_EQ(104u, reader.AlignToByte());
+    EXPECT_EQ(104u, reader.AlignToByte());
+}
+
+TEST(BitReader, RefillKeepsTheUnreadWordsAndReadsOnFromTheFile) {
+    CMemoryStream io(Counting(40));
+    CRangeBitReader reader;
+    ASSERT_EQ(CODEC_OK, reader.Init(&io, 18, 3990));  // rounded down to 16 bytes
+    EXPECT_EQ(128, reader.BitCount());
+    ASSERT_EQ(CODEC_OK, reader.Reload(0, 0));
+    for (uint32_t word = 0; word < 10; ++word) {
+        uint32_t b = 4 * word;
+        EXPECT_EQ(b | (b + 1) << 8 | (b + 2) << 16 | (b + 3) << 24, reader.ReadBits(32)) << word;
+    }
+    // Past the end of the file the buffer keeps stale bytes; that is no error.
+    EXPECT_EQ(CODEC_OK, reader.Refill());
+}
+
+TEST(BitReader, ErrorsOfInitReloadAndRefill) {
+    CMemoryStream io(Counting(64));
+    CRangeBitReader reader;
+    EXPECT_EQ(CODEC_BAD_ARGUMENT, reader.Init(nullptr, 16, 3990));
+    EXPECT_EQ(CODEC_BAD_ARGUMENT, reader.Init(&io, 0, 3990));
+    EXPECT_EQ(CODEC_BAD_ARGUMENT, reader.Init(&io, -4, 3990));
+    ASSERT_EQ(CODEC_OK, reader.Init(&io, 16, 3990));
+    io.FailNextReads(1);
+    EXPECT_EQ(CODEC_READ_FAILED, reader.Reload(0, 0));
+    EXPECT_EQ(CODEC_OK, reader.Reload(8, 16));
+    EXPECT_EQ(0x09u, reader.ReadBits(8));  // the word 0x0B0A0908, skipping 16 bits
+    EXPECT_EQ(0x08000000u | 0x0F0E0D, reader.ReadBits(32));
+    io.FailNextReads(1);
+    EXPECT_EQ(CODEC_READ_FAILED, reader.Refill());
+    // Reload at -1 reads on from where the file stands.
+    io.Seek(4, 0);
+    EXPECT_EQ(CODEC_OK, reader.Reload(-1, 0));
+    EXPECT_EQ(0x07060504u, reader.ReadBits(32));
+}
+
+TEST(BitReader, BaseReaderServesNoCodedValues) {
+    CMemoryStream io(Counting(64));
+    CBitReader base;
+    CRangeBitReader range;
+    ASSERT_EQ(CODEC_OK, base.Init(&io, 16, 3990));
+    ASSERT_EQ(CODEC_OK, range.Init(&io, 16, 3990));
+    ASSERT_EQ(CODEC_OK, base.Reload(0, 0));
+    ASSERT_EQ(CODEC_OK, range.Reload(0, 0));
+    RangeModelState state;
+    EXPECT_EQ(0u, base.ReadCodedValue(0));
+    EXPECT_EQ(0, base.DecodeAdaptiveValue(state));
+    EXPECT_EQ(0u, base.BitIndex());
+    EXPECT_EQ(0u, range.ReadCodedValue(1, 5));
+    EXPECT_EQ(0x03020100u, range.ReadCodedValue(0));
+}
+
+}  // namespace
