@@ -1,0 +1,136 @@
+// What the encoder takes as input and what it refuses, with nothing written
+// for a refused file.
+#include "tessarine/codec/codec_error.h"
+#include "tessarine/codec/encode/encoder.h"
+#include "tessarine/codec/encode/wave_reader.h"
+#include "tessarine/codec/memory_stream.h"
+#include "tests/support/wave_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace testing_support;
+
+namespace {
+
+void SetU16(Bytes& b, size_t at, uint16_t v) {
+    b[at] = static_cast<uint8_t>(v);
+    b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+void SetU32(Bytes& b, size_t at, uint32_t v) {
+    SetU16(b, at, static_cast<uint16_t>(v));
+    SetU16(b, at + 2, static_cast<uint16_t>(v >> 16));
+}
+
+// Offsets in a wave built by BuildWave without extra chunks.
+constexpr size_t kFormatTag = 20, kChannels = 22, kBlockAlign = 32, kBits = 34, kDataSize = 40;
+
+TEST(WaveInput, AcceptedFormatsAndTheirHeader) {
+    for (uint16_t channels : {1, 2})
+        for (uint16_t bits : {8, 16, 24}) {
+            WaveSpec spec;
+            spec.channels = channels;
+            spec.bitsPerSample = bits;
+            spec.blocks = 10;
+            Bytes wave = BuildWave(spec);
+            CMemoryStream in(wave, true);
+            WaveInput input;
+            ASSERT_EQ(CODEC_OK, ReadWaveHeader(in, &input, nullptr));
+            EXPECT_EQ(channels, input.format.nChannels);
+            EXPECT_EQ(bits, input.format.wBitsPerSample);
+            EXPECT_EQ(44u, input.header.size());
+            EXPECT_TRUE(std::equal(input.header.begin(), input.header.end(), wave.begin()));
+            EXPECT_EQ(10u * channels * bits / 8, input.dataBytes);
+        }
+}
+
+TEST(WaveInput, RefusesWhatItCannotEncodeAndWritesNothing) {
+    WaveSpec spec;
+    spec.blocks = 10;
+    const Bytes good = BuildWave(spec);
+    struct Case {
+        const char* name;
+        std::function<void(Bytes&)> damage;
+        const char* reason;
+    } cases[] = {
+        {"empty", [](Bytes& b) { b.clear(); }, "not a RIFF/WAVE file"},
+        {"not RIFF", [](Bytes& b) { b[0] = 'X'; }, "not a RIFF/WAVE file"},
+        {"not WAVE", [](Bytes& b) { b[8] = 'X'; }, "not a RIFF/WAVE file"},
+        {"float samples", [](Bytes& b) { SetU16(b, kFormatTag, 3); }, "the audio is not plain PCM"},
+        {"three channels", [](Bytes& b) { SetU16(b, kChannels, 3); }, "only 1 or 2 channels can be encoded"},
+        {"no channels", [](Bytes& b) { SetU16(b, kChannels, 0); }, "only 1 or 2 channels can be encoded"},
+        {"32-bit", [](Bytes& b) { SetU16(b, kBits, 32); }, "only 8, 16 or 24 bits per sample can be encoded"},
+        {"12-bit", [](Bytes& b) { SetU16(b, kBits, 12); }, "only 8, 16 or 24 bits per sample can be encoded"},
+        {"block align", [](Bytes& b) { SetU16(b, kBlockAlign, 3); }, "the format chunk is inconsistent"},
+        {"short format", [](Bytes& b) { SetU32(b, 16, 14); }, "the format chunk is too short"},
+        {"no data chunk", [](Bytes& b) { b.resize(36); }, "no data chunk"},
+        {"partial block", [](Bytes& b) { SetU32(b, kDataSize, 39); }, "the data chunk does not hold whole sample frames"},
+        {"data cut short", [](Bytes& b) { b.resize(b.size() - 2); }, "the wave file ends inside its data chunk"},
+        {"huge chunk", [](Bytes& b) { SetU32(b, 16, 0x7FFFFFF0); }, "a chunk in front of the audio is damaged or too large"},
+        {"data before format",
+         [](Bytes& b) {
+             Bytes moved(b.begin() + 36, b.end());
+             moved.insert(moved.end(), b.begin() + 12, b.begin() + 36);
+             b.resize(12);
+             b.insert(b.end(), moved.begin(), moved.end());
+         },
+         "the data chunk comes before the format chunk"},
+    };
+    for (const Case& c : cases) {
+        Bytes wave = good;
+        c.damage(wave);
+        CMemoryStream in(wave, true);
+        CMemoryStream out;
+        std::string reason;
+        EncodeSettings settings;
+        EXPECT_EQ(CODEC_BAD_INPUT, EncodeStream(in, out, settings, nullptr, &reason)) << c.name;
+        EXPECT_EQ(c.reason, reason) << c.name;
+        if (std::string(c.name) != "data cut short") {
+            EXPECT_TRUE(out.Bytes().empty()) << c.name;
+        }
+    }
+}
+
+TEST(WaveInput, ExtensibleFormatNamingPcmIsTaken) {
+    WaveSpec spec;
+    spec.blocks = 10;
+    spec.bitsPerSample = 24;
+    Bytes wave = BuildWave(spec);
+    // Rewrite the format chunk as the 40-byte extensible record.
+    Bytes extensible(wave.begin(), wave.begin() + 36);
+    SetU32(extensible, 4, static_cast<uint32_t>(wave.size() - 8 + 24));
+    SetU32(extensible, 16, 40);
+    SetU16(extensible, kFormatTag, 0xFFFE);
+    PutU16(extensible, 22);  // extra bytes
+    PutU16(extensible, 24);  // valid bits
+    PutU32(extensible, 3);   // channel mask
+    PutU16(extensible, 1);   // sub-format: PCM, then the rest of its identifier
+    for (int i = 0; i < 14; ++i)
+        extensible.push_back(static_cast<uint8_t>(i));
+    extensible.insert(extensible.end(), wave.begin() + 36, wave.end());
+    int result = -7;
+    Bytes stream = EncodeWaveBytes(extensible, 2000, 4, &result);
+    EXPECT_EQ(CODEC_OK, result);
+    EXPECT_TRUE(extensible == DecodeToWave(stream, &result));
+    SetU16(extensible, 44, 3);  // a float sub-format is refused
+    EncodeWaveBytes(extensible, 2000, 4, &result);
+    EXPECT_EQ(CODEC_BAD_INPUT, result);
+}
+
+TEST(WaveInput, SettingsOutOfRangeAreRefused) {
+    WaveSpec spec;
+    spec.blocks = 10;
+    Bytes wave = BuildWave(spec);
+    struct Case {
+        int32_t level;
+        int32_t blocksPerFrame;
+    } cases[] = {{0, 100}, {1500, 100}, {6000, 100}, {-1000, 100}, {2000, 0}, {2000, -5}, {2000, 1 << 30}};
+    for (const Case& c : cases) {
+        int result = 0;
+        EXPECT_TRUE(EncodeWaveBytes(wave, c.level, c.blocksPerFrame, &result).empty());
+        EXPECT_EQ(CODEC_BAD_ARGUMENT, result) << c.level << " " << c.blocksPerFrame;
+    }
+}
+
+}  // namespace
