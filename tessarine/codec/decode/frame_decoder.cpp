@@ -79,10 +79,11 @@ int CFrameDecoder::GetData(void* destination, int blocks, int* blocksRetrieved) 
     int32_t remaining = static_cast<int32_t>(std::clamp<int64_t>(blocks, 0, int64_t(m_range.finish) - m_currentBlock));
     uint8_t* out = static_cast<uint8_t*>(destination);
     int32_t delivered = 0;
+    // A frame that fails while an earlier frame's blocks are handed out is
+    // reported by the call that hands out its fill, not by this one: the
+    // result always speaks of the blocks delivered.
     while (remaining > 0) {
-        int fill = FillRing();
-        if (fill != CODEC_OK)
-            result = fill;
+        FillRing();
         bool failed = false;
         int32_t take = TakeReady(remaining, &failed);
         if (take == 0)

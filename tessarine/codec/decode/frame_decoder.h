@@ -32,8 +32,8 @@ public:
     CFrameDecoder(int* error, CStreamInfo* info, int startBlock, int finishBlock);
     ~CFrameDecoder() override;
 
-    // Returns 0, or CODEC_BAD_CHECKSUM when a frame failed its check during
-    // the call or when any block handed out is a failed frame's fill.
+    // Returns 0, or CODEC_BAD_CHECKSUM when any block handed out is fill of
+    // a frame that failed its check (the blocks are delivered all the same).
     int GetData(void* destination, int blocks, int* blocksRetrieved) override;
     int Seek(int block) override;
     int64_t GetInfo(int query, intptr_t param1 = 0, intptr_t param2 = 0) override;
