@@ -6,6 +6,7 @@
 #include <vector>
 
 #ifdef _WIN32
+#include "tools/zemtool/terminal.h"
 #include "tools/zemtool/utf_text.h"
 
 #include <windows.h>
@@ -14,14 +15,15 @@
 int wmain(int argc, wchar_t** argv) {
     // Lets a console show the UTF-8 that zemtool prints.
     SetConsoleOutputCP(CP_UTF8);
+    zemtool::UseBinaryStandardStreams();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.push_back(zemtool::Utf8FromWide(WString(argv[i])));
-    return RunZemtool(args, std::cout, std::cerr);
+    return RunZemtool(args, std::cin, std::cout, std::cerr);
 }
 #else
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    return RunZemtool(args, std::cout, std::cerr);
+    return RunZemtool(args, std::cin, std::cout, std::cerr);
 }
 #endif

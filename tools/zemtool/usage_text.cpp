@@ -15,6 +15,9 @@ const char* const kToolUsage =
     "  tag FILE OPTIONS  change the tag (see 'zemtool tag --help')\n"
     "  links CUE [--template T]\n"
     "                    write one .zlk link file per track of the cue sheet CUE\n"
+    "  encode IN.wav OUT.zem   compress a PCM wave file (see 'zemtool encode --help')\n"
+    "  decode IN OUT.wav       decode a stream or a link file's track to a wave file\n"
+    "  verify FILE...          decode everything and report each frame that fails its check\n"
     "\n"
     "Options:\n"
     "  -h, --help        show this help; 'zemtool COMMAND --help' explains a command\n"
@@ -70,5 +73,46 @@ const char* const kLinksUsage =
     "\n"
     "Fails (exit 1) when the cue sheet cannot be opened, lists no TRACK 01 AUDIO,\n"
     "or a link file cannot be created.\n";
+const char* const kEncodeUsage =
+    "Usage: zemtool encode [OPTIONS] IN.wav OUT.zem\n"
+    "\n"
+    "Compresses a RIFF/WAVE file of PCM audio (1 or 2 channels, 8, 16 or 24 bits)\n"
+    "into a ZEM stream of version 3990. Every byte of the wave file comes back\n"
+    "from 'zemtool decode': its header chunks, the audio and any bytes behind it.\n"
+    "The stream is written under OUT.zem.partial and renamed when complete. '-'\n"
+    "reads standard input or writes standard output.\n"
+    "\n"
+    "Options:\n"
+    "  --level N         1000 (fastest) to 5000 (smallest); default 2000\n"
+    "  --frame-blocks N  blocks per frame; default 294912\n"
+    "  -q, --quiet       no progress bar (there is none unless standard error is a terminal)\n"
+    "  -h, --help        show this help\n";
+
+const char* const kDecodeUsage =
+    "Usage: zemtool decode [OPTIONS] IN OUT.wav\n"
+    "\n"
+    "Decodes IN (.zem, .qrb, or a .zlk link file for one track of an image) to a\n"
+    "wave file: the stream's own wave header, the audio and the bytes stored\n"
+    "behind it; for a link file a 44-byte header and the track's audio. '-' reads\n"
+    "standard input or writes standard output. A frame that fails its check is\n"
+    "reported and written as fill (silence); the exit status is then 1.\n"
+    "\n"
+    "Options:\n"
+    "  --threads N  decode on N threads (default: one per core); the output is\n"
+    "               the same for any N\n"
+    "  -q, --quiet  no progress bar\n"
+    "  -h, --help   show this help\n";
+
+const char* const kVerifyUsage =
+    "Usage: zemtool verify [OPTIONS] FILE...\n"
+    "\n"
+    "Decodes each FILE completely and reports every frame that fails its check.\n"
+    "Prints 'FILE: ok, N blocks' for a file without failures. Exit status 1 when\n"
+    "any frame failed or a file could not be read.\n"
+    "\n"
+    "Options:\n"
+    "  --threads N  decode on N threads (default: one per core)\n"
+    "  -q, --quiet  no progress bar\n"
+    "  -h, --help   show this help\n";
 
 }  // namespace zemtool

@@ -7,5 +7,8 @@ extern const char* const kToolUsage;
 extern const char* const kInfoUsage;
 extern const char* const kTagUsage;
 extern const char* const kLinksUsage;
+extern const char* const kEncodeUsage;
+extern const char* const kDecodeUsage;
+extern const char* const kVerifyUsage;
 
 }  // namespace zemtool

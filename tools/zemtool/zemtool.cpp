@@ -1,14 +1,23 @@
 #include "tools/zemtool/zemtool.h"
 
+#include "tools/zemtool/decode_command.h"
+#include "tools/zemtool/encode_command.h"
 #include "tools/zemtool/info_command.h"
 #include "tools/zemtool/links_command.h"
 #include "tools/zemtool/tag_command.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
 
+#include <sstream>
+
 using namespace zemtool;
 
 int RunZemtool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::istringstream none;
+    return RunZemtool(args, none, out, err);
+}
+
+int RunZemtool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
     if (args.empty()) {
         err << kToolUsage;
         return ZEMTOOL_USAGE;
@@ -25,5 +34,11 @@ int RunZemtool(const std::vector<std::string>& args, std::ostream& out, std::ost
         return RunTagCommand(rest, out, err);
     if (command == "links")
         return RunLinksCommand(rest, out, err);
+    if (command == "encode")
+        return RunEncodeCommand(rest, in, out, err);
+    if (command == "decode")
+        return RunDecodeCommand(rest, in, out, err);
+    if (command == "verify")
+        return RunVerifyCommand(rest, in, out, err);
     return ReportUsageError(err, "", "unknown command " + Quoted(command));
 }

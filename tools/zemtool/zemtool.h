@@ -2,6 +2,7 @@
 // every command in-process on their own streams.
 #pragma once
 
+#include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -16,3 +17,5 @@ enum ZemtoolExit : int {
 // Runs one zemtool command. `args` are the UTF-8 arguments after the program
 // name ("info", "--json", "a.zem"). Results go to `out`, failures to `err`.
 int RunZemtool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// The same with the standard input that '-' stands for.
+int RunZemtool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);

@@ -112,13 +112,10 @@ int EncodeStream(CStreamIo& in, CStreamIo& out, const EncodeSettings& settings, 
     return CODEC_OK;
 }
 
-int EncodeFile(const WCHAR* inPath, const WCHAR* outPath, const EncodeSettings& settings,
-               const EncodeProgress& progress, std::string* reason) {
-    if (!inPath || !inPath[0] || !outPath || !outPath[0])
+int EncodeStreamToFile(CStreamIo& in, const WCHAR* outPath, const EncodeSettings& settings,
+                       const EncodeProgress& progress, std::string* reason) {
+    if (!outPath || !outPath[0])
         return Fail(reason, CODEC_BAD_ARGUMENT, "a file name is missing");
-    CWin32File in;
-    if (in.Open(inPath) != 0)
-        return Fail(reason, CODEC_BAD_INPUT, "the wave file cannot be opened");
     WString temporary = WString(outPath) + WTXT(".partial");
     CWin32File out;
     if (out.Create(temporary.c_str()) != 0)
@@ -130,4 +127,14 @@ int EncodeFile(const WCHAR* inPath, const WCHAR* outPath, const EncodeSettings& 
     if (result != CODEC_OK)
         DeleteFileW(temporary.c_str());
     return result;
+}
+
+int EncodeFile(const WCHAR* inPath, const WCHAR* outPath, const EncodeSettings& settings,
+               const EncodeProgress& progress, std::string* reason) {
+    if (!inPath || !inPath[0] || !outPath || !outPath[0])
+        return Fail(reason, CODEC_BAD_ARGUMENT, "a file name is missing");
+    CWin32File in;
+    if (in.Open(inPath) != 0)
+        return Fail(reason, CODEC_BAD_INPUT, "the wave file cannot be opened");
+    return EncodeStreamToFile(in, outPath, settings, progress, reason);
 }

@@ -31,8 +31,12 @@ using EncodeProgress = std::function<void(int64_t done, int64_t total)>;
 int EncodeStream(CStreamIo& in, CStreamIo& out, const EncodeSettings& settings, const EncodeProgress& progress,
                  std::string* reason);
 
-// File to file. The stream is written under a temporary name beside
-// `outPath` and renamed into place only when complete, so a failed or
-// interrupted encode never leaves a partial file under the final name.
+// Into a file. The stream is written under a temporary name beside `outPath`
+// and renamed into place only when complete, so a failed or interrupted
+// encode never leaves a partial file under the final name.
+int EncodeStreamToFile(CStreamIo& in, const WCHAR* outPath, const EncodeSettings& settings,
+                       const EncodeProgress& progress, std::string* reason);
+
+// File to file, as above.
 int EncodeFile(const WCHAR* inPath, const WCHAR* outPath, const EncodeSettings& settings,
                const EncodeProgress& progress, std::string* reason);

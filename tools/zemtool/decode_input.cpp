@@ -1,0 +1,60 @@
+#include "tools/zemtool/decode_input.h"
+
+#include "tessarine/codec/codec_error.h"
+#include "tessarine/codec/decoder_factory.h"
+#include "tessarine/codec/info_id.h"
+#include "tessarine/codec/link_file.h"
+#include "tools/zemtool/file_names.h"
+#include "tools/zemtool/shared_bytes.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace zemtool {
+namespace {
+
+DecoderOpener OpenStandardInput(std::istream& in) {
+    auto bytes = std::make_shared<std::vector<uint8_t>>(std::istreambuf_iterator<char>(in),
+                                                        std::istreambuf_iterator<char>());
+    std::shared_ptr<const std::vector<uint8_t>> shared = bytes;
+    return [shared](int* error) {
+        OpenedDecoder opened;
+        opened.io = std::make_unique<CSharedBytesStream>(shared);
+        opened.decoder = OpenDecoderFromIo(opened.io.get(), error);
+        return opened;
+    };
+}
+
+DecoderOpener OpenPath(const WString& path) {
+    return [path](int* error) {
+        OpenedDecoder opened;
+        opened.decoder = OpenDecoder(path.c_str(), error);
+        return opened;
+    };
+}
+
+// The first block of a link file's range, clamped as the decoder clamps it.
+int64_t LinkRangeStart(const WString& path, CDecoder& decoder) {
+    CLinkFile link;
+    link.ReadLinkFile(path.c_str());
+    int64_t total = decoder.GetInfo(TotalBlocks);
+    return std::clamp<int64_t>(link.GetStartBlock(), 0, std::max<int64_t>(total, 0));
+}
+
+}  // namespace
+
+int PrepareDecodeInput(const std::string& path, std::istream& in, DecodeInput* input, std::string* reason) {
+    WString wide = LibraryPath(path);
+    input->open = path == "-" ? OpenStandardInput(in) : OpenPath(wide);
+    int error = 0;
+    OpenedDecoder probe = input->open(&error);
+    if (!probe.decoder) {
+        *reason = (path == "-" ? std::string("standard input") : "'" + path + "'") +
+                  " is no stream or link file that can be opened";
+        return error ? error : CODEC_BAD_INPUT;
+    }
+    input->rangeStart = path != "-" && LowerExtension(path) == ".zlk" ? LinkRangeStart(wide, *probe.decoder) : 0;
+    return CODEC_OK;
+}
+
+}  // namespace zemtool

@@ -1,0 +1,20 @@
+// The input of `decode` and `verify`: a stream, a link file or standard
+// input, opened once per worker.
+#pragma once
+
+#include "tools/zemtool/parallel_decode.h"
+
+#include <istream>
+#include <string>
+
+namespace zemtool {
+
+struct DecodeInput {
+    DecoderOpener open;
+    int64_t rangeStart = 0;
+};
+
+// For `path` ("-" reads all of `in` first). Returns a CodecError and a reason.
+int PrepareDecodeInput(const std::string& path, std::istream& in, DecodeInput* input, std::string* reason);
+
+}  // namespace zemtool

@@ -1,0 +1,73 @@
+#include "tools/zemtool/encode_command.h"
+
+#include "tessarine/codec/codec_error.h"
+#include "tessarine/codec/encode/encoder.h"
+#include "tessarine/codec/memory_stream.h"
+#include "tessarine/codec/win32_file.h"
+#include "tools/zemtool/decode_options.h"
+#include "tools/zemtool/file_names.h"
+#include "tools/zemtool/terminal.h"
+#include "tools/zemtool/tool_failure.h"
+#include "tools/zemtool/usage_text.h"
+#include "tools/zemtool/zemtool.h"
+
+#include <iterator>
+
+namespace zemtool {
+namespace {
+
+// Standard input and output hold the whole stream in memory; a named output
+// goes through the encoder's temporary file.
+int Encode(const CodecOptions& options, std::istream& in, std::ostream& out, std::ostream& err) {
+    const std::string& source = options.files[0];
+    const std::string& target = options.files[1];
+    EncodeSettings settings;
+    settings.level = options.level;
+    settings.blocksPerFrame = options.frameBlocks;
+    CMemoryStream standardInput;
+    CWin32File file;
+    CStreamIo* input = &standardInput;
+    if (source == "-") {
+        standardInput.Bytes().assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } else if (file.Open(LibraryPath(source).c_str()) == 0) {
+        input = &file;
+    } else {
+        return ReportFailure(err, CODEC_BAD_INPUT, "'" + source + "' cannot be opened");
+    }
+    ProgressBar bar(err, !options.quiet && StandardErrorIsTerminal(), "encoding");
+    EncodeProgress progress = [&](int64_t done, int64_t total) { bar.Update(done, total); };
+    std::string reason;
+    int result;
+    if (target == "-") {
+        CMemoryStream output;
+        result = EncodeStream(*input, output, settings, progress, &reason);
+        if (result == CODEC_OK) {
+            out.write(reinterpret_cast<const char*>(output.Bytes().data()), std::streamsize(output.Bytes().size()));
+            out.flush();
+        }
+    } else {
+        result = EncodeStreamToFile(*input, LibraryPath(target).c_str(), settings, progress, &reason);
+    }
+    bar.Finish();
+    if (result != CODEC_OK)
+        return ReportFailure(err, result, "'" + source + "': " + reason);
+    return ZEMTOOL_OK;
+}
+
+}  // namespace
+
+int RunEncodeCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    CodecOptions options;
+    std::string problem = ParseCodecOptions(args, true, options);
+    if (options.help) {
+        out << kEncodeUsage;
+        return ZEMTOOL_OK;
+    }
+    if (problem.empty() && options.files.size() != 2)
+        problem = "encode takes an input and an output";
+    if (!problem.empty())
+        return ReportUsageError(err, "encode", problem);
+    return Encode(options, in, out, err);
+}
+
+}  // namespace zemtool

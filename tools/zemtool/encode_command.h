@@ -1,0 +1,13 @@
+// `zemtool encode`: a PCM wave file to a ZEM stream.
+#pragma once
+
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace zemtool {
+
+int RunEncodeCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
+
+}  // namespace zemtool

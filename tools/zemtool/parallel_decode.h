@@ -1,0 +1,46 @@
+// Decoding a decoder's whole range frame by frame on several threads. Frames
+// are independent once the seek table is read, so each worker has a decoder
+// of its own and decodes whole frames; the main thread hands the bytes on in
+// order, so the output is the same for any number of threads.
+#pragma once
+
+#include "tessarine/codec/decode/decoder.h"
+#include "tessarine/codec/stream_io.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zemtool {
+
+// A decoder with the file object it borrows, if any.
+struct OpenedDecoder {
+    std::unique_ptr<CStreamIo> io;
+    std::unique_ptr<CDecoder> decoder;
+};
+
+// Opens one more decoder on the same input; sets `error` and returns an empty
+// decoder when that fails.
+using DecoderOpener = std::function<OpenedDecoder(int* error)>;
+
+struct DecodeJob {
+    DecoderOpener open;
+    int64_t rangeStart = 0;  // absolute first block of the decoders' range
+    int threads = 1;
+    // Receives the decoded bytes in order; false stops the job (write failure).
+    std::function<bool(const uint8_t* bytes, size_t count)> sink;
+    std::function<void(int64_t done, int64_t total)> progress;
+};
+
+struct DecodeOutcome {
+    int error = 0;                 // CodecError of a failure that stopped the job
+    std::string reason;
+    std::vector<int32_t> badFrames;  // frames that failed their check, in order
+    int64_t blocks = 0;            // blocks handed to the sink
+};
+
+DecodeOutcome DecodeRange(const DecodeJob& job);
+
+}  // namespace zemtool
