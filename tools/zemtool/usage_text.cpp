@@ -73,6 +73,7 @@ const char* const kLinksUsage =
     "\n"
     "Fails (exit 1) when the cue sheet cannot be opened, lists no TRACK 01 AUDIO,\n"
     "or a link file cannot be created.\n";
+
 const char* const kEncodeUsage =
     "Usage: zemtool encode [OPTIONS] IN.wav OUT.zem\n"
     "\n"

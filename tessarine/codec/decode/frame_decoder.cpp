@@ -111,7 +111,7 @@ int32_t CFrameDecoder::TakeReady(int32_t blocks, bool* failed) {
         span.blocks -= now;
         taken += now;
         if (span.blocks == 0)
-            m_readySpans.pop_front();
+            m_readySpans.erase(m_readySpans.begin());
     }
     m_blocksReady -= taken;
     return taken;

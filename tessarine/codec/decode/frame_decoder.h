@@ -12,8 +12,8 @@
 #include "tessarine/codec/wave_format.h"
 
 #include <cstdint>
-#include <deque>
 #include <memory>
+#include <vector>
 
 class CStreamInfo;
 class CBitReader;
@@ -83,7 +83,9 @@ private:
     uint32_t m_storedCheck = 0;
     uint32_t m_frameFlags = 0;
     int32_t m_frameBytesWritten = 0;  // ring bytes of the frame being decoded
-    std::deque<ReadySpan> m_readySpans;
+    // A vector, not a deque: construction must allocate nothing, so that a
+    // failed allocation cannot strand the stream information it took over.
+    std::vector<ReadySpan> m_readySpans;
 
     std::unique_ptr<CBitReader> m_reader;
     RangeModelState m_stateX;
