@@ -4,6 +4,7 @@
 #include "tessarine/codec/memory_stream.h"
 #include "tessarine/codec/tag_block.h"
 #include "tests/support/test_files.h"
+#include "tests/support/wave_fixture.h"
 #include "tests/support/zem_fixture.h"
 
 #include <cstdio>
@@ -149,9 +150,27 @@ std::vector<Bytes> CueSheetSeeds() {
     return seeds;
 }
 
+// Real encoded streams: each level, both channel counts, every sample size,
+// small frames so that an input holds several.
+std::vector<Bytes> FrameSeeds() {
+    std::vector<Bytes> seeds;
+    int variant = 0;
+    for (int level : {1000, 2000, 3000, 4000, 5000})
+        for (uint16_t bits : {8, 16, 24}) {
+            testing_support::WaveSpec spec;
+            spec.channels = static_cast<uint16_t>(1 + variant % 2);
+            spec.bitsPerSample = bits;
+            spec.blocks = 700;
+            spec.signal = variant % 4 == 3 ? testing_support::Signal::Silence : testing_support::Signal::Music;
+            spec.seed = static_cast<uint32_t>(++variant);
+            seeds.push_back(testing_support::EncodeWaveBytes(testing_support::BuildWave(spec), level, 256));
+        }
+    return seeds;
+}
+
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "Usage: make_seeds tag_reader|header_reader|link_text|cue_sheet FOLDER\n");
+        std::fprintf(stderr, "Usage: make_seeds tag_reader|header_reader|link_text|cue_sheet|frame_decoder FOLDER\n");
         return 2;
     }
     const std::string target = argv[1];
@@ -164,6 +183,8 @@ int main(int argc, char** argv) {
         seeds = LinkSeeds();
     else if (target == "cue_sheet")
         seeds = CueSheetSeeds();
+    else if (target == "frame_decoder")
+        seeds = FrameSeeds();
     else {
         std::fprintf(stderr, "make_seeds: unknown target %s\n", argv[1]);
         return 2;

@@ -68,14 +68,15 @@ std::string Slashed(std::string text) {
     return text;
 }
 
-// The README's main job on a copy of the bundled album: links, then info on
-// one track, with the commands and the file name the README shows.
+// The README's main job on a copy of the bundled album: links, then the
+// decode of one track, with the commands and the file name the README shows.
 TEST(AlbumSampleTest, ReadmeMainJobBuildsLinksAndShowsOneTrack) {
     const testing_support::Bytes readme = testing_support::ReadFileBytes(SamplesFolder() / ".." / "README.md");
     const std::string readmeText(readme.begin(), readme.end());
     const std::string track = "Corvane - Tallowmere - 02 - Saltglass.zlk";
     EXPECT_NE(std::string::npos, readmeText.find("zemtool links samples/album/Tallowmere.cue"));
-    EXPECT_NE(std::string::npos, readmeText.find("zemtool info \"samples/album/" + track + "\""));
+    EXPECT_NE(std::string::npos, readmeText.find("zemtool decode \"samples/album/" + track + "\" Saltglass.wav"));
+    EXPECT_NE(std::string::npos, readmeText.find("--target zemtool sample_album"));
 
     testing_support::TempDir dir;
     for (const samples::SampleFile& sample : {samples::AlbumCueSheet(), samples::AlbumImage()})
@@ -96,6 +97,16 @@ TEST(AlbumSampleTest, ReadmeMainJobBuildsLinksAndShowsOneTrack) {
     EXPECT_EQ(374556, members["FinishBlock"].number);  // 00:08:37
     EXPECT_EQ(samples::kImageSampleRate, members["SampleRate"].number);
     EXPECT_EQ(samples::kAlbumTotalBlocks, members["TotalBlocks"].number);
+
+    // The track decodes to exactly its blocks of the music the image was made from.
+    const RunResult decode = RunTool({"decode", "-q", folder + "/" + track, PathIn(dir, "Saltglass.wav")});
+    ASSERT_EQ(ZEMTOOL_OK, decode.exitCode) << decode.err;
+    const testing_support::Bytes wave = testing_support::ReadFileBytes(dir.File("Saltglass.wav"));
+    const testing_support::Bytes pcm = testing_support::PcmBytes(
+        testing_support::MakeSamples(samples::AlbumWaveSpec()), 16);
+    ASSERT_EQ(44u + (374556 - 188160) * 4, wave.size());
+    EXPECT_TRUE(std::equal(wave.begin() + 44, wave.end(), pcm.begin() + 188160 * 4));
+    EXPECT_FALSE(std::all_of(wave.begin() + 44, wave.end(), [](uint8_t b) { return b == 0; }));
 }
 
 }  // namespace

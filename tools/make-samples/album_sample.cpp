@@ -1,12 +1,11 @@
 // The bundled album: a cue sheet as a ripper writes it (REM lines, CATALOG,
-// ISRC, a pregap, CR LF) and the whole-disc image it names. Until there is an
-// encoder the image is a real header, seek table and tag over placeholder
-// frames, like sample.zem.
+// ISRC, a pregap, CR LF) and the whole-disc image it names, a real encoded
+// stream of 12 seconds of music-like stereo audio with the album's tag.
 #include "tools/make-samples/sample_set.h"
 
 #include "tessarine/codec/memory_stream.h"
 #include "tessarine/codec/tag_block.h"
-#include "tests/support/zem_fixture.h"
+#include "tests/support/wave_fixture.h"
 
 namespace samples {
 
@@ -38,14 +37,20 @@ SampleFile AlbumCueSheet() {
     return {kAlbumCueSheet, std::vector<uint8_t>(text.begin(), text.end())};
 }
 
+testing_support::WaveSpec AlbumWaveSpec() {
+    testing_support::WaveSpec spec;
+    spec.channels = 2;
+    spec.bitsPerSample = 16;
+    spec.sampleRate = kImageSampleRate;
+    spec.blocks = kAlbumTotalBlocks;
+    spec.signal = testing_support::Signal::Music;
+    spec.seed = 2024;
+    return spec;
+}
+
 SampleFile AlbumImage() {
-    using testing_support::ZemFixture;
-    ZemFixture image = testing_support::CurrentZemFixture(3990);
-    image.sampleRate = kImageSampleRate;
-    image.blocksPerFrame = kImageBlocksPerFrame;
-    image.finalFrameBlocks = kAlbumTotalBlocks - 7 * kImageBlocksPerFrame;
-    image.frames = ZemFixture::FakeFrames({64, 64, 64, 64, 64, 64, 64, 16});
-    CMemoryStream io(testing_support::BuildZemBytes(image));
+    testing_support::Bytes wave = testing_support::BuildWave(AlbumWaveSpec());
+    CMemoryStream io(testing_support::EncodeWaveBytes(wave, 2000, kImageBlocksPerFrame));
     {
         CTagBlock tag(&io, 1);
         tag.SetFieldText(WTXT("Artist"), WTXT("Corvane"));

@@ -1,18 +1,24 @@
 // Writes the bundled sample files into a folder (normally samples/).
-//   make_samples FOLDER
+//   make_samples FOLDER          the committed samples
+//   make_samples --album FOLDER  the album image, made at build time
 #include "tools/make-samples/sample_set.h"
 
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "Usage: make_samples FOLDER\n";
+    const bool album = argc == 3 && std::string(argv[1]) == "--album";
+    if (argc != 2 && !album) {
+        std::cerr << "Usage: make_samples [--album] FOLDER\n";
         return 2;
     }
-    const std::filesystem::path folder = argv[1];
-    for (const samples::SampleFile& sample : samples::BuildSampleSet()) {
+    const std::filesystem::path folder = argv[argc - 1];
+    const std::vector<samples::SampleFile> set =
+        album ? std::vector<samples::SampleFile>{samples::AlbumImage()} : samples::BuildSampleSet();
+    for (const samples::SampleFile& sample : set) {
         const std::filesystem::path path = folder / sample.name;
         std::filesystem::create_directories(path.parent_path());
         std::ofstream out(path, std::ios::binary | std::ios::trunc);

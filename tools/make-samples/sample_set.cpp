@@ -68,7 +68,7 @@ Bytes OldStreamBytes() {
 
 std::vector<SampleFile> BuildSampleSet() {
     return {{"sample.zem", ImageBytes()}, {"sample.zlk", LinkBytes()}, {"sample.qrb", OldStreamBytes()},
-            AlbumCueSheet(), AlbumImage()};
+            AlbumCueSheet()};
 }
 
 }  // namespace samples

@@ -4,6 +4,8 @@
 // file and the tags say.
 #pragma once
 
+#include "tests/support/wave_fixture.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,14 +25,18 @@ constexpr int32_t kTrackStartBlock = 44100;    // 1 s into the image
 constexpr int32_t kTrackFinishBlock = 132300;  // 3 s into the image
 
 // The bundled album: a cue sheet and the image it names, in samples/album/,
-// for the main job (zemtool links, then zemtool info on one track).
+// for the main job (zemtool links, then zemtool decode of one track). The
+// image is made at build time (target sample_album), not committed.
 constexpr const char* kAlbumFolder = "album";
 constexpr const char* kAlbumCueSheet = "album/Tallowmere.cue";
 constexpr const char* kAlbumImage = "album/Tallowmere.zem";
 constexpr uint32_t kAlbumTotalBlocks = 7 * kImageBlocksPerFrame + 13104;  // 12 s at 44100
 SampleFile AlbumCueSheet();
 SampleFile AlbumImage();
+// The wave file the album image is encoded from.
+testing_support::WaveSpec AlbumWaveSpec();
 
+// The committed sample files (all but the album image).
 std::vector<SampleFile> BuildSampleSet();
 
 }  // namespace samples
