@@ -64,7 +64,8 @@ uint32_t CRangeBitReader::DecodeCode3900(const RangeModelState& state) {
     uint32_t overflow = 0;
     int kBits;
     if (symbol == kEscapeSymbol) {
-        kBits = static_cast<int>(DecodeBits(5));
+        // Five bits; only damaged data can give more, and shifts must stay below 32.
+        kBits = static_cast<int>(DecodeBits(5) & 31);
     } else {
         overflow = static_cast<uint32_t>(symbol);
         kBits = state.k > 0 ? state.k - 1 : 0;

@@ -60,6 +60,8 @@ void CMd5::Transform(const uint8_t block[64]) {
 }
 
 void CMd5::Update(const void* data, size_t bytes) {
+    if (bytes == 0)
+        return;
     const uint8_t* in = static_cast<const uint8_t*>(data);
     size_t used = static_cast<size_t>(m_bytes % 64);
     m_bytes += bytes;
