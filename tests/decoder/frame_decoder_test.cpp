@@ -164,6 +164,26 @@ TEST(FrameDecoder, SeeksMatchAStraightDecodeInsideAnyRange) {
     }
 }
 
+// A 16-bit stereo block whose samples do not fit fails its frame: a 24-bit
+// stream of 32768 on both sides, read as 16-bit, gives only fill.
+TEST(FrameDecoder, SixteenBitSampleOutOfRangeFailsTheFrame) {
+    WaveSpec spec;
+    spec.bitsPerSample = 24;
+    spec.blocks = 300;
+    spec.signal = Signal::Silence;
+    Bytes wave = BuildWave(spec);
+    for (size_t at = 44; at < wave.size(); at += 3)
+        wave[at + 1] = 0x80;  // 0x008000 = 32768
+    int result = -7;
+    Bytes stream = EncodeWaveBytes(wave, 2000, 128, &result);
+    ASSERT_EQ(CODEC_OK, result);
+    stream[52 + 16] = 16;
+    Opened o(stream);
+    result = 0;
+    EXPECT_EQ(Bytes(300 * 4, 0), DecodeBlocks(*o.decoder, 100, &result));
+    EXPECT_EQ(CODEC_BAD_CHECKSUM, result);
+}
+
 // What a decoder cannot decode it refuses plainly, without throwing: a level
 // with no predictor, sample sizes and channel counts it has no output for.
 TEST(FrameDecoder, StreamsWithoutADecodableFrameAreRefused) {
