@@ -48,14 +48,14 @@ bool SubclassRegistry::Install(WindowPropertyPort& port, WindowHandle window, ui
                                uintptr_t object, uintptr_t& replaced) {
     replaced = port.ReplaceProc(window, procedure);
     if (!replaced) return false;
-    bool ok = port.SetProp(window, OldProcPropName, replaced);
-    if (object) ok = port.SetProp(window, ObjectPropName, object) && ok;
+    bool ok = port.WriteProperty(window, OldProcPropName, replaced);
+    if (object) ok = port.WriteProperty(window, ObjectPropName, object) && ok;
     return ok;
 }
 
 bool SubclassRegistry::SubclassWindow(WindowPropertyPort& port, WindowHandle window, uintptr_t procedure,
                                       uintptr_t object) {
-    if (port.GetProp(window, OldProcPropName)) return true;
+    if (port.ReadProperty(window, OldProcPropName)) return true;
     uintptr_t replaced = 0;
     long errorNumber = 0;
     std::string description;
@@ -66,8 +66,8 @@ bool SubclassRegistry::SubclassWindow(WindowPropertyPort& port, WindowHandle win
         description = "Out of memory";
     }
     if (replaced) port.ReplaceProc(window, replaced);
-    port.RemoveProp(window, OldProcPropName);
-    port.RemoveProp(window, ObjectPropName);
+    port.RemoveProperty(window, OldProcPropName);
+    port.RemoveProperty(window, ObjectPropName);
     // A failed attempt leaves no registration behind, so the name copy can still be freed.
     Forget(port, window);
     port.ShowWarning(SubclassErrorText(window, errorNumber, description));
@@ -75,11 +75,11 @@ bool SubclassRegistry::SubclassWindow(WindowPropertyPort& port, WindowHandle win
 }
 
 bool SubclassRegistry::UnsubclassWindow(WindowPropertyPort& port, WindowHandle window) {
-    uintptr_t previous = port.GetProp(window, OldProcPropName);
+    uintptr_t previous = port.ReadProperty(window, OldProcPropName);
     if (!previous) return false;
     if (!port.ReplaceProc(window, previous)) return false;
-    port.RemoveProp(window, OldProcPropName);
-    port.RemoveProp(window, ObjectPropName);
+    port.RemoveProperty(window, OldProcPropName);
+    port.RemoveProperty(window, ObjectPropName);
     Forget(port, window);
     return true;
 }

@@ -20,9 +20,9 @@ constexpr const char* ObjectPropName = "ObjectPtr";
 class WindowPropertyPort {
 public:
     virtual ~WindowPropertyPort() = default;
-    virtual uintptr_t GetProp(WindowHandle window, const char* name) = 0;
-    virtual bool SetProp(WindowHandle window, const char* name, uintptr_t value) = 0;
-    virtual void RemoveProp(WindowHandle window, const char* name) = 0;
+    virtual uintptr_t ReadProperty(WindowHandle window, const char* name) = 0;
+    virtual bool WriteProperty(WindowHandle window, const char* name, uintptr_t value) = 0;
+    virtual void RemoveProperty(WindowHandle window, const char* name) = 0;
     // Installs `procedure` and returns the one it replaced, 0 on failure.
     virtual uintptr_t ReplaceProc(WindowHandle window, uintptr_t procedure) = 0;
     virtual char* AllocZeroed(size_t bytes) = 0;  // local memory; null on failure

@@ -1,0 +1,4 @@
+// The identifiers of the type library, defined once for the whole library.
+#include <initguid.h>
+
+#include "pathwick/control/PathwickControl.h"

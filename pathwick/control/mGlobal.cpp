@@ -1,0 +1,11 @@
+#include "pathwick/control/mGlobal.h"
+
+namespace pathwick {
+
+ExplorerControl* gExplorer = nullptr;
+TreeView* gTreeView = nullptr;
+ListView* gListView = nullptr;
+ImageList* gImageList = nullptr;
+bool gInitializing = false;
+
+}  // namespace pathwick
