@@ -13,16 +13,16 @@ namespace {
 // Windows as a table of procedures and properties; each call can be made to fail.
 class FakeWindows : public WindowPropertyPort {
 public:
-    uintptr_t GetProp(WindowHandle window, const char* name) override {
+    uintptr_t ReadProperty(WindowHandle window, const char* name) override {
         auto found = props.find({window, name});
         return found == props.end() ? 0 : found->second;
     }
-    bool SetProp(WindowHandle window, const char* name, uintptr_t value) override {
+    bool WriteProperty(WindowHandle window, const char* name, uintptr_t value) override {
         if (failSetProp) return false;
         props[{window, name}] = value;
         return true;
     }
-    void RemoveProp(WindowHandle window, const char* name) override { props.erase({window, name}); }
+    void RemoveProperty(WindowHandle window, const char* name) override { props.erase({window, name}); }
     uintptr_t ReplaceProc(WindowHandle window, uintptr_t procedure) override {
         if (failReplace) return 0;
         uintptr_t old = procs[window];
@@ -58,8 +58,8 @@ TEST(SubclassRegistry, SubclassTwiceKeepsOneRegistration) {
     EXPECT_TRUE(registry.SubclassWindow(windows, 0x1A2B, 555, 0));
     EXPECT_EQ(registry.Count(), 1u);
     EXPECT_EQ(windows.procs[0x1A2B], NewProc);
-    EXPECT_EQ(windows.GetProp(0x1A2B, "OldWndProc"), 100u);
-    EXPECT_EQ(windows.GetProp(0x1A2B, "ObjectPtr"), 0u);  // no object given, no property
+    EXPECT_EQ(windows.ReadProperty(0x1A2B, "OldWndProc"), 100u);
+    EXPECT_EQ(windows.ReadProperty(0x1A2B, "ObjectPtr"), 0u);  // no object given, no property
     ASSERT_NE(registry.PropName(), nullptr);
     EXPECT_STREQ(registry.PropName(), "OldWndProc");
     EXPECT_TRUE(windows.warnings.empty());
@@ -72,7 +72,7 @@ TEST(SubclassRegistry, LastReleaseFreesTheNameAndANewOneIsMade) {
     EXPECT_EQ(windows.procs[0x3C], 200u);
     ASSERT_TRUE(registry.SubclassWindow(windows, 0x1A2B, NewProc, 0));
     ASSERT_TRUE(registry.SubclassWindow(windows, 0x3C, NewProc, 0x77));
-    EXPECT_EQ(windows.GetProp(0x3C, "ObjectPtr"), 0x77u);
+    EXPECT_EQ(windows.ReadProperty(0x3C, "ObjectPtr"), 0x77u);
     EXPECT_EQ(windows.blocks.size(), 1u);  // one shared name copy
     EXPECT_TRUE(registry.UnsubclassWindow(windows, 0x1A2B));
     EXPECT_NE(registry.PropName(), nullptr);
