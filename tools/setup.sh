@@ -22,6 +22,8 @@ packages=(
     build-essential cmake googletest
     # Windows cross build (the POSIX-threads flavour of the 64-bit compiler only).
     g++-mingw-w64-x86-64-posix
+    # The IDL compiler for Pathwick's type library.
+    mingw-w64-tools
     # Windows tests: 64-bit Wine, a virtual X display for windowed programs.
     wine wine64 xvfb xauth
     # Wine's own fonts: without them window captions draw their buttons as letters.

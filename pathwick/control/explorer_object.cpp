@@ -72,8 +72,8 @@ HRESULT ExplorerObject::LoadTypeInfo() {
     HRESULT status = LoadTypeLibEx(path, REGKIND_NONE, library.Out());
     if (FAILED(status)) return status;
     status = library->GetTypeInfoOfGuid(IID__Explorer, m_typeInfo.Out());
-    if (SUCCEEDED(status)) status = library->GetTypeInfoOfGuid(CLSID_Explorer, m_classInfo.Out());
-    return status;
+    if (FAILED(status)) return status;
+    return library->GetTypeInfoOfGuid(CLSID_Explorer, m_classInfo.Out());
 }
 
 STDMETHODIMP ExplorerObject::GetTypeInfoCount(UINT* count) {
@@ -99,12 +99,12 @@ STDMETHODIMP ExplorerObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, 
     return DispGetIDsOfNames(m_typeInfo.Get(), names, count, ids);
 }
 
-STDMETHODIMP ExplorerObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
-                                    EXCEPINFO* exception, UINT* badArgument) {
-    HRESULT status = LoadTypeInfo();
-    if (FAILED(status)) return status;
-    return DispInvoke(static_cast<_Explorer*>(this), m_typeInfo.Get(), id, flags, parameters, result, exception,
-                      badArgument);
+STDMETHODIMP ExplorerObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
+                                    EXCEPINFO*, UINT* badArgument) {
+    if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+    if (result) VariantInit(result);  // every method returns nothing
+    return InvokeMethod(id, parameters, badArgument);
 }
 
 STDMETHODIMP ExplorerObject::SortListview() {

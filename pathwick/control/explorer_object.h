@@ -121,6 +121,7 @@ private:
     virtual ~ExplorerObject();
     HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position, bool uiActivate);
     HRESULT LoadTypeInfo();
+    HRESULT InvokeMethod(DISPID id, DISPPARAMS* parameters, UINT* badArgument);
     bool OwnsWindow(HWND window) const;
 
     LONG m_refs = 1;

@@ -25,6 +25,13 @@
 //   runwatch TITLE TIMEOUT_MS COMMAND_LINE
 //                                start a program on this desktop, wait for it to
 //                                end, and tell whether a window titled TITLE showed
+//   treeview HWND                every item of a tree view, depth first
+//   listview HWND                a list view's columns (header text, width,
+//                                format, image) and rows (every cell, selection)
+//   send HWND MSG WPARAM LPARAM  send a message with plain numbers, its result
+//   itemrect HWND INDEX          client rectangle of a list view's row or a
+//                                header's column (by the window's class)
+//   move HWND X Y WIDTH HEIGHT   move and size a window
 //   quit
 #include <windows.h>
 #include <commctrl.h>
@@ -355,6 +362,119 @@ std::string Selected(HWND chooser) {
     return "{\"text\":" + Json_Text(Item_Text(tree, Selected_Item(tree))) + "}";
 }
 
+// Tree and list views of another process: their items are read through
+// memory inside that process, one request at a time.
+constexpr std::size_t View_Text_Size = 520;
+
+std::string Tree_Item_Json(HWND tree, HTREEITEM item, int level) {
+    Remote_Block block(tree, sizeof(TVITEMA));
+    TVITEMA request{};
+    request.mask = TVIF_STATE | TVIF_CHILDREN | TVIF_IMAGE;
+    request.hItem = item;
+    request.stateMask = TVIS_EXPANDED | TVIS_SELECTED;
+    block.Write(0, &request, sizeof request);
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(block.Address()));
+    block.Read(0, &request, sizeof request);
+    std::ostringstream out;
+    out << "{\"text\":" << Json_Text(Item_Text(tree, item)) << ",\"level\":" << level
+        << ",\"expanded\":" << ((request.state & TVIS_EXPANDED) ? "true" : "false")
+        << ",\"selected\":" << (item == Selected_Item(tree) ? "true" : "false")
+        << ",\"children\":" << request.cChildren << ",\"image\":" << request.iImage << "}";
+    return out.str();
+}
+
+void Tree_Items_Below(HWND tree, HTREEITEM first, int level, std::string& out) {
+    for (HTREEITEM item = first; item != nullptr;
+         item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+        out += (out.size() > 1 ? "," : "") + Tree_Item_Json(tree, item, level);
+        Tree_Items_Below(tree,
+                         reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))),
+                         level + 1, out);
+    }
+}
+
+std::string Tree_View_Items(HWND tree) {
+    std::string items = "[";
+    Tree_Items_Below(tree, reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0, items);
+    return "{\"items\":" + items + "]}";
+}
+
+std::string Header_Column_Json(HWND header, int index) {
+    Remote_Block block(header, sizeof(HDITEMA) + View_Text_Size);
+    HDITEMA request{};
+    request.mask = HDI_TEXT | HDI_FORMAT | HDI_IMAGE | HDI_WIDTH;
+    request.pszText = block.Address() + sizeof(HDITEMA);
+    request.cchTextMax = static_cast<int>(View_Text_Size);
+    char text[View_Text_Size] = {};
+    block.Write(0, &request, sizeof request);
+    SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(block.Address()));
+    block.Read(0, &request, sizeof request);
+    block.Read(sizeof(HDITEMA), text, View_Text_Size - 1);
+    std::ostringstream out;
+    out << "{\"text\":" << Json_Text(text) << ",\"width\":" << request.cxy << ",\"format\":" << request.fmt
+        << ",\"image\":" << request.iImage << "}";
+    return out.str();
+}
+
+std::string List_Cell(HWND list, int row, int column) {
+    Remote_Block block(list, sizeof(LVITEMA) + View_Text_Size);
+    LVITEMA request{};
+    request.iSubItem = column;
+    request.pszText = block.Address() + sizeof(LVITEMA);
+    request.cchTextMax = static_cast<int>(View_Text_Size);
+    char text[View_Text_Size] = {};
+    if (!block.Write(0, &request, sizeof request) ||
+        SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(block.Address())) < 0 ||
+        !block.Read(sizeof(LVITEMA), text, View_Text_Size - 1))
+        return std::string();
+    return text;
+}
+
+std::string List_View_Items(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    int columns = header != nullptr ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    std::string out = "{\"columns\":[";
+    for (int column = 0; column < columns; ++column)
+        out += (column ? "," : "") + Header_Column_Json(header, column);
+    out += "],\"rows\":[";
+    int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    std::string selected;
+    for (int row = 0; row < rows; ++row) {
+        out += row ? ",[" : "[";
+        for (int column = 0; column < (columns ? columns : 1); ++column)
+            out += (column ? "," : "") + Json_Text(List_Cell(list, row, column));
+        out += "]";
+        if (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) & LVIS_SELECTED)
+            selected += (selected.empty() ? "" : ",") + std::to_string(row);
+    }
+    return out + "],\"selected\":[" + selected + "]}";
+}
+
+std::string Send_Numbers(HWND window, const std::string& message, const std::string& wparam, const std::string& lparam) {
+    LRESULT result = SendMessageA(window, static_cast<UINT>(std::strtoul(message.c_str(), nullptr, 0)),
+                                  static_cast<WPARAM>(std::strtoull(wparam.c_str(), nullptr, 0)),
+                                  static_cast<LPARAM>(std::strtoll(lparam.c_str(), nullptr, 0)));
+    return "{\"result\":" + std::to_string(static_cast<long long>(result)) + "}";
+}
+
+std::string Item_Rect(HWND window, int index) {
+    Remote_Block block(window, sizeof(RECT));
+    RECT rect{};
+    rect.left = LVIR_BOUNDS;
+    bool header = Class_Of(window) == WC_HEADERA;
+    UINT message = header ? HDM_GETITEMRECT : LVM_GETITEMRECT;
+    if (!block.Write(0, &rect, sizeof rect) ||
+        !SendMessageA(window, message, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(block.Address())) ||
+        !block.Read(0, &rect, sizeof rect))
+        return "{\"rect\":null}";
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    std::ostringstream out;
+    out << "{\"rect\":[" << rect.left << "," << rect.top << "," << rect.right - rect.left << "," << rect.bottom - rect.top
+        << "],\"screen\":[" << origin.x + rect.left << "," << origin.y + rect.top << "]}";
+    return out.str();
+}
+
 std::wstring Wide(const std::string& utf8) {
     int count = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
     std::wstring wide(count > 0 ? count : 1, L'\0');
@@ -602,6 +722,17 @@ std::string Answer(const std::vector<std::string>& words) {
         return List_View_Items(Parse_Window(words[1]));
     if (verb == "runwatch" && count == 4)
         return Run_Watch(words[1], Timeout(words[2]), words[3]);
+    if (verb == "treeview" && count == 2)
+        return Tree_View_Items(Parse_Window(words[1]));
+    if (verb == "listview" && count == 2)
+        return List_View_Items(Parse_Window(words[1]));
+    if (verb == "send" && count == 5)
+        return Send_Numbers(Parse_Window(words[1]), words[2], words[3], words[4]);
+    if (verb == "itemrect" && count == 3)
+        return Item_Rect(Parse_Window(words[1]), std::atoi(words[2].c_str()));
+    if (verb == "move" && count == 6)
+        return Ok(MoveWindow(Parse_Window(words[1]), std::atoi(words[2].c_str()), std::atoi(words[3].c_str()),
+                             std::atoi(words[4].c_str()), std::atoi(words[5].c_str()), TRUE) != FALSE);
     if (verb == "gone" && count == 3)
         return Gone(Parse_Window(words[1]), Timeout(words[2]));
     return "{\"error\":" + Json_Text("bad command: " + verb) + "}";
