@@ -63,6 +63,9 @@ TEST(SubclassRegistry, SubclassTwiceKeepsOneRegistration) {
     ASSERT_NE(registry.PropName(), nullptr);
     EXPECT_STREQ(registry.PropName(), "OldWndProc");
     EXPECT_TRUE(windows.warnings.empty());
+    EXPECT_TRUE(registry.UnsubclassWindow(windows, 0x1A2B));
+    EXPECT_EQ(windows.procs[0x1A2B], 100u);
+    EXPECT_TRUE(windows.blocks.empty());
 }
 
 TEST(SubclassRegistry, LastReleaseFreesTheNameAndANewOneIsMade) {

@@ -278,6 +278,32 @@ class PathwickSession(WindowSession):
         rows = self.wait_for(lambda: self.list_rows()[0], lambda found: "added.txt" in found)
         check(rows["added.txt"][1] == "1KB", "added file size %r" % rows["added.txt"][1])
 
+    def row_point(self, name):
+        index = self.order().index(name)
+        rect = self.probe.ask("itemrect", self.parts["list"]["hwnd"], index)
+        check(rect["rect"] is not None, "no rectangle for row %r" % name)
+        return rect["screen"][0] + 30, rect["screen"][1] + rect["rect"][3] // 2
+
+    def check_keys_and_double_click(self, full_path):
+        """Ctrl+A selects every row; a double-click on a folder row steps into it."""
+        self.write_settings(full_path, 250)  # no column widths: the next selection change saves them
+        x, y = self.row_point("one.bin")
+        self.click_at(x, y)
+        self.keys("ctrl+a")
+        view = self.list_view()
+        check(view["selected"] == list(range(len(view["rows"]))), "Ctrl+A selected %r" % view["selected"])
+        x, y = self.row_point("sub")
+        subprocess.run(["xdotool", "mousemove", str(self.origin[0] + x), str(self.origin[1] + y), "click",
+                        "--repeat", "2", "--delay", "80", "1"], check=True)
+        inner = full_path + "\\sub"
+        check(self.wait_for(self.selected_path, lambda path: path == inner) == inner, "double-click did not step in")
+        check(self.list_view()["rows"] == [], "the empty folder lists %r" % self.list_view()["rows"])
+        widths = self.settings().get("ListView Settings", {})
+        check(widths.get("Column 1 Width") == "168", "a later selection change saved %r" % widths)
+        self.key_to("list", VK_BACK)
+        self.wait_for(self.selected_path, lambda path: path == full_path)
+        self.wait_for(lambda: len(self.list_rows()[0]), lambda count: count == len(FILES) + len(FOLDERS) + 1)
+
     def check_backspace(self, full_path):
         self.key_to("list", VK_BACK)
         parent = full_path.rsplit("\\", 1)[0]
@@ -311,11 +337,13 @@ class PathwickSession(WindowSession):
         check(self.wait_for(self.selected_path, lambda path: path == full_path) == full_path,
               "saved path not reselected: %r" % self.selected_path())
         check(self.splitter() == 250, "splitter %d, saved 250" % self.splitter())
+        check("ListView Settings" not in self.settings(), "start-up saved column widths")
         self.wait_for(lambda: len(self.list_rows()[0]), lambda count: count == len(FILES) + len(FOLDERS))
         self.check_prepared_folder(full_path)
         self.screenshot("%s-prepared-folder.png" % self.host_kind)
         self.check_sorting()
         self.check_refresh()
+        self.check_keys_and_double_click(full_path)
         if self.host_kind == "atl":
             self.check_atl_dispatch()
         parent = self.check_backspace(full_path)
