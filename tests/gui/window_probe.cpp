@@ -26,7 +26,7 @@
 //                                start a program on this desktop, wait for it to
 //                                end, and tell whether a window titled TITLE showed
 //   treeview HWND                every item of a tree view, depth first
-//   listview HWND                a list view's columns (header text, width,
+//   report HWND                  a list view's columns (header text, width,
 //                                format, image) and rows (every cell, selection)
 //   send HWND MSG WPARAM LPARAM  send a message with plain numbers, its result
 //   itemrect HWND INDEX          client rectangle of a list view's row or a
@@ -430,7 +430,7 @@ std::string List_Cell(HWND list, int row, int column) {
     return text;
 }
 
-std::string List_View_Items(HWND list) {
+std::string List_View_Report(HWND list) {
     HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
     int columns = header != nullptr ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
     std::string out = "{\"columns\":[";
@@ -724,8 +724,8 @@ std::string Answer(const std::vector<std::string>& words) {
         return Run_Watch(words[1], Timeout(words[2]), words[3]);
     if (verb == "treeview" && count == 2)
         return Tree_View_Items(Parse_Window(words[1]));
-    if (verb == "listview" && count == 2)
-        return List_View_Items(Parse_Window(words[1]));
+    if (verb == "report" && count == 2)
+        return List_View_Report(Parse_Window(words[1]));
     if (verb == "send" && count == 5)
         return Send_Numbers(Parse_Window(words[1]), words[2], words[3], words[4]);
     if (verb == "itemrect" && count == 3)

@@ -47,7 +47,9 @@ TEST(DispatchArguments, ReadsEveryFormAndWritesBackByReference) {
     for (int index = 0; index < 5; ++index) {
         LONG value = 0;
         EXPECT_EQ(ReadLongArgument(forms[index], value), expected[index].readable) << index;
-        if (expected[index].readable) EXPECT_EQ(value, expected[index].value) << index;
+        if (expected[index].readable) {
+            EXPECT_EQ(value, expected[index].value) << index;
+        }
     }
     WriteLongArgument(forms[0], 41);
     WriteLongArgument(forms[1], 42);

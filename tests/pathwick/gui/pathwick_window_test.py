@@ -116,7 +116,7 @@ class PathwickSession(WindowSession):
         return None
 
     def list_view(self):
-        return self.probe.ask("listview", self.parts["list"]["hwnd"])
+        return self.probe.ask("report", self.parts["list"]["hwnd"])
 
     def header(self):
         return [child for child in self.tree(self.parts["list"]["hwnd"])["children"]
