@@ -127,7 +127,8 @@ def table(rows, wav_bytes, audio_seconds):
     wavpack = next(r for r in rows if r["name"] == "wavpack -hh")
     lines = [
         f"{audio_seconds / 60:.1f} minutes of 44.1 kHz 16-bit stereo music ({wav_bytes / 2**20:.1f} MiB as WAV); "
-        f"speeds as multiples of real time, {os.cpu_count()} cores.",
+        f"speeds as multiples of real time (wall clock), {os.cpu_count()} cores, "
+        f"load average {os.getloadavg()[0]:.1f} when the table was made.",
         "",
         "| codec | size, % of WAV | size vs flac -8 | size vs wavpack -hh | encode | decode, 1 thread "
         "| decode, all threads | decode vs flac -8 | decode vs wavpack -hh | peak memory |",
