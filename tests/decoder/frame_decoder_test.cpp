@@ -184,6 +184,27 @@ TEST(FrameDecoder, SixteenBitSampleOutOfRangeFailsTheFrame) {
     EXPECT_EQ(CODEC_BAD_CHECKSUM, result);
 }
 
+// A damaged header may give the final frame more blocks than the others:
+// the ring still takes it whole, every block comes out (as fill), and a
+// seek into it lands.
+TEST(FrameDecoder, FinalFrameLongerThanTheOthersStillComesOut) {
+    WaveSpec spec;
+    spec.blocks = 600;
+    Encoded e = Encode(spec, 2000, 256);
+    Bytes patched = e.stream;
+    patched[60] = 0x4C;  // final frame blocks: 20,812
+    patched[61] = 0x51;
+    Opened o(patched);
+    EXPECT_EQ(2 * 256 + 20812, o.decoder->GetInfo(DecoderTotalBlocks));
+    int result = 0;
+    Bytes out = DecodeBlocks(*o.decoder, 1009, &result);
+    EXPECT_EQ(size_t(2 * 256 + 20812) * 4, out.size());
+    EXPECT_EQ(CODEC_BAD_CHECKSUM, result);
+    EXPECT_TRUE(std::equal(out.begin(), out.begin() + 512 * 4, e.pcm.begin()));
+    EXPECT_EQ(CODEC_OK, o.decoder->Seek(10000));
+    EXPECT_EQ(10000, o.decoder->GetInfo(DecoderCurrentBlock));
+}
+
 // What a decoder cannot decode it refuses plainly, without throwing: a level
 // with no predictor, sample sizes and channel counts it has no output for.
 TEST(FrameDecoder, StreamsWithoutADecodableFrameAreRefused) {

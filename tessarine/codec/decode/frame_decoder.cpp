@@ -51,7 +51,12 @@ int CFrameDecoder::SetUpDecoding() {
                  m_blockAlign == m_channels * (m_bitsPerSample / 8);
     if (!known || m_blocksPerFrame < 1)
         return CODEC_BAD_INPUT;
-    int64_t ringBytes = (int64_t(m_blocksPerFrame) + 4096) * m_blockAlign;
+    // The ring holds the largest frame whole: a damaged header may give the
+    // final frame more blocks than the others, and a frame's blocks are only
+    // handed out once all of them are decoded.
+    int64_t finalBlocks = std::max<int64_t>(info.GetInfo(FinalFrameBlocks), 0);
+    int64_t largestFrame = std::max<int64_t>(m_blocksPerFrame, finalBlocks);
+    int64_t ringBytes = (largestFrame + 4096) * m_blockAlign;
     if (ringBytes > kMaxRingBytes ||
         !m_ring.Create(static_cast<int32_t>(ringBytes), 64 * m_blockAlign))
         return CODEC_NO_MEMORY;
@@ -123,8 +128,9 @@ int CFrameDecoder::Seek(int block) {
         return result;
     int64_t target = int64_t(block) + m_range.start;
     target = std::clamp<int64_t>(target, m_range.start, std::max<int64_t>(m_range.start, int64_t(m_range.finish) - 1));
-    int64_t frame = target / m_blocksPerFrame;
-    int32_t skip = static_cast<int32_t>(target % m_blocksPerFrame);
+    // Blocks past the last frame's start belong to it, however long it is.
+    int64_t frame = std::min<int64_t>(target / m_blocksPerFrame, std::max(m_totalFrames - 1, 0));
+    int32_t skip = static_cast<int32_t>(target - frame * m_blocksPerFrame);
     m_currentBlock = static_cast<int32_t>(frame * m_blocksPerFrame);
     m_currentFrame = static_cast<int32_t>(frame);
     m_blocksDecoded = m_currentBlock;
