@@ -3,20 +3,27 @@
 #pragma once
 
 #include "tessarine/codec/decode/decoder.h"
+#include "tessarine/codec/decode/legacy_frame_reader.h"
 #include "tessarine/codec/decode/range_queries.h"
 #include "tessarine/codec/owned_ptr.h"
 
 #include <cstdint>
+#include <vector>
 
 class CStreamInfo;
 
 class CLegacyDecoder : public CDecoder {
 public:
     static constexpr int kLastVersion = 3920;
+    // Versions whose residual coding carries no values (between the last Rice
+    // generation and the range coder): refused with CODEC_BAD_INPUT.
+    static constexpr int kFirstUncodedVersion = 3891;
+    static constexpr int kLastUncodedVersion = 3899;
 
     // Takes over `info` whatever happens (it is deleted with the decoder) and
-    // fixes the range; `error` (may be null) gets 0, or -1 for a version
-    // above kLastVersion. Decodes nothing and allocates no decoding buffer.
+    // fixes the range; `error` (may be null) gets 0, -1 for a version above
+    // kLastVersion, or CODEC_BAD_INPUT for 3891 to 3899. Decodes nothing and
+    // allocates no decoding buffer.
     CLegacyDecoder(int* error, CStreamInfo* info, int startBlock, int finishBlock);
     ~CLegacyDecoder() override;
 
@@ -27,6 +34,12 @@ public:
 private:
     // The frame whose output is being handed out (0 before the first frame).
     int32_t CurrentFrame() const;
+    // Sets up the frame reader and the output buffer, then seeks to the start.
+    int Initialise();
+    // Decodes the next frame into the buffer, dropping the blocks a failed seek
+    // left to skip: the blocks decoded, 0 at the end, -1 on a failed frame.
+    int DecodeNextFrame();
+    void CopyOut(uint8_t* destination, int32_t blocks);
 
     OwnedPtr<CStreamInfo> m_info;
     int32_t m_blockAlign = 0;
@@ -37,4 +50,9 @@ private:
     // Frame loop state, all 0 until the first GetData or Seek.
     int32_t m_nextFrame = 0;      // next frame to decode
     int32_t m_bufferedBytes = 0;  // decoded bytes waiting in the output buffer
+    int32_t m_readOffset = 0;     // where they start in the buffer
+    int32_t m_pendingSkip = 0;    // blocks of the next frame that a seek skips
+    int32_t m_blocksPerFrame = 0;
+    std::vector<uint8_t> m_buffer;
+    CLegacyFrameReader m_frames;
 };

@@ -1,0 +1,48 @@
+// Decoding an in-memory older stream through CLegacyDecoder, for the tests.
+#pragma once
+
+#include "tessarine/codec/codec_error.h"
+#include "tessarine/codec/decode/legacy_decoder.h"
+#include "tessarine/codec/memory_stream.h"
+#include "tessarine/codec/stream_info.h"
+#include "tests/support/test_files.h"
+
+#include <memory>
+
+namespace legacy_tests {
+
+using testing_support::Bytes;
+
+struct OpenLegacy {
+    explicit OpenLegacy(const Bytes& file, int start = -1, int finish = -1) : io(file) {
+        int infoError = 0;
+        auto* info = new CStreamInfo(&io, &infoError);
+        openError = infoError;
+        decoder = std::make_unique<CLegacyDecoder>(&constructError, info, start, finish);
+    }
+
+    // Everything GetData hands out in requests of `chunk` blocks; `result`
+    // receives the first non-zero result (decoding stops there).
+    Bytes ReadAll(int chunk, int* result = nullptr) {
+        const int blockAlign = static_cast<int>(decoder->GetInfo(1007));
+        Bytes out, buffer(static_cast<size_t>(chunk) * blockAlign);
+        int status = CODEC_OK;
+        for (;;) {
+            int got = 0;
+            status = decoder->GetData(buffer.data(), chunk, &got);
+            out.insert(out.end(), buffer.begin(), buffer.begin() + int64_t(got) * blockAlign);
+            if (status != CODEC_OK || got == 0)
+                break;
+        }
+        if (result)
+            *result = status;
+        return out;
+    }
+
+    CMemoryStream io;
+    int openError = 0;
+    int constructError = 0;
+    std::unique_ptr<CLegacyDecoder> decoder;
+};
+
+}  // namespace legacy_tests

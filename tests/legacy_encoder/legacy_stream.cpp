@@ -1,0 +1,244 @@
+#include "tests/legacy_encoder/legacy_stream.h"
+
+#include "tessarine/codec/decode/inverse_predictor.h"
+#include "tessarine/codec/decode/sign_cascade.h"
+#include "tests/legacy_encoder/bit_writer.h"
+#include "tests/legacy_encoder/rice_encoder.h"
+
+#include <random>
+
+namespace legacy_encoder {
+
+namespace {
+
+struct ParameterBits {
+    int count = 0, value = 0;
+};
+
+// Level 4000 before 3800 sends filter parameters ahead of each channel.
+ParameterBits ParameterBitsFor(int level, int version) {
+    if (level != 4000 || version >= 3800)
+        return {};
+    if (version < 3320)
+        return {4, 6};
+    return version < 3600 ? ParameterBits{3, 5} : ParameterBits{3, 6};
+}
+
+std::vector<int32_t> DrawResiduals(std::mt19937& random, int n, int32_t amplitude) {
+    std::uniform_int_distribution<int32_t> small(-amplitude, amplitude);
+    std::uniform_int_distribution<int32_t> spike(-30000, 30000);
+    std::uniform_int_distribution<int> rare(0, 499);
+    std::vector<int32_t> values(n);
+    for (int32_t& v : values)
+        v = rare(random) == 0 ? spike(random) : small(random);
+    return values;
+}
+
+std::vector<int> DrawParameters(std::mt19937& random, ParameterBits bits) {
+    if (bits.count == 0)
+        return {};
+    std::uniform_int_distribution<int> count(0, (1 << bits.count) - 1);
+    std::uniform_int_distribution<int> value(0, (1 << bits.value) - 1);
+    std::vector<int> parameters{count(random)};
+    for (int i = 0; i <= parameters[0]; ++i) {
+        parameters.push_back(value(random));
+        parameters.push_back(value(random));
+    }
+    return parameters;
+}
+
+void PutSample(Bytes& out, int32_t v, int bytes) {
+    if (bytes == 3 && v < 0)
+        v = static_cast<int32_t>((static_cast<uint32_t>(v) + (1u << 23)) | (1u << 23));
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i)));
+}
+
+uint32_t Abs(int32_t v) { return v < 0 ? 0u - uint32_t(v) : uint32_t(v); }
+
+uint32_t FrameSum(const std::vector<int32_t>& x, const std::vector<int32_t>& y, int channels) {
+    uint32_t sum = 0;
+    for (size_t i = 0; i < x.size(); ++i) {
+        if (channels == 2) {
+            const int32_t b = static_cast<int32_t>(uint32_t(x[i]) - uint32_t(y[i] / 2));
+            sum += Abs(b) + Abs(static_cast<int32_t>(uint32_t(b) + uint32_t(y[i])));
+        } else {
+            sum += Abs(x[i]);
+        }
+    }
+    return sum;
+}
+
+// One channel's coded data: parameters, then the residual block.
+void WriteChannel(BitWriter& out, const LegacyStreamSpec& spec, const std::vector<int32_t>& residuals,
+                  const std::vector<int>& parameters) {
+    const ParameterBits bits = ParameterBitsFor(spec.level, spec.version);
+    for (size_t i = 0; i < parameters.size(); ++i)
+        out.WriteBits(static_cast<uint32_t>(parameters[i]), i == 0 ? bits.count : bits.value);
+    if (spec.version < 3860)
+        EncodeBlockAdaptive(out, residuals);
+    else
+        EncodeValueAdaptive(out, residuals, spec.version);
+}
+
+struct Channel {
+    std::vector<int32_t> residuals, samples;
+    std::vector<int> parameters;
+};
+
+Channel MakeChannel(std::mt19937& random, const LegacyStreamSpec& spec, int n) {
+    Channel c;
+    c.residuals = DrawResiduals(random, n, spec.amplitude);
+    c.parameters = DrawParameters(random, ParameterBitsFor(spec.level, spec.version));
+    c.samples = ExpectedChannel(spec.level, spec.version, c.residuals, c.parameters);
+    return c;
+}
+
+void WriteHeader(BitWriter& out, const LegacyStreamSpec& spec, uint32_t kind, const Bytes& pcm,
+                 const std::vector<int32_t>& x, const std::vector<int32_t>& y) {
+    if (spec.crcChecks) {
+        uint32_t check = ReferenceCrc32(pcm);
+        if (spec.version > 3820)
+            check >>= 1;
+        const bool flagWord = spec.version > 3820 && kind != kFrameCoded;
+        out.WriteBits(flagWord ? check | 0x80000000u : check, 32);
+        if (flagWord)
+            out.WriteBits(kind, 32);
+        return;
+    }
+    const uint32_t sum = kind == kFrameSilent ? 0 : FrameSum(x, y, spec.channels);
+    out.WriteUnaryK(sum, 30);
+}
+
+}  // namespace
+
+uint32_t ReferenceCrc32(const Bytes& bytes) {
+    uint32_t reg = 0xFFFFFFFFu;
+    for (uint8_t byte : bytes) {
+        reg ^= byte;
+        for (int bit = 0; bit < 8; ++bit)
+            reg = (reg & 1) ? (reg >> 1) ^ 0xEDB88320u : reg >> 1;
+    }
+    return ~reg;
+}
+
+std::vector<int32_t> ExpectedChannel(int level, int version, std::vector<int32_t> in,
+                                     const std::vector<int>& parameters) {
+    using namespace inverse_members;
+    const int n = static_cast<int>(in.size());
+    std::vector<int32_t> out(n + 16, 0);
+    in.resize(n + 16, 0);
+    if (level == 1000 && version < 3320) {
+        FirstOrder4000(in.data(), out.data(), n);
+    } else if (level == 1000) {
+        Integrator375(in.data(), n);
+        out = in;
+    } else if (level == 2000) {
+        (version < 3320 ? Cascade300 : version < 3800 ? Cascade370 : Cascade740)(in.data(), out.data(), n);
+    } else if (level == 3000) {
+        auto member = version < 3320 ? Poly3000 : version < 3600 ? Step3320 : version < 3700 ? High3600
+                    : version < 3800 ? High3700 : High3800;
+        member(in.data(), out.data(), n);
+    } else if (level == 4000 && version >= 3800) {
+        CSignCascade4000(version).Reconstruct(in.data(), out.data(), n);
+    } else if (level == 4000) {
+        using namespace inverse_blocks;
+        const int c = parameters[0];
+        auto P = [&](int i) { return parameters[1 + 2 * i]; };
+        auto Q = [&](int i) { return parameters[2 + 2 * i]; };
+        if (version < 3600) {
+            const bool adaptive = version >= 3320;
+            for (int i = c; i >= 0; --i) {
+                (adaptive ? OffsetAdaptFilter : OffsetShiftFilter)(in.data(), out.data(), n, Q(i), -1, adaptive ? 32 : 64);
+                (adaptive ? OffsetAdaptFilter : OffsetShiftFilter)(out.data(), in.data(), n, P(i), 1, adaptive ? 32 : 64);
+            }
+            Poly3000(in.data(), out.data(), n);
+        } else {
+            for (int i = c; i >= 0; i -= 2) {
+                TwoTapFilter(in.data(), out.data(), n, P(i), Q(i), 64);
+                if (i == 0) {
+                    in = out;
+                    break;
+                }
+                TwoTapFilter(out.data(), in.data(), n, P(i - 1), Q(i - 1), 64);
+            }
+            (version < 3700 ? High3600 : High3700)(in.data(), out.data(), n);
+        }
+    }
+    out.resize(n);
+    return out;
+}
+
+Bytes ExpectedPcm(const std::vector<int32_t>& x, const std::vector<int32_t>& y, int channels, int bits,
+                  int version) {
+    const int bytes = bits == 8 ? 1 : bits == 24 ? 3 : 2;
+    const uint32_t offset = bits == 8 && version >= 3831 ? 128 : 0;
+    Bytes out;
+    for (size_t i = 0; i < x.size(); ++i) {
+        if (channels == 2) {
+            const uint32_t first = uint32_t(x[i]) - uint32_t(y[i] / 2) + offset;
+            PutSample(out, static_cast<int32_t>(first), bytes);
+            PutSample(out, static_cast<int32_t>(first + uint32_t(y[i])), bytes);
+        } else {
+            PutSample(out, static_cast<int32_t>(uint32_t(x[i]) + offset), bytes);
+        }
+    }
+    return out;
+}
+
+LegacyStream BuildLegacyStream(const LegacyStreamSpec& spec) {
+    LegacyStream stream;
+    stream.fixture = testing_support::OldZemFixture(spec.version);
+    testing_support::ZemFixture& f = stream.fixture;
+    f.compressionLevel = spec.level;
+    f.channels = spec.channels;
+    f.formatFlags = static_cast<uint16_t>(spec.extraFlags | (spec.crcChecks ? 0x2 : 0) |
+                                          (spec.bitsPerSample == 8 ? 0x1 : spec.bitsPerSample == 24 ? 0x8 : 0));
+    f.finalFrameBlocks = spec.finalFrameBlocks;
+    f.totalFrames = static_cast<uint32_t>(spec.frames);
+    stream.blocksPerFrame = testing_support::OldFixtureBlocksPerFrame(spec.version, spec.level);
+    stream.blockAlign = spec.bitsPerSample / 8u * spec.channels;
+
+    std::mt19937 random(spec.seed);
+    BitWriter writer;
+    std::vector<uint64_t> starts;
+    for (int frame = 0; frame < spec.frames; ++frame) {
+        const int n = static_cast<int>(frame + 1 == spec.frames ? spec.finalFrameBlocks : stream.blocksPerFrame);
+        const uint32_t kind = frame < int(spec.frameKinds.size()) ? spec.frameKinds[frame] : kFrameCoded;
+        const bool stereo = spec.channels == 2;
+        const bool xCoded = kind != kFrameSilent && !(kind == kFrameXSilent && !stereo);
+        const bool yCoded = stereo && kind != kFrameSilent && kind != kFrameMonoCoded;
+        Channel x = xCoded ? MakeChannel(random, spec, n) : Channel{{}, std::vector<int32_t>(n, 0), {}};
+        Channel y = yCoded ? MakeChannel(random, spec, n) : Channel{{}, std::vector<int32_t>(n, 0), {}};
+        const Bytes pcm = ExpectedPcm(x.samples, y.samples, spec.channels, spec.bitsPerSample, spec.version);
+        starts.push_back(writer.BitPosition());
+        WriteHeader(writer, spec, kind, pcm, x.samples, y.samples);
+        if (xCoded)
+            WriteChannel(writer, spec, x.residuals, x.parameters);
+        if (yCoded)
+            WriteChannel(writer, spec, y.residuals, y.parameters);
+        if (spec.version > 3800)
+            writer.AlignToByte();
+        stream.pcm.insert(stream.pcm.end(), pcm.begin(), pcm.end());
+        stream.totalBlocks += static_cast<uint32_t>(n);
+    }
+
+    // The seek table points into the frame data, which follows the header data.
+    f.frames = {writer.Bytes()};
+    f.seekTable = std::vector<uint32_t>(starts.size(), 0);
+    const testing_support::ZemFile probe = testing_support::BuildZemFile(f);
+    const uint32_t dataStart = probe.headerEnd - probe.streamStart;
+    testing_support::Bytes seekBits;
+    for (uint64_t bit : starts) {
+        const bool byteSeek = spec.version > 3800;
+        f.seekTable->at(seekBits.size()) =
+            dataStart + static_cast<uint32_t>(byteSeek ? bit / 8 : bit / 32 * 4);
+        seekBits.push_back(static_cast<uint8_t>(byteSeek ? 0 : bit % 32));
+        stream.frameStarts.push_back(probe.headerEnd + static_cast<uint32_t>(bit / 32 * 4));
+    }
+    f.seekBits = seekBits;
+    stream.file = testing_support::BuildZemBytes(f);
+    return stream;
+}
+
+}  // namespace legacy_encoder
