@@ -1,0 +1,149 @@
+// Reconstruction filters: short vectors worked by hand from the filter rules
+// (so that a misreading shared by the test encoder and the decoder shows),
+// the array lengths below which each member copies, and the member table.
+#include "tessarine/codec/decode/inverse_predictor.h"
+#include "tessarine/codec/decode/sign_cascade.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+using Values = std::vector<int32_t>;
+using namespace inverse_members;
+using namespace inverse_blocks;
+
+// Runs a member on a copy of `in`, with room behind the values as the decoder gives.
+Values RunMember(const std::function<void(int32_t*, int32_t*, int)>& member, Values in) {
+    const int n = static_cast<int>(in.size());
+    in.resize(n + 16, 0x5A5A);
+    Values out(n + 16, 0x7777);
+    member(in.data(), out.data(), n);
+    out.resize(n);
+    return out;
+}
+
+TEST(InversePredictorHandWorked, ShortVectors) {
+    struct Case {
+        const char* name;
+        std::function<void(int32_t*, int32_t*, int)> member;
+        Values in, expected;
+    };
+    Values firstOrderIn(32, 0);
+    firstOrderIn[0] = 1;
+    Values firstOrderOut{1, 1, 1, 1, 1, 1, 1, 1, 0};
+    for (int i = 9; i < 32; ++i)
+        firstOrderOut.push_back(8 - i);
+    const Case cases[] = {
+        {"Integrator375: x[1] is kept, then g is summed",
+         [](int32_t* in, int32_t* out, int n) { Integrator375(in, n); std::copy(in, in + n, out); },
+         {1, 2, 3, 0}, {1, 2, 7, 12}},
+        {"StepFilter offset 2 step 12", [](int32_t* in, int32_t* out, int n) { StepFilter(in, out, n, 2, 12); },
+         {1000, 2000, 3000, -500, 700, 100}, {1000, 2000, 3000, -495, 700, 98}},
+        {"OffsetShiftFilter subtracting",
+         [](int32_t* in, int32_t* out, int n) { OffsetShiftFilter(in, out, n, 1, -1, 2); },
+         {100, 50, 40, 30}, {100, 50, 34, 26}},
+        {"OffsetShiftFilter adding rounds toward minus infinity",
+         [](int32_t* in, int32_t* out, int n) { OffsetShiftFilter(in, out, n, 1, 1, 2); },
+         {-100, -50, 0, 0}, {-100, -50, -7, -1}},
+        {"Cascade370 at its shortest adaptive length", Cascade370,
+         {1, 2, 3, 4, 5, 6, 7, 8}, {1, 3, 6, 10, 15, 23, 36, 57}},
+        {"Cascade740 at its shortest adaptive length", Cascade740,
+         {1, 2, 3, 4, 5, 6, 7, 8}, {1, 3, 6, 10, 17, 30, 50, 76}},
+        {"FirstOrder4000 from one impulse", FirstOrder4000, firstOrderIn, firstOrderOut},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.expected, RunMember(c.member, c.in)) << c.name;
+}
+
+TEST(InversePredictorHandWorked, FirstOrder4000AdaptsItsWeight) {
+    Values in(32, 0);
+    in[0] = 1;
+    in[8] = 2;  // agrees with the prediction 1: the weight grows to 4004
+    const Values out = RunMember(FirstOrder4000, in);
+    EXPECT_EQ((Values{1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 1, 0, -1}), Values(out.begin(), out.begin() + 13));
+}
+
+TEST(InversePredictorHandWorked, SignCascade3800FirstValues) {
+    Values in(134, 0);
+    in[128] = 100;
+    Values out(134 + 16, 0);
+    CSignCascade4000(3800).Reconstruct(in.data(), out.data(), 134);
+    EXPECT_EQ(0, out[127]);
+    EXPECT_EQ(100, out[128]);
+    // The long filter turns the impulse into -100 >> 11 = -1, so its output is
+    // 1; the extrapolation makes 19 of it, the leak stage 164, the integrator 260.
+    EXPECT_EQ(1, in[129]);
+    EXPECT_EQ(260, out[129]);
+}
+
+// Below its shortest length every member passes the residuals through unchanged.
+TEST(InversePredictorLengths, ShortArraysPassUnchanged) {
+    struct Member {
+        const char* name;
+        std::function<void(int32_t*, int32_t*, int)> run;
+        int shortest;  // the first length that is filtered
+    };
+    const Member members[] = {
+        {"FirstOrder4000", FirstOrder4000, 32}, {"Cascade300", Cascade300, 32}, {"Poly3000", Poly3000, 32},
+        {"High3600", High3600, 16},            {"High3700", High3700, 20},     {"High3800", High3800, 20},
+        {"Cascade370", Cascade370, 8},         {"Cascade740", Cascade740, 8},  {"Step3320", Step3320, 8},
+        {"Integrator375", [](int32_t* in, int32_t* out, int n) { Integrator375(in, n); std::copy(in, in + n, out); }, 3},
+        {"SignCascade4000 3800", [](int32_t* in, int32_t* out, int n) { CSignCascade4000(3800).Reconstruct(in, out, n); }, 134},
+        {"SignCascade4000 3830", [](int32_t* in, int32_t* out, int n) { CSignCascade4000(3830).Reconstruct(in, out, n); }, 262},
+    };
+    for (const Member& m : members) {
+        Values in(m.shortest);
+        std::iota(in.begin(), in.end(), -3);
+        in.back() = 977;  // a value no filter stage would leave as it is
+        const Values shorter(in.begin(), in.end() - 1);
+        EXPECT_EQ(shorter, RunMember(m.run, shorter)) << m.name;
+        EXPECT_NE(in, RunMember(m.run, in)) << m.name << " at its shortest filtered length";
+    }
+}
+
+TEST(InversePredictorLengths, SignCascadeStartsWithRunningSums) {
+    for (int version : {3800, 3829, 3830}) {
+        const int taps = version < 3830 ? 128 : 256;
+        Values in(taps + 6);
+        for (size_t i = 0; i < in.size(); ++i)
+            in[i] = static_cast<int32_t>(i % 7) - 3;
+        Values expected(taps);
+        std::partial_sum(in.begin(), in.begin() + taps, expected.begin());
+        const Values out = RunMember([version](int32_t* a, int32_t* b, int n) { CSignCascade4000(version).Reconstruct(a, b, n); }, in);
+        EXPECT_EQ(expected, Values(out.begin(), out.begin() + taps)) << version;
+    }
+}
+
+TEST(InversePredictorFactory, MemberByLevelAndVersion) {
+    // Each member's answer to one input, to tell which member the factory chose.
+    Values in(300);
+    for (size_t i = 0; i < in.size(); ++i)
+        in[i] = static_cast<int32_t>((i * 37) % 23) - 11;
+    struct Row {
+        int level, version;
+        std::function<void(int32_t*, int32_t*, int)> member;
+    };
+    auto integrator = [](int32_t* a, int32_t* b, int n) { Integrator375(a, n); std::copy(a, a + n, b); };
+    const Row rows[] = {
+        {1000, 3319, FirstOrder4000}, {1000, 3320, integrator}, {2000, 3319, Cascade300},
+        {2000, 3320, Cascade370},     {2000, 3799, Cascade370}, {2000, 3800, Cascade740},
+        {3000, 3319, Poly3000},       {3000, 3320, Step3320},   {3000, 3599, Step3320},
+        {3000, 3600, High3600},       {3000, 3700, High3700},   {3000, 3800, High3800},
+    };
+    for (const Row& row : rows) {
+        auto predictor = CreateInversePredictor(row.level, row.version);
+        ASSERT_TRUE(predictor) << row.level << " " << row.version;
+        EXPECT_EQ(RunMember(row.member, in),
+                  RunMember([&](int32_t* a, int32_t* b, int n) { predictor->Reconstruct(a, b, n); }, in))
+            << row.level << " " << row.version;
+    }
+    EXPECT_TRUE(CreateInversePredictor(4000, 3800));
+    EXPECT_FALSE(CreateInversePredictor(5000, 3800));
+    EXPECT_FALSE(CreateInversePredictor(0, 3800));
+}
+
+}  // namespace
