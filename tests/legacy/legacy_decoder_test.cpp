@@ -1,0 +1,177 @@
+// CLegacyDecoder over whole streams: frame kinds, damaged frames, seeking,
+// block ranges, refused versions and hostile frame tables.
+#include "tests/legacy/legacy_decode.h"
+#include "tests/legacy_encoder/legacy_stream.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using legacy_encoder::BuildLegacyStream;
+using legacy_encoder::LegacyStream;
+using legacy_encoder::LegacyStreamSpec;
+using legacy_tests::Bytes;
+using legacy_tests::OpenLegacy;
+using namespace legacy_encoder;
+
+LegacyStreamSpec Spec(uint16_t version, uint16_t level, int frames, bool crc = false) {
+    LegacyStreamSpec spec;
+    spec.version = version;
+    spec.level = level;
+    spec.frames = frames;
+    spec.crcChecks = crc;
+    spec.finalFrameBlocks = 777;
+    return spec;
+}
+
+Bytes Slice(const LegacyStream& s, uint32_t firstBlock, uint32_t blocks) {
+    return Bytes(s.pcm.begin() + firstBlock * s.blockAlign, s.pcm.begin() + (firstBlock + blocks) * s.blockAlign);
+}
+
+TEST(LegacyDecoder, SilentAndFlaggedFrames) {
+    struct Case {
+        uint16_t version;
+        int channels;
+        bool crc;
+        std::vector<uint32_t> kinds;
+    };
+    const Case cases[] = {
+        {3800, 2, false, {kFrameSilent, kFrameCoded, kFrameSilent}},  // check word 0: both channels silent
+        {3870, 1, false, {kFrameCoded, kFrameSilent, kFrameCoded}},
+        {3830, 2, true, {kFrameSilent, kFrameMonoCoded, kFrameCoded}},  // flag words from 3821
+        {3890, 1, true, {kFrameXSilent, kFrameCoded, kFrameXSilent}},
+        {3890, 2, true, {kFrameXSilent, kFrameMonoCoded, kFrameSilent}},  // X alone silent: stereo still decodes X
+    };
+    for (const Case& c : cases) {
+        LegacyStreamSpec spec = Spec(c.version, 2000, 3, c.crc);
+        spec.channels = static_cast<uint16_t>(c.channels);
+        spec.frameKinds = c.kinds;
+        const LegacyStream stream = BuildLegacyStream(spec);
+        OpenLegacy open(stream.file);
+        int result = -7;
+        EXPECT_TRUE(open.ReadAll(5000, &result) == stream.pcm) << c.version;
+        EXPECT_EQ(CODEC_OK, result) << c.version;
+    }
+    // A silent stereo frame is zero samples.
+    LegacyStreamSpec spec = Spec(3800, 2000, 1);
+    spec.frameKinds = {kFrameSilent};
+    EXPECT_EQ(Bytes(777 * 4, 0), BuildLegacyStream(spec).pcm);
+}
+
+// A damaged frame ends decoding with -1; the frames before it are delivered whole.
+TEST(LegacyDecoder, DamagedFrameStopsAfterTheGoodBlocks) {
+    for (uint16_t version : {3800, 3850, 3881})
+        for (bool crc : {false, true}) {
+            const LegacyStream stream = BuildLegacyStream(Spec(version, 3000, 3, crc));
+            Bytes damaged = stream.file;
+            damaged[stream.frameStarts[1] + 40] ^= 0x10;
+            OpenLegacy open(damaged);
+            int result = 0;
+            const Bytes pcm = open.ReadAll(1000, &result);
+            EXPECT_EQ(CODEC_FAILED, result) << version << " crc " << crc;
+            EXPECT_TRUE(pcm == Slice(stream, 0, stream.blocksPerFrame)) << version << " crc " << crc;
+            // Asking again fails again and delivers nothing more.
+            int got = -1;
+            Bytes buffer(64 * stream.blockAlign);
+            EXPECT_EQ(CODEC_FAILED, open.decoder->GetData(buffer.data(), 64, &got));
+            EXPECT_EQ(0, got);
+        }
+}
+
+TEST(LegacyDecoder, SeekLandsOnTheBlock) {
+    for (uint16_t version : {3600, 3800, 3850}) {
+        const LegacyStream stream = BuildLegacyStream(Spec(version, 1000, 3));
+        const uint32_t bpf = stream.blocksPerFrame;
+        OpenLegacy open(stream.file);
+        for (uint32_t block : {bpf + 5, 0u, 17u, bpf - 1, 2 * bpf, 2 * bpf + 776, bpf}) {
+            ASSERT_EQ(CODEC_OK, open.decoder->Seek(static_cast<int>(block))) << version << " " << block;
+            const uint32_t blocks = std::min(300u, stream.totalBlocks - block);
+            Bytes buffer(300 * stream.blockAlign);
+            int got = 0;
+            EXPECT_EQ(CODEC_OK, open.decoder->GetData(buffer.data(), 300, &got));
+            ASSERT_EQ(static_cast<int>(blocks), got) << version << " " << block;
+            buffer.resize(blocks * stream.blockAlign);
+            EXPECT_TRUE(buffer == Slice(stream, block, blocks)) << version << " " << block;
+        }
+        // Beyond the end: the last block.
+        EXPECT_EQ(CODEC_OK, open.decoder->Seek(static_cast<int>(stream.totalBlocks + 50)));
+        EXPECT_EQ(stream.totalBlocks - 1, open.decoder->GetInfo(2000));
+    }
+}
+
+// A link file's track over an old image decodes exactly its blocks.
+TEST(LegacyDecoder, BlockRangeDecodesItsSlice) {
+    const LegacyStream stream = BuildLegacyStream(Spec(3800, 4000, 2));
+    const uint32_t bpf = stream.blocksPerFrame;
+    const struct {
+        int start, finish;
+    } ranges[] = {{1000, 5000}, {int(bpf) - 10, int(bpf) + 10}, {int(bpf) + 1, -1}, {0, 1}};
+    for (const auto& r : ranges) {
+        OpenLegacy open(stream.file, r.start, r.finish);
+        const uint32_t finish = r.finish < 0 ? stream.totalBlocks : uint32_t(r.finish);
+        int result = -7;
+        EXPECT_TRUE(open.ReadAll(333, &result) == Slice(stream, r.start, finish - r.start)) << r.start;
+        EXPECT_EQ(CODEC_OK, result);
+        EXPECT_EQ(CODEC_OK, open.decoder->Seek(0));
+        EXPECT_EQ(0, open.decoder->GetInfo(2000)) << "seek 0 lands on the range's first block";
+    }
+}
+
+TEST(LegacyDecoder, VersionsWithoutCodedValuesAreRefused) {
+    const struct {
+        uint16_t version;
+        int error;
+    } rows[] = {{3890, CODEC_OK}, {3891, CODEC_BAD_INPUT}, {3895, CODEC_BAD_INPUT}, {3899, CODEC_BAD_INPUT},
+                {3900, CODEC_OK}, {3920, CODEC_OK}, {3921, CODEC_FAILED}};
+    for (const auto& row : rows) {
+        testing_support::ZemFixture fixture = testing_support::OldZemFixture(row.version);
+        OpenLegacy open(testing_support::BuildZemBytes(fixture));
+        EXPECT_EQ(row.error, open.constructError) << row.version;
+    }
+}
+
+// A header announcing fewer seek table entries than frames: the frames without
+// one still follow in sequence, but cannot be sought to.
+TEST(LegacyDecoder, FrameWithoutSeekEntryFailsCleanly) {
+    LegacyStreamSpec spec = Spec(3850, 2000, 3);
+    spec.extraFlags = 0x10;
+    LegacyStream stream = BuildLegacyStream(spec);
+    stream.fixture.seekCountField = 2;
+    const Bytes file = testing_support::BuildZemBytes(stream.fixture);
+    OpenLegacy sequential(file);
+    int result = -7;
+    EXPECT_TRUE(sequential.ReadAll(4096, &result) == stream.pcm);
+    EXPECT_EQ(CODEC_OK, result);
+    OpenLegacy seeking(file);
+    EXPECT_EQ(CODEC_FAILED, seeking.decoder->Seek(static_cast<int>(2 * stream.blocksPerFrame + 3)));
+    int got = -1;
+    Bytes buffer(16);
+    EXPECT_EQ(CODEC_FAILED, seeking.decoder->GetData(buffer.data(), 4, &got));
+    EXPECT_EQ(0, got);
+}
+
+// A final frame announced longer than a frame fails instead of overrunning the arrays.
+TEST(LegacyDecoder, OverlongFinalFrameFails) {
+    LegacyStream stream = BuildLegacyStream(Spec(3800, 2000, 1));
+    stream.fixture.finalFrameBlocks = stream.blocksPerFrame + 1;
+    OpenLegacy open(testing_support::BuildZemBytes(stream.fixture));
+    int result = 0;
+    EXPECT_TRUE(open.ReadAll(100, &result).empty());
+    EXPECT_EQ(CODEC_FAILED, result);
+}
+
+TEST(LegacyDecoder, TwentyFourBitAndOptionalHeaderWords) {
+    for (uint16_t flags : {0x0, 0x4, 0x14, 0x20}) {
+        LegacyStreamSpec spec = Spec(3700, 3000, 2, true);
+        spec.bitsPerSample = 24;
+        spec.extraFlags = flags;
+        spec.amplitude = 3000;
+        const LegacyStream stream = BuildLegacyStream(spec);
+        OpenLegacy open(stream.file);
+        int result = -7;
+        EXPECT_TRUE(open.ReadAll(2048, &result) == stream.pcm) << flags;
+        EXPECT_EQ(CODEC_OK, result);
+    }
+}
+
+}  // namespace
