@@ -1,6 +1,7 @@
 // Writes a seed corpus for one fuzz target from the test fixture builders:
 //   make_seeds TARGET FOLDER
 // Existing seeds of the same names are overwritten; other files are kept.
+#include "fuzz/legacy_seeds.h"
 #include "tessarine/codec/memory_stream.h"
 #include "tessarine/codec/tag_block.h"
 #include "tests/support/test_files.h"
@@ -183,8 +184,11 @@ int main(int argc, char** argv) {
         seeds = LinkSeeds();
     else if (target == "cue_sheet")
         seeds = CueSheetSeeds();
-    else if (target == "frame_decoder")
+    else if (target == "frame_decoder") {
         seeds = FrameSeeds();
+        for (Bytes& old : LegacyDecoderSeeds())
+            seeds.push_back(std::move(old));
+    }
     else {
         std::fprintf(stderr, "make_seeds: unknown target %s\n", argv[1]);
         return 2;

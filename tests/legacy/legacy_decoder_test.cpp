@@ -101,7 +101,7 @@ TEST(LegacyDecoder, SeekLandsOnTheBlock) {
 
 // A link file's track over an old image decodes exactly its blocks.
 TEST(LegacyDecoder, BlockRangeDecodesItsSlice) {
-    const LegacyStream stream = BuildLegacyStream(Spec(3800, 4000, 2));
+    const LegacyStream stream = BuildLegacyStream(Spec(3800, 3000, 2));
     const uint32_t bpf = stream.blocksPerFrame;
     const struct {
         int start, finish;

@@ -34,6 +34,9 @@ TEST(LegacyRoundTrip, EveryVersionBandLevelAndLayoutDecodesExactly) {
                 spec.crcChecks = (seed % 2) == 0;
                 spec.seed = seed++;
                 spec.finalFrameBlocks = 300 + seed % 7;
+                // Level 4000 from 3800 has frames of 73,728 blocks: one short frame
+                // each here; the long frames have a test of their own.
+                spec.frames = level == 4000 && version >= 3800 ? 1 : 2;
                 const auto stream = BuildLegacyStream(spec);
                 OpenLegacy open(stream.file);
                 ASSERT_EQ(CODEC_OK, open.openError) << Describe(spec);
@@ -44,6 +47,22 @@ TEST(LegacyRoundTrip, EveryVersionBandLevelAndLayoutDecodesExactly) {
                 EXPECT_EQ(stream.totalBlocks * stream.blockAlign, pcm.size()) << Describe(spec);
                 EXPECT_TRUE(pcm == stream.pcm) << Describe(spec);
             }
+}
+
+// Two frames of 73,728 blocks at level 4000, positioned by seek byte and bit.
+TEST(LegacyRoundTrip, LongFramesOfLevel4000) {
+    LegacyStreamSpec spec;
+    spec.version = 3800;
+    spec.level = 4000;
+    spec.channels = 1;
+    spec.finalFrameBlocks = 1000;
+    const auto stream = BuildLegacyStream(spec);
+    ASSERT_EQ(73728u, stream.blocksPerFrame);
+    OpenLegacy open(stream.file, 73000, 74000);
+    int result = -7;
+    const auto pcm = open.ReadAll(4096, &result);
+    EXPECT_EQ(CODEC_OK, result);
+    EXPECT_TRUE(pcm == legacy_tests::Bytes(stream.pcm.begin() + 73000 * 2, stream.pcm.begin() + 74000 * 2));
 }
 
 }  // namespace

@@ -1,0 +1,23 @@
+// Seeds of the older-stream decoder fuzzer: short streams of every version
+// band and level from the test encoder.
+#include "fuzz/legacy_seeds.h"
+
+#include "tests/legacy_encoder/legacy_stream.h"
+
+std::vector<testing_support::Bytes> LegacyDecoderSeeds() {
+    std::vector<testing_support::Bytes> seeds;
+    uint32_t seed = 1;
+    for (uint16_t version : {3300, 3320, 3600, 3700, 3800, 3830, 3850, 3860, 3881, 3890})
+        for (uint16_t level : {1000, 2000, 3000, 4000}) {
+            legacy_encoder::LegacyStreamSpec spec;
+            spec.version = version;
+            spec.level = level;
+            spec.frames = 1;
+            spec.finalFrameBlocks = 300;
+            spec.channels = seed % 3 == 0 ? 1 : 2;
+            spec.crcChecks = seed % 2 == 0;
+            spec.seed = seed++;
+            seeds.push_back(legacy_encoder::BuildLegacyStream(spec).file);
+        }
+    return seeds;
+}
