@@ -108,3 +108,6 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideChars,
 DWORD GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValue, LPWSTR buffer,
                                DWORD size, LPCWSTR fileName);
 BOOL WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR fileName);
+
+// Yields the processor for at least `milliseconds`.
+void Sleep(DWORD milliseconds);

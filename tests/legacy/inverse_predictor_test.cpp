@@ -118,6 +118,17 @@ TEST(InversePredictorLengths, SignCascadeStartsWithRunningSums) {
     }
 }
 
+// Pausing every p values yields the processor and changes nothing of the result.
+TEST(InversePredictorLengths, SignCascadePauseKeepsTheResult) {
+    Values in(600);
+    for (size_t i = 0; i < in.size(); ++i)
+        in[i] = static_cast<int32_t>((i * 7919) % 201) - 100;
+    Values plain(in), paused(in), outPlain(616), outPaused(616);
+    CSignCascade4000(3830).Reconstruct(plain.data(), outPlain.data(), 600, 0);
+    CSignCascade4000(3830).Reconstruct(paused.data(), outPaused.data(), 600, 128);
+    EXPECT_EQ(outPlain, outPaused);
+}
+
 TEST(InversePredictorFactory, MemberByLevelAndVersion) {
     // Each member's answer to one input, to tell which member the factory chose.
     Values in(300);

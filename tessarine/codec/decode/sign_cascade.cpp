@@ -1,9 +1,7 @@
 #include "tessarine/codec/decode/sign_cascade.h"
 
+#include "platform/win32.h"
 #include "tessarine/codec/decode/legacy_math.h"
-
-#include <chrono>
-#include <thread>
 
 using namespace legacy_math;
 
@@ -116,7 +114,7 @@ void CSignCascade4000::Reconstruct(int32_t* in, int32_t* out, int n, int pause) 
     const bool shortStage = m_version >= kShortStageVersion;
     for (int i = C; i < n; ++i) {
         if (pause > 0 && i % pause == 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            Sleep(1);
         if (shortStage)
             in[i] = ShortStage(in[i]);
         in[i] = LongStage(in[i], i);
