@@ -127,6 +127,26 @@ TEST(LegacyDecoder, VersionsWithoutCodedValuesAreRefused) {
         testing_support::ZemFixture fixture = testing_support::OldZemFixture(row.version);
         OpenLegacy open(testing_support::BuildZemBytes(fixture));
         EXPECT_EQ(row.error, open.constructError) << row.version;
+        if (row.error != CODEC_OK) {
+            // Should a caller decode anyway, nothing comes out.
+            int got = -1;
+            Bytes buffer(64);
+            EXPECT_EQ(row.error, open.decoder->GetData(buffer.data(), 16, &got)) << row.version;
+            EXPECT_EQ(0, got);
+            EXPECT_EQ(row.error, open.decoder->Seek(3)) << row.version;
+        }
+    }
+}
+
+// From 3900 a frame's check can only be a CRC word: without the CRC format
+// flag no frame can be checked, and none is handed out as silence.
+TEST(LegacyDecoder, RangeCodedFramesWithoutCrcFlagFail) {
+    for (uint16_t version : {3900, 3920}) {
+        OpenLegacy open(testing_support::BuildZemBytes(testing_support::OldZemFixture(version)));
+        ASSERT_EQ(CODEC_OK, open.constructError);
+        int result = 0;
+        EXPECT_TRUE(open.ReadAll(1024, &result).empty()) << version;
+        EXPECT_EQ(CODEC_FAILED, result) << version;
     }
 }
 

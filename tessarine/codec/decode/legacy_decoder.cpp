@@ -15,14 +15,17 @@ CLegacyDecoder::CLegacyDecoder(int* error, CStreamInfo* info, int startBlock, in
     // object, also when the version is refused or anything below throws.
     m_info.Assign(info, false, true);
     const int64_t version = info ? info->GetInfo(Version) : 0;
-    if (!info || version > kLastVersion) {
+    int refusal = CODEC_OK;
+    if (!info || version > kLastVersion)
+        refusal = CODEC_FAILED;
+    else if (version >= kFirstUncodedVersion && version <= kLastUncodedVersion)
+        refusal = CODEC_BAD_INPUT;
+    if (refusal != CODEC_OK) {
         if (error)
-            *error = CODEC_FAILED;
-        return;
-    }
-    if (version >= kFirstUncodedVersion && version <= kLastUncodedVersion) {
-        if (error)
-            *error = CODEC_BAD_INPUT;
+            *error = refusal;
+        // A refused decoder decodes nothing, should it be asked to.
+        m_initialised = true;
+        m_setupError = refusal;
         return;
     }
     m_blockAlign = static_cast<int32_t>(info->GetInfo(BlockAlign));
@@ -31,19 +34,21 @@ CLegacyDecoder::CLegacyDecoder(int* error, CStreamInfo* info, int startBlock, in
 
 CLegacyDecoder::~CLegacyDecoder() = default;
 
+// A failed set-up is kept: every later call returns its error.
 int CLegacyDecoder::Initialise() {
     if (m_initialised)
-        return CODEC_OK;
+        return m_setupError;
     m_initialised = true;
-    const int err = m_frames.Setup(m_info.Get());
-    if (err != CODEC_OK)
-        return err;
+    m_setupError = m_frames.Setup(m_info.Get());
+    if (m_setupError != CODEC_OK)
+        return m_setupError;
     m_blocksPerFrame = static_cast<int32_t>(m_info->GetInfo(BlocksPerFrame));
     const int64_t frameBytes = int64_t(m_blocksPerFrame) * m_blockAlign;
     try {
         m_buffer.assign(static_cast<size_t>(std::max<int64_t>(2 * frameBytes + 32, 65536)), 0);
     } catch (const std::bad_alloc&) {
-        return CODEC_NO_MEMORY;
+        m_setupError = CODEC_NO_MEMORY;
+        return m_setupError;
     }
     return Seek(0);
 }

@@ -46,6 +46,7 @@ private:
     BlockRange m_range;
     int32_t m_currentBlock = 0;  // absolute block the next GetData delivers
     bool m_initialised = false;
+    int m_setupError = 0;  // what initialisation (or a refused version) left
 
     // Frame loop state, all 0 until the first GetData or Seek.
     int32_t m_nextFrame = 0;      // next frame to decode

@@ -8,6 +8,7 @@ namespace {
 
 constexpr int32_t kCrcFormatFlag = 0x2;
 constexpr int32_t kFirstFlagWordVersion = 3821;
+constexpr int32_t kFirstRangeVersion = 3900;
 constexpr uint32_t kFlagXSilent = 1, kFlagYSilent = 2, kFlagMonoCoded = 4;
 
 void Zero(int32_t* values, int n) {
@@ -106,6 +107,10 @@ int CLegacyFrameReader::DecodeFrame(uint8_t* destination, int32_t frame) {
     const int64_t n = m_info->GetInfo(FrameBlocks, frame);
     // Blocks beyond the arrays, or a layout that cannot be written, make the frame fail.
     if (n < 0 || n > m_channels.Capacity() - 16 || legacy_output::BlockBytes(m_layout) == 0)
+        return -1;
+    // The range coder of 3900 on has no unary/k value: a frame sum cannot be
+    // read, and every frame would pass as silence. Such frames fail instead.
+    if (m_version >= kFirstRangeVersion && !(m_formatFlags & kCrcFormatFlag))
         return -1;
     const bool sequential = m_lastFrame >= 0 && frame == m_lastFrame + 1;
     m_lastFrame = -1;  // until this frame is through, the next one must be positioned
