@@ -180,6 +180,20 @@ TEST(LegacyDecoder, OverlongFinalFrameFails) {
     EXPECT_EQ(CODEC_FAILED, result);
 }
 
+// Only mono and stereo streams decode; others are refused before any buffer
+// is sized by their channel count.
+TEST(LegacyDecoder, ChannelCountsOtherThanOneOrTwoAreRefused) {
+    for (uint16_t channels : {0, 3, 65535}) {
+        testing_support::ZemFixture fixture = testing_support::OldZemFixture(3800);
+        fixture.channels = channels;
+        OpenLegacy open(testing_support::BuildZemBytes(fixture));
+        Bytes buffer(16);
+        int got = -1;
+        EXPECT_EQ(CODEC_BAD_INPUT, open.decoder->GetData(buffer.data(), 1, &got)) << channels;
+        EXPECT_EQ(0, got);
+    }
+}
+
 TEST(LegacyDecoder, TwentyFourBitAndOptionalHeaderWords) {
     for (uint16_t flags : {0x0, 0x4, 0x14, 0x20}) {
         LegacyStreamSpec spec = Spec(3700, 3000, 2, true);

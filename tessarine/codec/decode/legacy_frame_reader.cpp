@@ -27,6 +27,10 @@ int CLegacyFrameReader::Setup(CStreamInfo* info) {
     m_layout.bitsPerSample = static_cast<int>(info->GetInfo(BitsPerSample));
     m_layout.version = m_version;
     m_lastFrame = -1;
+    // Only mono and stereo have a sample layout; anything else is refused
+    // before a buffer is sized by its channel count.
+    if (legacy_output::BlockBytes(m_layout) == 0)
+        return CODEC_BAD_INPUT;
     return m_channels.Setup(info);
 }
 
@@ -105,8 +109,8 @@ int CLegacyFrameReader::DecodeFrame(uint8_t* destination, int32_t frame) {
     if (frame < 0 || frame >= m_totalFrames)
         return 0;
     const int64_t n = m_info->GetInfo(FrameBlocks, frame);
-    // Blocks beyond the arrays, or a layout that cannot be written, make the frame fail.
-    if (n < 0 || n > m_channels.Capacity() - 16 || legacy_output::BlockBytes(m_layout) == 0)
+    // Blocks beyond the arrays make the frame fail.
+    if (n < 0 || n > m_channels.Capacity() - 16)
         return -1;
     // The range coder of 3900 on has no unary/k value: a frame sum cannot be
     // read, and every frame would pass as silence. Such frames fail instead.

@@ -11,7 +11,8 @@ class CStreamInfo;
 
 class CLegacyFrameReader {
 public:
-    // A CodecError: CODEC_NO_MEMORY when the reader or arrays cannot be had.
+    // A CodecError: CODEC_BAD_INPUT for a channel count other than 1 or 2,
+    // CODEC_NO_MEMORY when the reader or arrays cannot be had.
     int Setup(CStreamInfo* info);
 
     // Decodes `frame` into destination (blocks of the frame × block align
