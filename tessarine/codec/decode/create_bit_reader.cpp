@@ -1,6 +1,7 @@
 #include "tessarine/codec/decode/bit_reader.h"
 
 #include "tessarine/codec/decode/range_bit_reader.h"
+#include "tessarine/codec/decode/rice_bit_reader.h"
 #include "tessarine/codec/info_id.h"
 #include "tessarine/codec/stream_info.h"
 
@@ -11,10 +12,15 @@ CBitReader* CreateBitReader(CStreamInfo* info, int32_t version) {
     if (!info)
         return nullptr;
     CStreamIo* file = reinterpret_cast<CStreamIo*>(static_cast<intptr_t>(info->GetInfo(IoSource)));
-    // Streams before 3900 code their residuals with the Rice reader, which
-    // this library does not offer yet.
-    if (version < 3900)
-        return nullptr;
+    // Streams before 3900 code their residuals with the Rice reader, whose
+    // buffer is sized by the frame length.
+    if (version < 3900) {
+        std::unique_ptr<CRiceBitReader> rice(new (std::nothrow) CRiceBitReader);
+        const int32_t blocksPerFrame = static_cast<int32_t>(info->GetInfo(BlocksPerFrame));
+        if (!rice || rice->Setup(file, version, blocksPerFrame) != 0)
+            return nullptr;
+        return rice.release();
+    }
     std::unique_ptr<CRangeBitReader> reader(new (std::nothrow) CRangeBitReader);
     if (!reader || reader->Init(file, CRangeBitReader::kBufferBytes, version) != 0)
         return nullptr;
