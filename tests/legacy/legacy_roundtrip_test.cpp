@@ -12,7 +12,7 @@ using legacy_encoder::LegacyStreamSpec;
 using legacy_tests::OpenLegacy;
 
 // One version from each band in which a reconstruction or the coding changes.
-const uint16_t kVersions[] = {3300, 3320, 3600, 3700, 3800, 3810, 3830, 3831, 3860, 3881, 3890};
+const uint16_t kVersions[] = {3300, 3320, 3600, 3700, 3800, 3810, 3830, 3831, 3860, 3881, 3890, 3900, 3910, 3920};
 const uint16_t kLevels[] = {1000, 2000, 3000, 4000};
 
 std::string Describe(const LegacyStreamSpec& s) {
@@ -31,12 +31,13 @@ TEST(LegacyRoundTrip, EveryVersionBandLevelAndLayoutDecodesExactly) {
                 spec.level = level;
                 spec.channels = layout == 2 ? 1 : 2;
                 spec.bitsPerSample = layout == 1 ? 8 : 16;
-                spec.crcChecks = (seed % 2) == 0;
+                // From 3900 a frame can only carry a CRC check word.
+                spec.crcChecks = (seed % 2) == 0 || version >= 3900;
                 spec.seed = seed++;
                 spec.finalFrameBlocks = 300 + seed % 7;
-                // Level 4000 from 3800 has frames of 73,728 blocks: one short frame
-                // each here; the long frames have a test of their own.
-                spec.frames = level == 4000 && version >= 3800 ? 1 : 2;
+                // Frames of 73,728 blocks (level 4000 from 3800, everything from
+                // 3900): one short frame each here; long frames have a test of their own.
+                spec.frames = (level == 4000 && version >= 3800) || version >= 3900 ? 1 : 2;
                 const auto stream = BuildLegacyStream(spec);
                 OpenLegacy open(stream.file);
                 ASSERT_EQ(CODEC_OK, open.openError) << Describe(spec);
@@ -49,20 +50,29 @@ TEST(LegacyRoundTrip, EveryVersionBandLevelAndLayoutDecodesExactly) {
             }
 }
 
-// Two frames of 73,728 blocks at level 4000, positioned by seek byte and bit.
-TEST(LegacyRoundTrip, LongFramesOfLevel4000) {
-    LegacyStreamSpec spec;
-    spec.version = 3800;
-    spec.level = 4000;
-    spec.channels = 1;
-    spec.finalFrameBlocks = 1000;
-    const auto stream = BuildLegacyStream(spec);
-    ASSERT_EQ(73728u, stream.blocksPerFrame);
-    OpenLegacy open(stream.file, 73000, 74000);
-    int result = -7;
-    const auto pcm = open.ReadAll(4096, &result);
-    EXPECT_EQ(CODEC_OK, result);
-    EXPECT_TRUE(pcm == legacy_tests::Bytes(stream.pcm.begin() + 73000 * 2, stream.pcm.begin() + 74000 * 2));
+// Two frames of 73,728 blocks: positioned by seek byte and bit (3800), and
+// range coded frame after frame (3910).
+TEST(LegacyRoundTrip, LongFrames) {
+    const struct {
+        uint16_t version, level, channels;
+    } rows[] = {{3800, 4000, 1}, {3910, 2000, 2}};
+    for (const auto& row : rows) {
+        LegacyStreamSpec spec;
+        spec.version = row.version;
+        spec.level = row.level;
+        spec.channels = row.channels;
+        spec.crcChecks = true;
+        spec.finalFrameBlocks = 1000;
+        const auto stream = BuildLegacyStream(spec);
+        ASSERT_EQ(73728u, stream.blocksPerFrame);
+        OpenLegacy open(stream.file, 73000, 74000);
+        int result = -7;
+        const auto pcm = open.ReadAll(4096, &result);
+        EXPECT_EQ(CODEC_OK, result) << row.version;
+        const size_t align = stream.blockAlign;
+        EXPECT_TRUE(pcm == legacy_tests::Bytes(stream.pcm.begin() + 73000 * align, stream.pcm.begin() + 74000 * align))
+            << row.version;
+    }
 }
 
 }  // namespace

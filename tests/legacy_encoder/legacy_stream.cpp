@@ -1,6 +1,7 @@
 #include "tests/legacy_encoder/legacy_stream.h"
 
 #include "tessarine/codec/decode/inverse_predictor.h"
+#include "tessarine/codec/encode/range_encoder.h"
 #include "tessarine/codec/decode/sign_cascade.h"
 #include "tests/legacy_encoder/bit_writer.h"
 #include "tests/legacy_encoder/rice_encoder.h"
@@ -69,6 +70,29 @@ uint32_t FrameSum(const std::vector<int32_t>& x, const std::vector<int32_t>& y, 
     return sum;
 }
 
+// From 3900 a channel is one range-coded block, starting on a byte. Up to
+// 3950 the reader's end of block steps back two bytes: whatever follows (the
+// next block, the next frame) is read as the block's last two bytes. So the
+// flushed code value is rounded up to a multiple of 2^16 and its last two
+// bytes are dropped; any two bytes behind it then keep it inside the final
+// range, which is above 2^24 in these units.
+void EncodeRangeBlock(BitWriter& out, const std::vector<int32_t>& residuals, int version) {
+    std::vector<uint8_t> bytes;
+    CRangeEncoder encoder(version);
+    encoder.Start(&bytes);
+    RangeModelState state;
+    for (int32_t value : residuals)
+        encoder.EncodeAdaptiveValue(state, value);
+    encoder.Finish();
+    bytes.resize(bytes.size() - 2);
+    for (size_t i = bytes.size(); i-- > 1;)
+        if (++bytes[i] != 0)
+            break;
+    out.AlignToByte();
+    for (uint8_t byte : bytes)
+        out.WriteBits(byte, 8);
+}
+
 // One channel's coded data: parameters, then the residual block.
 void WriteChannel(BitWriter& out, const LegacyStreamSpec& spec, const std::vector<int32_t>& residuals,
                   const std::vector<int>& parameters) {
@@ -77,8 +101,10 @@ void WriteChannel(BitWriter& out, const LegacyStreamSpec& spec, const std::vecto
         out.WriteBits(static_cast<uint32_t>(parameters[i]), i == 0 ? bits.count : bits.value);
     if (spec.version < 3860)
         EncodeBlockAdaptive(out, residuals);
-    else
+    else if (spec.version < 3900)
         EncodeValueAdaptive(out, residuals, spec.version);
+    else
+        EncodeRangeBlock(out, residuals, spec.version);
 }
 
 struct Channel {
