@@ -34,16 +34,41 @@ struct SegmentResult {
     bool failed = false;
 };
 
-void DecodeSegment(CDecoder& decoder, const Segment& segment, int32_t blockAlign, SegmentResult& result) {
+// How a stream's decoder reports a frame that fails its check. A current
+// stream's decoder hands the frame out as fill and says CODEC_BAD_CHECKSUM;
+// an older stream's decoder stops at the frame with CODEC_FAILED, so the tool
+// writes the frame's blocks as silence itself and goes on with the next one.
+struct FailureStyle {
+    bool legacy = false;
+    uint8_t silence = 0;  // the byte of a silent sample (8-bit samples from 3831 are unsigned)
+};
+
+FailureStyle FailureStyleOf(CDecoder& decoder) {
+    FailureStyle style;
+    const int64_t version = decoder.GetInfo(Version);
+    style.legacy = version < 3930;
+    style.silence = decoder.GetInfo(BitsPerSample) == 8 && version >= 3831 ? 128 : 0;
+    return style;
+}
+
+void DecodeSegment(CDecoder& decoder, const Segment& segment, int32_t blockAlign, const FailureStyle& style,
+                   SegmentResult& result) {
     result = SegmentResult();
+    result.bytes.resize(size_t(segment.blocks) * size_t(blockAlign));
     int seek = decoder.Seek(static_cast<int>(segment.first));
+    int got = 0;
+    int code = seek;
+    if (seek == CODEC_OK || seek == CODEC_BAD_CHECKSUM)
+        code = decoder.GetData(result.bytes.data(), segment.blocks, &got);
+    if (style.legacy && code == CODEC_FAILED) {
+        std::fill(result.bytes.begin(), result.bytes.end(), style.silence);
+        result.failed = true;
+        return;
+    }
     if (seek != CODEC_OK && seek != CODEC_BAD_CHECKSUM) {
         result.error = seek;
         return;
     }
-    result.bytes.resize(size_t(segment.blocks) * size_t(blockAlign));
-    int got = 0;
-    int code = decoder.GetData(result.bytes.data(), segment.blocks, &got);
     result.failed = code == CODEC_BAD_CHECKSUM;
     if ((code != CODEC_OK && code != CODEC_BAD_CHECKSUM) || got != segment.blocks)
         result.error = code != CODEC_OK && code != CODEC_BAD_CHECKSUM ? code : CODEC_READ_FAILED;
@@ -75,6 +100,7 @@ DecodeOutcome DecodeRange(const DecodeJob& job) {
     int64_t blocksPerFrame = std::max<int64_t>(1, probe.GetInfo(BlocksPerFrame));
     int64_t length = probe.GetInfo(DecoderTotalBlocks);
     int32_t blockAlign = static_cast<int32_t>(probe.GetInfo(BlockAlign));
+    const FailureStyle style = FailureStyleOf(probe);
     std::vector<Segment> segments = PlanSegments(job.rangeStart, length, blocksPerFrame);
     size_t threads = std::clamp<size_t>(size_t(std::max(job.threads, 1)), 1, std::max<size_t>(segments.size(), 1));
     if (!OpenWorkers(job, threads - 1, workers, outcome))
@@ -82,7 +108,7 @@ DecodeOutcome DecodeRange(const DecodeJob& job) {
     std::vector<SegmentResult> results(threads);
     for (size_t batch = 0; batch < segments.size(); batch += threads) {
         size_t count = std::min(threads, segments.size() - batch);
-        auto work = [&](size_t w) { DecodeSegment(*workers[w].decoder, segments[batch + w], blockAlign, results[w]); };
+        auto work = [&](size_t w) { DecodeSegment(*workers[w].decoder, segments[batch + w], blockAlign, style, results[w]); };
         std::vector<std::thread> running;
         for (size_t w = 1; w < count; ++w)
             running.emplace_back(work, w);
