@@ -43,7 +43,7 @@ std::vector<SimdLevel> VectorLevels() {
     return levels;
 }
 
-constexpr int kLengths[] = {16, 32, 48, 64, 80, 256, 1280, 1296};
+constexpr int kLengths[] = {16, 32, 48, 64, 80, 128, 256, 1280, 1296};
 
 }  // namespace
 

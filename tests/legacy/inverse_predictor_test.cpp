@@ -1,6 +1,8 @@
 // Reconstruction filters: short vectors worked by hand from the filter rules
 // (so that a misreading shared by the test encoder and the decoder shows),
 // the array lengths below which each member copies, and the member table.
+#include "tessarine/codec/decode/dsp/cpu_features.h"
+#include "tessarine/codec/decode/dsp/filter_kernels.h"
 #include "tessarine/codec/decode/inverse_predictor.h"
 #include "tessarine/codec/decode/sign_cascade.h"
 
@@ -8,6 +10,7 @@
 
 #include <functional>
 #include <numeric>
+#include <random>
 #include <vector>
 
 namespace {
@@ -127,6 +130,27 @@ TEST(InversePredictorLengths, SignCascadePauseKeepsTheResult) {
     CSignCascade4000(3830).Reconstruct(plain.data(), outPlain.data(), 600, 0);
     CSignCascade4000(3830).Reconstruct(paused.data(), outPaused.data(), 600, 128);
     EXPECT_EQ(outPlain, outPaused);
+}
+
+// The long filter on every instruction-set level this processor runs gives
+// the scalar table's output, over residuals whose 16-bit products wrap.
+TEST(SignCascadeKernels, EveryLevelMatchesScalar) {
+    const uint32_t seed = std::random_device{}();
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int32_t> wide(-40000, 40000), narrow(-60, 60);
+    for (int level = 1; level <= static_cast<int>(MachineSimdLevel()); ++level)
+        for (int version : {3800, 3830}) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << " level " << SimdLevelName(SimdLevel(level))
+                                            << " version " << version);
+            Values in(3000);
+            for (int32_t& v : in)
+                v = random() % 4 == 0 ? wide(random) : narrow(random);
+            Values scalarIn(in), vectorIn(in), scalarOut(3016), vectorOut(3016);
+            CSignCascade4000(version, &FilterKernelsUpTo(SimdLevel::Scalar)).Reconstruct(scalarIn.data(), scalarOut.data(), 3000);
+            CSignCascade4000(version, &FilterKernelsUpTo(SimdLevel(level))).Reconstruct(vectorIn.data(), vectorOut.data(), 3000);
+            EXPECT_EQ(scalarOut, vectorOut);
+            EXPECT_EQ(scalarIn, vectorIn);
+        }
 }
 
 TEST(InversePredictorFactory, MemberByLevelAndVersion) {

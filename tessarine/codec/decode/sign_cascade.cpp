@@ -1,6 +1,7 @@
 #include "tessarine/codec/decode/sign_cascade.h"
 
 #include "platform/win32.h"
+#include "tessarine/codec/decode/dsp/filter_kernels.h"
 #include "tessarine/codec/decode/legacy_math.h"
 
 using namespace legacy_math;
@@ -61,8 +62,8 @@ struct LeakStage {
 
 }  // namespace
 
-CSignCascade4000::CSignCascade4000(int version)
-    : m_version(version), m_taps(version < kShortStageVersion ? 128 : 256),
+CSignCascade4000::CSignCascade4000(int version, const FilterKernels* kernels)
+    : m_kernels(kernels ? kernels : &ActiveFilterKernels()), m_version(version), m_taps(version < kShortStageVersion ? 128 : 256),
       m_shiftLong(version < kShortStageVersion ? 11 : 12), m_shiftLeak(version < kShortStageVersion ? 10 : 11) {}
 
 int32_t CSignCascade4000::ShortStage(int32_t t) {
@@ -78,18 +79,14 @@ int32_t CSignCascade4000::ShortStage(int32_t t) {
     return Sub(t, Sar(q, 9));
 }
 
+// The dot product of the last C values with the coefficients as they were,
+// then the coefficients step towards the residual's sign: one fused kernel.
 int32_t CSignCascade4000::LongStage(int32_t r, int i) {
     const int16_t* values = m_values.data() + (i - m_taps);
     const int16_t* signs = m_signs.data() + (i - m_taps);
-    uint32_t dot = 0;
-    for (int j = 0; j < m_taps; ++j)
-        dot += static_cast<uint32_t>(int32_t(values[j]) * int32_t(m_coefficients[j]));
-    if (r != 0) {
-        const int direction = r > 0 ? 1 : -1;
-        for (int j = 0; j < m_taps; ++j)
-            m_coefficients[j] = static_cast<int16_t>(static_cast<uint16_t>(m_coefficients[j] + direction * signs[j]));
-    }
-    const int32_t result = Sub(r, Sar(Wrap(dot), m_shiftLong));
+    const int direction = r > 0 ? 1 : (r < 0 ? -1 : 0);
+    const int32_t dot = m_kernels->dotAdapt16(m_coefficients.data(), values, signs, direction, m_taps);
+    const int32_t result = Sub(r, Sar(dot, m_shiftLong));
     m_values[i] = Low16(result);
     m_signs[i] = AdaptSign(result);
     return result;

@@ -6,9 +6,13 @@
 #include <cstdint>
 #include <vector>
 
+struct FilterKernels;
+
 class CSignCascade4000 {
 public:
-    explicit CSignCascade4000(int version);
+    // The long filter runs on `kernels` (by default the best the processor
+    // offers); every table gives the same results as the scalar one.
+    explicit CSignCascade4000(int version, const FilterKernels* kernels = nullptr);
 
     // Reads in[0..n) (used as scratch) and writes out[0..n). When `pause` is
     // positive the processor is yielded for a millisecond every `pause` values.
@@ -20,6 +24,7 @@ private:
     int32_t ShortStage(int32_t t);
     int32_t LongStage(int32_t r, int i);
 
+    const FilterKernels* m_kernels;
     int m_version;
     int m_taps;       // 128 below 3830, 256 from it
     int m_shiftLong;  // the long filter's shift
