@@ -53,10 +53,13 @@ int CLegacyDecoder::Initialise() {
     return Seek(0);
 }
 
+// Only called while blocks of the range are wanted: a frame that yields none
+// (past the last frame of a header whose blocks outnumber its frames) is a
+// failure too, not the end.
 int CLegacyDecoder::DecodeNextFrame() {
     const int blocks = m_frames.DecodeFrame(m_buffer.data(), m_nextFrame);
     if (blocks <= 0)
-        return blocks;
+        return -1;
     ++m_nextFrame;
     const int32_t skip = std::min(m_pendingSkip, blocks);
     m_pendingSkip = 0;
@@ -84,11 +87,10 @@ int CLegacyDecoder::GetData(void* destination, int blocks, int* blocksRetrieved)
     int result = CODEC_OK;
     while (delivered < wanted && m_blockAlign > 0) {
         if (m_bufferedBytes == 0) {
-            const int decoded = DecodeNextFrame();
-            if (decoded < 0)
+            if (DecodeNextFrame() < 0) {
                 result = CODEC_FAILED;
-            if (decoded <= 0)
                 break;
+            }
             continue;
         }
         const int32_t take = static_cast<int32_t>(std::min<int64_t>(wanted - delivered, m_bufferedBytes / m_blockAlign));

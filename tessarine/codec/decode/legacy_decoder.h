@@ -37,7 +37,7 @@ private:
     // Sets up the frame reader and the output buffer, then seeks to the start.
     int Initialise();
     // Decodes the next frame into the buffer, dropping the blocks a failed seek
-    // left to skip: the blocks decoded, 0 at the end, -1 on a failed frame.
+    // left to skip: the blocks decoded, or -1 when the frame fails or has none.
     int DecodeNextFrame();
     void CopyOut(uint8_t* destination, int32_t blocks);
 
