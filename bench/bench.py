@@ -12,7 +12,10 @@ first N files by name are rendered once into the work folder and joined into
 one wave file.
 
 For every level it encodes the wave file, checks that decoding gives it back
-byte for byte, and times decoding on one thread and on all threads. Speeds are
+byte for byte, and times decoding on one thread and on all threads. One row
+times the older-version path: a version 3800 stream at level 4000 of the same
+length, written by the test encoder (zem_write_old_stream; its audio is not
+music, so only its decoding speed is shown). Speeds are
 multiples of real time (seconds of audio per second of wall time, the best of R
 runs); peak memory is the largest resident size of any run of that row. With
 --readme the table replaces the one between the bench markers of that file.
@@ -109,6 +112,21 @@ def measure_zem(zemtool, music, work, level, repeat, audio_seconds):
     }
 
 
+def measure_older(zemtool, writer, work, repeat, audio_seconds):
+    stream = os.path.join(work, "older-3800-4000.zem")
+    subprocess.run([writer, "3800", "4000", str(audio_seconds), stream], check=True, stdout=subprocess.DEVNULL)
+    one_s, one_kib = best_of(repeat, [zemtool, "decode", "-q", "--threads", "1", stream, "-"])
+    all_s, all_kib = best_of(repeat, [zemtool, "decode", "-q", stream, "-"])
+    return {
+        "name": "ZEM 4000, version 3800",
+        "bytes": None,
+        "encode": None,
+        "decode": audio_seconds / one_s,
+        "decode_all": audio_seconds / all_s,
+        "peak_kib": max(one_kib, all_kib),
+    }
+
+
 def measure_reference(name, encode, decode, path, repeat, audio_seconds):
     encode_s, encode_kib = best_of(repeat, encode)
     decode_s, decode_kib = best_of(repeat, decode)
@@ -136,9 +154,14 @@ def table(rows, wav_bytes, audio_seconds):
     ]
     for r in rows:
         all_threads = f"{r['decode_all']:.0f}x" if r["decode_all"] else "-"
+        encode = f"{r['encode']:.0f}x" if r["encode"] else "-"
+        if r["bytes"] is None:
+            sizes = "- | - | -"
+        else:
+            sizes = (f"{100 * r['bytes'] / wav_bytes:.2f} | {r['bytes'] / flac['bytes']:.3f} "
+                     f"| {r['bytes'] / wavpack['bytes']:.3f}")
         lines.append(
-            f"| {r['name']} | {100 * r['bytes'] / wav_bytes:.2f} | {r['bytes'] / flac['bytes']:.3f} "
-            f"| {r['bytes'] / wavpack['bytes']:.3f} | {r['encode']:.0f}x | {r['decode']:.0f}x | {all_threads} "
+            f"| {r['name']} | {sizes} | {encode} | {r['decode']:.0f}x | {all_threads} "
             f"| {r['decode'] / flac['decode']:.2f} | {r['decode'] / wavpack['decode']:.2f} "
             f"| {r['peak_kib'] / 1024:.1f} MiB |")
     return "\n".join(lines)
@@ -159,6 +182,8 @@ def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--zemtool", default=os.path.join(root, "build", "native", "bin", "zemtool"))
+    parser.add_argument("--old-stream-writer",
+                        default=os.path.join(root, "build", "native", "bin", "zem_write_old_stream"))
     parser.add_argument("--files", type=int, default=3, help="MIDI files to render (default 3)")
     parser.add_argument("--repeat", type=int, default=3, help="runs per measurement, the best counts")
     parser.add_argument("--work", default=os.path.join(root, "build", "bench"))
@@ -178,6 +203,9 @@ def main():
     for level in LEVELS:
         print(f"measuring level {level}", file=sys.stderr)
         rows.append(measure_zem(args.zemtool, music, args.work, level, args.repeat, audio_seconds))
+    if os.access(args.old_stream_writer, os.X_OK):
+        print("measuring the older-version path", file=sys.stderr)
+        rows.append(measure_older(args.zemtool, args.old_stream_writer, args.work, args.repeat, audio_seconds))
     flac_file, wv_file = os.path.join(args.work, "music.flac"), os.path.join(args.work, "music.wv")
     print("measuring flac and wavpack", file=sys.stderr)
     rows.append(measure_reference("flac -8", [flac, "-8", "-s", "-f", "-o", flac_file, music],
