@@ -41,7 +41,7 @@ HWND CreateHostWindow(HINSTANCE instance) {
     windowClass.lpszClassName = HostClass;
     if (!RegisterClassExW(&windowClass)) return nullptr;
     return CreateWindowExW(0, HostClass, HostTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                           760, 480, nullptr, nullptr, instance, nullptr);
+                           620, 440, nullptr, nullptr, instance, nullptr);
 }
 
 int RunMessageLoop() {
