@@ -9,15 +9,15 @@ std::vector<testing_support::Bytes> LegacyDecoderSeeds() {
     uint32_t seed = 1;
     for (uint16_t version : {3300, 3320, 3600, 3700, 3800, 3830, 3850, 3860, 3881, 3890})
         for (uint16_t level : {1000, 2000, 3000, 4000}) {
-            legacy_encoder::LegacyStreamSpec spec;
-            spec.version = version;
-            spec.level = level;
-            spec.frames = 1;
-            spec.finalFrameBlocks = 300;
-            spec.channels = seed % 3 == 0 ? 1 : 2;
-            spec.crcChecks = seed % 2 == 0;
-            spec.seed = seed++;
-            seeds.push_back(legacy_encoder::BuildLegacyStream(spec).file);
+            legacy_encoder::LegacyStreamShape shape;
+            shape.version = version;
+            shape.level = level;
+            shape.frames = 1;
+            shape.finalFrameBlocks = 300;
+            shape.channels = seed % 3 == 0 ? 1 : 2;
+            shape.crcChecks = seed % 2 == 0;
+            shape.seed = seed++;
+            seeds.push_back(legacy_encoder::BuildLegacyStream(shape).file);
         }
     return seeds;
 }

@@ -158,13 +158,13 @@ std::vector<Bytes> FrameSeeds() {
     int variant = 0;
     for (int level : {1000, 2000, 3000, 4000, 5000})
         for (uint16_t bits : {8, 16, 24}) {
-            testing_support::WaveSpec spec;
-            spec.channels = static_cast<uint16_t>(1 + variant % 2);
-            spec.bitsPerSample = bits;
-            spec.blocks = 700;
-            spec.signal = variant % 4 == 3 ? testing_support::Signal::Silence : testing_support::Signal::Music;
-            spec.seed = static_cast<uint32_t>(++variant);
-            seeds.push_back(testing_support::EncodeWaveBytes(testing_support::BuildWave(spec), level, 256));
+            testing_support::WaveShape shape;
+            shape.channels = static_cast<uint16_t>(1 + variant % 2);
+            shape.bitsPerSample = bits;
+            shape.blocks = 700;
+            shape.signal = variant % 4 == 3 ? testing_support::Signal::Silence : testing_support::Signal::Music;
+            shape.seed = static_cast<uint32_t>(++variant);
+            seeds.push_back(testing_support::EncodeWaveBytes(testing_support::BuildWave(shape), level, 256));
         }
     return seeds;
 }

@@ -24,11 +24,11 @@ struct Encoded {
     uint32_t headerBytes = 0;
 };
 
-Encoded Encode(WaveSpec spec, int level, int32_t blocksPerFrame) {
+Encoded Encode(WaveShape shape, int level, int32_t blocksPerFrame) {
     Encoded e;
-    e.wave = BuildWave(spec);
-    e.pcm = PcmBytes(MakeSamples(spec), spec.bitsPerSample);
-    e.headerBytes = static_cast<uint32_t>(e.wave.size() - e.pcm.size() - spec.trailing.size());
+    e.wave = BuildWave(shape);
+    e.pcm = PcmBytes(MakeSamples(shape), shape.bitsPerSample);
+    e.headerBytes = static_cast<uint32_t>(e.wave.size() - e.pcm.size() - shape.trailing.size());
     int result = -7;
     e.stream = EncodeWaveBytes(e.wave, level, blocksPerFrame, &result);
     EXPECT_EQ(CODEC_OK, result);
@@ -74,12 +74,12 @@ TEST(FrameDecoder, DamagedFrameReadsAsFillWholeAndIsReported) {
     } cases[] = {{16, 2, 100000}, {8, 2, 4096}, {24, 1, 700}, {16, 2, 100}};
     const int32_t kFrame = 8192;
     for (const Case& c : cases) {
-        WaveSpec spec;
-        spec.bitsPerSample = c.bits;
-        spec.channels = c.channels;
-        spec.blocks = 3 * kFrame + 500;
-        spec.signal = Signal::Noise;
-        Encoded e = Encode(spec, 2000, kFrame);
+        WaveShape shape;
+        shape.bitsPerSample = c.bits;
+        shape.channels = c.channels;
+        shape.blocks = 3 * kFrame + 500;
+        shape.signal = Signal::Noise;
+        Encoded e = Encode(shape, 2000, kFrame);
         Bytes damaged = e.stream;
         uint32_t at = FrameOffset(damaged, 1) + 40;
         damaged[at] ^= 0x5A;
@@ -111,11 +111,11 @@ TEST(FrameDecoder, DamagedFrameReadsAsFillWholeAndIsReported) {
 // A silent stereo frame carries no residuals but still its check: damage the
 // check word and the frame fails.
 TEST(FrameDecoder, SilentFramesAreStillChecked) {
-    WaveSpec spec;
-    spec.bitsPerSample = 8;
-    spec.blocks = 3000;
-    spec.signal = Signal::Silence;
-    Encoded e = Encode(spec, 1000, 1000);
+    WaveShape shape;
+    shape.bitsPerSample = 8;
+    shape.blocks = 3000;
+    shape.signal = Signal::Silence;
+    Encoded e = Encode(shape, 1000, 1000);
     Opened good(e.stream);
     int result = -7;
     Bytes out = DecodeBlocks(*good.decoder, 5000, &result);
@@ -134,9 +134,9 @@ TEST(FrameDecoder, SilentFramesAreStillChecked) {
 // Seeks land on the block asked for, counted from the range's start and
 // clamped to it, and read on exactly as a straight decode does.
 TEST(FrameDecoder, SeeksMatchAStraightDecodeInsideAnyRange) {
-    WaveSpec spec;
-    spec.blocks = 5000;
-    Encoded e = Encode(spec, 3000, 1024);
+    WaveShape shape;
+    shape.blocks = 5000;
+    Encoded e = Encode(shape, 3000, 1024);
     const int32_t blockAlign = 4;
     struct Range {
         int start;
@@ -167,11 +167,11 @@ TEST(FrameDecoder, SeeksMatchAStraightDecodeInsideAnyRange) {
 // A 16-bit stereo block whose samples do not fit fails its frame: a 24-bit
 // stream of 32768 on both sides, read as 16-bit, gives only fill.
 TEST(FrameDecoder, SixteenBitSampleOutOfRangeFailsTheFrame) {
-    WaveSpec spec;
-    spec.bitsPerSample = 24;
-    spec.blocks = 300;
-    spec.signal = Signal::Silence;
-    Bytes wave = BuildWave(spec);
+    WaveShape shape;
+    shape.bitsPerSample = 24;
+    shape.blocks = 300;
+    shape.signal = Signal::Silence;
+    Bytes wave = BuildWave(shape);
     for (size_t at = 44; at < wave.size(); at += 3)
         wave[at + 1] = 0x80;  // 0x008000 = 32768
     int result = -7;
@@ -188,9 +188,9 @@ TEST(FrameDecoder, SixteenBitSampleOutOfRangeFailsTheFrame) {
 // the ring still takes it whole, every block comes out (as fill), and a
 // seek into it lands.
 TEST(FrameDecoder, FinalFrameLongerThanTheOthersStillComesOut) {
-    WaveSpec spec;
-    spec.blocks = 600;
-    Encoded e = Encode(spec, 2000, 256);
+    WaveShape shape;
+    shape.blocks = 600;
+    Encoded e = Encode(shape, 2000, 256);
     Bytes patched = e.stream;
     patched[60] = 0x4C;  // final frame blocks: 20,812
     patched[61] = 0x51;
@@ -208,9 +208,9 @@ TEST(FrameDecoder, FinalFrameLongerThanTheOthersStillComesOut) {
 // What a decoder cannot decode it refuses plainly, without throwing: a level
 // with no predictor, sample sizes and channel counts it has no output for.
 TEST(FrameDecoder, StreamsWithoutADecodableFrameAreRefused) {
-    WaveSpec spec;
-    spec.blocks = 100;
-    Encoded e = Encode(spec, 2000, 64);
+    WaveShape shape;
+    shape.blocks = 100;
+    Encoded e = Encode(shape, 2000, 64);
     struct Patch {
         size_t offset;  // in the 24-byte header behind the 52-byte descriptor
         uint16_t value;
@@ -233,10 +233,10 @@ TEST(FrameDecoder, StreamsWithoutADecodableFrameAreRefused) {
 // Cut streams and noise in place of frames end in failed frames, never in a
 // crash, a hang or a read outside a buffer.
 TEST(FrameDecoder, HostileStreamsEndInFailedFrames) {
-    WaveSpec spec;
-    spec.blocks = 3000;
-    spec.signal = Signal::Music;
-    Encoded e = Encode(spec, 4000, 1024);
+    WaveShape shape;
+    shape.blocks = 3000;
+    shape.signal = Signal::Music;
+    Encoded e = Encode(shape, 4000, 1024);
     uint32_t frames = FrameOffset(e.stream, 0);
     uint32_t seed = 99;
     for (int variant = 0; variant < 12; ++variant) {

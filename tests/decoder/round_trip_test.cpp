@@ -32,13 +32,13 @@ TEST(RoundTrip, EveryLevelChannelCountSampleSizeAndSignal) {
             for (uint16_t bits : {8, 16, 24})
                 for (Signal signal : {Signal::Music, Signal::Silence, Signal::FullScale, Signal::Noise}) {
                     GridCase c{level, channels, bits, signal};
-                    WaveSpec spec;
-                    spec.channels = channels;
-                    spec.bitsPerSample = bits;
-                    spec.blocks = 2500;
-                    spec.signal = signal;
-                    spec.seed = static_cast<uint32_t>(level + channels * 7 + bits);
-                    Bytes wave = BuildWave(spec);
+                    WaveShape shape;
+                    shape.channels = channels;
+                    shape.bitsPerSample = bits;
+                    shape.blocks = 2500;
+                    shape.signal = signal;
+                    shape.seed = static_cast<uint32_t>(level + channels * 7 + bits);
+                    Bytes wave = BuildWave(shape);
                     int result = -7;
                     Bytes stream = EncodeWaveBytes(wave, level, 1024, &result);
                     ASSERT_EQ(CODEC_OK, result) << Name(c);
@@ -58,17 +58,17 @@ TEST(RoundTrip, HeaderChunksTrailingBytesAndFrameSizes) {
         bool extras;
     } cases[] = {{0, 1024, false}, {1, 1, true}, {7, 1, false}, {2048, 1024, true}, {1500, 294912, true}};
     for (const Case& c : cases) {
-        WaveSpec spec;
-        spec.blocks = c.blocks;
+        WaveShape shape;
+        shape.blocks = c.blocks;
         if (c.extras) {
             // An odd-sized chunk, padded to an even size.
-            PutText(spec.extraChunk, "LIST");
-            PutU32(spec.extraChunk, 5);
-            PutText(spec.extraChunk, "hello");
-            spec.extraChunk.push_back(0);
-            spec.trailing = BytesOf("trailing bytes!");
+            PutText(shape.extraChunk, "LIST");
+            PutU32(shape.extraChunk, 5);
+            PutText(shape.extraChunk, "hello");
+            shape.extraChunk.push_back(0);
+            shape.trailing = BytesOf("trailing bytes!");
         }
-        Bytes wave = BuildWave(spec);
+        Bytes wave = BuildWave(shape);
         int result = -7;
         Bytes stream = EncodeWaveBytes(wave, 3000, c.blocksPerFrame, &result);
         ASSERT_EQ(CODEC_OK, result) << c.blocks;

@@ -60,13 +60,13 @@ TEST(Md5, KnownDigestsWholeAndInPieces) {
 // Descriptor, header, seek table and stored wave header, field by field, and
 // the digest of the whole wave file.
 TEST(StreamLayout, FrontOfAnEncodedStream) {
-    WaveSpec spec;
-    spec.channels = 1;
-    spec.bitsPerSample = 24;
-    spec.sampleRate = 48000;
-    spec.blocks = 2500;
-    spec.trailing = BytesOf("tail");
-    Bytes wave = BuildWave(spec);
+    WaveShape shape;
+    shape.channels = 1;
+    shape.bitsPerSample = 24;
+    shape.sampleRate = 48000;
+    shape.blocks = 2500;
+    shape.trailing = BytesOf("tail");
+    Bytes wave = BuildWave(shape);
     int result = -7;
     Bytes stream = EncodeWaveBytes(wave, 4000, 1000, &result);
     ASSERT_EQ(CODEC_OK, result);
@@ -113,9 +113,9 @@ TEST(StreamLayout, FrontOfAnEncodedStream) {
 // successful one replaces an older file and leaves no temporary behind.
 TEST(EncodeFile, WritesUnderATemporaryNameAndRenamesWhenComplete) {
     TempDir dir;
-    WaveSpec spec;
-    spec.blocks = 3000;
-    Bytes wave = BuildWave(spec);
+    WaveShape shape;
+    shape.blocks = 3000;
+    Bytes wave = BuildWave(shape);
     WriteFileBytes(dir.File("in.wav"), wave);
     Bytes cut(wave.begin(), wave.end() - 100);
     WriteFileBytes(dir.File("cut.wav"), cut);

@@ -29,11 +29,11 @@ constexpr size_t kFormatTag = 20, kChannels = 22, kBlockAlign = 32, kBits = 34, 
 TEST(WaveInput, AcceptedFormatsAndTheirHeader) {
     for (uint16_t channels : {1, 2})
         for (uint16_t bits : {8, 16, 24}) {
-            WaveSpec spec;
-            spec.channels = channels;
-            spec.bitsPerSample = bits;
-            spec.blocks = 10;
-            Bytes wave = BuildWave(spec);
+            WaveShape shape;
+            shape.channels = channels;
+            shape.bitsPerSample = bits;
+            shape.blocks = 10;
+            Bytes wave = BuildWave(shape);
             CMemoryStream in(wave, true);
             WaveInput input;
             ASSERT_EQ(CODEC_OK, ReadWaveHeader(in, &input, nullptr));
@@ -46,9 +46,9 @@ TEST(WaveInput, AcceptedFormatsAndTheirHeader) {
 }
 
 TEST(WaveInput, RefusesWhatItCannotEncodeAndWritesNothing) {
-    WaveSpec spec;
-    spec.blocks = 10;
-    const Bytes good = BuildWave(spec);
+    WaveShape shape;
+    shape.blocks = 10;
+    const Bytes good = BuildWave(shape);
     struct Case {
         const char* name;
         std::function<void(Bytes&)> damage;
@@ -93,10 +93,10 @@ TEST(WaveInput, RefusesWhatItCannotEncodeAndWritesNothing) {
 }
 
 TEST(WaveInput, ExtensibleFormatNamingPcmIsTaken) {
-    WaveSpec spec;
-    spec.blocks = 10;
-    spec.bitsPerSample = 24;
-    Bytes wave = BuildWave(spec);
+    WaveShape shape;
+    shape.blocks = 10;
+    shape.bitsPerSample = 24;
+    Bytes wave = BuildWave(shape);
     // Rewrite the format chunk as the 40-byte extensible record.
     Bytes extensible(wave.begin(), wave.begin() + 36);
     SetU32(extensible, 4, static_cast<uint32_t>(wave.size() - 8 + 24));
@@ -119,9 +119,9 @@ TEST(WaveInput, ExtensibleFormatNamingPcmIsTaken) {
 }
 
 TEST(WaveInput, SettingsOutOfRangeAreRefused) {
-    WaveSpec spec;
-    spec.blocks = 10;
-    Bytes wave = BuildWave(spec);
+    WaveShape shape;
+    shape.blocks = 10;
+    Bytes wave = BuildWave(shape);
     struct Case {
         int32_t level;
         int32_t blocksPerFrame;

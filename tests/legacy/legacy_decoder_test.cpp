@@ -9,19 +9,19 @@ namespace {
 
 using legacy_encoder::BuildLegacyStream;
 using legacy_encoder::LegacyStream;
-using legacy_encoder::LegacyStreamSpec;
+using legacy_encoder::LegacyStreamShape;
 using legacy_tests::Bytes;
 using legacy_tests::OpenLegacy;
 using namespace legacy_encoder;
 
-LegacyStreamSpec Spec(uint16_t version, uint16_t level, int frames, bool crc = false) {
-    LegacyStreamSpec spec;
-    spec.version = version;
-    spec.level = level;
-    spec.frames = frames;
-    spec.crcChecks = crc;
-    spec.finalFrameBlocks = 777;
-    return spec;
+LegacyStreamShape Shape(uint16_t version, uint16_t level, int frames, bool crc = false) {
+    LegacyStreamShape shape;
+    shape.version = version;
+    shape.level = level;
+    shape.frames = frames;
+    shape.crcChecks = crc;
+    shape.finalFrameBlocks = 777;
+    return shape;
 }
 
 Bytes Slice(const LegacyStream& s, uint32_t firstBlock, uint32_t blocks) {
@@ -43,26 +43,26 @@ TEST(LegacyDecoder, SilentAndFlaggedFrames) {
         {3890, 2, true, {kFrameXSilent, kFrameMonoCoded, kFrameSilent}},  // X alone silent: stereo still decodes X
     };
     for (const Case& c : cases) {
-        LegacyStreamSpec spec = Spec(c.version, 2000, 3, c.crc);
-        spec.channels = static_cast<uint16_t>(c.channels);
-        spec.frameKinds = c.kinds;
-        const LegacyStream stream = BuildLegacyStream(spec);
+        LegacyStreamShape shape = Shape(c.version, 2000, 3, c.crc);
+        shape.channels = static_cast<uint16_t>(c.channels);
+        shape.frameKinds = c.kinds;
+        const LegacyStream stream = BuildLegacyStream(shape);
         OpenLegacy open(stream.file);
         int result = -7;
         EXPECT_TRUE(open.ReadAll(5000, &result) == stream.pcm) << c.version;
         EXPECT_EQ(CODEC_OK, result) << c.version;
     }
     // A silent stereo frame is zero samples.
-    LegacyStreamSpec spec = Spec(3800, 2000, 1);
-    spec.frameKinds = {kFrameSilent};
-    EXPECT_EQ(Bytes(777 * 4, 0), BuildLegacyStream(spec).pcm);
+    LegacyStreamShape shape = Shape(3800, 2000, 1);
+    shape.frameKinds = {kFrameSilent};
+    EXPECT_EQ(Bytes(777 * 4, 0), BuildLegacyStream(shape).pcm);
 }
 
 // A damaged frame ends decoding with -1; the frames before it are delivered whole.
 TEST(LegacyDecoder, DamagedFrameStopsAfterTheGoodBlocks) {
     for (uint16_t version : {3800, 3850, 3881})
         for (bool crc : {false, true}) {
-            const LegacyStream stream = BuildLegacyStream(Spec(version, 3000, 3, crc));
+            const LegacyStream stream = BuildLegacyStream(Shape(version, 3000, 3, crc));
             Bytes damaged = stream.file;
             damaged[stream.frameStarts[1] + 40] ^= 0x10;
             OpenLegacy open(damaged);
@@ -80,7 +80,7 @@ TEST(LegacyDecoder, DamagedFrameStopsAfterTheGoodBlocks) {
 
 TEST(LegacyDecoder, SeekLandsOnTheBlock) {
     for (uint16_t version : {3600, 3800, 3850}) {
-        const LegacyStream stream = BuildLegacyStream(Spec(version, 1000, 3));
+        const LegacyStream stream = BuildLegacyStream(Shape(version, 1000, 3));
         const uint32_t bpf = stream.blocksPerFrame;
         OpenLegacy open(stream.file);
         for (uint32_t block : {bpf + 5, 0u, 17u, bpf - 1, 2 * bpf, 2 * bpf + 776, bpf}) {
@@ -101,7 +101,7 @@ TEST(LegacyDecoder, SeekLandsOnTheBlock) {
 
 // A link file's track over an old image decodes exactly its blocks.
 TEST(LegacyDecoder, BlockRangeDecodesItsSlice) {
-    const LegacyStream stream = BuildLegacyStream(Spec(3800, 3000, 2));
+    const LegacyStream stream = BuildLegacyStream(Shape(3800, 3000, 2));
     const uint32_t bpf = stream.blocksPerFrame;
     const struct {
         int start, finish;
@@ -153,9 +153,9 @@ TEST(LegacyDecoder, RangeCodedFramesWithoutCrcFlagFail) {
 // A header announcing fewer seek table entries than frames: the frames without
 // one still follow in sequence, but cannot be sought to.
 TEST(LegacyDecoder, FrameWithoutSeekEntryFailsCleanly) {
-    LegacyStreamSpec spec = Spec(3850, 2000, 3);
-    spec.extraFlags = 0x10;
-    LegacyStream stream = BuildLegacyStream(spec);
+    LegacyStreamShape shape = Shape(3850, 2000, 3);
+    shape.extraFlags = 0x10;
+    LegacyStream stream = BuildLegacyStream(shape);
     stream.fixture.seekCountField = 2;
     const Bytes file = testing_support::BuildZemBytes(stream.fixture);
     OpenLegacy sequential(file);
@@ -174,7 +174,7 @@ TEST(LegacyDecoder, FrameWithoutSeekEntryFailsCleanly) {
 // arrays, and the blocks it announces beyond the frames cannot be sought to:
 // no call reports success without handing out what was asked.
 TEST(LegacyDecoder, OverlongFinalFrameFails) {
-    LegacyStream stream = BuildLegacyStream(Spec(3800, 2000, 1));
+    LegacyStream stream = BuildLegacyStream(Shape(3800, 2000, 1));
     stream.fixture.finalFrameBlocks = 5 * stream.blocksPerFrame;
     OpenLegacy open(testing_support::BuildZemBytes(stream.fixture));
     int result = 0;
@@ -203,11 +203,11 @@ TEST(LegacyDecoder, ChannelCountsOtherThanOneOrTwoAreRefused) {
 
 TEST(LegacyDecoder, TwentyFourBitAndOptionalHeaderWords) {
     for (uint16_t flags : {0x0, 0x4, 0x14, 0x20}) {
-        LegacyStreamSpec spec = Spec(3700, 3000, 2, true);
-        spec.bitsPerSample = 24;
-        spec.extraFlags = flags;
-        spec.amplitude = 3000;
-        const LegacyStream stream = BuildLegacyStream(spec);
+        LegacyStreamShape shape = Shape(3700, 3000, 2, true);
+        shape.bitsPerSample = 24;
+        shape.extraFlags = flags;
+        shape.amplitude = 3000;
+        const LegacyStream stream = BuildLegacyStream(shape);
         OpenLegacy open(stream.file);
         int result = -7;
         EXPECT_TRUE(open.ReadAll(2048, &result) == stream.pcm) << flags;

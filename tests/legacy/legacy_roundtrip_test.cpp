@@ -8,14 +8,14 @@
 namespace {
 
 using legacy_encoder::BuildLegacyStream;
-using legacy_encoder::LegacyStreamSpec;
+using legacy_encoder::LegacyStreamShape;
 using legacy_tests::OpenLegacy;
 
 // One version from each band in which a reconstruction or the coding changes.
 const uint16_t kVersions[] = {3300, 3320, 3600, 3700, 3800, 3810, 3830, 3831, 3860, 3881, 3890, 3900, 3910, 3920};
 const uint16_t kLevels[] = {1000, 2000, 3000, 4000};
 
-std::string Describe(const LegacyStreamSpec& s) {
+std::string Describe(const LegacyStreamShape& s) {
     return "version " + std::to_string(s.version) + " level " + std::to_string(s.level) + " channels " +
            std::to_string(s.channels) + " bits " + std::to_string(s.bitsPerSample) +
            (s.crcChecks ? " crc" : " sum");
@@ -26,27 +26,27 @@ TEST(LegacyRoundTrip, EveryVersionBandLevelAndLayoutDecodesExactly) {
     for (uint16_t version : kVersions)
         for (uint16_t level : kLevels)
             for (int layout = 0; layout < 3; ++layout) {
-                LegacyStreamSpec spec;
-                spec.version = version;
-                spec.level = level;
-                spec.channels = layout == 2 ? 1 : 2;
-                spec.bitsPerSample = layout == 1 ? 8 : 16;
+                LegacyStreamShape shape;
+                shape.version = version;
+                shape.level = level;
+                shape.channels = layout == 2 ? 1 : 2;
+                shape.bitsPerSample = layout == 1 ? 8 : 16;
                 // From 3900 a frame can only carry a CRC check word.
-                spec.crcChecks = (seed % 2) == 0 || version >= 3900;
-                spec.seed = seed++;
-                spec.finalFrameBlocks = 300 + seed % 7;
+                shape.crcChecks = (seed % 2) == 0 || version >= 3900;
+                shape.seed = seed++;
+                shape.finalFrameBlocks = 300 + seed % 7;
                 // Frames of 73,728 blocks (level 4000 from 3800, everything from
                 // 3900): one short frame each here; long frames have a test of their own.
-                spec.frames = (level == 4000 && version >= 3800) || version >= 3900 ? 1 : 2;
-                const auto stream = BuildLegacyStream(spec);
+                shape.frames = (level == 4000 && version >= 3800) || version >= 3900 ? 1 : 2;
+                const auto stream = BuildLegacyStream(shape);
                 OpenLegacy open(stream.file);
-                ASSERT_EQ(CODEC_OK, open.openError) << Describe(spec);
-                ASSERT_EQ(CODEC_OK, open.constructError) << Describe(spec);
+                ASSERT_EQ(CODEC_OK, open.openError) << Describe(shape);
+                ASSERT_EQ(CODEC_OK, open.constructError) << Describe(shape);
                 int result = -7;
                 const auto pcm = open.ReadAll(4000, &result);
-                EXPECT_EQ(CODEC_OK, result) << Describe(spec);
-                EXPECT_EQ(stream.totalBlocks * stream.blockAlign, pcm.size()) << Describe(spec);
-                EXPECT_TRUE(pcm == stream.pcm) << Describe(spec);
+                EXPECT_EQ(CODEC_OK, result) << Describe(shape);
+                EXPECT_EQ(stream.totalBlocks * stream.blockAlign, pcm.size()) << Describe(shape);
+                EXPECT_TRUE(pcm == stream.pcm) << Describe(shape);
             }
 }
 
@@ -57,13 +57,13 @@ TEST(LegacyRoundTrip, LongFrames) {
         uint16_t version, level, channels;
     } rows[] = {{3800, 4000, 1}, {3910, 2000, 2}};
     for (const auto& row : rows) {
-        LegacyStreamSpec spec;
-        spec.version = row.version;
-        spec.level = row.level;
-        spec.channels = row.channels;
-        spec.crcChecks = true;
-        spec.finalFrameBlocks = 1000;
-        const auto stream = BuildLegacyStream(spec);
+        LegacyStreamShape shape;
+        shape.version = row.version;
+        shape.level = row.level;
+        shape.channels = row.channels;
+        shape.crcChecks = true;
+        shape.finalFrameBlocks = 1000;
+        const auto stream = BuildLegacyStream(shape);
         ASSERT_EQ(73728u, stream.blocksPerFrame);
         OpenLegacy open(stream.file, 73000, 74000);
         int result = -7;

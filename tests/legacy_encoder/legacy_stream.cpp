@@ -94,17 +94,17 @@ void EncodeRangeBlock(BitWriter& out, const std::vector<int32_t>& residuals, int
 }
 
 // One channel's coded data: parameters, then the residual block.
-void WriteChannel(BitWriter& out, const LegacyStreamSpec& spec, const std::vector<int32_t>& residuals,
+void WriteChannel(BitWriter& out, const LegacyStreamShape& shape, const std::vector<int32_t>& residuals,
                   const std::vector<int>& parameters) {
-    const ParameterBits bits = ParameterBitsFor(spec.level, spec.version);
+    const ParameterBits bits = ParameterBitsFor(shape.level, shape.version);
     for (size_t i = 0; i < parameters.size(); ++i)
         out.WriteBits(static_cast<uint32_t>(parameters[i]), i == 0 ? bits.count : bits.value);
-    if (spec.version < 3860)
+    if (shape.version < 3860)
         EncodeBlockAdaptive(out, residuals);
-    else if (spec.version < 3900)
-        EncodeValueAdaptive(out, residuals, spec.version);
+    else if (shape.version < 3900)
+        EncodeValueAdaptive(out, residuals, shape.version);
     else
-        EncodeRangeBlock(out, residuals, spec.version);
+        EncodeRangeBlock(out, residuals, shape.version);
 }
 
 struct Channel {
@@ -112,27 +112,27 @@ struct Channel {
     std::vector<int> parameters;
 };
 
-Channel MakeChannel(std::mt19937& random, const LegacyStreamSpec& spec, int n) {
+Channel MakeChannel(std::mt19937& random, const LegacyStreamShape& shape, int n) {
     Channel c;
-    c.residuals = DrawResiduals(random, n, spec.amplitude);
-    c.parameters = DrawParameters(random, ParameterBitsFor(spec.level, spec.version));
-    c.samples = ExpectedChannel(spec.level, spec.version, c.residuals, c.parameters);
+    c.residuals = DrawResiduals(random, n, shape.amplitude);
+    c.parameters = DrawParameters(random, ParameterBitsFor(shape.level, shape.version));
+    c.samples = ExpectedChannel(shape.level, shape.version, c.residuals, c.parameters);
     return c;
 }
 
-void WriteHeader(BitWriter& out, const LegacyStreamSpec& spec, uint32_t kind, const Bytes& pcm,
+void WriteHeader(BitWriter& out, const LegacyStreamShape& shape, uint32_t kind, const Bytes& pcm,
                  const std::vector<int32_t>& x, const std::vector<int32_t>& y) {
-    if (spec.crcChecks) {
+    if (shape.crcChecks) {
         uint32_t check = ReferenceCrc32(pcm);
-        if (spec.version > 3820)
+        if (shape.version > 3820)
             check >>= 1;
-        const bool flagWord = spec.version > 3820 && kind != kFrameCoded;
+        const bool flagWord = shape.version > 3820 && kind != kFrameCoded;
         out.WriteBits(flagWord ? check | 0x80000000u : check, 32);
         if (flagWord)
             out.WriteBits(kind, 32);
         return;
     }
-    const uint32_t sum = kind == kFrameSilent ? 0 : FrameSum(x, y, spec.channels);
+    const uint32_t sum = kind == kFrameSilent ? 0 : FrameSum(x, y, shape.channels);
     out.WriteUnaryK(sum, 30);
 }
 
@@ -212,38 +212,38 @@ Bytes ExpectedPcm(const std::vector<int32_t>& x, const std::vector<int32_t>& y, 
     return out;
 }
 
-LegacyStream BuildLegacyStream(const LegacyStreamSpec& spec) {
+LegacyStream BuildLegacyStream(const LegacyStreamShape& shape) {
     LegacyStream stream;
-    stream.fixture = testing_support::OldZemFixture(spec.version);
+    stream.fixture = testing_support::OldZemFixture(shape.version);
     testing_support::ZemFixture& f = stream.fixture;
-    f.compressionLevel = spec.level;
-    f.channels = spec.channels;
-    f.formatFlags = static_cast<uint16_t>(spec.extraFlags | (spec.crcChecks ? 0x2 : 0) |
-                                          (spec.bitsPerSample == 8 ? 0x1 : spec.bitsPerSample == 24 ? 0x8 : 0));
-    f.finalFrameBlocks = spec.finalFrameBlocks;
-    f.totalFrames = static_cast<uint32_t>(spec.frames);
-    stream.blocksPerFrame = testing_support::OldFixtureBlocksPerFrame(spec.version, spec.level);
-    stream.blockAlign = spec.bitsPerSample / 8u * spec.channels;
+    f.compressionLevel = shape.level;
+    f.channels = shape.channels;
+    f.formatFlags = static_cast<uint16_t>(shape.extraFlags | (shape.crcChecks ? 0x2 : 0) |
+                                          (shape.bitsPerSample == 8 ? 0x1 : shape.bitsPerSample == 24 ? 0x8 : 0));
+    f.finalFrameBlocks = shape.finalFrameBlocks;
+    f.totalFrames = static_cast<uint32_t>(shape.frames);
+    stream.blocksPerFrame = testing_support::OldFixtureBlocksPerFrame(shape.version, shape.level);
+    stream.blockAlign = shape.bitsPerSample / 8u * shape.channels;
 
-    std::mt19937 random(spec.seed);
+    std::mt19937 random(shape.seed);
     BitWriter writer;
     std::vector<uint64_t> starts;
-    for (int frame = 0; frame < spec.frames; ++frame) {
-        const int n = static_cast<int>(frame + 1 == spec.frames ? spec.finalFrameBlocks : stream.blocksPerFrame);
-        const uint32_t kind = frame < int(spec.frameKinds.size()) ? spec.frameKinds[frame] : kFrameCoded;
-        const bool stereo = spec.channels == 2;
+    for (int frame = 0; frame < shape.frames; ++frame) {
+        const int n = static_cast<int>(frame + 1 == shape.frames ? shape.finalFrameBlocks : stream.blocksPerFrame);
+        const uint32_t kind = frame < int(shape.frameKinds.size()) ? shape.frameKinds[frame] : kFrameCoded;
+        const bool stereo = shape.channels == 2;
         const bool xCoded = kind != kFrameSilent && !(kind == kFrameXSilent && !stereo);
         const bool yCoded = stereo && kind != kFrameSilent && kind != kFrameMonoCoded;
-        Channel x = xCoded ? MakeChannel(random, spec, n) : Channel{{}, std::vector<int32_t>(n, 0), {}};
-        Channel y = yCoded ? MakeChannel(random, spec, n) : Channel{{}, std::vector<int32_t>(n, 0), {}};
-        const Bytes pcm = ExpectedPcm(x.samples, y.samples, spec.channels, spec.bitsPerSample, spec.version);
+        Channel x = xCoded ? MakeChannel(random, shape, n) : Channel{{}, std::vector<int32_t>(n, 0), {}};
+        Channel y = yCoded ? MakeChannel(random, shape, n) : Channel{{}, std::vector<int32_t>(n, 0), {}};
+        const Bytes pcm = ExpectedPcm(x.samples, y.samples, shape.channels, shape.bitsPerSample, shape.version);
         starts.push_back(writer.BitPosition());
-        WriteHeader(writer, spec, kind, pcm, x.samples, y.samples);
+        WriteHeader(writer, shape, kind, pcm, x.samples, y.samples);
         if (xCoded)
-            WriteChannel(writer, spec, x.residuals, x.parameters);
+            WriteChannel(writer, shape, x.residuals, x.parameters);
         if (yCoded)
-            WriteChannel(writer, spec, y.residuals, y.parameters);
-        if (spec.version > 3800)
+            WriteChannel(writer, shape, y.residuals, y.parameters);
+        if (shape.version > 3800)
             writer.AlignToByte();
         stream.pcm.insert(stream.pcm.end(), pcm.begin(), pcm.end());
         stream.totalBlocks += static_cast<uint32_t>(n);
@@ -256,7 +256,7 @@ LegacyStream BuildLegacyStream(const LegacyStreamSpec& spec) {
     const uint32_t dataStart = probe.headerEnd - probe.streamStart;
     testing_support::Bytes seekBits;
     for (uint64_t bit : starts) {
-        const bool byteSeek = spec.version > 3800;
+        const bool byteSeek = shape.version > 3800;
         f.seekTable->at(seekBits.size()) =
             dataStart + static_cast<uint32_t>(byteSeek ? bit / 8 : bit / 32 * 4);
         seekBits.push_back(static_cast<uint8_t>(byteSeek ? 0 : bit % 32));

@@ -22,7 +22,7 @@ enum FrameKind : uint32_t {
     kFrameMonoCoded = 4, // stereo coded as mono: Y is 0
 };
 
-struct LegacyStreamSpec {
+struct LegacyStreamShape {
     uint16_t version = 3800;
     uint16_t level = 2000;
     uint16_t channels = 2;
@@ -46,7 +46,7 @@ struct LegacyStream {
     std::vector<uint32_t> frameStarts;  // file offset of the word holding each frame's first bit
 };
 
-LegacyStream BuildLegacyStream(const LegacyStreamSpec& spec);
+LegacyStream BuildLegacyStream(const LegacyStreamShape& shape);
 
 // The samples a level and version reconstruct from one channel's residuals
 // (and, for level 4000 before 3800, its filter parameters: count, then pairs).

@@ -34,15 +34,15 @@ int32_t MusicSample(uint32_t block, int channel, int32_t limit, Lcg& noise) {
 
 }  // namespace
 
-std::vector<int32_t> MakeSamples(const WaveSpec& spec) {
-    int32_t limit = (1 << (spec.bitsPerSample - 1)) - 1;
-    Lcg noise{spec.seed};
+std::vector<int32_t> MakeSamples(const WaveShape& shape) {
+    int32_t limit = (1 << (shape.bitsPerSample - 1)) - 1;
+    Lcg noise{shape.seed};
     std::vector<int32_t> samples;
-    samples.reserve(size_t(spec.blocks) * spec.channels);
-    for (uint32_t block = 0; block < spec.blocks; ++block) {
-        for (int channel = 0; channel < spec.channels; ++channel) {
+    samples.reserve(size_t(shape.blocks) * shape.channels);
+    for (uint32_t block = 0; block < shape.blocks; ++block) {
+        for (int channel = 0; channel < shape.channels; ++channel) {
             int32_t v = 0;
-            switch (spec.signal) {
+            switch (shape.signal) {
             case Signal::Music: v = MusicSample(block, channel, limit, noise); break;
             case Signal::Silence: v = 0; break;
             case Signal::FullScale:
@@ -70,25 +70,25 @@ Bytes PcmBytes(const std::vector<int32_t>& samples, uint16_t bitsPerSample) {
     return out;
 }
 
-Bytes BuildWave(const WaveSpec& spec) {
-    Bytes pcm = PcmBytes(MakeSamples(spec), spec.bitsPerSample);
-    uint16_t blockAlign = static_cast<uint16_t>(spec.channels * (spec.bitsPerSample / 8));
+Bytes BuildWave(const WaveShape& shape) {
+    Bytes pcm = PcmBytes(MakeSamples(shape), shape.bitsPerSample);
+    uint16_t blockAlign = static_cast<uint16_t>(shape.channels * (shape.bitsPerSample / 8));
     Bytes out;
     PutText(out, "RIFF");
-    PutU32(out, static_cast<uint32_t>(4 + 24 + spec.extraChunk.size() + 8 + pcm.size() + spec.trailing.size()));
+    PutU32(out, static_cast<uint32_t>(4 + 24 + shape.extraChunk.size() + 8 + pcm.size() + shape.trailing.size()));
     PutText(out, "WAVEfmt ");
     PutU32(out, 16);
     PutU16(out, 1);
-    PutU16(out, spec.channels);
-    PutU32(out, spec.sampleRate);
-    PutU32(out, spec.sampleRate * blockAlign);
+    PutU16(out, shape.channels);
+    PutU32(out, shape.sampleRate);
+    PutU32(out, shape.sampleRate * blockAlign);
     PutU16(out, blockAlign);
-    PutU16(out, spec.bitsPerSample);
-    out.insert(out.end(), spec.extraChunk.begin(), spec.extraChunk.end());
+    PutU16(out, shape.bitsPerSample);
+    out.insert(out.end(), shape.extraChunk.begin(), shape.extraChunk.end());
     PutText(out, "data");
     PutU32(out, static_cast<uint32_t>(pcm.size()));
     out.insert(out.end(), pcm.begin(), pcm.end());
-    out.insert(out.end(), spec.trailing.begin(), spec.trailing.end());
+    out.insert(out.end(), shape.trailing.begin(), shape.trailing.end());
     return out;
 }
 

@@ -18,7 +18,7 @@ enum class Signal {
     Noise,      // white noise over the full range
 };
 
-struct WaveSpec {
+struct WaveShape {
     uint16_t channels = 2;
     uint16_t bitsPerSample = 16;
     uint32_t sampleRate = 44100;
@@ -29,10 +29,10 @@ struct WaveSpec {
     Bytes trailing;    // bytes behind the data chunk
 };
 
-// Interleaved sample values of `spec`, in the signed range of the sample size.
-std::vector<int32_t> MakeSamples(const WaveSpec& spec);
+// Interleaved sample values of `shape`, in the signed range of the sample size.
+std::vector<int32_t> MakeSamples(const WaveShape& shape);
 Bytes PcmBytes(const std::vector<int32_t>& samples, uint16_t bitsPerSample);
-Bytes BuildWave(const WaveSpec& spec);
+Bytes BuildWave(const WaveShape& shape);
 
 // Encodes `wave` in memory; the result code goes to `result` when given.
 Bytes EncodeWaveBytes(const Bytes& wave, int32_t level, int32_t blocksPerFrame, int* result = nullptr);

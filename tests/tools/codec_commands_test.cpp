@@ -34,10 +34,10 @@ Streams RunWithInput(const std::vector<std::string>& args, const Bytes& input) {
 class CodecCommands : public ::testing::Test {
 protected:
     void SetUp() override {
-        WaveSpec spec;
-        spec.blocks = 10000;
-        spec.trailing = BytesOf("LIST-ish tail");
-        wave = BuildWave(spec);
+        WaveShape shape;
+        shape.blocks = 10000;
+        shape.trailing = BytesOf("LIST-ish tail");
+        wave = BuildWave(shape);
         wavePath = WriteIn(dir, "in.wav", wave);
         zemPath = PathIn(dir, "out.zem");
         RunResult r = RunTool({"encode", "--level", "3000", "--frame-blocks", "1024", "-q", wavePath, zemPath});

@@ -14,13 +14,13 @@ namespace {
 using namespace testing_support;
 
 legacy_encoder::LegacyStream OldStream(uint16_t version, uint16_t bits) {
-    legacy_encoder::LegacyStreamSpec spec;
-    spec.version = version;
-    spec.level = 3000;
-    spec.frames = 3;
-    spec.bitsPerSample = bits;
-    spec.finalFrameBlocks = 500;
-    return legacy_encoder::BuildLegacyStream(spec);
+    legacy_encoder::LegacyStreamShape shape;
+    shape.version = version;
+    shape.level = 3000;
+    shape.frames = 3;
+    shape.bitsPerSample = bits;
+    shape.finalFrameBlocks = 500;
+    return legacy_encoder::BuildLegacyStream(shape);
 }
 
 TEST(LegacyCommands, DecodeWritesTheWaveFileOfAnOldStream) {

@@ -103,7 +103,7 @@ TEST(AlbumSampleTest, ReadmeMainJobBuildsLinksAndShowsOneTrack) {
     ASSERT_EQ(ZEMTOOL_OK, decode.exitCode) << decode.err;
     const testing_support::Bytes wave = testing_support::ReadFileBytes(dir.File("Saltglass.wav"));
     const testing_support::Bytes pcm = testing_support::PcmBytes(
-        testing_support::MakeSamples(samples::AlbumWaveSpec()), 16);
+        testing_support::MakeSamples(samples::AlbumWaveShape()), 16);
     ASSERT_EQ(44u + (374556 - 188160) * 4, wave.size());
     EXPECT_TRUE(std::equal(wave.begin() + 44, wave.end(), pcm.begin() + 188160 * 4));
     EXPECT_FALSE(std::all_of(wave.begin() + 44, wave.end(), [](uint8_t b) { return b == 0; }));

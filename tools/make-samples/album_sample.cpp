@@ -37,19 +37,19 @@ SampleFile AlbumCueSheet() {
     return {kAlbumCueSheet, std::vector<uint8_t>(text.begin(), text.end())};
 }
 
-testing_support::WaveSpec AlbumWaveSpec() {
-    testing_support::WaveSpec spec;
-    spec.channels = 2;
-    spec.bitsPerSample = 16;
-    spec.sampleRate = kImageSampleRate;
-    spec.blocks = kAlbumTotalBlocks;
-    spec.signal = testing_support::Signal::Music;
-    spec.seed = 2024;
-    return spec;
+testing_support::WaveShape AlbumWaveShape() {
+    testing_support::WaveShape shape;
+    shape.channels = 2;
+    shape.bitsPerSample = 16;
+    shape.sampleRate = kImageSampleRate;
+    shape.blocks = kAlbumTotalBlocks;
+    shape.signal = testing_support::Signal::Music;
+    shape.seed = 2024;
+    return shape;
 }
 
 SampleFile AlbumImage() {
-    testing_support::Bytes wave = testing_support::BuildWave(AlbumWaveSpec());
+    testing_support::Bytes wave = testing_support::BuildWave(AlbumWaveShape());
     CMemoryStream io(testing_support::EncodeWaveBytes(wave, 2000, kImageBlocksPerFrame));
     {
         CTagBlock tag(&io, 1);

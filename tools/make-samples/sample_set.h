@@ -34,7 +34,7 @@ constexpr uint32_t kAlbumTotalBlocks = 7 * kImageBlocksPerFrame + 13104;  // 12 
 SampleFile AlbumCueSheet();
 SampleFile AlbumImage();
 // The wave file the album image is encoded from.
-testing_support::WaveSpec AlbumWaveSpec();
+testing_support::WaveShape AlbumWaveShape();
 
 // The committed sample files (all but the album image).
 std::vector<SampleFile> BuildSampleSet();

@@ -14,16 +14,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Usage: zem_write_old_stream VERSION LEVEL SECONDS OUT.zem\n");
         return 2;
     }
-    legacy_encoder::LegacyStreamSpec spec;
-    spec.version = static_cast<uint16_t>(std::atoi(argv[1]));
-    spec.level = static_cast<uint16_t>(std::atoi(argv[2]));
-    spec.crcChecks = true;
+    legacy_encoder::LegacyStreamShape shape;
+    shape.version = static_cast<uint16_t>(std::atoi(argv[1]));
+    shape.level = static_cast<uint16_t>(std::atoi(argv[2]));
+    shape.crcChecks = true;
     const uint32_t blocks = static_cast<uint32_t>(std::atof(argv[3]) * 44100);
-    const uint32_t perFrame = testing_support::OldFixtureBlocksPerFrame(spec.version, spec.level);
-    spec.frames = static_cast<int>(blocks / perFrame + 1);
-    spec.finalFrameBlocks = blocks % perFrame ? blocks % perFrame : 1;
-    const auto stream = legacy_encoder::BuildLegacyStream(spec);
+    const uint32_t perFrame = testing_support::OldFixtureBlocksPerFrame(shape.version, shape.level);
+    shape.frames = static_cast<int>(blocks / perFrame + 1);
+    shape.finalFrameBlocks = blocks % perFrame ? blocks % perFrame : 1;
+    const auto stream = legacy_encoder::BuildLegacyStream(shape);
     testing_support::WriteFileBytes(argv[4], stream.file);
-    std::printf("%u blocks in %d frames\n", stream.totalBlocks, spec.frames);
+    std::printf("%u blocks in %d frames\n", stream.totalBlocks, shape.frames);
     return 0;
 }
