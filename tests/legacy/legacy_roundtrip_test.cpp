@@ -1,5 +1,7 @@
 // Streams of every older version band, level, channel count and sample size,
-// encoded by the test encoder, decode to exactly the samples they were made from.
+// encoded by the test encoder, decode to exactly the samples they were made
+// from: both streams built from random residuals and streams built from PCM
+// through the forward filters.
 #include "tests/legacy/legacy_decode.h"
 #include "tests/legacy_encoder/legacy_stream.h"
 
@@ -18,15 +20,17 @@ const uint16_t kLevels[] = {1000, 2000, 3000, 4000};
 std::string Describe(const LegacyStreamShape& s) {
     return "version " + std::to_string(s.version) + " level " + std::to_string(s.level) + " channels " +
            std::to_string(s.channels) + " bits " + std::to_string(s.bitsPerSample) +
-           (s.crcChecks ? " crc" : " sum");
+           (s.crcChecks ? " crc" : " sum") + (s.samplesFirst ? " from samples" : " from residuals");
 }
 
 TEST(LegacyRoundTrip, EveryVersionBandLevelAndLayoutDecodesExactly) {
     uint32_t seed = 1;
+    for (bool samplesFirst : {false, true})
     for (uint16_t version : kVersions)
         for (uint16_t level : kLevels)
             for (int layout = 0; layout < 3; ++layout) {
                 LegacyStreamShape shape;
+                shape.samplesFirst = samplesFirst;
                 shape.version = version;
                 shape.level = level;
                 shape.channels = layout == 2 ? 1 : 2;
@@ -50,8 +54,8 @@ TEST(LegacyRoundTrip, EveryVersionBandLevelAndLayoutDecodesExactly) {
             }
 }
 
-// Two frames of 73,728 blocks: positioned by seek byte and bit (3800), and
-// range coded frame after frame (3910).
+// Two frames of 73,728 blocks made from PCM: positioned by seek byte and bit
+// (3800), and range coded frame after frame (3910).
 TEST(LegacyRoundTrip, LongFrames) {
     const struct {
         uint16_t version, level, channels;
@@ -62,6 +66,7 @@ TEST(LegacyRoundTrip, LongFrames) {
         shape.level = row.level;
         shape.channels = row.channels;
         shape.crcChecks = true;
+        shape.samplesFirst = true;
         shape.finalFrameBlocks = 1000;
         const auto stream = BuildLegacyStream(shape);
         ASSERT_EQ(73728u, stream.blocksPerFrame);

@@ -4,7 +4,11 @@
 #include "tessarine/codec/encode/range_encoder.h"
 #include "tessarine/codec/decode/sign_cascade.h"
 #include "tests/legacy_encoder/bit_writer.h"
+#include "tests/legacy_encoder/forward_predictor.h"
+#include "tests/legacy_encoder/mixed_signal.h"
 #include "tests/legacy_encoder/rice_encoder.h"
+
+#include "tests/support/wave_fixture.h"
 
 #include <random>
 
@@ -120,6 +124,44 @@ Channel MakeChannel(std::mt19937& random, const LegacyStreamShape& shape, int n)
     return c;
 }
 
+Channel ChannelOfSamples(std::mt19937& random, const LegacyStreamShape& shape, std::vector<int32_t> samples) {
+    Channel c;
+    c.parameters = DrawParameters(random, ParameterBitsFor(shape.level, shape.version));
+    c.residuals = ForwardChannel(shape.level, shape.version, samples, c.parameters);
+    c.samples = std::move(samples);
+    return c;
+}
+
+struct Frame {
+    Channel x, y;
+    bool xCoded = true, yCoded = true;
+    Bytes pcm;
+};
+
+Frame DrawnFrame(std::mt19937& random, const LegacyStreamShape& shape, uint32_t kind, int n) {
+    Frame f;
+    const bool stereo = shape.channels == 2;
+    f.xCoded = kind != kFrameSilent && !(kind == kFrameXSilent && !stereo);
+    f.yCoded = stereo && kind != kFrameSilent && kind != kFrameMonoCoded;
+    f.x = f.xCoded ? MakeChannel(random, shape, n) : Channel{{}, std::vector<int32_t>(n, 0), {}};
+    f.y = f.yCoded ? MakeChannel(random, shape, n) : Channel{{}, std::vector<int32_t>(n, 0), {}};
+    f.pcm = ExpectedPcm(f.x.samples, f.y.samples, shape.channels, shape.bitsPerSample, shape.version);
+    return f;
+}
+
+// `interleaved` points at the frame's first sample of the stream's PCM.
+Frame SampledFrame(std::mt19937& random, const LegacyStreamShape& shape, const int32_t* interleaved, int n) {
+    Frame f;
+    f.yCoded = shape.channels == 2;
+    std::vector<int32_t> x, y;
+    SplitChannels(interleaved, n, shape.channels, shape.bitsPerSample, shape.version, x, y);
+    f.x = ChannelOfSamples(random, shape, std::move(x));
+    f.y = f.yCoded ? ChannelOfSamples(random, shape, std::move(y)) : Channel{{}, std::move(y), {}};
+    const std::vector<int32_t> values(interleaved, interleaved + size_t(n) * shape.channels);
+    f.pcm = testing_support::PcmBytes(values, shape.bitsPerSample);
+    return f;
+}
+
 void WriteHeader(BitWriter& out, const LegacyStreamShape& shape, uint32_t kind, const Bytes& pcm,
                  const std::vector<int32_t>& x, const std::vector<int32_t>& y) {
     if (shape.crcChecks) {
@@ -226,26 +268,28 @@ LegacyStream BuildLegacyStream(const LegacyStreamShape& shape) {
     stream.blockAlign = shape.bitsPerSample / 8u * shape.channels;
 
     std::mt19937 random(shape.seed);
+    std::vector<int32_t> signal;
+    if (shape.samplesFirst && shape.frames > 0)
+        signal = MixedSignal(shape.channels, shape.bitsPerSample,
+                             (shape.frames - 1) * stream.blocksPerFrame + shape.finalFrameBlocks, shape.seed);
     BitWriter writer;
     std::vector<uint64_t> starts;
     for (int frame = 0; frame < shape.frames; ++frame) {
         const int n = static_cast<int>(frame + 1 == shape.frames ? shape.finalFrameBlocks : stream.blocksPerFrame);
-        const uint32_t kind = frame < int(shape.frameKinds.size()) ? shape.frameKinds[frame] : kFrameCoded;
-        const bool stereo = shape.channels == 2;
-        const bool xCoded = kind != kFrameSilent && !(kind == kFrameXSilent && !stereo);
-        const bool yCoded = stereo && kind != kFrameSilent && kind != kFrameMonoCoded;
-        Channel x = xCoded ? MakeChannel(random, shape, n) : Channel{{}, std::vector<int32_t>(n, 0), {}};
-        Channel y = yCoded ? MakeChannel(random, shape, n) : Channel{{}, std::vector<int32_t>(n, 0), {}};
-        const Bytes pcm = ExpectedPcm(x.samples, y.samples, shape.channels, shape.bitsPerSample, shape.version);
+        const uint32_t kind = frame < int(shape.frameKinds.size()) && !shape.samplesFirst ? shape.frameKinds[frame]
+                                                                                           : kFrameCoded;
+        const Frame data = shape.samplesFirst
+            ? SampledFrame(random, shape, signal.data() + size_t(stream.totalBlocks) * shape.channels, n)
+            : DrawnFrame(random, shape, kind, n);
         starts.push_back(writer.BitPosition());
-        WriteHeader(writer, shape, kind, pcm, x.samples, y.samples);
-        if (xCoded)
-            WriteChannel(writer, shape, x.residuals, x.parameters);
-        if (yCoded)
-            WriteChannel(writer, shape, y.residuals, y.parameters);
+        WriteHeader(writer, shape, kind, data.pcm, data.x.samples, data.y.samples);
+        if (data.xCoded)
+            WriteChannel(writer, shape, data.x.residuals, data.x.parameters);
+        if (data.yCoded)
+            WriteChannel(writer, shape, data.y.residuals, data.y.parameters);
         if (shape.version > 3800)
             writer.AlignToByte();
-        stream.pcm.insert(stream.pcm.end(), pcm.begin(), pcm.end());
+        stream.pcm.insert(stream.pcm.end(), data.pcm.begin(), data.pcm.end());
         stream.totalBlocks += static_cast<uint32_t>(n);
     }
 

@@ -1,8 +1,10 @@
-// A test-only encoder of older ZEM streams. It starts from residuals: each
-// channel's residuals are drawn at random, reconstructed into the samples the
-// stream must decode to, and Rice coded with the frame's header and check in
-// the layout of the stream's version. The file gets an old header with its
-// seek table (and seek bits up to 3800).
+// A test-only encoder of older ZEM streams, in one of two ways. Residuals
+// first: each channel's residuals are drawn at random and reconstructed into
+// the samples the stream must decode to. Samples first: PCM is drawn, split
+// into channel values and run through the forward filters to get the
+// residuals. Either way the residuals are Rice (or range) coded with the
+// frame's header and check in the layout of the stream's version, and the
+// file gets an old header with its seek table (and seek bits up to 3800).
 #pragma once
 
 #include "tests/support/zem_fixture.h"
@@ -34,6 +36,9 @@ struct LegacyStreamShape {
     uint32_t seed = 1;
     int32_t amplitude = 40;      // residuals are mostly within +-amplitude, with rare spikes
     std::vector<uint32_t> frameKinds;  // per frame; missing entries are kFrameCoded
+    // Start from PCM (MixedSignal) instead of residuals; every frame is coded
+    // and frameKinds is ignored.
+    bool samplesFirst = false;
 };
 
 struct LegacyStream {
