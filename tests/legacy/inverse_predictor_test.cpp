@@ -1,10 +1,12 @@
-// Reconstruction filters: short vectors worked by hand from the filter rules
-// (so that a misreading shared by the test encoder and the decoder shows),
+// Reconstruction filters: short vectors worked by hand from the filter rules,
+// in both directions (so that a misreading shared by the test encoder and the
+// decoder shows),
 // the array lengths below which each member copies, and the member table.
 #include "tessarine/codec/decode/dsp/cpu_features.h"
 #include "tessarine/codec/decode/dsp/filter_kernels.h"
 #include "tessarine/codec/decode/inverse_predictor.h"
 #include "tessarine/codec/decode/sign_cascade.h"
+#include "tests/legacy_encoder/forward_predictor.h"
 
 #include <gtest/gtest.h>
 
@@ -29,12 +31,26 @@ Values RunMember(const std::function<void(int32_t*, int32_t*, int)>& member, Val
     return out;
 }
 
+// `length` values, all 0 but the given ones.
+Values Impulses(size_t length, std::initializer_list<std::pair<size_t, int32_t>> values) {
+    Values v(length, 0);
+    for (const auto& [index, value] : values)
+        v[index] = value;
+    return v;
+}
+
+// Each case runs the decoder's member on `in` and checks the first output
+// values against numbers worked by hand from the filter rules; the test
+// encoder's forward direction must then give `in` back from the output.
 TEST(InversePredictorHandWorked, ShortVectors) {
     struct Case {
         const char* name;
         std::function<void(int32_t*, int32_t*, int)> member;
+        std::function<Values(const Values&)> forward;
         Values in, expected;
     };
+    namespace fwd = legacy_encoder::forward_members;
+    namespace fwdBlocks = legacy_encoder::forward_blocks;
     Values firstOrderIn(32, 0);
     firstOrderIn[0] = 1;
     Values firstOrderOut{1, 1, 1, 1, 1, 1, 1, 1, 0};
@@ -43,23 +59,56 @@ TEST(InversePredictorHandWorked, ShortVectors) {
     const Case cases[] = {
         {"Integrator375: x[1] is kept, then g is summed",
          [](int32_t* in, int32_t* out, int n) { Integrator375(in, n); std::copy(in, in + n, out); },
-         {1, 2, 3, 0}, {1, 2, 7, 12}},
+         fwd::Integrator375, {1, 2, 3, 0}, {1, 2, 7, 12}},
         {"StepFilter offset 2 step 12", [](int32_t* in, int32_t* out, int n) { StepFilter(in, out, n, 2, 12); },
+         [](const Values& v) { return fwdBlocks::StepInput(v, 2, 12); },
          {1000, 2000, 3000, -500, 700, 100}, {1000, 2000, 3000, -495, 700, 98}},
         {"OffsetShiftFilter subtracting",
          [](int32_t* in, int32_t* out, int n) { OffsetShiftFilter(in, out, n, 1, -1, 2); },
+         [](const Values& v) { return fwdBlocks::OffsetShiftInput(v, 1, -1, 2); },
          {100, 50, 40, 30}, {100, 50, 34, 26}},
         {"OffsetShiftFilter adding rounds toward minus infinity",
          [](int32_t* in, int32_t* out, int n) { OffsetShiftFilter(in, out, n, 1, 1, 2); },
+         [](const Values& v) { return fwdBlocks::OffsetShiftInput(v, 1, 1, 2); },
          {-100, -50, 0, 0}, {-100, -50, -7, -1}},
-        {"Cascade370 at its shortest adaptive length", Cascade370,
+        {"Cascade370 at its shortest adaptive length", Cascade370, fwd::Cascade370,
          {1, 2, 3, 4, 5, 6, 7, 8}, {1, 3, 6, 10, 15, 23, 36, 57}},
-        {"Cascade740 at its shortest adaptive length", Cascade740,
+        {"Cascade740 at its shortest adaptive length", Cascade740, fwd::Cascade740,
          {1, 2, 3, 4, 5, 6, 7, 8}, {1, 3, 6, 10, 17, 30, 50, 76}},
-        {"FirstOrder4000 from one impulse", FirstOrder4000, firstOrderIn, firstOrderOut},
+        {"FirstOrder4000 from one impulse", FirstOrder4000, fwd::FirstOrder4000, firstOrderIn, firstOrderOut},
+        // Only the last stage acts: 5 * 3900 >> 12 = 4, then 3, 2, 1, 0.
+        {"Cascade300, first value", Cascade300, fwd::Cascade300, Impulses(32, {{0, 5}}),
+         {5, 5, 5, 5, 5, 5, 5, 5, 4, 3, 2, 1, 0}},
+        // Stage A gives 1000, 216, -170, -12 (its weight 296 after the first
+        // value), stage B 1000, 1674, 1549, 1026, stage C the sums below.
+        {"Cascade300, impulse at 8", Cascade300, fwd::Cascade300, Impulses(32, {{8, 1000}}),
+         {0, 0, 0, 0, 0, 0, 0, 0, 1000, 2625, 4048, 4881}},
+        // Stage 1 gives 1000, -2, 2, -3 (its weight -1), stage 2 1000, -4, 7,
+        // -9, Cascade300's stages 1000, 212, -162, -18 and 1000, 1670, 1551, 1026.
+        {"Poly3000, impulse at 8", Poly3000, fwd::Poly3000, Impulses(32, {{8, 1000}}),
+         {0, 0, 0, 0, 0, 0, 0, 0, 1000, 2621, 4046, 4879}},
+        // The six step filters make 4096, 4096, 0, 12, 12, 12, 12, 12; Cascade370's
+        // stages then 9, 137, 38 from element 5, and its integration the rest.
+        {"Step3320", Step3320, fwd::Step3320, Impulses(8, {{0, 4096}, {1, 4096}}),
+         {4096, 8192, 8192, 8204, 8216, 7839, 7617, 7502}},
+        // Stage 1 gives 1000, -3, 4 (the taps of j = 11 and 12, their weights
+        // +1 after the first value), stage 2 1000, 161, -316.
+        {"High3600", High3600, fwd::High3600, Impulses(16, {{13, 1001}, {14, 1}, {15, 1}}),
+         Impulses(16, {{13, 1000}, {14, 2579}, {15, 3800}})},
+        // Stage 1 gives 1000, -3, 4, -3 (odd taps +1, even -1), stage 2
+        // 1000, 165, -316, 128, stage 3 1000, 1615, 1307, 853.
+        {"High3700", High3700, fwd::High3700, Impulses(20, {{16, 1001}, {17, 1}, {18, 1}, {19, 1}}),
+         Impulses(20, {{16, 1000}, {17, 2583}, {18, 3809}, {19, 4542}})},
+        // Stage 1 gives 1000, 2, 2, 2 (every tap -1), stage 2 1000, 183, -342,
+        // 124, stage 3 1000, 1633, 1307, 836.
+        {"High3800", High3800, fwd::High3800, Impulses(20, {{16, 1000}}),
+         Impulses(20, {{16, 1000}, {17, 2601}, {18, 3826}, {19, 4542}})},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.expected, RunMember(c.member, c.in)) << c.name;
+    for (const Case& c : cases) {
+        const Values out = RunMember(c.member, c.in);
+        EXPECT_EQ(c.expected, Values(out.begin(), out.begin() + c.expected.size())) << c.name;
+        EXPECT_EQ(c.in, c.forward(out)) << c.name << ", forward";
+    }
 }
 
 TEST(InversePredictorHandWorked, FirstOrder4000AdaptsItsWeight) {
