@@ -2,6 +2,8 @@
 
 #include "tessarine/codec/codec_error.h"
 #include "tessarine/codec/info_id.h"
+#include "tools/zemtool/frame_segments.h"
+#include "tools/zemtool/ordered_hand_off.h"
 
 #include <algorithm>
 #include <thread>
@@ -9,73 +11,47 @@
 namespace zemtool {
 namespace {
 
-// The part of one frame inside the range, in blocks counted from the range's start.
-struct Segment {
-    int32_t frame;
-    int64_t first;
-    int32_t blocks;
-};
+// The most decoded bytes waiting to be written at any time. Two results per
+// worker keep every worker busy while the writer catches up; more only costs
+// memory, so a very high thread count gets fewer workers instead.
+constexpr size_t kPoolBudget = size_t(24) << 20;
 
-std::vector<Segment> PlanSegments(int64_t rangeStart, int64_t length, int64_t blocksPerFrame) {
-    std::vector<Segment> segments;
-    int64_t finish = rangeStart + length;
-    for (int64_t at = rangeStart; at < finish;) {
-        int64_t frame = at / blocksPerFrame;
-        int64_t end = std::min(finish, (frame + 1) * blocksPerFrame);
-        segments.push_back({static_cast<int32_t>(frame), at - rangeStart, static_cast<int32_t>(end - at)});
-        at = end;
-    }
-    return segments;
-}
-
-struct SegmentResult {
-    std::vector<uint8_t> bytes;
-    int error = 0;
-    bool failed = false;
-};
-
-// How a stream's decoder reports a frame that fails its check. A current
-// stream's decoder hands the frame out as fill and says CODEC_BAD_CHECKSUM;
-// an older stream's decoder stops at the frame with CODEC_FAILED, so the tool
-// writes the frame's blocks as silence itself and goes on with the next one.
-struct FailureStyle {
-    bool legacy = false;
-    uint8_t silence = 0;  // the byte of a silent sample (8-bit samples from 3831 are unsigned)
-};
-
-FailureStyle FailureStyleOf(CDecoder& decoder) {
+struct RangeShape {
+    int64_t length = 0;
+    int32_t blockAlign = 0;
     FailureStyle style;
-    const int64_t version = decoder.GetInfo(Version);
-    style.legacy = version < 3930;
-    style.silence = decoder.GetInfo(BitsPerSample) == 8 && version >= 3831 ? 128 : 0;
-    return style;
+    std::vector<Segment> segments;
+};
+
+RangeShape ShapeOf(CDecoder& decoder, int64_t rangeStart) {
+    RangeShape shape;
+    const int64_t blocksPerFrame = std::max<int64_t>(1, decoder.GetInfo(BlocksPerFrame));
+    shape.length = decoder.GetInfo(DecoderTotalBlocks);
+    shape.blockAlign = static_cast<int32_t>(decoder.GetInfo(BlockAlign));
+    shape.style = FailureStyleOf(decoder);
+    shape.segments = PlanSegments(rangeStart, shape.length, blocksPerFrame);
+    return shape;
 }
 
-void DecodeSegment(CDecoder& decoder, const Segment& segment, int32_t blockAlign, const FailureStyle& style,
-                   SegmentResult& result) {
-    result = SegmentResult();
-    result.bytes.resize(size_t(segment.blocks) * size_t(blockAlign));
-    int seek = decoder.Seek(static_cast<int>(segment.first));
-    int got = 0;
-    int code = seek;
-    if (seek == CODEC_OK || seek == CODEC_BAD_CHECKSUM)
-        code = decoder.GetData(result.bytes.data(), segment.blocks, &got);
-    if (style.legacy && code == CODEC_FAILED) {
-        std::fill(result.bytes.begin(), result.bytes.end(), style.silence);
-        result.failed = true;
-        return;
-    }
-    if (seek != CODEC_OK && seek != CODEC_BAD_CHECKSUM) {
-        result.error = seek;
-        return;
-    }
-    result.failed = code == CODEC_BAD_CHECKSUM;
-    if ((code != CODEC_OK && code != CODEC_BAD_CHECKSUM) || got != segment.blocks)
-        result.error = code != CODEC_OK && code != CODEC_BAD_CHECKSUM ? code : CODEC_READ_FAILED;
+struct PoolSize {
+    size_t workers = 1;
+    size_t slots = 1;
+};
+
+PoolSize SizePool(int threads, const RangeShape& shape) {
+    size_t largest = 1;
+    for (const Segment& segment : shape.segments)
+        largest = std::max(largest, size_t(segment.blocks) * size_t(std::max(shape.blockAlign, 1)));
+    const size_t affordable = std::max<size_t>(2, kPoolBudget / largest);
+    const size_t most = std::min(std::max<size_t>(shape.segments.size(), 1), affordable - 1);
+    PoolSize pool;
+    pool.workers = std::clamp<size_t>(size_t(std::max(threads, 1)), 1, most);
+    pool.slots = std::min(2 * pool.workers, affordable);
+    return pool;
 }
 
-// Opens one decoder per worker; the first also tells the range's shape.
-bool OpenWorkers(const DecodeJob& job, size_t count, std::vector<OpenedDecoder>& workers, DecodeOutcome& outcome) {
+// Opens `count` more decoders on the job's input.
+bool OpenDecoders(const DecodeJob& job, size_t count, std::vector<OpenedDecoder>& decoders, DecodeOutcome& outcome) {
     for (size_t i = 0; i < count; ++i) {
         int error = 0;
         OpenedDecoder opened = job.open(&error);
@@ -84,56 +60,112 @@ bool OpenWorkers(const DecodeJob& job, size_t count, std::vector<OpenedDecoder>&
             outcome.reason = "the stream cannot be opened";
             return false;
         }
-        workers.push_back(std::move(opened));
+        decoders.push_back(std::move(opened));
     }
     return true;
+}
+
+// Hands one decoded segment on; false when the job must stop there.
+bool Deliver(const DecodeJob& job, const RangeShape& shape, const Segment& segment, const SegmentResult& result,
+             DecodeOutcome& outcome) {
+    if (result.error) {
+        outcome.error = result.error;
+        outcome.reason = "frame " + std::to_string(segment.frame) + " cannot be read";
+        return false;
+    }
+    if (result.failed)
+        outcome.badFrames.push_back(segment.frame);
+    if (job.sink && !job.sink(result.bytes.data(), result.bytes.size())) {
+        outcome.error = CODEC_WRITE_FAILED;
+        outcome.reason = "the output cannot be written";
+        return false;
+    }
+    outcome.blocks += segment.blocks;
+    if (job.progress)
+        job.progress(outcome.blocks, shape.length);
+    return true;
+}
+
+void DecodeOnCallingThread(const DecodeJob& job, CDecoder& decoder, const RangeShape& shape, DecodeOutcome& outcome) {
+    SegmentResult result;
+    for (const Segment& segment : shape.segments) {
+        DecodeSegment(decoder, segment, shape.blockAlign, shape.style, result);
+        if (!Deliver(job, shape, segment, result, outcome))
+            return;
+    }
+}
+
+// Long-lived decoding threads around one hand-off; leaving the scope stops
+// them (at the end of the frame each is decoding) and waits for them.
+class WorkerThreads {
+public:
+    WorkerThreads(std::vector<OpenedDecoder>& decoders, const RangeShape& shape, size_t slots)
+        : m_shape(shape), m_handOff(shape.segments.size(), slots), m_results(slots) {
+        try {
+            for (OpenedDecoder& opened : decoders)
+                m_threads.emplace_back([this, &opened] { Work(*opened.decoder); });
+        } catch (...) {
+            StopAndJoin();
+            throw;
+        }
+    }
+    ~WorkerThreads() { StopAndJoin(); }
+
+    OrderedHandOff& HandOff() { return m_handOff; }
+    const SegmentResult& ResultOf(size_t item) const { return m_results[m_handOff.SlotOf(item)]; }
+
+private:
+    void StopAndJoin() {
+        m_handOff.Stop();
+        for (std::thread& thread : m_threads)
+            thread.join();
+    }
+
+    void Work(CDecoder& decoder) {
+        size_t item = 0;
+        while (m_handOff.Claim(&item)) {
+            DecodeSegment(decoder, m_shape.segments[item], m_shape.blockAlign, m_shape.style,
+                          m_results[m_handOff.SlotOf(item)]);
+            m_handOff.Finish(item);
+        }
+    }
+
+    const RangeShape& m_shape;
+    OrderedHandOff m_handOff;
+    std::vector<SegmentResult> m_results;
+    std::vector<std::thread> m_threads;
+};
+
+// The workers decode ahead; this thread writes each segment as soon as it
+// and all before it are done, and mostly sleeps.
+void DecodeOnWorkers(const DecodeJob& job, std::vector<OpenedDecoder>& decoders, const RangeShape& shape,
+                     size_t slots, DecodeOutcome& outcome) {
+    WorkerThreads workers(decoders, shape, slots);
+    OrderedHandOff& handOff = workers.HandOff();
+    for (size_t item = 0; item < shape.segments.size(); ++item) {
+        handOff.WaitFinished(item);
+        const bool goOn = Deliver(job, shape, shape.segments[item], workers.ResultOf(item), outcome);
+        handOff.Release(item);
+        if (!goOn)
+            return;
+    }
 }
 
 }  // namespace
 
 DecodeOutcome DecodeRange(const DecodeJob& job) {
     DecodeOutcome outcome;
-    std::vector<OpenedDecoder> workers;
-    if (!OpenWorkers(job, 1, workers, outcome))
+    std::vector<OpenedDecoder> decoders;
+    if (!OpenDecoders(job, 1, decoders, outcome))
         return outcome;
-    CDecoder& probe = *workers[0].decoder;
-    int64_t blocksPerFrame = std::max<int64_t>(1, probe.GetInfo(BlocksPerFrame));
-    int64_t length = probe.GetInfo(DecoderTotalBlocks);
-    int32_t blockAlign = static_cast<int32_t>(probe.GetInfo(BlockAlign));
-    const FailureStyle style = FailureStyleOf(probe);
-    std::vector<Segment> segments = PlanSegments(job.rangeStart, length, blocksPerFrame);
-    size_t threads = std::clamp<size_t>(size_t(std::max(job.threads, 1)), 1, std::max<size_t>(segments.size(), 1));
-    if (!OpenWorkers(job, threads - 1, workers, outcome))
+    const RangeShape shape = ShapeOf(*decoders[0].decoder, job.rangeStart);
+    const PoolSize pool = SizePool(job.threads, shape);
+    if (pool.workers == 1) {
+        DecodeOnCallingThread(job, *decoders[0].decoder, shape, outcome);
         return outcome;
-    std::vector<SegmentResult> results(threads);
-    for (size_t batch = 0; batch < segments.size(); batch += threads) {
-        size_t count = std::min(threads, segments.size() - batch);
-        auto work = [&](size_t w) { DecodeSegment(*workers[w].decoder, segments[batch + w], blockAlign, style, results[w]); };
-        std::vector<std::thread> running;
-        for (size_t w = 1; w < count; ++w)
-            running.emplace_back(work, w);
-        work(0);
-        for (std::thread& t : running)
-            t.join();
-        for (size_t w = 0; w < count; ++w) {
-            const Segment& segment = segments[batch + w];
-            if (results[w].error) {
-                outcome.error = results[w].error;
-                outcome.reason = "frame " + std::to_string(segment.frame) + " cannot be read";
-                return outcome;
-            }
-            if (results[w].failed)
-                outcome.badFrames.push_back(segment.frame);
-            if (job.sink && !job.sink(results[w].bytes.data(), results[w].bytes.size())) {
-                outcome.error = CODEC_WRITE_FAILED;
-                outcome.reason = "the output cannot be written";
-                return outcome;
-            }
-            outcome.blocks += segment.blocks;
-        }
-        if (job.progress)
-            job.progress(outcome.blocks, length);
     }
+    if (OpenDecoders(job, pool.workers - 1, decoders, outcome))
+        DecodeOnWorkers(job, decoders, shape, pool.slots, outcome);
     return outcome;
 }
 

@@ -1,7 +1,9 @@
 // Decoding a decoder's whole range frame by frame on several threads. Frames
-// are independent once the seek table is read, so each worker has a decoder
-// of its own and decodes whole frames; the main thread hands the bytes on in
-// order, so the output is the same for any number of threads.
+// are independent once the seek table is read, so each long-lived worker has
+// a decoder of its own and takes the next frame as soon as it is free; the
+// calling thread hands the bytes on in order as they become ready, so the
+// output is the same for any number of threads. One thread decodes on the
+// calling thread alone.
 #pragma once
 
 #include "tessarine/codec/decode/decoder.h"

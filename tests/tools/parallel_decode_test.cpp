@@ -1,0 +1,168 @@
+// Decoding a range on several threads: the ordered hand-off between workers
+// and writer, and DecodeRange's outcome on damaged frames, read errors and
+// write errors, which must match one thread's exactly.
+#include "tessarine/codec/codec_error.h"
+#include "tessarine/codec/decoder_factory.h"
+#include "tessarine/codec/info_id.h"
+#include "tessarine/codec/memory_stream.h"
+#include "tessarine/codec/stream_info.h"
+#include "tests/support/wave_fixture.h"
+#include "tools/zemtool/ordered_hand_off.h"
+#include "tools/zemtool/parallel_decode.h"
+#include "tools/zemtool/shared_bytes.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace tool_tests {
+namespace {
+
+using namespace testing_support;
+using zemtool::OrderedHandOff;
+
+// Workers that take uneven time still hand their items over in order, and no
+// more items are under way than there are slots; stopping early lets every
+// worker return.
+TEST(OrderedHandOff, ItemsComeBackInOrderWithinTheSlots) {
+    struct Case {
+        size_t items, slots, workers, stopAfter;
+    } cases[] = {{200, 3, 4, 200}, {200, 8, 2, 200}, {50, 1, 3, 50}, {500, 4, 4, 17}, {10, 4, 2, 0}, {0, 2, 2, 0}};
+    for (const Case& c : cases) {
+        OrderedHandOff handOff(c.items, c.slots);
+        std::vector<size_t> slots(c.slots, size_t(-1));
+        std::atomic<size_t> underWay{0}, mostUnderWay{0};
+        auto work = [&] {
+            size_t item = 0;
+            while (handOff.Claim(&item)) {
+                size_t now = ++underWay;
+                for (size_t most = mostUnderWay; now > most && !mostUnderWay.compare_exchange_weak(most, now);) {
+                }
+                std::this_thread::sleep_for(std::chrono::microseconds((item * 7919) % 200));
+                slots[handOff.SlotOf(item)] = item;
+                handOff.Finish(item);
+            }
+        };
+        std::vector<std::thread> threads;
+        for (size_t w = 0; w < c.workers; ++w)
+            threads.emplace_back(work);
+        for (size_t item = 0; item < c.stopAfter; ++item) {
+            handOff.WaitFinished(item);
+            EXPECT_EQ(item, slots[handOff.SlotOf(item)]) << c.items << "/" << c.slots;
+            --underWay;
+            handOff.Release(item);
+        }
+        handOff.Stop();
+        for (std::thread& thread : threads)
+            thread.join();
+        EXPECT_LE(mostUnderWay.load(), c.slots) << c.items << "/" << c.slots;
+    }
+}
+
+// A stream reader that, once armed (after the decoder has opened it), cannot
+// be placed at the word holding `unreadable`: a frame starting there cannot
+// be read, while the frames before it, read straight on, are not disturbed.
+class HoleStream : public zemtool::CSharedBytesStream {
+public:
+    HoleStream(std::shared_ptr<const std::vector<uint8_t>> bytes, int64_t unreadable)
+        : CSharedBytesStream(std::move(bytes)), m_unreadable(unreadable) {}
+    int Seek(int32_t distance, int origin) override {
+        if (m_armed && origin == 0 && distance <= m_unreadable && m_unreadable - distance < 4)
+            return CODEC_READ_FAILED;
+        return CSharedBytesStream::Seek(distance, origin);
+    }
+    void Arm() { m_armed = true; }
+
+private:
+    int64_t m_unreadable;
+    bool m_armed = false;
+};
+
+struct RunResults {
+    zemtool::DecodeOutcome outcome;
+    Bytes written;
+    int sinkCallsAfterFailure = 0;
+};
+
+RunResults DecodeOnThreads(const Bytes& stream, int threads, int64_t unreadable, int failingWrite) {
+    auto shared = std::make_shared<const std::vector<uint8_t>>(stream);
+    RunResults run;
+    int writes = 0;
+    zemtool::DecodeJob job;
+    job.threads = threads;
+    job.open = [shared, unreadable](int* error) {
+        zemtool::OpenedDecoder opened;
+        auto io = std::make_unique<HoleStream>(shared, unreadable);
+        opened.decoder = OpenDecoderFromIo(io.get(), error);
+        io->Arm();
+        opened.io = std::move(io);
+        return opened;
+    };
+    job.sink = [&](const uint8_t* bytes, size_t count) {
+        if (++writes > failingWrite)
+            ++run.sinkCallsAfterFailure;
+        if (writes >= failingWrite)
+            return false;
+        run.written.insert(run.written.end(), bytes, bytes + count);
+        return true;
+    };
+    run.outcome = zemtool::DecodeRange(job);
+    return run;
+}
+
+// Damaged frames are listed in order, a read error or a write error stops the
+// job at the same frame with the same report, and the bytes written before
+// are the same, whatever the number of threads.
+TEST(ParallelDecode, OutcomeIsThatOfOneThread) {
+    const int kFrameBlocks = 256;
+    WaveShape shape;
+    shape.blocks = 20 * kFrameBlocks + 100;
+    const Bytes wave = BuildWave(shape);
+    const Bytes pcm(wave.begin() + 44, wave.end());
+    const Bytes clean = EncodeWaveBytes(wave, 2000, kFrameBlocks);
+    CMemoryStream io(clean, true);
+    CStreamInfo info(&io, nullptr);
+    auto frameAt = [&](int frame) { return info.GetInfo(SeekByte, frame); };
+    Bytes damaged = clean;
+    for (int frame : {3, 11, 12})
+        damaged[size_t(frameAt(frame)) + 20] ^= 0x5A;
+    const int64_t kWhole = int64_t(1) << 40;
+    const int kNever = 1 << 30;
+    struct Case {
+        const char* name;
+        const Bytes& stream;
+        int64_t unreadable;  // file offset no read may touch
+        int failingWrite;
+        int error;
+        std::string reason;
+        std::vector<int32_t> badFrames;
+        int64_t blocks;
+    } cases[] = {
+        {"clean", clean, kWhole, kNever, 0, "", {}, shape.blocks},
+        {"damaged", damaged, kWhole, kNever, 0, "", {3, 11, 12}, shape.blocks},
+        {"write fails", damaged, kWhole, 13, CODEC_WRITE_FAILED, "the output cannot be written", {3, 11, 12},
+         12 * kFrameBlocks},
+        {"read fails", damaged, frameAt(14), kNever, CODEC_READ_FAILED, "frame 14 cannot be read", {3, 11, 12},
+         14 * kFrameBlocks},
+    };
+    for (const Case& c : cases) {
+        for (int threads : {1, 2, 3, 8}) {
+            const RunResults run = DecodeOnThreads(c.stream, threads, c.unreadable, c.failingWrite);
+            SCOPED_TRACE(std::string(c.name) + " on " + std::to_string(threads) + " threads");
+            EXPECT_EQ(c.error, run.outcome.error);
+            EXPECT_EQ(c.reason, run.outcome.reason);
+            EXPECT_EQ(c.badFrames, run.outcome.badFrames);
+            EXPECT_EQ(c.blocks, run.outcome.blocks);
+            EXPECT_EQ(0, run.sinkCallsAfterFailure);
+            ASSERT_EQ(size_t(c.blocks) * 4, run.written.size());
+            if (c.badFrames.empty()) {
+                EXPECT_TRUE(std::equal(run.written.begin(), run.written.end(), pcm.begin()));
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tool_tests

@@ -1,0 +1,54 @@
+#include "tools/zemtool/frame_segments.h"
+
+#include "tessarine/codec/codec_error.h"
+#include "tessarine/codec/info_id.h"
+
+#include <algorithm>
+
+namespace zemtool {
+
+std::vector<Segment> PlanSegments(int64_t rangeStart, int64_t length, int64_t blocksPerFrame) {
+    std::vector<Segment> segments;
+    int64_t finish = rangeStart + length;
+    for (int64_t at = rangeStart; at < finish;) {
+        int64_t frame = at / blocksPerFrame;
+        int64_t end = std::min(finish, (frame + 1) * blocksPerFrame);
+        segments.push_back({static_cast<int32_t>(frame), at - rangeStart, static_cast<int32_t>(end - at)});
+        at = end;
+    }
+    return segments;
+}
+
+FailureStyle FailureStyleOf(CDecoder& decoder) {
+    FailureStyle style;
+    const int64_t version = decoder.GetInfo(Version);
+    style.legacy = version < 3930;
+    style.silence = decoder.GetInfo(BitsPerSample) == 8 && version >= 3831 ? 128 : 0;
+    return style;
+}
+
+void DecodeSegment(CDecoder& decoder, const Segment& segment, int32_t blockAlign, const FailureStyle& style,
+                   SegmentResult& result) {
+    result.error = 0;
+    result.failed = false;
+    result.bytes.resize(size_t(segment.blocks) * size_t(blockAlign));
+    int seek = decoder.Seek(static_cast<int>(segment.first));
+    int got = 0;
+    int code = seek;
+    if (seek == CODEC_OK || seek == CODEC_BAD_CHECKSUM)
+        code = decoder.GetData(result.bytes.data(), segment.blocks, &got);
+    if (style.legacy && code == CODEC_FAILED) {
+        std::fill(result.bytes.begin(), result.bytes.end(), style.silence);
+        result.failed = true;
+        return;
+    }
+    if (seek != CODEC_OK && seek != CODEC_BAD_CHECKSUM) {
+        result.error = seek;
+        return;
+    }
+    result.failed = code == CODEC_BAD_CHECKSUM;
+    if ((code != CODEC_OK && code != CODEC_BAD_CHECKSUM) || got != segment.blocks)
+        result.error = code != CODEC_OK && code != CODEC_BAD_CHECKSUM ? code : CODEC_READ_FAILED;
+}
+
+}  // namespace zemtool

@@ -1,0 +1,42 @@
+// The pieces a decoder's range splits into for decoding on several threads:
+// the part of each frame inside the range, decoded on its own after a seek.
+#pragma once
+
+#include "tessarine/codec/decode/decoder.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace zemtool {
+
+// The part of one frame inside the range, in blocks counted from the range's start.
+struct Segment {
+    int32_t frame;
+    int64_t first;
+    int32_t blocks;
+};
+
+std::vector<Segment> PlanSegments(int64_t rangeStart, int64_t length, int64_t blocksPerFrame);
+
+struct SegmentResult {
+    std::vector<uint8_t> bytes;
+    int error = 0;        // CodecError that makes the segment unreadable
+    bool failed = false;  // the frame failed its check; bytes hold its fill
+};
+
+// How a stream's decoder reports a frame that fails its check. A current
+// stream's decoder hands the frame out as fill and says CODEC_BAD_CHECKSUM;
+// an older stream's decoder stops at the frame with CODEC_FAILED, so the tool
+// writes the frame's blocks as silence itself and goes on with the next one.
+struct FailureStyle {
+    bool legacy = false;
+    uint8_t silence = 0;  // the byte of a silent sample (8-bit samples from 3831 are unsigned)
+};
+
+FailureStyle FailureStyleOf(CDecoder& decoder);
+
+// Decodes `segment` into `result`, reusing its buffer.
+void DecodeSegment(CDecoder& decoder, const Segment& segment, int32_t blockAlign, const FailureStyle& style,
+                   SegmentResult& result);
+
+}  // namespace zemtool
