@@ -119,17 +119,33 @@ TEST(InversePredictorHandWorked, FirstOrder4000AdaptsItsWeight) {
     EXPECT_EQ((Values{1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 1, 0, -1}), Values(out.begin(), out.begin() + 13));
 }
 
-TEST(InversePredictorHandWorked, SignCascade3800FirstValues) {
-    Values in(134, 0);
-    in[128] = 100;
-    Values out(134 + 16, 0);
-    CSignCascade4000(3800).Reconstruct(in.data(), out.data(), 134);
-    EXPECT_EQ(0, out[127]);
-    EXPECT_EQ(100, out[128]);
-    // The long filter turns the impulse into -100 >> 11 = -1, so its output is
-    // 1; the extrapolation makes 19 of it, the leak stage 164, the integrator 260.
-    EXPECT_EQ(1, in[129]);
-    EXPECT_EQ(260, out[129]);
+// One impulse at the first filtered value; the next value shows every stage.
+TEST(InversePredictorHandWorked, SignCascadeFirstValues) {
+    const struct {
+        int version, taps;
+        int32_t impulse, nextStage1, next;
+    } rows[] = {
+        // The long filter turns the impulse into -100 >> 11 = -1, so its output
+        // is 1; the extrapolation makes 19 of it, the leak stage 164, the integrator 260.
+        {3800, 128, 100, 1, 260},
+        // The 8-tap stage's weights all become -1, so it makes 0 + (1000 >> 9) = 2;
+        // the long filter 2 - (-1000 >> 12) = 3, the extrapolation 184, the leak
+        // stage 909 and the integrator 909 + 968.
+        {3830, 256, 1000, 3, 1877},
+    };
+    for (const auto& row : rows) {
+        const int n = row.taps + 6;
+        const Values in = Impulses(n, {{size_t(row.taps), row.impulse}});
+        Values scratch(in), out(n + 16, 0);
+        scratch.resize(n + 16, 0);
+        CSignCascade4000(row.version).Reconstruct(scratch.data(), out.data(), n);
+        EXPECT_EQ(0, out[row.taps - 1]) << row.version;
+        EXPECT_EQ(row.impulse, out[row.taps]) << row.version;
+        EXPECT_EQ(row.nextStage1, scratch[row.taps + 1]) << row.version;
+        EXPECT_EQ(row.next, out[row.taps + 1]) << row.version;
+        out.resize(n);
+        EXPECT_EQ(in, legacy_encoder::forward_members::SignCascade4000(out, row.version)) << row.version;
+    }
 }
 
 // Below its shortest length every member passes the residuals through unchanged.
