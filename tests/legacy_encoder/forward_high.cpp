@@ -100,9 +100,9 @@ struct ShortStages {
     }
 
     // The value stage 3 was fed (y), given what it gave (z).
-    int32_t UndoStage3(int32_t z, bool adaptOnZero) {
+    int32_t UndoStage3(int32_t z, bool xorRule) {
         const int32_t y = Sub(z, Sar(Sub(Mul(H, l), Mul(R, m)), 10));
-        if (adaptOnZero) {  // High3700: the exclusive-or rule
+        if (xorRule) {  // High3700: steps even when y is 0
             l = Add(l, (H ^ y) < 0 ? -2 : 2);
             m = Add(m, (R ^ y) < 0 ? 1 : -1);
         } else if (y != 0) {
