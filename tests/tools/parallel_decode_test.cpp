@@ -7,6 +7,7 @@
 #include "tessarine/codec/memory_stream.h"
 #include "tessarine/codec/stream_info.h"
 #include "tests/support/wave_fixture.h"
+#include "tools/zemtool/frame_segments.h"
 #include "tools/zemtool/ordered_hand_off.h"
 #include "tools/zemtool/parallel_decode.h"
 #include "tools/zemtool/shared_bytes.h"
@@ -58,6 +59,34 @@ TEST(OrderedHandOff, ItemsComeBackInOrderWithinTheSlots) {
         for (std::thread& thread : threads)
             thread.join();
         EXPECT_LE(mostUnderWay.load(), c.slots) << c.items << "/" << c.slots;
+    }
+}
+
+// Workers never outnumber the threads asked for or the segments, every worker
+// can run ahead by a slot, and the decoders with their slots stay within the
+// budget however many threads are asked for.
+TEST(ParallelDecode, PoolStaysWithinItsBudget) {
+    const size_t kLargestFrame = 294912 * 6;
+    EXPECT_EQ(4u, zemtool::SizePool(2, 100, kLargestFrame).slots);
+    for (int threads : {1, 2, 3, 8, 64, 256}) {
+        for (size_t segments : {0, 1, 2, 5, 1000}) {
+            for (size_t largest : {size_t(0), size_t(4), size_t(4096), kLargestFrame, size_t(64) << 20}) {
+                const zemtool::PoolSize pool = zemtool::SizePool(threads, segments, largest);
+                SCOPED_TRACE(std::to_string(threads) + " threads, " + std::to_string(segments) + " segments of " +
+                             std::to_string(largest) + " bytes");
+                EXPECT_GE(pool.workers, 1u);
+                EXPECT_LE(pool.workers, size_t(threads));
+                EXPECT_LE(pool.workers, std::max<size_t>(segments, 1));
+                if (pool.workers > 1) {
+                    EXPECT_GT(pool.slots, pool.workers);
+                    EXPECT_LE(pool.slots, 2 * pool.workers);
+                    EXPECT_LE((pool.workers + pool.slots) * largest, zemtool::kPoolBudget);
+                }
+                if (threads <= 2 && largest <= kLargestFrame && segments >= 2) {
+                    EXPECT_EQ(size_t(threads), pool.workers);
+                }
+            }
+        }
     }
 }
 

@@ -19,6 +19,16 @@ std::vector<Segment> PlanSegments(int64_t rangeStart, int64_t length, int64_t bl
     return segments;
 }
 
+PoolSize SizePool(int threads, size_t segments, size_t largestSegmentBytes) {
+    // Segments the budget holds, counting one per decoder and one per slot.
+    const size_t affordable = std::max<size_t>(3, kPoolBudget / std::max<size_t>(largestSegmentBytes, 1));
+    const size_t most = std::min(std::max<size_t>(segments, 1), (affordable - 1) / 2);
+    PoolSize pool;
+    pool.workers = std::clamp<size_t>(size_t(std::max(threads, 1)), 1, most);
+    pool.slots = std::min(2 * pool.workers, affordable - pool.workers);
+    return pool;
+}
+
 FailureStyle FailureStyleOf(CDecoder& decoder) {
     FailureStyle style;
     const int64_t version = decoder.GetInfo(Version);

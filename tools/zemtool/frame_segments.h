@@ -4,6 +4,7 @@
 
 #include "tessarine/codec/decode/decoder.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -17,6 +18,20 @@ struct Segment {
 };
 
 std::vector<Segment> PlanSegments(int64_t rangeStart, int64_t length, int64_t blocksPerFrame);
+
+// How many workers decode a range at once and how many decoded segments may
+// wait for the writer (the segment a worker decodes into included).
+struct PoolSize {
+    size_t workers = 1;
+    size_t slots = 1;
+};
+
+// Up to `threads` workers (never more than there are segments) with two
+// slots each, as far as kPoolBudget allows: a worker's decoder holds about a
+// segment of its own besides its slots, so a high thread count on long
+// frames gets fewer workers and at least one slot more than workers.
+constexpr size_t kPoolBudget = size_t(24) << 20;
+PoolSize SizePool(int threads, size_t segments, size_t largestSegmentBytes);
 
 struct SegmentResult {
     std::vector<uint8_t> bytes;

@@ -11,11 +11,6 @@
 namespace zemtool {
 namespace {
 
-// The most decoded bytes waiting to be written at any time. Two results per
-// worker keep every worker busy while the writer catches up; more only costs
-// memory, so a very high thread count gets fewer workers instead.
-constexpr size_t kPoolBudget = size_t(24) << 20;
-
 struct RangeShape {
     int64_t length = 0;
     int32_t blockAlign = 0;
@@ -33,21 +28,11 @@ RangeShape ShapeOf(CDecoder& decoder, int64_t rangeStart) {
     return shape;
 }
 
-struct PoolSize {
-    size_t workers = 1;
-    size_t slots = 1;
-};
-
-PoolSize SizePool(int threads, const RangeShape& shape) {
-    size_t largest = 1;
+PoolSize SizePoolFor(int threads, const RangeShape& shape) {
+    size_t largest = 0;
     for (const Segment& segment : shape.segments)
         largest = std::max(largest, size_t(segment.blocks) * size_t(std::max(shape.blockAlign, 1)));
-    const size_t affordable = std::max<size_t>(2, kPoolBudget / largest);
-    const size_t most = std::min(std::max<size_t>(shape.segments.size(), 1), affordable - 1);
-    PoolSize pool;
-    pool.workers = std::clamp<size_t>(size_t(std::max(threads, 1)), 1, most);
-    pool.slots = std::min(2 * pool.workers, affordable);
-    return pool;
+    return SizePool(threads, shape.segments.size(), largest);
 }
 
 // Opens `count` more decoders on the job's input.
@@ -159,7 +144,7 @@ DecodeOutcome DecodeRange(const DecodeJob& job) {
     if (!OpenDecoders(job, 1, decoders, outcome))
         return outcome;
     const RangeShape shape = ShapeOf(*decoders[0].decoder, job.rangeStart);
-    const PoolSize pool = SizePool(job.threads, shape);
+    const PoolSize pool = SizePoolFor(job.threads, shape);
     if (pool.workers == 1) {
         DecodeOnCallingThread(job, *decoders[0].decoder, shape, outcome);
         return outcome;
