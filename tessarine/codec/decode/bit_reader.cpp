@@ -91,5 +91,18 @@ uint32_t CBitReader::ReadCodedValue(int, int32_t) { return 0; }
 void CBitReader::DecodeArray(int32_t*, int32_t, int32_t) {}
 int32_t CBitReader::DecodeAdaptiveValue(RangeModelState&) { return 0; }
 void CBitReader::ResetModelState(RangeModelState&) {}
+
+void CBitReader::DecodeAdaptiveValues(RangeModelState& state, int32_t* out, int32_t n) {
+    for (int32_t i = 0; i < n; ++i)
+        out[i] = DecodeAdaptiveValue(state);
+}
+
+void CBitReader::DecodeAdaptivePairs(RangeModelState& first, int32_t* a, RangeModelState& second, int32_t* b,
+                                     int32_t n) {
+    for (int32_t i = 0; i < n; ++i) {
+        a[i] = DecodeAdaptiveValue(first);
+        b[i] = DecodeAdaptiveValue(second);
+    }
+}
 void CBitReader::StartRange() {}
 void CBitReader::FinishRange() {}

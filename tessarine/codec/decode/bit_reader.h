@@ -25,6 +25,11 @@ public:
     virtual uint32_t ReadCodedValue(int method, int32_t parameter = 0);
     virtual uint32_t AlignToByte();
     virtual int32_t DecodeAdaptiveValue(RangeModelState& state);
+    // DecodeAdaptiveValue n times into out[0..n).
+    virtual void DecodeAdaptiveValues(RangeModelState& state, int32_t* out, int32_t n);
+    // n pairs, each a value of `first` into a[i] then one of `second` into b[i].
+    virtual void DecodeAdaptivePairs(RangeModelState& first, int32_t* a, RangeModelState& second, int32_t* b,
+                                     int32_t n);
     virtual void ResetModelState(RangeModelState& state);
     virtual void StartRange();
     virtual void FinishRange();

@@ -34,6 +34,16 @@ void CBlockRing::CommitBlock(int32_t blockAlign) {
     }
 }
 
+// A block may start anywhere before the wrap margin; the margin holds its rest.
+int32_t CBlockRing::ContiguousBlocks(int32_t blockAlign) const {
+    return (m_size - m_margin - m_tail + blockAlign - 1) / blockAlign;
+}
+
+void CBlockRing::CommitBlocks(int32_t count, int32_t blockAlign) {
+    if (count > 0)
+        CommitBlock(count * blockAlign);
+}
+
 void CBlockRing::Read(uint8_t* destination, int32_t n) {
     n = std::clamp(n, 0, UsedBytes());
     int32_t first = std::min(n, m_realEnd - m_head);

@@ -17,6 +17,10 @@ public:
     // Where the next block of `blockAlign` bytes goes; Commit makes it part of the ring.
     uint8_t* TailPointer() { return m_bytes.data() + m_tail; }
     void CommitBlock(int32_t blockAlign);
+    // How many whole blocks can be written at the tail before writing wraps;
+    // always at least 1. CommitBlocks takes up to that many at once.
+    int32_t ContiguousBlocks(int32_t blockAlign) const;
+    void CommitBlocks(int32_t count, int32_t blockAlign);
     // Copies up to n bytes from the head (null destination: drops them).
     void Read(uint8_t* destination, int32_t n);
     void RemoveFromTail(int32_t n);

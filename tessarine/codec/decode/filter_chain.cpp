@@ -49,10 +49,9 @@ void CFilterChain::Reset() {
         m_stages[i]->Reset();
 }
 
-int32_t CFilterChain::Decode(int32_t value) {
+void CFilterChain::DecodeBatch(int32_t* values, int32_t n) {
     for (int i = m_count - 1; i >= 0; --i)
-        value = m_stages[i]->Decode(value);
-    return value;
+        m_stages[i]->DecodeBatch(values, n);
 }
 
 int32_t CFilterChain::Encode(int32_t value) {

@@ -31,7 +31,13 @@ public:
 
     void Reset();
     // Residual to value: the highest-numbered present stage first.
-    int32_t Decode(int32_t value);
+    int32_t Decode(int32_t value) {
+        for (int i = m_count - 1; i >= 0; --i)
+            value = m_stages[i]->Decode(value);
+        return value;
+    }
+    // Decode over values[0..n), in place.
+    void DecodeBatch(int32_t* values, int32_t n);
     // Value to residual: the exact inverse of Decode, stage 1 first.
     int32_t Encode(int32_t value);
 

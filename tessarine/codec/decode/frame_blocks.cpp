@@ -1,10 +1,16 @@
 // Per-block decoding of CFrameDecoder: residuals through the predictors to
-// the X and Y values, and those to output bytes.
+// the X and Y values, and those to output bytes. Blocks go through in chunks:
+// the residuals of a chunk first, then each channel's predictor over them,
+// then the output bytes and their check in one pass.
 #include "tessarine/codec/decode/frame_decoder.h"
 
 #include "tessarine/codec/decode/bit_reader.h"
 #include "tessarine/codec/decode/frame_crc.h"
 #include "tessarine/codec/decode/predictor.h"
+#include "tessarine/codec/decode/predictor_3950.h"
+#include "tessarine/codec/decode/range_bit_reader.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -13,57 +19,94 @@ constexpr uint32_t kSilentX = 1;
 constexpr uint32_t kSilentY = 2;
 constexpr uint32_t kMonoCodedStereo = 4;
 
-inline void PutSample(uint8_t*& out, int32_t value, int32_t bits) {
+constexpr int32_t kChunkBlocks = 256;
+
+const int32_t kSilence[kChunkBlocks] = {};
+
+template <int kBits>
+inline uint8_t* PutSample(uint8_t* out, int32_t value) {
     uint32_t v = static_cast<uint32_t>(value);
-    switch (bits) {
-    case 8: *out++ = static_cast<uint8_t>(v + 128); break;
-    case 16:
+    if (kBits == 8) {
+        *out++ = static_cast<uint8_t>(v + 128);
+    } else if (kBits == 16) {
         *out++ = static_cast<uint8_t>(v);
         *out++ = static_cast<uint8_t>(v >> 8);
-        break;
-    default: {
+    } else {
         // The 24-bit two's complement form; a negative value is written as
         // (v + 2^23) or 2^23, which differs only for values out of range.
         uint32_t form = value < 0 ? ((v + (1u << 23)) | (1u << 23)) : v;
         *out++ = static_cast<uint8_t>(form);
         *out++ = static_cast<uint8_t>(form >> 8);
         *out++ = static_cast<uint8_t>(form >> 16);
-        break;
     }
+    return out;
+}
+
+template <int kBits>
+int32_t PutMono(uint8_t* out, const int32_t* x, int32_t n) {
+    for (int32_t i = 0; i < n; ++i)
+        out = PutSample<kBits>(out, x[i]);
+    return n;
+}
+
+inline bool FitsInt16(int32_t v) { return v >= -32768 && v <= 32767; }
+
+// Stereo from X (mid) and Y (side); a 16-bit block whose samples do not fit
+// ends the run before it.
+template <int kBits>
+int32_t PutStereo(uint8_t* out, const int32_t* x, const int32_t* y, int32_t n) {
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t first = static_cast<int32_t>(static_cast<uint32_t>(x[i]) - static_cast<uint32_t>(y[i] / 2));
+        const int32_t second = static_cast<int32_t>(static_cast<uint32_t>(first) + static_cast<uint32_t>(y[i]));
+        if (kBits == 8) {
+            // Bytes wrap modulo 256: the second is the first byte plus Y.
+            const uint8_t firstByte = static_cast<uint8_t>(static_cast<uint32_t>(first) + 128);
+            *out++ = firstByte;
+            *out++ = static_cast<uint8_t>(firstByte + static_cast<uint32_t>(y[i]));
+            continue;
+        }
+        if (kBits == 16 && !(FitsInt16(first) && FitsInt16(second)))
+            return i;
+        out = PutSample<kBits>(out, first);
+        out = PutSample<kBits>(out, second);
+    }
+    return n;
+}
+
+int32_t PutBlocks(uint8_t* out, const int32_t* x, const int32_t* y, int32_t n, int32_t channels, int32_t bits) {
+    if (channels == 2) {
+        switch (bits) {
+        case 8: return PutStereo<8>(out, x, y, n);
+        case 16: return PutStereo<16>(out, x, y, n);
+        default: return PutStereo<24>(out, x, y, n);
+        }
+    }
+    switch (bits) {
+    case 8: return PutMono<8>(out, x, n);
+    case 16: return PutMono<16>(out, x, n);
+    default: return PutMono<24>(out, x, n);
     }
 }
 
 }  // namespace
 
-// A 16-bit stereo block whose samples do not fit is refused before anything
-// is written (false): the frame fails.
-bool CFrameDecoder::EmitBlock(int32_t x, int32_t y) {
-    uint8_t* start = m_ring.TailPointer();
-    uint8_t* out = start;
-    if (m_channels == 2) {
-        int32_t first = static_cast<int32_t>(static_cast<uint32_t>(x) - static_cast<uint32_t>(y / 2));
-        int32_t second = static_cast<int32_t>(static_cast<uint32_t>(first) + static_cast<uint32_t>(y));
-        if (m_bitsPerSample == 16 && (first < -32768 || first > 32767 || second < -32768 || second > 32767))
-            return false;
-        if (m_bitsPerSample == 8) {
-            // Bytes wrap modulo 256: the second is the first byte plus Y.
-            uint8_t firstByte = static_cast<uint8_t>(static_cast<uint32_t>(first) + 128);
-            *out++ = firstByte;
-            *out++ = static_cast<uint8_t>(firstByte + static_cast<uint32_t>(y));
-        } else {
-            PutSample(out, first, m_bitsPerSample);
-            PutSample(out, second, m_bitsPerSample);
-        }
-    } else {
-        PutSample(out, x, m_bitsPerSample);
+int32_t CFrameDecoder::EmitBlocks(const int32_t* x, const int32_t* y, int32_t n) {
+    int32_t done = 0;
+    while (done < n) {
+        const int32_t run = std::min(n - done, m_ring.ContiguousBlocks(m_blockAlign));
+        uint8_t* start = m_ring.TailPointer();
+        const int32_t written = PutBlocks(start, x + done, y + done, run, m_channels, m_bitsPerSample);
+        m_crc = frame_crc::Update(m_crc, start, static_cast<size_t>(written) * static_cast<size_t>(m_blockAlign));
+        m_ring.CommitBlocks(written, m_blockAlign);
+        m_frameBytesWritten += written * m_blockAlign;
+        done += written;
+        if (written < run)
+            break;
     }
-    m_crc = frame_crc::Update(m_crc, start, static_cast<size_t>(m_blockAlign));
-    m_ring.CommitBlock(m_blockAlign);
-    m_frameBytesWritten += m_blockAlign;
-    return true;
+    return done;
 }
 
-// A block refused by EmitBlock fails the frame and ends its decoding; the
+// A block refused by EmitBlocks fails the frame and ends its decoding; the
 // rest of the frame's blocks are held by fill bytes, so that the frame
 // always has as many blocks in the ring as the room it was given.
 void CFrameDecoder::DecodeBlocks(int32_t n) {
@@ -79,46 +122,89 @@ void CFrameDecoder::DecodeBlocks(int32_t n) {
 
 int32_t CFrameDecoder::DecodeStereoBlocks(int32_t n) {
     CBitReader& reader = *m_reader;
-    CPredictor& px = *m_predictorX;
-    CPredictor& py = *m_predictorY;
-    int32_t i = 0;
-    if ((m_frameFlags & (kSilentX | kSilentY)) == (kSilentX | kSilentY)) {
-        for (; i < n; ++i)
-            EmitBlock(0, 0);
-    } else if (m_frameFlags & kMonoCodedStereo) {
-        for (; i < n; ++i)
-            if (!EmitBlock(px.DecodeSample(reader.DecodeAdaptiveValue(m_stateX), 0), 0))
-                break;
-    } else if (m_version < 3950) {
-        for (; i < n; ++i) {
-            int32_t x = px.DecodeSample(reader.DecodeAdaptiveValue(m_stateX), 0);
-            int32_t y = py.DecodeSample(reader.DecodeAdaptiveValue(m_stateY), 0);
-            if (!EmitBlock(x, y))
-                break;
+    const uint32_t silent = m_frameFlags & (kSilentX | kSilentY);
+    int32_t x[kChunkBlocks];
+    int32_t y[kChunkBlocks];
+    for (int32_t done = 0; done < n;) {
+        const int32_t count = std::min(n - done, kChunkBlocks);
+        if (silent == (kSilentX | kSilentY)) {
+            std::fill(x, x + count, 0);
+            std::fill(y, y + count, 0);
+        } else if (m_frameFlags & kMonoCodedStereo) {
+            reader.DecodeAdaptiveValues(m_stateX, x, count);
+            m_predictorX->DecodeSamples(x, count);
+            std::fill(y, y + count, 0);
+        } else if (!m_crossX || !m_crossY) {
+            reader.DecodeAdaptivePairs(m_stateX, x, m_stateY, y, count);
+            m_predictorX->DecodeSamples(x, count);
+            m_predictorY->DecodeSamples(y, count);
+        } else if (m_rangeReader) {
+            if (m_version >= 3990)
+                DecodeCrossChunk<true>(x, y, count);
+            else
+                DecodeCrossChunk<false>(x, y, count);
+        } else {
+            reader.DecodeAdaptivePairs(m_stateY, y, m_stateX, x, count);
+            DecodeCrossChannel(*m_crossY, *m_crossX, y, x, count, m_lastX);
         }
-    } else {
-        for (; i < n; ++i) {
-            int32_t residualY = reader.DecodeAdaptiveValue(m_stateY);
-            int32_t residualX = reader.DecodeAdaptiveValue(m_stateX);
-            int32_t y = py.DecodeSample(residualY, m_lastX);
-            int32_t x = px.DecodeSample(residualX, y);
-            m_lastX = x;
-            if (!EmitBlock(x, y))
-                break;
-        }
+        const int32_t emitted = EmitBlocks(x, y, count);
+        done += emitted;
+        if (emitted < count)
+            return done;
     }
-    return i;
+    return n;
+}
+
+template <bool kNewer>
+void CFrameDecoder::DecodeCrossChunk(int32_t* x, int32_t* y, int32_t n) {
+    RangeCursor cursor = m_rangeReader->Cursor();
+    RangeModelState stateX = m_stateX, stateY = m_stateY;
+    CPredictor3950& predictorX = *m_crossX;
+    CPredictor3950& predictorY = *m_crossY;
+    int32_t lastX = m_lastX;
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t residualY = cursor.Decode<kNewer>(stateY);
+        const int32_t residualX = cursor.Decode<kNewer>(stateX);
+        const int32_t valueY = predictorY.Step(residualY, lastX);
+        lastX = predictorX.Step(residualX, valueY);
+        y[i] = valueY;
+        x[i] = lastX;
+    }
+    m_lastX = lastX;
+    m_stateX = stateX;
+    m_stateY = stateY;
+    m_rangeReader->Finish(cursor);
+}
+
+template <bool kNewer>
+void CFrameDecoder::DecodeMonoChunk(int32_t* x, int32_t n) {
+    RangeCursor cursor = m_rangeReader->Cursor();
+    RangeModelState state = m_stateX;
+    CPredictor3950& predictor = *m_crossX;
+    for (int32_t i = 0; i < n; ++i)
+        x[i] = predictor.Step(cursor.Decode<kNewer>(state), 0);
+    m_stateX = state;
+    m_rangeReader->Finish(cursor);
 }
 
 int32_t CFrameDecoder::DecodeMonoBlocks(int32_t n) {
-    if (m_frameFlags & kSilentX) {
-        for (int32_t i = 0; i < n; ++i)
-            EmitBlock(0, 0);
-        return n;
+    int32_t x[kChunkBlocks];
+    for (int32_t done = 0; done < n;) {
+        const int32_t count = std::min(n - done, kChunkBlocks);
+        if (m_frameFlags & kSilentX) {
+            EmitBlocks(kSilence, kSilence, count);
+        } else {
+            if (m_rangeReader && m_crossX && m_version >= 3990) {
+                DecodeMonoChunk<true>(x, count);
+            } else if (m_rangeReader && m_crossX) {
+                DecodeMonoChunk<false>(x, count);
+            } else {
+                m_reader->DecodeAdaptiveValues(m_stateX, x, count);
+                m_predictorX->DecodeSamples(x, count);
+            }
+            EmitBlocks(x, kSilence, count);
+        }
+        done += count;
     }
-    CBitReader& reader = *m_reader;
-    CPredictor& px = *m_predictorX;
-    for (int32_t i = 0; i < n; ++i)
-        EmitBlock(px.DecodeSample(reader.DecodeAdaptiveValue(m_stateX), 0), 0);
     return n;
 }

@@ -3,6 +3,8 @@
 #include "tessarine/codec/codec_error.h"
 #include "tessarine/codec/decode/bit_reader.h"
 #include "tessarine/codec/decode/predictor.h"
+#include "tessarine/codec/decode/predictor_3950.h"
+#include "tessarine/codec/decode/range_bit_reader.h"
 #include "tessarine/codec/info_id.h"
 #include "tessarine/codec/stream_info.h"
 
@@ -63,12 +65,15 @@ int CFrameDecoder::SetUpDecoding() {
     m_reader.reset(CreateBitReader(m_info.Get(), m_version));
     if (!m_reader)
         return CODEC_NO_MEMORY;
+    m_rangeReader = dynamic_cast<CRangeBitReader*>(m_reader.get());
     // An unsupported level makes the predictor constructors throw; that must
     // not leave this call, and the decoder stays unusable.
     int level = static_cast<int>(info.GetInfo(CompressionLevel));
     try {
         m_predictorX = CreatePredictor(level, m_version);
         m_predictorY = CreatePredictor(level, m_version);
+        m_crossX = dynamic_cast<CPredictor3950*>(m_predictorX.get());
+        m_crossY = dynamic_cast<CPredictor3950*>(m_predictorY.get());
     } catch (...) {
         return CODEC_FAILED;
     }

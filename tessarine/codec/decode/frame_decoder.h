@@ -18,6 +18,8 @@
 class CStreamInfo;
 class CBitReader;
 class CPredictor;
+class CPredictor3950;
+class CRangeBitReader;
 
 class CFrameDecoder : public CDecoder {
 public:
@@ -53,7 +55,15 @@ private:
     void DecodeBlocks(int32_t n);
     int32_t DecodeStereoBlocks(int32_t n);
     int32_t DecodeMonoBlocks(int32_t n);
-    bool EmitBlock(int32_t x, int32_t y);
+    // The common case in one loop: range-coded residuals straight through
+    // predictors that take the other channel's values.
+    template <bool kNewer>
+    void DecodeCrossChunk(int32_t* x, int32_t* y, int32_t n);
+    template <bool kNewer>
+    void DecodeMonoChunk(int32_t* x, int32_t n);
+    // Writes the blocks of x (and y for stereo) into the ring; a 16-bit stereo
+    // block that does not fit stops it. Returns the blocks written.
+    int32_t EmitBlocks(const int32_t* x, const int32_t* y, int32_t n);
     void FinishFrame();
     void CompleteFrame(int32_t frameBlocks);
     void WriteFill(int32_t blocks);
@@ -92,6 +102,10 @@ private:
     RangeModelState m_stateY;
     std::unique_ptr<CPredictor> m_predictorX;
     std::unique_ptr<CPredictor> m_predictorY;
+    // The same predictors when they take the other channel's values (3950 and later).
+    CPredictor3950* m_crossX = nullptr;
+    CPredictor3950* m_crossY = nullptr;
+    CRangeBitReader* m_rangeReader = nullptr;  // the reader, when it is the range reader
     int32_t m_lastX = 0;
     CBlockRing m_ring;
 };

@@ -15,6 +15,8 @@ public:
     // The channel's next value from its residual; `other` is the cross-channel
     // input (ignored before version 3950).
     virtual int32_t DecodeSample(int32_t value, int32_t other) = 0;
+    // DecodeSample(values[i], 0) for i < n, in place.
+    virtual void DecodeSamples(int32_t* values, int32_t n);
     virtual void Reset() = 0;
 };
 

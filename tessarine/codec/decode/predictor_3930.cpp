@@ -70,6 +70,16 @@ int32_t CPredictor3930::DecodeSample(int32_t value, int32_t) {
     return m_emphasis.Deemphasise(prediction);
 }
 
+void CPredictor3930::DecodeSamples(int32_t* values, int32_t n) {
+    m_stages.DecodeBatch(values, n);
+    for (int32_t i = 0; i < n; ++i) {
+        m_prediction.RollWhenFull();
+        const int32_t prediction = WrapAdd(values[i], m_prediction.Estimate());
+        m_prediction.Commit(prediction, values[i]);
+        values[i] = m_emphasis.Deemphasise(prediction);
+    }
+}
+
 void CPredictor3930::Reset() {
     m_stages.Reset();
     m_prediction.Reset();

@@ -38,6 +38,7 @@ public:
     static int32_t CheckedLevel(int32_t level);
 
     int32_t DecodeSample(int32_t value, int32_t other) override;
+    void DecodeSamples(int32_t* values, int32_t n) override;
     void Reset() override;
 
     const CFilterChain& Stages() const { return m_stages; }

@@ -5,38 +5,57 @@
 
 #include "tessarine/codec/decode/filter_chain.h"
 #include "tessarine/codec/decode/predictor.h"
+#include "tessarine/codec/decode/wrapping_math.h"
 
-// The weighted part, shared by the decoding and the encoding direction. Its
-// four histories (own values A, cross-channel values B, and the adapt signs of
-// each) move together, so one position serves all of them.
+// The weighted part, shared by the decoding and the encoding direction: nine
+// terms, four over the channel's own predictions (the last one, its
+// difference from the one before, and the two differences before that) and
+// five over the other channel's de-emphasised values (the value and its last
+// four differences). Each weight moves by one per sample, toward the product
+// of its term's sign and the residual's sign.
 class Prediction3950 {
 public:
-    static constexpr int32_t kHistory = 8;
-    static constexpr int32_t kWindow = 512;
-
     void Reset();
-    // Moves the newest history to the front once the window is used up.
-    void RollWhenFull();
-    // Enters the last prediction and `other` into the histories and returns the
+    // Enters the last prediction and `other` into the terms and returns the
     // weighted sum >> 10 (cross-channel part halved first).
-    int32_t Estimate(int32_t other);
+    int32_t Estimate(int32_t other) {
+        int32_t* t = m_terms;
+        const int32_t a0 = m_lastPrediction;
+        t[3] = t[2];
+        t[2] = t[1];
+        t[1] = WrapSub(a0, t[0]);
+        t[0] = a0;
+        const int32_t b0 = WrapSub(other, DeemphasisTerm(m_previousOther));
+        m_previousOther = other;
+        t[8] = t[7];
+        t[7] = t[6];
+        t[6] = t[5];
+        t[5] = WrapSub(b0, t[4]);
+        t[4] = b0;
+        uint32_t products[kTerms];
+        for (int i = 0; i < kTerms; ++i)
+            products[i] = static_cast<uint32_t>(t[i]) * static_cast<uint32_t>(m_weights[i]);
+        const uint32_t own = (products[0] + products[1]) + (products[2] + products[3]);
+        const uint32_t cross = (products[4] + products[5]) + (products[6] + products[7]) + products[8];
+        return WrapAdd(static_cast<int32_t>(own), static_cast<int32_t>(cross) >> 1) >> 10;
+    }
     // Moves the weights by the residual's sign and remembers the prediction.
-    void Commit(int32_t prediction, int32_t residual);
+    void Commit(int32_t prediction, int32_t residual) {
+        const int32_t direction = (residual > 0) - (residual < 0);
+        for (int i = 0; i < kTerms; ++i) {
+            const int32_t sign = (m_terms[i] > 0) - (m_terms[i] < 0);
+            m_weights[i] = WrapAdd(m_weights[i], sign * direction);
+        }
+        m_lastPrediction = prediction;
+    }
 
 private:
-    enum { kOwn, kCross, kOwnSigns, kCrossSigns, kHistoryCount };
+    static constexpr int kTerms = 9;
 
-    int32_t* At(int history) { return m_buffers[history] + m_position; }
-
-    int32_t m_buffers[kHistoryCount][kHistory + kWindow];
-    static constexpr int kWeights = 9;
-
-    int32_t m_weights[kWeights];  // a0..a3 (own), b0..b4 (cross)
-    int32_t m_signs[kWeights];    // adapt signs of the entries the last Estimate weighed
+    int32_t m_terms[kTerms];    // a0..a3 (own), b0..b4 (cross) of the last Estimate
+    int32_t m_weights[kTerms];
     int32_t m_lastPrediction = 0;
     int32_t m_previousOther = 0;
-    int32_t m_position = kHistory;
-    int32_t m_count = 0;
 };
 
 class CPredictor3950 : public CPredictor {
@@ -44,15 +63,31 @@ public:
     // Raises DecodeException{1} for a level other than 1000 to 5000.
     CPredictor3950(int32_t level, int32_t version);
 
-    int32_t DecodeSample(int32_t value, int32_t other) override;
+    int32_t DecodeSample(int32_t value, int32_t other) override { return Step(value, other); }
+    // DecodeSample without the virtual call, for the block loops.
+    int32_t Step(int32_t value, int32_t other) {
+        const int32_t residual = m_stages.Decode(value);
+        const int32_t prediction = WrapAdd(residual, m_prediction.Estimate(other));
+        m_prediction.Commit(prediction, residual);
+        return m_emphasis.Deemphasise(prediction);
+    }
+    void DecodeSamples(int32_t* values, int32_t n) override;
     void Reset() override;
 
     const CFilterChain& Stages() const { return m_stages; }
     int32_t Version() const { return m_version; }
 
 private:
+    friend void DecodeCrossChannel(CPredictor3950&, CPredictor3950&, int32_t*, int32_t*, int32_t, int32_t&);
+
     CFilterChain m_stages;
     Prediction3950 m_prediction;
     FirstOrderEmphasis m_emphasis;
     int32_t m_version;
 };
+
+// One chunk of a stereo pair whose channels feed each other: each Y value
+// takes the X value before it (`lastX`, updated), each X value the Y value of
+// its block. Residuals in, values out, in place.
+void DecodeCrossChannel(CPredictor3950& predictorY, CPredictor3950& predictorX, int32_t* y, int32_t* x, int32_t n,
+                        int32_t& lastX);

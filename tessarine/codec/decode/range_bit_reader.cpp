@@ -2,91 +2,63 @@
 
 using namespace range_coding;
 
-// Damaged data can ask for more bits than the range holds; a range of 0 would
-// divide by zero and never normalise, so it becomes 1 (the frame check then
-// rejects the frame).
-static inline uint32_t NonZero(uint32_t range) { return range ? range : 1; }
+void RangeCursor::Refill() { m_registers.bitIndex = m_reader.RefillAt(m_registers.bitIndex); }
 
-uint32_t CRangeBitReader::DecodeFrequency(int bits) {
-    Normalise();
-    m_range = NonZero(m_range >> bits);
-    return m_low / m_range;
+uint32_t CRangeBitReader::RefillAt(uint32_t bitIndex) {
+    m_bitIndex = bitIndex;
+    Refill();
+    return m_bitIndex;
 }
 
-uint32_t CRangeBitReader::DecodeBits(int bits) {
-    Normalise();
-    m_range = NonZero(m_range >> bits);
-    uint32_t value = m_low / m_range;
-    m_low -= value * m_range;
-    return value;
+RangeCursor CRangeBitReader::Cursor() {
+    RangeRegisters registers = m_registers;
+    registers.bitIndex = m_bitIndex;
+    return RangeCursor(*this, m_buffer.data(), registers, m_refillThreshold, m_version);
 }
 
-uint32_t CRangeBitReader::DecodeBelow(uint32_t total) {
-    Normalise();
-    m_range = NonZero(m_range / total);
-    uint32_t value = m_low / m_range;
-    m_low -= value * m_range;
-    return value;
-}
-
-void CRangeBitReader::RemoveSymbol(const uint32_t* table, int symbol) {
-    m_low -= m_range * table[symbol];
-    m_range *= table[symbol + 1] - table[symbol];
-}
-
-int CRangeBitReader::DecodeSymbol(const uint32_t* table) {
-    int symbol = FindSymbol(table, DecodeFrequency(16));
-    RemoveSymbol(table, symbol);
-    return symbol;
-}
-
-uint32_t CRangeBitReader::DecodeCode3990(const RangeModelState& state) {
-    uint32_t pivot = Pivot(state);
-    uint32_t overflow = static_cast<uint32_t>(DecodeSymbol(kOverflowTable2));
-    if (overflow == kEscapeSymbol) {
-        uint32_t high = DecodeBits(16);
-        overflow = (high << 16) | DecodeBits(16);
-    }
-    uint32_t base;
-    if (pivot < 65536) {
-        base = DecodeBelow(pivot);
-    } else {
-        int shift = BitLength(pivot) - 16;
-        uint32_t split = 1u << shift;
-        uint32_t high = DecodeBelow(pivot / split + 1);
-        base = high * split + DecodeBelow(split);
-    }
-    return overflow * pivot + base;
-}
-
-uint32_t CRangeBitReader::DecodeCode3900(const RangeModelState& state) {
-    int symbol = DecodeSymbol(kOverflowTable1);
-    uint32_t overflow = 0;
-    int kBits;
-    if (symbol == kEscapeSymbol) {
-        // Five bits; only damaged data can give more, and shifts must stay below 32.
-        kBits = static_cast<int>(DecodeBits(5) & 31);
-    } else {
-        overflow = static_cast<uint32_t>(symbol);
-        kBits = state.k > 0 ? state.k - 1 : 0;
-    }
-    uint32_t base = 0;
-    if (kBits <= 16 || m_version < 3910) {
-        base = DecodeBits(kBits);
-    } else {
-        uint32_t low16 = DecodeBits(16);
-        base = (DecodeBits(kBits - 16) << 16) | low16;
-    }
-    // Shifts of 32 bits or more leave nothing of the overflow.
-    return base + (kBits < 32 ? overflow << kBits : 0);
+void CRangeBitReader::Finish(const RangeCursor& cursor) {
+    m_registers = cursor.Registers();
+    m_bitIndex = m_registers.bitIndex;
 }
 
 int32_t CRangeBitReader::DecodeAdaptiveValue(RangeModelState& state) {
-    if (m_bitIndex > m_refillThreshold)
-        Refill();
-    uint32_t code = m_version >= 3990 ? DecodeCode3990(state) : DecodeCode3900(state);
-    AdaptModel(state, code);
-    return SignedFromCode(code);
+    int32_t value = 0;
+    DecodeAdaptiveValues(state, &value, 1);
+    return value;
+}
+
+void CRangeBitReader::DecodeAdaptiveValues(RangeModelState& state, int32_t* out, int32_t n) {
+    RangeCursor cursor = Cursor();
+    RangeModelState s = state;
+    if (cursor.Newer()) {
+        for (int32_t i = 0; i < n; ++i)
+            out[i] = cursor.Decode<true>(s);
+    } else {
+        for (int32_t i = 0; i < n; ++i)
+            out[i] = cursor.Decode<false>(s);
+    }
+    state = s;
+    Finish(cursor);
+}
+
+void CRangeBitReader::DecodeAdaptivePairs(RangeModelState& first, int32_t* a, RangeModelState& second, int32_t* b,
+                                          int32_t n) {
+    RangeCursor cursor = Cursor();
+    RangeModelState s1 = first, s2 = second;
+    if (cursor.Newer()) {
+        for (int32_t i = 0; i < n; ++i) {
+            a[i] = cursor.Decode<true>(s1);
+            b[i] = cursor.Decode<true>(s2);
+        }
+    } else {
+        for (int32_t i = 0; i < n; ++i) {
+            a[i] = cursor.Decode<false>(s1);
+            b[i] = cursor.Decode<false>(s2);
+        }
+    }
+    first = s1;
+    second = s2;
+    Finish(cursor);
 }
 
 void CRangeBitReader::ResetModelState(RangeModelState& state) {
@@ -102,16 +74,17 @@ void CRangeBitReader::StartRange() {
         Refill();
     AlignToByte();
     m_bitIndex += 8;
-    m_byteBuffer = ByteAt(m_bitIndex);
+    const uint32_t first = ByteAt(m_bitIndex);
     m_bitIndex += 8;
-    m_low = m_byteBuffer >> 1;
-    m_range = 1u << 7;
+    m_registers.carry = first & 1;
+    m_registers.low = first >> 1;
+    m_registers.range = 1u << 7;
 }
 
 void CRangeBitReader::FinishRange() {
-    while (m_range <= kBottom) {
+    while (m_registers.range <= kBottom) {
         m_bitIndex += 8;
-        m_range <<= 8;
+        m_registers.range <<= 8;
     }
     if (m_version <= 3950)
         m_bitIndex -= 16;
@@ -123,7 +96,6 @@ void CRangeBitReader::DecodeArray(int32_t* values, int32_t count, int32_t) {
     RangeModelState state;
     ResetModelState(state);
     StartRange();
-    for (int32_t i = 0; i < count; ++i)
-        values[i] = DecodeAdaptiveValue(state);
+    DecodeAdaptiveValues(state, values, count);
     FinishRange();
 }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "tessarine/codec/decode/bit_reader.h"
-#include "tessarine/codec/decode/range_coding.h"
+#include "tessarine/codec/decode/range_cursor.h"
 
 class CRangeBitReader : public CBitReader {
 public:
@@ -13,30 +13,22 @@ public:
     void DecodeArray(int32_t* values, int32_t count, int32_t hint) override;
     uint32_t ReadCodedValue(int method, int32_t parameter = 0) override;
     int32_t DecodeAdaptiveValue(RangeModelState& state) override;
+    void DecodeAdaptiveValues(RangeModelState& state, int32_t* out, int32_t n) override;
+    void DecodeAdaptivePairs(RangeModelState& first, int32_t* a, RangeModelState& second, int32_t* b,
+                             int32_t n) override;
     void ResetModelState(RangeModelState& state) override;
     void StartRange() override;
     void FinishRange() override;
 
-private:
-    // Pulls bytes until the range is above the normalisation bound.
-    void Normalise() {
-        while (m_range <= range_coding::kBottom) {
-            m_byteBuffer = (m_byteBuffer << 8) | ByteAt(m_bitIndex);
-            m_bitIndex += 8;
-            m_low = (m_low << 8) | ((m_byteBuffer >> 1) & 0xFFu);
-            m_range <<= 8;
-        }
-    }
-    uint32_t DecodeFrequency(int bits);
-    uint32_t DecodeBits(int bits);
-    uint32_t DecodeBelow(uint32_t total);
-    void RemoveSymbol(const uint32_t* table, int symbol);
-    int DecodeSymbol(const uint32_t* table);
-    uint32_t DecodeCode3990(const RangeModelState& state);
-    uint32_t DecodeCode3900(const RangeModelState& state);
+    // A working copy of the decoder for a run of values; Finish takes it back.
+    RangeCursor Cursor();
+    void Finish(const RangeCursor& cursor);
 
-    uint32_t m_low = 0;
-    uint32_t m_range = 0;
-    uint32_t m_byteBuffer = 0;
+private:
+    friend class RangeCursor;
+    // Refills the buffer around a cursor's index; returns the index moved with it.
+    uint32_t RefillAt(uint32_t bitIndex);
+
+    RangeRegisters m_registers;  // the bit index lives in m_bitIndex between runs
     uint32_t m_refillThreshold = 0;
 };

@@ -63,13 +63,6 @@ inline uint32_t Pivot(const RangeModelState& state) {
 }
 
 // Bit length of v (0 for 0).
-inline int BitLength(uint32_t v) {
-    int n = 0;
-    while (v) {
-        ++n;
-        v >>= 1;
-    }
-    return n;
-}
+inline int BitLength(uint32_t v) { return v ? 32 - __builtin_clz(v) : 0; }
 
 }  // namespace range_coding

@@ -38,7 +38,6 @@ CForwardPredictor3950::CForwardPredictor3950(int32_t level, int32_t version) : m
 }
 
 int32_t CForwardPredictor3950::EncodeSample(int32_t value, int32_t other) {
-    m_prediction.RollWhenFull();
     const int32_t prediction = m_emphasis.Preemphasise(value);
     const int32_t residual = WrapSub(prediction, m_prediction.Estimate(other));
     m_prediction.Commit(prediction, residual);
