@@ -40,6 +40,14 @@ void CAdaptiveFilter::Reset() {
 }
 
 void CAdaptiveFilter::DecodeBatch(int32_t* values, int32_t n) {
+    if (m_order == 16) {
+        // Only the last 16 values of the windows are ever read, so they stay
+        // where they are and the write position does not move.
+        const FilterRun16 run = {m_coefficients.Get(), m_input.Current() - 16, m_adapt.Current() - 16, &m_average,
+                                 m_shift, m_version >= kScaledAdaptVersion};
+        m_kernels->decodeRun16(run, values, n);
+        return;
+    }
     for (int32_t i = 0; i < n; ++i)
         values[i] = Decode(values[i]);
 }
@@ -48,7 +56,7 @@ int32_t CAdaptiveFilter::Encode(int32_t input) {
     *m_input.Current() = SaturateInt16(input);
     const int32_t dot = m_kernels->dotProduct16(m_input.Current() - m_order, m_coefficients.Get(), m_order);
     const int32_t output = WrapSub(input, RoundingShift(dot, m_shift));
-    m_kernels->adaptCoefficients16(m_coefficients.Get(), m_adapt.Current() - m_order, CAdaptiveFilter::AdaptDirection(output),
+    m_kernels->adaptCoefficients16(m_coefficients.Get(), m_adapt.Current() - m_order, AdaptDirection(output),
                                    m_order);
     StoreAdaptValue(input);
     m_input.Advance();

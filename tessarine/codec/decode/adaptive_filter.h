@@ -2,6 +2,7 @@
 // into a sample; Encode is its exact inverse.
 #pragma once
 
+#include "tessarine/codec/decode/dsp/adapt_figure.h"
 #include "tessarine/codec/decode/dsp/aligned_array.h"
 #include "tessarine/codec/decode/dsp/filter_kernels.h"
 #include "tessarine/codec/decode/sliding_buffer.h"
@@ -41,10 +42,6 @@ public:
     bool VectorFlag() const { return m_vector; }
     SimdLevel KernelLevel() const { return m_kernels->level; }
 
-    // The coefficient update direction for a residual: the adapt values are
-    // added when the residual is negative and subtracted when it is positive.
-    static int AdaptDirection(int32_t residual) { return residual < 0 ? 1 : (residual > 0 ? -1 : 0); }
-
 private:
     void StoreAdaptValue(int32_t output);
 
@@ -59,28 +56,13 @@ private:
     const FilterKernels* m_kernels;
 };
 
-// The adapt value of the newest sample, and the decay of the recent ones. The
-// figure's sign opposes the sample's (a sample of 0 counts as positive, which
-// matters only for the larger figures, reachable once the average has wrapped).
+// The adapt value of the newest sample, and the decay of the recent ones.
 inline void CAdaptiveFilter::StoreAdaptValue(int32_t output) {
     int16_t* adapt = m_adapt.Current();
-    if (m_version < kScaledAdaptVersion) {
-        adapt[0] = output == 0 ? 0 : (output < 0 ? 4 : -4);
-        adapt[-4] = static_cast<int16_t>(adapt[-4] >> 1);
-        adapt[-8] = static_cast<int16_t>(adapt[-8] >> 1);
-        return;
+    adapt[0] = NextAdaptValue(output, m_average, m_version >= kScaledAdaptVersion);
+    const uint32_t decay = DecayLanes(m_version >= kScaledAdaptVersion);
+    for (int back = 1; back < 16; ++back) {
+        if ((decay >> (15 - back)) & 1)
+            adapt[-back] = static_cast<int16_t>(adapt[-back] >> 1);
     }
-    const int32_t magnitude = WrapAbs(output);
-    int16_t figure = 0;
-    if (magnitude > WrapMul(m_average, 3))
-        figure = 32;
-    else if (magnitude > WrapMul(m_average, 4) / 3)
-        figure = 16;
-    else if (magnitude > 0)
-        figure = 8;
-    adapt[0] = output < 0 ? figure : static_cast<int16_t>(-figure);
-    m_average = WrapAdd(m_average, WrapSub(magnitude, m_average) / 16);
-    adapt[-1] = static_cast<int16_t>(adapt[-1] >> 1);
-    adapt[-2] = static_cast<int16_t>(adapt[-2] >> 1);
-    adapt[-8] = static_cast<int16_t>(adapt[-8] >> 1);
 }

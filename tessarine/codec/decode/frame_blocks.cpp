@@ -121,31 +121,27 @@ void CFrameDecoder::DecodeBlocks(int32_t n) {
 }
 
 int32_t CFrameDecoder::DecodeStereoBlocks(int32_t n) {
-    CBitReader& reader = *m_reader;
     const uint32_t silent = m_frameFlags & (kSilentX | kSilentY);
+    const bool crossCoded = silent != (kSilentX | kSilentY) && !(m_frameFlags & kMonoCodedStereo);
+    // Streams whose predictors take the other channel's values are range coded.
+    if (crossCoded && m_crossX && m_crossY && m_rangeReader)
+        return m_version >= 3990 ? DecodeCrossBlocks<true>(n) : DecodeCrossBlocks<false>(n);
+    CBitReader& reader = *m_reader;
     int32_t x[kChunkBlocks];
     int32_t y[kChunkBlocks];
     for (int32_t done = 0; done < n;) {
         const int32_t count = std::min(n - done, kChunkBlocks);
-        if (silent == (kSilentX | kSilentY)) {
+        if (!crossCoded && silent == (kSilentX | kSilentY)) {
             std::fill(x, x + count, 0);
             std::fill(y, y + count, 0);
-        } else if (m_frameFlags & kMonoCodedStereo) {
+        } else if (!crossCoded) {
             reader.DecodeAdaptiveValues(m_stateX, x, count);
             m_predictorX->DecodeSamples(x, count);
             std::fill(y, y + count, 0);
-        } else if (!m_crossX || !m_crossY) {
+        } else {
             reader.DecodeAdaptivePairs(m_stateX, x, m_stateY, y, count);
             m_predictorX->DecodeSamples(x, count);
             m_predictorY->DecodeSamples(y, count);
-        } else if (m_rangeReader) {
-            if (m_version >= 3990)
-                DecodeCrossChunk<true>(x, y, count);
-            else
-                DecodeCrossChunk<false>(x, y, count);
-        } else {
-            reader.DecodeAdaptivePairs(m_stateY, y, m_stateX, x, count);
-            DecodeCrossChannel(*m_crossY, *m_crossX, y, x, count, m_lastX);
         }
         const int32_t emitted = EmitBlocks(x, y, count);
         done += emitted;
@@ -155,36 +151,57 @@ int32_t CFrameDecoder::DecodeStereoBlocks(int32_t n) {
     return n;
 }
 
+// A software pipeline over chunks of blocks: while the range decoder works
+// through the residuals of the next chunk, the predictors finish the values of
+// this one. Both are long chains of dependent steps, so interleaved they run
+// side by side. The filter stages take each chunk's residuals in between.
 template <bool kNewer>
-void CFrameDecoder::DecodeCrossChunk(int32_t* x, int32_t* y, int32_t n) {
-    RangeCursor cursor = m_rangeReader->Cursor();
-    RangeModelState stateX = m_stateX, stateY = m_stateY;
+int32_t CFrameDecoder::DecodeCrossBlocks(int32_t n) {
+    int32_t residualX[2][kChunkBlocks], residualY[2][kChunkBlocks];
+    int32_t x[kChunkBlocks], y[kChunkBlocks];
     CPredictor3950& predictorX = *m_crossX;
     CPredictor3950& predictorY = *m_crossY;
+    RangeCursor cursor = m_rangeReader->Cursor();
+    RangeModelState stateX = m_stateX, stateY = m_stateY;
     int32_t lastX = m_lastX;
-    for (int32_t i = 0; i < n; ++i) {
-        const int32_t residualY = cursor.Decode<kNewer>(stateY);
-        const int32_t residualX = cursor.Decode<kNewer>(stateX);
-        const int32_t valueY = predictorY.Step(residualY, lastX);
-        lastX = predictorX.Step(residualX, valueY);
-        y[i] = valueY;
-        x[i] = lastX;
+    int32_t done = 0;
+    int current = 0;
+    int32_t ready = std::min(n, kChunkBlocks);
+    for (int32_t i = 0; i < ready; ++i) {
+        residualY[0][i] = cursor.Decode<kNewer>(stateY);
+        residualX[0][i] = cursor.Decode<kNewer>(stateX);
+    }
+    predictorY.FilterStages(residualY[0], ready);
+    predictorX.FilterStages(residualX[0], ready);
+    while (ready > 0) {
+        // Every chunk but the last is whole, so the next is never longer.
+        const int32_t next = std::min(n - done - ready, kChunkBlocks);
+        const int32_t* fy = residualY[current];
+        const int32_t* fx = residualX[current];
+        int32_t* ny = residualY[current ^ 1];
+        int32_t* nx = residualX[current ^ 1];
+        for (int32_t i = 0; i < ready; ++i) {
+            if (i < next) {
+                ny[i] = cursor.Decode<kNewer>(stateY);
+                nx[i] = cursor.Decode<kNewer>(stateX);
+            }
+            y[i] = predictorY.Predict(fy[i], lastX);
+            x[i] = lastX = predictorX.Predict(fx[i], y[i]);
+        }
+        const int32_t emitted = EmitBlocks(x, y, ready);
+        done += emitted;
+        if (emitted < ready)
+            break;
+        predictorY.FilterStages(ny, next);
+        predictorX.FilterStages(nx, next);
+        ready = next;
+        current ^= 1;
     }
     m_lastX = lastX;
     m_stateX = stateX;
     m_stateY = stateY;
     m_rangeReader->Finish(cursor);
-}
-
-template <bool kNewer>
-void CFrameDecoder::DecodeMonoChunk(int32_t* x, int32_t n) {
-    RangeCursor cursor = m_rangeReader->Cursor();
-    RangeModelState state = m_stateX;
-    CPredictor3950& predictor = *m_crossX;
-    for (int32_t i = 0; i < n; ++i)
-        x[i] = predictor.Step(cursor.Decode<kNewer>(state), 0);
-    m_stateX = state;
-    m_rangeReader->Finish(cursor);
+    return done;
 }
 
 int32_t CFrameDecoder::DecodeMonoBlocks(int32_t n) {
@@ -194,14 +211,8 @@ int32_t CFrameDecoder::DecodeMonoBlocks(int32_t n) {
         if (m_frameFlags & kSilentX) {
             EmitBlocks(kSilence, kSilence, count);
         } else {
-            if (m_rangeReader && m_crossX && m_version >= 3990) {
-                DecodeMonoChunk<true>(x, count);
-            } else if (m_rangeReader && m_crossX) {
-                DecodeMonoChunk<false>(x, count);
-            } else {
-                m_reader->DecodeAdaptiveValues(m_stateX, x, count);
-                m_predictorX->DecodeSamples(x, count);
-            }
+            m_reader->DecodeAdaptiveValues(m_stateX, x, count);
+            m_predictorX->DecodeSamples(x, count);
             EmitBlocks(x, kSilence, count);
         }
         done += count;

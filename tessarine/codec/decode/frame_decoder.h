@@ -55,12 +55,10 @@ private:
     void DecodeBlocks(int32_t n);
     int32_t DecodeStereoBlocks(int32_t n);
     int32_t DecodeMonoBlocks(int32_t n);
-    // The common case in one loop: range-coded residuals straight through
-    // predictors that take the other channel's values.
+    // The common case: range-coded stereo whose predictors take the other
+    // channel's values. Returns the blocks written.
     template <bool kNewer>
-    void DecodeCrossChunk(int32_t* x, int32_t* y, int32_t n);
-    template <bool kNewer>
-    void DecodeMonoChunk(int32_t* x, int32_t n);
+    int32_t DecodeCrossBlocks(int32_t n);
     // Writes the blocks of x (and y for stereo) into the ring; a 16-bit stereo
     // block that does not fit stops it. Returns the blocks written.
     int32_t EmitBlocks(const int32_t* x, const int32_t* y, int32_t n);

@@ -65,8 +65,11 @@ public:
 
     int32_t DecodeSample(int32_t value, int32_t other) override { return Step(value, other); }
     // DecodeSample without the virtual call, for the block loops.
-    int32_t Step(int32_t value, int32_t other) {
-        const int32_t residual = m_stages.Decode(value);
+    int32_t Step(int32_t value, int32_t other) { return Predict(m_stages.Decode(value), other); }
+    // The two halves of Step, for loops that run the filter stages over a
+    // stretch of residuals first: FilterStages in place, then Predict on each.
+    void FilterStages(int32_t* values, int32_t n) { m_stages.DecodeBatch(values, n); }
+    int32_t Predict(int32_t residual, int32_t other) {
         const int32_t prediction = WrapAdd(residual, m_prediction.Estimate(other));
         m_prediction.Commit(prediction, residual);
         return m_emphasis.Deemphasise(prediction);
@@ -78,16 +81,9 @@ public:
     int32_t Version() const { return m_version; }
 
 private:
-    friend void DecodeCrossChannel(CPredictor3950&, CPredictor3950&, int32_t*, int32_t*, int32_t, int32_t&);
-
     CFilterChain m_stages;
     Prediction3950 m_prediction;
     FirstOrderEmphasis m_emphasis;
     int32_t m_version;
 };
 
-// One chunk of a stereo pair whose channels feed each other: each Y value
-// takes the X value before it (`lastX`, updated), each X value the Y value of
-// its block. Residuals in, values out, in place.
-void DecodeCrossChannel(CPredictor3950& predictorY, CPredictor3950& predictorX, int32_t* y, int32_t* x, int32_t n,
-                        int32_t& lastX);

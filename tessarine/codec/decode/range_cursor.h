@@ -66,27 +66,60 @@ ZEM_RANGE_INLINE uint32_t DecodeBelow(RangeRegisters& r, const uint32_t* words, 
     return value;
 }
 
+// The symbol whose interval holds low / (range >> 16). The first symbols,
+// which carry most values, are told by comparing low with their bounds
+// times the range instead: multiplies that run side by side, where the
+// division would hold up everything after it.
 ZEM_RANGE_INLINE uint32_t DecodeSymbol(RangeRegisters& r, const uint32_t* words, const SymbolFinder& finder) {
     Normalise(r, words);
     r.range = NonZero(r.range >> 16);
-    const int symbol = finder.Find(r.low / r.range);
     const uint32_t* table = finder.Table();
-    r.low -= r.range * table[symbol];
-    r.range *= table[symbol + 1] - table[symbol];
+    // range >> 16 and every bound are below 2^16, so no product wraps.
+    const uint32_t low = r.low, range = r.range;
+    int symbol;
+    if (low < range * table[SymbolFinder::kCompared + 1]) {
+        symbol = 0;
+        for (int s = 1; s <= SymbolFinder::kCompared; ++s)
+            symbol += low >= range * table[s];
+    } else {
+        symbol = finder.Find(low / range);
+    }
+    r.low -= range * table[symbol];
+    r.range = range * (table[symbol + 1] - table[symbol]);
     return static_cast<uint32_t>(symbol);
+}
+
+// n / d for a d known ahead: with reciprocal = 2^64 / d rounded up, the high
+// half of reciprocal * n is the quotient for every 32-bit n (a multiply in
+// place of a division). A d of 1 has no 64-bit reciprocal.
+ZEM_RANGE_INLINE uint64_t Reciprocal(uint32_t d) { return ~uint64_t(0) / d + 1; }
+ZEM_RANGE_INLINE uint32_t DivideBy(uint32_t n, uint32_t d, uint64_t reciprocal) {
+    return d == 1 ? n : static_cast<uint32_t>((static_cast<unsigned __int128>(reciprocal) * n) >> 64);
+}
+
+// DecodeBelow with the division by the total done through its reciprocal.
+ZEM_RANGE_INLINE uint32_t DecodeBelowKnown(RangeRegisters& r, const uint32_t* words, uint32_t total,
+                                          uint64_t reciprocal) {
+    Normalise(r, words);
+    r.range = NonZero(DivideBy(r.range, total, reciprocal));
+    const uint32_t value = r.low / r.range;
+    r.low -= value * r.range;
+    return value;
 }
 
 // Newer generation: the overflow times the pivot, plus a base below it.
 ZEM_RANGE_INLINE uint32_t DecodeCode3990(RangeRegisters& r, const uint32_t* words, const RangeModelState& state,
                                const SymbolFinder& symbols) {
+    // The pivot is known before the symbol, so its reciprocal is ready by the time it is needed.
     const uint32_t pivot = Pivot(state);
+    const uint64_t reciprocal = Reciprocal(pivot);
     uint32_t overflow = DecodeSymbol(r, words, symbols);
     if (overflow == kEscapeSymbol) {
         const uint32_t high = DecodeBits(r, words, 16);
         overflow = (high << 16) | DecodeBits(r, words, 16);
     }
     if (pivot < 65536)
-        return overflow * pivot + DecodeBelow(r, words, pivot);
+        return overflow * pivot + DecodeBelowKnown(r, words, pivot, reciprocal);
     const int shift = BitLength(pivot) - 16;
     const uint32_t split = 1u << shift;
     const uint32_t high = DecodeBelow(r, words, pivot / split + 1);

@@ -22,6 +22,9 @@ public:
     }
     const uint32_t* Table() const { return m_table; }
 
+    // The decoder tells symbols 0..kCompared by comparisons alone.
+    static constexpr int kCompared = 5;
+
 private:
     static constexpr int kBucketBits = 7;
     static constexpr uint32_t kLimit = 65536;  // the tables' total; anything past it is the escape

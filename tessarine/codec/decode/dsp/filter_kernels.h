@@ -16,6 +16,18 @@ constexpr int kSimdLevelCount = 4;
 
 const char* SimdLevelName(SimdLevel level);
 
+// A 16-tap filter's state for decoding a stretch of samples at once: the
+// coefficients, and the windows of the last 16 outputs (saturated to 16 bits)
+// and of their adapt values, oldest first.
+struct FilterRun16 {
+    int16_t* coefficients;
+    int16_t* history;
+    int16_t* adapt;
+    int32_t* average;
+    int32_t shift;
+    bool scaled;  // the magnitude-scaled adapt values
+};
+
 struct FilterKernels {
     // Sum of a[i] * b[i] for i < n in wrapping 32-bit arithmetic; n is a
     // multiple of 16.
@@ -28,6 +40,9 @@ struct FilterKernels {
     // pass over the coefficients.
     int32_t (*dotAdapt16)(int16_t* coefficients, const int16_t* history, const int16_t* adapt, int direction,
                           int n);
+    // The 16-tap filter's Decode over values[0..n), in place, with its state
+    // kept in registers for the whole stretch.
+    void (*decodeRun16)(const FilterRun16& run, int32_t* values, int n);
     SimdLevel level;  // the highest level that filled an entry
 };
 
@@ -36,6 +51,8 @@ int32_t ScalarDotProduct16(const int16_t* a, const int16_t* b, int n);
 void ScalarAdaptCoefficients16(int16_t* coefficients, const int16_t* adapt, int direction, int n);
 int32_t ScalarDotAdapt16(int16_t* coefficients, const int16_t* history, const int16_t* adapt, int direction,
                          int n);
+
+void ScalarDecodeRun16(const FilterRun16& run, int32_t* values, int n);
 
 // Each overwrites the entries it implements; no-ops on other processors.
 void FillFilterKernelsSse2(FilterKernels& kernels);

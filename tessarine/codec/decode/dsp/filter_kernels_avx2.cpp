@@ -1,6 +1,8 @@
 // AVX2 versions: 16 lanes of 16 bits, one register per group of 16 values.
 #include "tessarine/codec/decode/dsp/filter_kernels.h"
 
+#include "tessarine/codec/decode/dsp/adapt_figure.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 
@@ -79,12 +81,47 @@ ZEM_AVX2 int32_t DotAdapt16Avx2(int16_t* coefficients, const int16_t* history, c
     return DotProduct16Avx2(history, coefficients, n);
 }
 
+// Drops lane 0, moves every lane down by one and puts `newest` in lane 15.
+ZEM_AVX2 inline __m256i MoveWindow(__m256i v, int16_t newest) {
+    const __m256i moved = _mm256_alignr_epi8(_mm256_permute2x128_si256(v, v, 0x81), v, 2);
+    const __m256i last = _mm256_setr_epi16(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1);
+    return _mm256_or_si256(moved, _mm256_and_si256(_mm256_set1_epi16(newest), last));
+}
+
+ZEM_AVX2 inline __m256i LaneMask(uint32_t bits) {
+    const __m256i lanes = _mm256_setr_epi16(1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096, 8192, 16384,
+                                            static_cast<int16_t>(0x8000));
+    return _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_set1_epi16(static_cast<int16_t>(bits)), lanes), lanes);
+}
+
+ZEM_AVX2 void DecodeRun16Avx2(const FilterRun16& run, int32_t* values, int n) {
+    __m256i coefficients = Load(run.coefficients), history = Load(run.history), adapt = Load(run.adapt);
+    const __m256i decay = LaneMask(DecayLanes(run.scaled));
+    int32_t average = *run.average;
+    for (int i = 0; i < n; ++i) {
+        const int32_t input = values[i];
+        const int32_t dot = HorizontalSum(_mm256_madd_epi16(history, coefficients));
+        const __m256i direction = _mm256_set1_epi16(static_cast<int16_t>(AdaptDirection(input)));
+        coefficients = _mm256_add_epi16(coefficients, _mm256_mullo_epi16(adapt, direction));
+        const int32_t output = WrapAdd(input, RoundingShift(dot, run.shift));
+        history = MoveWindow(history, SaturateInt16(output));
+        adapt = MoveWindow(adapt, NextAdaptValue(output, average, run.scaled));
+        adapt = _mm256_blendv_epi8(adapt, _mm256_srai_epi16(adapt, 1), decay);
+        values[i] = output;
+    }
+    Store(run.coefficients, coefficients);
+    Store(run.history, history);
+    Store(run.adapt, adapt);
+    *run.average = average;
+}
+
 }  // namespace
 
 void FillFilterKernelsAvx2(FilterKernels& kernels) {
     kernels.dotProduct16 = DotProduct16Avx2;
     kernels.adaptCoefficients16 = AdaptCoefficients16Avx2;
     kernels.dotAdapt16 = DotAdapt16Avx2;
+    kernels.decodeRun16 = DecodeRun16Avx2;
     kernels.level = SimdLevel::Avx2;
 }
 

@@ -1,0 +1,32 @@
+// The adapt value a filter enters for each new sample, shared by the filter
+// and the kernels that run a whole stretch of samples at once.
+#pragma once
+
+#include "tessarine/codec/decode/wrapping_math.h"
+
+#include <cstdint>
+
+// Before the scaled values: 4 against the sample's sign, 0 for 0. Scaled: 32,
+// 16 or 8 by the sample's size against the running average (which it moves),
+// against the sample's sign (a sample of 0 counts as positive, which matters
+// only for the larger figures, reachable once the average has wrapped).
+inline int16_t NextAdaptValue(int32_t output, int32_t& average, bool scaled) {
+    if (!scaled)
+        return output == 0 ? 0 : (output < 0 ? 4 : -4);
+    const int32_t magnitude = WrapAbs(output);
+    // Selects rather than branches: the thresholds fall either way at random.
+    int16_t figure = magnitude > 0 ? 8 : 0;
+    figure = magnitude > WrapMul(average, 4) / 3 ? 16 : figure;
+    figure = magnitude > WrapMul(average, 3) ? 32 : figure;
+    average = WrapAdd(average, WrapSub(magnitude, average) / 16);
+    return output < 0 ? figure : static_cast<int16_t>(-figure);
+}
+
+// The lanes of a 16-value adapt window (oldest first, the new value last)
+// that are halved after each step: one, two and eight back for the scaled
+// values, four and eight back before.
+inline uint32_t DecayLanes(bool scaled) { return scaled ? (1u << 14) | (1u << 13) | (1u << 7) : (1u << 11) | (1u << 7); }
+
+// The coefficient update direction for a residual: the adapt values are added
+// when the residual is negative and subtracted when it is positive.
+inline int AdaptDirection(int32_t residual) { return residual < 0 ? 1 : (residual > 0 ? -1 : 0); }
