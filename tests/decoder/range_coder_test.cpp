@@ -65,6 +65,17 @@ TEST(RangeCoding, TablesAndSignedMapping) {
         EXPECT_EQ(v, SignedFromCode(CodeFromSigned(v))) << v;
 }
 
+// The decoder divides by the pivot through its reciprocal: exact for every
+// 32-bit dividend, at the edges of both ranges.
+TEST(RangeCoding, DivisionThroughTheReciprocal) {
+    const uint32_t divisors[] = {1, 2, 3, 7, 255, 641, 65535, 65536, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu};
+    for (uint32_t d : divisors) {
+        const uint64_t reciprocal = range_cursor::Reciprocal(d);
+        for (uint32_t n : {0u, 1u, d - 1, d, d + 1, 2 * d - 1, 0x80000000u, 0xFFFFFFFEu, 0xFFFFFFFFu, d * 12345u})
+            EXPECT_EQ(n / d, range_cursor::DivideBy(n, d, reciprocal)) << n << " / " << d;
+    }
+}
+
 TEST(RangeCoding, ModelStep) {
     struct Case {
         int32_t k;

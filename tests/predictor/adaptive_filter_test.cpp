@@ -1,10 +1,12 @@
 #include "tessarine/codec/decode/adaptive_filter.h"
 #include "tessarine/codec/decode/decode_exception.h"
+#include "tessarine/codec/decode/dsp/cpu_features.h"
 #include "tessarine/codec/decode/sliding_buffer.h"
 #include "tests/predictor/reference_models.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -75,24 +77,45 @@ TEST(AdaptiveFilter, RefusesOrdersAndShiftsItCannotRun) {
 
 // Long runs against the unbounded model: every window roll (every 512
 // samples) and the reset in the middle leave the outputs untouched.
+// Sample by sample and in stretches of random length (which the 16-tap
+// filter runs with its state in registers), on every instruction-set path.
 TEST(AdaptiveFilter, MatchesTheUnboundedModelAcrossWindowRolls) {
     std::mt19937 random(3990);
-    for (int version : {3950, 3990}) {
-        for (int order : {16, 32, 256, 1280}) {
-            SCOPED_TRACE(testing::Message() << "version " << version << " order " << order);
-            CAdaptiveFilter filter(order, 13, version);
-            filter.Reset();
-            for (int run = 0; run < 2; ++run) {
-                FilterModel model(order, 13, version);
-                std::normal_distribution<double> noise(0, run == 0 ? 3000 : 30000);
-                for (int i = 0; i < 1600; ++i) {
-                    const int32_t v = static_cast<int32_t>(noise(random));
-                    ASSERT_EQ(model.Decode(v), filter.Decode(v)) << "sample " << i;
-                }
+    std::uniform_int_distribution<int> stretch(1, 300);
+    const SimdLevel saved = SimdLimit();
+    for (int level = 0; level <= static_cast<int>(MachineSimdLevel()); ++level) {
+        SetSimdLimit(static_cast<SimdLevel>(level));
+        for (int version : {3950, 3990}) {
+            for (int order : {16, 32, 256, 1280}) {
+                SCOPED_TRACE(testing::Message() << SimdLevelName(static_cast<SimdLevel>(level)) << " version "
+                                                << version << " order " << order);
+                CAdaptiveFilter filter(order, 13, version);
                 filter.Reset();
+                for (int run = 0; run < 2; ++run) {
+                    FilterModel model(order, 13, version);
+                    std::normal_distribution<double> noise(0, run == 0 ? 3000 : 30000);
+                    std::vector<int32_t> values(1600), expected;
+                    for (int32_t& v : values) {
+                        v = static_cast<int32_t>(noise(random));
+                        expected.push_back(model.Decode(v));
+                    }
+                    for (size_t at = 0; at < values.size();) {
+                        const size_t count = std::min<size_t>(stretch(random), values.size() - at);
+                        if (count % 3 == 0) {  // now and then a single sample between stretches
+                            values[at] = filter.Decode(values[at]);
+                            at += 1;
+                        } else {
+                            filter.DecodeBatch(values.data() + at, static_cast<int32_t>(count));
+                            at += count;
+                        }
+                    }
+                    ASSERT_EQ(expected, values);
+                    filter.Reset();
+                }
             }
         }
     }
+    SetSimdLimit(saved);
 }
 
 TEST(SlidingBuffer, HistoryReadsBackAcrossRolls) {
