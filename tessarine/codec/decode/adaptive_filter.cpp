@@ -48,6 +48,16 @@ void CAdaptiveFilter::DecodeBatch(int32_t* values, int32_t n) {
         m_kernels->decodeRun16(run, values, n);
         return;
     }
+    if (m_kernels->decodeRun) {
+        int32_t position = m_input.Position();
+        const FilterRun run = {m_coefficients.Get(), m_input.Base(), m_adapt.Base(), &position, m_order,
+                               CSlidingBuffer<int16_t>::kWindow, &m_average, m_shift, m_version >= kScaledAdaptVersion,
+                               m_kernels->dotAdapt16};
+        m_kernels->decodeRun(run, values, n);
+        m_input.SetPosition(position);
+        m_adapt.SetPosition(position);
+        return;
+    }
     for (int32_t i = 0; i < n; ++i)
         values[i] = Decode(values[i]);
 }

@@ -27,6 +27,12 @@ public:
     T* Current() { return m_data.Get() + m_position; }
     const T* Current() const { return m_data.Get() + m_position; }
 
+    // Raw access for kernels that move the position themselves, rolling the
+    // same way: the array, and the write position within it.
+    T* Base() { return m_data.Get(); }
+    int32_t Position() const { return m_position; }
+    void SetPosition(int32_t position) { m_position = position; }
+
     void Advance() {
         if (++m_position == m_history + kWindow) {
             std::memmove(m_data.Get(), m_data.Get() + kWindow, sizeof(T) * m_history);

@@ -17,7 +17,7 @@ constexpr FillFunction kFillByLevel[kSimdLevelCount] = {nullptr, FillFilterKerne
 
 FilterKernels BuildTable(SimdLevel limit) {
     FilterKernels kernels = {ScalarDotProduct16, ScalarAdaptCoefficients16, ScalarDotAdapt16, ScalarDecodeRun16,
-                             SimdLevel::Scalar};
+                             nullptr, SimdLevel::Scalar};
     for (int level = 1; level <= static_cast<int>(limit); ++level)
         kFillByLevel[level](kernels);
     return kernels;

@@ -28,6 +28,25 @@ struct FilterRun16 {
     bool scaled;  // the magnitude-scaled adapt values
 };
 
+// A filter of any order (a multiple of 16, at least 32) for decoding a
+// stretch of samples: the coefficients, and the arrays of outputs and adapt
+// values that hold `order` values of history behind the write position and
+// roll back to it after `window` more (the newest values move to the front).
+struct FilterRun {
+    int16_t* coefficients;
+    int16_t* history;
+    int16_t* adapt;
+    int32_t* position;
+    int32_t order;
+    int32_t window;
+    int32_t* average;
+    int32_t shift;
+    bool scaled;
+    // The fastest dotAdapt16, for all but the newest 16 values.
+    int32_t (*dotAdaptOlder)(int16_t* coefficients, const int16_t* history, const int16_t* adapt, int direction,
+                             int n);
+};
+
 struct FilterKernels {
     // Sum of a[i] * b[i] for i < n in wrapping 32-bit arithmetic; n is a
     // multiple of 16.
@@ -43,6 +62,10 @@ struct FilterKernels {
     // The 16-tap filter's Decode over values[0..n), in place, with its state
     // kept in registers for the whole stretch.
     void (*decodeRun16)(const FilterRun16& run, int32_t* values, int n);
+    // The filter's Decode over values[0..n), in place. The newest 16 values of
+    // both arrays stay in registers, so that no read of an array waits for a
+    // store just made. Null where the per-sample Decode is as fast.
+    void (*decodeRun)(const FilterRun& run, int32_t* values, int n);
     SimdLevel level;  // the highest level that filled an entry
 };
 

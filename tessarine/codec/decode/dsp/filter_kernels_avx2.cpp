@@ -3,6 +3,8 @@
 
 #include "tessarine/codec/decode/dsp/adapt_figure.h"
 
+#include <cstring>
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 
@@ -53,33 +55,32 @@ ZEM_AVX2 void AdaptCoefficients16Avx2(int16_t* coefficients, const int16_t* adap
         Adapt<false>(coefficients, adapt, n);
 }
 
-template <bool kAdd>
-ZEM_AVX2 int32_t DotAdapt(int16_t* coefficients, const int16_t* history, const int16_t* adapt, int n) {
+// The coefficients moved by the adapt values times the direction (-1, 0 or
+// 1): a sign instruction, which leaves the multipliers to the dot product.
+ZEM_AVX2 inline __m256i StepBy(__m256i c, __m256i adapt, __m256i direction) {
+    return _mm256_add_epi16(c, _mm256_sign_epi16(adapt, direction));
+}
+
+ZEM_AVX2 int32_t DotAdapt16Avx2(int16_t* coefficients, const int16_t* history, const int16_t* adapt,
+                                int direction, int n) {
+    const __m256i sign = _mm256_set1_epi16(static_cast<int16_t>((direction > 0) - (direction < 0)));
     __m256i sum0 = _mm256_setzero_si256(), sum1 = _mm256_setzero_si256();
     int i = 0;
     for (; i + 32 <= n; i += 32) {
         const __m256i c0 = Load(coefficients + i), c1 = Load(coefficients + i + 16);
         sum0 = _mm256_add_epi32(sum0, _mm256_madd_epi16(Load(history + i), c0));
         sum1 = _mm256_add_epi32(sum1, _mm256_madd_epi16(Load(history + i + 16), c1));
-        Store(coefficients + i, Step<kAdd>(c0, Load(adapt + i)));
-        Store(coefficients + i + 16, Step<kAdd>(c1, Load(adapt + i + 16)));
+        Store(coefficients + i, StepBy(c0, Load(adapt + i), sign));
+        Store(coefficients + i + 16, StepBy(c1, Load(adapt + i + 16), sign));
     }
     if (i < n) {
         const __m256i c0 = Load(coefficients + i);
         sum0 = _mm256_add_epi32(sum0, _mm256_madd_epi16(Load(history + i), c0));
-        Store(coefficients + i, Step<kAdd>(c0, Load(adapt + i)));
+        Store(coefficients + i, StepBy(c0, Load(adapt + i), sign));
     }
     return HorizontalSum(_mm256_add_epi32(sum0, sum1));
 }
 
-ZEM_AVX2 int32_t DotAdapt16Avx2(int16_t* coefficients, const int16_t* history, const int16_t* adapt,
-                                int direction, int n) {
-    if (direction > 0)
-        return DotAdapt<true>(coefficients, history, adapt, n);
-    if (direction < 0)
-        return DotAdapt<false>(coefficients, history, adapt, n);
-    return DotProduct16Avx2(history, coefficients, n);
-}
 
 // Drops lane 0, moves every lane down by one and puts `newest` in lane 15.
 ZEM_AVX2 inline __m256i MoveWindow(__m256i v, int16_t newest) {
@@ -102,7 +103,7 @@ ZEM_AVX2 void DecodeRun16Avx2(const FilterRun16& run, int32_t* values, int n) {
         const int32_t input = values[i];
         const int32_t dot = HorizontalSum(_mm256_madd_epi16(history, coefficients));
         const __m256i direction = _mm256_set1_epi16(static_cast<int16_t>(AdaptDirection(input)));
-        coefficients = _mm256_add_epi16(coefficients, _mm256_mullo_epi16(adapt, direction));
+        coefficients = StepBy(coefficients, adapt, direction);
         const int32_t output = WrapAdd(input, RoundingShift(dot, run.shift));
         history = MoveWindow(history, SaturateInt16(output));
         adapt = MoveWindow(adapt, NextAdaptValue(output, average, run.scaled));
@@ -115,6 +116,45 @@ ZEM_AVX2 void DecodeRun16Avx2(const FilterRun16& run, int32_t* values, int n) {
     *run.average = average;
 }
 
+
+ZEM_AVX2 void DecodeRunAvx2(const FilterRun& run, int32_t* values, int n) {
+    const int older = run.order - 16;
+    int16_t* newestCoefficients = run.coefficients + older;
+    const uint32_t decayLanes = DecayLanes(run.scaled);
+    const __m256i decay = LaneMask(decayLanes);
+    int32_t position = *run.position;
+    int32_t average = *run.average;
+    __m256i history = Load(run.history + position - 16), adapt = Load(run.adapt + position - 16);
+    for (int i = 0; i < n; ++i) {
+        const int32_t input = values[i];
+        const int direction = AdaptDirection(input);
+        // The older values were all written at least nine samples ago.
+        const int32_t olderSum = run.dotAdaptOlder(run.coefficients, run.history + position - run.order,
+                                                   run.adapt + position - run.order, direction, older);
+        const __m256i c = Load(newestCoefficients);
+        const int32_t newestSum = HorizontalSum(_mm256_madd_epi16(history, c));
+        Store(newestCoefficients, StepBy(c, adapt, _mm256_set1_epi16(static_cast<int16_t>(direction))));
+        const int32_t output = WrapAdd(input, RoundingShift(WrapAdd(olderSum, newestSum), run.shift));
+        const int16_t saturated = SaturateInt16(output);
+        run.history[position] = saturated;
+        history = MoveWindow(history, saturated);
+        adapt = MoveWindow(adapt, NextAdaptValue(output, average, run.scaled));
+        adapt = _mm256_blendv_epi8(adapt, _mm256_srai_epi16(adapt, 1), decay);
+        // Eight back is the oldest value a step still halves: it is final now.
+        run.adapt[position - 8] = static_cast<int16_t>(_mm256_extract_epi16(adapt, 7));
+        values[i] = output;
+        if (++position == run.order + run.window) {
+            std::memmove(run.history, run.history + run.window, sizeof(int16_t) * run.order);
+            std::memmove(run.adapt, run.adapt + run.window, sizeof(int16_t) * run.order);
+            position = run.order;
+        }
+    }
+    Store(run.history + position - 16, history);
+    Store(run.adapt + position - 16, adapt);
+    *run.position = position;
+    *run.average = average;
+}
+
 }  // namespace
 
 void FillFilterKernelsAvx2(FilterKernels& kernels) {
@@ -122,6 +162,7 @@ void FillFilterKernelsAvx2(FilterKernels& kernels) {
     kernels.adaptCoefficients16 = AdaptCoefficients16Avx2;
     kernels.dotAdapt16 = DotAdapt16Avx2;
     kernels.decodeRun16 = DecodeRun16Avx2;
+    kernels.decodeRun = DecodeRunAvx2;
     kernels.level = SimdLevel::Avx2;
 }
 

@@ -82,58 +82,62 @@ ZEM_AVX512 void AdaptCoefficients16Avx512(int16_t* coefficients, const int16_t* 
         Adapt<false>(coefficients, adapt, n);
 }
 
+// The update direction as lane masks and as a vector of its sign, so that
+// no branch follows the residuals' signs, which cannot be predicted.
+struct Direction {
+    __mmask32 add;
+    __mmask32 subtract;
+    __m256i sign;  // for the 256-bit tail
+};
+
+ZEM_AVX512 inline Direction DirectionOf(int direction) {
+    return {direction > 0 ? ~__mmask32(0) : __mmask32(0), direction < 0 ? ~__mmask32(0) : __mmask32(0),
+            _mm256_set1_epi16(static_cast<int16_t>((direction > 0) - (direction < 0)))};
+}
+
+ZEM_AVX512 inline __m512i StepBy(__m512i c, __m512i adapt, const Direction& d) {
+    return _mm512_mask_sub_epi16(_mm512_mask_add_epi16(c, d.add, c, adapt), d.subtract, c, adapt);
+}
+
 // One group of 32 taps: accumulate with the old coefficients, then store the
 // adapted ones.
-template <bool kAdd>
 ZEM_AVX512 inline __m512i DotAdaptGroup(__m512i sum, int16_t* coefficients, const int16_t* history,
-                                        const int16_t* adapt) {
+                                        const int16_t* adapt, const Direction& d) {
     const __m512i c = Load(coefficients);
     sum = _mm512_add_epi32(sum, _mm512_madd_epi16(Load(history), c));
-    Store(coefficients, Step<kAdd>(c, Load(adapt)));
+    Store(coefficients, StepBy(c, Load(adapt), d));
     return sum;
 }
 
 // The last 16 taps of an odd count take 256-bit registers: cheaper than a
 // masked 512-bit pass, which matters most for the 16-tap filter.
-template <bool kAdd>
-ZEM_AVX512 inline int32_t DotAdaptTail(int16_t* coefficients, const int16_t* history, const int16_t* adapt) {
+ZEM_AVX512 inline int32_t DotAdaptTail(int16_t* coefficients, const int16_t* history, const int16_t* adapt,
+                                       const Direction& d) {
     const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(coefficients));
     const __m256i h = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(history));
     const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(adapt));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(coefficients),
-                        kAdd ? _mm256_add_epi16(c, a) : _mm256_sub_epi16(c, a));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(coefficients), _mm256_add_epi16(c, _mm256_sign_epi16(a, d.sign)));
     return HorizontalSum256(_mm256_madd_epi16(h, c));
 }
 
-template <bool kAdd>
-ZEM_AVX512 int32_t DotAdapt(int16_t* coefficients, const int16_t* history, const int16_t* adapt, int n) {
+ZEM_AVX512 int32_t DotAdapt16Avx512(int16_t* coefficients, const int16_t* history, const int16_t* adapt,
+                                    int direction, int n) {
+    const Direction d = DirectionOf(direction);
     __m512i sum0 = _mm512_setzero_si512(), sum1 = _mm512_setzero_si512();
     int i = 0;
     for (; i + 64 <= n; i += 64) {
-        const __m512i c0 = Load(coefficients + i), c1 = Load(coefficients + i + 32);
-        sum0 = _mm512_add_epi32(sum0, _mm512_madd_epi16(Load(history + i), c0));
-        sum1 = _mm512_add_epi32(sum1, _mm512_madd_epi16(Load(history + i + 32), c1));
-        Store(coefficients + i, Step<kAdd>(c0, Load(adapt + i)));
-        Store(coefficients + i + 32, Step<kAdd>(c1, Load(adapt + i + 32)));
+        sum0 = DotAdaptGroup(sum0, coefficients + i, history + i, adapt + i, d);
+        sum1 = DotAdaptGroup(sum1, coefficients + i + 32, history + i + 32, adapt + i + 32, d);
     }
     if (i + 32 <= n) {
-        sum0 = DotAdaptGroup<kAdd>(sum0, coefficients + i, history + i, adapt + i);
+        sum0 = DotAdaptGroup(sum0, coefficients + i, history + i, adapt + i, d);
         i += 32;
     }
     const int32_t sum = HorizontalSum(_mm512_add_epi32(sum0, sum1));
     if (i == n)
         return sum;
-    const int32_t tail = DotAdaptTail<kAdd>(coefficients + i, history + i, adapt + i);
+    const int32_t tail = DotAdaptTail(coefficients + i, history + i, adapt + i, d);
     return static_cast<int32_t>(static_cast<uint32_t>(sum) + static_cast<uint32_t>(tail));
-}
-
-ZEM_AVX512 int32_t DotAdapt16Avx512(int16_t* coefficients, const int16_t* history, const int16_t* adapt,
-                                    int direction, int n) {
-    if (direction > 0)
-        return DotAdapt<true>(coefficients, history, adapt, n);
-    if (direction < 0)
-        return DotAdapt<false>(coefficients, history, adapt, n);
-    return DotProduct16Avx512(history, coefficients, n);
 }
 
 }  // namespace
