@@ -1,12 +1,10 @@
 // AVX2 versions: 16 lanes of 16 bits, one register per group of 16 values.
 #include "tessarine/codec/decode/dsp/filter_kernels.h"
 
-#include "tessarine/codec/decode/dsp/adapt_figure.h"
-
-#include <cstring>
-
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+
+#include "tessarine/codec/decode/dsp/newest_window_avx2.h"
 
 #define ZEM_AVX2 __attribute__((target("avx2")))
 
@@ -55,11 +53,9 @@ ZEM_AVX2 void AdaptCoefficients16Avx2(int16_t* coefficients, const int16_t* adap
         Adapt<false>(coefficients, adapt, n);
 }
 
-// The coefficients moved by the adapt values times the direction (-1, 0 or
-// 1): a sign instruction, which leaves the multipliers to the dot product.
-ZEM_AVX2 inline __m256i StepBy(__m256i c, __m256i adapt, __m256i direction) {
-    return _mm256_add_epi16(c, _mm256_sign_epi16(adapt, direction));
-}
+using newest_window::LaneMask;
+using newest_window::MoveWindow;
+using newest_window::StepBy;
 
 ZEM_AVX2 int32_t DotAdapt16Avx2(int16_t* coefficients, const int16_t* history, const int16_t* adapt,
                                 int direction, int n) {
@@ -81,19 +77,6 @@ ZEM_AVX2 int32_t DotAdapt16Avx2(int16_t* coefficients, const int16_t* history, c
     return HorizontalSum(_mm256_add_epi32(sum0, sum1));
 }
 
-
-// Drops lane 0, moves every lane down by one and puts `newest` in lane 15.
-ZEM_AVX2 inline __m256i MoveWindow(__m256i v, int16_t newest) {
-    const __m256i moved = _mm256_alignr_epi8(_mm256_permute2x128_si256(v, v, 0x81), v, 2);
-    const __m256i last = _mm256_setr_epi16(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1);
-    return _mm256_or_si256(moved, _mm256_and_si256(_mm256_set1_epi16(newest), last));
-}
-
-ZEM_AVX2 inline __m256i LaneMask(uint32_t bits) {
-    const __m256i lanes = _mm256_setr_epi16(1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096, 8192, 16384,
-                                            static_cast<int16_t>(0x8000));
-    return _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_set1_epi16(static_cast<int16_t>(bits)), lanes), lanes);
-}
 
 ZEM_AVX2 void DecodeRun16Avx2(const FilterRun16& run, int32_t* values, int n) {
     __m256i coefficients = Load(run.coefficients), history = Load(run.history), adapt = Load(run.adapt);
@@ -118,41 +101,15 @@ ZEM_AVX2 void DecodeRun16Avx2(const FilterRun16& run, int32_t* values, int n) {
 
 
 ZEM_AVX2 void DecodeRunAvx2(const FilterRun& run, int32_t* values, int n) {
-    const int older = run.order - 16;
-    int16_t* newestCoefficients = run.coefficients + older;
-    const uint32_t decayLanes = DecayLanes(run.scaled);
-    const __m256i decay = LaneMask(decayLanes);
-    int32_t position = *run.position;
-    int32_t average = *run.average;
-    __m256i history = Load(run.history + position - 16), adapt = Load(run.adapt + position - 16);
+    newest_window::Newest w = newest_window::Open(run);
     for (int i = 0; i < n; ++i) {
-        const int32_t input = values[i];
-        const int direction = AdaptDirection(input);
         // The older values were all written at least nine samples ago.
-        const int32_t olderSum = run.dotAdaptOlder(run.coefficients, run.history + position - run.order,
-                                                   run.adapt + position - run.order, direction, older);
-        const __m256i c = Load(newestCoefficients);
-        const int32_t newestSum = HorizontalSum(_mm256_madd_epi16(history, c));
-        Store(newestCoefficients, StepBy(c, adapt, _mm256_set1_epi16(static_cast<int16_t>(direction))));
-        const int32_t output = WrapAdd(input, RoundingShift(WrapAdd(olderSum, newestSum), run.shift));
-        const int16_t saturated = SaturateInt16(output);
-        run.history[position] = saturated;
-        history = MoveWindow(history, saturated);
-        adapt = MoveWindow(adapt, NextAdaptValue(output, average, run.scaled));
-        adapt = _mm256_blendv_epi8(adapt, _mm256_srai_epi16(adapt, 1), decay);
-        // Eight back is the oldest value a step still halves: it is final now.
-        run.adapt[position - 8] = static_cast<int16_t>(_mm256_extract_epi16(adapt, 7));
-        values[i] = output;
-        if (++position == run.order + run.window) {
-            std::memmove(run.history, run.history + run.window, sizeof(int16_t) * run.order);
-            std::memmove(run.adapt, run.adapt + run.window, sizeof(int16_t) * run.order);
-            position = run.order;
-        }
+        const int32_t olderSum = run.dotAdaptOlder(run.coefficients, run.history + w.position - run.order,
+                                                   run.adapt + w.position - run.order, AdaptDirection(values[i]),
+                                                   run.order - 16);
+        values[i] = newest_window::Finish(run, w, values[i], olderSum);
     }
-    Store(run.history + position - 16, history);
-    Store(run.adapt + position - 16, adapt);
-    *run.position = position;
-    *run.average = average;
+    newest_window::Close(run, w);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 
+#include "tessarine/codec/decode/dsp/newest_window_avx2.h"
+
 // GCC 12's AVX-512 helpers pass a deliberately undefined register as the
 // unused merge source, which its own uninitialised-value warning then flags.
 #pragma GCC diagnostic ignored "-Wuninitialized"
@@ -140,12 +142,69 @@ ZEM_AVX512 int32_t DotAdapt16Avx512(int16_t* coefficients, const int16_t* histor
     return static_cast<int32_t>(static_cast<uint32_t>(sum) + static_cast<uint32_t>(tail));
 }
 
+// The sums over the older values of two samples in one pass over the
+// coefficients. The directions of both are known from their inputs, so the
+// second sample's sum takes the coefficients as the first moves them, and
+// the coefficients are stored once, moved by both.
+struct PairSums {
+    int32_t first;
+    int32_t second;
+};
+
+ZEM_AVX512 inline PairSums DotAdaptOlderPair(int16_t* coefficients, const int16_t* history, const int16_t* adapt,
+                                             int n, const Direction& first, const Direction& second) {
+    __m512i sum0 = _mm512_setzero_si512(), sum1 = _mm512_setzero_si512();
+    int i = 0;
+    for (; i + 32 <= n; i += 32) {
+        const __m512i c = Load(coefficients + i);
+        sum0 = _mm512_add_epi32(sum0, _mm512_madd_epi16(Load(history + i), c));
+        const __m512i moved = StepBy(c, Load(adapt + i), first);
+        sum1 = _mm512_add_epi32(sum1, _mm512_madd_epi16(Load(history + i + 1), moved));
+        Store(coefficients + i, StepBy(moved, Load(adapt + i + 1), second));
+    }
+    PairSums sums = {HorizontalSum(sum0), HorizontalSum(sum1)};
+    if (i < n) {
+        const __m256i c = newest_window::Load(coefficients + i);
+        const __m256i moved = newest_window::StepBy(c, newest_window::Load(adapt + i), first.sign);
+        sums.first = WrapAdd(sums.first, HorizontalSum256(_mm256_madd_epi16(newest_window::Load(history + i), c)));
+        sums.second =
+            WrapAdd(sums.second, HorizontalSum256(_mm256_madd_epi16(newest_window::Load(history + i + 1), moved)));
+        newest_window::Store(coefficients + i, newest_window::StepBy(moved, newest_window::Load(adapt + i + 1), second.sign));
+    }
+    return sums;
+}
+
+// Samples go in pairs, except the last of a stretch and the one that fills
+// the arrays' window (the arrays roll after it).
+ZEM_AVX512 void DecodeRunAvx512(const FilterRun& run, int32_t* values, int n) {
+    newest_window::Newest w = newest_window::Open(run);
+    const int older = run.order - 16;
+    for (int i = 0; i < n;) {
+        int16_t* history = run.history + w.position - run.order;
+        int16_t* adapt = run.adapt + w.position - run.order;
+        if (i + 1 < n && w.position + 1 < run.order + run.window) {
+            const PairSums sums = DotAdaptOlderPair(run.coefficients, history, adapt, older,
+                                                    DirectionOf(AdaptDirection(values[i])),
+                                                    DirectionOf(AdaptDirection(values[i + 1])));
+            values[i] = newest_window::Finish(run, w, values[i], sums.first);
+            values[i + 1] = newest_window::Finish(run, w, values[i + 1], sums.second);
+            i += 2;
+        } else {
+            const int32_t sum = DotAdapt16Avx512(run.coefficients, history, adapt, AdaptDirection(values[i]), older);
+            values[i] = newest_window::Finish(run, w, values[i], sum);
+            i += 1;
+        }
+    }
+    newest_window::Close(run, w);
+}
+
 }  // namespace
 
 void FillFilterKernelsAvx512(FilterKernels& kernels) {
     kernels.dotProduct16 = DotProduct16Avx512;
     kernels.adaptCoefficients16 = AdaptCoefficients16Avx512;
     kernels.dotAdapt16 = DotAdapt16Avx512;
+    kernels.decodeRun = DecodeRunAvx512;
     kernels.level = SimdLevel::Avx512;
 }
 

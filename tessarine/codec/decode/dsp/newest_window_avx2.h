@@ -1,0 +1,99 @@
+// The part of a filter step that the run kernels of every vector level share:
+// the newest 16 outputs and adapt values held in 256-bit registers, and the
+// step that completes a sample once the sum over the older values is known.
+// Included by the vector kernel files only (x86 with AVX2 or more).
+#pragma once
+
+#include "tessarine/codec/decode/dsp/adapt_figure.h"
+#include "tessarine/codec/decode/dsp/filter_kernels.h"
+
+#include <immintrin.h>
+
+#include <cstring>
+
+#define ZEM_NEWEST_AVX2 __attribute__((target("avx2")))
+
+namespace newest_window {
+
+ZEM_NEWEST_AVX2 inline __m256i Load(const int16_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+ZEM_NEWEST_AVX2 inline void Store(int16_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+
+ZEM_NEWEST_AVX2 inline int32_t Sum(__m256i v) {
+    __m128i s = _mm_add_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+    s = _mm_add_epi32(s, _mm_shuffle_epi32(s, _MM_SHUFFLE(1, 0, 3, 2)));
+    s = _mm_add_epi32(s, _mm_shuffle_epi32(s, _MM_SHUFFLE(2, 3, 0, 1)));
+    return _mm_cvtsi128_si32(s);
+}
+
+// The coefficients moved by the adapt values times the direction (-1, 0 or
+// 1): a sign instruction, which leaves the multipliers to the dot products.
+ZEM_NEWEST_AVX2 inline __m256i StepBy(__m256i c, __m256i adapt, __m256i direction) {
+    return _mm256_add_epi16(c, _mm256_sign_epi16(adapt, direction));
+}
+
+ZEM_NEWEST_AVX2 inline __m256i Direction(int direction) {
+    return _mm256_set1_epi16(static_cast<int16_t>((direction > 0) - (direction < 0)));
+}
+
+// Drops lane 0, moves every lane down by one and puts `newest` in lane 15.
+ZEM_NEWEST_AVX2 inline __m256i MoveWindow(__m256i v, int16_t newest) {
+    const __m256i moved = _mm256_alignr_epi8(_mm256_permute2x128_si256(v, v, 0x81), v, 2);
+    const __m256i last = _mm256_setr_epi16(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1);
+    return _mm256_or_si256(moved, _mm256_and_si256(_mm256_set1_epi16(newest), last));
+}
+
+// Lanes of a 16-bit mask as all-ones or zero.
+ZEM_NEWEST_AVX2 inline __m256i LaneMask(uint32_t bits) {
+    const __m256i lanes = _mm256_setr_epi16(1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096, 8192, 16384,
+                                            static_cast<int16_t>(0x8000));
+    return _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_set1_epi16(static_cast<int16_t>(bits)), lanes), lanes);
+}
+
+// A run's state between samples: the newest 16 outputs and adapt values, and
+// the write position in the arrays.
+struct Newest {
+    __m256i history;
+    __m256i adapt;
+    __m256i decay;
+    int32_t position;
+    int32_t average;
+};
+
+ZEM_NEWEST_AVX2 inline Newest Open(const FilterRun& run) {
+    const int32_t position = *run.position;
+    return {Load(run.history + position - 16), Load(run.adapt + position - 16), LaneMask(DecayLanes(run.scaled)),
+            position, *run.average};
+}
+
+ZEM_NEWEST_AVX2 inline void Close(const FilterRun& run, const Newest& w) {
+    Store(run.history + w.position - 16, w.history);
+    Store(run.adapt + w.position - 16, w.adapt);
+    *run.position = w.position;
+    *run.average = w.average;
+}
+
+// Completes one sample from the sum over the older values: the newest 16
+// taps, the output, and both windows moved on. The output goes to the array
+// at once (it is read 17 samples later); an adapt value goes when its last
+// halving is done, eight samples later.
+ZEM_NEWEST_AVX2 inline int32_t Finish(const FilterRun& run, Newest& w, int32_t input, int32_t olderSum) {
+    int16_t* newestCoefficients = run.coefficients + run.order - 16;
+    const __m256i c = Load(newestCoefficients);
+    const int32_t newestSum = Sum(_mm256_madd_epi16(w.history, c));
+    Store(newestCoefficients, StepBy(c, w.adapt, Direction(AdaptDirection(input))));
+    const int32_t output = WrapAdd(input, RoundingShift(WrapAdd(olderSum, newestSum), run.shift));
+    const int16_t saturated = SaturateInt16(output);
+    run.history[w.position] = saturated;
+    w.history = MoveWindow(w.history, saturated);
+    w.adapt = MoveWindow(w.adapt, NextAdaptValue(output, w.average, run.scaled));
+    w.adapt = _mm256_blendv_epi8(w.adapt, _mm256_srai_epi16(w.adapt, 1), w.decay);
+    run.adapt[w.position - 8] = static_cast<int16_t>(_mm256_extract_epi16(w.adapt, 7));
+    if (++w.position == run.order + run.window) {
+        std::memmove(run.history, run.history + run.window, sizeof(int16_t) * run.order);
+        std::memmove(run.adapt, run.adapt + run.window, sizeof(int16_t) * run.order);
+        w.position = run.order;
+    }
+    return output;
+}
+
+}  // namespace newest_window
