@@ -34,6 +34,9 @@ public:
     }
     // Decode over values[0..n), in place.
     void DecodeBatch(int32_t* values, int32_t n);
+    // a.DecodeBatch(va, n) and b.DecodeBatch(vb, n), side by side where the
+    // kernels allow.
+    static void DecodeBatchPair(CAdaptiveFilter& a, int32_t* va, CAdaptiveFilter& b, int32_t* vb, int32_t n);
     int32_t Encode(int32_t input);
 
     int32_t Order() const { return m_order; }
@@ -43,6 +46,7 @@ public:
     SimdLevel KernelLevel() const { return m_kernels->level; }
 
 private:
+    FilterRun16 Run16();
     void StoreAdaptValue(int32_t output);
 
     int32_t m_order;

@@ -54,6 +54,16 @@ void CFilterChain::DecodeBatch(int32_t* values, int32_t n) {
         m_stages[i]->DecodeBatch(values, n);
 }
 
+void CFilterChain::DecodeBatchPair(CFilterChain& a, int32_t* va, CFilterChain& b, int32_t* vb, int32_t n) {
+    if (a.m_count != b.m_count) {
+        a.DecodeBatch(va, n);
+        b.DecodeBatch(vb, n);
+        return;
+    }
+    for (int i = a.m_count - 1; i >= 0; --i)
+        CAdaptiveFilter::DecodeBatchPair(*a.m_stages[i], va, *b.m_stages[i], vb, n);
+}
+
 int32_t CFilterChain::Encode(int32_t value) {
     for (int i = 0; i < m_count; ++i)
         value = m_stages[i]->Encode(value);

@@ -38,6 +38,8 @@ public:
     }
     // Decode over values[0..n), in place.
     void DecodeBatch(int32_t* values, int32_t n);
+    // a.DecodeBatch(va, n) and b.DecodeBatch(vb, n), stage by stage side by side.
+    static void DecodeBatchPair(CFilterChain& a, int32_t* va, CFilterChain& b, int32_t* vb, int32_t n);
     // Value to residual: the exact inverse of Decode, stage 1 first.
     int32_t Encode(int32_t value);
 

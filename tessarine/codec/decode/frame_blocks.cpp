@@ -171,8 +171,7 @@ int32_t CFrameDecoder::DecodeCrossBlocks(int32_t n) {
         residualY[0][i] = cursor.Decode<kNewer>(stateY);
         residualX[0][i] = cursor.Decode<kNewer>(stateX);
     }
-    predictorY.FilterStages(residualY[0], ready);
-    predictorX.FilterStages(residualX[0], ready);
+    CPredictor3950::FilterStagesPair(predictorY, residualY[0], predictorX, residualX[0], ready);
     while (ready > 0) {
         // Every chunk but the last is whole, so the next is never longer.
         const int32_t next = std::min(n - done - ready, kChunkBlocks);
@@ -192,8 +191,7 @@ int32_t CFrameDecoder::DecodeCrossBlocks(int32_t n) {
         done += emitted;
         if (emitted < ready)
             break;
-        predictorY.FilterStages(ny, next);
-        predictorX.FilterStages(nx, next);
+        CPredictor3950::FilterStagesPair(predictorY, ny, predictorX, nx, next);
         ready = next;
         current ^= 1;
     }

@@ -69,6 +69,10 @@ public:
     // The two halves of Step, for loops that run the filter stages over a
     // stretch of residuals first: FilterStages in place, then Predict on each.
     void FilterStages(int32_t* values, int32_t n) { m_stages.DecodeBatch(values, n); }
+    // FilterStages of two predictors (the two channels) side by side.
+    static void FilterStagesPair(CPredictor3950& a, int32_t* va, CPredictor3950& b, int32_t* vb, int32_t n) {
+        CFilterChain::DecodeBatchPair(a.m_stages, va, b.m_stages, vb, n);
+    }
     int32_t Predict(int32_t residual, int32_t other) {
         const int32_t prediction = WrapAdd(residual, m_prediction.Estimate(other));
         m_prediction.Commit(prediction, residual);

@@ -60,8 +60,9 @@ struct FilterKernels {
     int32_t (*dotAdapt16)(int16_t* coefficients, const int16_t* history, const int16_t* adapt, int direction,
                           int n);
     // The 16-tap filter's Decode over values[0..n), in place, with its state
-    // kept in registers for the whole stretch.
-    void (*decodeRun16)(const FilterRun16& run, int32_t* values, int n);
+    // kept in registers for the whole stretch: `count` (1 or 2) independent
+    // filters side by side, runs[k] over values[k].
+    void (*decodeRun16)(const FilterRun16* runs, int32_t* const* values, int count, int n);
     // The filter's Decode over values[0..n), in place. The newest 16 values of
     // both arrays stay in registers, so that no read of an array waits for a
     // store just made. Null where the per-sample Decode is as fast.
@@ -75,7 +76,7 @@ void ScalarAdaptCoefficients16(int16_t* coefficients, const int16_t* adapt, int 
 int32_t ScalarDotAdapt16(int16_t* coefficients, const int16_t* history, const int16_t* adapt, int direction,
                          int n);
 
-void ScalarDecodeRun16(const FilterRun16& run, int32_t* values, int n);
+void ScalarDecodeRun16(const FilterRun16* runs, int32_t* const* values, int count, int n);
 
 // Each overwrites the entries it implements; no-ops on other processors.
 void FillFilterKernelsSse2(FilterKernels& kernels);

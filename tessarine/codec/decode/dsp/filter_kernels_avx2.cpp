@@ -78,27 +78,55 @@ ZEM_AVX2 int32_t DotAdapt16Avx2(int16_t* coefficients, const int16_t* history, c
 }
 
 
-ZEM_AVX2 void DecodeRun16Avx2(const FilterRun16& run, int32_t* values, int n) {
-    __m256i coefficients = Load(run.coefficients), history = Load(run.history), adapt = Load(run.adapt);
-    const __m256i decay = LaneMask(DecayLanes(run.scaled));
-    int32_t average = *run.average;
-    for (int i = 0; i < n; ++i) {
-        const int32_t input = values[i];
-        const int32_t dot = HorizontalSum(_mm256_madd_epi16(history, coefficients));
-        const __m256i direction = _mm256_set1_epi16(static_cast<int16_t>(AdaptDirection(input)));
-        coefficients = StepBy(coefficients, adapt, direction);
-        const int32_t output = WrapAdd(input, RoundingShift(dot, run.shift));
-        history = MoveWindow(history, SaturateInt16(output));
-        adapt = MoveWindow(adapt, NextAdaptValue(output, average, run.scaled));
-        adapt = _mm256_blendv_epi8(adapt, _mm256_srai_epi16(adapt, 1), decay);
-        values[i] = output;
-    }
-    Store(run.coefficients, coefficients);
-    Store(run.history, history);
-    Store(run.adapt, adapt);
-    *run.average = average;
+// One 16-tap filter held in registers.
+struct Registers16 {
+    __m256i coefficients;
+    __m256i history;
+    __m256i adapt;
+    int32_t average;
+};
+
+ZEM_AVX2 inline Registers16 Open16(const FilterRun16& run) {
+    return {Load(run.coefficients), Load(run.history), Load(run.adapt), *run.average};
 }
 
+ZEM_AVX2 inline void Close16(const FilterRun16& run, const Registers16& r) {
+    Store(run.coefficients, r.coefficients);
+    Store(run.history, r.history);
+    Store(run.adapt, r.adapt);
+    *run.average = r.average;
+}
+
+ZEM_AVX2 inline int32_t Step16(const FilterRun16& run, Registers16& r, __m256i decay, int32_t input) {
+    const int32_t dot = HorizontalSum(_mm256_madd_epi16(r.history, r.coefficients));
+    r.coefficients = StepBy(r.coefficients, r.adapt, newest_window::Direction(AdaptDirection(input)));
+    const int32_t output = WrapAdd(input, RoundingShift(dot, run.shift));
+    r.history = MoveWindow(r.history, SaturateInt16(output));
+    r.adapt = MoveWindow(r.adapt, NextAdaptValue(output, r.average, run.scaled));
+    r.adapt = _mm256_blendv_epi8(r.adapt, _mm256_srai_epi16(r.adapt, 1), decay);
+    return output;
+}
+
+// Two filters side by side: their steps are independent chains, which the
+// processor runs at the same time.
+ZEM_AVX2 void DecodeRun16Avx2(const FilterRun16* runs, int32_t* const* values, int count, int n) {
+    const __m256i decay0 = LaneMask(DecayLanes(runs[0].scaled));
+    Registers16 first = Open16(runs[0]);
+    if (count == 1) {
+        for (int i = 0; i < n; ++i)
+            values[0][i] = Step16(runs[0], first, decay0, values[0][i]);
+        Close16(runs[0], first);
+        return;
+    }
+    const __m256i decay1 = LaneMask(DecayLanes(runs[1].scaled));
+    Registers16 second = Open16(runs[1]);
+    for (int i = 0; i < n; ++i) {
+        values[0][i] = Step16(runs[0], first, decay0, values[0][i]);
+        values[1][i] = Step16(runs[1], second, decay1, values[1][i]);
+    }
+    Close16(runs[0], first);
+    Close16(runs[1], second);
+}
 
 ZEM_AVX2 void DecodeRunAvx2(const FilterRun& run, int32_t* values, int n) {
     newest_window::Newest w = newest_window::Open(run);

@@ -35,9 +35,7 @@ void MoveWindow(int16_t* window, int16_t newest) {
     window[15] = newest;
 }
 
-}  // namespace
-
-void ScalarDecodeRun16(const FilterRun16& run, int32_t* values, int n) {
+void DecodeOneRun16(const FilterRun16& run, int32_t* values, int n) {
     const uint32_t decay = DecayLanes(run.scaled);
     for (int i = 0; i < n; ++i) {
         const int32_t input = values[i];
@@ -51,4 +49,11 @@ void ScalarDecodeRun16(const FilterRun16& run, int32_t* values, int n) {
         }
         values[i] = output;
     }
+}
+
+}  // namespace
+
+void ScalarDecodeRun16(const FilterRun16* runs, int32_t* const* stretches, int count, int n) {
+    for (int k = 0; k < count; ++k)
+        DecodeOneRun16(runs[k], stretches[k], n);
 }
