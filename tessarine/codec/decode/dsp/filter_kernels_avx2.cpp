@@ -10,18 +10,9 @@
 
 namespace {
 
-ZEM_AVX2 inline __m256i Load(const int16_t* p) {
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-}
-
-ZEM_AVX2 inline void Store(int16_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
-
-ZEM_AVX2 inline int32_t HorizontalSum(__m256i v) {
-    __m128i s = _mm_add_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
-    s = _mm_add_epi32(s, _mm_shuffle_epi32(s, _MM_SHUFFLE(1, 0, 3, 2)));
-    s = _mm_add_epi32(s, _mm_shuffle_epi32(s, _MM_SHUFFLE(2, 3, 0, 1)));
-    return _mm_cvtsi128_si32(s);
-}
+using newest_window::Load;
+using newest_window::Store;
+using newest_window::Sum;
 
 ZEM_AVX2 int32_t DotProduct16Avx2(const int16_t* a, const int16_t* b, int n) {
     __m256i sum0 = _mm256_setzero_si256(), sum1 = _mm256_setzero_si256();
@@ -32,7 +23,7 @@ ZEM_AVX2 int32_t DotProduct16Avx2(const int16_t* a, const int16_t* b, int n) {
     }
     if (i < n)
         sum0 = _mm256_add_epi32(sum0, _mm256_madd_epi16(Load(a + i), Load(b + i)));
-    return HorizontalSum(_mm256_add_epi32(sum0, sum1));
+    return Sum(_mm256_add_epi32(sum0, sum1));
 }
 
 template <bool kAdd>
@@ -74,7 +65,7 @@ ZEM_AVX2 int32_t DotAdapt16Avx2(int16_t* coefficients, const int16_t* history, c
         sum0 = _mm256_add_epi32(sum0, _mm256_madd_epi16(Load(history + i), c0));
         Store(coefficients + i, StepBy(c0, Load(adapt + i), sign));
     }
-    return HorizontalSum(_mm256_add_epi32(sum0, sum1));
+    return Sum(_mm256_add_epi32(sum0, sum1));
 }
 
 
@@ -98,7 +89,7 @@ ZEM_AVX2 inline void Close16(const FilterRun16& run, const Registers16& r) {
 }
 
 ZEM_AVX2 inline int32_t Step16(const FilterRun16& run, Registers16& r, __m256i decay, int32_t input) {
-    const int32_t dot = HorizontalSum(_mm256_madd_epi16(r.history, r.coefficients));
+    const int32_t dot = Sum(_mm256_madd_epi16(r.history, r.coefficients));
     r.coefficients = StepBy(r.coefficients, r.adapt, newest_window::Direction(AdaptDirection(input)));
     const int32_t output = WrapAdd(input, RoundingShift(dot, run.shift));
     r.history = MoveWindow(r.history, SaturateInt16(output));
