@@ -70,55 +70,29 @@ ZEM_AVX2 int32_t DotAdapt16Avx2(int16_t* coefficients, const int16_t* history, c
 
 
 // One 16-tap filter held in registers.
-// One 16-tap filter held in registers. The two newest outputs stay apart
-// as scalars and the window holds 0 in their lanes: the sum over the 14
-// older values then needs nothing from the last two steps, so only two
-// scalar products stand between one output and the next.
 struct Registers16 {
     __m256i coefficients;
-    __m256i older;  // outputs 16 to 3 back; lanes 14 and 15 are 0
+    newest_window::RecentOutputs history;
     __m256i adapt;
-    int32_t secondNewest;
-    int32_t newest;
     int32_t average;
 };
 
-ZEM_AVX2 inline __m256i NewestLanesCleared(__m256i v) {
-    return _mm256_and_si256(v, _mm256_setr_epi16(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 0));
-}
-
-ZEM_AVX2 inline __m256i InLane13(int32_t value) {
-    return _mm256_and_si256(_mm256_set1_epi16(static_cast<int16_t>(value)),
-                            _mm256_setr_epi16(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1, 0, 0));
-}
-
 ZEM_AVX2 inline Registers16 Open16(const FilterRun16& run) {
-    const __m256i history = Load(run.history);
-    return {Load(run.coefficients), NewestLanesCleared(history), Load(run.adapt), run.history[14], run.history[15],
-            *run.average};
+    return {Load(run.coefficients), newest_window::LoadRecent(run.history), Load(run.adapt), *run.average};
 }
 
 ZEM_AVX2 inline void Close16(const FilterRun16& run, const Registers16& r) {
     Store(run.coefficients, r.coefficients);
-    Store(run.history, r.older);
-    run.history[14] = static_cast<int16_t>(r.secondNewest);
-    run.history[15] = static_cast<int16_t>(r.newest);
+    newest_window::StoreRecent(run.history, r.history);
     Store(run.adapt, r.adapt);
     *run.average = r.average;
 }
 
 ZEM_AVX2 inline int32_t Step16(const FilterRun16& run, Registers16& r, __m256i decay, int32_t input) {
-    const uint32_t olderSum = static_cast<uint32_t>(Sum(_mm256_madd_epi16(r.older, r.coefficients)));
-    const int32_t c14 = static_cast<int16_t>(_mm256_extract_epi16(r.coefficients, 14));
-    const int32_t c15 = static_cast<int16_t>(_mm256_extract_epi16(r.coefficients, 15));
-    const int32_t dot = static_cast<int32_t>(olderSum + static_cast<uint32_t>(r.secondNewest * c14) +
-                                             static_cast<uint32_t>(r.newest * c15));
+    const int32_t dot = static_cast<int32_t>(newest_window::WindowSum(r.history, r.coefficients));
     r.coefficients = StepBy(r.coefficients, r.adapt, newest_window::Direction(AdaptDirection(input)));
     const int32_t output = WrapAdd(input, RoundingShift(dot, run.shift));
-    // The second newest joins the window; it moves on with 0 in the two lanes after it.
-    r.older = _mm256_or_si256(MoveWindow(r.older, 0), InLane13(r.secondNewest));
-    r.secondNewest = r.newest;
-    r.newest = SaturateInt16(output);
+    newest_window::PushRecent(r.history, SaturateInt16(output));
     r.adapt = MoveWindow(r.adapt, NextAdaptValue(output, r.average, run.scaled));
     r.adapt = _mm256_blendv_epi8(r.adapt, _mm256_srai_epi16(r.adapt, 1), decay);
     return output;

@@ -49,10 +49,48 @@ ZEM_NEWEST_AVX2 inline __m256i LaneMask(uint32_t bits) {
     return _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_set1_epi16(static_cast<int16_t>(bits)), lanes), lanes);
 }
 
+// The last 16 outputs of a filter. The two newest stay apart as scalars and
+// the window holds 0 in their lanes: the sum over the 14 older values then
+// needs nothing from the last two steps, so only two scalar products stand
+// between one output and the next.
+struct RecentOutputs {
+    __m256i older;  // outputs 16 to 3 back; lanes 14 and 15 are 0
+    int32_t secondNewest;
+    int32_t newest;
+};
+
+ZEM_NEWEST_AVX2 inline RecentOutputs LoadRecent(const int16_t* window) {
+    const __m256i keep = _mm256_setr_epi16(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 0);
+    return {_mm256_and_si256(Load(window), keep), window[14], window[15]};
+}
+
+ZEM_NEWEST_AVX2 inline void StoreRecent(int16_t* window, const RecentOutputs& r) {
+    Store(window, r.older);
+    window[14] = static_cast<int16_t>(r.secondNewest);
+    window[15] = static_cast<int16_t>(r.newest);
+}
+
+// The sum of the window times the coefficients, wrapping.
+ZEM_NEWEST_AVX2 inline uint32_t WindowSum(const RecentOutputs& r, __m256i coefficients) {
+    const uint32_t olderSum = static_cast<uint32_t>(Sum(_mm256_madd_epi16(r.older, coefficients)));
+    const int32_t c14 = static_cast<int16_t>(_mm256_extract_epi16(coefficients, 14));
+    const int32_t c15 = static_cast<int16_t>(_mm256_extract_epi16(coefficients, 15));
+    return olderSum + static_cast<uint32_t>(r.secondNewest * c14) + static_cast<uint32_t>(r.newest * c15);
+}
+
+// The second newest joins the window, which moves on with 0 in the two lanes after it.
+ZEM_NEWEST_AVX2 inline void PushRecent(RecentOutputs& r, int16_t output) {
+    const __m256i lane13 = _mm256_setr_epi16(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1, 0, 0);
+    r.older = _mm256_or_si256(MoveWindow(r.older, 0),
+                              _mm256_and_si256(_mm256_set1_epi16(static_cast<int16_t>(r.secondNewest)), lane13));
+    r.secondNewest = r.newest;
+    r.newest = output;
+}
+
 // A run's state between samples: the newest 16 outputs and adapt values, and
 // the write position in the arrays.
 struct Newest {
-    __m256i history;
+    RecentOutputs history;
     __m256i adapt;
     __m256i decay;
     int32_t position;
@@ -61,12 +99,12 @@ struct Newest {
 
 ZEM_NEWEST_AVX2 inline Newest Open(const FilterRun& run) {
     const int32_t position = *run.position;
-    return {Load(run.history + position - 16), Load(run.adapt + position - 16), LaneMask(DecayLanes(run.scaled)),
-            position, *run.average};
+    return {LoadRecent(run.history + position - 16), Load(run.adapt + position - 16),
+            LaneMask(DecayLanes(run.scaled)), position, *run.average};
 }
 
 ZEM_NEWEST_AVX2 inline void Close(const FilterRun& run, const Newest& w) {
-    Store(run.history + w.position - 16, w.history);
+    StoreRecent(run.history + w.position - 16, w.history);
     Store(run.adapt + w.position - 16, w.adapt);
     *run.position = w.position;
     *run.average = w.average;
@@ -79,12 +117,13 @@ ZEM_NEWEST_AVX2 inline void Close(const FilterRun& run, const Newest& w) {
 ZEM_NEWEST_AVX2 inline int32_t Finish(const FilterRun& run, Newest& w, int32_t input, int32_t olderSum) {
     int16_t* newestCoefficients = run.coefficients + run.order - 16;
     const __m256i c = Load(newestCoefficients);
-    const int32_t newestSum = Sum(_mm256_madd_epi16(w.history, c));
+    const uint32_t newestSum = WindowSum(w.history, c);
     Store(newestCoefficients, StepBy(c, w.adapt, Direction(AdaptDirection(input))));
-    const int32_t output = WrapAdd(input, RoundingShift(WrapAdd(olderSum, newestSum), run.shift));
+    const int32_t dot = static_cast<int32_t>(static_cast<uint32_t>(olderSum) + newestSum);
+    const int32_t output = WrapAdd(input, RoundingShift(dot, run.shift));
     const int16_t saturated = SaturateInt16(output);
     run.history[w.position] = saturated;
-    w.history = MoveWindow(w.history, saturated);
+    PushRecent(w.history, saturated);
     w.adapt = MoveWindow(w.adapt, NextAdaptValue(output, w.average, run.scaled));
     w.adapt = _mm256_blendv_epi8(w.adapt, _mm256_srai_epi16(w.adapt, 1), w.decay);
     run.adapt[w.position - 8] = static_cast<int16_t>(_mm256_extract_epi16(w.adapt, 7));
