@@ -66,8 +66,7 @@ void CAdaptiveFilter::DecodeBatch(int32_t* values, int32_t n) {
     if (m_kernels->decodeRun) {
         int32_t position = m_input.Position();
         const FilterRun run = {m_coefficients.Get(), m_input.Base(), m_adapt.Base(), &position, m_order,
-                               CSlidingBuffer<int16_t>::kWindow, &m_average, m_shift, m_version >= kScaledAdaptVersion,
-                               m_kernels->dotAdapt16};
+                               CSlidingBuffer<int16_t>::kWindow, &m_average, m_shift, m_version >= kScaledAdaptVersion};
         m_kernels->decodeRun(run, values, n);
         m_input.SetPosition(position);
         m_adapt.SetPosition(position);

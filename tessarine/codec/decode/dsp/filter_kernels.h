@@ -42,9 +42,6 @@ struct FilterRun {
     int32_t* average;
     int32_t shift;
     bool scaled;
-    // The fastest dotAdapt16, for all but the newest 16 values.
-    int32_t (*dotAdaptOlder)(int16_t* coefficients, const int16_t* history, const int16_t* adapt, int direction,
-                             int n);
 };
 
 struct FilterKernels {

@@ -119,14 +119,50 @@ ZEM_AVX2 void DecodeRun16Avx2(const FilterRun16* runs, int32_t* const* values, i
     Close16(runs[1], second);
 }
 
+// The sums over the older values of two samples in one pass over the
+// coefficients. Both directions are known from the inputs, so the second
+// sample's sum takes the coefficients as the first moves them, and the
+// coefficients are read and stored once for both.
+struct PairSums {
+    uint32_t first;
+    uint32_t second;
+};
+
+ZEM_AVX2 inline PairSums DotAdaptOlderPair(int16_t* coefficients, const int16_t* history, const int16_t* adapt,
+                                           int n, __m256i first, __m256i second) {
+    __m256i sum0 = _mm256_setzero_si256(), sum1 = _mm256_setzero_si256();
+    for (int i = 0; i < n; i += 16) {
+        const __m256i c = Load(coefficients + i);
+        sum0 = _mm256_add_epi32(sum0, _mm256_madd_epi16(Load(history + i), c));
+        const __m256i moved = StepBy(c, Load(adapt + i), first);
+        sum1 = _mm256_add_epi32(sum1, _mm256_madd_epi16(Load(history + i + 1), moved));
+        Store(coefficients + i, StepBy(moved, Load(adapt + i + 1), second));
+    }
+    return {static_cast<uint32_t>(Sum(sum0)), static_cast<uint32_t>(Sum(sum1))};
+}
+
+// Samples go in pairs, except the last of a stretch and the one that fills
+// the arrays' window (the arrays roll after it). The older values were all
+// written at least nine samples ago.
 ZEM_AVX2 void DecodeRunAvx2(const FilterRun& run, int32_t* values, int n) {
     newest_window::Newest w = newest_window::Open(run);
-    for (int i = 0; i < n; ++i) {
-        // The older values were all written at least nine samples ago.
-        const int32_t olderSum = run.dotAdaptOlder(run.coefficients, run.history + w.position - run.order,
-                                                   run.adapt + w.position - run.order, AdaptDirection(values[i]),
-                                                   run.order - 16);
-        values[i] = newest_window::Finish(run, w, values[i], olderSum);
+    const int older = run.order - 16;
+    for (int i = 0; i < n;) {
+        int16_t* history = run.history + w.position - run.order;
+        int16_t* adapt = run.adapt + w.position - run.order;
+        const int direction = AdaptDirection(values[i]);
+        if (i + 1 < n && w.position + 1 < run.order + run.window) {
+            const PairSums sums =
+                DotAdaptOlderPair(run.coefficients, history, adapt, older, newest_window::Direction(direction),
+                                  newest_window::Direction(AdaptDirection(values[i + 1])));
+            values[i] = newest_window::Finish(run, w, values[i], static_cast<int32_t>(sums.first));
+            values[i + 1] = newest_window::Finish(run, w, values[i + 1], static_cast<int32_t>(sums.second));
+            i += 2;
+        } else {
+            values[i] = newest_window::Finish(run, w, values[i],
+                                              DotAdapt16Avx2(run.coefficients, history, adapt, direction, older));
+            i += 1;
+        }
     }
     newest_window::Close(run, w);
 }
