@@ -16,7 +16,7 @@ public:
     // input (ignored before version 3950).
     virtual int32_t DecodeSample(int32_t value, int32_t other) = 0;
     // DecodeSample(values[i], 0) for i < n, in place.
-    virtual void DecodeSamples(int32_t* values, int32_t n);
+    virtual void DecodeSamples(int32_t* values, int32_t n) = 0;
     virtual void Reset() = 0;
 };
 
