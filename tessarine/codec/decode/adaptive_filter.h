@@ -64,9 +64,9 @@ private:
 inline void CAdaptiveFilter::StoreAdaptValue(int32_t output) {
     int16_t* adapt = m_adapt.Current();
     adapt[0] = NextAdaptValue(output, m_average, m_version >= kScaledAdaptVersion);
-    const uint32_t decay = DecayLanes(m_version >= kScaledAdaptVersion);
-    for (int back = 1; back < 16; ++back) {
-        if ((decay >> (15 - back)) & 1)
-            adapt[-back] = static_cast<int16_t>(adapt[-back] >> 1);
+    // Lane 15 of the window is the newest value, so lane j lies 15 - j back.
+    for (uint32_t lanes = DecayLanes(m_version >= kScaledAdaptVersion); lanes; lanes &= lanes - 1) {
+        const int back = 15 - __builtin_ctz(lanes);
+        adapt[-back] = static_cast<int16_t>(adapt[-back] >> 1);
     }
 }

@@ -121,20 +121,20 @@ void CFrameDecoder::DecodeBlocks(int32_t n) {
 }
 
 int32_t CFrameDecoder::DecodeStereoBlocks(int32_t n) {
-    const uint32_t silent = m_frameFlags & (kSilentX | kSilentY);
-    const bool crossCoded = silent != (kSilentX | kSilentY) && !(m_frameFlags & kMonoCodedStereo);
+    const bool bothSilent = (m_frameFlags & (kSilentX | kSilentY)) == (kSilentX | kSilentY);
+    const bool monoCoded = !bothSilent && (m_frameFlags & kMonoCodedStereo);
     // Streams whose predictors take the other channel's values are range coded.
-    if (crossCoded && m_crossX && m_crossY && m_rangeReader)
+    if (!bothSilent && !monoCoded && m_crossX && m_crossY && m_rangeReader)
         return m_version >= 3990 ? DecodeCrossBlocks<true>(n) : DecodeCrossBlocks<false>(n);
     CBitReader& reader = *m_reader;
     int32_t x[kChunkBlocks];
     int32_t y[kChunkBlocks];
     for (int32_t done = 0; done < n;) {
         const int32_t count = std::min(n - done, kChunkBlocks);
-        if (!crossCoded && silent == (kSilentX | kSilentY)) {
+        if (bothSilent) {
             std::fill(x, x + count, 0);
             std::fill(y, y + count, 0);
-        } else if (!crossCoded) {
+        } else if (monoCoded) {
             reader.DecodeAdaptiveValues(m_stateX, x, count);
             m_predictorX->DecodeSamples(x, count);
             std::fill(y, y + count, 0);
