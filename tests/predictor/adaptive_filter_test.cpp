@@ -86,7 +86,7 @@ TEST(AdaptiveFilter, MatchesTheUnboundedModelAcrossWindowRolls) {
     for (int level = 0; level <= static_cast<int>(MachineSimdLevel()); ++level) {
         SetSimdLimit(static_cast<SimdLevel>(level));
         for (int version : {3950, 3990}) {
-            for (int order : {16, 32, 256, 1280}) {
+            for (int order : {16, 32, 48, 64, 256, 1280}) {
                 SCOPED_TRACE(testing::Message() << SimdLevelName(static_cast<SimdLevel>(level)) << " version "
                                                 << version << " order " << order);
                 CAdaptiveFilter filter(order, 13, version);

@@ -123,13 +123,11 @@ ZEM_AVX2 void DecodeRun16Avx2(const FilterRun16* runs, int32_t* const* values, i
 // coefficients. Both directions are known from the inputs, so the second
 // sample's sum takes the coefficients as the first moves them, and the
 // coefficients are read and stored once for both.
-struct PairSums {
-    uint32_t first;
-    uint32_t second;
-};
-
-ZEM_AVX2 inline PairSums DotAdaptOlderPair(int16_t* coefficients, const int16_t* history, const int16_t* adapt,
-                                           int n, __m256i first, __m256i second) {
+ZEM_AVX2 inline newest_window::PairSums DotAdaptOlderPair(int16_t* coefficients, const int16_t* history,
+                                                          const int16_t* adapt, int n, int firstDirection,
+                                                          int secondDirection) {
+    const __m256i first = newest_window::Direction(firstDirection);
+    const __m256i second = newest_window::Direction(secondDirection);
     __m256i sum0 = _mm256_setzero_si256(), sum1 = _mm256_setzero_si256();
     for (int i = 0; i < n; i += 16) {
         const __m256i c = Load(coefficients + i);
@@ -141,30 +139,8 @@ ZEM_AVX2 inline PairSums DotAdaptOlderPair(int16_t* coefficients, const int16_t*
     return {static_cast<uint32_t>(Sum(sum0)), static_cast<uint32_t>(Sum(sum1))};
 }
 
-// Samples go in pairs, except the last of a stretch and the one that fills
-// the arrays' window (the arrays roll after it). The older values were all
-// written at least nine samples ago.
 ZEM_AVX2 void DecodeRunAvx2(const FilterRun& run, int32_t* values, int n) {
-    newest_window::Newest w = newest_window::Open(run);
-    const int older = run.order - 16;
-    for (int i = 0; i < n;) {
-        int16_t* history = run.history + w.position - run.order;
-        int16_t* adapt = run.adapt + w.position - run.order;
-        const int direction = AdaptDirection(values[i]);
-        if (i + 1 < n && w.position + 1 < run.order + run.window) {
-            const PairSums sums =
-                DotAdaptOlderPair(run.coefficients, history, adapt, older, newest_window::Direction(direction),
-                                  newest_window::Direction(AdaptDirection(values[i + 1])));
-            values[i] = newest_window::Finish(run, w, values[i], static_cast<int32_t>(sums.first));
-            values[i + 1] = newest_window::Finish(run, w, values[i + 1], static_cast<int32_t>(sums.second));
-            i += 2;
-        } else {
-            values[i] = newest_window::Finish(run, w, values[i],
-                                              DotAdapt16Avx2(run.coefficients, history, adapt, direction, older));
-            i += 1;
-        }
-    }
-    newest_window::Close(run, w);
+    newest_window::DecodeRun<DotAdaptOlderPair, DotAdapt16Avx2>(run, values, n);
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 // AVX-512 versions: 32 lanes of 16 bits; an odd group of 16 at the end takes
-// 256-bit registers. The decoder's filters keep the AVX2 kernels: they read
-// the history at an offset that moves by one value a sample, so a 64-byte
-// read always spans two cache lines, and measured on a processor that splits
-// 512-bit work in halves, the 256-bit kernels decode faster.
+// 256-bit registers. The history is read at an offset that moves by one value
+// a sample, so nearly every 64-byte read spans two cache lines; the run
+// kernel therefore reads each group once and takes the second sample's
+// values, one further on, from two groups by a permute.
 #include "tessarine/codec/decode/dsp/filter_kernels.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+
+#include "tessarine/codec/decode/dsp/newest_window_avx2.h"
 
 // GCC 12's AVX-512 helpers pass a deliberately undefined register as the
 // unused merge source, which its own uninitialised-value warning then flags.
@@ -85,11 +87,116 @@ ZEM_AVX512 void AdaptCoefficients16Avx512(int16_t* coefficients, const int16_t* 
         Adapt<false>(coefficients, adapt, n);
 }
 
+// The coefficient moves of one sample: the lanes that add the adapt values
+// and the lanes that subtract them (all or none of each, by the direction).
+struct Moves {
+    __mmask32 add;
+    __mmask32 subtract;
+    __m256i sign;  // the same as a sign vector, for a group of 16
+};
+
+ZEM_AVX512 inline Moves MovesFor(int direction) {
+    return {direction > 0 ? ~__mmask32(0) : __mmask32(0), direction < 0 ? ~__mmask32(0) : __mmask32(0),
+            newest_window::Direction(direction)};
+}
+
+ZEM_AVX512 inline __m512i StepBy(__m512i c, __m512i adapt, const Moves& moves) {
+    const __m512i added = _mm512_mask_add_epi16(c, moves.add, c, adapt);
+    return _mm512_mask_sub_epi16(added, moves.subtract, added, adapt);
+}
+
+// Values 1..32 of the 64 in `current` then `next`: the group one value on.
+ZEM_AVX512 inline __m512i OneOn(__m512i current, __m512i next) {
+    const __m512i index = _mm512_set_epi16(32, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14,
+                                           13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1);
+    return _mm512_permutex2var_epi16(current, index, next);
+}
+
+// One group of 32 for both samples; `history1` and `adapt1` are the values
+// one on from `history` and `adapt`.
+struct PairAccumulators {
+    __m512i first;
+    __m512i second;
+};
+
+ZEM_AVX512 inline void PairGroup(int16_t* coefficients, __m512i history, __m512i history1, __m512i adapt,
+                                 __m512i adapt1, const Moves& first, const Moves& second, PairAccumulators& sums) {
+    const __m512i c = _mm512_load_si512(coefficients);
+    sums.first = _mm512_add_epi32(sums.first, _mm512_madd_epi16(history, c));
+    const __m512i moved = StepBy(c, adapt, first);
+    sums.second = _mm512_add_epi32(sums.second, _mm512_madd_epi16(history1, moved));
+    _mm512_store_si512(coefficients, StepBy(moved, adapt1, second));
+}
+
+// The pair pass (see the AVX2 kernel) over groups of 32. A group's read of
+// the next group serves as the values one on, so that each value is read
+// once; the last reads stay below the history's end, n + 16 values on. The
+// coefficients sit on 64-byte boundaries.
+ZEM_AVX512 newest_window::PairSums DotAdaptOlderPair512(int16_t* coefficients, const int16_t* history,
+                                                       const int16_t* adapt, int n, int firstDirection,
+                                                       int secondDirection) {
+    const Moves first = MovesFor(firstDirection), second = MovesFor(secondDirection);
+    PairAccumulators sums = {_mm512_setzero_si512(), _mm512_setzero_si512()};
+    int i = 0;
+    if (n >= 48) {
+        __m512i h = Load(history), a = Load(adapt);
+        for (; i + 48 <= n; i += 32) {
+            const __m512i nextH = Load(history + i + 32), nextA = Load(adapt + i + 32);
+            PairGroup(coefficients + i, h, OneOn(h, nextH), a, OneOn(a, nextA), first, second, sums);
+            h = nextH;
+            a = nextA;
+        }
+    }
+    if (i + 32 <= n) {
+        PairGroup(coefficients + i, Load(history + i), Load(history + i + 1), Load(adapt + i), Load(adapt + i + 1),
+                  first, second, sums);
+        i += 32;
+    }
+    uint32_t sumFirst = static_cast<uint32_t>(HorizontalSum(sums.first));
+    uint32_t sumSecond = static_cast<uint32_t>(HorizontalSum(sums.second));
+    if (i < n) {
+        using newest_window::StepBy;
+        const __m256i c = newest_window::Load(coefficients + i);
+        const __m256i moved = StepBy(c, newest_window::Load(adapt + i), first.sign);
+        sumFirst += static_cast<uint32_t>(HorizontalSum256(_mm256_madd_epi16(newest_window::Load(history + i), c)));
+        sumSecond +=
+            static_cast<uint32_t>(HorizontalSum256(_mm256_madd_epi16(newest_window::Load(history + i + 1), moved)));
+        newest_window::Store(coefficients + i, StepBy(moved, newest_window::Load(adapt + i + 1), second.sign));
+    }
+    return {sumFirst, sumSecond};
+}
+
+// One sample: the pair pass's first half.
+ZEM_AVX512 int32_t DotAdapt16Avx512(int16_t* coefficients, const int16_t* history, const int16_t* adapt,
+                                    int direction, int n) {
+    const Moves moves = MovesFor(direction);
+    __m512i sum = _mm512_setzero_si512();
+    int i = 0;
+    for (; i + 32 <= n; i += 32) {
+        const __m512i c = _mm512_load_si512(coefficients + i);
+        sum = _mm512_add_epi32(sum, _mm512_madd_epi16(Load(history + i), c));
+        _mm512_store_si512(coefficients + i, StepBy(c, Load(adapt + i), moves));
+    }
+    uint32_t total = static_cast<uint32_t>(HorizontalSum(sum));
+    if (i < n) {
+        const __m256i c = newest_window::Load(coefficients + i);
+        total += static_cast<uint32_t>(HorizontalSum256(_mm256_madd_epi16(newest_window::Load(history + i), c)));
+        newest_window::Store(coefficients + i,
+                             newest_window::StepBy(c, newest_window::Load(adapt + i), moves.sign));
+    }
+    return static_cast<int32_t>(total);
+}
+
+ZEM_AVX512 void DecodeRunAvx512(const FilterRun& run, int32_t* values, int n) {
+    newest_window::DecodeRun<DotAdaptOlderPair512, DotAdapt16Avx512>(run, values, n);
+}
+
 }  // namespace
 
 void FillFilterKernelsAvx512(FilterKernels& kernels) {
     kernels.dotProduct16 = DotProduct16Avx512;
     kernels.adaptCoefficients16 = AdaptCoefficients16Avx512;
+    kernels.decodeRun = DecodeRunAvx512;
     kernels.level = SimdLevel::Avx512;
 }
 

@@ -135,4 +135,44 @@ ZEM_NEWEST_AVX2 inline int32_t Finish(const FilterRun& run, Newest& w, int32_t i
     return output;
 }
 
+// The sums over the older values of two samples that one pass over the
+// coefficients gives.
+struct PairSums {
+    uint32_t first;
+    uint32_t second;
+};
+
+// The signatures of a level's passes over the older values: `Pair` for two
+// samples at once, moving the coefficients by both directions; `Single` for one.
+using PairPass = PairSums (*)(int16_t* coefficients, const int16_t* history, const int16_t* adapt, int n,
+                              int firstDirection, int secondDirection);
+using SinglePass = int32_t (*)(int16_t* coefficients, const int16_t* history, const int16_t* adapt, int direction,
+                               int n);
+
+// A filter's Decode over values[0..n). Samples go in pairs, except the last
+// of a stretch and the one that fills the arrays' window (the arrays roll
+// after it). The older values were all written at least nine samples ago.
+// Inlined into each level's kernel, whose instruction set the passes share.
+template <PairPass kPair, SinglePass kSingle>
+inline __attribute__((always_inline)) void DecodeRun(const FilterRun& run, int32_t* values, int n) {
+    Newest w = Open(run);
+    const int older = run.order - 16;
+    for (int i = 0; i < n;) {
+        int16_t* history = run.history + w.position - run.order;
+        int16_t* adapt = run.adapt + w.position - run.order;
+        const int direction = AdaptDirection(values[i]);
+        if (i + 1 < n && w.position + 1 < run.order + run.window) {
+            const PairSums sums = kPair(run.coefficients, history, adapt, older, direction,
+                                        AdaptDirection(values[i + 1]));
+            values[i] = Finish(run, w, values[i], static_cast<int32_t>(sums.first));
+            values[i + 1] = Finish(run, w, values[i + 1], static_cast<int32_t>(sums.second));
+            i += 2;
+        } else {
+            values[i] = Finish(run, w, values[i], kSingle(run.coefficients, history, adapt, direction, older));
+            i += 1;
+        }
+    }
+    Close(run, w);
+}
+
 }  // namespace newest_window
