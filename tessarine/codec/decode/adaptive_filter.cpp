@@ -39,28 +39,28 @@ void CAdaptiveFilter::Reset() {
     m_average = 0;
 }
 
-// Only the last 16 values of a 16-tap filter's windows are ever read, so in
-// a run they stay where they are and the write position does not move.
-FilterRun16 CAdaptiveFilter::Run16() {
-    return {m_coefficients.Get(), m_input.Current() - 16, m_adapt.Current() - 16, &m_average, m_shift,
-            m_version >= kScaledAdaptVersion};
+// Only the last `order` values of a short filter's windows are ever read, so
+// in a run they stay where they are and the write position does not move.
+ShortFilterRun CAdaptiveFilter::ShortRun() {
+    return {m_order, m_coefficients.Get(), m_input.Current() - m_order, m_adapt.Current() - m_order, &m_average,
+            m_shift, m_version >= kScaledAdaptVersion};
 }
 
 void CAdaptiveFilter::DecodeBatchPair(CAdaptiveFilter& a, int32_t* va, CAdaptiveFilter& b, int32_t* vb, int32_t n) {
-    if (a.m_order != 16 || b.m_order != 16 || a.m_kernels != b.m_kernels) {
+    if (!IsShortOrder(a.m_order) || a.m_order != b.m_order || a.m_kernels != b.m_kernels) {
         a.DecodeBatch(va, n);
         b.DecodeBatch(vb, n);
         return;
     }
-    const FilterRun16 runs[2] = {a.Run16(), b.Run16()};
+    const ShortFilterRun runs[2] = {a.ShortRun(), b.ShortRun()};
     int32_t* const values[2] = {va, vb};
-    a.m_kernels->decodeRun16(runs, values, 2, n);
+    a.m_kernels->decodeShortRun(runs, values, 2, n);
 }
 
 void CAdaptiveFilter::DecodeBatch(int32_t* values, int32_t n) {
-    if (m_order == 16) {
-        const FilterRun16 run = Run16();
-        m_kernels->decodeRun16(&run, &values, 1, n);
+    if (IsShortOrder(m_order)) {
+        const ShortFilterRun run = ShortRun();
+        m_kernels->decodeShortRun(&run, &values, 1, n);
         return;
     }
     if (m_kernels->decodeRun) {

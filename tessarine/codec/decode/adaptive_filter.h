@@ -46,7 +46,7 @@ public:
     SimdLevel KernelLevel() const { return m_kernels->level; }
 
 private:
-    FilterRun16 Run16();
+    ShortFilterRun ShortRun();
     void StoreAdaptValue(int32_t output);
 
     int32_t m_order;

@@ -16,7 +16,7 @@ constexpr FillFunction kFillByLevel[kSimdLevelCount] = {nullptr, FillFilterKerne
                                                         FillFilterKernelsAvx512};
 
 FilterKernels BuildTable(SimdLevel limit) {
-    FilterKernels kernels = {ScalarDotProduct16, ScalarAdaptCoefficients16, ScalarDotAdapt16, ScalarDecodeRun16,
+    FilterKernels kernels = {ScalarDotProduct16, ScalarAdaptCoefficients16, ScalarDotAdapt16, ScalarDecodeShortRun,
                              nullptr, SimdLevel::Scalar};
     for (int level = 1; level <= static_cast<int>(limit); ++level)
         kFillByLevel[level](kernels);

@@ -16,10 +16,11 @@ constexpr int kSimdLevelCount = 4;
 
 const char* SimdLevelName(SimdLevel level);
 
-// A 16-tap filter's state for decoding a stretch of samples at once: the
-// coefficients, and the windows of the last 16 outputs (saturated to 16 bits)
-// and of their adapt values, oldest first.
-struct FilterRun16 {
+// A short filter's state (16 or 32 taps) for decoding a stretch of samples
+// at once: the coefficients, and the windows of the last `order` outputs
+// (saturated to 16 bits) and of their adapt values, oldest first.
+struct ShortFilterRun {
+    int32_t order;  // 16 or 32 (IsShortOrder)
     int16_t* coefficients;
     int16_t* history;
     int16_t* adapt;
@@ -28,7 +29,10 @@ struct FilterRun16 {
     bool scaled;  // the magnitude-scaled adapt values
 };
 
-// A filter of any order (a multiple of 16, at least 32) for decoding a
+// The orders a ShortFilterRun holds in registers.
+constexpr bool IsShortOrder(int32_t order) { return order == 16 || order == 32; }
+
+// A filter of any order (a multiple of 16, at least 48) for decoding a
 // stretch of samples: the coefficients, and the arrays of outputs and adapt
 // values that hold `order` values of history behind the write position and
 // roll back to it after `window` more (the newest values move to the front).
@@ -56,10 +60,10 @@ struct FilterKernels {
     // pass over the coefficients.
     int32_t (*dotAdapt16)(int16_t* coefficients, const int16_t* history, const int16_t* adapt, int direction,
                           int n);
-    // The 16-tap filter's Decode over values[0..n), in place, with its state
+    // A short filter's Decode over values[0..n), in place, with its state
     // kept in registers for the whole stretch: `count` (1 or 2) independent
-    // filters side by side, runs[k] over values[k].
-    void (*decodeRun16)(const FilterRun16* runs, int32_t* const* values, int count, int n);
+    // filters of one order side by side, runs[k] over values[k].
+    void (*decodeShortRun)(const ShortFilterRun* runs, int32_t* const* values, int count, int n);
     // The filter's Decode over values[0..n), in place. The newest 16 values of
     // both arrays stay in registers, so that no read of an array waits for a
     // store just made. Null where the per-sample Decode is as fast.
@@ -73,7 +77,7 @@ void ScalarAdaptCoefficients16(int16_t* coefficients, const int16_t* adapt, int 
 int32_t ScalarDotAdapt16(int16_t* coefficients, const int16_t* history, const int16_t* adapt, int direction,
                          int n);
 
-void ScalarDecodeRun16(const FilterRun16* runs, int32_t* const* values, int count, int n);
+void ScalarDecodeShortRun(const ShortFilterRun* runs, int32_t* const* values, int count, int n);
 
 // Each overwrites the entries it implements; no-ops on other processors.
 void FillFilterKernelsSse2(FilterKernels& kernels);

@@ -69,29 +69,59 @@ ZEM_AVX2 int32_t DotAdapt16Avx2(int16_t* coefficients, const int16_t* history, c
 }
 
 
-// One 16-tap filter held in registers.
-struct Registers16 {
+// A short filter held in registers: the newest 16 taps, and for 32 taps
+// (kOlder) the 16 before them, whose windows each step moves on by the
+// value that leaves the newest window.
+struct ShortRegisters {
     __m256i coefficients;
     newest_window::RecentOutputs history;
     __m256i adapt;
+    __m256i olderCoefficients;
+    __m256i olderHistory;
+    __m256i olderAdapt;
     int32_t average;
 };
 
-ZEM_AVX2 inline Registers16 Open16(const FilterRun16& run) {
-    return {Load(run.coefficients), newest_window::LoadRecent(run.history), Load(run.adapt), *run.average};
+template <bool kOlder>
+ZEM_AVX2 inline ShortRegisters OpenShort(const ShortFilterRun& run) {
+    const int newest = kOlder ? 16 : 0;
+    const __m256i zero = _mm256_setzero_si256();
+    return {Load(run.coefficients + newest),
+            newest_window::LoadRecent(run.history + newest),
+            Load(run.adapt + newest),
+            kOlder ? Load(run.coefficients) : zero,
+            kOlder ? Load(run.history) : zero,
+            kOlder ? Load(run.adapt) : zero,
+            *run.average};
 }
 
-ZEM_AVX2 inline void Close16(const FilterRun16& run, const Registers16& r) {
-    Store(run.coefficients, r.coefficients);
-    newest_window::StoreRecent(run.history, r.history);
-    Store(run.adapt, r.adapt);
+template <bool kOlder>
+ZEM_AVX2 inline void CloseShort(const ShortFilterRun& run, const ShortRegisters& r) {
+    const int newest = kOlder ? 16 : 0;
+    Store(run.coefficients + newest, r.coefficients);
+    newest_window::StoreRecent(run.history + newest, r.history);
+    Store(run.adapt + newest, r.adapt);
+    if (kOlder) {
+        Store(run.coefficients, r.olderCoefficients);
+        Store(run.history, r.olderHistory);
+        Store(run.adapt, r.olderAdapt);
+    }
     *run.average = r.average;
 }
 
-ZEM_AVX2 inline int32_t Step16(const FilterRun16& run, Registers16& r, __m256i decay, int32_t input) {
-    const int32_t dot = static_cast<int32_t>(newest_window::WindowSum(r.history, r.coefficients));
-    r.coefficients = StepBy(r.coefficients, r.adapt, newest_window::Direction(AdaptDirection(input)));
+template <bool kOlder>
+ZEM_AVX2 inline int32_t StepShort(const ShortFilterRun& run, ShortRegisters& r, __m256i decay, int32_t input) {
+    const __m256i olderProducts =
+        kOlder ? _mm256_madd_epi16(r.olderHistory, r.olderCoefficients) : _mm256_setzero_si256();
+    const int32_t dot = static_cast<int32_t>(newest_window::WindowSum(r.history, r.coefficients, olderProducts));
+    const __m256i direction = newest_window::Direction(AdaptDirection(input));
+    r.coefficients = StepBy(r.coefficients, r.adapt, direction);
     const int32_t output = WrapAdd(input, RoundingShift(dot, run.shift));
+    if (kOlder) {
+        r.olderCoefficients = StepBy(r.olderCoefficients, r.olderAdapt, direction);
+        r.olderHistory = newest_window::OneOn(r.olderHistory, r.history.older);
+        r.olderAdapt = newest_window::OneOn(r.olderAdapt, r.adapt);
+    }
     newest_window::PushRecent(r.history, SaturateInt16(output));
     r.adapt = MoveWindow(r.adapt, NextAdaptValue(output, r.average, run.scaled));
     r.adapt = _mm256_blendv_epi8(r.adapt, _mm256_srai_epi16(r.adapt, 1), decay);
@@ -100,23 +130,31 @@ ZEM_AVX2 inline int32_t Step16(const FilterRun16& run, Registers16& r, __m256i d
 
 // Two filters side by side: their steps are independent chains, which the
 // processor runs at the same time.
-ZEM_AVX2 void DecodeRun16Avx2(const FilterRun16* runs, int32_t* const* values, int count, int n) {
+template <bool kOlder>
+ZEM_AVX2 void DecodeShortRuns(const ShortFilterRun* runs, int32_t* const* values, int count, int n) {
     const __m256i decay0 = LaneMask(DecayLanes(runs[0].scaled));
-    Registers16 first = Open16(runs[0]);
+    ShortRegisters first = OpenShort<kOlder>(runs[0]);
     if (count == 1) {
         for (int i = 0; i < n; ++i)
-            values[0][i] = Step16(runs[0], first, decay0, values[0][i]);
-        Close16(runs[0], first);
+            values[0][i] = StepShort<kOlder>(runs[0], first, decay0, values[0][i]);
+        CloseShort<kOlder>(runs[0], first);
         return;
     }
     const __m256i decay1 = LaneMask(DecayLanes(runs[1].scaled));
-    Registers16 second = Open16(runs[1]);
+    ShortRegisters second = OpenShort<kOlder>(runs[1]);
     for (int i = 0; i < n; ++i) {
-        values[0][i] = Step16(runs[0], first, decay0, values[0][i]);
-        values[1][i] = Step16(runs[1], second, decay1, values[1][i]);
+        values[0][i] = StepShort<kOlder>(runs[0], first, decay0, values[0][i]);
+        values[1][i] = StepShort<kOlder>(runs[1], second, decay1, values[1][i]);
     }
-    Close16(runs[0], first);
-    Close16(runs[1], second);
+    CloseShort<kOlder>(runs[0], first);
+    CloseShort<kOlder>(runs[1], second);
+}
+
+ZEM_AVX2 void DecodeShortRunAvx2(const ShortFilterRun* runs, int32_t* const* values, int count, int n) {
+    if (runs[0].order == 32)
+        DecodeShortRuns<true>(runs, values, count, n);
+    else
+        DecodeShortRuns<false>(runs, values, count, n);
 }
 
 // The sums over the older values of two samples in one pass over the
@@ -149,7 +187,7 @@ void FillFilterKernelsAvx2(FilterKernels& kernels) {
     kernels.dotProduct16 = DotProduct16Avx2;
     kernels.adaptCoefficients16 = AdaptCoefficients16Avx2;
     kernels.dotAdapt16 = DotAdapt16Avx2;
-    kernels.decodeRun16 = DecodeRun16Avx2;
+    kernels.decodeShortRun = DecodeShortRunAvx2;
     kernels.decodeRun = DecodeRunAvx2;
     kernels.level = SimdLevel::Avx2;
 }

@@ -28,24 +28,26 @@ int32_t ScalarDotAdapt16(int16_t* coefficients, const int16_t* history, const in
 
 namespace {
 
-// Drops the oldest value of a 16-value window and puts `newest` last.
-void MoveWindow(int16_t* window, int16_t newest) {
-    for (int j = 0; j < 15; ++j)
+// Drops the oldest value of a window and puts `newest` last.
+void MoveWindow(int16_t* window, int size, int16_t newest) {
+    for (int j = 0; j + 1 < size; ++j)
         window[j] = window[j + 1];
-    window[15] = newest;
+    window[size - 1] = newest;
 }
 
-void DecodeOneRun16(const FilterRun16& run, int32_t* values, int n) {
+void DecodeOneShortRun(const ShortFilterRun& run, int32_t* values, int n) {
     const uint32_t decay = DecayLanes(run.scaled);
+    int16_t* newestAdapt = run.adapt + run.order - 16;  // the lanes the decay mask names
     for (int i = 0; i < n; ++i) {
         const int32_t input = values[i];
-        const int32_t dot = ScalarDotAdapt16(run.coefficients, run.history, run.adapt, AdaptDirection(input), 16);
+        const int32_t dot =
+            ScalarDotAdapt16(run.coefficients, run.history, run.adapt, AdaptDirection(input), run.order);
         const int32_t output = WrapAdd(input, RoundingShift(dot, run.shift));
-        MoveWindow(run.history, SaturateInt16(output));
-        MoveWindow(run.adapt, NextAdaptValue(output, *run.average, run.scaled));
+        MoveWindow(run.history, run.order, SaturateInt16(output));
+        MoveWindow(run.adapt, run.order, NextAdaptValue(output, *run.average, run.scaled));
         for (int j = 0; j < 16; ++j) {
             if ((decay >> j) & 1)
-                run.adapt[j] = static_cast<int16_t>(run.adapt[j] >> 1);
+                newestAdapt[j] = static_cast<int16_t>(newestAdapt[j] >> 1);
         }
         values[i] = output;
     }
@@ -53,7 +55,7 @@ void DecodeOneRun16(const FilterRun16& run, int32_t* values, int n) {
 
 }  // namespace
 
-void ScalarDecodeRun16(const FilterRun16* runs, int32_t* const* stretches, int count, int n) {
+void ScalarDecodeShortRun(const ShortFilterRun* runs, int32_t* const* stretches, int count, int n) {
     for (int k = 0; k < count; ++k)
-        DecodeOneRun16(runs[k], stretches[k], n);
+        DecodeOneShortRun(runs[k], stretches[k], n);
 }

@@ -42,6 +42,11 @@ ZEM_NEWEST_AVX2 inline __m256i MoveWindow(__m256i v, int16_t newest) {
     return _mm256_or_si256(moved, _mm256_and_si256(_mm256_set1_epi16(newest), last));
 }
 
+// Lanes 1 to 15 of `current`, then lane 0 of `next`: a window one value on.
+ZEM_NEWEST_AVX2 inline __m256i OneOn(__m256i current, __m256i next) {
+    return _mm256_alignr_epi8(_mm256_permute2x128_si256(current, next, 0x21), current, 2);
+}
+
 // Lanes of a 16-bit mask as all-ones or zero.
 ZEM_NEWEST_AVX2 inline __m256i LaneMask(uint32_t bits) {
     const __m256i lanes = _mm256_setr_epi16(1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096, 8192, 16384,
@@ -70,9 +75,12 @@ ZEM_NEWEST_AVX2 inline void StoreRecent(int16_t* window, const RecentOutputs& r)
     window[15] = static_cast<int16_t>(r.newest);
 }
 
-// The sum of the window times the coefficients, wrapping.
-ZEM_NEWEST_AVX2 inline uint32_t WindowSum(const RecentOutputs& r, __m256i coefficients) {
-    const uint32_t olderSum = static_cast<uint32_t>(Sum(_mm256_madd_epi16(r.older, coefficients)));
+// The sum of the window times the coefficients, wrapping, plus the lanes of
+// `products` (the older taps' products of a 32-tap filter held in registers).
+ZEM_NEWEST_AVX2 inline uint32_t WindowSum(const RecentOutputs& r, __m256i coefficients,
+                                          __m256i products = _mm256_setzero_si256()) {
+    const uint32_t olderSum =
+        static_cast<uint32_t>(Sum(_mm256_add_epi32(_mm256_madd_epi16(r.older, coefficients), products)));
     const int32_t c14 = static_cast<int16_t>(_mm256_extract_epi16(coefficients, 14));
     const int32_t c15 = static_cast<int16_t>(_mm256_extract_epi16(coefficients, 15));
     return olderSum + static_cast<uint32_t>(r.secondNewest * c14) + static_cast<uint32_t>(r.newest * c15);
@@ -92,6 +100,7 @@ ZEM_NEWEST_AVX2 inline void PushRecent(RecentOutputs& r, int16_t output) {
 struct Newest {
     RecentOutputs history;
     __m256i adapt;
+    __m256i coefficients;  // the newest 16 taps, which only Finish moves
     __m256i decay;
     int32_t position;
     int32_t average;
@@ -100,12 +109,13 @@ struct Newest {
 ZEM_NEWEST_AVX2 inline Newest Open(const FilterRun& run) {
     const int32_t position = *run.position;
     return {LoadRecent(run.history + position - 16), Load(run.adapt + position - 16),
-            LaneMask(DecayLanes(run.scaled)), position, *run.average};
+            Load(run.coefficients + run.order - 16), LaneMask(DecayLanes(run.scaled)), position, *run.average};
 }
 
 ZEM_NEWEST_AVX2 inline void Close(const FilterRun& run, const Newest& w) {
     StoreRecent(run.history + w.position - 16, w.history);
     Store(run.adapt + w.position - 16, w.adapt);
+    Store(run.coefficients + run.order - 16, w.coefficients);
     *run.position = w.position;
     *run.average = w.average;
 }
@@ -115,10 +125,8 @@ ZEM_NEWEST_AVX2 inline void Close(const FilterRun& run, const Newest& w) {
 // at once (it is read 17 samples later); an adapt value goes when its last
 // halving is done, eight samples later.
 ZEM_NEWEST_AVX2 inline int32_t Finish(const FilterRun& run, Newest& w, int32_t input, int32_t olderSum) {
-    int16_t* newestCoefficients = run.coefficients + run.order - 16;
-    const __m256i c = Load(newestCoefficients);
-    const uint32_t newestSum = WindowSum(w.history, c);
-    Store(newestCoefficients, StepBy(c, w.adapt, Direction(AdaptDirection(input))));
+    const uint32_t newestSum = WindowSum(w.history, w.coefficients);
+    w.coefficients = StepBy(w.coefficients, w.adapt, Direction(AdaptDirection(input)));
     const int32_t dot = static_cast<int32_t>(static_cast<uint32_t>(olderSum) + newestSum);
     const int32_t output = WrapAdd(input, RoundingShift(dot, run.shift));
     const int16_t saturated = SaturateInt16(output);
