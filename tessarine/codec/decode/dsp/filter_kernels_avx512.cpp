@@ -128,19 +128,32 @@ ZEM_AVX512 inline void PairGroup(int16_t* coefficients, __m512i history, __m512i
     _mm512_store_si512(coefficients, StepBy(moved, adapt1, second));
 }
 
+// Both accumulators summed in one fold: their halves are added pairwise
+// until 128-bit lane 0 holds the first sum and lane 2 the second.
+ZEM_AVX512 inline newest_window::PairSums SumPair(__m512i first, __m512i second) {
+    __m512i v = _mm512_add_epi32(_mm512_shuffle_i64x2(first, second, _MM_SHUFFLE(1, 0, 1, 0)),
+                                 _mm512_shuffle_i64x2(first, second, _MM_SHUFFLE(3, 2, 3, 2)));
+    v = _mm512_add_epi32(v, _mm512_shuffle_i64x2(v, v, _MM_SHUFFLE(2, 3, 0, 1)));
+    v = _mm512_add_epi32(v, _mm512_shuffle_epi32(v, _MM_PERM_BADC));
+    v = _mm512_add_epi32(v, _mm512_shuffle_epi32(v, _MM_PERM_CDAB));
+    return {static_cast<uint32_t>(_mm_cvtsi128_si32(_mm512_castsi512_si128(v))),
+            static_cast<uint32_t>(_mm_cvtsi128_si32(_mm512_extracti32x4_epi32(v, 2)))};
+}
+
 // The pair pass (see the AVX2 kernel) over groups of 32. A group's read of
 // the next group serves as the values one on, so that each value is read
-// once; the last reads stay below the history's end, n + 16 values on. The
-// coefficients sit on 64-byte boundaries.
+// once. No read reaches the newest 16 values: the kernel has just stored
+// them one by one, and a wide read over stores still in flight waits until
+// they are written. The coefficients sit on 64-byte boundaries.
 ZEM_AVX512 newest_window::PairSums DotAdaptOlderPair512(int16_t* coefficients, const int16_t* history,
                                                        const int16_t* adapt, int n, int firstDirection,
                                                        int secondDirection) {
     const Moves first = MovesFor(firstDirection), second = MovesFor(secondDirection);
     PairAccumulators sums = {_mm512_setzero_si512(), _mm512_setzero_si512()};
     int i = 0;
-    if (n >= 48) {
+    if (n >= 64) {
         __m512i h = Load(history), a = Load(adapt);
-        for (; i + 48 <= n; i += 32) {
+        for (; i + 64 <= n; i += 32) {
             const __m512i nextH = Load(history + i + 32), nextA = Load(adapt + i + 32);
             PairGroup(coefficients + i, h, OneOn(h, nextH), a, OneOn(a, nextA), first, second, sums);
             h = nextH;
@@ -152,18 +165,17 @@ ZEM_AVX512 newest_window::PairSums DotAdaptOlderPair512(int16_t* coefficients, c
                   first, second, sums);
         i += 32;
     }
-    uint32_t sumFirst = static_cast<uint32_t>(HorizontalSum(sums.first));
-    uint32_t sumSecond = static_cast<uint32_t>(HorizontalSum(sums.second));
     if (i < n) {
         using newest_window::StepBy;
         const __m256i c = newest_window::Load(coefficients + i);
         const __m256i moved = StepBy(c, newest_window::Load(adapt + i), first.sign);
-        sumFirst += static_cast<uint32_t>(HorizontalSum256(_mm256_madd_epi16(newest_window::Load(history + i), c)));
-        sumSecond +=
-            static_cast<uint32_t>(HorizontalSum256(_mm256_madd_epi16(newest_window::Load(history + i + 1), moved)));
+        sums.first = _mm512_add_epi32(
+            sums.first, _mm512_zextsi256_si512(_mm256_madd_epi16(newest_window::Load(history + i), c)));
+        sums.second = _mm512_add_epi32(
+            sums.second, _mm512_zextsi256_si512(_mm256_madd_epi16(newest_window::Load(history + i + 1), moved)));
         newest_window::Store(coefficients + i, StepBy(moved, newest_window::Load(adapt + i + 1), second.sign));
     }
-    return {sumFirst, sumSecond};
+    return SumPair(sums.first, sums.second);
 }
 
 // One sample: the pair pass's first half.
