@@ -77,8 +77,9 @@ TEST(AdaptiveFilter, RefusesOrdersAndShiftsItCannotRun) {
 
 // Long runs against the unbounded model: every window roll (every 512
 // samples) and the reset in the middle leave the outputs untouched.
-// Sample by sample and in stretches of random length (which the 16-tap
-// filter runs with its state in registers), on every instruction-set path.
+// Sample by sample and in stretches of random length, alone and side by side
+// with a second filter of the same order (fed the negated values, so the two
+// move their coefficients the other way), on every instruction-set path.
 TEST(AdaptiveFilter, MatchesTheUnboundedModelAcrossWindowRolls) {
     std::mt19937 random(3990);
     std::uniform_int_distribution<int> stretch(1, 300);
@@ -89,28 +90,39 @@ TEST(AdaptiveFilter, MatchesTheUnboundedModelAcrossWindowRolls) {
             for (int order : {16, 32, 48, 64, 256, 1280}) {
                 SCOPED_TRACE(testing::Message() << SimdLevelName(static_cast<SimdLevel>(level)) << " version "
                                                 << version << " order " << order);
-                CAdaptiveFilter filter(order, 13, version);
+                CAdaptiveFilter filter(order, 13, version), partner(order, 13, version);
                 filter.Reset();
+                partner.Reset();
                 for (int run = 0; run < 2; ++run) {
-                    FilterModel model(order, 13, version);
+                    FilterModel model(order, 13, version), partnerModel(order, 13, version);
                     std::normal_distribution<double> noise(0, run == 0 ? 3000 : 30000);
-                    std::vector<int32_t> values(1600), expected;
+                    std::vector<int32_t> values(1600), partnerValues, expected, partnerExpected;
                     for (int32_t& v : values) {
                         v = static_cast<int32_t>(noise(random));
+                        partnerValues.push_back(-v);
                         expected.push_back(model.Decode(v));
+                        partnerExpected.push_back(partnerModel.Decode(-v));
                     }
                     for (size_t at = 0; at < values.size();) {
                         const size_t count = std::min<size_t>(stretch(random), values.size() - at);
                         if (count % 3 == 0) {  // now and then a single sample between stretches
                             values[at] = filter.Decode(values[at]);
+                            partnerValues[at] = partner.Decode(partnerValues[at]);
                             at += 1;
-                        } else {
+                        } else if (count % 3 == 1) {
                             filter.DecodeBatch(values.data() + at, static_cast<int32_t>(count));
+                            partner.DecodeBatch(partnerValues.data() + at, static_cast<int32_t>(count));
+                            at += count;
+                        } else {
+                            CAdaptiveFilter::DecodeBatchPair(filter, values.data() + at, partner,
+                                                             partnerValues.data() + at, static_cast<int32_t>(count));
                             at += count;
                         }
                     }
                     ASSERT_EQ(expected, values);
+                    ASSERT_EQ(partnerExpected, partnerValues);
                     filter.Reset();
+                    partner.Reset();
                 }
             }
         }
