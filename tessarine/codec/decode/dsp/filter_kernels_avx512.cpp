@@ -112,13 +112,13 @@ ZEM_AVX512 inline __m512i OneOn(__m512i current, __m512i next) {
     return _mm512_permutex2var_epi16(current, index, next);
 }
 
-// One group of 32 for both samples; `history1` and `adapt1` are the values
-// one on from `history` and `adapt`.
 struct PairAccumulators {
     __m512i first;
     __m512i second;
 };
 
+// One group of 32 for both samples; `history1` and `adapt1` are the values
+// one on from `history` and `adapt`.
 ZEM_AVX512 inline void PairGroup(int16_t* coefficients, __m512i history, __m512i history1, __m512i adapt,
                                  __m512i adapt1, const Moves& first, const Moves& second, PairAccumulators& sums) {
     const __m512i c = _mm512_load_si512(coefficients);
@@ -142,9 +142,8 @@ ZEM_AVX512 inline newest_window::PairSums SumPair(__m512i first, __m512i second)
 
 // The pair pass (see the AVX2 kernel) over groups of 32. A group's read of
 // the next group serves as the values one on, so that each value is read
-// once. No read reaches the newest 16 values: the kernel has just stored
-// them one by one, and a wide read over stores still in flight waits until
-// they are written. The coefficients sit on 64-byte boundaries.
+// once, and no read reaches the newest 16 values, which the run kernel has
+// just stored one at a time. The coefficients sit on 64-byte boundaries.
 ZEM_AVX512 newest_window::PairSums DotAdaptOlderPair512(int16_t* coefficients, const int16_t* history,
                                                        const int16_t* adapt, int n, int firstDirection,
                                                        int secondDirection) {
@@ -166,14 +165,14 @@ ZEM_AVX512 newest_window::PairSums DotAdaptOlderPair512(int16_t* coefficients, c
         i += 32;
     }
     if (i < n) {
-        using newest_window::StepBy;
         const __m256i c = newest_window::Load(coefficients + i);
-        const __m256i moved = StepBy(c, newest_window::Load(adapt + i), first.sign);
+        const __m256i moved = newest_window::StepBy(c, newest_window::Load(adapt + i), first.sign);
         sums.first = _mm512_add_epi32(
             sums.first, _mm512_zextsi256_si512(_mm256_madd_epi16(newest_window::Load(history + i), c)));
         sums.second = _mm512_add_epi32(
             sums.second, _mm512_zextsi256_si512(_mm256_madd_epi16(newest_window::Load(history + i + 1), moved)));
-        newest_window::Store(coefficients + i, StepBy(moved, newest_window::Load(adapt + i + 1), second.sign));
+        newest_window::Store(coefficients + i,
+                             newest_window::StepBy(moved, newest_window::Load(adapt + i + 1), second.sign));
     }
     return SumPair(sums.first, sums.second);
 }
