@@ -161,15 +161,16 @@ int32_t CFrameDecoder::DecodeCrossBlocks(int32_t n) {
     int32_t x[kChunkBlocks], y[kChunkBlocks];
     CPredictor3950& predictorX = *m_crossX;
     CPredictor3950& predictorY = *m_crossY;
-    RangeCursor cursor = m_rangeReader->Cursor();
+    const RangeCursor cursor = m_rangeReader->Cursor();
+    RangeRegisters registers = m_rangeReader->Registers();
     RangeModelState stateX = m_stateX, stateY = m_stateY;
     int32_t lastX = m_lastX;
     int32_t done = 0;
     int current = 0;
     int32_t ready = std::min(n, kChunkBlocks);
     for (int32_t i = 0; i < ready; ++i) {
-        residualY[0][i] = cursor.Decode<kNewer>(stateY);
-        residualX[0][i] = cursor.Decode<kNewer>(stateX);
+        residualY[0][i] = cursor.Decode<kNewer>(registers, stateY);
+        residualX[0][i] = cursor.Decode<kNewer>(registers, stateX);
     }
     CPredictor3950::FilterStagesPair(predictorY, residualY[0], predictorX, residualX[0], ready);
     while (ready > 0) {
@@ -181,8 +182,8 @@ int32_t CFrameDecoder::DecodeCrossBlocks(int32_t n) {
         int32_t* nx = residualX[current ^ 1];
         for (int32_t i = 0; i < ready; ++i) {
             if (i < next) {
-                ny[i] = cursor.Decode<kNewer>(stateY);
-                nx[i] = cursor.Decode<kNewer>(stateX);
+                ny[i] = cursor.Decode<kNewer>(registers, stateY);
+                nx[i] = cursor.Decode<kNewer>(registers, stateX);
             }
             y[i] = predictorY.Predict(fy[i], lastX);
             x[i] = lastX = predictorX.Predict(fx[i], y[i]);
@@ -198,7 +199,7 @@ int32_t CFrameDecoder::DecodeCrossBlocks(int32_t n) {
     m_lastX = lastX;
     m_stateX = stateX;
     m_stateY = stateY;
-    m_rangeReader->Finish(cursor);
+    m_rangeReader->Finish(registers);
     return done;
 }
 

@@ -2,7 +2,7 @@
 
 using namespace range_coding;
 
-void RangeCursor::Refill() { m_registers.bitIndex = m_reader.RefillAt(m_registers.bitIndex); }
+uint32_t RangeCursor::Refill(uint32_t bitIndex) const { return m_reader.RefillAt(bitIndex); }
 
 uint32_t CRangeBitReader::RefillAt(uint32_t bitIndex) {
     m_bitIndex = bitIndex;
@@ -10,15 +10,17 @@ uint32_t CRangeBitReader::RefillAt(uint32_t bitIndex) {
     return m_bitIndex;
 }
 
-RangeCursor CRangeBitReader::Cursor() {
+RangeCursor CRangeBitReader::Cursor() { return RangeCursor(*this, m_buffer.data(), m_refillThreshold, m_version); }
+
+RangeRegisters CRangeBitReader::Registers() const {
     RangeRegisters registers = m_registers;
     registers.bitIndex = m_bitIndex;
-    return RangeCursor(*this, m_buffer.data(), registers, m_refillThreshold, m_version);
+    return registers;
 }
 
-void CRangeBitReader::Finish(const RangeCursor& cursor) {
-    m_registers = cursor.Registers();
-    m_bitIndex = m_registers.bitIndex;
+void CRangeBitReader::Finish(RangeRegisters registers) {
+    m_registers = registers;
+    m_bitIndex = registers.bitIndex;
 }
 
 int32_t CRangeBitReader::DecodeAdaptiveValue(RangeModelState& state) {
@@ -28,37 +30,39 @@ int32_t CRangeBitReader::DecodeAdaptiveValue(RangeModelState& state) {
 }
 
 void CRangeBitReader::DecodeAdaptiveValues(RangeModelState& state, int32_t* out, int32_t n) {
-    RangeCursor cursor = Cursor();
+    const RangeCursor cursor = Cursor();
+    RangeRegisters registers = Registers();
     RangeModelState s = state;
     if (cursor.Newer()) {
         for (int32_t i = 0; i < n; ++i)
-            out[i] = cursor.Decode<true>(s);
+            out[i] = cursor.Decode<true>(registers, s);
     } else {
         for (int32_t i = 0; i < n; ++i)
-            out[i] = cursor.Decode<false>(s);
+            out[i] = cursor.Decode<false>(registers, s);
     }
     state = s;
-    Finish(cursor);
+    Finish(registers);
 }
 
 void CRangeBitReader::DecodeAdaptivePairs(RangeModelState& first, int32_t* a, RangeModelState& second, int32_t* b,
                                           int32_t n) {
-    RangeCursor cursor = Cursor();
+    const RangeCursor cursor = Cursor();
+    RangeRegisters registers = Registers();
     RangeModelState s1 = first, s2 = second;
     if (cursor.Newer()) {
         for (int32_t i = 0; i < n; ++i) {
-            a[i] = cursor.Decode<true>(s1);
-            b[i] = cursor.Decode<true>(s2);
+            a[i] = cursor.Decode<true>(registers, s1);
+            b[i] = cursor.Decode<true>(registers, s2);
         }
     } else {
         for (int32_t i = 0; i < n; ++i) {
-            a[i] = cursor.Decode<false>(s1);
-            b[i] = cursor.Decode<false>(s2);
+            a[i] = cursor.Decode<false>(registers, s1);
+            b[i] = cursor.Decode<false>(registers, s2);
         }
     }
     first = s1;
     second = s2;
-    Finish(cursor);
+    Finish(registers);
 }
 
 void CRangeBitReader::ResetModelState(RangeModelState& state) {

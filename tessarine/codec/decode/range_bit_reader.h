@@ -20,9 +20,12 @@ public:
     void StartRange() override;
     void FinishRange() override;
 
-    // A working copy of the decoder for a run of values; Finish takes it back.
+    // A run of values: the decoder's fixed parts, and a working copy of its
+    // registers, which the caller keeps in a local of its own (so that they
+    // stay in processor registers) and hands back with Finish.
     RangeCursor Cursor();
-    void Finish(const RangeCursor& cursor);
+    RangeRegisters Registers() const;
+    void Finish(RangeRegisters registers);  // by value: the caller's copy never escapes
 
 private:
     friend class RangeCursor;

@@ -154,36 +154,33 @@ ZEM_RANGE_INLINE uint32_t DecodeCode3900(RangeRegisters& r, const uint32_t* word
 
 class CRangeBitReader;
 
-// Decodes values from a reader's buffer; Finish hands the registers back.
+// Decodes values from a reader's buffer into registers the caller holds.
 class RangeCursor {
 public:
-    RangeCursor(CRangeBitReader& reader, const uint32_t* words, RangeRegisters registers, uint32_t threshold,
-                int32_t version)
+    RangeCursor(CRangeBitReader& reader, const uint32_t* words, uint32_t threshold, int32_t version)
         : m_reader(reader),
           m_words(words),
-          m_registers(registers),
           m_threshold(threshold),
           m_symbols(version >= 3990 ? NewerSymbols() : OlderSymbols()),
           m_version(version) {}
 
     template <bool kNewer>
-    ZEM_RANGE_INLINE int32_t Decode(RangeModelState& state) {
-        if (__builtin_expect(m_registers.bitIndex > m_threshold, 0))
-            Refill();
-        const uint32_t code = kNewer ? range_cursor::DecodeCode3990(m_registers, m_words, state, m_symbols)
-                                     : range_cursor::DecodeCode3900(m_registers, m_words, state, m_symbols, m_version);
+    ZEM_RANGE_INLINE int32_t Decode(RangeRegisters& r, RangeModelState& state) const {
+        if (__builtin_expect(r.bitIndex > m_threshold, 0))
+            r.bitIndex = Refill(r.bitIndex);
+        const uint32_t code = kNewer ? range_cursor::DecodeCode3990(r, m_words, state, m_symbols)
+                                     : range_cursor::DecodeCode3900(r, m_words, state, m_symbols, m_version);
         range_coding::AdaptModel(state, code);
         return range_coding::SignedFromCode(code);
     }
     bool Newer() const { return m_version >= 3990; }
-    const RangeRegisters& Registers() const { return m_registers; }
 
 private:
-    void Refill();
+    // The reader's buffer refilled around the index; the index moved with it.
+    uint32_t Refill(uint32_t bitIndex) const;
 
     CRangeBitReader& m_reader;
     const uint32_t* m_words;
-    RangeRegisters m_registers;
     uint32_t m_threshold;
     const SymbolFinder& m_symbols;
     int32_t m_version;
