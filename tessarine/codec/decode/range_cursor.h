@@ -1,6 +1,7 @@
 // The range decoder's arithmetic on a working copy of its registers. The
-// frame decoder keeps a RangeCursor in its block loop, so that the decoder's
-// state stays in registers and its long chain of divisions can overlap the
+// frame decoder's block loop holds a RangeCursor and the registers as a local
+// of its own (handed back by value), so that the decoder's state stays in
+// processor registers and its long chain of divisions can overlap the
 // predictors' work.
 #pragma once
 
