@@ -1,5 +1,9 @@
 #include "tessarine/codec/decode/range_bit_reader.h"
 
+#include "tessarine/codec/codec_error.h"
+
+#include <cstring>
+
 using namespace range_coding;
 
 uint32_t RangeCursor::Refill(uint32_t bitIndex) const { return m_reader.RefillAt(bitIndex); }
@@ -10,7 +14,35 @@ uint32_t CRangeBitReader::RefillAt(uint32_t bitIndex) {
     return m_bitIndex;
 }
 
-RangeCursor CRangeBitReader::Cursor() { return RangeCursor(*this, m_buffer.data(), m_refillThreshold, m_version); }
+RangeCursor CRangeBitReader::Cursor() { return RangeCursor(*this, m_bytes.data(), m_refillThreshold, m_version); }
+
+int CRangeBitReader::Init(CStreamIo* file, int32_t bytes, int32_t version) {
+    const int result = CBitReader::Init(file, bytes, version);
+    if (result == CODEC_OK)
+        MirrorBytes();
+    return result;
+}
+
+int CRangeBitReader::Refill() {
+    const int result = CBitReader::Refill();
+    MirrorBytes();
+    return result;
+}
+
+int CRangeBitReader::Reload(int32_t filePosition, uint32_t bitIndex) {
+    const int result = CBitReader::Reload(filePosition, bitIndex);
+    MirrorBytes();
+    return result;
+}
+
+void CRangeBitReader::MirrorBytes() {
+    // Same size as the buffer, slack included, so reads ahead stay inside.
+    m_bytes.resize(m_buffer.size() * 4);
+    for (size_t i = 0; i < m_buffer.size(); ++i) {
+        const uint32_t word = __builtin_bswap32(m_buffer[i]);
+        std::memcpy(&m_bytes[i * 4], &word, 4);
+    }
+}
 
 RangeRegisters CRangeBitReader::Registers() const {
     RangeRegisters registers = m_registers;
@@ -80,8 +112,7 @@ void CRangeBitReader::StartRange() {
     m_bitIndex += 8;
     const uint32_t first = ByteAt(m_bitIndex);
     m_bitIndex += 8;
-    m_registers.carry = first & 1;
-    m_registers.low = first >> 1;
+    m_registers.lowCarry = first;
     m_registers.range = 1u << 7;
 }
 

@@ -19,6 +19,9 @@ public:
     void ResetModelState(RangeModelState& state) override;
     void StartRange() override;
     void FinishRange() override;
+    int Init(CStreamIo* file, int32_t bytes, int32_t version) override;
+    int Refill() override;
+    int Reload(int32_t filePosition, uint32_t bitIndex) override;
 
     // A run of values: the decoder's fixed parts, and a working copy of its
     // registers, which the caller keeps in a local of its own (so that they
@@ -32,6 +35,12 @@ private:
     // Refills the buffer around a cursor's index; returns the index moved with it.
     uint32_t RefillAt(uint32_t bitIndex);
 
+    // The buffer's bytes in reading order (the words' bytes last to first), so
+    // that the decoder takes bytes with one load; made anew whenever the
+    // buffer changes.
+    void MirrorBytes();
+
     RangeRegisters m_registers;  // the bit index lives in m_bitIndex between runs
+    std::vector<uint8_t> m_bytes;
     uint32_t m_refillThreshold = 0;
 };

@@ -36,8 +36,11 @@ inline int FindSymbol(const uint32_t* table, uint32_t frequency) {
 }
 
 // Codes map to signed residuals 0, 1, -1, 2, -2, ...
+// Written without a branch: the low bit is as good as random.
 inline int32_t SignedFromCode(uint32_t code) {
-    return (code & 1) ? static_cast<int32_t>((code >> 1) + 1) : static_cast<int32_t>(0u - (code >> 1));
+    const uint32_t odd = code & 1;
+    const uint32_t flip = odd - 1;  // all ones for an even code, which is negated
+    return static_cast<int32_t>((((code >> 1) + odd) ^ flip) - flip);
 }
 // The most negative value is the code 0xFFFFFFFF's (2^31 read as 32 bits).
 inline uint32_t CodeFromSigned(int32_t value) {
@@ -49,11 +52,13 @@ inline uint32_t CodeFromSigned(int32_t value) {
 // k never climbs past the last boundary, where the table's upper bound ends.
 inline void AdaptModel(RangeModelState& state, uint32_t code) {
     state.runningSum += (code + 1) / 2 - ((state.runningSum + 16) >> 5);
-    int32_t k = state.k;
-    if (state.runningSum < kKSumBoundary[k])
-        state.k = k - 1;
-    else if (k < kLargestK && state.runningSum >= kKSumBoundary[k + 1])
-        state.k = k + 1;
+    // Without branches: k moves at random times, and the decoder's long chain
+    // of dependent steps would wait out every misprediction.
+    const int32_t k = state.k;
+    const bool down = state.runningSum < kKSumBoundary[k];
+    // k stays within 0..kLargestK, so k + 1 is always inside the table.
+    const bool up = (k < kLargestK) & (state.runningSum >= kKSumBoundary[k + 1]);
+    state.k = k + static_cast<int32_t>(up & !down) - static_cast<int32_t>(down);
 }
 
 // The pivot of the newer generation: the running sum / 32, at least 1.
