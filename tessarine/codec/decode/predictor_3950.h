@@ -7,6 +7,10 @@
 #include "tessarine/codec/decode/predictor.h"
 #include "tessarine/codec/decode/wrapping_math.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 // The weighted part, shared by the decoding and the encoding direction: nine
 // terms, four over the channel's own predictions (the last one, its
 // difference from the one before, and the two differences before that) and
@@ -42,7 +46,23 @@ public:
     // Moves the weights by the residual's sign and remembers the prediction.
     void Commit(int32_t prediction, int32_t residual) {
         const int32_t direction = (residual > 0) - (residual < 0);
-        for (int i = 0; i < kTerms; ++i) {
+#if defined(__SSE2__)
+        // Four weights at a time: the direction added where a term is
+        // positive and taken away where it is negative.
+        const __m128i d = _mm_set1_epi32(direction);
+        const __m128i zero = _mm_setzero_si128();
+        for (int i = 0; i < 8; i += 4) {
+            const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_terms + i));
+            const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_weights + i));
+            const __m128i up = _mm_and_si128(_mm_cmpgt_epi32(t, zero), d);
+            const __m128i down = _mm_and_si128(_mm_cmpgt_epi32(zero, t), d);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(m_weights + i), _mm_sub_epi32(_mm_add_epi32(w, up), down));
+        }
+        constexpr int kScalarFrom = 8;
+#else
+        constexpr int kScalarFrom = 0;
+#endif
+        for (int i = kScalarFrom; i < kTerms; ++i) {
             const int32_t sign = (m_terms[i] > 0) - (m_terms[i] < 0);
             m_weights[i] = WrapAdd(m_weights[i], sign * direction);
         }
