@@ -18,7 +18,11 @@ inline int32_t WrapMul(int32_t a, int32_t b) {
 }
 
 // |v|, where the most negative value stays itself as it would in a register.
-inline int32_t WrapAbs(int32_t v) { return v < 0 ? WrapSub(0, v) : v; }
+// Without a branch: the sign of audio is as good as random.
+inline int32_t WrapAbs(int32_t v) {
+    const uint32_t negative = 0u - (static_cast<uint32_t>(v) >> 31);  // all ones below 0
+    return static_cast<int32_t>((static_cast<uint32_t>(v) ^ negative) - negative);
+}
 
 // The value as stored in a 16-bit history: clipped to -32768..32767.
 inline int16_t SaturateInt16(int32_t v) {

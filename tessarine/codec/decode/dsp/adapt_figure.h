@@ -14,12 +14,16 @@ inline int16_t NextAdaptValue(int32_t output, int32_t& average, bool scaled) {
     if (!scaled)
         return output == 0 ? 0 : (output < 0 ? 4 : -4);
     const int32_t magnitude = WrapAbs(output);
-    // Selects rather than branches: the thresholds fall either way at random.
-    int16_t figure = magnitude > 0 ? 8 : 0;
-    figure = magnitude > WrapMul(average, 4) / 3 ? 16 : figure;
-    figure = magnitude > WrapMul(average, 3) ? 32 : figure;
+    // Masks rather than selects: the thresholds fall either way at random,
+    // and compilers turn plain selects here into branches.
+    uint32_t figure = static_cast<uint32_t>(magnitude > 0) << 3;
+    const uint32_t past16 = 0u - static_cast<uint32_t>(magnitude > WrapMul(average, 4) / 3);
+    figure ^= (figure ^ 16u) & past16;
+    const uint32_t past32 = 0u - static_cast<uint32_t>(magnitude > WrapMul(average, 3));
+    figure ^= (figure ^ 32u) & past32;
     average = WrapAdd(average, WrapSub(magnitude, average) / 16);
-    return output < 0 ? figure : static_cast<int16_t>(-figure);
+    const uint32_t positive = 0u - static_cast<uint32_t>(output >= 0);  // negated for these
+    return static_cast<int16_t>((figure ^ positive) - positive);
 }
 
 // The lanes of a 16-value adapt window (oldest first, the new value last)
