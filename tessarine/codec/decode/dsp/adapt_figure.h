@@ -33,4 +33,4 @@ inline uint32_t DecayLanes(bool scaled) { return scaled ? (1u << 14) | (1u << 13
 
 // The coefficient update direction for a residual: the adapt values are added
 // when the residual is negative and subtracted when it is positive.
-inline int AdaptDirection(int32_t residual) { return residual < 0 ? 1 : (residual > 0 ? -1 : 0); }
+inline int AdaptDirection(int32_t residual) { return static_cast<int>(residual < 0) - static_cast<int>(residual > 0); }

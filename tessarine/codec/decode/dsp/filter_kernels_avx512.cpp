@@ -95,9 +95,11 @@ struct Moves {
     __m256i sign;  // the same as a sign vector, for a group of 16
 };
 
+// Masks from arithmetic, not selects: the direction follows the residual's
+// sign, which is as good as random, and compilers branch on such selects.
 ZEM_AVX512 inline Moves MovesFor(int direction) {
-    return {direction > 0 ? ~__mmask32(0) : __mmask32(0), direction < 0 ? ~__mmask32(0) : __mmask32(0),
-            newest_window::Direction(direction)};
+    return {_cvtu32_mask32(0u - static_cast<uint32_t>(direction > 0)),
+            _cvtu32_mask32(0u - static_cast<uint32_t>(direction < 0)), newest_window::Direction(direction)};
 }
 
 ZEM_AVX512 inline __m512i StepBy(__m512i c, __m512i adapt, const Moves& moves) {
