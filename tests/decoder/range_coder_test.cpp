@@ -74,6 +74,9 @@ TEST(RangeCoding, DivisionThroughTheReciprocal) {
         for (uint32_t n : {0u, 1u, d - 1, d, d + 1, 2 * d - 1, 0x80000000u, 0xFFFFFFFEu, 0xFFFFFFFFu, d * 12345u})
             EXPECT_EQ(n / d, range_cursor::DivideBy(n, d, reciprocal)) << n << " / " << d;
     }
+    // Small pivots take their reciprocals from a table, larger ones compute them.
+    for (uint32_t d = 2; d < 2 * range_cursor::PivotReciprocals::kCount; ++d)
+        ASSERT_EQ(range_cursor::Reciprocal(d), range_cursor::kPivotReciprocals.Of(d)) << d;
 }
 
 TEST(RangeCoding, ModelStep) {
