@@ -155,6 +155,8 @@ int32_t CFrameDecoder::DecodeStereoBlocks(int32_t n) {
 // through the residuals of the next chunk, the predictors finish the values of
 // this one. Both are long chains of dependent steps, so interleaved they run
 // side by side. The filter stages take each chunk's residuals in between.
+// The frame's model states start afresh with every frame, so the newer
+// generation's k, which nothing reads, is not stepped here.
 template <bool kNewer>
 int32_t CFrameDecoder::DecodeCrossBlocks(int32_t n) {
     int32_t residualX[2][kChunkBlocks], residualY[2][kChunkBlocks];
@@ -169,8 +171,8 @@ int32_t CFrameDecoder::DecodeCrossBlocks(int32_t n) {
     int current = 0;
     int32_t ready = std::min(n, kChunkBlocks);
     for (int32_t i = 0; i < ready; ++i) {
-        residualY[0][i] = cursor.Decode<kNewer>(registers, stateY);
-        residualX[0][i] = cursor.Decode<kNewer>(registers, stateX);
+        residualY[0][i] = cursor.Decode<kNewer, !kNewer>(registers, stateY);
+        residualX[0][i] = cursor.Decode<kNewer, !kNewer>(registers, stateX);
     }
     CPredictor3950::FilterStagesPair(predictorY, residualY[0], predictorX, residualX[0], ready);
     while (ready > 0) {
@@ -182,8 +184,8 @@ int32_t CFrameDecoder::DecodeCrossBlocks(int32_t n) {
         int32_t* nx = residualX[current ^ 1];
         for (int32_t i = 0; i < ready; ++i) {
             if (i < next) {
-                ny[i] = cursor.Decode<kNewer>(registers, stateY);
-                nx[i] = cursor.Decode<kNewer>(registers, stateX);
+                ny[i] = cursor.Decode<kNewer, !kNewer>(registers, stateY);
+                nx[i] = cursor.Decode<kNewer, !kNewer>(registers, stateX);
             }
             y[i] = predictorY.Predict(fy[i], lastX);
             x[i] = lastX = predictorX.Predict(fx[i], y[i]);

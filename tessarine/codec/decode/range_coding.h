@@ -50,8 +50,12 @@ inline uint32_t CodeFromSigned(int32_t value) {
 
 // The model step after each value: running sum, then k one step toward it.
 // k never climbs past the last boundary, where the table's upper bound ends.
-inline void AdaptModel(RangeModelState& state, uint32_t code) {
+inline void AdaptRunningSum(RangeModelState& state, uint32_t code) {
     state.runningSum += (code + 1) / 2 - ((state.runningSum + 16) >> 5);
+}
+
+inline void AdaptModel(RangeModelState& state, uint32_t code) {
+    AdaptRunningSum(state, code);
     // Without branches: k moves at random times, and the decoder's long chain
     // of dependent steps would wait out every misprediction.
     const int32_t k = state.k;

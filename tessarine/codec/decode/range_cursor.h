@@ -230,13 +230,19 @@ public:
           m_symbols(version >= 3990 ? NewerSymbols() : OlderSymbols()),
           m_version(version) {}
 
-    template <bool kNewer>
+    // The newer generation never reads k: its pivot comes from the running
+    // sum alone. kStepK = false leaves k as it is there, for loops whose
+    // state is reset before anything could read it (a frame's).
+    template <bool kNewer, bool kStepK = true>
     ZEM_RANGE_INLINE int32_t Decode(RangeRegisters& r, RangeModelState& state) const {
         if (__builtin_expect(r.bitIndex > m_threshold, 0))
             r.bitIndex = Refill(r.bitIndex);
         const uint32_t code = kNewer ? range_cursor::DecodeCode3990(r, m_bytes, state, m_symbols)
                                      : range_cursor::DecodeCode3900(r, m_bytes, state, m_symbols, m_version);
-        range_coding::AdaptModel(state, code);
+        if (kNewer && !kStepK)
+            range_coding::AdaptRunningSum(state, code);
+        else
+            range_coding::AdaptModel(state, code);
         return range_coding::SignedFromCode(code);
     }
     bool Newer() const { return m_version >= 3990; }
