@@ -35,11 +35,12 @@ ZEM_NEWEST_AVX2 inline __m256i Direction(int direction) {
     return _mm256_set1_epi16(static_cast<int16_t>((direction > 0) - (direction < 0)));
 }
 
-// Drops lane 0, moves every lane down by one and puts `newest` in lane 15.
+// Drops lane 0, moves every lane down by one and puts `newest` in lane 15:
+// the byte shift takes its last lane from lane 0 of the half above, which
+// holds `newest`, so no broadcast and mask are needed.
 ZEM_NEWEST_AVX2 inline __m256i MoveWindow(__m256i v, int16_t newest) {
-    const __m256i moved = _mm256_alignr_epi8(_mm256_permute2x128_si256(v, v, 0x81), v, 2);
-    const __m256i last = _mm256_setr_epi16(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1);
-    return _mm256_or_si256(moved, _mm256_and_si256(_mm256_set1_epi16(newest), last));
+    const __m128i value = _mm_cvtsi32_si128(static_cast<uint16_t>(newest));
+    return _mm256_alignr_epi8(_mm256_permute2x128_si256(v, _mm256_castsi128_si256(value), 0x21), v, 2);
 }
 
 // Lanes 1 to 15 of `current`, then lane 0 of `next`: a window one value on.
