@@ -3,6 +3,7 @@
 #include "tessarine/codec/codec_error.h"
 
 #include <cstring>
+#include <new>
 
 using namespace range_coding;
 
@@ -18,9 +19,15 @@ RangeCursor CRangeBitReader::Cursor() { return RangeCursor(*this, m_bytes.data()
 
 int CRangeBitReader::Init(CStreamIo* file, int32_t bytes, int32_t version) {
     const int result = CBitReader::Init(file, bytes, version);
-    if (result == CODEC_OK)
-        MirrorBytes();
-    return result;
+    if (result != CODEC_OK)
+        return result;
+    // The copy is made here at its full size; later refills only rewrite it.
+    try {
+        m_bytes.assign(m_buffer.size() * 4, 0);
+    } catch (const std::bad_alloc&) {
+        return CODEC_NO_MEMORY;
+    }
+    return CODEC_OK;
 }
 
 int CRangeBitReader::Refill() {
@@ -37,7 +44,8 @@ int CRangeBitReader::Reload(int32_t filePosition, uint32_t bitIndex) {
 
 void CRangeBitReader::MirrorBytes() {
     // Same size as the buffer, slack included, so reads ahead stay inside.
-    m_bytes.resize(m_buffer.size() * 4);
+    if (m_bytes.size() != m_buffer.size() * 4)
+        return;  // Init failed; the buffer is unusable as well
     for (size_t i = 0; i < m_buffer.size(); ++i) {
         const uint32_t word = __builtin_bswap32(m_buffer[i]);
         std::memcpy(&m_bytes[i * 4], &word, 4);
