@@ -20,10 +20,29 @@ constexpr int kEscapeSymbol = 63;
 constexpr int kSymbols = 64;
 constexpr int kLargestK = 27;  // the last k with an upper boundary
 
-// Cumulative counts: symbol s covers [T[s], T[s+1]) of 65536.
-extern const uint32_t kOverflowTable1[kSymbols + 1];  // versions 3900..3989
-extern const uint32_t kOverflowTable2[kSymbols + 1];  // versions 3990 and later
-extern const uint32_t kKSumBoundary[32];
+// Cumulative counts: symbol s covers [T[s], T[s+1]) of 65536. Constants the
+// compiler sees, so that the decoder's comparisons take them as immediates.
+// Versions 3900..3989.
+inline constexpr uint32_t kOverflowTable1[kSymbols + 1] = {
+    0,     14824, 28224, 39348, 47855, 53994, 58171, 60926, 62682, 63786, 64463, 64878, 65126,
+    65276, 65365, 65419, 65450, 65469, 65480, 65487, 65491, 65493, 65494, 65495, 65496, 65497,
+    65498, 65499, 65500, 65501, 65502, 65503, 65504, 65505, 65506, 65507, 65508, 65509, 65510,
+    65511, 65512, 65513, 65514, 65515, 65516, 65517, 65518, 65519, 65520, 65521, 65522, 65523,
+    65524, 65525, 65526, 65527, 65528, 65529, 65530, 65531, 65532, 65533, 65534, 65535, 65536};
+
+// Versions 3990 and later.
+inline constexpr uint32_t kOverflowTable2[kSymbols + 1] = {
+    0,     19578, 36160, 48417, 56323, 60899, 63265, 64435, 64971, 65232, 65351, 65416, 65447,
+    65466, 65476, 65482, 65485, 65488, 65490, 65491, 65492, 65493, 65494, 65495, 65496, 65497,
+    65498, 65499, 65500, 65501, 65502, 65503, 65504, 65505, 65506, 65507, 65508, 65509, 65510,
+    65511, 65512, 65513, 65514, 65515, 65516, 65517, 65518, 65519, 65520, 65521, 65522, 65523,
+    65524, 65525, 65526, 65527, 65528, 65529, 65530, 65531, 65532, 65533, 65534, 65535, 65536};
+
+inline constexpr uint32_t kKSumBoundary[32] = {
+    0,        1u << 5,  1u << 6,  1u << 7,  1u << 8,  1u << 9,  1u << 10, 1u << 11,
+    1u << 12, 1u << 13, 1u << 14, 1u << 15, 1u << 16, 1u << 17, 1u << 18, 1u << 19,
+    1u << 20, 1u << 21, 1u << 22, 1u << 23, 1u << 24, 1u << 25, 1u << 26, 1u << 27,
+    1u << 28, 1u << 29, 1u << 30, 1u << 31, 0,        0,        0,        0};
 
 // The symbol whose interval holds `frequency`; 63 for anything at or past T[63].
 inline int FindSymbol(const uint32_t* table, uint32_t frequency) {

@@ -107,14 +107,16 @@ ZEM_RANGE_INLINE void SymbolStep(uint32_t low, uint32_t bound, uint32_t next, ui
 // which carry most values, are told by comparing low with their bounds
 // times the range: multiplies that run side by side, where a division would
 // hold up everything after it.
-ZEM_RANGE_INLINE uint32_t DecodeSymbol(RangeRegisters& r, const uint8_t* bytes, const SymbolFinder& finder) {
+// `table` is the finder's table, given as the constant it is so that the
+// bounds become immediates once this is inlined.
+ZEM_RANGE_INLINE uint32_t DecodeSymbol(RangeRegisters& r, const uint8_t* bytes, const uint32_t* table,
+                                       const SymbolFinder& finder) {
     static_assert(SymbolFinder::kCompared == 5, "the steps below tell six symbols");
     Normalise(r, bytes);
     // Normalised, the range is above 2^23, so range >> 16 is at least 128;
     // it and every bound are below 2^16, so no product wraps.
     const uint32_t range = r.range >> 16;
     const uint32_t low = Low(r);
-    const uint32_t* table = finder.Table();
     const uint32_t p1 = range * table[1], p2 = range * table[2], p3 = range * table[3];
     const uint32_t p4 = range * table[4], p5 = range * table[5], p6 = range * table[6];
     uint32_t base, top, symbol;
@@ -136,27 +138,28 @@ ZEM_RANGE_INLINE uint32_t DecodeSymbol(RangeRegisters& r, const uint8_t* bytes, 
     return symbol;
 }
 
-// n / d for a d known ahead: with reciprocal = 2^64 / d rounded up, the high
-// half of reciprocal * n is the quotient for every 32-bit n, a multiply in
-// place of a division. A d of 1 has no 64-bit reciprocal.
+// n / d through reciprocal = 2^64 / d rounded up, for 2 <= d < 2^32: the
+// high half of reciprocal * n is the quotient for every 32-bit n, a multiply
+// in place of a division. (A d of 1 has no 64-bit reciprocal.)
 ZEM_RANGE_INLINE uint64_t Reciprocal(uint32_t d) { return ~uint64_t(0) / d + 1; }
-ZEM_RANGE_INLINE uint32_t DivideBy(uint32_t n, uint32_t d, uint64_t reciprocal) {
-    return d == 1 ? n : static_cast<uint32_t>((static_cast<unsigned __int128>(reciprocal) * n) >> 64);
+ZEM_RANGE_INLINE uint32_t DivideBy(uint32_t n, uint64_t reciprocal) {
+    return static_cast<uint32_t>((static_cast<unsigned __int128>(reciprocal) * n) >> 64);
 }
 
 // The reciprocals of the pivots that nearly every value has (the running sum
 // of typical audio keeps it below 2^10), read from a table: the pivot
-// depends on the value before, and a 64-bit division there would put the
-// next value behind it.
+// depends on the value before, and a division there would put the next value
+// behind it.
 class PivotReciprocals {
 public:
     static constexpr uint32_t kCount = 1024;
     constexpr PivotReciprocals() : m_values() {
-        m_values[0] = m_values[1] = 0;  // 0 is never a pivot; 1 is told apart
         for (uint32_t d = 2; d < kCount; ++d)
             m_values[d] = ~uint64_t(0) / d + 1;
     }
-    uint64_t Of(uint32_t pivot) const { return pivot < kCount ? m_values[pivot] : Reciprocal(pivot); }
+    // Pivots 2 .. kCount - 1; one comparison.
+    static bool Covers(uint32_t pivot) { return pivot - 2 < kCount - 2; }
+    uint64_t Of(uint32_t pivot) const { return m_values[pivot]; }
 
 private:
     uint64_t m_values[kCount];
@@ -164,13 +167,11 @@ private:
 
 inline constexpr PivotReciprocals kPivotReciprocals{};
 
-// DecodeBelow for a total below 2^16, with the division by the total done
-// through its reciprocal. Normalised, the range is above 2^23, so the
-// quotient is at least 128.
-ZEM_RANGE_INLINE uint32_t DecodeBelowKnown(RangeRegisters& r, const uint8_t* bytes, uint32_t total,
-                                           uint64_t reciprocal) {
+// DecodeBelow for a total of 2 .. 2^16 - 1 given by its reciprocal.
+// Normalised, the range is above 2^23, so the quotient is at least 128.
+ZEM_RANGE_INLINE uint32_t DecodeBelowKnown(RangeRegisters& r, const uint8_t* bytes, uint64_t reciprocal) {
     Normalise(r, bytes);
-    r.range = DivideBy(r.range, total, reciprocal);
+    r.range = DivideBy(r.range, reciprocal);
     return TakeQuotient(r);
 }
 
@@ -179,13 +180,15 @@ ZEM_RANGE_INLINE uint32_t DecodeCode3990(RangeRegisters& r, const uint8_t* bytes
                                          const SymbolFinder& symbols) {
     // The pivot is known before the symbol, so its reciprocal is ready by the time it is needed.
     const uint32_t pivot = Pivot(state);
-    uint32_t overflow = DecodeSymbol(r, bytes, symbols);
+    uint32_t overflow = DecodeSymbol(r, bytes, kOverflowTable2, symbols);
     if (overflow == kEscapeSymbol) {
         const uint32_t high = DecodeBits(r, bytes, 16);
         overflow = (high << 16) | DecodeBits(r, bytes, 16);
     }
+    if (__builtin_expect(PivotReciprocals::Covers(pivot), 1))
+        return overflow * pivot + DecodeBelowKnown(r, bytes, kPivotReciprocals.Of(pivot));
     if (pivot < 65536)
-        return overflow * pivot + DecodeBelowKnown(r, bytes, pivot, kPivotReciprocals.Of(pivot));
+        return overflow * pivot + DecodeBelow(r, bytes, pivot);
     const int shift = BitLength(pivot) - 16;
     const uint32_t split = 1u << shift;
     const uint32_t high = DecodeBelow(r, bytes, pivot / split + 1);
@@ -195,7 +198,7 @@ ZEM_RANGE_INLINE uint32_t DecodeCode3990(RangeRegisters& r, const uint8_t* bytes
 // Older generation: the overflow above k - 1 low bits, or an escaped bit count.
 ZEM_RANGE_INLINE uint32_t DecodeCode3900(RangeRegisters& r, const uint8_t* bytes, const RangeModelState& state,
                                const SymbolFinder& symbols, int32_t version) {
-    const uint32_t symbol = DecodeSymbol(r, bytes, symbols);
+    const uint32_t symbol = DecodeSymbol(r, bytes, kOverflowTable1, symbols);
     uint32_t overflow = 0;
     int kBits;
     if (symbol == kEscapeSymbol) {

@@ -20,7 +20,6 @@ public:
             ++symbol;
         return symbol;
     }
-    const uint32_t* Table() const { return m_table; }
 
     // The decoder tells symbols 0..kCompared by comparisons alone.
     static constexpr int kCompared = 5;
