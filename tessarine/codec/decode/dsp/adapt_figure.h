@@ -6,6 +6,22 @@
 
 #include <cstdint>
 
+// value if above > bound (signed), else otherwise: a conditional move. The
+// comparisons here fall either way at random, and compilers turn plain
+// selects of this kind into branches.
+inline int32_t PickIfAbove(int32_t above, int32_t bound, int32_t value, int32_t otherwise) {
+#if defined(__x86_64__) || defined(__i386__)
+    asm("cmpl %[bound], %[above]\n\t"
+        "cmovgl %[value], %[result]"
+        : [result] "+r"(otherwise)
+        : [above] "r"(above), [bound] "r"(bound), [value] "r"(value)
+        : "cc");
+    return otherwise;
+#else
+    return above > bound ? value : otherwise;
+#endif
+}
+
 // Before the scaled values: 4 against the sample's sign, 0 for 0. Scaled: 32,
 // 16 or 8 by the sample's size against the running average (which it moves),
 // against the sample's sign (a sample of 0 counts as positive, which matters
@@ -14,16 +30,11 @@ inline int16_t NextAdaptValue(int32_t output, int32_t& average, bool scaled) {
     if (!scaled)
         return output == 0 ? 0 : (output < 0 ? 4 : -4);
     const int32_t magnitude = WrapAbs(output);
-    // Masks rather than selects: the thresholds fall either way at random,
-    // and compilers turn plain selects here into branches.
-    uint32_t figure = static_cast<uint32_t>(magnitude > 0) << 3;
-    const uint32_t past16 = 0u - static_cast<uint32_t>(magnitude > WrapMul(average, 4) / 3);
-    figure ^= (figure ^ 16u) & past16;
-    const uint32_t past32 = 0u - static_cast<uint32_t>(magnitude > WrapMul(average, 3));
-    figure ^= (figure ^ 32u) & past32;
+    int32_t figure = PickIfAbove(magnitude, 0, 8, 0);
+    figure = PickIfAbove(magnitude, WrapMul(average, 4) / 3, 16, figure);
+    figure = PickIfAbove(magnitude, WrapMul(average, 3), 32, figure);
     average = WrapAdd(average, WrapSub(magnitude, average) / 16);
-    const uint32_t positive = 0u - static_cast<uint32_t>(output >= 0);  // negated for these
-    return static_cast<int16_t>((figure ^ positive) - positive);
+    return static_cast<int16_t>(PickIfAbove(0, output, figure, -figure));
 }
 
 // The lanes of a 16-value adapt window (oldest first, the new value last)
