@@ -49,6 +49,7 @@ public:
 #if defined(__SSE2__)
         // Four weights at a time: the direction added where a term is
         // positive and taken away where it is negative.
+        static_assert(kTerms >= 8, "two groups of four, then the rest one by one");
         const __m128i d = _mm_set1_epi32(direction);
         const __m128i zero = _mm_setzero_si128();
         for (int i = 0; i < 8; i += 4) {
