@@ -141,7 +141,7 @@ ZEM_RANGE_INLINE uint32_t DecodeSymbol(RangeRegisters& r, const uint8_t* bytes, 
 // n / d through reciprocal = 2^64 / d rounded up, for 2 <= d < 2^32: the
 // high half of reciprocal * n is the quotient for every 32-bit n, a multiply
 // in place of a division. (A d of 1 has no 64-bit reciprocal.)
-ZEM_RANGE_INLINE uint64_t Reciprocal(uint32_t d) { return ~uint64_t(0) / d + 1; }
+constexpr uint64_t Reciprocal(uint32_t d) { return ~uint64_t(0) / d + 1; }
 ZEM_RANGE_INLINE uint32_t DivideBy(uint32_t n, uint64_t reciprocal) {
     return static_cast<uint32_t>((static_cast<unsigned __int128>(reciprocal) * n) >> 64);
 }
@@ -155,7 +155,7 @@ public:
     static constexpr uint32_t kCount = 1024;
     constexpr PivotReciprocals() : m_values() {
         for (uint32_t d = 2; d < kCount; ++d)
-            m_values[d] = ~uint64_t(0) / d + 1;
+            m_values[d] = Reciprocal(d);
     }
     // Pivots 2 .. kCount - 1; one comparison.
     static bool Covers(uint32_t pivot) { return pivot - 2 < kCount - 2; }
