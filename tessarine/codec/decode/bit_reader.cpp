@@ -43,7 +43,9 @@ int CBitReader::ReadIntoBuffer(int32_t offset, int32_t bytes) {
     return CODEC_OK;
 }
 
-int CBitReader::Refill() {
+int CBitReader::Refill() { return RefillKeeping(0); }
+
+int CBitReader::RefillKeeping(int32_t keepWords) {
     if (m_buffer.empty())
         return CODEC_NO_MEMORY;
     // A damaged frame can carry the index past the buffer; never move more
@@ -51,6 +53,7 @@ int CBitReader::Refill() {
     int32_t consumed = static_cast<int32_t>(m_bitIndex / 32);
     if (consumed > m_elementCount)
         consumed = m_elementCount;
+    consumed = consumed > keepWords ? consumed - keepWords : 0;
     int32_t unread = m_elementCount - consumed;
     std::memmove(m_buffer.data(), m_buffer.data() + consumed, static_cast<size_t>(unread) * 4);
     m_bitIndex -= static_cast<uint32_t>(consumed) * 32;
@@ -71,7 +74,9 @@ int CBitReader::Reload(int32_t filePosition, uint32_t bitIndex) {
 uint32_t CBitReader::ReadBits(int n) {
     if (n < 1 || n > 32)
         return 0;
-    if (m_bitIndex + static_cast<uint32_t>(n) >= static_cast<uint32_t>(m_bitCount))
+    // Written so that no sum can wrap: an index at or past the end refills too.
+    const uint32_t bits = static_cast<uint32_t>(m_bitCount);
+    if (m_bitIndex >= bits || bits - m_bitIndex <= static_cast<uint32_t>(n))
         Refill();
     uint32_t word = m_bitIndex >> 5;
     uint32_t offset = m_bitIndex & 31;

@@ -50,6 +50,9 @@ protected:
     }
     // Reads up to `bytes` file bytes into the buffer at byte `offset`.
     int ReadIntoBuffer(int32_t offset, int32_t bytes);
+    // Refill that leaves `keepWords` of the consumed words in front of the
+    // index, for readers that step back over bits already read.
+    int RefillKeeping(int32_t keepWords);
 
     int32_t m_elementCount = 0;
     int32_t m_byteCount = 0;
