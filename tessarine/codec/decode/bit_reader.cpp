@@ -38,9 +38,23 @@ int CBitReader::ReadIntoBuffer(int32_t offset, int32_t bytes) {
     // little-endian, so word i is the little-endian value of bytes 4i..4i+3.
     int32_t got = 0;
     uint8_t* base = reinterpret_cast<uint8_t*>(m_buffer.data()) + offset;
-    if (m_file->Read(base, bytes, &got) != 0)
+    if (m_file->Read(base, bytes, &got) != 0) {
+        m_bufferStart = -1;
         return CODEC_READ_FAILED;
+    }
+    if (got != bytes)
+        m_bufferStart = -1;
     return CODEC_OK;
+}
+
+bool CBitReader::MoveWithinBuffer(int32_t filePosition, uint32_t bitIndex) {
+    if (m_bufferStart < 0 || filePosition < m_bufferStart || m_buffer.empty())
+        return false;
+    const int64_t offset = filePosition - m_bufferStart;
+    if (offset % 4 != 0 || offset >= m_byteCount || m_file->GetPosition() != m_bufferStart + m_byteCount)
+        return false;
+    m_bitIndex = static_cast<uint32_t>(offset * 8) + bitIndex % 32;
+    return true;
 }
 
 int CBitReader::Refill() { return RefillKeeping(0); }
@@ -59,6 +73,8 @@ int CBitReader::RefillKeeping(int32_t keepWords) {
     m_bitIndex -= static_cast<uint32_t>(consumed) * 32;
     if (m_bitIndex >= static_cast<uint32_t>(m_bitCount))
         m_bitIndex = m_bitIndex % 32;
+    if (m_bufferStart >= 0)
+        m_bufferStart += int64_t(consumed) * 4;
     return ReadIntoBuffer(unread * 4, consumed * 4);
 }
 
@@ -66,8 +82,12 @@ int CBitReader::Reload(int32_t filePosition, uint32_t bitIndex) {
     if (m_buffer.empty() || !m_file)
         return CODEC_NO_MEMORY;
     m_bitIndex = bitIndex % static_cast<uint32_t>(m_bitCount);
-    if (filePosition != -1 && m_file->Seek(filePosition, 0) != 0)
-        return CODEC_READ_FAILED;
+    m_bufferStart = -1;
+    if (filePosition != -1) {
+        if (m_file->Seek(filePosition, 0) != 0)
+            return CODEC_READ_FAILED;
+        m_bufferStart = filePosition;
+    }
     return ReadIntoBuffer(0, m_byteCount);
 }
 

@@ -41,7 +41,12 @@ int CRangeBitReader::Refill() {
     return result;
 }
 
+// A seek to a frame the buffer already holds (the next frame, or one a little
+// further on) moves the index only: a stream of tiny frames decoded frame by
+// frame after seeks then reads each byte of the file about once.
 int CRangeBitReader::Reload(int32_t filePosition, uint32_t bitIndex) {
+    if (filePosition != -1 && MoveWithinBuffer(filePosition, bitIndex))
+        return CODEC_OK;
     const int result = CBitReader::Reload(filePosition, bitIndex);
     MirrorBytes();
     return result;
