@@ -166,6 +166,29 @@ TEST(FrameDecoder, SeeksMatchAStraightDecodeInsideAnyRange) {
 
 // A 16-bit stereo block whose samples do not fit fails its frame: a 24-bit
 // stream of 32768 on both sides, read as 16-bit, gives only fill.
+// A read decodes the frames it needs and no more, and a seek to a frame the
+// read buffer already holds reads nothing again: a stream of one-block frames
+// read frame by frame after seeks costs about one pass over its bytes.
+TEST(FrameDecoder, ReadsOnlyWhatItNeedsFrameByFrame) {
+    WaveShape shape;
+    shape.blocks = 6000;
+    const Encoded e = Encode(shape, 2000, 1);
+    ASSERT_GT(e.stream.size(), 3u * 16384);
+    Opened o(e.stream);
+    uint8_t block[4] = {};
+    int got = 0;
+    ASSERT_EQ(CODEC_OK, o.decoder->GetData(block, 1, &got));
+    const int32_t afterFirst = o.io.GetPosition();
+    EXPECT_EQ(FrameOffset(e.stream, 0) + 16384, uint32_t(afterFirst));  // one buffer, no refill
+    for (int b = 1; b < 300; b += 3) {
+        ASSERT_EQ(CODEC_OK, o.decoder->Seek(b));
+        ASSERT_EQ(CODEC_OK, o.decoder->GetData(block, 1, &got));
+        ASSERT_EQ(1, got);
+        EXPECT_TRUE(std::equal(block, block + 4, e.pcm.begin() + 4 * b)) << b;
+    }
+    EXPECT_EQ(afterFirst, o.io.GetPosition());
+}
+
 TEST(FrameDecoder, SixteenBitSampleOutOfRangeFailsTheFrame) {
     WaveShape shape;
     shape.bitsPerSample = 24;
