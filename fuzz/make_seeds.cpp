@@ -2,6 +2,7 @@
 //   make_seeds TARGET FOLDER
 // Existing seeds of the same names are overwritten; other files are kept.
 #include "fuzz/legacy_seeds.h"
+#include "fuzz/refill_seeds.h"
 #include "tessarine/codec/memory_stream.h"
 #include "tessarine/codec/tag_block.h"
 #include "tests/support/test_files.h"
@@ -188,6 +189,8 @@ int main(int argc, char** argv) {
         seeds = FrameSeeds();
         for (Bytes& old : LegacyDecoderSeeds())
             seeds.push_back(std::move(old));
+        for (Bytes& crossing : RefillCrossingSeeds())
+            seeds.push_back(std::move(crossing));
     }
     else {
         std::fprintf(stderr, "make_seeds: unknown target %s\n", argv[1]);

@@ -16,8 +16,6 @@ using testing_support::ZemFixture;
 namespace {
 
 constexpr int32_t kLevel = 1000;
-// Behind the frames, so that no read of the walk or the decoder comes short.
-constexpr size_t kTrailingBytes = 20000;
 
 // Up to 3950 the reader's block end steps back two bytes: the next frame's
 // first two bytes are read as the block's last two. So the flushed code
@@ -78,7 +76,7 @@ private:
 }  // namespace
 
 BuiltStream FrameDecoderStream(uint16_t version, uint16_t channels, uint32_t blocksPerFrame,
-                               const std::vector<int32_t>& samples) {
+                               const std::vector<int32_t>& samples, size_t trailingBytes) {
     ZemFixture f = version >= 3980 ? testing_support::CurrentZemFixture(version)
                                    : testing_support::OldZemFixture(version);
     f.compressionLevel = kLevel;
@@ -105,7 +103,7 @@ BuiltStream FrameDecoderStream(uint16_t version, uint16_t channels, uint32_t blo
             DropLastTwoBytes(logical, head + (flags ? 8 : 4));
     }
     f.frames = {FileOrder(std::move(logical))};
-    f.terminatingData = Bytes(kTrailingBytes, 0);
+    f.terminatingData = Bytes(trailingBytes, 0);
     f.seekTable = std::vector<uint32_t>(starts.size(), 0);
     const testing_support::ZemFile probe = testing_support::BuildZemFile(f);
     for (size_t i = 0; i < starts.size(); ++i)

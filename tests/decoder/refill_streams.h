@@ -21,8 +21,10 @@ struct BuiltStream {
 // A stream for the frame decoder (3930 and later), level 1000, 16-bit, made
 // of its own frames: `samples` (interleaved) in frames of the header's
 // blocks per frame, `blocksPerFrame` for current headers (3980 and later).
+// Stereo only from 3950 (the frames are coded in that version's order).
+// `trailingBytes` of terminating data follow the frames.
 BuiltStream FrameDecoderStream(uint16_t version, uint16_t channels, uint32_t blocksPerFrame,
-                               const std::vector<int32_t>& samples);
+                               const std::vector<int32_t>& samples, size_t trailingBytes = 20000);
 
 // The range decoder's view of a stream: where, as file offsets, each block
 // of coded values ends (where the next read begins) and each read that
