@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <set>
 
@@ -27,7 +27,7 @@ namespace {
 // to 3950 a block's end steps back two bytes, so it may lie up to two bytes
 // before the refill's start.
 int64_t WindowLow(int32_t version) { return version <= 3950 ? -2 : 0; }
-constexpr int64_t kWindowHigh = 12;
+constexpr int64_t kWindowHigh = 10;
 
 // Interleaved noise of +-loud, from block `loudBlocks` on of +-quiet.
 std::vector<int32_t> Noise(int channels, uint32_t blocks, uint32_t loudBlocks, int32_t loud, int32_t quiet) {
@@ -81,11 +81,12 @@ std::set<int64_t> SweepAcrossRefill(const ProbeMaker& make, int32_t first, int32
         ADD_FAILURE() << name << ": no refill between the probes' ends " << low.End() << " and " << high.End();
         return {};
     }
-    for (int i = 0; i < 4 && high.parameter - low.parameter > 1; ++i) {
+    // Secant steps between the probes until the low one ends just before the refill.
+    for (int i = 0; i < 12 && high.parameter - low.parameter > 1 && target - 3 - low.End() > 2; ++i) {
         const double perStep = double(high.End() - low.End()) / (high.parameter - low.parameter);
-        const int32_t guess = low.parameter + std::max<int32_t>(1, int32_t((target - 4 - low.End()) / perStep));
-        Probe p = make(std::min(guess, high.parameter - 1));
-        (p.End() < target - 4 ? low : high) = std::move(p);
+        const int32_t guess = low.parameter + int32_t((target - 3 - low.End()) / perStep);
+        Probe p = make(std::clamp(guess, low.parameter + 1, high.parameter - 1));
+        (p.End() < target - 3 ? low : high) = std::move(p);
     }
     std::set<int64_t> seen;
     for (int32_t parameter = low.parameter; parameter < low.parameter + 250; ++parameter) {
@@ -93,7 +94,7 @@ std::set<int64_t> SweepAcrossRefill(const ProbeMaker& make, int32_t first, int32
         const int64_t since = p.walk.sinceRefill[0];
         EXPECT_EQ(p.pcm, DecodeAll(p.file)) << name << " " << parameter << ", " << since << " bytes from a refill";
         seen.insert(since);
-        if (p.End() - target > kWindowHigh + 2)
+        if (p.End() - target > kWindowHigh + 1)
             break;
     }
     return seen;

@@ -48,12 +48,12 @@ int CBitReader::ReadIntoBuffer(int32_t offset, int32_t bytes) {
 }
 
 bool CBitReader::MoveWithinBuffer(int32_t filePosition, uint32_t bitIndex) {
-    if (m_bufferStart < 0 || filePosition < m_bufferStart || m_buffer.empty())
+    if (m_bufferStart < 0 || filePosition < m_bufferStart || bitIndex >= 32 || m_buffer.empty())
         return false;
     const int64_t offset = filePosition - m_bufferStart;
     if (offset % 4 != 0 || offset >= m_byteCount || m_file->GetPosition() != m_bufferStart + m_byteCount)
         return false;
-    m_bitIndex = static_cast<uint32_t>(offset * 8) + bitIndex % 32;
+    m_bitIndex = static_cast<uint32_t>(offset * 8) + bitIndex;
     return true;
 }
 
