@@ -12,6 +12,7 @@ namespace zemtool {
 struct DecodeInput {
     DecoderOpener open;
     int64_t rangeStart = 0;
+    bool wholeStream = true;  // false for a link file's range
 };
 
 // For `path` ("-" reads all of `in` first). Returns a CodecError and a reason.

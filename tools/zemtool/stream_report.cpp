@@ -6,6 +6,7 @@
 #include "tessarine/codec/info_id.h"
 #include "tessarine/codec/link_file.h"
 #include "tools/zemtool/file_names.h"
+#include "tools/zemtool/stream_check.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/utf_text.h"
 
@@ -80,7 +81,8 @@ std::string ExplainBadInput(const std::string& file) {
         return Quoted(file) + " is not a .zem, .qrb or .zlk file";
     if (!CanOpenFile(file))
         return "cannot open " + Quoted(file);
-    return Quoted(file) + " has no valid ZEM stream header";
+    const std::string problem = HeaderProblemOfFile(file);
+    return Quoted(file) + " has no valid ZEM stream header" + (problem.empty() ? "" : ": " + problem);
 }
 
 std::string ExplainOpenFailure(const std::string& file, int error) {
