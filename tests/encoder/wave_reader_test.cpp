@@ -24,7 +24,7 @@ void SetU32(Bytes& b, size_t at, uint32_t v) {
 }
 
 // Offsets in a wave built by BuildWave without extra chunks.
-constexpr size_t kFormatTag = 20, kChannels = 22, kBlockAlign = 32, kBits = 34, kDataSize = 40;
+constexpr size_t kFormatTag = 20, kChannels = 22, kRate = 24, kBlockAlign = 32, kBits = 34, kDataSize = 40;
 
 TEST(WaveInput, AcceptedFormatsAndTheirHeader) {
     for (uint16_t channels : {1, 2})
@@ -63,6 +63,8 @@ TEST(WaveInput, RefusesWhatItCannotEncodeAndWritesNothing) {
         {"32-bit", [](Bytes& b) { SetU16(b, kBits, 32); }, "only 8, 16 or 24 bits per sample can be encoded"},
         {"12-bit", [](Bytes& b) { SetU16(b, kBits, 12); }, "only 8, 16 or 24 bits per sample can be encoded"},
         {"block align", [](Bytes& b) { SetU16(b, kBlockAlign, 3); }, "the format chunk is inconsistent"},
+        {"negative rate", [](Bytes& b) { SetU32(b, kRate, 0xFFF8AC44); }, "the sample rate is out of range"},
+        {"rate past 4 GiB/s", [](Bytes& b) { SetU32(b, kRate, 0x40000000); }, "the sample rate is out of range"},
         {"short format", [](Bytes& b) { SetU32(b, 16, 14); }, "the format chunk is too short"},
         {"no data chunk", [](Bytes& b) { b.resize(36); }, "no data chunk"},
         {"partial block", [](Bytes& b) { SetU32(b, kDataSize, 39); }, "the data chunk does not hold whole sample frames"},

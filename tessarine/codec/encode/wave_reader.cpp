@@ -3,6 +3,8 @@
 #include "tessarine/codec/codec_error.h"
 #include "tessarine/codec/stream_io.h"
 
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -54,6 +56,10 @@ int ParseFormat(const uint8_t* body, uint32_t size, WAVEFORMATEX* format, std::s
         return Refuse(reason, "only 8, 16 or 24 bits per sample can be encoded");
     if (format->nBlockAlign != format->nChannels * (bits / 8) || format->nSamplesPerSec == 0)
         return Refuse(reason, "the format chunk is inconsistent");
+    // A stream keeps the rate as a signed 32-bit value, and the wave file it
+    // gives back needs the bytes per second in 32 bits.
+    if (format->nSamplesPerSec > INT32_MAX || uint64_t(format->nSamplesPerSec) * format->nBlockAlign > UINT32_MAX)
+        return Refuse(reason, "the sample rate is out of range");
     return CODEC_OK;
 }
 
