@@ -22,7 +22,7 @@ using namespace zemtool;
 
 // Decoding is linear in the blocks a header claims (silent frames cost a few
 // bytes each); past this an input only costs time.
-constexpr int64_t kMaxAudioBytes = 1 << 22;
+constexpr int64_t kMaxAudioBytes = 1 << 20;
 
 void CheckPlan(int64_t length, int64_t blocksPerFrame) {
     const std::vector<Segment> plan = PlanSegments(0, length, blocksPerFrame);
