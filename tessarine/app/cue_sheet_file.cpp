@@ -82,8 +82,10 @@ WString DecodeCueSheetBytes(const std::vector<uint8_t>& bytes) {
     return Decode(codePage, reinterpret_cast<const char*>(bytes.data()) + begin, static_cast<int>(end - begin));
 }
 
-CueSheet ReadCueSheet(const WCHAR* path) {
+WString ReadCueSheetText(const WCHAR* path) {
     if (!path || !*path)
-        return CueSheet();
-    return ParseCueSheetText(DecodeCueSheetBytes(ReadAllBytes(path)));
+        return WString();
+    return DecodeCueSheetBytes(ReadAllBytes(path));
 }
+
+CueSheet ReadCueSheet(const WCHAR* path) { return ParseCueSheetText(ReadCueSheetText(path)); }

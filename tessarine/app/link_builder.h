@@ -17,14 +17,41 @@ public:
     int BuildLinks(const WCHAR* cueSheetPath, const WCHAR* namingTemplate);
 };
 
+// A track that gets no link file, and why.
+struct LinkFailure {
+    int32_t track = 0;
+    WString path;    // the link path; a name too long to use is cut short here
+    WString reason;  // one line, for people
+};
+
 // What one job did, for callers that report it (BuildLinks does not).
 struct LinkBuildResult {
     size_t tracks = 0;
-    std::vector<WString> written;  // link paths in track order (a name twice when two tracks share it)
-    std::vector<WString> failed;   // link paths that could not be created
+    std::vector<WString> written;      // link paths in track order (a name twice when two tracks share it)
+    std::vector<LinkFailure> failed;   // tracks whose link file could not be created
 };
+
+// What the job will write for one track.
+struct PlannedLink {
+    size_t trackIndex = 0;  // into LinkPlan::sheet.tracks
+    WString path;           // link file path
+    WString header;         // the text lines in front of the marker
+    WString problem;        // why the file cannot be written (its name is too long); empty when it can
+};
+
+// Everything the job decides before it writes a file.
+struct LinkPlan {
+    CueSheet sheet;
+    WString folder;  // the cue sheet's folder, where the links go
+    std::vector<PlannedLink> links;
+};
+
 // The job itself; BuildLinks runs it and drops the result.
 LinkBuildResult BuildLinkFiles(const WCHAR* cueSheetPath, const WCHAR* namingTemplate);
+// The job in two halves: reading the sheet and naming the links, then writing them.
+LinkPlan PlanLinkFiles(const WCHAR* cueSheetPath, const WCHAR* namingTemplate);
+LinkPlan PlanLinksFromText(const WString& sheetText, const WString& folder, const WString& namingTemplate);
+LinkBuildResult WriteLinkFiles(const LinkPlan& plan);
 
 // The job's steps, usable on their own.
 
@@ -35,8 +62,19 @@ int32_t GetImageSampleRate(const WCHAR* imagePath);
 // always been written with (so 00:39:02 at 44100 gives 1721075), truncated
 // toward zero. Results beyond the signed 32-bit range are held at its ends.
 int32_t CueTimeToBlock(const CueTime& time, int32_t rate);
-// The file name stem of one track (no folder, no ".zlk").
+// The file name stem of one track (no folder, no ".zlk"). A stem that would
+// grow beyond kMaxExpandedNameChars is cut one character past it: no system
+// takes such a name, and LinkNameFits refuses it.
 WString ExpandNamingTemplate(const WString& namingTemplate, const CueSheet& sheet, const CueTrack& track);
+constexpr size_t kMaxExpandedNameChars = 4096;
+// The longest file name a folder takes: 255 characters on Windows, 255 bytes
+// of UTF-8 on Linux. A link's name is its stem and ".zlk".
+constexpr size_t kMaxLinkNameLength = 255;
+// The link name's length in the units of that limit.
+size_t LinkNameLength(const WString& stem);
+// Whether the link file `folder` + `stem` + ".zlk" can be created by its
+// name: within the name limit, and the whole path within MAX_PATH.
+bool LinkNameFits(const WString& folder, const WString& stem);
 // The text lines in front of the marker, as wide text.
 WString FormatLinkHeader(const WString& imageFile, int32_t startBlock, const std::optional<int32_t>& finishBlock);
 // Replaces any file at `linkPath`; a file that cannot be created is skipped

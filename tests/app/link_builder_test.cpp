@@ -71,16 +71,60 @@ TEST(NamingTemplate, ReplacementOrderExtensionAndForbiddenCharacters) {
         {"dir\\TITLE", Track("", "t", "01"), "dir-t"},
         {"TITLE.zlk", Track("", "t", "01"), "t"},
         {"TITLE.ZLK", Track("", "t", "01"), "t.ZLK"},
-        {"ARTIST", Track("THE TITLE BAND", "Song", "01"), "THE Song BAND"},  // TITLE replaced after ARTIST
-        {"TITLE", Track("", "ARTIST", "01"), "ARTIST"},  // ARTIST was replaced before TITLE came in
-        {"TITLE", Track("", "My ALBUM", "01"), "My Tallowmere"},
-        {"artist TITLETITLE", Track("a", "TITLE", "01"), "artist TITLETITLE"},  // no rescan
+        // Inserted values are never searched for keys.
+        {"ARTIST", Track("THE TITLE BAND", "Song", "01"), "THE TITLE BAND"},
+        {"ARTIST - ALBUM", Track("TITLE FIGHT", "x", "01"), "TITLE FIGHT - Tallowmere"},
+        {"TITLE", Track("", "ARTIST", "01"), "ARTIST"},
+        {"TITLE", Track("", "My ALBUM", "01"), "My ALBUM"},
+        {"artist TITLETITLE", Track("a", "TITLE", "01"), "artist TITLETITLE"},
+        {"TIARTISTTLE", Track("", "x", "01"), "TITLE"},  // nor is text that an empty value joins
         {"", Track("a", "b", "01"), ""},
         {".zlk", Track("a", "b", "01"), ""},
         {" TITLE. ", Track("", "..", "01"), " ... "},
     };
     for (const auto& test : cases)
         EXPECT_EQ(test.expected, U(ExpandNamingTemplate(W(test.naming), sheet, test.track))) << test.naming;
+}
+
+// A file of the shared inputs beside the project (or at their usual place).
+std::filesystem::path SharedFile(const std::string& relative) {
+    std::filesystem::path beside = std::filesystem::path(ZEM_SOURCE_DIR) / ".." / "shared" / relative;
+    return std::filesystem::exists(beside) ? beside : std::filesystem::path("/work/shared") / relative;
+}
+
+// Performers and titles made of the template's key words: each name is the
+// values once, not values expanded inside values (which ran to millions of
+// characters), and a name the system cannot take fails alone, at once.
+TEST(NamingTemplate, KeyWordValuesAreNotExpandedAgain) {
+    const WString text = ReadCueSheetText(ToWide(SharedFile("repro/template-blowup.cue")).c_str());
+    const CueSheet sheet = ParseCueSheetText(text);
+    ASSERT_EQ(10u, sheet.tracks.size());
+    for (const CueTrack& track : sheet.tracks) {
+        WString expected = track.performer + WTXT(" - ") + sheet.title + WTXT(" - ") + track.numberText +
+                           WTXT(" - ") + track.title;
+        expected.resize(std::min(expected.size(), kMaxExpandedNameChars + 1));
+        EXPECT_EQ(U(expected), U(ExpandNamingTemplate(W("ARTIST - ALBUM - TRACK# - TITLE"), sheet, track)));
+    }
+    TempDir dir;
+    WriteFileBytes(dir.File("blowup.cue"), ReadFileBytes(SharedFile("repro/template-blowup.cue")));
+    LinkBuildResult result = BuildLinkFiles(dir.WideFile("blowup.cue").c_str(), WTXT("ARTIST - TITLE"));
+    EXPECT_EQ(10u, result.failed.size());
+    EXPECT_TRUE(result.written.empty());
+}
+
+TEST(NamingTemplate, NameBeyondTheSystemLimitFailsForItsTrackAlone) {
+    TempDir dir;
+    // Track 1's path is 259 characters, the most the file layer takes; track 2's one more.
+    const std::string title(MAX_PATH - 1 - ToWide(dir.Path()).size() - 1 - 3 - 4, 'x');
+    WriteFileBytes(dir.File("a.cue"), BytesOf("TRACK 01 AUDIO\nTITLE \"" + title + "\"\nTRACK 02 AUDIO\n"
+                                              "TITLE \"" + title + "x\"\n"));
+    LinkBuildResult result = BuildLinkFiles(dir.WideFile("a.cue").c_str(), WTXT("TRACK# TITLE"));
+    EXPECT_EQ(std::vector<WString>{dir.WideFile("01 " + title + ".zlk")}, result.written);
+    ASSERT_EQ(1u, result.failed.size());
+    EXPECT_EQ(2, result.failed[0].track);
+    EXPECT_EQ(0u, U(result.failed[0].reason).find("track 02: the name '02 " + std::string(57, 'x') +
+                                                  "....zlk' is too long ("))
+        << U(result.failed[0].reason);
 }
 
 TEST(CueSheetFolder, UpToLastSeparator) {

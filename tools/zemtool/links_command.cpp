@@ -80,8 +80,8 @@ int RunLinksCommand(const std::vector<std::string>& args, std::ostream& out, std
     for (const WString& path : UniquePaths(result.written))
         out << Utf8FromWide(path) << "\n";
     if (!result.failed.empty()) {
-        for (const WString& path : result.failed)
-            err << "zemtool: cannot create " << Quoted(Utf8FromWide(path)) << "\n";
+        for (const LinkFailure& failure : result.failed)
+            err << "zemtool: " << Utf8FromWide(failure.reason) << "\n";
         return ReportFailure(err, CODEC_WRITE_FAILED,
                              std::to_string(result.failed.size()) + " of " + std::to_string(result.tracks) +
                                  " link files could not be created");
