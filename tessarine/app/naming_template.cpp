@@ -2,9 +2,11 @@
 
 namespace {
 
+// Control characters are no more welcome in a name than separators: a title
+// whose closing quote is missing runs over line ends into the name.
 bool IsForbiddenInName(WCHAR c) {
     static const WString kForbidden = WTXT("?\"\\/<>*|:");
-    return kForbidden.find(c) != WString::npos;
+    return c < 32 || kForbidden.find(c) != WString::npos;
 }
 
 struct NamingKey {
@@ -64,7 +66,8 @@ WString ExpandNamingTemplate(const WString& namingTemplate, const CueSheet& shee
     static const WString kExtension = WTXT(".zlk");
     if (stem.size() >= kExtension.size() && stem.compare(stem.size() - kExtension.size(), WString::npos, kExtension) == 0)
         stem.erase(stem.size() - kExtension.size());
-    // No separator, drive colon or wildcard survives, so the name stays in the folder.
+    // No separator, drive colon, wildcard or control character survives, so
+    // the name stays in the folder and prints as one line.
     for (WCHAR& c : stem) {
         if (IsForbiddenInName(c))
             c = WCHAR('-');

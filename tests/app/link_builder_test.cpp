@@ -69,6 +69,8 @@ TEST(NamingTemplate, ReplacementOrderExtensionAndForbiddenCharacters) {
         {"ARTIST - TITLE", Track("Corvane", "Why? A/B: C", "01"), "Corvane - Why- A-B- C"},
         {"(TRACK#) TITLE", Track("x", "<q>|*\"\\", "12"), "(12) -q-----"},
         {"dir\\TITLE", Track("", "t", "01"), "dir-t"},
+        {"TITLE\t", Track("", "Open\r\n  INDEX 01 \x1b[2J\x07\x01", "01"), "Open--  INDEX 01 -[2J---"},
+        {"ARTIST", Track("\x1f \x7f", "", "01"), "- \x7f"},
         {"TITLE.zlk", Track("", "t", "01"), "t"},
         {"TITLE.ZLK", Track("", "t", "01"), "t.ZLK"},
         // Inserted values are never searched for keys.
