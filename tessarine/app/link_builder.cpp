@@ -3,6 +3,7 @@
 #include "platform/paths.h"
 #include "tessarine/codec/decoder_factory.h"
 #include "tessarine/codec/info_id.h"
+#include "tessarine/codec/link_file.h"
 
 #include <string>
 
@@ -73,7 +74,7 @@ LinkPlan PlanLinksFromText(const WString& sheetText, const WString& folder, cons
     for (size_t index = 0; index < sheet.tracks.size(); ++index) {
         const CueTrack& track = sheet.tracks[index];
         // Looked up for every track, as the image may appear meanwhile.
-        int32_t rate = GetImageSampleRate((folder + sheet.imageFile).c_str());
+        int32_t rate = GetImageSampleRate(ResolveLinkImagePath(sheet.imageFile, folder.c_str()).c_str());
         std::optional<int32_t> finish;
         if (track.finish)
             finish = CueTimeToBlock(*track.finish, rate);

@@ -315,6 +315,21 @@ TEST_F(LinkJob, LinksOpenTheirTracksThroughTheFactory) {
     }
 }
 
+// An image in a folder below the sheet: the job counts blocks at its rate and
+// the link opens it from any working folder, as both resolve it beside the link.
+TEST_F(LinkJob, ImageInASubfolderOpensThroughTheLink) {
+    ZemFixture fixture = CurrentZemFixture(3990);
+    fixture.sampleRate = 48000;
+    std::filesystem::create_directory(dir.Path() / "img");
+    WriteFileBytes(dir.Path() / "img" / "disc.zem", BuildZemBytes(fixture));
+    Build(WriteSheet("FILE \"img/disc.zem\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:01:00\n"), "TRACK#");
+    EXPECT_EQ(0u, Text("01.zlk").find("[Quillon Image Link File]\r\nImage File=img/disc.zem\r\nStart Block=48000\r\n"));
+    int error = -7;
+    std::unique_ptr<CDecoder> decoder = OpenDecoder(dir.WideFile("01.zlk").c_str(), &error);
+    ASSERT_TRUE(decoder) << error;
+    EXPECT_EQ(48000, decoder->GetInfo(SampleRate));
+}
+
 TEST(ImageSampleRate, FallsBackTo44100) {
     TempDir dir;
     ZemFixture fixture = CurrentZemFixture(3990);
