@@ -80,7 +80,9 @@ LinkPlan PlanLinksFromText(const WString& sheetText, const WString& folder, cons
             finish = CueTimeToBlock(*track.finish, rate);
         PlannedLink link;
         link.trackIndex = index;
-        link.header = FormatLinkHeader(sheet.imageFile, CueTimeToBlock(track.start, rate), finish);
+        link.startBlock = CueTimeToBlock(track.start, rate);
+        link.finishBlock = finish;
+        link.header = FormatLinkHeader(sheet.imageFile, link.startBlock, finish);
         WString stem = ExpandNamingTemplate(namingTemplate, sheet, track);
         if (LinkNameFits(folder, stem)) {
             link.path = folder + stem + WTXT(".zlk");
@@ -90,12 +92,14 @@ LinkPlan PlanLinksFromText(const WString& sheetText, const WString& folder, cons
         }
         plan.links.push_back(std::move(link));
     }
+    plan.warnings = CheckLinkPlan(plan, sheetText);
     return plan;
 }
 
 LinkBuildResult WriteLinkFiles(const LinkPlan& plan) {
     LinkBuildResult result;
     result.tracks = plan.sheet.tracks.size();
+    result.warnings = plan.warnings;
     for (const PlannedLink& link : plan.links) {
         const CueTrack& track = plan.sheet.tracks[link.trackIndex];
         if (!link.problem.empty()) {

@@ -24,11 +24,30 @@ struct LinkFailure {
     WString reason;  // one line, for people
 };
 
+// Something in the sheet that makes links which cannot play, or not as meant.
+// The job writes its files all the same; callers may show these or refuse.
+enum class LinkWarningKind {
+    MissingImage,   // the image the links name is not there (or is no stream)
+    SeveralImages,  // several FILE lines: every track names the first image
+    MissingIndex,   // a track without an INDEX 01 of its own
+    BadIndex,       // an INDEX 01 time not written MM:SS:FF, or out of range
+    EmptyRange,     // a track whose finish is not after its start
+    DroppedTracks,  // audio tracks behind a data track or a gap get no links
+    NameCollision,  // two tracks named alike: the later file replaces the earlier
+};
+
+struct LinkWarning {
+    LinkWarningKind kind;
+    int32_t track = 0;  // the track it concerns; 0 for the whole sheet
+    WString text;       // one line, for people
+};
+
 // What one job did, for callers that report it (BuildLinks does not).
 struct LinkBuildResult {
     size_t tracks = 0;
     std::vector<WString> written;      // link paths in track order (a name twice when two tracks share it)
     std::vector<LinkFailure> failed;   // tracks whose link file could not be created
+    std::vector<LinkWarning> warnings;
 };
 
 // What the job will write for one track.
@@ -36,6 +55,8 @@ struct PlannedLink {
     size_t trackIndex = 0;  // into LinkPlan::sheet.tracks
     WString path;           // link file path
     WString header;         // the text lines in front of the marker
+    int32_t startBlock = 0;
+    std::optional<int32_t> finishBlock;  // absent for the last track (-1 in the file)
     WString problem;        // why the file cannot be written (its name is too long); empty when it can
 };
 
@@ -44,6 +65,7 @@ struct LinkPlan {
     CueSheet sheet;
     WString folder;  // the cue sheet's folder, where the links go
     std::vector<PlannedLink> links;
+    std::vector<LinkWarning> warnings;
 };
 
 // The job itself; BuildLinks runs it and drops the result.
@@ -52,6 +74,8 @@ LinkBuildResult BuildLinkFiles(const WCHAR* cueSheetPath, const WCHAR* namingTem
 LinkPlan PlanLinkFiles(const WCHAR* cueSheetPath, const WCHAR* namingTemplate);
 LinkPlan PlanLinksFromText(const WString& sheetText, const WString& folder, const WString& namingTemplate);
 LinkBuildResult WriteLinkFiles(const LinkPlan& plan);
+// The warnings of a plan whose links are named, from the sheet's text.
+std::vector<LinkWarning> CheckLinkPlan(const LinkPlan& plan, const WString& sheetText);
 
 // The job's steps, usable on their own.
 

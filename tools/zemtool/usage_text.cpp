@@ -13,7 +13,7 @@ const char* const kToolUsage =
     "  info --json FILE  the same as one JSON object\n"
     "  tag FILE          list the tag fields at the end of FILE, one NAME=VALUE a line\n"
     "  tag FILE OPTIONS  change the tag (see 'zemtool tag --help')\n"
-    "  links CUE [--template T]\n"
+    "  links CUE [--template T] [--strict]\n"
     "                    write one .zlk link file per track of the cue sheet CUE\n"
     "  encode IN.wav OUT.zem   compress a PCM wave file (see 'zemtool encode --help')\n"
     "  decode IN OUT.wav       decode a stream or a link file's track to a wave file\n"
@@ -58,21 +58,32 @@ const char* const kTagUsage =
     "  -h, --help        show this help\n";
 
 const char* const kLinksUsage =
-    "Usage: zemtool links CUE [--template T]\n"
+    "Usage: zemtool links CUE [--template T] [--strict]\n"
     "\n"
     "Writes one ZLK link file per audio track of the cue sheet CUE into the cue\n"
     "sheet's folder, exactly as Tessarine does, and lists the files it wrote, one a\n"
-    "line. An existing file of the same name is replaced. Block numbers count at\n"
-    "the image's own sample rate (44100 when the image is no ZEM stream).\n"
+    "line (control characters shown as \\n, \\r, \\t or \\xHH). An existing file of\n"
+    "the same name is replaced. Block numbers count at the image's own sample rate\n"
+    "(44100 when the image is no ZEM stream).\n"
+    "\n"
+    "Prints 'zemtool: warning: ...' on standard error for each thing in the sheet\n"
+    "that gives links which cannot play or play the wrong audio: an image that is\n"
+    "missing or no ZEM stream, several FILE lines, a track without its own INDEX 01\n"
+    "or with a time not written MM:SS:FF, a track that is empty or ends before it\n"
+    "starts, audio tracks dropped behind a data track, and two tracks whose names\n"
+    "collide. The files are written all the same.\n"
     "\n"
     "Options:\n"
     "  --template T  the file naming template (default\n"
     "                \"ARTIST - ALBUM - TRACK# - TITLE\"): ARTIST, ALBUM, TITLE and\n"
-    "                TRACK# become the track's values; ? \" \\ / < > * | : become -\n"
+    "                TRACK# become the track's values; ? \" \\ / < > * | : and\n"
+    "                control characters become -\n"
+    "  --strict      treat every warning as a failure: exit 1, write nothing\n"
     "  -h, --help    show this help\n"
     "\n"
     "Fails (exit 1) when the cue sheet cannot be opened, lists no TRACK 01 AUDIO,\n"
-    "or a link file cannot be created.\n";
+    "or a link file cannot be created (a name longer than the system takes fails\n"
+    "for its track alone).\n";
 
 const char* const kEncodeUsage =
     "Usage: zemtool encode [OPTIONS] IN.wav OUT.zem\n"
