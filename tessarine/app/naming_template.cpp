@@ -14,6 +14,7 @@ struct NamingKey {
     const WString* value;
 };
 
+#ifndef _WIN32
 // Bytes of the name in UTF-8, as a Linux file system counts them: a
 // surrogate pair makes four bytes, any other unit from U+0800 three.
 size_t Utf8Length(const WString& text) {
@@ -34,6 +35,7 @@ size_t Utf8Length(const WString& text) {
     }
     return bytes;
 }
+#endif
 
 }  // namespace
 
