@@ -133,6 +133,19 @@ std::vector<Bytes> LinkSeeds() {
             BytesOf("[quillon image link file]\r\nImage File=a.zem\r\nStart Block=0\r\nFinish Block=0\r\n")};
 }
 
+// Links to the image beside them (image.zem, 3000 blocks), by every kind of path.
+std::vector<Bytes> LinkFileSeeds() {
+    std::vector<Bytes> seeds;
+    const char* const images[] = {"image.zem", "./image.zem", "sub\\..\\image.zem", "IMAGE.ZEM", "missing.zem"};
+    const char* const ranges[][2] = {{"588", "-1"}, {"0", "3000"}, {"1000", "1700"}, {"2999", "5000"}, {"-5", "7"}};
+    for (size_t i = 0; i < 5; ++i) {
+        seeds.push_back(testing_support::BytesOf(std::string("[Quillon Image Link File]\r\nImage File=") + images[i] +
+                                                 "\r\nStart Block=" + ranges[i][0] + "\r\nFinish Block=" +
+                                                 ranges[i][1] + "\r\n\r\n----- ZEM TAG (DO NOT TOUCH!!!) -----\r\n"));
+    }
+    return seeds;
+}
+
 }  // namespace
 
 // Cue sheets as rippers write them, and the reader's corner cases.
@@ -171,7 +184,7 @@ std::vector<Bytes> FrameSeeds() {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "Usage: make_seeds tag_reader|header_reader|link_text|cue_sheet|frame_decoder FOLDER\n");
+        std::fprintf(stderr, "Usage: make_seeds tag_reader|header_reader|link_text|link_file|cue_sheet|frame_decoder FOLDER\n");
         return 2;
     }
     const std::string target = argv[1];
@@ -182,6 +195,8 @@ int main(int argc, char** argv) {
         seeds = HeaderSeeds();
     else if (target == "link_text")
         seeds = LinkSeeds();
+    else if (target == "link_file")
+        seeds = LinkFileSeeds();
     else if (target == "cue_sheet")
         seeds = CueSheetSeeds();
     else if (target == "frame_decoder") {
