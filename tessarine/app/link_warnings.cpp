@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 
 namespace {
@@ -20,6 +21,14 @@ WString Decimal(int64_t value) {
 }
 
 WString Quote(const WString& text) { return WTXT("'") + text + WTXT("'"); }
+
+// A piece of the sheet quoted in a message, cut short when long.
+WString Excerpt(const WString& text, size_t from, size_t end) {
+    constexpr size_t kMaxChars = 40;
+    if (end - from <= kMaxChars)
+        return Quote(text.substr(from, end - from));
+    return Quote(text.substr(from, kMaxChars) + WTXT("..."));
+}
 
 // A track's number as the sheet writes it: 01 to 09, then 10, 11, ...
 WString TrackDigits(int32_t number) {
@@ -51,7 +60,7 @@ bool StartsLine(const WString& text, size_t at) {
 struct TrackLine {
     size_t position;
     int64_t number;
-    WString mode;
+    WString mode;  // its first 40 characters at most
 };
 
 std::vector<TrackLine> FindTrackLines(const WString& text) {
@@ -71,7 +80,7 @@ std::vector<TrackLine> FindTrackLines(const WString& text) {
         size_t modeEnd = mode;
         while (modeEnd < text.size() && !IsBlank(text[modeEnd]) && !IsLineEnd(text[modeEnd]))
             ++modeEnd;
-        lines.push_back({at, number, text.substr(mode, modeEnd - mode)});
+        lines.push_back({at, number, text.substr(mode, std::min<size_t>(modeEnd - mode, 40))});
     }
     return lines;
 }
@@ -182,11 +191,11 @@ void CheckTrackTimes(const LinkPlan& plan, const WString& text, const std::vecto
             const CueTime& start = track.start;
             if (!IsCueTimeText(text, value))
                 warnings->push_back({LinkWarningKind::BadIndex, track.number,
-                                     name + WTXT(": INDEX 01 ") + Quote(text.substr(value, LineEnd(text, value) - value)) +
+                                     name + WTXT(": INDEX 01 ") + Excerpt(text, value, LineEnd(text, value)) +
                                          WTXT(" is not written MM:SS:FF")});
             else if (start.seconds >= 60 || start.frames >= 75)
                 warnings->push_back({LinkWarningKind::BadIndex, track.number,
-                                     name + WTXT(": INDEX 01 ") + Quote(text.substr(value, LineEnd(text, value) - value)) +
+                                     name + WTXT(": INDEX 01 ") + Excerpt(text, value, LineEnd(text, value)) +
                                          WTXT(" has seconds above 59 or frames above 74")});
         }
         if (link.finishBlock && *link.finishBlock <= link.startBlock) {
@@ -202,20 +211,20 @@ void CheckTrackTimes(const LinkPlan& plan, const WString& text, const std::vecto
 void CheckDroppedTracks(const LinkPlan& plan, const std::vector<TrackLine>& lines,
                         std::vector<LinkWarning>* warnings) {
     const int64_t last = static_cast<int64_t>(plan.sheet.tracks.size());
-    std::vector<int64_t> dropped;
+    std::set<int64_t> dropped;
+    const WString audio = WTXT("AUDIO");
     const TrackLine* next = nullptr;
     for (const TrackLine& line : lines) {
         if (line.number == last + 1 && !next)
             next = &line;
-        if (line.number > last && line.mode == WTXT("AUDIO") &&
-            std::find(dropped.begin(), dropped.end(), line.number) == dropped.end())
-            dropped.push_back(line.number);
+        if (line.number > last && line.mode == audio)
+            dropped.insert(line.number);
     }
     if (dropped.empty() || last == 0)
         return;
     const int32_t number = static_cast<int32_t>(last + 1);
     WString message = TrackName(number);
-    if (next && next->mode != WTXT("AUDIO"))
+    if (next && next->mode != audio)
         message += WTXT(" is a data track (") + next->mode + WTXT(")");
     else
         message += WTXT(" is not found as ") + Quote(TrackKey(number));
