@@ -330,6 +330,23 @@ TEST_F(LinkJob, ImageInASubfolderOpensThroughTheLink) {
     EXPECT_EQ(48000, decoder->GetInfo(SampleRate));
 }
 
+// The job hands its warnings back as data (what zemtool prints is their text)
+// and writes the files all the same.
+TEST_F(LinkJob, WarningsComeBackByKindAndTrack) {
+    LinkBuildResult result = BuildLinkFiles(
+        WriteSheet("FILE \"gone.zem\" WAVE\nTRACK 01 AUDIO\nTITLE \"A\"\nINDEX 01 00:00:00\n"
+                   "TRACK 02 AUDIO\nTITLE \"A\"\nINDEX 01 00:00:00\n").c_str(),
+        WTXT("TITLE"));
+    std::vector<std::pair<LinkWarningKind, int32_t>> kinds;
+    for (const LinkWarning& warning : result.warnings)
+        kinds.emplace_back(warning.kind, warning.track);
+    EXPECT_EQ((std::vector<std::pair<LinkWarningKind, int32_t>>{{LinkWarningKind::MissingImage, 0},
+                                                                {LinkWarningKind::EmptyRange, 1},
+                                                                {LinkWarningKind::NameCollision, 2}}),
+              kinds);
+    EXPECT_EQ(std::vector<WString>({dir.WideFile("A.zlk"), dir.WideFile("A.zlk")}), result.written);
+}
+
 TEST(ImageSampleRate, FallsBackTo44100) {
     TempDir dir;
     ZemFixture fixture = CurrentZemFixture(3990);
