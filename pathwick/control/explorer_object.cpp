@@ -99,6 +99,10 @@ STDMETHODIMP ExplorerObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, 
     return DispGetIDsOfNames(m_typeInfo.Get(), names, count, ids);
 }
 
+// Calls are dispatched here rather than through ITypeInfo::Invoke: script
+// hosts hand variables over by reference as VT_VARIANT | VT_BYREF, which the
+// system's type-driven call refuses for a long* parameter, and the reasons for
+// a refused argument (type mismatch, with its index) should not depend on it.
 STDMETHODIMP ExplorerObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
                                     EXCEPINFO*, UINT* badArgument) {
     if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
