@@ -1,6 +1,7 @@
 // Clients that bind through the type library: the slots and dispatch view it
 // describes, and calls through ITypeInfo::Invoke on a control that is in place
 // in a window.
+#include "pathwick/control/dispatch_call.h"
 #include "pathwick/control/explorer_object.h"
 
 #include <commctrl.h>
@@ -175,21 +176,21 @@ TEST(BoundCalls, EachMethodRunsThroughTheTypeInfo) {
     byReference[0].vt = byReference[1].vt = VT_I4 | VT_BYREF;
     byReference[0].plVal = &order;
     byReference[1].plVal = &column;
-    EXPECT_EQ(invoke(4, {byReference[0], byReference[1]}), S_OK);
+    EXPECT_EQ(invoke(SetHeaderIconsId, {byReference[0], byReference[1]}), S_OK);
     EXPECT_TRUE(HeaderArrowOn(list, 1));
     EXPECT_FALSE(HeaderArrowOn(list, 0));
 
     SendMessageW(list, LVM_SORTITEMSEX, 0, reinterpret_cast<LPARAM>(&ReverseRows));
     ASSERT_NE(RowTexts(list), sorted);
     SendMessageW(list, LVM_DELETEITEM, 0, 0);  // the last row of the sorted order
-    EXPECT_EQ(invoke(1), S_OK);  // SortListview: sorted again, the arrow back on the sort key
+    EXPECT_EQ(invoke(SortListviewId), S_OK);  // sorted again, the arrow back on the sort key
     EXPECT_EQ(RowTexts(list), std::vector<std::wstring>(sorted.begin(), sorted.end() - 1));
     EXPECT_TRUE(HeaderArrowOn(list, 0));
 
-    EXPECT_EQ(invoke(3), S_OK);  // RefreshFileLists: filled again, the deleted row back
+    EXPECT_EQ(invoke(RefreshFileListsId), S_OK);  // filled again, the deleted row back
     EXPECT_EQ(RowTexts(list), sorted);
 
-    EXPECT_EQ(invoke(2), S_OK);  // Terminate: the tree and the list cleared
+    EXPECT_EQ(invoke(TerminateId), S_OK);  // the tree and the list cleared
     EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 0);
     EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0);
 
