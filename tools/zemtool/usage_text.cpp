@@ -48,6 +48,12 @@ const char* const kTagUsage =
     "characters shown as \\n, \\r, \\t or \\xHH; binary values are printed as \"[hex]\"\n"
     "followed by their bytes in hexadecimal.\n"
     "\n"
+    "A ZEM tag followed by an ID3v1 record is listed as the ZEM tag's fields, then\n"
+    "a line \"[ID3v1]\" and the record's fields; edits change both and keep both.\n"
+    "Tags that cannot be read back whole, or that would reach into the audio, are\n"
+    "not rewritten, and a failed write puts the old tag back: FILE then stays as\n"
+    "it was.\n"
+    "\n"
     "Options, applied in the order given; the tag is then written once:\n"
     "  --set NAME=VALUE  set a text field (VALUE is UTF-8); an empty VALUE deletes\n"
     "                    the field. NAME is printable ASCII without '='\n"
@@ -55,6 +61,7 @@ const char* const kTagUsage =
     "  --remove          delete every field; used alone it strips all tags from FILE\n"
     "  --id3v1           write a 128-byte ID3v1 record instead of a ZEM tag; only\n"
     "                    Title, Artist, Album, Year, Comment, Track and Genre fit\n"
+    "                    (a file with both keeps both)\n"
     "  -h, --help        show this help\n";
 
 const char* const kLinksUsage =
