@@ -260,8 +260,14 @@ bool ProfileDocument::FindValue(const WString& section, const WString& key, WStr
 
 void ProfileDocument::InsertLine(size_t at, const WString& text) {
     // The line before may be the last of a file that ends without a newline.
-    if (at > 0 && m_lines[at - 1].ending.empty())
-        m_lines[at - 1].ending = kCrLf;
+    if (at > 0 && m_lines[at - 1].ending.empty()) {
+        Line& last = m_lines[at - 1];
+        last.ending = kCrLf;
+        // An odd byte at the end of a UTF-16 file would shift every unit
+        // behind it, so that line is written from its text instead.
+        if (m_encoding == Encoding::Utf16 && last.bytes.size() % 2 != 0)
+            last.edited = true;
+    }
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), Line{text, kCrLf, {}, true});
 }
 
