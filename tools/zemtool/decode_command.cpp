@@ -30,11 +30,20 @@ std::vector<uint8_t> WavePart(CDecoder& decoder, int sizeQuery, int dataQuery) {
     return bytes;
 }
 
-// Reports every failed frame; returns the exit status of the whole run.
-int ReportOutcome(const DecodeOutcome& outcome, const std::string& file, std::ostream& err) {
-    for (int32_t frame : outcome.badFrames)
+// Reports every failed frame, and the frames missing from a file cut short
+// at once; returns the exit status of the whole run.
+int ReportOutcome(const DecodeOutcome& outcome, const DecodeInput& input, const std::string& file,
+                  std::ostream& err) {
+    for (int32_t frame : outcome.badFrames) {
+        if (input.cut.cut && frame >= input.cut.frame) {
+            ReportFailure(err, CODEC_BAD_INPUT,
+                          file + ": " + DescribeCut(input.cut) + "; frames from " + std::to_string(frame) +
+                              " on are fill");
+            break;
+        }
         ReportFailure(err, CODEC_BAD_CHECKSUM,
                       file + ": frame " + std::to_string(frame) + " failed its check; its blocks are fill");
+    }
     if (outcome.error)
         return ReportFailure(err, outcome.error, file + ": " + outcome.reason);
     return outcome.badFrames.empty() ? ZEMTOOL_OK : ZEMTOOL_FAILED;
@@ -96,7 +105,7 @@ int DecodeOne(const CodecOptions& options, std::istream& in, std::ostream& out, 
     if (outcome.error == CODEC_WRITE_FAILED && !writeFailure.empty())
         return ReportFailure(err, CODEC_WRITE_FAILED, writeFailure);
     out.flush();
-    const int status = ReportOutcome(outcome, source, err);
+    const int status = ReportOutcome(outcome, input, source, err);
     if (!outcome.error && target != "-" && !file.Commit(&writeFailure))
         return ReportFailure(err, CODEC_WRITE_FAILED, writeFailure);
     return status;
@@ -136,7 +145,7 @@ int RunVerifyCommand(const std::vector<std::string>& args, std::istream& in, std
         int result = PrepareDecodeInput(file, in, &input, &reason);
         if (result == CODEC_OK) {
             DecodeOutcome outcome = DecodeTo(input, options, nullptr, err, "verifying");
-            result = ReportOutcome(outcome, file, err);
+            result = ReportOutcome(outcome, input, file, err);
             if (result == ZEMTOOL_OK)
                 out << file << ": ok, " << outcome.blocks << " blocks\n";
         } else {

@@ -55,6 +55,7 @@ int PrepareDecodeInput(const std::string& path, std::istream& in, DecodeInput* i
         return error;
     }
     input->rangeStart = path != "-" && LowerExtension(path) == ".zlk" ? LinkRangeStart(wide, *probe.decoder) : 0;
+    input->cut = FindStreamCut(*probe.decoder);
     return CODEC_OK;
 }
 

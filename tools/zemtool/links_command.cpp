@@ -3,6 +3,7 @@
 #include "tessarine/app/link_builder.h"
 #include "tessarine/codec/codec_error.h"
 #include "tools/zemtool/file_names.h"
+#include "tools/zemtool/output_target.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
 #include "tools/zemtool/utf_text.h"
@@ -81,7 +82,8 @@ int RunLinksCommand(const std::vector<std::string>& args, std::ostream& out, std
         out << Utf8FromWide(path) << "\n";
     if (!result.failed.empty()) {
         for (const WString& path : result.failed)
-            err << "zemtool: cannot create " << Quoted(Utf8FromWide(path)) << "\n";
+            err << "zemtool: cannot create " << Quoted(Utf8FromWide(path)) << ": "
+                << WhyCannotCreate(Utf8FromWide(path)) << "\n";
         return ReportFailure(err, CODEC_WRITE_FAILED,
                              std::to_string(result.failed.size()) + " of " + std::to_string(result.tracks) +
                                  " link files could not be created");

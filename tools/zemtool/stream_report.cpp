@@ -88,6 +88,7 @@ int BuildStreamReport(const std::string& file, StreamReport& report, std::string
         report.isLink = true;
         report.link = ClampedRange(link, report.Answer(TotalBlocks));
     }
+    report.cut = FindStreamCut(*decoder);
     return CODEC_OK;
 }
 
