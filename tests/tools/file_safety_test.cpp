@@ -226,7 +226,7 @@ TEST(FileSafety, FullDiskLeavesNoPartialOutput) {
 TEST(FileSafety, InterruptedDecodeLeavesNoFile) {
     Files f;
     WaveShape shape;
-    shape.blocks = 20 * 44100;
+    shape.blocks = 12 * 44100;  // long enough to be caught while decoding
     const std::string long_ = WriteIn(f.dir, "long.zem", EncodeWaveBytes(BuildWave(shape), 5000, 44100));
     for (int signal : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(signal);
