@@ -146,6 +146,40 @@ std::vector<Bytes> LinkFileSeeds() {
     return seeds;
 }
 
+// The edit targets read a few choice bytes in front of the file.
+std::vector<Bytes> WithPrefix(const std::vector<Bytes>& files, const Bytes& prefix) {
+    std::vector<Bytes> seeds;
+    for (const Bytes& file : files)
+        seeds.push_back(Concat(prefix, file));
+    return seeds;
+}
+
+std::vector<Bytes> TagEditSeeds() {
+    const Bytes stream = testing_support::BuildZemBytes(testing_support::CurrentZemFixture(3990));
+    const Bytes old = testing_support::BuildZemBytes(testing_support::OldZemFixture(3950));
+    const std::vector<std::pair<const WCHAR*, const WCHAR*>> fields = {{WTXT("Artist"), WTXT("Band")},
+                                                                       {WTXT("Title"), WTXT("A long title")}};
+    std::vector<Bytes> files = TagSeeds();
+    files.push_back(Tagged(stream, fields));
+    files.push_back(Concat(Tagged(stream, fields), Id3v1("Short", 4, 17)));
+    files.push_back(Concat(stream, Id3v1("Only a record", 0, 255)));
+    files.push_back(Tagged(old, fields));
+    return WithPrefix(files, {0x05, 0x01, 0x20});
+}
+
+std::vector<Bytes> ProfileSeeds() {
+    using testing_support::BytesOf;
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("[Window Settings]\r\nSplitter Position=192\r\n"))
+        utf16 += std::string{c, '\0'};
+    return WithPrefix({BytesOf("; settings\r\n[General]\r\nTemplate=ARTIST - TITLE\r\nLast Directory=C:\\Music\r\n"
+                               "\r\n[Other]\r\nx = \"quoted\"\r\n"),
+                       BytesOf("\xEF\xBB\xBF[S]\nA=\xFF\nB=caf\xC3\xA9\nC"),
+                       BytesOf("top=1\n[ListView Settings]\nColumn 1 Width=168\n[ListView Settings]\nCol\xE9=2"),
+                       BytesOf(utf16), Bytes{}},
+                      {0x00, 0x00, 0x00, 0x07});
+}
+
 }  // namespace
 
 // Cue sheets as rippers write them, and the reader's corner cases.
@@ -184,7 +218,8 @@ std::vector<Bytes> FrameSeeds() {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "Usage: make_seeds tag_reader|header_reader|link_text|link_file|cue_sheet|frame_decoder FOLDER\n");
+        std::fprintf(stderr, "Usage: make_seeds tag_reader|header_reader|link_text|link_file|cue_sheet|"
+                             "frame_decoder|profile_document|tag_edit FOLDER\n");
         return 2;
     }
     const std::string target = argv[1];
@@ -199,6 +234,10 @@ int main(int argc, char** argv) {
         seeds = LinkFileSeeds();
     else if (target == "cue_sheet")
         seeds = CueSheetSeeds();
+    else if (target == "tag_edit")
+        seeds = TagEditSeeds();
+    else if (target == "profile_document")
+        seeds = ProfileSeeds();
     else if (target == "frame_decoder") {
         seeds = FrameSeeds();
         for (Bytes& old : LegacyDecoderSeeds())

@@ -107,7 +107,7 @@ LinkBuildResult WriteLinkFiles(const LinkPlan& plan) {
         } else if (WriteLinkFile(link.path.c_str(), link.header, plan.sheet, track)) {
             result.written.push_back(link.path);
         } else {
-            result.failed.push_back({track.number, link.path, WTXT("cannot create '") + link.path + WTXT("'")});
+            result.failed.push_back({track.number, link.path, WTXT("cannot create '") + link.path + WTXT("'"), true});
         }
     }
     return result;

@@ -22,6 +22,7 @@ struct LinkFailure {
     int32_t track = 0;
     WString path;    // the link path; a name too long to use is cut short here
     WString reason;  // one line, for people
+    bool createFailed = false;  // the name was fine but the file could not be created
 };
 
 // Something in the sheet that makes links which cannot play, or not as meant.

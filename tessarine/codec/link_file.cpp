@@ -73,7 +73,7 @@ void CLinkFile::ReadLinkFile(const WCHAR* linkPath) {
     if (!linkPath)
         return;
     CWin32File file;
-    if (file.Open(linkPath) != 0)
+    if (file.OpenForReading(linkPath) != 0)
         return;
     char text[kMaxTextBytes + 1] = {};
     int32_t bytesRead = 0;

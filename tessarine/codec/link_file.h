@@ -23,8 +23,8 @@ public:
 
     // Back to the invalid state: valid 0, both blocks 0, empty image path.
     void Clear();
-    // Reads the start of the file at `linkPath` and parses it; a file that
-    // cannot be opened leaves the record cleared.
+    // Reads the start of the file at `linkPath` (opened for reading only) and
+    // parses it; a file that cannot be opened leaves the record cleared.
     void ReadLinkFile(const WCHAR* linkPath);
     // Parses a NUL-terminated link text. `linkPath` (may be null) supplies the
     // folder against which a relative image path is resolved.

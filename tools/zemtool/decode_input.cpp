@@ -5,6 +5,7 @@
 #include "tessarine/codec/info_id.h"
 #include "tessarine/codec/link_file.h"
 #include "tools/zemtool/file_names.h"
+#include "tools/zemtool/open_failure.h"
 #include "tools/zemtool/shared_bytes.h"
 
 #include <algorithm>
@@ -49,11 +50,12 @@ int PrepareDecodeInput(const std::string& path, std::istream& in, DecodeInput* i
     int error = 0;
     OpenedDecoder probe = input->open(&error);
     if (!probe.decoder) {
-        *reason = (path == "-" ? std::string("standard input") : "'" + path + "'") +
-                  " is no stream or link file that can be opened";
-        return error ? error : CODEC_BAD_INPUT;
+        error = error ? error : CODEC_BAD_INPUT;
+        *reason = path == "-" ? "standard input holds no ZEM stream" : ExplainOpenFailure(path, error);
+        return error;
     }
     input->rangeStart = path != "-" && LowerExtension(path) == ".zlk" ? LinkRangeStart(wide, *probe.decoder) : 0;
+    input->cut = FindStreamCut(*probe.decoder);
     return CODEC_OK;
 }
 

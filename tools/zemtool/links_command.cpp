@@ -3,6 +3,7 @@
 #include "tessarine/app/link_builder.h"
 #include "tessarine/codec/codec_error.h"
 #include "tools/zemtool/file_names.h"
+#include "tools/zemtool/output_target.h"
 #include "tools/zemtool/printable_text.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
@@ -102,8 +103,13 @@ int RunLinksCommand(const std::vector<std::string>& args, std::ostream& out, std
     for (const WString& path : UniquePaths(result.written))
         out << Printable(path) << "\n";
     if (!result.failed.empty()) {
-        for (const LinkFailure& failure : result.failed)
-            err << "zemtool: " << Printable(failure.reason) << "\n";
+        for (const LinkFailure& failure : result.failed) {
+            err << "zemtool: " << Printable(failure.reason);
+            // The job knows only that the file could not be created; the system says why.
+            if (failure.createFailed)
+                err << ": " << WhyCannotCreate(Utf8FromWide(failure.path));
+            err << "\n";
+        }
         return ReportFailure(err, CODEC_WRITE_FAILED,
                              std::to_string(result.failed.size()) + " of " + std::to_string(result.tracks) +
                                  " link files could not be created");
