@@ -63,8 +63,10 @@ const char* FramePlacementProblem(const StreamInfoRecord& r, int64_t headerEnd) 
     const bool bitPacked = r.version <= kLastSeekBitVersion;
     const int32_t placed = std::min(r.totalFrames, r.seekTableEntries);
     int64_t earliest = headerEnd;
+    int64_t lastStart = headerEnd;
     for (int32_t frame = 0; frame < placed; ++frame) {
         const int64_t start = int64_t(r.seekTable[size_t(frame)]) + r.junkBytes;
+        lastStart = start;
         if (start < earliest)
             return frame == 0 ? "its seek table puts the first frame inside the header"
                               : "its seek table is out of order";
@@ -73,6 +75,13 @@ const char* FramePlacementProblem(const StreamInfoRecord& r, int64_t headerEnd) 
     // Frames without an entry take at least a bit (a byte when byte-aligned) each.
     const int64_t unplaced = r.totalFrames - placed;
     earliest += bitPacked ? (unplaced + 7) / 8 : unplaced;
+    // A file cut short before its last frame (a broken download or copy)
+    // still has its whole seek table: its frames are bounded by the table, and
+    // decoding says where the file ends. Frames the table does not place, and
+    // a trailer behind a last frame that lies in the file, must fit.
+    const bool cutShort = unplaced == 0 && lastStart >= r.fileBytes;
+    if (cutShort)
+        return nullptr;
     if (earliest > r.fileBytes)
         return "its frames do not fit in the file";
     if (earliest + r.waveTerminatingBytes > r.fileBytes)

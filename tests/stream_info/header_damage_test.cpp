@@ -55,8 +55,8 @@ const Damage kDamages[] = {
      "its seek table is out of order"},
     {"two frames in one place", [](ZemFixture& f) { f.seekTable = std::vector<uint32_t>{132, 432, 432}; },
      "its seek table is out of order"},
-    {"last frame past the end", [](ZemFixture& f) { f.seekTable = std::vector<uint32_t>{132, 432, 732}; },
-     "its frames do not fit in the file"},
+    // A file cut short before its last frame opens; decoding says where it ends.
+    {"last frame past the end", [](ZemFixture& f) { f.seekTable = std::vector<uint32_t>{132, 432, 732}; }, ""},
     {"last frame of one byte", [](ZemFixture& f) { f.seekTable = std::vector<uint32_t>{132, 432, 731}; }, ""},
     {"trailer of all but a byte of the last frame", [](ZemFixture& f) { f.terminatingBytesField = 99; }, ""},
     {"trailer of the whole last frame", [](ZemFixture& f) { f.terminatingBytesField = 100; },

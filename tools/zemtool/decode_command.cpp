@@ -2,10 +2,12 @@
 
 #include "tessarine/codec/codec_error.h"
 #include "tessarine/codec/info_id.h"
-#include "tessarine/codec/win32_file.h"
 #include "tools/zemtool/decode_input.h"
 #include "tools/zemtool/decode_options.h"
 #include "tools/zemtool/file_names.h"
+#include "tools/zemtool/output_file.h"
+#include "tools/zemtool/output_target.h"
+#include "tools/zemtool/std_streams.h"
 #include "tools/zemtool/stream_check.h"
 #include "tools/zemtool/terminal.h"
 #include "tools/zemtool/tool_failure.h"
@@ -20,13 +22,21 @@ namespace {
 
 using Sink = std::function<bool(const uint8_t*, size_t)>;
 
-// Reports every failed frame, or, when all frames pass their checks, a wave
-// file that does not match the stream's digest; returns the exit status of
-// the whole run.
-int ReportOutcome(const DecodeOutcome& outcome, DigestCheck& digest, const std::string& file, std::ostream& err) {
-    for (int32_t frame : outcome.badFrames)
+// Reports every failed frame, and the frames missing from a file cut short
+// at once, or, when all frames pass their checks, a wave file that does not
+// match the stream's digest; returns the exit status of the whole run.
+int ReportOutcome(const DecodeOutcome& outcome, const DecodeInput& input, DigestCheck& digest,
+                  const std::string& file, std::ostream& err) {
+    for (int32_t frame : outcome.badFrames) {
+        if (input.cut.cut && frame >= input.cut.frame) {
+            ReportFailure(err, CODEC_BAD_INPUT,
+                          file + ": " + DescribeCut(input.cut) + "; frames from " + std::to_string(frame) +
+                              " on are fill");
+            break;
+        }
         ReportFailure(err, CODEC_BAD_CHECKSUM,
                       file + ": frame " + std::to_string(frame) + " failed its check; its blocks are fill");
+    }
     if (outcome.error)
         return ReportFailure(err, outcome.error, file + ": " + outcome.reason);
     if (outcome.badFrames.empty() && !digest.Matches())
@@ -70,24 +80,31 @@ int DecodeOne(const CodecOptions& options, std::istream& in, std::ostream& out, 
     std::string reason;
     if (int error = PrepareDecodeInput(source, in, &input, &reason))
         return ReportFailure(err, error, reason);
+    std::string refusal = RefuseInputAsOutput(source, target);
+    if (!refusal.empty())
+        return ReportFailure(err, CODEC_BAD_ARGUMENT, refusal);
     WaveEnds ends;
     std::unique_ptr<DigestCheck> digest;
     if (!ReadEnds(input, source, &ends, &digest, err))
         return ZEMTOOL_FAILED;
-    CWin32File file;
+    // A file appears under its name only once it is complete; standard output streams.
+    OutputFile file;
+    std::string writeFailure;
     Sink write;
     if (target == "-") {
-        write = [&out](const uint8_t* bytes, size_t count) {
+        write = [&out, &writeFailure](const uint8_t* bytes, size_t count) {
             out.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(count));
+            if (!out)
+                writeFailure = StandardOutputFailure();
             return bool(out);
         };
     } else {
-        WString wide = LibraryPath(target);
-        if (file.Create(wide.c_str()) != 0)
-            return ReportFailure(err, CODEC_WRITE_FAILED, "'" + target + "' cannot be created");
-        write = [&file](const uint8_t* bytes, size_t count) {
-            int32_t written = 0;
-            return file.Write(bytes, static_cast<int32_t>(count), &written) == 0 && size_t(written) == count;
+        if (!file.Begin(target, &writeFailure))
+            return ReportFailure(err, CODEC_WRITE_FAILED, writeFailure);
+        write = [&file, &writeFailure](const uint8_t* bytes, size_t count) {
+            if (!file.WriteAll(bytes, count))
+                writeFailure = file.Failure();
+            return writeFailure.empty();
         };
     }
     Sink sink = [&](const uint8_t* bytes, size_t count) {
@@ -95,12 +112,17 @@ int DecodeOne(const CodecOptions& options, std::istream& in, std::ostream& out, 
         return write(bytes, count);
     };
     if (!sink(ends.header.data(), ends.header.size()))
-        return ReportFailure(err, CODEC_WRITE_FAILED, "the output cannot be written");
+        return ReportFailure(err, CODEC_WRITE_FAILED, writeFailure);
     DecodeOutcome outcome = DecodeTo(input, options, sink, err, "decoding");
     if (!outcome.error && !sink(ends.trailer.data(), ends.trailer.size()))
-        return ReportFailure(err, CODEC_WRITE_FAILED, "the output cannot be written");
+        outcome.error = CODEC_WRITE_FAILED;
+    if (outcome.error == CODEC_WRITE_FAILED && !writeFailure.empty())
+        return ReportFailure(err, CODEC_WRITE_FAILED, writeFailure);
     out.flush();
-    return ReportOutcome(outcome, *digest, source, err);
+    const int status = ReportOutcome(outcome, input, *digest, source, err);
+    if (!outcome.error && target != "-" && !file.Commit(&writeFailure))
+        return ReportFailure(err, CODEC_WRITE_FAILED, writeFailure);
+    return status;
 }
 
 }  // namespace
@@ -147,7 +169,7 @@ int RunVerifyCommand(const std::vector<std::string>& args, std::istream& in, std
             };
             DecodeOutcome outcome = DecodeTo(input, options, digest->Active() ? hash : nullptr, err, "verifying");
             digest->Add(ends.trailer.data(), ends.trailer.size());
-            result = ReportOutcome(outcome, *digest, file, err);
+            result = ReportOutcome(outcome, input, *digest, file, err);
             if (result == ZEMTOOL_OK)
                 out << file << ": ok, " << outcome.blocks << " blocks\n";
         } else {

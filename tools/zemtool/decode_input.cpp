@@ -5,6 +5,7 @@
 #include "tessarine/codec/info_id.h"
 #include "tessarine/codec/link_file.h"
 #include "tools/zemtool/file_names.h"
+#include "tools/zemtool/open_failure.h"
 #include "tools/zemtool/shared_bytes.h"
 #include "tools/zemtool/stream_check.h"
 
@@ -53,22 +54,22 @@ int PrepareDecodeInput(const std::string& path, std::istream& in, DecodeInput* i
     int error = 0;
     OpenedDecoder probe = input->open(&error);
     if (!probe.decoder) {
-        *reason = (path == "-" ? std::string("standard input") : "'" + path + "'") +
-                  " is no stream or link file that can be opened";
-        std::string problem;
+        error = error ? error : CODEC_BAD_INPUT;
         if (path == "-") {
+            *reason = "standard input holds no ZEM stream";
             CSharedBytesStream io(standardInput);
-            problem = HeaderProblem(&io);
-        } else if (LowerExtension(path) != ".zlk") {
-            problem = HeaderProblemOfFile(path);
+            const std::string problem = HeaderProblem(&io);
+            if (!problem.empty())
+                *reason += ": " + problem;
+        } else {
+            *reason = ExplainOpenFailure(path, error);
         }
-        if (!problem.empty())
-            *reason += ": " + problem;
-        return error ? error : CODEC_BAD_INPUT;
+        return error;
     }
     const bool link = path != "-" && LowerExtension(path) == ".zlk";
     input->rangeStart = link ? LinkRangeStart(wide, *probe.decoder) : 0;
     input->wholeStream = !link;
+    input->cut = FindStreamCut(*probe.decoder);
     return CODEC_OK;
 }
 
