@@ -134,6 +134,53 @@ std::vector<Bytes> LinkSeeds() {
             BytesOf("[quillon image link file]\r\nImage File=a.zem\r\nStart Block=0\r\nFinish Block=0\r\n")};
 }
 
+// Links to the image beside them (image.zem, 3000 blocks), by every kind of path.
+std::vector<Bytes> LinkFileSeeds() {
+    std::vector<Bytes> seeds;
+    const char* const images[] = {"image.zem", "./image.zem", "sub\\..\\image.zem", "IMAGE.ZEM", "missing.zem"};
+    const char* const ranges[][2] = {{"588", "-1"}, {"0", "3000"}, {"1000", "1700"}, {"2999", "5000"}, {"-5", "7"}};
+    for (size_t i = 0; i < 5; ++i) {
+        seeds.push_back(testing_support::BytesOf(std::string("[Quillon Image Link File]\r\nImage File=") + images[i] +
+                                                 "\r\nStart Block=" + ranges[i][0] + "\r\nFinish Block=" +
+                                                 ranges[i][1] + "\r\n\r\n----- ZEM TAG (DO NOT TOUCH!!!) -----\r\n"));
+    }
+    return seeds;
+}
+
+// The edit targets read a few choice bytes in front of the file.
+std::vector<Bytes> WithPrefix(const std::vector<Bytes>& files, const Bytes& prefix) {
+    std::vector<Bytes> seeds;
+    for (const Bytes& file : files)
+        seeds.push_back(Concat(prefix, file));
+    return seeds;
+}
+
+std::vector<Bytes> TagEditSeeds() {
+    const Bytes stream = testing_support::BuildZemBytes(testing_support::CurrentZemFixture(3990));
+    const Bytes old = testing_support::BuildZemBytes(testing_support::OldZemFixture(3950));
+    const std::vector<std::pair<const WCHAR*, const WCHAR*>> fields = {{WTXT("Artist"), WTXT("Band")},
+                                                                       {WTXT("Title"), WTXT("A long title")}};
+    std::vector<Bytes> files = TagSeeds();
+    files.push_back(Tagged(stream, fields));
+    files.push_back(Concat(Tagged(stream, fields), Id3v1("Short", 4, 17)));
+    files.push_back(Concat(stream, Id3v1("Only a record", 0, 255)));
+    files.push_back(Tagged(old, fields));
+    return WithPrefix(files, {0x05, 0x01, 0x20});
+}
+
+std::vector<Bytes> ProfileSeeds() {
+    using testing_support::BytesOf;
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("[Window Settings]\r\nSplitter Position=192\r\n"))
+        utf16 += std::string{c, '\0'};
+    return WithPrefix({BytesOf("; settings\r\n[General]\r\nTemplate=ARTIST - TITLE\r\nLast Directory=C:\\Music\r\n"
+                               "\r\n[Other]\r\nx = \"quoted\"\r\n"),
+                       BytesOf("\xEF\xBB\xBF[S]\nA=\xFF\nB=caf\xC3\xA9\nC"),
+                       BytesOf("top=1\n[ListView Settings]\nColumn 1 Width=168\n[ListView Settings]\nCol\xE9=2"),
+                       BytesOf(utf16), Bytes{}},
+                      {0x00, 0x00, 0x00, 0x07});
+}
+
 }  // namespace
 
 // Cue sheets as rippers write them, and the reader's corner cases.
@@ -170,9 +217,38 @@ std::vector<Bytes> FrameSeeds() {
     return seeds;
 }
 
+// Wave files as the encoder meets them: each sample size and channel count,
+// extra chunks, trailing bytes, and data sizes that a writer to a pipe leaves.
+std::vector<Bytes> WaveSeeds() {
+    std::vector<Bytes> seeds;
+    for (uint16_t bits : {8, 16, 24}) {
+        testing_support::WaveShape shape;
+        shape.bitsPerSample = bits;
+        shape.channels = bits == 16 ? 2 : 1;
+        shape.blocks = 300;
+        seeds.push_back(testing_support::BuildWave(shape));
+    }
+    testing_support::WaveShape shape;
+    shape.blocks = 200;
+    shape.extraChunk = testing_support::BytesOf("LIST");
+    testing_support::PutU32(shape.extraChunk, 4);
+    testing_support::PutText(shape.extraChunk, "abcd");
+    shape.trailing = testing_support::BytesOf("id3 tail");
+    seeds.push_back(testing_support::BuildWave(shape));
+    for (uint32_t dataSize : {0u, 0xFFFFFFFFu, 0x7FFFF000u}) {
+        Bytes piped = testing_support::BuildWave(shape);
+        const size_t at = piped.size() - 200 * 4 - shape.trailing.size() - 4;
+        for (int i = 0; i < 4; ++i)
+            piped[at + i] = static_cast<uint8_t>(dataSize >> (8 * i));
+        seeds.push_back(piped);
+    }
+    return seeds;
+}
+
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "Usage: make_seeds tag_reader|header_reader|link_text|cue_sheet|frame_decoder FOLDER\n");
+        std::fprintf(stderr, "Usage: make_seeds tag_reader|header_reader|link_text|link_file|cue_sheet|"
+                             "frame_decoder|profile_document|tag_edit|decode_planning|wave_reader FOLDER\n");
         return 2;
     }
     const std::string target = argv[1];
@@ -183,15 +259,26 @@ int main(int argc, char** argv) {
         seeds = HeaderSeeds();
     else if (target == "link_text")
         seeds = LinkSeeds();
+    else if (target == "link_file")
+        seeds = LinkFileSeeds();
     else if (target == "cue_sheet")
         seeds = CueSheetSeeds();
-    else if (target == "frame_decoder") {
+    else if (target == "tag_edit")
+        seeds = TagEditSeeds();
+    else if (target == "profile_document")
+        seeds = ProfileSeeds();
+    else if (target == "frame_decoder" || target == "decode_planning") {
         seeds = FrameSeeds();
         for (Bytes& old : LegacyDecoderSeeds())
             seeds.push_back(std::move(old));
         for (Bytes& crossing : RefillCrossingSeeds())
             seeds.push_back(std::move(crossing));
+        if (target == "decode_planning")
+            for (Bytes& header : HeaderSeeds())
+                seeds.push_back(std::move(header));
     }
+    else if (target == "wave_reader")
+        seeds = WaveSeeds();
     else {
         std::fprintf(stderr, "make_seeds: unknown target %s\n", argv[1]);
         return 2;

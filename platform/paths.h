@@ -1,14 +1,8 @@
-// Path separators. Win32 names folders with backslashes; on Linux the stand-in
-// layer also accepts them, and the native '/' counts as a separator as well so
-// that relative names in link files resolve the same way on both targets.
+// Path separators. Win32 takes both the backslash and '/' between folders, and
+// so do the stand-in layer on Linux and the native calls there; relative names
+// in link files and cue sheets resolve the same way on both targets.
 #pragma once
 
 #include "platform/win32.h"
 
-inline bool IsPathSeparator(WCHAR c) {
-#ifdef _WIN32
-    return c == WTXT('\\');
-#else
-    return c == WTXT('\\') || c == WTXT('/');
-#endif
-}
+inline bool IsPathSeparator(WCHAR c) { return c == WTXT('\\') || c == WTXT('/'); }

@@ -30,6 +30,9 @@ packages=(
     fonts-wine
     # The window tests: their driver, mouse and keyboard input, screenshots.
     python3 xdotool imagemagick
+    # Of what the recommended packages used to bring, the tests need only
+    # this: Wine finds the system's fonts through it.
+    fontconfig
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)
@@ -39,4 +42,6 @@ if [ "${1:-}" = "--bench" ]; then
 fi
 
 apt-get update
-apt-get install -y "${packages[@]}"
+# No recommended packages: Wine's would pull in a catch-all media decoder
+# library (through libasound2-plugins) that must never be on our machines.
+apt-get install -y --no-install-recommends "${packages[@]}"

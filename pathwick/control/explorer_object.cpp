@@ -99,6 +99,10 @@ STDMETHODIMP ExplorerObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, 
     return DispGetIDsOfNames(m_typeInfo.Get(), names, count, ids);
 }
 
+// Calls are dispatched here rather than through ITypeInfo::Invoke: script
+// hosts hand variables over by reference as VT_VARIANT | VT_BYREF, which a
+// type-driven call may refuse for a long* parameter (some implementations do),
+// and a refused argument should always be a type mismatch with its index.
 STDMETHODIMP ExplorerObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
                                     EXCEPINFO*, UINT* badArgument) {
     if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;

@@ -73,11 +73,14 @@ Pidl CopyPidlItems(PidlAllocator& allocator, ConstPidl list, int count) {
 }
 
 Pidl GetParentPidl(PidlAllocator& allocator, ConstPidl list) {
+    // A broken list names no item, so there is nothing it could be inside of.
+    if (!list || BytesOfItems(list, -1) < 0) return nullptr;
     int count = GetItemCount(list);
     return CopyPidlItems(allocator, list, count > 0 ? count - 1 : 0);
 }
 
 Pidl CombinePidls(PidlAllocator& allocator, Pidl a, Pidl b, bool freeA, bool freeB) {
+    if (!a && !b) return nullptr;  // nothing to combine: no list, not the desktop
     static const uint8_t empty[2] = {0, 0};
     ConstPidl first = a ? a : empty;
     ConstPidl second = b ? b : empty;

@@ -37,8 +37,11 @@ Pidl AllocPidl(PidlAllocator& allocator, int size);
 Pidl ClonePidl(PidlAllocator& allocator, ConstPidl list);
 // The first `count` items and a terminator; count -1 copies every item.
 Pidl CopyPidlItems(PidlAllocator& allocator, ConstPidl list, int count);
+// Every item but the last; the desktop for a list of one item or none. A missing
+// or broken list has no parent: null.
 Pidl GetParentPidl(PidlAllocator& allocator, ConstPidl list);
-// a's items followed by b's. A missing list counts as empty. The inputs are
+// a's items followed by b's. A missing list counts as empty beside a present
+// one; two missing lists give null, not the desktop. The inputs are
 // freed when asked for, whether or not the new list could be made, so a caller
 // that hands them over never has to free them on the failure path.
 Pidl CombinePidls(PidlAllocator& allocator, Pidl a, Pidl b, bool freeA, bool freeB);

@@ -1,4 +1,4 @@
-// ReadFile, WriteFile, SetFilePointer, SetEndOfFile and GetFileSize on the
+// ReadFile, WriteFile, SetFilePointer, SetEndOfFile, GetFileSize and GetFileType on the
 // handles of the stand-in layer, with Win32's results and errors.
 #include "platform/linux/handle_table.h"
 #include "platform/linux/native_path.h"
@@ -161,4 +161,17 @@ DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh) {
     if (static_cast<DWORD>(size) == INVALID_FILE_SIZE)
         SetLastError(ERROR_SUCCESS);
     return static_cast<DWORD>(size);
+}
+
+DWORD GetFileType(HANDLE file) {
+    std::shared_ptr<FileObject> object = Lookup(file, 0);
+    struct stat info;
+    if (!object || fstat(object->fd, &info) != 0) {
+        SetLastError(object ? ErrorFromErrno(errno, std::string()) : ERROR_INVALID_HANDLE);
+        return FILE_TYPE_UNKNOWN;
+    }
+    SetLastError(ERROR_SUCCESS);
+    if (S_ISREG(info.st_mode))
+        return FILE_TYPE_DISK;
+    return S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? FILE_TYPE_CHAR : FILE_TYPE_PIPE;
 }

@@ -55,7 +55,9 @@ int OpenFlags(const OpenRequest& request) {
     bool reads = (request.access & GENERIC_READ) != 0;
     // Truncation needs a writable descriptor even when the caller asked only to read.
     bool writes = (request.access & GENERIC_WRITE) || Truncates(request.disposition);
-    int flags = O_CLOEXEC | (writes ? (reads ? O_RDWR : O_WRONLY) : O_RDONLY);
+    // Win32 never waits for the other end of a pipe; O_NONBLOCK keeps open(2)
+    // from doing so on a FIFO and is cleared once the descriptor exists.
+    int flags = O_CLOEXEC | O_NONBLOCK | (writes ? (reads ? O_RDWR : O_WRONLY) : O_RDONLY);
     if (request.disposition == CREATE_NEW)
         flags |= O_CREAT | O_EXCL;
     else if (request.disposition == CREATE_ALWAYS || request.disposition == OPEN_ALWAYS)
@@ -72,6 +74,8 @@ int OpenDescriptor(const OpenRequest& request, DWORD* error) {
         fd = open(request.path.c_str(), OpenFlags(request), mode);
     } while (fd < 0 && errno == EINTR);
     *error = fd < 0 ? ErrorFromErrno(errno, request.path) : ERROR_SUCCESS;
+    if (fd >= 0)
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 

@@ -88,7 +88,7 @@ WString Decode(UINT codePage, const uint8_t* bytes, size_t count) {
     return result;
 }
 
-void AppendEncoded(UINT codePage, const WString& text, std::vector<uint8_t>& out) {
+void AppendWithCodePage(UINT codePage, const WString& text, std::vector<uint8_t>& out) {
     if (text.empty() || text.size() > INT_MAX)
         return;
     int length = static_cast<int>(text.size());
@@ -98,6 +98,21 @@ void AppendEncoded(UINT codePage, const WString& text, std::vector<uint8_t>& out
     std::string encoded(static_cast<size_t>(bytes), '\0');
     WideCharToMultiByte(codePage, 0, text.c_str(), length, &encoded[0], bytes, nullptr, nullptr);
     out.insert(out.end(), encoded.begin(), encoded.end());
+}
+
+// A line break of the file: the code unit '\n', with a '\r' in front of it
+// when there is one. UTF-16 units are two bytes; the other encodings keep
+// both characters in single bytes that no multi-byte sequence uses.
+bool IsUnit(const std::vector<uint8_t>& bytes, size_t at, size_t unit, uint8_t value) {
+    return bytes[at] == value && (unit == 1 || bytes[at + 1] == 0);
+}
+
+size_t FindNewline(const std::vector<uint8_t>& bytes, size_t start, size_t unit) {
+    for (size_t i = start; i + unit <= bytes.size(); i += unit) {
+        if (IsUnit(bytes, i, unit, '\n'))
+            return i;
+    }
+    return bytes.size();
 }
 
 }  // namespace
@@ -113,44 +128,65 @@ WString TrimBlanks(const WString& text) {
 
 ProfileDocument ProfileDocument::Parse(const std::vector<uint8_t>& bytes) {
     ProfileDocument document;
-    WString text;
+    size_t start = 0;
+    size_t unit = 1;
     if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
         document.m_encoding = Encoding::Utf16;
-        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-            text += static_cast<WCHAR>(bytes[i] | (bytes[i + 1] << 8));
+        start = unit = 2;
     } else if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
         document.m_encoding = Encoding::Utf8;
-        text = Decode(CP_UTF8, bytes.data() + 3, bytes.size() - 3);
-    } else {
-        text = Decode(CP_ACP, bytes.data(), bytes.size());
+        start = 3;
     }
-    for (size_t start = 0; start < text.size();) {
-        size_t newline = text.find('\n', start);
-        size_t stop = newline == WString::npos ? text.size() : newline;
-        bool crlf = newline != WString::npos && stop > start && text[stop - 1] == '\r';
-        WString ending = newline == WString::npos ? WString() : crlf ? kCrLf : WString(WTXT("\n"));
-        document.m_lines.push_back({text.substr(start, stop - start - (crlf ? 1 : 0)), ending});
-        start = newline == WString::npos ? text.size() : newline + 1;
+    while (start < bytes.size()) {
+        const size_t newline = FindNewline(bytes, start, unit);
+        const bool found = newline < bytes.size();
+        const bool crlf = found && newline >= start + unit && IsUnit(bytes, newline - unit, unit, '\r');
+        const size_t stop = crlf ? newline - unit : newline;
+        const WString ending = !found ? WString() : crlf ? kCrLf : WString(WTXT("\n"));
+        document.AddReadLine(bytes.data() + start, bytes.data() + stop, ending);
+        start = found ? newline + unit : bytes.size();
     }
     return document;
 }
 
-std::vector<uint8_t> ProfileDocument::Serialize() const {
-    WString text;
-    for (const Line& line : m_lines)
-        text += line.text + line.ending;
-    std::vector<uint8_t> bytes;
+void ProfileDocument::AddReadLine(const uint8_t* begin, const uint8_t* end, const WString& ending) {
+    Line line;
+    line.bytes.assign(begin, end);
+    line.ending = ending;
+    const size_t count = line.bytes.size();
     if (m_encoding == Encoding::Utf16) {
-        bytes = {0xFF, 0xFE};
-        for (WCHAR c : text) {
-            bytes.push_back(static_cast<uint8_t>(c & 0xFF));
-            bytes.push_back(static_cast<uint8_t>(c >> 8));
-        }
-    } else if (m_encoding == Encoding::Utf8) {
-        bytes = {0xEF, 0xBB, 0xBF};
-        AppendEncoded(CP_UTF8, text, bytes);
+        // An odd byte at the end of the file belongs to no character.
+        for (size_t i = 0; i + 1 < count; i += 2)
+            line.text += static_cast<WCHAR>(line.bytes[i] | (line.bytes[i + 1] << 8));
     } else {
-        AppendEncoded(CP_ACP, text, bytes);
+        line.text = Decode(m_encoding == Encoding::Utf8 ? CP_UTF8 : CP_ACP, line.bytes.data(), count);
+    }
+    m_lines.push_back(std::move(line));
+}
+
+void ProfileDocument::AppendEncoded(const WString& text, std::vector<uint8_t>* bytes) const {
+    if (m_encoding == Encoding::Utf16) {
+        for (WCHAR c : text) {
+            bytes->push_back(static_cast<uint8_t>(c & 0xFF));
+            bytes->push_back(static_cast<uint8_t>(c >> 8));
+        }
+        return;
+    }
+    AppendWithCodePage(m_encoding == Encoding::Utf8 ? CP_UTF8 : CP_ACP, text, *bytes);
+}
+
+std::vector<uint8_t> ProfileDocument::Serialize() const {
+    std::vector<uint8_t> bytes;
+    if (m_encoding == Encoding::Utf16)
+        bytes = {0xFF, 0xFE};
+    else if (m_encoding == Encoding::Utf8)
+        bytes = {0xEF, 0xBB, 0xBF};
+    for (const Line& line : m_lines) {
+        if (line.edited)
+            AppendEncoded(line.text, &bytes);
+        else
+            bytes.insert(bytes.end(), line.bytes.begin(), line.bytes.end());
+        AppendEncoded(line.ending, &bytes);
     }
     return bytes;
 }
@@ -224,9 +260,15 @@ bool ProfileDocument::FindValue(const WString& section, const WString& key, WStr
 
 void ProfileDocument::InsertLine(size_t at, const WString& text) {
     // The line before may be the last of a file that ends without a newline.
-    if (at > 0 && m_lines[at - 1].ending.empty())
-        m_lines[at - 1].ending = kCrLf;
-    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), Line{text, kCrLf});
+    if (at > 0 && m_lines[at - 1].ending.empty()) {
+        Line& last = m_lines[at - 1];
+        last.ending = kCrLf;
+        // An odd byte at the end of a UTF-16 file would shift every unit
+        // behind it, so that line is written from its text instead.
+        if (m_encoding == Encoding::Utf16 && last.bytes.size() % 2 != 0)
+            last.edited = true;
+    }
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), Line{text, kCrLf, {}, true});
 }
 
 bool ProfileDocument::SetValue(const WString& section, const WString& key, const WString& value) {
@@ -241,9 +283,11 @@ bool ProfileDocument::SetValue(const WString& section, const WString& key, const
     if (FindKey(range, keyName, &line)) {
         // The key keeps the spelling it has in the file.
         WString text = ParseLine(m_lines[line].text).name + WTXT("=") + value;
-        bool changed = text != m_lines[line].text;
+        if (text == m_lines[line].text)
+            return false;
         m_lines[line].text = text;
-        return changed;
+        m_lines[line].edited = true;
+        return true;
     }
     // New keys go behind the last line that is not blank, so that blank lines
     // separating this section from the next stay where they are.

@@ -1,5 +1,7 @@
 // An INI file as lines of text, edited in place so that comments, blank
-// lines and the order of everything untouched survive a write.
+// lines and the order of everything untouched survive a write. Lines that an
+// edit does not change are written back as the bytes they were read from, so
+// that bytes the encoding cannot decode survive too.
 #pragma once
 
 #include "platform/win32.h"
@@ -34,7 +36,9 @@ private:
     enum class Encoding { Ansi, Utf8, Utf16 };
     struct Line {
         WString text;
-        WString ending;  // "\r\n", "\n" or nothing on a last line without one
+        WString ending;              // "\r\n", "\n" or nothing on a last line without one
+        std::vector<uint8_t> bytes;  // the text as read, written back while `edited` is false
+        bool edited = false;
     };
     struct Range {
         size_t header;  // index of the header line, or npos for the nameless section
@@ -45,6 +49,8 @@ private:
     bool FindSection(const WString& section, Range* range) const;
     bool FindKey(const Range& range, const WString& key, size_t* line) const;
     void InsertLine(size_t at, const WString& text);
+    void AddReadLine(const uint8_t* begin, const uint8_t* end, const WString& ending);
+    void AppendEncoded(const WString& text, std::vector<uint8_t>* bytes) const;
 
     std::vector<Line> m_lines;
     Encoding m_encoding = Encoding::Ansi;

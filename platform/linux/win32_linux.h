@@ -42,6 +42,10 @@ typedef const void* LPCVOID;
 #define FILE_ATTRIBUTE_READONLY 0x00000001u
 #define FILE_ATTRIBUTE_NORMAL 0x00000080u
 #define MOVEFILE_REPLACE_EXISTING 0x00000001u
+#define FILE_TYPE_UNKNOWN 0x0000u
+#define FILE_TYPE_DISK 0x0001u
+#define FILE_TYPE_CHAR 0x0002u
+#define FILE_TYPE_PIPE 0x0003u
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1
 #define FILE_END 2
@@ -89,6 +93,9 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
 DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
 BOOL SetEndOfFile(HANDLE file);
 DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
+// FILE_TYPE_DISK for a regular file, FILE_TYPE_CHAR for a device, FILE_TYPE_PIPE
+// for a pipe or socket; FILE_TYPE_UNKNOWN (and an error) for a dead handle.
+DWORD GetFileType(HANDLE file);
 BOOL CloseHandle(HANDLE object);
 BOOL DeleteFileW(LPCWSTR name);
 // Renames a file; an existing target is replaced only with MOVEFILE_REPLACE_EXISTING.

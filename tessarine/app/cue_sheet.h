@@ -46,7 +46,9 @@ constexpr int32_t kMaxCueTracks = 999;
 // TRACK 01 AUDIO, gives a sheet without tracks.
 CueSheet ReadCueSheet(const WCHAR* path);
 
-// The steps of ReadCueSheet on their own.
+// The steps of ReadCueSheet on their own: the file's text (empty when it
+// cannot be read), its decoding and the search for the keys.
+WString ReadCueSheetText(const WCHAR* path);
 WString DecodeCueSheetBytes(const std::vector<uint8_t>& bytes);
 CueSheet ParseCueSheetText(const WString& text);
 // The text from `index` up to the next double quote (or the end of the text).

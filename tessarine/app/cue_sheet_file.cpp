@@ -1,6 +1,10 @@
 // Loading a cue sheet file and turning its bytes into wide text.
 #include "tessarine/app/cue_sheet.h"
 
+#include "tessarine/codec/text_convert.h"
+
+#include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
@@ -63,12 +67,18 @@ bool StartsWithUtf8Mark(const std::vector<uint8_t>& bytes) {
            bytes[2] == kUtf8Mark[2];
 }
 
+bool HasBytesAbove127(const uint8_t* begin, const uint8_t* end) {
+    return std::any_of(begin, end, [](uint8_t byte) { return byte > 127; });
+}
+
 }  // namespace
 
-// Text ends at the first zero byte. Rippers that write UTF-8 mark it with a
-// byte-order mark; such a sheet is read as UTF-8 without the mark, so that
-// its titles reach file names and tags as written. Anything else is text in
-// the thread's ANSI code page.
+// Text ends at the first zero byte. Rippers that write UTF-8 mostly mark it
+// with a byte-order mark; such a sheet is read as UTF-8 without the mark.
+// Many save UTF-8 without it, though: a sheet whose bytes above 127 all form
+// well-formed UTF-8 is read as UTF-8 too, since text in a single-byte code
+// page almost never does (an accented letter would have to be followed by
+// just the right symbols). Anything else is text in the thread's ANSI code page.
 WString DecodeCueSheetBytes(const std::vector<uint8_t>& bytes) {
     size_t begin = 0;
     UINT codePage = CP_THREAD_ACP;
@@ -79,11 +89,17 @@ WString DecodeCueSheetBytes(const std::vector<uint8_t>& bytes) {
     size_t end = begin;
     while (end < bytes.size() && bytes[end] != 0)
         ++end;
-    return Decode(codePage, reinterpret_cast<const char*>(bytes.data()) + begin, static_cast<int>(end - begin));
+    const char* text = reinterpret_cast<const char*>(bytes.data()) + begin;
+    if (codePage != CP_UTF8 && HasBytesAbove127(bytes.data() + begin, bytes.data() + end) &&
+        IsValidUtf8(std::string(text, end - begin).c_str()))
+        codePage = CP_UTF8;
+    return Decode(codePage, text, static_cast<int>(end - begin));
 }
 
-CueSheet ReadCueSheet(const WCHAR* path) {
+WString ReadCueSheetText(const WCHAR* path) {
     if (!path || !*path)
-        return CueSheet();
-    return ParseCueSheetText(DecodeCueSheetBytes(ReadAllBytes(path)));
+        return WString();
+    return DecodeCueSheetBytes(ReadAllBytes(path));
 }
+
+CueSheet ReadCueSheet(const WCHAR* path) { return ParseCueSheetText(ReadCueSheetText(path)); }

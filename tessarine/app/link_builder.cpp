@@ -3,10 +3,38 @@
 #include "platform/paths.h"
 #include "tessarine/codec/decoder_factory.h"
 #include "tessarine/codec/info_id.h"
+#include "tessarine/codec/link_file.h"
+
+#include <string>
 
 namespace {
+
 constexpr int32_t kDefaultSampleRate = 44100;
+// A name too long to use is shown by its start.
+constexpr size_t kShownNameChars = 60;
+
+WString Decimal(size_t value) {
+    std::string digits = std::to_string(value);
+    return WString(digits.begin(), digits.end());
 }
+
+#ifdef _WIN32
+const WCHAR kNameLimit[] = WTXT(" characters; a name holds at most 255, a path 259)");
+#else
+const WCHAR kNameLimit[] = WTXT(" bytes; a name holds at most 255, a path 259 characters)");
+#endif
+
+WString NameTooLong(const CueTrack& track, const WString& stem) {
+    WString shown = stem.substr(0, kShownNameChars);
+    if (stem.size() > kShownNameChars)
+        shown += WTXT("...");
+    WString length = stem.size() > kMaxExpandedNameChars ? WTXT("over ") + Decimal(kMaxExpandedNameChars)
+                                                         : Decimal(LinkNameLength(stem));
+    return WTXT("track ") + track.numberText + WTXT(": the name '") + shown + WTXT(".zlk' is too long (") + length +
+           kNameLimit;
+}
+
+}  // namespace
 
 WString CueSheetFolder(const WString& cueSheetPath) {
     size_t end = cueSheetPath.size();
@@ -29,22 +57,58 @@ int CLinkBuilder::BuildLinks(const WCHAR* cueSheetPath, const WCHAR* namingTempl
 }
 
 LinkBuildResult BuildLinkFiles(const WCHAR* cueSheetPath, const WCHAR* namingTemplate) {
+    return WriteLinkFiles(PlanLinkFiles(cueSheetPath, namingTemplate));
+}
+
+LinkPlan PlanLinkFiles(const WCHAR* cueSheetPath, const WCHAR* namingTemplate) {
     const WString path = cueSheetPath ? cueSheetPath : WTXT("");
-    const WString folder = CueSheetFolder(path);
-    const WString naming = namingTemplate ? namingTemplate : WTXT("");
-    const CueSheet sheet = ReadCueSheet(path.c_str());
-    LinkBuildResult result;
-    result.tracks = sheet.tracks.size();
-    for (const CueTrack& track : sheet.tracks) {
+    return PlanLinksFromText(ReadCueSheetText(path.c_str()), CueSheetFolder(path),
+                             namingTemplate ? namingTemplate : WTXT(""));
+}
+
+LinkPlan PlanLinksFromText(const WString& sheetText, const WString& folder, const WString& namingTemplate) {
+    LinkPlan plan;
+    plan.sheet = ParseCueSheetText(sheetText);
+    plan.folder = folder;
+    const CueSheet& sheet = plan.sheet;
+    for (size_t index = 0; index < sheet.tracks.size(); ++index) {
+        const CueTrack& track = sheet.tracks[index];
         // Looked up for every track, as the image may appear meanwhile.
-        int32_t rate = GetImageSampleRate((folder + sheet.imageFile).c_str());
+        int32_t rate = GetImageSampleRate(ResolveLinkImagePath(sheet.imageFile, folder.c_str()).c_str());
         std::optional<int32_t> finish;
         if (track.finish)
             finish = CueTimeToBlock(*track.finish, rate);
-        WString header = FormatLinkHeader(sheet.imageFile, CueTimeToBlock(track.start, rate), finish);
-        WString linkPath = folder + ExpandNamingTemplate(naming, sheet, track) + WTXT(".zlk");
-        bool created = WriteLinkFile(linkPath.c_str(), header, sheet, track);
-        (created ? result.written : result.failed).push_back(linkPath);
+        PlannedLink link;
+        link.trackIndex = index;
+        link.startBlock = CueTimeToBlock(track.start, rate);
+        link.finishBlock = finish;
+        link.header = FormatLinkHeader(sheet.imageFile, link.startBlock, finish);
+        WString stem = ExpandNamingTemplate(namingTemplate, sheet, track);
+        if (LinkNameFits(folder, stem)) {
+            link.path = folder + stem + WTXT(".zlk");
+        } else {
+            link.path = folder + stem.substr(0, kShownNameChars) + WTXT("...");
+            link.problem = NameTooLong(track, stem);
+        }
+        plan.links.push_back(std::move(link));
+    }
+    plan.warnings = CheckLinkPlan(plan, sheetText);
+    return plan;
+}
+
+LinkBuildResult WriteLinkFiles(const LinkPlan& plan) {
+    LinkBuildResult result;
+    result.tracks = plan.sheet.tracks.size();
+    result.warnings = plan.warnings;
+    for (const PlannedLink& link : plan.links) {
+        const CueTrack& track = plan.sheet.tracks[link.trackIndex];
+        if (!link.problem.empty()) {
+            result.failed.push_back({track.number, link.path, link.problem});
+        } else if (WriteLinkFile(link.path.c_str(), link.header, plan.sheet, track)) {
+            result.written.push_back(link.path);
+        } else {
+            result.failed.push_back({track.number, link.path, WTXT("cannot create '") + link.path + WTXT("'"), true});
+        }
     }
     return result;
 }

@@ -31,10 +31,6 @@ WString DecodeImagePath(const std::string& bytes) {
     return AnsiToWide(bytes.c_str());
 }
 
-bool HasSeparator(const WString& path) {
-    return std::any_of(path.begin(), path.end(), IsPathSeparator);
-}
-
 // The link's folder including its last separator; empty without one.
 WString FolderOf(const WCHAR* linkPath) {
     if (!linkPath)
@@ -46,14 +42,22 @@ WString FolderOf(const WCHAR* linkPath) {
     return path.substr(0, end);
 }
 
-// A bare file name lives beside the link file; any other path stays as written.
-WString ResolveImagePath(const WString& path, const WCHAR* linkPath) {
-    if (HasSeparator(path))
-        return path;
-    return FolderOf(linkPath) + path;
+bool IsAsciiLetter(WCHAR c) { return (c >= WTXT('A') && c <= WTXT('Z')) || (c >= WTXT('a') && c <= WTXT('z')); }
+
+// From a root or a drive: \x, /x, \\server\x, C:\x, C:x.
+bool IsAnchored(const WString& path) {
+    if (!path.empty() && IsPathSeparator(path[0]))
+        return true;
+    return path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == WTXT(':');
 }
 
 }  // namespace
+
+WString ResolveLinkImagePath(const WString& imagePath, const WCHAR* linkPath) {
+    if (IsAnchored(imagePath))
+        return imagePath;
+    return FolderOf(linkPath) + imagePath;
+}
 
 CLinkFile::CLinkFile() { Clear(); }
 
@@ -69,7 +73,7 @@ void CLinkFile::ReadLinkFile(const WCHAR* linkPath) {
     if (!linkPath)
         return;
     CWin32File file;
-    if (file.Open(linkPath) != 0)
+    if (file.OpenForReading(linkPath) != 0)
         return;
     char text[kMaxTextBytes + 1] = {};
     int32_t bytesRead = 0;
@@ -91,7 +95,7 @@ void CLinkFile::ParseLinkText(const char* text, const WCHAR* linkPath) {
     if (!header || !image || !start || !finish)
         return;
 
-    WString path = ResolveImagePath(DecodeImagePath(ImagePathBytes(image + sizeof(kImageKey) - 1)),
+    WString path = ResolveLinkImagePath(DecodeImagePath(ImagePathBytes(image + sizeof(kImageKey) - 1)),
                                     linkPath);
     // The field holds MAX_PATH characters with the terminator; a longer path
     // cannot name the image, so the link is refused rather than cut short.

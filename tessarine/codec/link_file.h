@@ -6,6 +6,14 @@
 
 #include <cstdint>
 
+// Where the image path of a link file points: a relative path, a bare name
+// or one with folders ("..\other\album.zem"), is taken from the folder of
+// `linkPath` (up to its last separator; none when it has none); a path from
+// a root ("\x", "/x") or with a drive ("C:...") stays as written. The link
+// build job resolves the image it names in the same way, so a link opens the
+// same file wherever the program runs.
+WString ResolveLinkImagePath(const WString& imagePath, const WCHAR* linkPath);
+
 class CLinkFile {
 public:
     // Bytes of a link file that are examined; the keys must lie within them.
@@ -15,11 +23,11 @@ public:
 
     // Back to the invalid state: valid 0, both blocks 0, empty image path.
     void Clear();
-    // Reads the start of the file at `linkPath` and parses it; a file that
-    // cannot be opened leaves the record cleared.
+    // Reads the start of the file at `linkPath` (opened for reading only) and
+    // parses it; a file that cannot be opened leaves the record cleared.
     void ReadLinkFile(const WCHAR* linkPath);
     // Parses a NUL-terminated link text. `linkPath` (may be null) supplies the
-    // folder against which a bare image file name is resolved.
+    // folder against which a relative image path is resolved.
     void ParseLinkText(const char* text, const WCHAR* linkPath);
 
     int IsValid() const { return m_valid; }

@@ -41,6 +41,24 @@ int CWin32File::Open(const WCHAR* name) {
     return 0;
 }
 
+int CWin32File::OpenForReading(const WCHAR* name) {
+    Close();
+    if (!AcceptName(name))
+        return -1;
+    HANDLE handle = CreateFileW(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return -1;
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        return -1;
+    }
+    m_handle = handle;
+    m_readOnly = 1;
+    std::char_traits<WCHAR>::copy(m_name, name, std::char_traits<WCHAR>::length(name) + 1);
+    return 0;
+}
+
 int CWin32File::Close() {
     if (m_handle != INVALID_HANDLE_VALUE) {
         CloseHandle(m_handle);

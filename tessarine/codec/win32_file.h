@@ -16,6 +16,11 @@ public:
     // only) and then reports IsReadOnly() as 1. Names of MAX_PATH characters
     // or more are refused.
     int Open(const WCHAR* name) override;
+    // Opens an existing file for reading alone, shared with other readers and
+    // writers, for callers that never write: IsReadOnly() is then 1. Only a
+    // disk file is taken; a pipe or a device, which cannot be read back and
+    // forth (and may never end), is refused like a missing file (-1).
+    int OpenForReading(const WCHAR* name);
     int Close() override;
     int Read(void* buffer, int32_t bytesToRead, int32_t* bytesRead) override;
     int Write(const void* buffer, int32_t bytesToWrite, int32_t* bytesWritten) override;

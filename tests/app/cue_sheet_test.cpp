@@ -147,7 +147,11 @@ TEST(CueSheetDecode, ByteOrderMarkCodePageAndZeroByte) {
     } cases[] = {
         {"Windows-1252", {'C', 'a', 'f', 0xE9, ' ', 0x80}, "Caf\xC3\xA9 \xE2\x82\xAC"},
         {"UTF-8 with its mark", {0xEF, 0xBB, 0xBF, 'C', 'a', 'f', 0xC3, 0xA9}, "Caf\xC3\xA9"},
-        {"UTF-8 without a mark reads as ANSI", {0xC3, 0xA9}, "\xC3\x83\xC2\xA9"},
+        {"UTF-8 without a mark", {'C', 'a', 'f', 0xC3, 0xA9, ' ', 0xE2, 0x82, 0xAC}, "Caf\xC3\xA9 \xE2\x82\xAC"},
+        {"UTF-8 up to a zero byte", {0xC3, 0xA9, 0, 0xE9}, "\xC3\xA9"},
+        {"one malformed sequence makes it ANSI", {0xC3, 0xA9, ' ', 0xE9}, "\xC3\x83\xC2\xA9 \xC3\xA9"},
+        {"an overlong form makes it ANSI", {0xC0, 0xAF}, "\xC3\x80\xC2\xAF"},
+        {"a cut-short sequence makes it ANSI", {'x', 0xE2, 0x82}, "x\xC3\xA2\xE2\x80\x9A"},
         {"a mark alone", {0xEF, 0xBB, 0xBF}, ""},
         {"text ends at a zero byte", {'A', 0, 'B'}, "A"},
         {"nothing", {}, ""},

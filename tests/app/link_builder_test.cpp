@@ -69,18 +69,64 @@ TEST(NamingTemplate, ReplacementOrderExtensionAndForbiddenCharacters) {
         {"ARTIST - TITLE", Track("Corvane", "Why? A/B: C", "01"), "Corvane - Why- A-B- C"},
         {"(TRACK#) TITLE", Track("x", "<q>|*\"\\", "12"), "(12) -q-----"},
         {"dir\\TITLE", Track("", "t", "01"), "dir-t"},
+        {"TITLE\t", Track("", "Open\r\n  INDEX 01 \x1b[2J\x07\x01", "01"), "Open--  INDEX 01 -[2J---"},
+        {"ARTIST", Track("\x1f \x7f", "", "01"), "- \x7f"},
         {"TITLE.zlk", Track("", "t", "01"), "t"},
         {"TITLE.ZLK", Track("", "t", "01"), "t.ZLK"},
-        {"ARTIST", Track("THE TITLE BAND", "Song", "01"), "THE Song BAND"},  // TITLE replaced after ARTIST
-        {"TITLE", Track("", "ARTIST", "01"), "ARTIST"},  // ARTIST was replaced before TITLE came in
-        {"TITLE", Track("", "My ALBUM", "01"), "My Tallowmere"},
-        {"artist TITLETITLE", Track("a", "TITLE", "01"), "artist TITLETITLE"},  // no rescan
+        // Inserted values are never searched for keys.
+        {"ARTIST", Track("THE TITLE BAND", "Song", "01"), "THE TITLE BAND"},
+        {"ARTIST - ALBUM", Track("TITLE FIGHT", "x", "01"), "TITLE FIGHT - Tallowmere"},
+        {"TITLE", Track("", "ARTIST", "01"), "ARTIST"},
+        {"TITLE", Track("", "My ALBUM", "01"), "My ALBUM"},
+        {"artist TITLETITLE", Track("a", "TITLE", "01"), "artist TITLETITLE"},
+        {"TIARTISTTLE", Track("", "x", "01"), "TITLE"},  // nor is text that an empty value joins
         {"", Track("a", "b", "01"), ""},
         {".zlk", Track("a", "b", "01"), ""},
         {" TITLE. ", Track("", "..", "01"), " ... "},
     };
     for (const auto& test : cases)
         EXPECT_EQ(test.expected, U(ExpandNamingTemplate(W(test.naming), sheet, test.track))) << test.naming;
+}
+
+// A file of the shared inputs beside the project (or at their usual place).
+std::filesystem::path SharedFile(const std::string& relative) {
+    std::filesystem::path beside = std::filesystem::path(ZEM_SOURCE_DIR) / ".." / "shared" / relative;
+    return std::filesystem::exists(beside) ? beside : std::filesystem::path("/work/shared") / relative;
+}
+
+// Performers and titles made of the template's key words: each name is the
+// values once, not values expanded inside values (which ran to millions of
+// characters), and a name the system cannot take fails alone, at once.
+TEST(NamingTemplate, KeyWordValuesAreNotExpandedAgain) {
+    const WString text = ReadCueSheetText(ToWide(SharedFile("repro/template-blowup.cue")).c_str());
+    const CueSheet sheet = ParseCueSheetText(text);
+    ASSERT_EQ(10u, sheet.tracks.size());
+    for (const CueTrack& track : sheet.tracks) {
+        WString expected = track.performer + WTXT(" - ") + sheet.title + WTXT(" - ") + track.numberText +
+                           WTXT(" - ") + track.title;
+        expected.resize(std::min(expected.size(), kMaxExpandedNameChars + 1));
+        EXPECT_EQ(U(expected), U(ExpandNamingTemplate(W("ARTIST - ALBUM - TRACK# - TITLE"), sheet, track)));
+    }
+    TempDir dir;
+    WriteFileBytes(dir.File("blowup.cue"), ReadFileBytes(SharedFile("repro/template-blowup.cue")));
+    LinkBuildResult result = BuildLinkFiles(dir.WideFile("blowup.cue").c_str(), WTXT("ARTIST - TITLE"));
+    EXPECT_EQ(10u, result.failed.size());
+    EXPECT_TRUE(result.written.empty());
+}
+
+TEST(NamingTemplate, NameBeyondTheSystemLimitFailsForItsTrackAlone) {
+    TempDir dir;
+    // Track 1's path is 259 characters, the most the file layer takes; track 2's one more.
+    const std::string title(MAX_PATH - 1 - ToWide(dir.Path()).size() - 1 - 3 - 4, 'x');
+    WriteFileBytes(dir.File("a.cue"), BytesOf("TRACK 01 AUDIO\nTITLE \"" + title + "\"\nTRACK 02 AUDIO\n"
+                                              "TITLE \"" + title + "x\"\n"));
+    LinkBuildResult result = BuildLinkFiles(dir.WideFile("a.cue").c_str(), WTXT("TRACK# TITLE"));
+    EXPECT_EQ(std::vector<WString>{dir.WideFile("01 " + title + ".zlk")}, result.written);
+    ASSERT_EQ(1u, result.failed.size());
+    EXPECT_EQ(2, result.failed[0].track);
+    EXPECT_EQ(0u, U(result.failed[0].reason).find("track 02: the name '02 " + std::string(57, 'x') +
+                                                  "....zlk' is too long ("))
+        << U(result.failed[0].reason);
 }
 
 TEST(CueSheetFolder, UpToLastSeparator) {
@@ -267,6 +313,38 @@ TEST_F(LinkJob, LinksOpenTheirTracksThroughTheFactory) {
         ASSERT_NE(nullptr, title);
         EXPECT_EQ(test.title, std::string(reinterpret_cast<const char*>(title->GetValue()), title->GetValueSize()));
     }
+}
+
+// An image in a folder below the sheet: the job counts blocks at its rate and
+// the link opens it from any working folder, as both resolve it beside the link.
+TEST_F(LinkJob, ImageInASubfolderOpensThroughTheLink) {
+    ZemFixture fixture = CurrentZemFixture(3990);
+    fixture.sampleRate = 48000;
+    std::filesystem::create_directory(dir.Path() / "img");
+    WriteFileBytes(dir.Path() / "img" / "disc.zem", BuildZemBytes(fixture));
+    Build(WriteSheet("FILE \"img/disc.zem\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:01:00\n"), "TRACK#");
+    EXPECT_EQ(0u, Text("01.zlk").find("[Quillon Image Link File]\r\nImage File=img/disc.zem\r\nStart Block=48000\r\n"));
+    int error = -7;
+    std::unique_ptr<CDecoder> decoder = OpenDecoder(dir.WideFile("01.zlk").c_str(), &error);
+    ASSERT_TRUE(decoder) << error;
+    EXPECT_EQ(48000, decoder->GetInfo(SampleRate));
+}
+
+// The job hands its warnings back as data (what zemtool prints is their text)
+// and writes the files all the same.
+TEST_F(LinkJob, WarningsComeBackByKindAndTrack) {
+    LinkBuildResult result = BuildLinkFiles(
+        WriteSheet("FILE \"gone.zem\" WAVE\nTRACK 01 AUDIO\nTITLE \"A\"\nINDEX 01 00:00:00\n"
+                   "TRACK 02 AUDIO\nTITLE \"A\"\nINDEX 01 00:00:00\n").c_str(),
+        WTXT("TITLE"));
+    std::vector<std::pair<LinkWarningKind, int32_t>> kinds;
+    for (const LinkWarning& warning : result.warnings)
+        kinds.emplace_back(warning.kind, warning.track);
+    EXPECT_EQ((std::vector<std::pair<LinkWarningKind, int32_t>>{{LinkWarningKind::MissingImage, 0},
+                                                                {LinkWarningKind::EmptyRange, 1},
+                                                                {LinkWarningKind::NameCollision, 2}}),
+              kinds);
+    EXPECT_EQ(std::vector<WString>({dir.WideFile("A.zlk"), dir.WideFile("A.zlk")}), result.written);
 }
 
 TEST(ImageSampleRate, FallsBackTo44100) {

@@ -78,10 +78,31 @@ TEST(LinkText, BareNameStaysBareWhenTheLinkPathHasNoFolder) {
     EXPECT_EQ(WString(WTXT("track01.zem")), Path(link));
 }
 
-TEST(LinkText, RelativePathWithAFolderIsUsedUnchanged) {
-    CLinkFile link;
-    link.ParseLinkText(LinkText("sub\\cd.zem", "0", "-1").c_str(), kMusicLink);
-    EXPECT_EQ(WString(WTXT("sub\\cd.zem")), Path(link));
+// Relative paths, with folders or without, start in the link's folder;
+// anchored paths stay as written. Both separators count.
+TEST(LinkText, RelativePathsResolveAgainstTheLinkFolder) {
+    const struct {
+        const char* image;
+        const WCHAR* linkPath;
+        const WCHAR* expected;
+    } cases[] = {
+        {"sub\\cd.zem", kMusicLink, WTXT("C:\\Music\\sub\\cd.zem")},
+        {"..\\other\\album.zem", kMusicLink, WTXT("C:\\Music\\..\\other\\album.zem")},
+        {"../other/album.zem", WTXT("/srv/music/t.zlk"), WTXT("/srv/music/../other/album.zem")},
+        {"sub/cd.zem", WTXT("C:/Music/t.zlk"), WTXT("C:/Music/sub/cd.zem")},
+        {"cd.zem", WTXT("links/t.zlk"), WTXT("links/cd.zem")},
+        {"sub\\cd.zem", WTXT("t.zlk"), WTXT("sub\\cd.zem")},
+        {"D:\\Images\\cd.zem", kMusicLink, WTXT("D:\\Images\\cd.zem")},
+        {"d:cd.zem", kMusicLink, WTXT("d:cd.zem")},
+        {"\\Images\\cd.zem", kMusicLink, WTXT("\\Images\\cd.zem")},
+        {"\\\\server\\share\\cd.zem", kMusicLink, WTXT("\\\\server\\share\\cd.zem")},
+        {"/srv/cd.zem", kMusicLink, WTXT("/srv/cd.zem")},
+    };
+    for (const auto& test : cases) {
+        CLinkFile link;
+        link.ParseLinkText(LinkText(test.image, "0", "-1").c_str(), test.linkPath);
+        EXPECT_EQ(WString(test.expected), Path(link)) << test.image;
+    }
 }
 
 TEST(LinkText, NumbersReadLikeAtoi) {

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -86,14 +87,16 @@ TEST(PidlOps, MeasuresAndWalksLists) {
 TEST(PidlOps, BrokenOrOversizedListsCountAsNone) {
     FakeAllocator allocator;
     Bytes selfShort = {1, 0, 0, 0};       // an item shorter than its own count
+    Bytes laterShort = {4, 0, 'a', 'b', 1, 0, 0, 0};  // a sound first item, a broken second one
     Bytes tooLarge(32770, 0);             // one item of 32,766 bytes: with the terminator 32,768
     tooLarge[0] = 0xFE, tooLarge[1] = 0x7F;
     Bytes largest(32767, 0);              // one item of 32,765 bytes: exactly at the limit
     largest[0] = 0xFD, largest[1] = 0x7F;
-    for (const Bytes* broken : {&selfShort, &tooLarge}) {
+    for (const Bytes* broken : {&selfShort, &laterShort, &tooLarge}) {
         EXPECT_EQ(GetPidlSize(broken->data()), 0);
         EXPECT_EQ(GetItemCount(broken->data()), 0);
         EXPECT_EQ(ClonePidl(allocator, broken->data()), nullptr);
+        EXPECT_EQ(GetParentPidl(allocator, broken->data()), nullptr) << "no parent, not the desktop";
         EXPECT_EQ(CombinePidls(allocator, const_cast<uint8_t*>(broken->data()), nullptr, false, false), nullptr);
     }
     EXPECT_EQ(GetPidlSize(largest.data()), 32767);
@@ -163,6 +166,25 @@ TEST(PidlOps, CombinesAndFreesOnRequest) {
     allocator.failNext = true;
     EXPECT_EQ(CombinePidls(allocator, a, nullptr, true, false), nullptr);
     EXPECT_TRUE(allocator.live.empty());
+}
+
+TEST(PidlOps, MissingListsCountAsEmptyUnlessBothAreMissing) {
+    FakeAllocator allocator;
+    const std::optional<Bytes> none, empty = ListOf({}), relative = ListOf({"x", "yz"});
+    const struct {
+        std::optional<Bytes> a, b, combined;
+    } cases[] = {
+        {none, none, none},         {empty, none, empty},       {none, empty, empty},
+        {none, relative, relative}, {relative, none, relative}, {empty, relative, relative},
+    };
+    for (const auto& c : cases) {
+        Pidl a = c.a ? ClonePidl(allocator, c.a->data()) : nullptr;
+        Pidl b = c.b ? ClonePidl(allocator, c.b->data()) : nullptr;
+        Pidl combined = CombinePidls(allocator, a, b, true, true);
+        EXPECT_EQ(combined != nullptr, c.combined.has_value());
+        EXPECT_EQ(BytesOf(combined), c.combined.value_or(Bytes()));
+        FreePidl(allocator, combined);
+    }
 }
 
 TEST(PidlOps, AllocationsAreZeroFilledAndFailuresGiveNone) {

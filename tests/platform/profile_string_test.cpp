@@ -220,3 +220,34 @@ TEST_F(ProfileStrings, Utf16FileIsReadAndKeptInUtf16) {
 }
 
 }  // namespace
+
+#ifndef _WIN32
+// The stand-in's own promise (Windows brings its own profile calls): a write
+// changes the bytes of the lines it changes and no others, even bytes that
+// the file's encoding cannot decode.
+TEST_F(ProfileStrings, RewriteKeepsTheBytesOfUntouchedLines) {
+    auto utf16 = [](const std::string& ascii) {
+        std::string bytes = "\xFF\xFE";
+        for (char c : ascii)
+            bytes += std::string{c, '\0'};
+        return bytes;
+    };
+    struct Case {
+        const char* what;
+        std::string before, after;
+    };
+    const Case cases[] = {
+        {"UTF-8, invalid byte", "\xEF\xBB\xBF[S]\r\nA=\xFF\r\nB=1\r\n", "\xEF\xBB\xBF[S]\r\nA=\xFF\r\nB=2\r\n"},
+        {"UTF-8, cut sequence", "\xEF\xBB\xBF[S]\nA=\xC3\nB=1", "\xEF\xBB\xBF[S]\nA=\xC3\nB=2"},
+        {"UTF-8, new key behind a last line without a newline", "\xEF\xBB\xBF[T]\r\nA=\xFF",
+         "\xEF\xBB\xBF[T]\r\nA=\xFF\r\n[S]\r\nB=2\r\n"},
+        {"ANSI, undefined byte", "[S]\r\nA=\x81\x8D\r\nB=1\r\n", "[S]\r\nA=\x81\x8D\r\nB=2\r\n"},
+        {"UTF-16, odd last byte", utf16("[S]\r\nB=1\r\nC=x") + "\x7F", utf16("[S]\r\nB=2\r\nC=x") + "\x7F"},
+    };
+    for (const Case& c : cases) {
+        WriteIni(c.before);
+        EXPECT_TRUE(Put(WTXT("S"), WTXT("B"), WTXT("2"))) << c.what;
+        EXPECT_EQ(IniBytes(), c.after) << c.what;
+    }
+}
+#endif

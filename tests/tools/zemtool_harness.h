@@ -18,6 +18,39 @@ struct RunResult {
 
 RunResult RunTool(const std::vector<std::string>& args);
 
+#ifndef _WIN32
+// zemtool run as a process of its own, for what an in-process run cannot
+// show: closed or failing standard streams, and signals. Standard error is
+// captured unless closed, in files of the folder that are gone after Wait().
+enum class Stream { Captured, Closed, DevFull };
+struct ProcessSpec {
+    std::vector<std::string> args;
+    Stream out = Stream::Captured;
+    Stream err = Stream::Captured;
+};
+struct ProcessResult {
+    int exitCode = -1;  // -1 when a signal ended it
+    int signal = 0;
+    std::string err;
+};
+// Starts zemtool; Wait() collects it.
+class ToolProcess {
+public:
+    ToolProcess(const testing_support::TempDir& dir, const ProcessSpec& spec);
+    void Signal(int signal) const;
+    bool HasEnded();
+    ProcessResult Wait();
+
+private:
+    int m_pid = -1;
+    std::string m_errPath;
+    std::string m_outPath;
+    bool m_ended = false;
+    int m_status = 0;
+};
+ProcessResult RunToolProcess(const testing_support::TempDir& dir, const ProcessSpec& spec);
+#endif
+
 // The UTF-8 name of a file in `dir`, as a user would type it.
 std::string PathIn(const testing_support::TempDir& dir, const std::string& name);
 // Writes `bytes` as `name` in `dir` and returns its UTF-8 path.

@@ -2,40 +2,61 @@
 
 #include "tessarine/codec/codec_error.h"
 #include "tessarine/codec/info_id.h"
-#include "tessarine/codec/win32_file.h"
 #include "tools/zemtool/decode_input.h"
 #include "tools/zemtool/decode_options.h"
 #include "tools/zemtool/file_names.h"
+#include "tools/zemtool/output_file.h"
+#include "tools/zemtool/output_target.h"
+#include "tools/zemtool/std_streams.h"
+#include "tools/zemtool/stream_check.h"
 #include "tools/zemtool/terminal.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
 #include "tools/zemtool/zemtool.h"
 
 #include <functional>
+#include <memory>
 
 namespace zemtool {
 namespace {
 
 using Sink = std::function<bool(const uint8_t*, size_t)>;
 
-// The wave header or trailer the decoder gives (query for the size, then the bytes).
-std::vector<uint8_t> WavePart(CDecoder& decoder, int sizeQuery, int dataQuery) {
-    int64_t size = decoder.GetInfo(sizeQuery);
-    std::vector<uint8_t> bytes(static_cast<size_t>(std::clamp<int64_t>(size, 0, 1 << 26)));
-    if (!bytes.empty() &&
-        decoder.GetInfo(dataQuery, reinterpret_cast<intptr_t>(bytes.data()), static_cast<intptr_t>(bytes.size())) != 0)
-        bytes.clear();
-    return bytes;
-}
-
-// Reports every failed frame; returns the exit status of the whole run.
-int ReportOutcome(const DecodeOutcome& outcome, const std::string& file, std::ostream& err) {
-    for (int32_t frame : outcome.badFrames)
+// Reports every failed frame, and the frames missing from a file cut short
+// at once, or, when all frames pass their checks, a wave file that does not
+// match the stream's digest; returns the exit status of the whole run.
+int ReportOutcome(const DecodeOutcome& outcome, const DecodeInput& input, DigestCheck& digest,
+                  const std::string& file, std::ostream& err) {
+    for (int32_t frame : outcome.badFrames) {
+        if (input.cut.cut && frame >= input.cut.frame) {
+            ReportFailure(err, CODEC_BAD_INPUT,
+                          file + ": " + DescribeCut(input.cut) + "; frames from " + std::to_string(frame) +
+                              " on are fill");
+            break;
+        }
         ReportFailure(err, CODEC_BAD_CHECKSUM,
                       file + ": frame " + std::to_string(frame) + " failed its check; its blocks are fill");
+    }
     if (outcome.error)
         return ReportFailure(err, outcome.error, file + ": " + outcome.reason);
+    if (outcome.badFrames.empty() && !digest.Matches())
+        return ReportFailure(err, CODEC_BAD_CHECKSUM,
+                             file + ": the decoded wave file does not match the MD5 digest the stream stores");
     return outcome.badFrames.empty() ? ZEMTOOL_OK : ZEMTOOL_FAILED;
+}
+
+// Fills `ends` from a first decoder on the input and sets up the digest check.
+bool ReadEnds(const DecodeInput& input, const std::string& file, WaveEnds* ends, std::unique_ptr<DigestCheck>* digest,
+              std::ostream& err) {
+    int error = 0;
+    OpenedDecoder probe = input.open(&error);
+    std::string reason = "the stream cannot be opened";
+    if (!probe.decoder || !ReadWaveEnds(*probe.decoder, ends, &reason)) {
+        ReportFailure(err, probe.decoder ? CODEC_BAD_INPUT : (error ? error : CODEC_BAD_INPUT), file + ": " + reason);
+        return false;
+    }
+    *digest = std::make_unique<DigestCheck>(*probe.decoder, input.wholeStream);
+    return true;
 }
 
 DecodeOutcome DecodeTo(const DecodeInput& input, const CodecOptions& options, const Sink& sink, std::ostream& err,
@@ -59,33 +80,49 @@ int DecodeOne(const CodecOptions& options, std::istream& in, std::ostream& out, 
     std::string reason;
     if (int error = PrepareDecodeInput(source, in, &input, &reason))
         return ReportFailure(err, error, reason);
-    int error = 0;
-    OpenedDecoder probe = input.open(&error);
-    std::vector<uint8_t> header = WavePart(*probe.decoder, WavHeaderBytes, WavHeaderData);
-    std::vector<uint8_t> trailer = WavePart(*probe.decoder, WavTrailerBytes, WavTrailerData);
-    CWin32File file;
-    Sink sink;
+    std::string refusal = RefuseInputAsOutput(source, target);
+    if (!refusal.empty())
+        return ReportFailure(err, CODEC_BAD_ARGUMENT, refusal);
+    WaveEnds ends;
+    std::unique_ptr<DigestCheck> digest;
+    if (!ReadEnds(input, source, &ends, &digest, err))
+        return ZEMTOOL_FAILED;
+    // A file appears under its name only once it is complete; standard output streams.
+    OutputFile file;
+    std::string writeFailure;
+    Sink write;
     if (target == "-") {
-        sink = [&out](const uint8_t* bytes, size_t count) {
+        write = [&out, &writeFailure](const uint8_t* bytes, size_t count) {
             out.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(count));
+            if (!out)
+                writeFailure = StandardOutputFailure();
             return bool(out);
         };
     } else {
-        WString wide = LibraryPath(target);
-        if (file.Create(wide.c_str()) != 0)
-            return ReportFailure(err, CODEC_WRITE_FAILED, "'" + target + "' cannot be created");
-        sink = [&file](const uint8_t* bytes, size_t count) {
-            int32_t written = 0;
-            return file.Write(bytes, static_cast<int32_t>(count), &written) == 0 && size_t(written) == count;
+        if (!file.Begin(target, &writeFailure))
+            return ReportFailure(err, CODEC_WRITE_FAILED, writeFailure);
+        write = [&file, &writeFailure](const uint8_t* bytes, size_t count) {
+            if (!file.WriteAll(bytes, count))
+                writeFailure = file.Failure();
+            return writeFailure.empty();
         };
     }
-    if (!sink(header.data(), header.size()))
-        return ReportFailure(err, CODEC_WRITE_FAILED, "the output cannot be written");
+    Sink sink = [&](const uint8_t* bytes, size_t count) {
+        digest->Add(bytes, count);
+        return write(bytes, count);
+    };
+    if (!sink(ends.header.data(), ends.header.size()))
+        return ReportFailure(err, CODEC_WRITE_FAILED, writeFailure);
     DecodeOutcome outcome = DecodeTo(input, options, sink, err, "decoding");
-    if (!outcome.error && !sink(trailer.data(), trailer.size()))
-        return ReportFailure(err, CODEC_WRITE_FAILED, "the output cannot be written");
+    if (!outcome.error && !sink(ends.trailer.data(), ends.trailer.size()))
+        outcome.error = CODEC_WRITE_FAILED;
+    if (outcome.error == CODEC_WRITE_FAILED && !writeFailure.empty())
+        return ReportFailure(err, CODEC_WRITE_FAILED, writeFailure);
     out.flush();
-    return ReportOutcome(outcome, source, err);
+    const int status = ReportOutcome(outcome, input, *digest, source, err);
+    if (!outcome.error && target != "-" && !file.Commit(&writeFailure))
+        return ReportFailure(err, CODEC_WRITE_FAILED, writeFailure);
+    return status;
 }
 
 }  // namespace
@@ -120,9 +157,19 @@ int RunVerifyCommand(const std::vector<std::string>& args, std::istream& in, std
         DecodeInput input;
         std::string reason;
         int result = PrepareDecodeInput(file, in, &input, &reason);
-        if (result == CODEC_OK) {
-            DecodeOutcome outcome = DecodeTo(input, options, nullptr, err, "verifying");
-            result = ReportOutcome(outcome, file, err);
+        WaveEnds ends;
+        std::unique_ptr<DigestCheck> digest;
+        if (result == CODEC_OK && !ReadEnds(input, file, &ends, &digest, err)) {
+            result = ZEMTOOL_FAILED;
+        } else if (result == CODEC_OK) {
+            digest->Add(ends.header.data(), ends.header.size());
+            Sink hash = [&digest](const uint8_t* bytes, size_t count) {
+                digest->Add(bytes, count);
+                return true;
+            };
+            DecodeOutcome outcome = DecodeTo(input, options, digest->Active() ? hash : nullptr, err, "verifying");
+            digest->Add(ends.trailer.data(), ends.trailer.size());
+            result = ReportOutcome(outcome, input, *digest, file, err);
             if (result == ZEMTOOL_OK)
                 out << file << ": ok, " << outcome.blocks << " blocks\n";
         } else {

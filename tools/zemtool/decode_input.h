@@ -3,6 +3,7 @@
 #pragma once
 
 #include "tools/zemtool/parallel_decode.h"
+#include "tools/zemtool/stream_cut.h"
 
 #include <istream>
 #include <string>
@@ -12,6 +13,8 @@ namespace zemtool {
 struct DecodeInput {
     DecoderOpener open;
     int64_t rangeStart = 0;
+    bool wholeStream = true;  // false for a link file's range
+    StreamCut cut;            // where the file ends short of its frames, if it does
 };
 
 // For `path` ("-" reads all of `in` first). Returns a CodecError and a reason.

@@ -6,6 +6,10 @@
 #include "tessarine/codec/win32_file.h"
 #include "tools/zemtool/decode_options.h"
 #include "tools/zemtool/file_names.h"
+#include "tools/zemtool/open_failure.h"
+#include "tools/zemtool/output_file.h"
+#include "tools/zemtool/output_target.h"
+#include "tools/zemtool/std_streams.h"
 #include "tools/zemtool/terminal.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
@@ -17,7 +21,7 @@ namespace zemtool {
 namespace {
 
 // Standard input and output hold the whole stream in memory; a named output
-// goes through the encoder's temporary file.
+// appears under its name only once it is complete.
 int Encode(const CodecOptions& options, std::istream& in, std::ostream& out, std::ostream& err) {
     const std::string& source = options.files[0];
     const std::string& target = options.files[1];
@@ -29,29 +33,35 @@ int Encode(const CodecOptions& options, std::istream& in, std::ostream& out, std
     CStreamIo* input = &standardInput;
     if (source == "-") {
         standardInput.Bytes().assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    } else if (file.Open(LibraryPath(source).c_str()) == 0) {
+    } else if (file.OpenForReading(LibraryPath(source).c_str()) == 0) {
         input = &file;
     } else {
-        return ReportFailure(err, CODEC_BAD_INPUT, "'" + source + "' cannot be opened");
+        const std::string why = WhyNotReadable(source);
+        return ReportFailure(err, CODEC_BAD_INPUT, "cannot open " + Quoted(source) + (why.empty() ? "" : ": " + why));
     }
+    const std::string refusal = RefuseInputAsOutput(source, target);
+    if (!refusal.empty())
+        return ReportFailure(err, CODEC_BAD_ARGUMENT, refusal);
+    CMemoryStream memoryOutput;
+    OutputFile fileOutput;
+    std::string message;
+    if (target != "-" && !fileOutput.Begin(target, &message))
+        return ReportFailure(err, CODEC_WRITE_FAILED, message);
+    CStreamIo& output = target == "-" ? static_cast<CStreamIo&>(memoryOutput) : fileOutput;
     ProgressBar bar(err, !options.quiet && StandardErrorIsTerminal(), "encoding");
     EncodeProgress progress = [&](int64_t done, int64_t total) { bar.Update(done, total); };
     std::string reason;
-    int result;
-    if (target == "-") {
-        CMemoryStream output;
-        result = EncodeStream(*input, output, settings, progress, &reason);
-        if (result == CODEC_OK) {
-            out.write(reinterpret_cast<const char*>(output.Bytes().data()), std::streamsize(output.Bytes().size()));
-            out.flush();
-        }
-    } else {
-        result = EncodeStreamToFile(*input, LibraryPath(target).c_str(), settings, progress, &reason);
-    }
+    int result = EncodeStream(*input, output, settings, progress, &reason);
     bar.Finish();
+    if (result == CODEC_WRITE_FAILED && !fileOutput.Failure().empty())
+        return ReportFailure(err, result, fileOutput.Failure());
     if (result != CODEC_OK)
-        return ReportFailure(err, result, "'" + source + "': " + reason);
-    return ZEMTOOL_OK;
+        return ReportFailure(err, result, Quoted(source) + ": " + reason);
+    if (target != "-")
+        return fileOutput.Commit(&message) ? ZEMTOOL_OK : ReportFailure(err, CODEC_WRITE_FAILED, message);
+    out.write(reinterpret_cast<const char*>(memoryOutput.Bytes().data()), std::streamsize(memoryOutput.Bytes().size()));
+    out.flush();
+    return out ? ZEMTOOL_OK : ReportFailure(err, CODEC_WRITE_FAILED, StandardOutputFailure());
 }
 
 }  // namespace

@@ -26,10 +26,21 @@ WString LibraryPath(const std::string& path) {
     return wide;
 }
 
+std::string SystemPath(const WCHAR* libraryPath) {
+    std::string path = Utf8FromWide(WString(libraryPath));
+#ifndef _WIN32
+    for (char& c : path) {
+        if (c == '\\')
+            c = '/';
+    }
+#endif
+    return path;
+}
+
 bool CanOpenFile(const std::string& path) {
     CWin32File file;
     const WString wide = LibraryPath(path);
-    if (file.Open(wide.c_str()) != 0)
+    if (file.OpenForReading(wide.c_str()) != 0)
         return false;
     file.Close();
     return true;

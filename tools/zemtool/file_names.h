@@ -16,6 +16,10 @@ std::string LowerExtension(const std::string& path);
 // backslash alone, so "samples/a.zlk" would not find the image beside it.
 WString LibraryPath(const std::string& path);
 
+// The other way: a name the library gives (a link file's image) as a name for
+// the system. The library takes a backslash as a separator on every system.
+std::string SystemPath(const WCHAR* libraryPath);
+
 // True when the file can be opened for reading through the library's file class.
 bool CanOpenFile(const std::string& path);
 

@@ -1,5 +1,6 @@
 #include "tools/zemtool/info_command.h"
 
+#include "tessarine/codec/codec_error.h"
 #include "tools/zemtool/report_output.h"
 #include "tools/zemtool/stream_report.h"
 #include "tools/zemtool/tool_failure.h"
@@ -59,6 +60,8 @@ int RunInfoCommand(const std::vector<std::string>& args, std::ostream& out, std:
         PrintReportJson(report, out);
     else
         PrintReportText(report, out);
+    if (report.cut.cut)
+        return ReportFailure(err, CODEC_BAD_INPUT, Quoted(request.file) + ": " + DescribeCut(report.cut));
     return ZEMTOOL_OK;
 }
 

@@ -3,6 +3,8 @@
 #include "tessarine/app/link_builder.h"
 #include "tessarine/codec/codec_error.h"
 #include "tools/zemtool/file_names.h"
+#include "tools/zemtool/output_target.h"
+#include "tools/zemtool/printable_text.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
 #include "tools/zemtool/utf_text.h"
@@ -18,6 +20,7 @@ const char kDefaultTemplate[] = "ARTIST - ALBUM - TRACK# - TITLE";
 struct LinksRequest {
     bool help = false;
     bool haveSheet = false;
+    bool strict = false;
     std::string sheet;
     std::string naming = kDefaultTemplate;
 };
@@ -33,6 +36,8 @@ std::string ParseLinksArgs(const std::vector<std::string>& args, LinksRequest& r
             if (++index == args.size())
                 return "--template needs a naming template";
             request.naming = args[index];
+        } else if (!optionsEnded && arg == "--strict") {
+            request.strict = true;
         } else if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
@@ -60,6 +65,8 @@ std::vector<WString> UniquePaths(const std::vector<WString>& paths) {
     return unique;
 }
 
+std::string Printable(const WString& text) { return PrintableText(Utf8FromWide(text)); }
+
 }  // namespace
 
 int RunLinksCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -73,15 +80,36 @@ int RunLinksCommand(const std::vector<std::string>& args, std::ostream& out, std
         return ReportUsageError(err, "links", problem);
     if (!CanOpenFile(request.sheet))
         return ReportFailure(err, CODEC_BAD_INPUT, "cannot open cue sheet " + Quoted(request.sheet));
-    const LinkBuildResult result =
-        BuildLinkFiles(LibraryPath(request.sheet).c_str(), WideFromUtf8(request.naming).c_str());
-    if (result.tracks == 0)
+    const LinkPlan plan = PlanLinkFiles(LibraryPath(request.sheet).c_str(), WideFromUtf8(request.naming).c_str());
+    if (plan.sheet.tracks.empty())
         return ReportFailure(err, CODEC_BAD_INPUT, Quoted(request.sheet) + " lists no audio track (no TRACK 01 AUDIO)");
+    for (const LinkWarning& warning : plan.warnings)
+        err << "zemtool: warning: " << Printable(warning.text) << "\n";
+    if (request.strict) {
+        // Names that cannot be written count as problems too: nothing is written.
+        size_t problems = plan.warnings.size();
+        for (const PlannedLink& link : plan.links) {
+            if (!link.problem.empty()) {
+                err << "zemtool: " << Printable(link.problem) << "\n";
+                ++problems;
+            }
+        }
+        if (problems > 0)
+            return ReportFailure(err, CODEC_BAD_INPUT,
+                                 std::to_string(problems) + (problems == 1 ? " problem" : " problems") +
+                                     " with --strict: no link file written");
+    }
+    const LinkBuildResult result = WriteLinkFiles(plan);
     for (const WString& path : UniquePaths(result.written))
-        out << Utf8FromWide(path) << "\n";
+        out << Printable(path) << "\n";
     if (!result.failed.empty()) {
-        for (const WString& path : result.failed)
-            err << "zemtool: cannot create " << Quoted(Utf8FromWide(path)) << "\n";
+        for (const LinkFailure& failure : result.failed) {
+            err << "zemtool: " << Printable(failure.reason);
+            // The job knows only that the file could not be created; the system says why.
+            if (failure.createFailed)
+                err << ": " << WhyCannotCreate(Utf8FromWide(failure.path));
+            err << "\n";
+        }
         return ReportFailure(err, CODEC_WRITE_FAILED,
                              std::to_string(result.failed.size()) + " of " + std::to_string(result.tracks) +
                                  " link files could not be created");

@@ -1,5 +1,8 @@
-// zemtool's entry point: turns the process's command line into UTF-8 text.
+// zemtool's entry point: keeps the standard descriptors taken, turns the
+// process's command line into UTF-8 text and checks standard output at the end.
 #include "tools/zemtool/zemtool.h"
+
+#include "tools/zemtool/std_streams.h"
 
 #include <iostream>
 #include <string>
@@ -19,11 +22,12 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.push_back(zemtool::Utf8FromWide(WString(argv[i])));
-    return RunZemtool(args, std::cin, std::cout, std::cerr);
+    return zemtool::CloseStandardOutput(std::cerr, RunZemtool(args, std::cin, std::cout, std::cerr));
 }
 #else
 int main(int argc, char** argv) {
+    zemtool::KeepStandardDescriptorsTaken();
     std::vector<std::string> args(argv + 1, argv + argc);
-    return RunZemtool(args, std::cin, std::cout, std::cerr);
+    return zemtool::CloseStandardOutput(std::cerr, RunZemtool(args, std::cin, std::cout, std::cerr));
 }
 #endif

@@ -79,6 +79,10 @@ void PrintReportText(const StreamReport& report, std::ostream& out) {
         PrintLinkLines(report, out);
     PrintFormatLines(report, out);
     PrintLayoutLines(report, out);
+    if (report.Answer(TotalFrames) == 0)
+        PrintLine(out, "Audio", "none: the stream holds no frames");
+    else if (report.cut.cut)
+        PrintLine(out, "Audio", DescribeCut(report.cut));
 }
 
 void PrintReportJson(const StreamReport& report, std::ostream& out) {

@@ -6,7 +6,7 @@
 #include "tessarine/codec/info_id.h"
 #include "tessarine/codec/link_file.h"
 #include "tools/zemtool/file_names.h"
-#include "tools/zemtool/tool_failure.h"
+#include "tools/zemtool/open_failure.h"
 #include "tools/zemtool/utf_text.h"
 
 #include <algorithm>
@@ -61,37 +61,6 @@ LinkRange ClampedRange(const CLinkFile& link, int64_t totalBlocks) {
     return range;
 }
 
-std::string ExplainLinkFailure(const std::string& file) {
-    if (!CanOpenFile(file))
-        return "cannot open " + Quoted(file);
-    CLinkFile link;
-    link.ReadLinkFile(LibraryPath(file).c_str());
-    if (!link.IsValid())
-        return Quoted(file) + " is not a valid image link file";
-    return "cannot open the image " + Quoted(Utf8FromWide(WString(link.GetImagePath()))) +
-           " named by " + Quoted(file) + " as a ZEM stream";
-}
-
-std::string ExplainBadInput(const std::string& file) {
-    const std::string extension = LowerExtension(file);
-    if (extension == ".zlk")
-        return ExplainLinkFailure(file);
-    if (extension != ".zem" && extension != ".qrb")
-        return Quoted(file) + " is not a .zem, .qrb or .zlk file";
-    if (!CanOpenFile(file))
-        return "cannot open " + Quoted(file);
-    return Quoted(file) + " has no valid ZEM stream header";
-}
-
-std::string ExplainOpenFailure(const std::string& file, int error) {
-    switch (error) {
-    case CODEC_BAD_ARGUMENT: return "no file name given";
-    case CODEC_BAD_INPUT: return ExplainBadInput(file);
-    case CODEC_FAILED: return "no decoder accepts the stream in " + Quoted(file) + " (unsupported version)";
-    }
-    return "cannot open " + Quoted(file);
-}
-
 }  // namespace
 
 int64_t StreamReport::Answer(int id) const {
@@ -119,6 +88,7 @@ int BuildStreamReport(const std::string& file, StreamReport& report, std::string
         report.isLink = true;
         report.link = ClampedRange(link, report.Answer(TotalBlocks));
     }
+    report.cut = FindStreamCut(*decoder);
     return CODEC_OK;
 }
 

@@ -2,6 +2,8 @@
 // that the text and the JSON forms show the same answers.
 #pragma once
 
+#include "tools/zemtool/stream_cut.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,6 +30,7 @@ struct StreamReport {
     std::vector<QueryAnswer> answers;  // in InfoId order
     bool isLink = false;
     LinkRange link;
+    StreamCut cut;  // set when the file ends short of its frames
 
     // The answer to query `id`; -1 when it was not asked.
     int64_t Answer(int id) const;

@@ -1,12 +1,12 @@
 #include "tools/zemtool/tag_command.h"
 
 #include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/tag_block.h"
 #include "tessarine/codec/win32_file.h"
 #include "tools/zemtool/file_names.h"
-#include "tools/zemtool/tag_edits.h"
 #include "tools/zemtool/tag_listing.h"
+#include "tools/zemtool/tag_rewrite.h"
 #include "tools/zemtool/tag_request.h"
+#include "tools/zemtool/tag_stream_end.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
 #include "tools/zemtool/utf_text.h"
@@ -15,35 +15,42 @@
 namespace zemtool {
 namespace {
 
-int SaveTag(CTagBlock& tag, const TagRequest& request, bool id3v1, std::ostream& err) {
-    const int result = tag.Save(id3v1 ? 1 : 0);
-    if (result == 0)
+std::string Unchanged(const TagRequest& request) { return "; " + Quoted(request.file) + " is unchanged"; }
+
+int WriteTagArea(CWin32File& file, const TagArea& area, const std::vector<uint8_t>& bytes,
+                 const TagRequest& request, std::ostream& err) {
+    const std::vector<uint8_t> old = area.Bytes();
+    if (bytes == old)
         return ZEMTOOL_OK;
-    // Save fails with -1 when the old tags could not be cut off, with the
-    // file's write error otherwise; both mean the file could not be written.
-    const std::string what = result == -1 ? "cannot strip the old tags from " : "cannot write the tag to ";
-    return ReportFailure(err, CODEC_WRITE_FAILED, what + Quoted(request.file));
-}
-
-int ApplyEdits(CTagBlock& tag, const TagRequest& request, std::ostream& err) {
-    for (const TagEdit& edit : request.edits) {
-        std::string reason;
-        if (int error = ApplyTagEdit(tag, edit, reason))
-            return ReportFailure(err, error, reason + "; " + Quoted(request.file) + " is unchanged");
+    switch (ReplaceTagArea(file, area.start, old, bytes)) {
+    case ReplaceResult::Done: return ZEMTOOL_OK;
+    case ReplaceResult::Restored:
+        return ReportFailure(err, CODEC_WRITE_FAILED, "cannot write the tag to " + Quoted(request.file) +
+                                                          " (is the disk full?)" + Unchanged(request));
+    case ReplaceResult::Lost: break;
     }
-    return ZEMTOOL_OK;
+    return ReportFailure(err, CODEC_WRITE_FAILED,
+                         "cannot write the tag to " + Quoted(request.file) + ", nor put its old tag back: the " +
+                             std::to_string(old.size()) + " bytes from byte " + std::to_string(area.start) +
+                             " on are damaged");
 }
 
-int EditTag(CWin32File& file, CTagBlock& tag, const TagRequest& request, std::ostream& err) {
+int EditTag(CWin32File& file, const TagRequest& request, std::ostream& err) {
     if (file.IsReadOnly())
         return ReportFailure(err, CODEC_WRITE_FAILED,
                              Quoted(request.file) + " is read-only or in use; its tag cannot be changed");
-    // Every edit is tried in memory first, so a failing one leaves the file alone.
-    // Values of an older tag keep their ANSI mark in the library, so they are
-    // written back as UTF-8 beside the new values without further care here.
-    if (int failed = ApplyEdits(tag, request, err))
-        return failed;
-    return SaveTag(tag, request, request.id3v1, err);
+    TagArea area;
+    const std::string problem = ReadTagArea(file, StreamAudioEnd(file), &area);
+    if (!problem.empty())
+        return ReportFailure(err, CODEC_BAD_INPUT,
+                             "the tag of " + Quoted(request.file) + " cannot be rewritten safely: " + problem +
+                                 Unchanged(request));
+    // Every edit is made in memory first, so a failing one leaves the file alone.
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    if (int error = RewriteTagArea(area, request, &bytes, reason))
+        return ReportFailure(err, error, reason + Unchanged(request));
+    return WriteTagArea(file, area, bytes, request, err);
 }
 
 }  // namespace
@@ -61,12 +68,11 @@ int RunTagCommand(const std::vector<std::string>& args, std::ostream& out, std::
     CWin32File file;
     if (request.file.empty() || file.Open(wide.c_str()) != 0)
         return ReportFailure(err, CODEC_BAD_INPUT, "cannot open " + Quoted(request.file));
-    CTagBlock tag(&file, 1);
     if (!request.ChangesFile()) {
-        PrintTagFields(tag, out);
+        ListTags(file, out);
         return ZEMTOOL_OK;
     }
-    return EditTag(file, tag, request, err);
+    return EditTag(file, request, err);
 }
 
 }  // namespace zemtool

@@ -28,9 +28,10 @@ int SetField(CTagBlock& tag, const TagEdit& edit, std::string& reason) {
     return CODEC_FAILED;
 }
 
-int DeleteField(CTagBlock& tag, const TagEdit& edit, std::string& reason) {
+int DeleteField(CTagBlock& tag, CTagBlock* id3v1, const TagEdit& edit, std::string& reason) {
     const WString name = WideFromUtf8(edit.name);
-    if (tag.DeleteField(name.c_str()) == 0)
+    const bool deleted = tag.DeleteField(name.c_str()) == 0;
+    if ((id3v1 && id3v1->DeleteField(name.c_str()) == 0) || deleted)
         return CODEC_OK;
     reason = "there is no field " + Quoted(edit.name);
     return CODEC_FAILED;
@@ -41,8 +42,23 @@ int DeleteField(CTagBlock& tag, const TagEdit& edit, std::string& reason) {
 int ApplyTagEdit(CTagBlock& tag, const TagEdit& edit, std::string& reason) {
     switch (edit.kind) {
     case TagEdit::Set: return SetField(tag, edit, reason);
-    case TagEdit::Delete: return DeleteField(tag, edit, reason);
+    case TagEdit::Delete: return DeleteField(tag, nullptr, edit, reason);
     case TagEdit::DeleteAll: tag.ClearFields(); return CODEC_OK;
+    }
+    return CODEC_OK;
+}
+
+int ApplyTagEdits(CTagBlock& tag, CTagBlock* id3v1, const std::vector<TagEdit>& edits, std::string& reason) {
+    for (const TagEdit& edit : edits) {
+        if (edit.kind == TagEdit::Delete) {
+            if (int error = DeleteField(tag, id3v1, edit, reason))
+                return error;
+            continue;
+        }
+        if (int error = ApplyTagEdit(tag, edit, reason))
+            return error;
+        if (int error = id3v1 ? ApplyTagEdit(*id3v1, edit, reason) : CODEC_OK)
+            return error;
     }
     return CODEC_OK;
 }

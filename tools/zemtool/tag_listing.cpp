@@ -1,6 +1,9 @@
 #include "tools/zemtool/tag_listing.h"
 
+#include "tessarine/codec/memory_stream.h"
 #include "tessarine/codec/tag_block.h"
+#include "tools/zemtool/tag_area.h"
+#include "tools/zemtool/tag_stream_end.h"
 #include "tools/zemtool/utf_text.h"
 
 namespace zemtool {
@@ -78,6 +81,22 @@ void PrintTagFields(CTagBlock& tag, std::ostream& out) {
             continue;
         out << Utf8FromWide(item->GetName()) << "=" << FormatFieldValue(tag, *item, ansiText) << "\n";
     }
+}
+
+void ListTags(CStreamIo& file, std::ostream& out) {
+    TagArea area;
+    if (ReadTagArea(file, StreamAudioEnd(file), &area).empty() && !area.zemTag.empty() && !area.id3v1.empty()) {
+        CMemoryStream zemIo(area.zemTag, true);
+        CMemoryStream id3v1Io(area.id3v1, true);
+        CTagBlock zem(&zemIo, 1);
+        CTagBlock id3v1(&id3v1Io, 1);
+        PrintTagFields(zem, out);
+        out << "[ID3v1]\n";
+        PrintTagFields(id3v1, out);
+        return;
+    }
+    CTagBlock tag(&file, 1);
+    PrintTagFields(tag, out);
 }
 
 }  // namespace zemtool

@@ -1,6 +1,8 @@
 // `zemtool tag FILE` without options: one NAME=VALUE line per field.
 #pragma once
 
+#include "tessarine/codec/stream_io.h"
+
 #include <ostream>
 #include <string>
 
@@ -18,5 +20,10 @@ bool HasAnsiText(CTagBlock& tag);
 std::string FormatFieldValue(CTagBlock& tag, const CTagItem& item, bool ansiText);
 
 void PrintTagFields(CTagBlock& tag, std::ostream& out);
+
+// The fields of the file's tag as the library reads them. A file that ends in
+// a ZEM tag followed by an ID3v1 record lists the ZEM tag's fields, then a
+// line "[ID3v1]" and the record's fields.
+void ListTags(CStreamIo& file, std::ostream& out);
 
 }  // namespace zemtool

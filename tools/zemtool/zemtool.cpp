@@ -4,6 +4,7 @@
 #include "tools/zemtool/encode_command.h"
 #include "tools/zemtool/info_command.h"
 #include "tools/zemtool/links_command.h"
+#include "tools/zemtool/std_streams.h"
 #include "tools/zemtool/tag_command.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
@@ -17,7 +18,9 @@ int RunZemtool(const std::vector<std::string>& args, std::ostream& out, std::ost
     return RunZemtool(args, none, out, err);
 }
 
-int RunZemtool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+namespace {
+
+int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
     if (args.empty()) {
         err << kToolUsage;
         return ZEMTOOL_USAGE;
@@ -41,4 +44,10 @@ int RunZemtool(const std::vector<std::string>& args, std::istream& in, std::ostr
     if (command == "verify")
         return RunVerifyCommand(rest, in, out, err);
     return ReportUsageError(err, "", "unknown command " + Quoted(command));
+}
+
+}  // namespace
+
+int RunZemtool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    return FinishStandardOutput(out, err, RunCommand(args, in, out, err));
 }

@@ -41,6 +41,13 @@ HELP_TEXT = "\r\n".join([
 SS_CENTER, SS_ETCHEDHORZ, CBS_DROPDOWN = 0x1, 0x10, 0x2
 WS_EX_STATICEDGE = 0x00020000
 CBS_SORT = 0x100
+# Track 1's title lacks its closing quote and runs over three line ends;
+# track 2's holds BEL, ESC and 0x01. Each control character becomes "-".
+CONTROLS_SHEET = ("PERFORMER \"P\"\r\nTITLE \"Album\"\r\nFILE \"Controls.zem\" WAVE\r\n  TRACK 01 AUDIO\r\n"
+                  "    TITLE \"Open\r\n    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n"
+                  "    TITLE \"Bell\x07Esc\x1bOne\x01\"\r\n    INDEX 01 00:02:33\r\n")
+CONTROLS_LINKS = ["01 - Open--    INDEX 01 00-00-00--  TRACK 02 AUDIO--    TITLE .zlk", "02 - Bell-Esc-One-.zlk",
+                  "Controls.cue"]
 SHEET = ("PERFORMER \"%s\"\r\nTITLE \"%s\"\r\nFILE \"%s.zem\" WAVE\r\n  TRACK 01 AUDIO\r\n    TITLE \"One\"\r\n"
          "    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n    TITLE \"Two\"\r\n    INDEX 01 00:02:33\r\n")
 
@@ -69,7 +76,7 @@ class TessarineSession(WindowSession):
             os.makedirs(folder)
         shutil.copyfile(self.args.program, os.path.join(self.app, "Tessarine.exe"))
         shutil.copyfile(self.args.program, os.path.join(self.app, "links.EXE"))
-        for folder in ("cmdline", "renamed", "drop", "chosen"):
+        for folder in ("cmdline", "renamed", "drop", "chosen", "controls"):
             os.makedirs(os.path.join(self.data, folder))
         for name in ("Tallowmere.cue", "Tallowmere.zem"):
             shutil.copyfile(os.path.join(self.album, name), os.path.join(self.data, "cmdline", name))
@@ -78,6 +85,7 @@ class TessarineSession(WindowSession):
         self.write(os.path.join(self.data, "drop", "Second.cue"), SHEET % ("Sec", "Ond", "Second"))
         self.write(os.path.join(self.data, "drop", "Third.cue"), SHEET % ("Thi", "Rd", "Third"))
         self.write(os.path.join(self.data, "chosen", "Chosen.cue"), SHEET % ("Cho", "Sen", "Chosen"))
+        self.write(os.path.join(self.data, "controls", "Controls.cue"), CONTROLS_SHEET)
         self.write(self.ini, "[General]\r\nNaming Template=TRACK# - TITLE\r\nLast Directory=C:\\%s\\drop\\\r\n"
                    % DATA_FOLDER)
 
@@ -123,6 +131,9 @@ class TessarineSession(WindowSession):
               "renamed program wrote %r" % self.files("renamed"))
         check(self.ini_bytes() == before, "the renamed program changed Tessarine.ini")
         log("command line under another program name: links written")
+        self.run_without_window("Tessarine.exe", self.dos("controls", "Controls.cue"))
+        check(self.files("controls") == CONTROLS_LINKS, "control characters gave %r" % self.files("controls"))
+        log("command line: control characters in titles become '-' in the names")
 
     # --- the dialog -------------------------------------------------------------
 

@@ -1,0 +1,65 @@
+#include "tools/zemtool/open_failure.h"
+
+#include "tessarine/codec/codec_error.h"
+#include "tessarine/codec/link_file.h"
+#include "tools/zemtool/file_names.h"
+#include "tools/zemtool/native_file.h"
+#include "tools/zemtool/stream_check.h"
+#include "tools/zemtool/tool_failure.h"
+
+namespace zemtool {
+namespace {
+
+std::string ExplainLinkFailure(const std::string& file) {
+    const std::string why = WhyNotReadable(file);
+    if (!why.empty())
+        return "cannot open " + Quoted(file) + ": " + why;
+    CLinkFile link;
+    link.ReadLinkFile(LibraryPath(file).c_str());
+    if (!link.IsValid())
+        return Quoted(file) + " is not a valid image link file";
+    const std::string image = SystemPath(link.GetImagePath());
+    const std::string imageWhy = WhyNotReadable(image);
+    if (!imageWhy.empty())
+        return "cannot open the image " + Quoted(image) + " named by " + Quoted(file) + ": " + imageWhy;
+    const std::string problem = HeaderProblemOfFile(image);
+    return "the image " + Quoted(image) + " named by " + Quoted(file) + " has no valid ZEM stream header" +
+           (problem.empty() ? "" : ": " + problem);
+}
+
+std::string ExplainBadInput(const std::string& file) {
+    const std::string extension = LowerExtension(file);
+    if (extension == ".zlk")
+        return ExplainLinkFailure(file);
+    if (extension != ".zem" && extension != ".qrb")
+        return Quoted(file) + " is not a .zem, .qrb or .zlk file";
+    const std::string why = WhyNotReadable(file);
+    if (!why.empty())
+        return "cannot open " + Quoted(file) + ": " + why;
+    const std::string problem = HeaderProblemOfFile(file);
+    return Quoted(file) + " has no valid ZEM stream header" + (problem.empty() ? "" : ": " + problem);
+}
+
+}  // namespace
+
+std::string WhyNotReadable(const std::string& path) {
+    std::string why;
+    switch (KindOfPath(path, &why)) {
+    case PathKind::Missing: return why;
+    case PathKind::Folder: return "it is a folder";
+    case PathKind::Other: return "it is not a regular file";
+    case PathKind::RegularFile: break;
+    }
+    return WhyUnreadable(path);
+}
+
+std::string ExplainOpenFailure(const std::string& file, int error) {
+    switch (error) {
+    case CODEC_BAD_ARGUMENT: return "no file name given";
+    case CODEC_BAD_INPUT: return ExplainBadInput(file);
+    case CODEC_FAILED: return "no decoder accepts the stream in " + Quoted(file) + " (unsupported version)";
+    }
+    return "cannot open " + Quoted(file);
+}
+
+}  // namespace zemtool
