@@ -2,7 +2,7 @@
 // through the path Update chooses and through each path on its own.
 //
 //   zem_crc_bench [--benchmark_filter=REGEX]
-#include "tessarine/codec/decode/frame_crc.h"
+#include "coding/frame_crc.h"
 
 #include <benchmark/benchmark.h>
 

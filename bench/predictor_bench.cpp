@@ -5,10 +5,10 @@
 // busy machine disturbs the figures less.
 //
 //   zem_predictor_bench [SECONDS_OF_AUDIO]
-#include "tessarine/codec/decode/dsp/cpu_features.h"
-#include "tessarine/codec/decode/dsp/filter_kernels.h"
-#include "tessarine/codec/decode/predictor.h"
-#include "tessarine/codec/encode/forward_predictor.h"
+#include "dsp/cpu_features.h"
+#include "dsp/filter_kernels.h"
+#include "encode/forward_predictor.h"
+#include "model/predictor.h"
 
 #include <cmath>
 #include <cstdio>

@@ -4,10 +4,10 @@
 // threads, and the digest. The plan must cover the range exactly, frame by
 // frame; a job that reports no error must have handed out every block; and
 // the thread count must change nothing.
+#include "container/codec_error.h"
+#include "container/info_id.h"
+#include "decode/decoder_factory.h"
 #include "fuzz/fuzz_input.h"
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/decoder_factory.h"
-#include "tessarine/codec/info_id.h"
 #include "tools/zemtool/frame_segments.h"
 #include "tools/zemtool/parallel_decode.h"
 #include "tools/zemtool/shared_bytes.h"

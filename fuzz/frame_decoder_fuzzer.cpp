@@ -2,12 +2,12 @@
 // seek into the middle, then frame after frame, each after a seek. Damaged frames must come out as fill of the right
 // length (current streams) or end decoding after the good blocks (older
 // streams), never as a crash, a hang or a read outside a buffer.
+#include "container/codec_error.h"
+#include "container/info_id.h"
+#include "decode/decoder.h"
+#include "decode/decoder_factory.h"
 #include "fuzz/fuzz_input.h"
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/decode/decoder.h"
-#include "tessarine/codec/decoder_factory.h"
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/memory_stream.h"
+#include "io/memory_stream.h"
 
 #include <algorithm>
 #include <memory>

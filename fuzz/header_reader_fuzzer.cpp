@@ -1,12 +1,12 @@
 // Parses a stream header from arbitrary bytes and asks every query of the
 // stream information and of decoders built on it, whole and for ranges.
+#include "container/info_id.h"
+#include "container/stream_info.h"
+#include "container/wave_format.h"
+#include "decode/decoder.h"
+#include "decode/decoder_factory.h"
 #include "fuzz/fuzz_input.h"
-#include "tessarine/codec/decode/decoder.h"
-#include "tessarine/codec/decoder_factory.h"
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/stream_info.h"
-#include "tessarine/codec/wave_format.h"
+#include "io/memory_stream.h"
 
 #include <algorithm>
 #include <memory>

@@ -3,12 +3,12 @@
 // its second half after a seek. The image path must end inside its field, a
 // link must open exactly when its record is valid, and every block of the
 // range must come out.
+#include "container/codec_error.h"
+#include "container/info_id.h"
+#include "decode/decoder.h"
+#include "decode/decoder_factory.h"
 #include "fuzz/fuzz_input.h"
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/decode/decoder.h"
-#include "tessarine/codec/decoder_factory.h"
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/link_file.h"
+#include "link/link_file.h"
 #include "tests/support/test_files.h"
 #include "tests/support/wave_fixture.h"
 

@@ -1,7 +1,7 @@
 // Parses arbitrary bytes as the text of a link file, against link paths of
 // every kind, and checks that the image path always ends inside its field.
 #include "fuzz/fuzz_input.h"
-#include "tessarine/codec/link_file.h"
+#include "link/link_file.h"
 
 #include <vector>
 

@@ -3,8 +3,8 @@
 // Existing seeds of the same names are overwritten; other files are kept.
 #include "fuzz/legacy_seeds.h"
 #include "fuzz/refill_seeds.h"
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/tag_block.h"
+#include "io/memory_stream.h"
+#include "tag/tag_block.h"
 #include "tests/support/test_files.h"
 #include "tests/support/wave_fixture.h"
 #include "tests/support/zem_fixture.h"

@@ -3,9 +3,9 @@
 // no edit names must come back with its value, and a write that runs out of
 // room must leave the file as it was.
 #include "fuzz/fuzz_input.h"
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/tag_block.h"
-#include "tessarine/codec/text_convert.h"
+#include "io/memory_stream.h"
+#include "io/text_convert.h"
+#include "tag/tag_block.h"
 #include "tools/zemtool/tag_area.h"
 #include "tools/zemtool/tag_rewrite.h"
 #include "tools/zemtool/tag_stream_end.h"

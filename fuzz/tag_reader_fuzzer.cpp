@@ -1,9 +1,9 @@
 // Reads a tag from arbitrary bytes, asks every query, then checks that saving
 // and stripping give back what was read.
 #include "fuzz/fuzz_input.h"
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/tag_block.h"
-#include "tessarine/codec/text_convert.h"
+#include "io/memory_stream.h"
+#include "io/text_convert.h"
+#include "tag/tag_block.h"
 
 #include <cstring>
 #include <string>

@@ -1,10 +1,10 @@
 // The encoder on arbitrary bytes as its wave file: what it refuses it refuses
 // with a reason, and what it takes comes back from the decoder byte for byte,
 // in a stream sized by what the input holds, whatever its header claims.
+#include "container/codec_error.h"
+#include "encode/encoder.h"
 #include "fuzz/fuzz_input.h"
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/encode/encoder.h"
-#include "tessarine/codec/memory_stream.h"
+#include "io/memory_stream.h"
 #include "tests/support/wave_fixture.h"
 
 #include <string>

@@ -1,7 +1,7 @@
 // Loading a cue sheet file and turning its bytes into wide text.
 #include "tessarine/app/cue_sheet.h"
 
-#include "tessarine/codec/text_convert.h"
+#include "io/text_convert.h"
 
 #include <algorithm>
 #include <string>

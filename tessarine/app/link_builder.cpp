@@ -1,9 +1,9 @@
 #include "tessarine/app/link_builder.h"
 
+#include "container/info_id.h"
+#include "decode/decoder_factory.h"
+#include "link/link_file.h"
 #include "platform/paths.h"
-#include "tessarine/codec/decoder_factory.h"
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/link_file.h"
 
 #include <string>
 

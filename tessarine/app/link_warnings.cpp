@@ -3,10 +3,10 @@
 // such sheets without complaint; these checks look at the same text again.
 #include "tessarine/app/link_builder.h"
 
+#include "decode/decoder_factory.h"
+#include "link/link_file.h"
 #include "platform/paths.h"
 #include "tessarine/app/key_index.h"
-#include "tessarine/codec/decoder_factory.h"
-#include "tessarine/codec/link_file.h"
 
 #include <algorithm>
 #include <map>

@@ -1,10 +1,10 @@
 // The bytes of one ZLK file: header lines, marker line, the track's tag.
 #include "tessarine/app/link_builder.h"
 
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/tag_block.h"
-#include "tessarine/codec/text_convert.h"
-#include "tessarine/codec/win32_file.h"
+#include "io/memory_stream.h"
+#include "io/text_convert.h"
+#include "io/win32_file.h"
+#include "tag/tag_block.h"
 
 #include <string>
 

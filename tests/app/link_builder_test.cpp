@@ -2,12 +2,12 @@
 // whole jobs read back through the decoder factory.
 #include "tessarine/app/link_builder.h"
 
-#include "tessarine/codec/decode/decoder.h"
-#include "tessarine/codec/decoder_factory.h"
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/link_file.h"
-#include "tessarine/codec/tag_block.h"
-#include "tessarine/codec/tag_item.h"
+#include "container/info_id.h"
+#include "decode/decoder.h"
+#include "decode/decoder_factory.h"
+#include "link/link_file.h"
+#include "tag/tag_block.h"
+#include "tag/tag_item.h"
 #include "tests/support/test_files.h"
 #include "tests/support/zem_fixture.h"
 

@@ -2,8 +2,8 @@
 // projects, read in place from the shared corpus and run in a private folder.
 #include "tessarine/app/link_builder.h"
 
-#include "tessarine/codec/link_file.h"
-#include "tessarine/codec/tag_block.h"
+#include "link/link_file.h"
+#include "tag/tag_block.h"
 #include "tests/support/test_files.h"
 #include "tests/support/zem_fixture.h"
 

@@ -1,8 +1,8 @@
 // Raw bit access: the word order of the buffer, reads spanning words, refills
 // and reloads, and the errors of each.
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/decode/range_bit_reader.h"
-#include "tessarine/codec/memory_stream.h"
+#include "coding/range_bit_reader.h"
+#include "container/codec_error.h"
+#include "io/memory_stream.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The ring of decoded blocks: free and used bytes through writes, reads, the
 // wrap before the margin and removal from the tail across it.
-#include "tessarine/codec/decode/block_ring.h"
+#include "decode/current/block_ring.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,12 @@
 // forwarded answers against.
 #pragma once
 
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/decode/frame_decoder.h"
-#include "tessarine/codec/decode/legacy_decoder.h"
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/stream_info.h"
+#include "container/codec_error.h"
+#include "container/info_id.h"
+#include "container/stream_info.h"
+#include "decode/current/frame_decoder.h"
+#include "decode/older/legacy_decoder.h"
+#include "io/memory_stream.h"
 #include "tests/support/zem_fixture.h"
 
 #include <gtest/gtest.h>

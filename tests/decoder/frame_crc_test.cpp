@@ -1,7 +1,7 @@
 // The frame CRC: every path the processor has against the bit-by-bit
 // reference, over every short length and some long ones, from unaligned
 // starts, in one piece and split in two.
-#include "tessarine/codec/decode/frame_crc.h"
+#include "coding/frame_crc.h"
 #include "tests/legacy_encoder/legacy_stream.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // The frame loop on real encoded streams: damaged frames and their fill,
 // seeks, block ranges, flags and streams no frame can be decoded from.
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/decode/frame_decoder.h"
-#include "tessarine/codec/decoder_factory.h"
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/stream_info.h"
+#include "container/codec_error.h"
+#include "container/info_id.h"
+#include "container/stream_info.h"
+#include "decode/current/frame_decoder.h"
+#include "decode/decoder_factory.h"
+#include "io/memory_stream.h"
 #include "tests/support/wave_fixture.h"
 
 #include <gtest/gtest.h>

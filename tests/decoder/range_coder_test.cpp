@@ -1,10 +1,10 @@
 // The range-coded residuals of both generations: tables, signed mapping, the
 // model step, the escape and split paths, where a block ends, and the
 // encoder as the reader's exact inverse.
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/decode/range_bit_reader.h"
-#include "tessarine/codec/encode/range_encoder.h"
-#include "tessarine/codec/memory_stream.h"
+#include "coding/range_bit_reader.h"
+#include "container/codec_error.h"
+#include "encode/range_encoder.h"
+#include "io/memory_stream.h"
 
 #include <gtest/gtest.h>
 

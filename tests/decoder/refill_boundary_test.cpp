@@ -2,10 +2,10 @@
 // refill of the range decoder's buffer decode exactly: up to 3950 a block's
 // end steps back over bytes read before its last value, which a refill just
 // before that value must not have dropped.
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/decoder_factory.h"
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/memory_stream.h"
+#include "container/codec_error.h"
+#include "container/info_id.h"
+#include "decode/decoder_factory.h"
+#include "io/memory_stream.h"
 #include "tests/decoder/refill_streams.h"
 #include "tests/legacy_encoder/legacy_stream.h"
 #include "tests/support/wave_fixture.h"

@@ -1,8 +1,8 @@
 #include "tests/decoder/refill_streams.h"
 
-#include "tessarine/codec/decode/range_bit_reader.h"
-#include "tessarine/codec/encode/frame_encoder.h"
-#include "tessarine/codec/memory_stream.h"
+#include "coding/range_bit_reader.h"
+#include "encode/frame_encoder.h"
+#include "io/memory_stream.h"
 #include "tests/support/wave_fixture.h"
 #include "tests/support/zem_fixture.h"
 

@@ -1,6 +1,6 @@
 // Encode then decode gives the wave file back byte for byte, over every level,
 // channel count, sample size and kind of signal, with a short final frame.
-#include "tessarine/codec/codec_error.h"
+#include "container/codec_error.h"
 #include "tests/support/wave_fixture.h"
 
 #include <gtest/gtest.h>

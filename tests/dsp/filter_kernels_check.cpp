@@ -1,9 +1,9 @@
 // Every instruction-set version of the filter kernels this processor offers,
 // against the scalar references, over random data. The seed is printed; set
 // ZEM_CHECK_SEED to replay a failure.
-#include "tessarine/codec/decode/adaptive_filter.h"
-#include "tessarine/codec/decode/dsp/cpu_features.h"
-#include "tessarine/codec/decode/dsp/filter_kernels.h"
+#include "dsp/cpu_features.h"
+#include "dsp/filter_kernels.h"
+#include "model/adaptive_filter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The bytes an encoded stream starts with, its digest, and the file handling
 // of EncodeFile.
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/encode/encoder.h"
-#include "tessarine/codec/encode/md5.h"
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/stream_info.h"
+#include "container/codec_error.h"
+#include "container/info_id.h"
+#include "container/stream_info.h"
+#include "encode/encoder.h"
+#include "encode/md5.h"
+#include "io/memory_stream.h"
 #include "tests/support/wave_fixture.h"
 
 #include <gtest/gtest.h>

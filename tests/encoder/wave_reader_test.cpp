@@ -1,9 +1,9 @@
 // What the encoder takes as input and what it refuses, with nothing written
 // for a refused file.
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/encode/encoder.h"
-#include "tessarine/codec/encode/wave_reader.h"
-#include "tessarine/codec/memory_stream.h"
+#include "container/codec_error.h"
+#include "encode/encoder.h"
+#include "encode/wave_reader.h"
+#include "io/memory_stream.h"
 #include "tests/support/wave_fixture.h"
 
 #include <gtest/gtest.h>

@@ -3,9 +3,9 @@
 // replaces the global allocation functions so that a chosen allocation throws
 // and the allocations still alive can be counted; outside a test they behave
 // as plain malloc and free.
-#include "tessarine/codec/decoder_factory.h"
+#include "decode/decoder_factory.h"
 
-#include "tessarine/codec/codec_error.h"
+#include "container/codec_error.h"
 #include "tests/support/test_files.h"
 #include "tests/support/zem_fixture.h"
 

@@ -1,8 +1,8 @@
 // A stream or a link's image that is a FIFO is refused at once: the factory
 // only reads, and a pipe can neither be read back and forth nor counted on to end.
-#include "tessarine/codec/decoder_factory.h"
+#include "decode/decoder_factory.h"
 
-#include "tessarine/codec/codec_error.h"
+#include "container/codec_error.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 // Opening by path: extensions, link files and the failures of each way in.
-#include "tessarine/codec/decoder_factory.h"
+#include "decode/decoder_factory.h"
 
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/decode/frame_decoder.h"
-#include "tessarine/codec/decode/legacy_decoder.h"
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/tag_block.h"
-#include "tessarine/codec/tag_item.h"
-#include "tessarine/codec/win32_file.h"
+#include "container/codec_error.h"
+#include "container/info_id.h"
+#include "decode/current/frame_decoder.h"
+#include "decode/older/legacy_decoder.h"
+#include "io/win32_file.h"
+#include "tag/tag_block.h"
+#include "tag/tag_item.h"
 #include "tests/support/test_files.h"
 #include "tests/support/zem_fixture.h"
 

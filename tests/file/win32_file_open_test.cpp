@@ -1,6 +1,6 @@
-#include "tessarine/codec/win32_file.h"
+#include "io/win32_file.h"
 
-#include "tessarine/codec/codec_error.h"
+#include "container/codec_error.h"
 
 #include "tests/file/read_only_file.h"
 #include "tests/support/test_files.h"

@@ -3,8 +3,8 @@
 // noise, the side channel of such music), the decoder's member gives the
 // samples back exactly, at lengths around every threshold below which a
 // member copies.
-#include "tessarine/codec/decode/inverse_predictor.h"
-#include "tessarine/codec/decode/sign_cascade.h"
+#include "decode/older/inverse_predictor.h"
+#include "decode/older/sign_cascade.h"
 #include "tests/legacy_encoder/forward_predictor.h"
 #include "tests/legacy_encoder/legacy_stream.h"
 #include "tests/legacy_encoder/mixed_signal.h"

@@ -2,10 +2,10 @@
 // in both directions (so that a misreading shared by the test encoder and the
 // decoder shows),
 // the array lengths below which each member copies, and the member table.
-#include "tessarine/codec/decode/dsp/cpu_features.h"
-#include "tessarine/codec/decode/dsp/filter_kernels.h"
-#include "tessarine/codec/decode/inverse_predictor.h"
-#include "tessarine/codec/decode/sign_cascade.h"
+#include "decode/older/inverse_predictor.h"
+#include "decode/older/sign_cascade.h"
+#include "dsp/cpu_features.h"
+#include "dsp/filter_kernels.h"
 #include "tests/legacy_encoder/forward_predictor.h"
 
 #include <gtest/gtest.h>

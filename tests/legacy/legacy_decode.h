@@ -1,10 +1,10 @@
 // Decoding an in-memory older stream through CLegacyDecoder, for the tests.
 #pragma once
 
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/decode/legacy_decoder.h"
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/stream_info.h"
+#include "container/codec_error.h"
+#include "container/stream_info.h"
+#include "decode/older/legacy_decoder.h"
+#include "io/memory_stream.h"
 #include "tests/support/test_files.h"
 
 #include <memory>

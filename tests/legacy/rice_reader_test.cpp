@@ -1,7 +1,7 @@
 // The Rice reader: buffer sizes, bit order, unary/k values, both generations
 // against hand-made bits and the test encoder, and the guards on damaged data.
-#include "tessarine/codec/decode/rice_bit_reader.h"
-#include "tessarine/codec/memory_stream.h"
+#include "decode/older/rice_bit_reader.h"
+#include "io/memory_stream.h"
 #include "tests/legacy_encoder/rice_encoder.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // and the sign rules the filters adapt their weights by.
 #pragma once
 
-#include "tessarine/codec/decode/legacy_math.h"
+#include "decode/older/legacy_math.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "tests/legacy_encoder/legacy_stream.h"
 
-#include "tessarine/codec/decode/inverse_predictor.h"
-#include "tessarine/codec/encode/range_encoder.h"
-#include "tessarine/codec/decode/sign_cascade.h"
+#include "decode/older/inverse_predictor.h"
+#include "decode/older/sign_cascade.h"
+#include "encode/range_encoder.h"
 #include "tests/legacy_encoder/bit_writer.h"
 #include "tests/legacy_encoder/forward_predictor.h"
 #include "tests/legacy_encoder/mixed_signal.h"

@@ -1,5 +1,5 @@
 // Reading link files from disk: the 1023-byte window, missing files, the tag tail.
-#include "tessarine/codec/link_file.h"
+#include "link/link_file.h"
 
 #include "tests/support/test_files.h"
 

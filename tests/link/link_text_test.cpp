@@ -1,5 +1,5 @@
 // Parsing of link texts: keys, numbers, image path decoding and resolution.
-#include "tessarine/codec/link_file.h"
+#include "link/link_file.h"
 
 #include "tests/support/test_files.h"
 

@@ -1,7 +1,7 @@
-#include "tessarine/codec/decode/adaptive_filter.h"
-#include "tessarine/codec/decode/decode_exception.h"
-#include "tessarine/codec/decode/dsp/cpu_features.h"
-#include "tessarine/codec/decode/sliding_buffer.h"
+#include "dsp/cpu_features.h"
+#include "model/adaptive_filter.h"
+#include "model/decode_exception.h"
+#include "model/sliding_buffer.h"
 #include "tests/predictor/reference_models.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
-#include "tessarine/codec/decode/decode_exception.h"
-#include "tessarine/codec/decode/filter_chain.h"
-#include "tessarine/codec/decode/predictor.h"
-#include "tessarine/codec/decode/predictor_3930.h"
-#include "tessarine/codec/decode/predictor_3950.h"
-#include "tessarine/codec/encode/forward_predictor.h"
+#include "encode/forward_predictor.h"
+#include "model/decode_exception.h"
+#include "model/filter_chain.h"
+#include "model/predictor.h"
+#include "model/predictor_3930.h"
+#include "model/predictor_3950.h"
 #include "tests/predictor/reference_models.h"
 
 #include <gtest/gtest.h>

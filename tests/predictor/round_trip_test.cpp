@@ -1,8 +1,8 @@
 // The encoding direction followed by the decoding direction gives every value
 // back, for every level and both predictor generations, over ordinary and
 // extreme signals.
-#include "tessarine/codec/decode/predictor.h"
-#include "tessarine/codec/encode/forward_predictor.h"
+#include "encode/forward_predictor.h"
+#include "model/predictor.h"
 
 #include <gtest/gtest.h>
 

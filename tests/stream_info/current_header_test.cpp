@@ -1,6 +1,6 @@
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/header_parse.h"
-#include "tessarine/codec/header_reader.h"
+#include "container/codec_error.h"
+#include "container/header_parse.h"
+#include "container/header_reader.h"
 #include "tests/stream_info/open_stream.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Headers that cannot describe the file they are in are refused, and the
 // reader says why; the nearest headers that can are still taken.
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/header_reader.h"
+#include "container/codec_error.h"
+#include "container/header_reader.h"
 #include "tests/stream_info/open_stream.h"
 
 #include <gtest/gtest.h>

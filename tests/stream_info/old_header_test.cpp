@@ -1,4 +1,4 @@
-#include "tessarine/codec/codec_error.h"
+#include "container/codec_error.h"
 #include "tests/stream_info/open_stream.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Opens a CStreamInfo on bytes in memory; the stream outlives the information.
 #pragma once
 
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/stream_info.h"
+#include "container/info_id.h"
+#include "container/stream_info.h"
+#include "io/memory_stream.h"
 #include "tests/support/zem_fixture.h"
 
 #include <memory>

@@ -1,9 +1,9 @@
 // Opening through a file name, ownership of the file and the tag, and the
 // header reader's refusals for damaged or hostile files.
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/header_reader.h"
-#include "tessarine/codec/tag_block.h"
-#include "tessarine/codec/win32_file.h"
+#include "container/codec_error.h"
+#include "container/header_reader.h"
+#include "io/win32_file.h"
+#include "tag/tag_block.h"
 #include "tests/stream_info/open_stream.h"
 
 #include <gtest/gtest.h>

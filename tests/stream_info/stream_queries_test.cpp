@@ -1,6 +1,6 @@
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/tag_block.h"
-#include "tessarine/codec/wave_format.h"
+#include "container/codec_error.h"
+#include "container/wave_format.h"
+#include "tag/tag_block.h"
 #include "tests/stream_info/open_stream.h"
 
 #include <gtest/gtest.h>

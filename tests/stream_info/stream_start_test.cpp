@@ -1,6 +1,6 @@
-#include "tessarine/codec/stream_start.h"
+#include "container/stream_start.h"
 
-#include "tessarine/codec/memory_stream.h"
+#include "io/memory_stream.h"
 #include "tests/stream_info/open_stream.h"
 #include "tests/support/zem_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "tessarine/codec/wave_format.h"
+#include "container/wave_format.h"
 
 #include "tests/support/test_files.h"
 

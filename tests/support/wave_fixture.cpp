@@ -1,10 +1,10 @@
 #include "tests/support/wave_fixture.h"
 
-#include "tessarine/codec/decode/decoder.h"
-#include "tessarine/codec/decoder_factory.h"
-#include "tessarine/codec/encode/encoder.h"
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/memory_stream.h"
+#include "container/info_id.h"
+#include "decode/decoder.h"
+#include "decode/decoder_factory.h"
+#include "encode/encoder.h"
+#include "io/memory_stream.h"
 
 #include <cmath>
 

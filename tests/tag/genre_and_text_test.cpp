@@ -1,7 +1,7 @@
 // The genre table and the small text rules (case folding, decimal numbers).
-#include "tessarine/codec/decimal_text.h"
-#include "tessarine/codec/genre_names.h"
-#include "tessarine/codec/tag_text.h"
+#include "io/decimal_text.h"
+#include "tag/genre_names.h"
+#include "tag/tag_text.h"
 
 #include <gtest/gtest.h>
 

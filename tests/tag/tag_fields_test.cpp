@@ -1,6 +1,6 @@
 // Finding, reading and changing fields in memory.
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/tag_block.h"
+#include "io/memory_stream.h"
+#include "tag/tag_block.h"
 #include "tests/tag/tag_test_util.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The tag on real files, opened by name.
-#include "tessarine/codec/tag_block.h"
-#include "tessarine/codec/win32_file.h"
+#include "io/win32_file.h"
+#include "tag/tag_block.h"
 #include "tests/tag/tag_test_util.h"
 
 #include <gtest/gtest.h>

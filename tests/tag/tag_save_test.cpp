@@ -1,7 +1,7 @@
 // Stripping tags from a file's end and writing a fresh ZEM tag.
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/tag_block.h"
+#include "container/codec_error.h"
+#include "io/memory_stream.h"
+#include "tag/tag_block.h"
 #include "tests/tag/tag_test_util.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Builders of tag bytes and small readers of fields, shared by the tag tests.
 #pragma once
 
-#include "tessarine/codec/tag_block.h"
+#include "tag/tag_block.h"
 #include "tests/support/test_files.h"
 
 #include <cstdint>

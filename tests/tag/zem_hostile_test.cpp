@@ -1,7 +1,7 @@
 // Damaged and hostile tags: nothing is read past a buffer, nothing huge is
 // allocated, nothing hangs, and the items before the damage survive.
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/tag_block.h"
+#include "io/memory_stream.h"
+#include "tag/tag_block.h"
 #include "tests/tag/tag_test_util.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "tessarine/codec/text_convert.h"
+#include "io/text_convert.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // `zemtool encode`, `decode` and `verify`: round trips through files and the
 // standard streams, thread counts, link-file tracks, damaged frames.
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/stream_info.h"
+#include "container/info_id.h"
+#include "container/stream_info.h"
+#include "io/memory_stream.h"
 #include "tests/support/wave_fixture.h"
 #include "tests/tools/zemtool_harness.h"
 #include "tools/zemtool/zemtool.h"

@@ -2,9 +2,9 @@
 // outputs whole or not at all, links and FIFOs not followed where they do
 // harm) and plain about failures (which file, what, and the system's reason).
 #ifndef _WIN32
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/stream_info.h"
+#include "container/info_id.h"
+#include "container/stream_info.h"
+#include "io/memory_stream.h"
 #include "tests/support/wave_fixture.h"
 #include "tests/tools/zemtool_harness.h"
 

@@ -1,11 +1,11 @@
 // Decoding a range on several threads: the ordered hand-off between workers
 // and writer, and DecodeRange's outcome on damaged frames, read errors and
 // write errors, which must match one thread's exactly.
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/decoder_factory.h"
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/stream_info.h"
+#include "container/codec_error.h"
+#include "container/info_id.h"
+#include "container/stream_info.h"
+#include "decode/decoder_factory.h"
+#include "io/memory_stream.h"
 #include "tests/support/wave_fixture.h"
 #include "tools/zemtool/frame_segments.h"
 #include "tools/zemtool/ordered_hand_off.h"

@@ -1,6 +1,6 @@
 // The strict reading of a file's tag area, where a stream's audio ends, and
 // the write that puts the old tag back when it fails.
-#include "tessarine/codec/memory_stream.h"
+#include "io/memory_stream.h"
 #include "tests/support/zem_fixture.h"
 #include "tests/tools/zemtool_harness.h"
 #include "tools/zemtool/tag_area.h"

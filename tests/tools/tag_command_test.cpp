@@ -1,7 +1,7 @@
 // `zemtool tag`: listing, changing, removing and ID3v1 saving, checked against
 // the bytes of the file.
 #include "platform/win32.h"
-#include "tessarine/codec/tag_block.h"
+#include "tag/tag_block.h"
 #include "tests/support/test_files.h"
 #include "tests/support/zem_fixture.h"
 #include "tests/tools/zemtool_harness.h"

@@ -3,8 +3,8 @@
 // stream of 12 seconds of music-like stereo audio with the album's tag.
 #include "tools/make-samples/sample_set.h"
 
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/tag_block.h"
+#include "io/memory_stream.h"
+#include "tag/tag_block.h"
 #include "tests/support/wave_fixture.h"
 
 namespace samples {

@@ -1,7 +1,7 @@
 #include "tools/make-samples/sample_set.h"
 
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/tag_block.h"
+#include "io/memory_stream.h"
+#include "tag/tag_block.h"
 #include "tests/support/zem_fixture.h"
 
 #include <utility>

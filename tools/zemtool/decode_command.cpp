@@ -1,7 +1,7 @@
 #include "tools/zemtool/decode_command.h"
 
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/info_id.h"
+#include "container/codec_error.h"
+#include "container/info_id.h"
 #include "tools/zemtool/decode_input.h"
 #include "tools/zemtool/decode_options.h"
 #include "tools/zemtool/file_names.h"

@@ -1,9 +1,9 @@
 #include "tools/zemtool/decode_input.h"
 
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/decoder_factory.h"
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/link_file.h"
+#include "container/codec_error.h"
+#include "container/info_id.h"
+#include "decode/decoder_factory.h"
+#include "link/link_file.h"
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/open_failure.h"
 #include "tools/zemtool/shared_bytes.h"

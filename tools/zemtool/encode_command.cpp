@@ -1,9 +1,9 @@
 #include "tools/zemtool/encode_command.h"
 
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/encode/encoder.h"
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/win32_file.h"
+#include "container/codec_error.h"
+#include "encode/encoder.h"
+#include "io/memory_stream.h"
+#include "io/win32_file.h"
 #include "tools/zemtool/decode_options.h"
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/open_failure.h"

@@ -1,6 +1,6 @@
 #include "tools/zemtool/file_names.h"
 
-#include "tessarine/codec/win32_file.h"
+#include "io/win32_file.h"
 #include "tools/zemtool/utf_text.h"
 
 namespace zemtool {

@@ -2,7 +2,7 @@
 // the part of each frame inside the range, decoded on its own after a seek.
 #pragma once
 
-#include "tessarine/codec/decode/decoder.h"
+#include "decode/decoder.h"
 
 #include <cstddef>
 #include <cstdint>

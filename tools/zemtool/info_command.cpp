@@ -1,6 +1,6 @@
 #include "tools/zemtool/info_command.h"
 
-#include "tessarine/codec/codec_error.h"
+#include "container/codec_error.h"
 #include "tools/zemtool/report_output.h"
 #include "tools/zemtool/stream_report.h"
 #include "tools/zemtool/tool_failure.h"

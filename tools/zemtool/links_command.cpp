@@ -1,7 +1,7 @@
 #include "tools/zemtool/links_command.h"
 
+#include "container/codec_error.h"
 #include "tessarine/app/link_builder.h"
-#include "tessarine/codec/codec_error.h"
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/output_target.h"
 #include "tools/zemtool/printable_text.h"

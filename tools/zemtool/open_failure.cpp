@@ -1,7 +1,7 @@
 #include "tools/zemtool/open_failure.h"
 
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/link_file.h"
+#include "container/codec_error.h"
+#include "link/link_file.h"
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/native_file.h"
 #include "tools/zemtool/stream_check.h"

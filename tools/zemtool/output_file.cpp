@@ -1,6 +1,6 @@
 #include "tools/zemtool/output_file.h"
 
-#include "tessarine/codec/codec_error.h"
+#include "container/codec_error.h"
 #include "tools/zemtool/interrupt_cleanup.h"
 #include "tools/zemtool/tool_failure.h"
 

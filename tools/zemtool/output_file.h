@@ -6,7 +6,7 @@
 // straight.
 #pragma once
 
-#include "tessarine/codec/stream_io.h"
+#include "io/stream_io.h"
 #include "tools/zemtool/native_file.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "tools/zemtool/output_target.h"
 
-#include "tessarine/codec/link_file.h"
+#include "link/link_file.h"
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/native_file.h"
 #include "tools/zemtool/tool_failure.h"

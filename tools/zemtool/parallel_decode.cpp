@@ -1,7 +1,7 @@
 #include "tools/zemtool/parallel_decode.h"
 
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/info_id.h"
+#include "container/codec_error.h"
+#include "container/info_id.h"
 #include "tools/zemtool/frame_segments.h"
 #include "tools/zemtool/ordered_hand_off.h"
 

@@ -6,8 +6,8 @@
 // calling thread alone.
 #pragma once
 
-#include "tessarine/codec/decode/decoder.h"
-#include "tessarine/codec/stream_io.h"
+#include "decode/decoder.h"
+#include "io/stream_io.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "tools/zemtool/report_output.h"
 
-#include "tessarine/codec/info_id.h"
+#include "container/info_id.h"
 #include "tools/zemtool/json_writer.h"
 
 #include <cstdio>

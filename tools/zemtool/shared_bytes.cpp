@@ -1,6 +1,6 @@
 #include "tools/zemtool/shared_bytes.h"
 
-#include "tessarine/codec/codec_error.h"
+#include "container/codec_error.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 // its own position: standard input read once, decoded by every worker.
 #pragma once
 
-#include "tessarine/codec/stream_io.h"
+#include "io/stream_io.h"
 
 #include <memory>
 #include <vector>

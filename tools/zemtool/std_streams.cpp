@@ -1,6 +1,6 @@
 #include "tools/zemtool/std_streams.h"
 
-#include "tessarine/codec/codec_error.h"
+#include "container/codec_error.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/zemtool.h"
 

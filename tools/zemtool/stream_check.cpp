@@ -1,9 +1,9 @@
 #include "tools/zemtool/stream_check.h"
 
-#include "tessarine/codec/header_reader.h"
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/stream_info_record.h"
-#include "tessarine/codec/win32_file.h"
+#include "container/header_reader.h"
+#include "container/info_id.h"
+#include "container/stream_info_record.h"
+#include "io/win32_file.h"
 #include "tools/zemtool/file_names.h"
 
 #include <algorithm>

@@ -3,9 +3,9 @@
 // read, and that the decoded wave file matches the digest the stream stores.
 #pragma once
 
-#include "tessarine/codec/decode/decoder.h"
-#include "tessarine/codec/encode/md5.h"
-#include "tessarine/codec/stream_io.h"
+#include "decode/decoder.h"
+#include "encode/md5.h"
+#include "io/stream_io.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 #include "tools/zemtool/stream_cut.h"
 
-#include "tessarine/codec/decode/decoder.h"
-#include "tessarine/codec/info_id.h"
+#include "container/info_id.h"
+#include "decode/decoder.h"
 
 #include <algorithm>
 

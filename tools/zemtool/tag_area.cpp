@@ -1,11 +1,11 @@
 #include "tools/zemtool/tag_area.h"
 
-#include "tessarine/codec/id3v1.h"
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/tag_block.h"
-#include "tessarine/codec/tag_footer.h"
-#include "tessarine/codec/tag_item.h"
-#include "tessarine/codec/tag_item_format.h"
+#include "io/memory_stream.h"
+#include "tag/id3v1.h"
+#include "tag/tag_block.h"
+#include "tag/tag_footer.h"
+#include "tag/tag_item.h"
+#include "tag/tag_item_format.h"
 
 #include <algorithm>
 #include <climits>

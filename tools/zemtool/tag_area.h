@@ -5,7 +5,7 @@
 // reads back whole, and no tag reaches into the audio in front of it.
 #pragma once
 
-#include "tessarine/codec/stream_io.h"
+#include "io/stream_io.h"
 
 #include <cstdint>
 #include <string>

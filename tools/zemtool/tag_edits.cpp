@@ -1,7 +1,7 @@
 #include "tools/zemtool/tag_edits.h"
 
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/tag_block.h"
+#include "container/codec_error.h"
+#include "tag/tag_block.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/utf_text.h"
 

@@ -1,7 +1,7 @@
 #include "tools/zemtool/tag_listing.h"
 
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/tag_block.h"
+#include "io/memory_stream.h"
+#include "tag/tag_block.h"
 #include "tools/zemtool/tag_area.h"
 #include "tools/zemtool/tag_stream_end.h"
 #include "tools/zemtool/utf_text.h"

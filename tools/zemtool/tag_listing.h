@@ -1,7 +1,7 @@
 // `zemtool tag FILE` without options: one NAME=VALUE line per field.
 #pragma once
 
-#include "tessarine/codec/stream_io.h"
+#include "io/stream_io.h"
 
 #include <ostream>
 #include <string>

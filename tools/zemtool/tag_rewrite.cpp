@@ -1,8 +1,8 @@
 #include "tools/zemtool/tag_rewrite.h"
 
-#include "tessarine/codec/codec_error.h"
-#include "tessarine/codec/memory_stream.h"
-#include "tessarine/codec/tag_block.h"
+#include "container/codec_error.h"
+#include "io/memory_stream.h"
+#include "tag/tag_block.h"
 #include "tools/zemtool/tag_edits.h"
 
 #include <climits>

@@ -3,7 +3,7 @@
 // bytes back.
 #pragma once
 
-#include "tessarine/codec/stream_io.h"
+#include "io/stream_io.h"
 #include "tools/zemtool/tag_area.h"
 #include "tools/zemtool/tag_request.h"
 

@@ -1,8 +1,8 @@
 #include "tools/zemtool/tag_stream_end.h"
 
-#include "tessarine/codec/info_id.h"
-#include "tessarine/codec/stream_info.h"
-#include "tessarine/codec/tag_le32.h"
+#include "container/info_id.h"
+#include "container/stream_info.h"
+#include "tag/tag_le32.h"
 
 #include <algorithm>
 

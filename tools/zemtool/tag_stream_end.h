@@ -1,7 +1,7 @@
 // Where the audio of a ZEM stream ends: the first byte a tag may take.
 #pragma once
 
-#include "tessarine/codec/stream_io.h"
+#include "io/stream_io.h"
 
 #include <cstdint>
 

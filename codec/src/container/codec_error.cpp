@@ -1,0 +1,16 @@
+#include "container/codec_error.h"
+
+const char* CodecErrorName(int code) {
+    switch (code) {
+    case CODEC_OK: return "CODEC_OK";
+    case CODEC_FAILED: return "CODEC_FAILED";
+    case CODEC_INVALID_PARAMETER: return "CODEC_INVALID_PARAMETER";
+    case CODEC_READ_FAILED: return "CODEC_READ_FAILED";
+    case CODEC_WRITE_FAILED: return "CODEC_WRITE_FAILED";
+    case CODEC_BAD_INPUT: return "CODEC_BAD_INPUT";
+    case CODEC_BAD_CHECKSUM: return "CODEC_BAD_CHECKSUM";
+    case CODEC_NO_MEMORY: return "CODEC_NO_MEMORY";
+    case CODEC_BAD_ARGUMENT: return "CODEC_BAD_ARGUMENT";
+    }
+    return "CODEC_UNKNOWN";
+}

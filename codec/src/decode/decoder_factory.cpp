@@ -1,0 +1,144 @@
+#include "decode/decoder_factory.h"
+
+#include "container/codec_error.h"
+#include "container/info_id.h"
+#include "container/stream_info.h"
+#include "decode/current/frame_decoder.h"
+#include "decode/older/legacy_decoder.h"
+#include "link/link_file.h"
+#include "tag/tag_block.h"
+
+#include <algorithm>
+
+namespace {
+
+enum class SourceKind { Link, Stream, Unknown };
+
+struct OpenedStream {
+    std::unique_ptr<CStreamInfo> info;
+    int startBlock = -1;
+    int finishBlock = -1;
+};
+
+WCHAR LowerAscii(WCHAR c) { return c >= WTXT('A') && c <= WTXT('Z') ? WCHAR(c - WTXT('A') + WTXT('a')) : c; }
+
+// Only the last extension counts; a path without a dot is all extension and
+// so matches nothing.
+SourceKind KindOfPath(const WString& path) {
+    size_t dot = path.rfind(WTXT('.'));
+    WString extension = dot == WString::npos ? path : path.substr(dot);
+    std::transform(extension.begin(), extension.end(), extension.begin(), LowerAscii);
+    if (extension == WTXT(".zlk"))
+        return SourceKind::Link;
+    if (extension == WTXT(".zem") || extension == WTXT(".qrb"))
+        return SourceKind::Stream;
+    return SourceKind::Unknown;
+}
+
+// The image a link file names, limited to the track and carrying the link
+// file's own tag (the track's fields), not the image's.
+OpenedStream OpenLinkedImage(const WCHAR* linkPath, int* error) {
+    OpenedStream opened;
+    CLinkFile link;
+    link.ReadLinkFile(linkPath);
+    if (!link.IsValid()) {
+        *error = CODEC_BAD_INPUT;
+        return opened;
+    }
+    auto tag = std::make_unique<CTagBlock>(linkPath, 1);
+    // The stream information takes the tag over; releasing inside the
+    // new-expression keeps it ours should the allocation itself fail.
+    opened.info.reset(new CStreamInfo(link.GetImagePath(), error, tag.release()));
+    opened.startBlock = link.GetStartBlock();
+    opened.finishBlock = link.GetFinishBlock();
+    return opened;
+}
+
+OpenedStream OpenByPath(const WCHAR* path, int* error) {
+    switch (KindOfPath(path)) {
+    case SourceKind::Link:
+        return OpenLinkedImage(path, error);
+    case SourceKind::Stream: {
+        OpenedStream opened;
+        opened.info = std::make_unique<CStreamInfo>(path, error);
+        return opened;
+    }
+    default:
+        *error = CODEC_BAD_INPUT;
+        return OpenedStream();
+    }
+}
+
+// Chooses the decoder class by version and hands the stream information over.
+std::unique_ptr<CDecoder> BuildDecoder(OpenedStream opened, int* error) {
+    if (!opened.info || *error != CODEC_OK)
+        return nullptr;
+    if (!opened.info->IsValid()) {
+        *error = CODEC_BAD_INPUT;
+        return nullptr;
+    }
+    bool legacy = opened.info->GetInfo(Version) < CFrameDecoder::kFirstVersion;
+    // A new-expression allocates before it evaluates its arguments, so the
+    // holder above keeps (and on failure deletes) the stream information until
+    // the decoder's memory exists; the decoder owns it from its first line.
+    std::unique_ptr<CDecoder> decoder;
+    if (legacy)
+        decoder.reset(new CLegacyDecoder(error, opened.info.release(), opened.startBlock, opened.finishBlock));
+    else
+        decoder.reset(new CFrameDecoder(error, opened.info.release(), opened.startBlock, opened.finishBlock));
+    if (*error != CODEC_OK)
+        return nullptr;  // a refused version: the decoder goes, and its stream with it
+    return decoder;
+}
+
+// Runs one factory function with a valid error slot; whatever throws while
+// objects are built leaves nothing behind and reports CODEC_FAILED.
+template <class Open>
+std::unique_ptr<CDecoder> Guarded(int* error, Open open) {
+    int localError = CODEC_OK;
+    int* slot = error ? error : &localError;
+    *slot = CODEC_OK;
+    try {
+        return BuildDecoder(open(slot), slot);
+    } catch (...) {
+        *slot = CODEC_FAILED;
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<CDecoder> OpenDecoder(const WCHAR* path, int* error) {
+    return Guarded(error, [path](int* slot) {
+        if (!path || !*path) {
+            *slot = CODEC_BAD_ARGUMENT;
+            return OpenedStream();
+        }
+        return OpenByPath(path, slot);
+    });
+}
+
+std::unique_ptr<CDecoder> OpenDecoderFromIo(CStreamIo* io, int* error) {
+    return Guarded(error, [io](int* slot) {
+        OpenedStream opened;
+        if (!io)
+            *slot = CODEC_BAD_ARGUMENT;
+        else
+            opened.info = std::make_unique<CStreamInfo>(io, slot);
+        return opened;
+    });
+}
+
+std::unique_ptr<CDecoder> OpenDecoderFromInfo(CStreamInfo* info, int startBlock, int finishBlock, int* error) {
+    // Taken over at once, so that every way out below releases it.
+    std::unique_ptr<CStreamInfo> owned(info);
+    return Guarded(error, [&owned, startBlock, finishBlock](int* slot) {
+        OpenedStream opened;
+        if (!owned)
+            *slot = CODEC_BAD_ARGUMENT;
+        opened.info = std::move(owned);
+        opened.startBlock = startBlock;
+        opened.finishBlock = finishBlock;
+        return opened;
+    });
+}

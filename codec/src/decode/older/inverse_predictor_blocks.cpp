@@ -1,0 +1,66 @@
+#include "decode/older/inverse_predictor.h"
+#include "decode/older/legacy_math.h"
+
+namespace inverse_blocks {
+
+using namespace legacy_math;
+
+namespace {
+
+// Copies what a filter leaves alone; false when nothing else is to be done.
+bool CopyHead(const int32_t* in, int32_t* out, int n, int offset, int start) {
+    if (offset <= 0 || start >= n) {
+        CopyValues(in, out, n);
+        return false;
+    }
+    CopyValues(in, out, start);
+    return true;
+}
+
+}  // namespace
+
+void OffsetShiftFilter(const int32_t* in, int32_t* out, int n, int offset, int sign, int start) {
+    if (!CopyHead(in, out, n, offset, start))
+        return;
+    for (int i = start; i < n; ++i)
+        out[i] = Add(in[i], Mul(sign, Sar(out[i - offset], 3)));
+}
+
+void OffsetAdaptFilter(const int32_t* in, int32_t* out, int n, int offset, int sign, int start) {
+    if (!CopyHead(in, out, n, offset, start))
+        return;
+    int32_t m = 512;
+    for (int i = start; i < n; ++i) {
+        const int32_t back = out[i - offset];
+        out[i] = Add(in[i], Mul(sign, MulShift(m, back, 12)));
+        const bool disagree = (in[i] ^ back) <= 0;
+        // The subtracting pass grows its weight on disagreement, the adding one shrinks it.
+        m = Add(m, (disagree == (sign < 0)) ? 8 : -8);
+    }
+}
+
+void TwoTapFilter(const int32_t* in, int32_t* out, int n, int a, int b, int start) {
+    // Both taps are needed: a zero offset would read the value being written.
+    if (!CopyHead(in, out, n, a == 0 || b == 0 ? 0 : 1, start))
+        return;
+    int32_t m1 = 64, m2 = 64;
+    for (int i = start; i < n; ++i) {
+        const int32_t backA = out[i - a], backB = out[i - b];
+        out[i] = Sub(Add(in[i], MulShift(m1, backA, 9)), MulShift(backB, m2, 9));
+        m1 = Add(m1, XorStep(backA, in[i]));
+        m2 = Sub(m2, XorStep(in[i], backB));
+    }
+}
+
+void StepFilter(const int32_t* in, int32_t* out, int n, int offset, int step) {
+    if (!CopyHead(in, out, n, offset, offset))
+        return;
+    int32_t m = 0;
+    for (int i = offset; i < n; ++i) {
+        const int32_t back = out[i - offset];
+        out[i] = Add(in[i], MulShift(m, back, 12));
+        m = Add(m, Mul(XorStep(in[i], back), step));
+    }
+}
+
+}  // namespace inverse_blocks

@@ -1,0 +1,37 @@
+// Encodes one frame of PCM blocks into the bytes a frame decoder reads: the
+// check word (and flags when any), then the range-coded residuals of the
+// forward predictor chains.
+#pragma once
+
+#include "coding/range_coding.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class CForwardPredictor;
+
+class CFrameEncoder {
+public:
+    // Raises the predictors' exception for a level they do not support.
+    CFrameEncoder(int32_t level, int32_t version, int32_t channels, int32_t bitsPerSample);
+    ~CFrameEncoder();
+
+    // Appends the frame for `blocks` interleaved blocks at `pcm` to `out`, in
+    // reading order (see CStreamWriter for the byte order in the file).
+    // Returns the frame flags it chose.
+    uint32_t EncodeFrame(const uint8_t* pcm, int32_t blocks, std::vector<uint8_t>* out);
+
+private:
+    void SplitChannels(const uint8_t* pcm, int32_t blocks);
+    uint32_t ChooseFlags(int32_t blocks) const;
+    void EncodeValues(int32_t blocks, uint32_t flags, std::vector<uint8_t>* out);
+
+    int32_t m_version;
+    int32_t m_channels;
+    int32_t m_bitsPerSample;
+    std::unique_ptr<CForwardPredictor> m_predictorX;
+    std::unique_ptr<CForwardPredictor> m_predictorY;
+    std::vector<int32_t> m_x;
+    std::vector<int32_t> m_y;
+};

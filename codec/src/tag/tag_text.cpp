@@ -1,0 +1,11 @@
+#include "tag/tag_text.h"
+
+bool IsStorableFieldName(const WCHAR* name) {
+    if (!name)
+        return false;
+    for (; *name; ++name) {
+        if (*name < 0x20 || *name > 0x7E)
+            return false;
+    }
+    return true;
+}
