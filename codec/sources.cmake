@@ -73,7 +73,7 @@ set(ZEM_CODEC_DSP_SOURCES
 set(ZEM_CODEC_DECODE_SOURCES
     decode/create_bit_reader.cpp
     decode/decoder_factory.cpp
-    decode/range_queries.cpp)
+    decode/block_range_queries.cpp)
 
 # The decoder of streams from version 3930.
 set(ZEM_CODEC_DECODE_CURRENT_SOURCES
@@ -89,10 +89,10 @@ set(ZEM_CODEC_DECODE_OLDER_SOURCES
     decode/older/inverse_predictor_high.cpp
     decode/older/inverse_predictor_low.cpp
     decode/older/inverse_predictor_mid.cpp
-    decode/older/legacy_channel_decoder.cpp
-    decode/older/legacy_decoder.cpp
-    decode/older/legacy_frame_reader.cpp
-    decode/older/legacy_output.cpp
+    decode/older/older_channel_decoder.cpp
+    decode/older/older_decoder.cpp
+    decode/older/older_frame_reader.cpp
+    decode/older/older_output.cpp
     decode/older/rice_bit_reader.cpp
     decode/older/rice_generations.cpp
     decode/older/sign_cascade.cpp)

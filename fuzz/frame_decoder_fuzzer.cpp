@@ -27,7 +27,7 @@ bool Acceptable(int result) {
 
 // An older stream's decoder stops at a failed frame (CODEC_FAILED) after
 // handing out the blocks before it; a current one fills and goes on.
-void DecodeAll(CDecoder& decoder, int64_t blocks, int32_t blockAlign, bool legacy) {
+void DecodeAll(CDecoder& decoder, int64_t blocks, int32_t blockAlign, bool older) {
     const int kChunk = 1009;
     std::vector<uint8_t> out(size_t(kChunk) * size_t(blockAlign));
     int64_t delivered = 0;
@@ -37,7 +37,7 @@ void DecodeAll(CDecoder& decoder, int64_t blocks, int32_t blockAlign, bool legac
         int result = decoder.GetData(out.data(), kChunk, &got);
         FUZZ_REQUIRE(Acceptable(result));
         FUZZ_REQUIRE(got >= 0 && got <= kChunk);
-        if (legacy && result == CODEC_FAILED) {
+        if (older && result == CODEC_FAILED) {
             FUZZ_REQUIRE(delivered + got <= blocks);
             return;
         }
@@ -55,7 +55,7 @@ void DecodeAll(CDecoder& decoder, int64_t blocks, int32_t blockAlign, bool legac
 // Frame after frame, each after a seek to its first block, as a caller that
 // splits a stream into frames does: every frame's blocks come out (current
 // streams, as audio or fill), or the frame fails as a whole (older streams).
-void DecodeFrameByFrame(CDecoder& decoder, int64_t blocks, int64_t blocksPerFrame, int32_t blockAlign, bool legacy) {
+void DecodeFrameByFrame(CDecoder& decoder, int64_t blocks, int64_t blocksPerFrame, int32_t blockAlign, bool older) {
     const int64_t kMaxFrames = 64;
     if (blocksPerFrame < 1)
         return;
@@ -70,7 +70,7 @@ void DecodeFrameByFrame(CDecoder& decoder, int64_t blocks, int64_t blocksPerFram
         int got = -1;
         const int result = decoder.GetData(out.data(), want, &got);
         FUZZ_REQUIRE(Acceptable(result));
-        if (legacy && result == CODEC_FAILED)
+        if (older && result == CODEC_FAILED)
             FUZZ_REQUIRE(got >= 0 && got <= want);
         else if (result == CODEC_OK || result == CODEC_BAD_CHECKSUM)
             FUZZ_REQUIRE(got == want);
@@ -92,12 +92,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int64_t frameBytes = decoder->GetInfo(BlocksPerFrame) * blockAlign;
     if (total > kMaxBlocks || blockAlign < 1 || blockAlign > 64 || frameBytes > kMaxFrameBytes)
         return 0;
-    const bool legacy = decoder->GetInfo(Version) < 3930;
-    DecodeAll(*decoder, total, static_cast<int32_t>(blockAlign), legacy);
+    const bool older = decoder->GetInfo(Version) < 3930;
+    DecodeAll(*decoder, total, static_cast<int32_t>(blockAlign), older);
     int seek = decoder->Seek(static_cast<int>(total / 2));
     FUZZ_REQUIRE(Acceptable(seek));
     if (seek == CODEC_OK)
-        DecodeAll(*decoder, total - total / 2, static_cast<int32_t>(blockAlign), legacy);
-    DecodeFrameByFrame(*decoder, total, decoder->GetInfo(BlocksPerFrame), static_cast<int32_t>(blockAlign), legacy);
+        DecodeAll(*decoder, total - total / 2, static_cast<int32_t>(blockAlign), older);
+    DecodeFrameByFrame(*decoder, total, decoder->GetInfo(BlocksPerFrame), static_cast<int32_t>(blockAlign), older);
     return 0;
 }

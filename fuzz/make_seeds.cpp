@@ -1,7 +1,7 @@
 // Writes a seed corpus for one fuzz target from the test fixture builders:
 //   make_seeds TARGET FOLDER
 // Existing seeds of the same names are overwritten; other files are kept.
-#include "fuzz/legacy_seeds.h"
+#include "fuzz/older_seeds.h"
 #include "fuzz/refill_seeds.h"
 #include "io/memory_stream.h"
 #include "tag/tag_block.h"
@@ -269,7 +269,7 @@ int main(int argc, char** argv) {
         seeds = ProfileSeeds();
     else if (target == "frame_decoder" || target == "decode_planning") {
         seeds = FrameSeeds();
-        for (Bytes& old : LegacyDecoderSeeds())
+        for (Bytes& old : OlderDecoderSeeds())
             seeds.push_back(std::move(old));
         for (Bytes& crossing : RefillCrossingSeeds())
             seeds.push_back(std::move(crossing));

@@ -5,7 +5,7 @@
 #include "fuzz/refill_seeds.h"
 
 #include "tests/decoder/refill_streams.h"
-#include "tests/legacy_encoder/legacy_stream.h"
+#include "tests/older_encoder/older_stream.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ std::vector<Bytes> RefillCrossingSeeds() {
     std::vector<Bytes> seeds;
     uint32_t seed = 1;
     for (uint16_t version : {3900, 3910, 3920}) {
-        legacy_encoder::LegacyStreamShape shape;
+        older_encoder::OlderStreamShape shape;
         shape.version = version;
         shape.level = version == 3910 ? 3000 : 1000;
         shape.channels = 1;
@@ -37,7 +37,7 @@ std::vector<Bytes> RefillCrossingSeeds() {
         shape.finalFrameBlocks = 30000;
         shape.amplitude = 0;  // zero residuals, with rare spikes
         shape.seed = seed++;
-        seeds.push_back(legacy_encoder::BuildLegacyStream(shape).file);
+        seeds.push_back(older_encoder::BuildOlderStream(shape).file);
     }
     // Blocks per frame: 73728 below 3950; a current header (3980 on) takes any.
     // Stereo from 3950 only.

@@ -7,7 +7,7 @@
 #include "container/info_id.h"
 #include "container/stream_info.h"
 #include "decode/current/frame_decoder.h"
-#include "decode/older/legacy_decoder.h"
+#include "decode/older/older_decoder.h"
 #include "io/memory_stream.h"
 #include "tests/support/zem_fixture.h"
 
@@ -22,8 +22,8 @@ struct FrameTraits {
     static testing_support::ZemFixture Fixture() { return testing_support::CurrentZemFixture(3990); }
 };
 
-struct LegacyTraits {
-    using Decoder = CLegacyDecoder;
+struct OlderTraits {
+    using Decoder = COlderDecoder;
     static testing_support::ZemFixture Fixture() { return testing_support::OldZemFixture(3900); }
 };
 

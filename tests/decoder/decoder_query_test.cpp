@@ -34,8 +34,8 @@ TEST(DecoderQueries, CurrentBitrateBeforeTheFirstFrameIsFrameZeros) {
     // 30000 bytes over 73728 blocks = 1671 ms at 44100 Hz.
     EXPECT_EQ(30000 * 8 / 1671, h.Info(DecoderCurrentBitrate));
     EXPECT_EQ(h.Stream(FrameBitrate, 0), h.Info(DecoderCurrentBitrate));
-    Harness<CLegacyDecoder> legacy([] { auto f = SizedFrames(); f.version = 3900; return f; }(), 5000, 6000);
-    EXPECT_EQ(30000 * 8 / 1671, legacy.Info(DecoderCurrentBitrate));
+    Harness<COlderDecoder> older([] { auto f = SizedFrames(); f.version = 3900; return f; }(), 5000, 6000);
+    EXPECT_EQ(30000 * 8 / 1671, older.Info(DecoderCurrentBitrate));
 }
 
 TEST(DecoderQueries, AverageBitrateOfTheWholeStreamIsTheStreams) {
@@ -73,12 +73,12 @@ TEST(DecoderQueries, UnsizableFramesAddNothingToARange) {
     f.seekCountField = 2;
     f.sampleRate = 73728;  // a second per frame
     f.frames = ZemFixture::FakeFrames({30000, 20000, 10000});
-    Harness<CLegacyDecoder> h(f, 0, 2 * 73728);
+    Harness<COlderDecoder> h(f, 0, 2 * 73728);
     ASSERT_EQ(CODEC_OK, h.error);
     ASSERT_EQ(30000, h.Stream(FrameBytes, 0));
     ASSERT_EQ(-1, h.Stream(FrameBytes, 1));
     EXPECT_EQ(30000 * 8 / 2000, h.Info(DecoderAverageBitrate));
-    Harness<CLegacyDecoder> only(f, 73728, 2 * 73728);
+    Harness<COlderDecoder> only(f, 73728, 2 * 73728);
     EXPECT_EQ(0, only.Info(DecoderAverageBitrate));
 }
 
@@ -133,7 +133,7 @@ TEST(DecoderVersions, BoundariesOfBothClasses) {
     struct Case {
         uint16_t version;
         int frameError;
-        int legacyError;
+        int olderError;
     } cases[] = {
         {3800, CODEC_FAILED, CODEC_OK}, {3920, CODEC_FAILED, CODEC_OK},   {3921, CODEC_FAILED, CODEC_FAILED},
         {3925, CODEC_FAILED, CODEC_FAILED}, {3929, CODEC_FAILED, CODEC_FAILED},
@@ -144,8 +144,8 @@ TEST(DecoderVersions, BoundariesOfBothClasses) {
                                          : testing_support::OldZemFixture(c.version);
         Harness<CFrameDecoder> frame(f, -1, -1);
         EXPECT_EQ(c.frameError, frame.error) << c.version;
-        Harness<CLegacyDecoder> legacy(f, -1, -1);
-        EXPECT_EQ(c.legacyError, legacy.error) << c.version;
+        Harness<COlderDecoder> older(f, -1, -1);
+        EXPECT_EQ(c.olderError, older.error) << c.version;
     }
 }
 
@@ -156,7 +156,7 @@ TEST(DecoderVersions, RefusedDecoderStillOwnsAndReleasesItsStream) {
     CFrameDecoder frame(&error, new CStreamInfo(&io, nullptr), -1, -1);
     EXPECT_EQ(CODEC_FAILED, error);
     error = 0;
-    CLegacyDecoder legacy(&error, new CStreamInfo(&io, nullptr), -1, -1);
+    COlderDecoder older(&error, new CStreamInfo(&io, nullptr), -1, -1);
     EXPECT_EQ(CODEC_FAILED, error);
 }
 
@@ -166,8 +166,8 @@ TEST(DecoderVersions, MissingStreamOrErrorSlot) {
     EXPECT_EQ(CODEC_FAILED, error);
     EXPECT_EQ(-1, frame.GetInfo(DecoderTotalBlocks));
     EXPECT_EQ(-1, frame.GetInfo(SampleRate));
-    CLegacyDecoder legacy(nullptr, nullptr, 0, 0);
-    EXPECT_EQ(-1, legacy.GetInfo(WavHeaderBytes));
+    COlderDecoder older(nullptr, nullptr, 0, 0);
+    EXPECT_EQ(-1, older.GetInfo(WavHeaderBytes));
 
     CMemoryStream io(BuildZemBytes(testing_support::CurrentZemFixture(3990)));
     CFrameDecoder quiet(nullptr, new CStreamInfo(&io, nullptr), 5, 10);

@@ -33,7 +33,7 @@ protected:
     static int32_t Total() { return static_cast<int32_t>(FixtureTotalBlocks(Fixture())); }
 };
 
-using DecoderKinds = ::testing::Types<FrameTraits, LegacyTraits>;
+using DecoderKinds = ::testing::Types<FrameTraits, OlderTraits>;
 TYPED_TEST_SUITE(DecoderRange, DecoderKinds);
 
 TYPED_TEST(DecoderRange, WholeStreamIsNotARange) {

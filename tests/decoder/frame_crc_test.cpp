@@ -2,7 +2,7 @@
 // reference, over every short length and some long ones, from unaligned
 // starts, in one piece and split in two.
 #include "coding/frame_crc.h"
-#include "tests/legacy_encoder/legacy_stream.h"
+#include "tests/older_encoder/older_stream.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ TEST(FrameCrc, EveryPathMatchesTheBitwiseReference) {
     for (size_t length : lengths) {
         for (size_t offset : {0, 1, 3, 7, 13}) {
             const uint8_t* start = data.data() + offset;
-            const uint32_t expected = ~legacy_encoder::ReferenceCrc32(Bytes(start, start + length));
+            const uint32_t expected = ~older_encoder::ReferenceCrc32(Bytes(start, start + length));
             const size_t cut = length ? random() % (length + 1) : 0;
             for (const auto& [name, update] : paths) {
                 SCOPED_TRACE(std::string(name) + ", " + std::to_string(length) + " bytes at +" + std::to_string(offset));

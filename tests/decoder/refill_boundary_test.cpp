@@ -7,7 +7,7 @@
 #include "decode/decoder_factory.h"
 #include "io/memory_stream.h"
 #include "tests/decoder/refill_streams.h"
-#include "tests/legacy_encoder/legacy_stream.h"
+#include "tests/older_encoder/older_stream.h"
 #include "tests/support/wave_fixture.h"
 
 #include <gtest/gtest.h>
@@ -133,17 +133,17 @@ TEST(RefillBoundary, FramesOfTheFrameDecoderEndAtEveryByteAroundARefill) {
 // across the refill, and the Y block behind it must still decode.
 TEST(RefillBoundary, ChannelBlocksOfTheOlderPathEndAtEveryByteAroundARefill) {
     const ProbeMaker blocks = [](int32_t n) {
-        legacy_encoder::LegacyStreamShape shape;
+        older_encoder::OlderStreamShape shape;
         shape.version = 3900;
         shape.level = 1000;
         shape.crcChecks = true;
         shape.frames = 1;
         shape.finalFrameBlocks = uint32_t(n);
         shape.amplitude = 2;
-        legacy_encoder::LegacyStream stream = legacy_encoder::BuildLegacyStream(shape);
+        older_encoder::OlderStream stream = older_encoder::BuildOlderStream(shape);
         stream.fixture.terminatingData = Bytes(20000, 0);
         Probe p{n, testing_support::BuildZemBytes(stream.fixture), stream.pcm, {}};
-        p.walk = WalkLegacyFrame(p.file, stream.frameStarts[0], 3900, 2, n);
+        p.walk = WalkOlderFrame(p.file, stream.frameStarts[0], 3900, 2, n);
         return p;
     };
     ExpectWindowCovered(SweepAcrossRefill(blocks, 30000, 36000, "3900"), 3900);

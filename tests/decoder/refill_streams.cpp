@@ -126,7 +126,7 @@ Walk WalkFrames(const Bytes& file, uint32_t firstFrame, int32_t version, int cha
     return walker.Result();
 }
 
-Walk WalkLegacyFrame(const Bytes& file, uint32_t firstFrame, int32_t version, int channels, int32_t blocks) {
+Walk WalkOlderFrame(const Bytes& file, uint32_t firstFrame, int32_t version, int channels, int32_t blocks) {
     Walker walker(file, firstFrame, version);
     walker.Watch([](CBitReader& r) { r.ReadCodedValue(0); });
     for (int c = 0; c < channels; ++c)

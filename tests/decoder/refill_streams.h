@@ -43,6 +43,6 @@ Walk WalkFrames(const Bytes& file, uint32_t firstFrame, int32_t version, int cha
                 const std::vector<int32_t>& frameBlocks);
 // Coded blocks of the older path with CRC checks: per frame a check word,
 // then one block per channel.
-Walk WalkLegacyFrame(const Bytes& file, uint32_t firstFrame, int32_t version, int channels, int32_t blocks);
+Walk WalkOlderFrame(const Bytes& file, uint32_t firstFrame, int32_t version, int channels, int32_t blocks);
 
 }  // namespace refill_streams

@@ -4,7 +4,7 @@
 #include "container/codec_error.h"
 #include "container/info_id.h"
 #include "decode/current/frame_decoder.h"
-#include "decode/older/legacy_decoder.h"
+#include "decode/older/older_decoder.h"
 #include "io/win32_file.h"
 #include "tag/tag_block.h"
 #include "tag/tag_item.h"
@@ -115,7 +115,7 @@ TEST_F(FactoryOpen, VersionsChooseTheDecoderClass) {
     auto lowest = Open(WriteImage("mid.zem", OldZemFixture(3930)));
     EXPECT_NE(nullptr, dynamic_cast<CFrameDecoder*>(lowest.get()));
     auto old = Open(WriteImage("old.zem", OldZemFixture(3920)));
-    EXPECT_NE(nullptr, dynamic_cast<CLegacyDecoder*>(old.get()));
+    EXPECT_NE(nullptr, dynamic_cast<COlderDecoder*>(old.get()));
     EXPECT_EQ(CODEC_OK, error);
 }
 

@@ -6,7 +6,7 @@
 #include "container/info_id.h"
 #include "container/stream_info.h"
 #include "decode/current/frame_decoder.h"
-#include "decode/older/legacy_decoder.h"
+#include "decode/older/older_decoder.h"
 #include "io/memory_stream.h"
 #include "tests/support/zem_fixture.h"
 
@@ -53,10 +53,10 @@ TEST(FactoryFromIo, OpensTheWholeStreamAndLeavesTheFileToTheCaller) {
     EXPECT_EQ(0, io.Seek(0, 0));
 }
 
-TEST(FactoryFromIo, LegacyStreamsGetTheLegacyDecoder) {
+TEST(FactoryFromIo, OlderStreamsGetTheOlderDecoder) {
     CMemoryStream io(BuildZemBytes(OldZemFixture(3800)));
     auto decoder = OpenDecoderFromIo(&io, nullptr);
-    EXPECT_NE(nullptr, dynamic_cast<CLegacyDecoder*>(decoder.get()));
+    EXPECT_NE(nullptr, dynamic_cast<COlderDecoder*>(decoder.get()));
 }
 
 TEST(FactoryFromIo, MissingOrUnrecognisedStream) {
@@ -125,5 +125,5 @@ TEST(FactoryFromInfo, ErrorStartsAtZero) {
     int error = 1234;
     auto decoder = OpenDecoderFromInfo(new CStreamInfo(&io, nullptr), 0, 10, &error);
     EXPECT_EQ(CODEC_OK, error);
-    EXPECT_NE(nullptr, dynamic_cast<CLegacyDecoder*>(decoder.get()));
+    EXPECT_NE(nullptr, dynamic_cast<COlderDecoder*>(decoder.get()));
 }

@@ -32,7 +32,7 @@ PoolSize SizePool(int threads, size_t segments, size_t largestSegmentBytes) {
 FailureStyle FailureStyleOf(CDecoder& decoder) {
     FailureStyle style;
     const int64_t version = decoder.GetInfo(Version);
-    style.legacy = version < 3930;
+    style.older = version < 3930;
     style.silence = decoder.GetInfo(BitsPerSample) == 8 && version >= 3831 ? 128 : 0;
     return style;
 }
@@ -47,7 +47,7 @@ void DecodeSegment(CDecoder& decoder, const Segment& segment, int32_t blockAlign
     int code = seek;
     if (seek == CODEC_OK || seek == CODEC_BAD_CHECKSUM)
         code = decoder.GetData(result.bytes.data(), segment.blocks, &got);
-    if (style.legacy && code == CODEC_FAILED) {
+    if (style.older && code == CODEC_FAILED) {
         std::fill(result.bytes.begin(), result.bytes.end(), style.silence);
         result.failed = true;
         return;

@@ -44,7 +44,7 @@ struct SegmentResult {
 // an older stream's decoder stops at the frame with CODEC_FAILED, so the tool
 // writes the frame's blocks as silence itself and goes on with the next one.
 struct FailureStyle {
-    bool legacy = false;
+    bool older = false;
     uint8_t silence = 0;  // the byte of a silent sample (8-bit samples from 3831 are unsigned)
 };
 

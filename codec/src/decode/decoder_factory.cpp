@@ -4,7 +4,7 @@
 #include "container/info_id.h"
 #include "container/stream_info.h"
 #include "decode/current/frame_decoder.h"
-#include "decode/older/legacy_decoder.h"
+#include "decode/older/older_decoder.h"
 #include "link/link_file.h"
 #include "tag/tag_block.h"
 
@@ -77,13 +77,13 @@ std::unique_ptr<CDecoder> BuildDecoder(OpenedStream opened, int* error) {
         *error = CODEC_BAD_INPUT;
         return nullptr;
     }
-    bool legacy = opened.info->GetInfo(Version) < CFrameDecoder::kFirstVersion;
+    bool older = opened.info->GetInfo(Version) < CFrameDecoder::kFirstVersion;
     // A new-expression allocates before it evaluates its arguments, so the
     // holder above keeps (and on failure deletes) the stream information until
     // the decoder's memory exists; the decoder owns it from its first line.
     std::unique_ptr<CDecoder> decoder;
-    if (legacy)
-        decoder.reset(new CLegacyDecoder(error, opened.info.release(), opened.startBlock, opened.finishBlock));
+    if (older)
+        decoder.reset(new COlderDecoder(error, opened.info.release(), opened.startBlock, opened.finishBlock));
     else
         decoder.reset(new CFrameDecoder(error, opened.info.release(), opened.startBlock, opened.finishBlock));
     if (*error != CODEC_OK)

@@ -8,7 +8,7 @@
 #include "container/wave_format.h"
 #include "decode/current/block_ring.h"
 #include "decode/decoder.h"
-#include "decode/range_queries.h"
+#include "decode/block_range_queries.h"
 #include "io/owned_ptr.h"
 
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include "decode/older/inverse_predictor.h"
-#include "decode/older/legacy_math.h"
+#include "decode/older/older_math.h"
 
 namespace inverse_blocks {
 
-using namespace legacy_math;
+using namespace older_math;
 
 namespace {
 

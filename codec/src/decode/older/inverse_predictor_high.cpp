@@ -1,11 +1,11 @@
 // Level-3000 members from 3600 on: a long sign-adaptive stage followed by the
 // short stages of the lower levels.
 #include "decode/older/inverse_predictor.h"
-#include "decode/older/legacy_math.h"
+#include "decode/older/older_math.h"
 
 namespace inverse_members {
 
-using namespace legacy_math;
+using namespace older_math;
 
 namespace {
 

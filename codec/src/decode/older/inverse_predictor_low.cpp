@@ -1,10 +1,10 @@
 // Members of the oldest streams (below 3320) and the level-1000 integrator.
 #include "decode/older/inverse_predictor.h"
-#include "decode/older/legacy_math.h"
+#include "decode/older/older_math.h"
 
 namespace inverse_members {
 
-using namespace legacy_math;
+using namespace older_math;
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Members of streams 3320 to 3799 at level 2000 and 3000, and the level-2000
 // member from 3800 on.
 #include "decode/older/inverse_predictor.h"
-#include "decode/older/legacy_math.h"
+#include "decode/older/older_math.h"
 
 namespace inverse_members {
 
-using namespace legacy_math;
+using namespace older_math;
 
 namespace {
 

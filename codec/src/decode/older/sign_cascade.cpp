@@ -1,10 +1,10 @@
 #include "decode/older/sign_cascade.h"
 
-#include "decode/older/legacy_math.h"
+#include "decode/older/older_math.h"
 #include "dsp/filter_kernels.h"
 #include "platform/win32.h"
 
-using namespace legacy_math;
+using namespace older_math;
 
 namespace {
 

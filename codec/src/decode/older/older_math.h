@@ -1,0 +1,51 @@
+// 32-bit two's complement arithmetic with wrap-around, as the older streams'
+// reconstruction filters define it. Sums and products go through unsigned
+// arithmetic so that overflow wraps instead of being undefined; right shifts
+// of signed values are arithmetic.
+#pragma once
+
+#include <cstdint>
+
+namespace older_math {
+
+inline int32_t Wrap(uint32_t value) { return static_cast<int32_t>(value); }
+inline int32_t Add(int32_t a, int32_t b) { return Wrap(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); }
+inline int32_t Sub(int32_t a, int32_t b) { return Wrap(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)); }
+inline int32_t Mul(int32_t a, int32_t b) { return Wrap(static_cast<uint32_t>(a) * static_cast<uint32_t>(b)); }
+inline int32_t Sar(int32_t a, int bits) { return a >> bits; }
+
+// (a * b) >> bits, the product wrapping to 32 bits first.
+inline int32_t MulShift(int32_t a, int32_t b, int bits) { return Sar(Mul(a, b), bits); }
+
+// The step of a sign-adaptive weight: +step when the incoming value and the
+// prediction agree (incoming > 0 with prediction > 0, incoming < 0 with
+// prediction <= 0), -step when they disagree, 0 when the incoming value is 0.
+inline int32_t AgreementStep(int32_t incoming, int32_t prediction, int32_t step) {
+    if (incoming > 0)
+        return prediction > 0 ? step : -step;
+    if (incoming < 0)
+        return prediction <= 0 ? step : -step;
+    return 0;
+}
+
+// -1 when the exclusive-or of a and b is <= 0 (signs differ, or either is
+// such that the result is zero), otherwise +1.
+inline int32_t XorStep(int32_t a, int32_t b) { return (a ^ b) <= 0 ? -1 : 1; }
+
+// Copies count values; the two arrays may be the same.
+inline void CopyValues(const int32_t* in, int32_t* out, int count) {
+    if (in != out)
+        for (int i = 0; i < count; ++i)
+            out[i] = in[i];
+}
+
+// out[j] = in[0] + ... + in[j] for j < count.
+inline void RunningSums(const int32_t* in, int32_t* out, int count) {
+    int32_t sum = 0;
+    for (int i = 0; i < count; ++i) {
+        sum = Add(sum, in[i]);
+        out[i] = sum;
+    }
+}
+
+}  // namespace older_math

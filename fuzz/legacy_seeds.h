@@ -1,7 +1,0 @@
-#pragma once
-
-#include "tests/support/test_files.h"
-
-#include <vector>
-
-std::vector<testing_support::Bytes> LegacyDecoderSeeds();

@@ -1,0 +1,7 @@
+#pragma once
+
+#include "tests/support/test_files.h"
+
+#include <vector>
+
+std::vector<testing_support::Bytes> OlderDecoderSeeds();

@@ -1,0 +1,125 @@
+// The members of streams 3320 to 3799 at levels 2000 and 3000, and the
+// level-2000 member from 3800 on, in the encoding direction.
+#include "tests/older_encoder/forward_math.h"
+#include "tests/older_encoder/forward_predictor.h"
+
+namespace older_encoder::forward_members {
+
+using namespace forward_math;
+
+namespace {
+
+// Cascade370 ends in an integrator with two adapting weights; this returns
+// what it was fed: the first five residuals as they are, then the output of
+// the stages before it.
+Values UndoCascade370Integration(const Values& samples) {
+    const size_t n = samples.size();
+    Values fed(n);
+    Differences(samples, fed, 5);
+    int32_t h = samples[4], q = fed[4], t = Sub(Mul(2, fed[4]), fed[3]);
+    int32_t o = 370, u = 3900;
+    for (size_t i = 5; i < n; ++i) {
+        const int32_t w = Sub(samples[i], MulShift(h, u, 12));
+        const int32_t v = Sub(w, MulShift(o, t, 9));
+        fed[i] = v;
+        o = Add(o, XorStep(t, v, 1));
+        t = Sub(Mul(2, w), q);
+        q = w;
+        u = Add(u, XorStep(h, w, 1));
+        h = samples[i];
+    }
+    return fed;
+}
+
+// The three adaptive stages of Cascade370 ahead of the integrator. `stage`
+// holds what the decoder writes back into its input: the residuals up to
+// element 4, then the middle stage's values y.
+Values UndoCascade370Stages(const Values& z) {
+    const size_t n = z.size();
+    Values residuals(z), stage(z);
+    int32_t c = z[4];
+    int32_t d = Sub(Add(Add(Mul(8, Sub(z[2], z[3])), z[0]), z[4]), z[1]);
+    int32_t a = Sub(Add(z[2], Mul(3, z[4])), Mul(3, z[3]));
+    int32_t f = 0, g = 64, e = 28;
+    for (size_t i = 5; i < n; ++i) {
+        const int32_t y = Sub(z[i], MulShift(e, a, 9));
+        const int32_t l = Sub(y, MulShift(d, g, 11));
+        const int32_t h = Sub(l, MulShift(c, f, 8));
+        residuals[i] = h;
+        stage[i] = y;
+        e = Add(e, XorStep(a, y, 1));
+        a = Add(Mul(3, Sub(z[i], z[i - 1])), z[i - 2]);
+        f = Add(f, XorStep(c, h, 1));
+        c = l;
+        g = Add(g, XorStep(d, l, 1));
+        d = Add(Sub(Add(Mul(8, Sub(stage[i - 2], stage[i - 1])), stage[i - 4]), stage[i - 3]), y);
+    }
+    return residuals;
+}
+
+// The weights of Cascade740's first stage step on the sign of the incoming value.
+struct Cascade740Weights {
+    int32_t o = 64, r = 115, t = 64;  // on G, E and the last stage value
+
+    void Step(int32_t x, int32_t G, int32_t E, int32_t d) {
+        if (x == 0)
+            return;
+        const int32_t direction = x > 0 ? 1 : -1;
+        o = Add(o, direction * SignOf(G));
+        r = Add(r, direction * 4 * SignOf(E));
+        t = Add(t, direction * 4 * SignOf(d));
+    }
+};
+
+}  // namespace
+
+Values Cascade370(const Values& samples) {
+    if (samples.size() <= 7)
+        return samples;
+    return UndoCascade370Stages(UndoCascade370Integration(samples));
+}
+
+Values Cascade740(const Values& samples) {
+    const size_t n = samples.size();
+    if (n < 8)
+        return samples;
+    Values residuals(n);
+    Differences(samples, residuals, 4);
+    const int32_t* x = residuals.data();
+    int32_t d = x[3], e = x[2], c = x[3];
+    int32_t E = Mul(2, Sub(x[3], x[2]));
+    int32_t G = Add(x[3], Mul(8, Sub(x[1], x[2])));
+    int32_t H = Sub(Mul(2, x[3]), x[2]);
+    int32_t l = 740, m = 0;
+    Cascade740Weights weights;
+    for (size_t i = 4; i < n; ++i) {
+        const int32_t B = Unleak(samples, static_cast<int>(i));
+        const int32_t u = Sub(B, Sar(Sub(Mul(H, l), Mul(m, c)), 10));
+        residuals[i] = Sub(u, Sar(Add(Add(Mul(E, weights.r), Mul(d, weights.t)), Mul(G, weights.o)), 11));
+        weights.Step(residuals[i], G, E, d);
+        E = Mul(2, Sub(u, d));
+        G = Add(u, Mul(8, Sub(e, d)));
+        if (u != 0) {
+            const int32_t direction = u > 0 ? 1 : -1;
+            l = Add(l, direction * 2 * SignOf(H));
+            m = Sub(m, direction * SignOf(c));
+        }
+        H = Sub(Mul(2, B), c);
+        c = B;
+        e = d;
+        d = u;
+    }
+    return residuals;
+}
+
+// Six step filters with offsets 2 to 7 ahead of Cascade370: undone last first.
+Values Step3320(const Values& samples) {
+    if (samples.size() <= 7)
+        return samples;
+    Values values = Cascade370(samples);
+    for (int offset = 7; offset >= 2; --offset)
+        values = forward_blocks::StepInput(values, offset, 12);
+    return values;
+}
+
+}  // namespace older_encoder::forward_members
