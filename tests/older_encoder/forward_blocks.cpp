@@ -18,7 +18,7 @@ Values OffsetShiftInput(const Values& out, int offset, int sign, int start) {
     if (PassesUnchanged(out, offset, start))
         return in;
     for (size_t i = start; i < out.size(); ++i)
-        in[i] = Sub(out[i], Mul(sign, Sar(out[i - offset], 3)));
+        in[i] = WrapSub(out[i], WrapMul(sign, out[i - offset] >> 3));
     return in;
 }
 
@@ -29,10 +29,10 @@ Values OffsetAdaptInput(const Values& out, int offset, int sign, int start) {
     int32_t m = 512;
     for (size_t i = start; i < out.size(); ++i) {
         const int32_t back = out[i - offset];
-        in[i] = Sub(out[i], Mul(sign, MulShift(m, back, 12)));
+        in[i] = WrapSub(out[i], WrapMul(sign, WrapMulShift(m, back, 12)));
         // The subtracting pass grows m when the input and the tap disagree.
         const int32_t step = XorStep(in[i], back, 8);
-        m = sign < 0 ? Sub(m, step) : Add(m, step);
+        m = sign < 0 ? WrapSub(m, step) : WrapAdd(m, step);
     }
     return in;
 }
@@ -44,9 +44,9 @@ Values TwoTapInput(const Values& out, int a, int b, int start) {
     int32_t m1 = 64, m2 = 64;
     for (size_t i = start; i < out.size(); ++i) {
         const int32_t backA = out[i - a], backB = out[i - b];
-        in[i] = Add(Sub(out[i], MulShift(m1, backA, 9)), MulShift(backB, m2, 9));
-        m1 = Add(m1, XorStep(backA, in[i], 1));
-        m2 = Sub(m2, XorStep(in[i], backB, 1));
+        in[i] = WrapAdd(WrapSub(out[i], WrapMulShift(m1, backA, 9)), WrapMulShift(backB, m2, 9));
+        m1 = WrapAdd(m1, XorStep(backA, in[i], 1));
+        m2 = WrapSub(m2, XorStep(in[i], backB, 1));
     }
     return in;
 }
@@ -58,8 +58,8 @@ Values StepInput(const Values& out, int offset, int step) {
     int32_t m = 0;
     for (size_t i = offset; i < out.size(); ++i) {
         const int32_t back = out[i - offset];
-        in[i] = Sub(out[i], MulShift(m, back, 12));
-        m = Add(m, XorStep(in[i], back, step));
+        in[i] = WrapSub(out[i], WrapMulShift(m, back, 12));
+        m = WrapAdd(m, XorStep(in[i], back, step));
     }
     return in;
 }

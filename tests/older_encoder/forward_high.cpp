@@ -18,14 +18,14 @@ constexpr int kHighHead = 16;  // High3700 and High3800; also their tap count
 Values UndoHigh3600Integration(const Values& samples) {
     Values fed(samples.size());
     Differences(samples, fed, kHigh3600Head);
-    int32_t t = Sub(Mul(2, fed[12]), fed[11]), p = fed[12], r = 0, a = 370, b = 0;
+    int32_t t = WrapSub(WrapMul(2, fed[12]), fed[11]), p = fed[12], r = 0, a = 370, b = 0;
     for (size_t i = kHigh3600Head; i < samples.size(); ++i) {
         const int32_t d = Unleak(samples, static_cast<int>(i));
-        const int32_t v = Add(Sub(d, MulShift(t, a, 9)), MulShift(b, r, 10));
+        const int32_t v = WrapAdd(WrapSub(d, WrapMulShift(t, a, 9)), WrapMulShift(b, r, 10));
         fed[i] = v;
-        a = Add(a, (v ^ t) < 0 ? -1 : 1);
-        b = Add(b, (v ^ r) < 0 ? 1 : -1);
-        t = Sub(Mul(2, d), p);
+        a = WrapAdd(a, (v ^ t) < 0 ? -1 : 1);
+        b = WrapAdd(b, (v ^ r) < 0 ? 1 : -1);
+        t = WrapSub(WrapMul(2, d), p);
         p = d;
         r = d;
     }
@@ -43,20 +43,22 @@ Values UndoHigh3600Stages(const Values& stored) {
         history[j] = stored[j];
     int32_t g1 = 64, g2 = 28, g3 = 16;
     for (size_t i = kHigh3600Head; i < stored.size(); ++i) {
-        const int32_t P = stored[i - 1], E = Mul(2, Sub(stored[i - 1], stored[i - 2]));
-        const int32_t G = Add(stored[i - 1], Mul(8, Sub(stored[i - 3], stored[i - 2])));
-        const int32_t R = Sub(Sub(Sub(stored[i], MulShift(G, g1, 11)), MulShift(E, g2, 9)), MulShift(P, g3, 9));
+        const int32_t P = stored[i - 1], E = WrapMul(2, WrapSub(stored[i - 1], stored[i - 2]));
+        const int32_t G = WrapAdd(stored[i - 1], WrapMul(8, WrapSub(stored[i - 3], stored[i - 2])));
+        const int32_t R = WrapSub(WrapSub(WrapSub(stored[i], WrapMulShift(G, g1, 11)), WrapMulShift(E, g2, 9)),
+                                  WrapMulShift(P, g3, 9));
         int32_t q = R;
         for (int j = 0; j < kHigh3600Head; ++j)
-            q = Sub(q, Mul(TapSign3600(j), MulShift(history[j], w[j], 8)));
-        residuals[i] = Add(q, 1);
+            q = WrapSub(q, WrapMul(TapSign3600(j), WrapMulShift(history[j], w[j], 8)));
+        residuals[i] = WrapAdd(q, 1);
         if (q != 0)
             for (int j = 0; j < kHigh3600Head; ++j)
-                w[j] = Add(w[j], Positive(history[j], j % 2 == 1) == (q > 0) ? TapSign3600(j) : -TapSign3600(j));
+                w[j] =
+                    WrapAdd(w[j], Positive(history[j], j % 2 == 1) == (q > 0) ? TapSign3600(j) : -TapSign3600(j));
         if (R != 0) {
-            g1 = Add(g1, (G > 0) == (R > 0) ? 1 : -1);
-            g2 = Add(g2, (E > 0) == (R > 0) ? 1 : -1);
-            g3 = Add(g3, (P > 0) == (R > 0) ? 1 : -1);
+            g1 = WrapAdd(g1, (G > 0) == (R > 0) ? 1 : -1);
+            g2 = WrapAdd(g2, (E > 0) == (R > 0) ? 1 : -1);
+            g3 = WrapAdd(g3, (P > 0) == (R > 0) ? 1 : -1);
         }
         for (int j = 0; j + 1 < kHigh3600Head; ++j)
             history[j] = history[j + 1];
@@ -74,8 +76,13 @@ struct ShortStages {
     bool zeroPositive;
 
     ShortStages(const Values& head, bool zeroCountsPositive)
-        : P(head[15]), E(Mul(2, Sub(head[15], head[14]))), G(Add(head[15], Mul(8, Sub(head[13], head[14])))),
-          H(Sub(Mul(2, head[15]), head[14])), R(head[15]), secondLast(head[14]), last(head[15]),
+        : P(head[15]),
+          E(WrapMul(2, WrapSub(head[15], head[14]))),
+          G(WrapAdd(head[15], WrapMul(8, WrapSub(head[13], head[14])))),
+          H(WrapSub(WrapMul(2, head[15]), head[14])),
+          R(head[15]),
+          secondLast(head[14]),
+          last(head[15]),
           zeroPositive(zeroCountsPositive) {}
 
     // +step when the term's sign agrees with the value's, -step otherwise.
@@ -85,15 +92,15 @@ struct ShortStages {
 
     // The value stage 2 was fed, given what stage 2 gave (y).
     int32_t UndoStage2(int32_t y) {
-        const int32_t v = Sub(y, Sar(Add(Add(Mul(P, a1), Mul(E, a2)), Mul(G, a3)), 11));
+        const int32_t v = WrapSub(y, WrapAdd(WrapAdd(WrapMul(P, a1), WrapMul(E, a2)), WrapMul(G, a3)) >> 11);
         if (v != 0) {
-            a3 = Add(a3, Agree(G, v, 1));
-            a2 = Add(a2, Agree(E, v, 4));
-            a1 = Add(a1, Agree(P, v, 4));
+            a3 = WrapAdd(a3, Agree(G, v, 1));
+            a2 = WrapAdd(a2, Agree(E, v, 4));
+            a1 = WrapAdd(a1, Agree(P, v, 4));
         }
         P = y;
-        G = Add(y, Mul(8, Sub(secondLast, last)));
-        E = Mul(2, Sub(y, last));
+        G = WrapAdd(y, WrapMul(8, WrapSub(secondLast, last)));
+        E = WrapMul(2, WrapSub(y, last));
         secondLast = last;
         last = y;
         return v;
@@ -101,15 +108,15 @@ struct ShortStages {
 
     // The value stage 3 was fed (y), given what it gave (z).
     int32_t UndoStage3(int32_t z, bool xorRule) {
-        const int32_t y = Sub(z, Sar(Sub(Mul(H, l), Mul(R, m)), 10));
+        const int32_t y = WrapSub(z, WrapSub(WrapMul(H, l), WrapMul(R, m)) >> 10);
         if (xorRule) {  // High3700: steps even when y is 0
-            l = Add(l, (H ^ y) < 0 ? -2 : 2);
-            m = Add(m, (R ^ y) < 0 ? 1 : -1);
+            l = WrapAdd(l, (H ^ y) < 0 ? -2 : 2);
+            m = WrapAdd(m, (R ^ y) < 0 ? 1 : -1);
         } else if (y != 0) {
-            l = Add(l, Agree(H, y, 2));
-            m = Sub(m, Agree(R, y, 1));
+            l = WrapAdd(l, Agree(H, y, 2));
+            m = WrapSub(m, Agree(R, y, 1));
         }
-        H = Sub(Mul(2, z), R);
+        H = WrapSub(WrapMul(2, z), R);
         R = z;
         return y;
     }
@@ -125,7 +132,7 @@ struct LongStage {
     int32_t Dot(const Values& stored, size_t i) const {
         int32_t sum = 0;
         for (int d = 1; d <= kHighHead; ++d)
-            sum = Add(sum, Mul(w[d], stored[i - d]));
+            sum = WrapAdd(sum, WrapMul(w[d], stored[i - d]));
         return sum;
     }
 
@@ -133,16 +140,16 @@ struct LongStage {
     int32_t Undo(const Values& stored, size_t i, int32_t v) {
         const int32_t sum = Dot(stored, i);
         if (is3700) {
-            const int32_t q = Add(v, Sar(sum, 8));
+            const int32_t q = WrapAdd(v, sum >> 8);
             if (q != 0)
                 for (int d = 1; d <= kHighHead; ++d)
-                    w[d] = Add(w[d], Positive(stored[i - d], d % 2 == 0) != (q > 0) ? 1 : -1);
-            return Add(q, 1);
+                    w[d] = WrapAdd(w[d], Positive(stored[i - d], d % 2 == 0) != (q > 0) ? 1 : -1);
+            return WrapAdd(q, 1);
         }
-        const int32_t x = Add(v, Sar(sum, 9));
+        const int32_t x = WrapAdd(v, sum >> 9);
         if (x != 0)
             for (int d = 1; d <= kHighHead; ++d)
-                w[d] = Add(w[d], (stored[i - d] < 0) == (x > 0) ? 1 : -1);
+                w[d] = WrapAdd(w[d], (stored[i - d] < 0) == (x > 0) ? 1 : -1);
         return x;
     }
 };

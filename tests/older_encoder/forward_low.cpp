@@ -17,8 +17,8 @@ Values UndoCascade300C(const Values& out) {
     Differences(out, in, kHead);
     int32_t w = 3900;
     for (size_t i = kHead; i < out.size(); ++i) {
-        in[i] = Sub(out[i], MulShift(w, out[i - 1], 12));
-        w = Add(w, AgreementStep(in[i], out[i - 1], 1));
+        in[i] = WrapSub(out[i], WrapMulShift(w, out[i - 1], 12));
+        w = WrapAdd(w, AgreementStep(in[i], out[i - 1], 1));
     }
     return in;
 }
@@ -28,9 +28,9 @@ Values UndoCascade300B(const Values& out) {
     Values in(out);
     int32_t w = 3000;
     for (size_t i = kHead; i < out.size(); ++i) {
-        const int32_t d = Sub(Mul(2, out[i - 1]), out[i - 2]);
-        in[i] = Sub(out[i], MulShift(w, d, 12));
-        w = Add(w, AgreementStep(in[i], d, 12));
+        const int32_t d = WrapSub(WrapMul(2, out[i - 1]), out[i - 2]);
+        in[i] = WrapSub(out[i], WrapMulShift(w, d, 12));
+        w = WrapAdd(w, AgreementStep(in[i], d, 12));
     }
     return in;
 }
@@ -39,9 +39,9 @@ Values UndoCascade300A(const Values& out) {
     Values in(out);
     int32_t w = 300;
     for (size_t i = kHead; i < out.size(); ++i) {
-        const int32_t a = Add(Mul(3, Sub(out[i - 1], out[i - 2])), out[i - 3]);
-        in[i] = Sub(out[i], MulShift(w, a, 12));
-        w = Add(w, AgreementStep(in[i], a, 4));
+        const int32_t a = WrapAdd(WrapMul(3, WrapSub(out[i - 1], out[i - 2])), out[i - 3]);
+        in[i] = WrapSub(out[i], WrapMulShift(w, a, 12));
+        w = WrapAdd(w, AgreementStep(in[i], a, 4));
     }
     return in;
 }
@@ -51,9 +51,10 @@ Values UndoPoly3000Stage2(const Values& out) {
     Values in(out);
     int32_t m = 0;
     for (size_t i = kHead; i < out.size(); ++i) {
-        const int32_t p = Sub(Sub(Mul(4, Add(out[i - 1], out[i - 3])), Mul(6, out[i - 2])), out[i - 4]);
-        in[i] = Sub(out[i], MulShift(p, m, 12));
-        m = Add(m, AgreementStep(in[i], p, 2));
+        const int32_t p =
+            WrapSub(WrapSub(WrapMul(4, WrapAdd(out[i - 1], out[i - 3])), WrapMul(6, out[i - 2])), out[i - 4]);
+        in[i] = WrapSub(out[i], WrapMulShift(p, m, 12));
+        m = WrapAdd(m, AgreementStep(in[i], p, 2));
     }
     return in;
 }
@@ -63,11 +64,11 @@ Values UndoPoly3000Stage1(const Values& out) {
     Values in(out);
     int32_t m = 0;
     for (size_t i = kHead; i < out.size(); ++i) {
-        int32_t p = Sub(Mul(5, out[i - 1]), Mul(10, out[i - 2]));
-        p = Add(p, Sub(Mul(12, out[i - 3]), Mul(7, out[i - 4])));
-        p = Add(p, out[i - 5]);
-        in[i] = Sub(out[i], MulShift(p, m, 12));
-        m = Add(m, AgreementStep(in[i], p, 1));
+        int32_t p = WrapSub(WrapMul(5, out[i - 1]), WrapMul(10, out[i - 2]));
+        p = WrapAdd(p, WrapSub(WrapMul(12, out[i - 3]), WrapMul(7, out[i - 4])));
+        p = WrapAdd(p, out[i - 5]);
+        in[i] = WrapSub(out[i], WrapMulShift(p, m, 12));
+        m = WrapAdd(m, AgreementStep(in[i], p, 1));
     }
     return in;
 }
@@ -81,9 +82,9 @@ Values FirstOrder4000(const Values& samples) {
     Differences(samples, residuals, kHead);
     int32_t w = 4000;
     for (size_t i = kHead; i < samples.size(); ++i) {
-        const int32_t a = Sub(Mul(2, samples[i - 1]), samples[i - 2]);
-        residuals[i] = Sub(samples[i], MulShift(w, a, 12));
-        w = Add(w, AgreementStep(residuals[i], a, 4));
+        const int32_t a = WrapSub(WrapMul(2, samples[i - 1]), samples[i - 2]);
+        residuals[i] = WrapSub(samples[i], WrapMulShift(w, a, 12));
+        w = WrapAdd(w, AgreementStep(residuals[i], a, 4));
     }
     return residuals;
 }
@@ -96,10 +97,10 @@ Values Integrator375(const Values& samples) {
         return residuals;
     int32_t older = samples[0], last = samples[1], w = 375;
     for (size_t i = 2; i < samples.size(); ++i) {
-        const int32_t g = Sub(samples[i], samples[i - 1]);
-        const int32_t prediction = Sub(Mul(2, last), older);
-        residuals[i] = Sub(g, MulShift(w, prediction, 9));
-        w = Add(w, XorStep(residuals[i], prediction, 1));
+        const int32_t g = WrapSub(samples[i], samples[i - 1]);
+        const int32_t prediction = WrapSub(WrapMul(2, last), older);
+        residuals[i] = WrapSub(g, WrapMulShift(w, prediction, 9));
+        w = WrapAdd(w, XorStep(residuals[i], prediction, 1));
         older = last;
         last = g;
     }

@@ -1,20 +1,14 @@
-// Arithmetic of the forward filters: the decoder's 32-bit wrapping helpers
-// and the sign rules the filters adapt their weights by.
+// Arithmetic of the forward filters: the codec's 32-bit wrapping helpers
+// (model/wrapping_math.h) and the sign rules the filters adapt their weights by.
 #pragma once
 
-#include "decode/older/older_math.h"
+#include "model/wrapping_math.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace older_encoder::forward_math {
-
-using older_math::Add;
-using older_math::Mul;
-using older_math::MulShift;
-using older_math::Sar;
-using older_math::Sub;
 
 // The oldest members' rule: an incoming value above 0 steps the weight up when
 // the prediction is above 0, one below 0 when the prediction is 0 or below;
@@ -38,10 +32,12 @@ inline bool Positive(int32_t x, bool zeroPositive) { return x > 0 || (x == 0 && 
 // The values whose running sums are sums[0..count).
 inline void Differences(const std::vector<int32_t>& sums, std::vector<int32_t>& values, int count) {
     for (int i = 0; i < count; ++i)
-        values[i] = i == 0 ? sums[0] : Sub(sums[i], sums[i - 1]);
+        values[i] = i == 0 ? sums[0] : WrapSub(sums[i], sums[i - 1]);
 }
 
 // The value a leaky integrator out[i] = ((out[i - 1] * 31) >> 5) + x was fed.
-inline int32_t Unleak(const std::vector<int32_t>& out, int i) { return Sub(out[i], MulShift(out[i - 1], 31, 5)); }
+inline int32_t Unleak(const std::vector<int32_t>& out, int i) {
+    return WrapSub(out[i], WrapMulShift(out[i - 1], 31, 5));
+}
 
 }  // namespace older_encoder::forward_math

@@ -16,16 +16,16 @@ Values UndoCascade370Integration(const Values& samples) {
     const size_t n = samples.size();
     Values fed(n);
     Differences(samples, fed, 5);
-    int32_t h = samples[4], q = fed[4], t = Sub(Mul(2, fed[4]), fed[3]);
+    int32_t h = samples[4], q = fed[4], t = WrapSub(WrapMul(2, fed[4]), fed[3]);
     int32_t o = 370, u = 3900;
     for (size_t i = 5; i < n; ++i) {
-        const int32_t w = Sub(samples[i], MulShift(h, u, 12));
-        const int32_t v = Sub(w, MulShift(o, t, 9));
+        const int32_t w = WrapSub(samples[i], WrapMulShift(h, u, 12));
+        const int32_t v = WrapSub(w, WrapMulShift(o, t, 9));
         fed[i] = v;
-        o = Add(o, XorStep(t, v, 1));
-        t = Sub(Mul(2, w), q);
+        o = WrapAdd(o, XorStep(t, v, 1));
+        t = WrapSub(WrapMul(2, w), q);
         q = w;
-        u = Add(u, XorStep(h, w, 1));
+        u = WrapAdd(u, XorStep(h, w, 1));
         h = samples[i];
     }
     return fed;
@@ -38,21 +38,22 @@ Values UndoCascade370Stages(const Values& z) {
     const size_t n = z.size();
     Values residuals(z), stage(z);
     int32_t c = z[4];
-    int32_t d = Sub(Add(Add(Mul(8, Sub(z[2], z[3])), z[0]), z[4]), z[1]);
-    int32_t a = Sub(Add(z[2], Mul(3, z[4])), Mul(3, z[3]));
+    int32_t d = WrapSub(WrapAdd(WrapAdd(WrapMul(8, WrapSub(z[2], z[3])), z[0]), z[4]), z[1]);
+    int32_t a = WrapSub(WrapAdd(z[2], WrapMul(3, z[4])), WrapMul(3, z[3]));
     int32_t f = 0, g = 64, e = 28;
     for (size_t i = 5; i < n; ++i) {
-        const int32_t y = Sub(z[i], MulShift(e, a, 9));
-        const int32_t l = Sub(y, MulShift(d, g, 11));
-        const int32_t h = Sub(l, MulShift(c, f, 8));
+        const int32_t y = WrapSub(z[i], WrapMulShift(e, a, 9));
+        const int32_t l = WrapSub(y, WrapMulShift(d, g, 11));
+        const int32_t h = WrapSub(l, WrapMulShift(c, f, 8));
         residuals[i] = h;
         stage[i] = y;
-        e = Add(e, XorStep(a, y, 1));
-        a = Add(Mul(3, Sub(z[i], z[i - 1])), z[i - 2]);
-        f = Add(f, XorStep(c, h, 1));
+        e = WrapAdd(e, XorStep(a, y, 1));
+        a = WrapAdd(WrapMul(3, WrapSub(z[i], z[i - 1])), z[i - 2]);
+        f = WrapAdd(f, XorStep(c, h, 1));
         c = l;
-        g = Add(g, XorStep(d, l, 1));
-        d = Add(Sub(Add(Mul(8, Sub(stage[i - 2], stage[i - 1])), stage[i - 4]), stage[i - 3]), y);
+        g = WrapAdd(g, XorStep(d, l, 1));
+        d = WrapAdd(WrapSub(WrapAdd(WrapMul(8, WrapSub(stage[i - 2], stage[i - 1])), stage[i - 4]), stage[i - 3]),
+                    y);
     }
     return residuals;
 }
@@ -65,9 +66,9 @@ struct Cascade740Weights {
         if (x == 0)
             return;
         const int32_t direction = x > 0 ? 1 : -1;
-        o = Add(o, direction * SignOf(G));
-        r = Add(r, direction * 4 * SignOf(E));
-        t = Add(t, direction * 4 * SignOf(d));
+        o = WrapAdd(o, direction * SignOf(G));
+        r = WrapAdd(r, direction * 4 * SignOf(E));
+        t = WrapAdd(t, direction * 4 * SignOf(d));
     }
 };
 
@@ -87,24 +88,25 @@ Values Cascade740(const Values& samples) {
     Differences(samples, residuals, 4);
     const int32_t* x = residuals.data();
     int32_t d = x[3], e = x[2], c = x[3];
-    int32_t E = Mul(2, Sub(x[3], x[2]));
-    int32_t G = Add(x[3], Mul(8, Sub(x[1], x[2])));
-    int32_t H = Sub(Mul(2, x[3]), x[2]);
+    int32_t E = WrapMul(2, WrapSub(x[3], x[2]));
+    int32_t G = WrapAdd(x[3], WrapMul(8, WrapSub(x[1], x[2])));
+    int32_t H = WrapSub(WrapMul(2, x[3]), x[2]);
     int32_t l = 740, m = 0;
     Cascade740Weights weights;
     for (size_t i = 4; i < n; ++i) {
         const int32_t B = Unleak(samples, static_cast<int>(i));
-        const int32_t u = Sub(B, Sar(Sub(Mul(H, l), Mul(m, c)), 10));
-        residuals[i] = Sub(u, Sar(Add(Add(Mul(E, weights.r), Mul(d, weights.t)), Mul(G, weights.o)), 11));
+        const int32_t u = WrapSub(B, WrapSub(WrapMul(H, l), WrapMul(m, c)) >> 10);
+        residuals[i] = WrapSub(
+            u, WrapAdd(WrapAdd(WrapMul(E, weights.r), WrapMul(d, weights.t)), WrapMul(G, weights.o)) >> 11);
         weights.Step(residuals[i], G, E, d);
-        E = Mul(2, Sub(u, d));
-        G = Add(u, Mul(8, Sub(e, d)));
+        E = WrapMul(2, WrapSub(u, d));
+        G = WrapAdd(u, WrapMul(8, WrapSub(e, d)));
         if (u != 0) {
             const int32_t direction = u > 0 ? 1 : -1;
-            l = Add(l, direction * 2 * SignOf(H));
-            m = Sub(m, direction * SignOf(c));
+            l = WrapAdd(l, direction * 2 * SignOf(H));
+            m = WrapSub(m, direction * SignOf(c));
         }
-        H = Sub(Mul(2, B), c);
+        H = WrapSub(WrapMul(2, B), c);
         c = B;
         e = d;
         d = u;

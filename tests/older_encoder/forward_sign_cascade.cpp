@@ -18,7 +18,9 @@ struct Shape {
     int taps, longShift, leakShift;
     bool eightTaps;
     explicit Shape(int version)
-        : taps(version < 3830 ? 128 : 256), longShift(version < 3830 ? 11 : 12), leakShift(version < 3830 ? 10 : 11),
+        : taps(version < 3830 ? 128 : 256),
+          longShift(version < 3830 ? 11 : 12),
+          leakShift(version < 3830 ? 10 : 11),
           eightTaps(version >= 3830) {}
 };
 
@@ -36,8 +38,8 @@ public:
         const size_t first = i - m_taps;
         int32_t dot = 0;
         for (int j = 0; j < m_taps; ++j)
-            dot = Add(dot, int32_t(m_values[first + j]) * m_coefficients[j]);
-        const int32_t read = Add(written, Sar(dot, m_shift));
+            dot = WrapAdd(dot, int32_t(m_values[first + j]) * m_coefficients[j]);
+        const int32_t read = WrapAdd(written, dot >> m_shift);
         if (read != 0)
             for (int j = 0; j < m_taps; ++j)
                 m_coefficients[j] = Low16(read > 0 ? m_coefficients[j] + m_signs[first + j]
@@ -64,11 +66,11 @@ struct EightTaps {
     int32_t Undo(int32_t written) {
         int32_t q = 0;
         for (int k = 0; k < 8; ++k)
-            q = Add(q, Mul(w[k], h[k]));
-        const int32_t t = Add(written, Sar(q, 9));
+            q = WrapAdd(q, WrapMul(w[k], h[k]));
+        const int32_t t = WrapAdd(written, q >> 9);
         if (t != 0)
             for (int k = 0; k < 8; ++k)
-                w[k] = t > 0 ? Sub(w[k], SignOf(h[k])) : Add(w[k], SignOf(h[k]));
+                w[k] = t > 0 ? WrapSub(w[k], SignOf(h[k])) : WrapAdd(w[k], SignOf(h[k]));
         for (int k = 7; k > 0; --k)
             h[k] = h[k - 1];
         h[0] = t;
@@ -83,33 +85,38 @@ struct ShortStages {
     int leakShift;
 
     ShortStages(const Values& r, int C, int shift)
-        : x1(r[C - 1]), x2(r[C - 2]), d1(Mul(2, Sub(x1, x2))), d2(Add(x1, Mul(8, Sub(r[C - 3], x2)))), y(r[C - 1]),
-          e(Sub(Mul(2, r[C - 1]), r[C - 2])), leakShift(shift) {}
+        : x1(r[C - 1]),
+          x2(r[C - 2]),
+          d1(WrapMul(2, WrapSub(x1, x2))),
+          d2(WrapAdd(x1, WrapMul(8, WrapSub(r[C - 3], x2)))),
+          y(r[C - 1]),
+          e(WrapSub(WrapMul(2, r[C - 1]), r[C - 2])),
+          leakShift(shift) {}
 
     // What the leak stage read (x), given what it wrote (F).
     int32_t UndoLeak(int32_t F) {
-        const int32_t x = Sub(F, Sar(Sub(Mul(e, b1), Mul(y, b2)), leakShift));
+        const int32_t x = WrapSub(F, WrapSub(WrapMul(e, b1), WrapMul(y, b2)) >> leakShift);
         if (x != 0) {
             const int32_t direction = x > 0 ? 1 : -1;
-            b1 = Add(b1, direction * 2 * SignOf(e));
-            b2 = Sub(b2, direction * SignOf(y));
+            b1 = WrapAdd(b1, direction * 2 * SignOf(e));
+            b2 = WrapSub(b2, direction * SignOf(y));
         }
-        e = Sub(Mul(2, F), y);
+        e = WrapSub(WrapMul(2, F), y);
         y = F;
         return x;
     }
 
     // What the second-order stage read (v), given what it wrote (x).
     int32_t UndoSecondOrder(int32_t x) {
-        const int32_t v = Sub(x, Sar(Add(Add(Mul(d1, a1), Mul(x1, a2)), Mul(d2, a3)), 11));
+        const int32_t v = WrapSub(x, WrapAdd(WrapAdd(WrapMul(d1, a1), WrapMul(x1, a2)), WrapMul(d2, a3)) >> 11);
         if (v != 0) {
             const int32_t direction = v > 0 ? 1 : -1;
-            a3 = Add(a3, direction * SignOf(d2));
-            a1 = Add(a1, direction * 4 * SignOf(d1));
-            a2 = Add(a2, direction * 4 * SignOf(x1));
+            a3 = WrapAdd(a3, direction * SignOf(d2));
+            a1 = WrapAdd(a1, direction * 4 * SignOf(d1));
+            a2 = WrapAdd(a2, direction * 4 * SignOf(x1));
         }
-        d2 = Add(x, Mul(8, Sub(x2, x1)));
-        d1 = Mul(2, Sub(x, x1));
+        d2 = WrapAdd(x, WrapMul(8, WrapSub(x2, x1)));
+        d1 = WrapMul(2, WrapSub(x, x1));
         x2 = x1;
         x1 = x;
         return v;

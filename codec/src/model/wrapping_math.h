@@ -1,6 +1,7 @@
-// Signal arithmetic of the decoding engine: 32-bit two's complement with
-// wrap-around. Sums and products go through unsigned types so that overflow is
-// defined; right shifts of signed values are arithmetic.
+// Signal arithmetic of the codec, in both directions and for every stream
+// version: 32-bit two's complement with wrap-around. Sums and products go
+// through unsigned types so that overflow is defined; right shifts of signed
+// values are arithmetic.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,9 @@ inline int32_t WrapSub(int32_t a, int32_t b) {
 inline int32_t WrapMul(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
 }
+
+// (a * b) >> bits, the product wrapping to 32 bits first.
+inline int32_t WrapMulShift(int32_t a, int32_t b, int bits) { return WrapMul(a, b) >> bits; }
 
 // |v|, where the most negative value stays itself as it would in a register.
 // Without a branch: the sign of audio is as good as random.

@@ -1,9 +1,9 @@
 #include "decode/older/inverse_predictor.h"
-#include "decode/older/older_math.h"
+#include "decode/older/older_steps.h"
 
 namespace inverse_blocks {
 
-using namespace older_math;
+using namespace older_steps;
 
 namespace {
 
@@ -23,7 +23,7 @@ void OffsetShiftFilter(const int32_t* in, int32_t* out, int n, int offset, int s
     if (!CopyHead(in, out, n, offset, start))
         return;
     for (int i = start; i < n; ++i)
-        out[i] = Add(in[i], Mul(sign, Sar(out[i - offset], 3)));
+        out[i] = WrapAdd(in[i], WrapMul(sign, out[i - offset] >> 3));
 }
 
 void OffsetAdaptFilter(const int32_t* in, int32_t* out, int n, int offset, int sign, int start) {
@@ -32,10 +32,10 @@ void OffsetAdaptFilter(const int32_t* in, int32_t* out, int n, int offset, int s
     int32_t m = 512;
     for (int i = start; i < n; ++i) {
         const int32_t back = out[i - offset];
-        out[i] = Add(in[i], Mul(sign, MulShift(m, back, 12)));
+        out[i] = WrapAdd(in[i], WrapMul(sign, WrapMulShift(m, back, 12)));
         const bool disagree = (in[i] ^ back) <= 0;
         // The subtracting pass grows its weight on disagreement, the adding one shrinks it.
-        m = Add(m, (disagree == (sign < 0)) ? 8 : -8);
+        m = WrapAdd(m, (disagree == (sign < 0)) ? 8 : -8);
     }
 }
 
@@ -46,9 +46,9 @@ void TwoTapFilter(const int32_t* in, int32_t* out, int n, int a, int b, int star
     int32_t m1 = 64, m2 = 64;
     for (int i = start; i < n; ++i) {
         const int32_t backA = out[i - a], backB = out[i - b];
-        out[i] = Sub(Add(in[i], MulShift(m1, backA, 9)), MulShift(backB, m2, 9));
-        m1 = Add(m1, XorStep(backA, in[i]));
-        m2 = Sub(m2, XorStep(in[i], backB));
+        out[i] = WrapSub(WrapAdd(in[i], WrapMulShift(m1, backA, 9)), WrapMulShift(backB, m2, 9));
+        m1 = WrapAdd(m1, XorStep(backA, in[i]));
+        m2 = WrapSub(m2, XorStep(in[i], backB));
     }
 }
 
@@ -58,8 +58,8 @@ void StepFilter(const int32_t* in, int32_t* out, int n, int offset, int step) {
     int32_t m = 0;
     for (int i = offset; i < n; ++i) {
         const int32_t back = out[i - offset];
-        out[i] = Add(in[i], MulShift(m, back, 12));
-        m = Add(m, Mul(XorStep(in[i], back), step));
+        out[i] = WrapAdd(in[i], WrapMulShift(m, back, 12));
+        m = WrapAdd(m, WrapMul(XorStep(in[i], back), step));
     }
 }
 

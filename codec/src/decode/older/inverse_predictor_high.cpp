@@ -1,11 +1,11 @@
 // Level-3000 members from 3600 on: a long sign-adaptive stage followed by the
 // short stages of the lower levels.
 #include "decode/older/inverse_predictor.h"
-#include "decode/older/older_math.h"
+#include "decode/older/older_steps.h"
 
 namespace inverse_members {
 
-using namespace older_math;
+using namespace older_steps;
 
 namespace {
 
@@ -24,20 +24,23 @@ struct ShortStage {
     int32_t P, E, G, secondLast, last;
 
     ShortStage(const int32_t* in)
-        : P(in[15]), E(Mul(2, Sub(in[15], in[14]))), G(Add(in[15], Mul(8, Sub(in[13], in[14])))),
-          secondLast(in[14]), last(in[15]) {}
+        : P(in[15]),
+          E(WrapMul(2, WrapSub(in[15], in[14]))),
+          G(WrapAdd(in[15], WrapMul(8, WrapSub(in[13], in[14])))),
+          secondLast(in[14]),
+          last(in[15]) {}
 
     int32_t Run(int32_t v, bool zeroIsPositive) {
-        const int32_t y = Add(v, Sar(Add(Add(Mul(P, a1), Mul(E, a2)), Mul(G, a3)), 11));
+        const int32_t y = WrapAdd(v, WrapAdd(WrapAdd(WrapMul(P, a1), WrapMul(E, a2)), WrapMul(G, a3)) >> 11);
         if (v != 0) {
             const bool up = v > 0;
-            a3 = Add(a3, IsPositive(G, zeroIsPositive) == up ? 1 : -1);
-            a2 = Add(a2, IsPositive(E, zeroIsPositive) == up ? 4 : -4);
-            a1 = Add(a1, IsPositive(P, zeroIsPositive) == up ? 4 : -4);
+            a3 = WrapAdd(a3, IsPositive(G, zeroIsPositive) == up ? 1 : -1);
+            a2 = WrapAdd(a2, IsPositive(E, zeroIsPositive) == up ? 4 : -4);
+            a1 = WrapAdd(a1, IsPositive(P, zeroIsPositive) == up ? 4 : -4);
         }
         P = y;
-        G = Add(y, Mul(8, Sub(secondLast, last)));
-        E = Mul(2, Sub(y, last));
+        G = WrapAdd(y, WrapMul(8, WrapSub(secondLast, last)));
+        E = WrapMul(2, WrapSub(y, last));
         secondLast = last;
         last = y;
         return y;
@@ -50,16 +53,16 @@ void HighHead(const int32_t* in, int32_t* out) { RunningSums(in, out, kHighTaps)
 
 void High3600Integrate(const int32_t* in, int32_t* out, int n) {
     for (int j = 1; j < kHigh3600Taps; ++j)
-        out[j] = Add(out[j - 1], in[j]);
-    int32_t s = out[12], t = Sub(Mul(2, in[12]), in[11]), p = in[12], r = 0, a = 370, b = 0;
+        out[j] = WrapAdd(out[j - 1], in[j]);
+    int32_t s = out[12], t = WrapSub(WrapMul(2, in[12]), in[11]), p = in[12], r = 0, a = 370, b = 0;
     for (int i = kHigh3600Taps; i < n; ++i) {
         const int32_t v = out[i];
-        const int32_t d = Add(Sub(MulShift(t, a, 9), MulShift(b, r, 10)), v);
-        a = Add(a, (v ^ t) < 0 ? -1 : 1);
-        b = Add(b, (v ^ r) < 0 ? 1 : -1);
-        s = Add(MulShift(s, 31, 5), d);
+        const int32_t d = WrapAdd(WrapSub(WrapMulShift(t, a, 9), WrapMulShift(b, r, 10)), v);
+        a = WrapAdd(a, (v ^ t) < 0 ? -1 : 1);
+        b = WrapAdd(b, (v ^ r) < 0 ? 1 : -1);
+        s = WrapAdd(WrapMulShift(s, 31, 5), d);
         out[i] = s;
-        t = Sub(Mul(2, d), p);
+        t = WrapSub(WrapMul(2, d), p);
         p = d;
         r = d;
     }
@@ -76,24 +79,25 @@ void High3600(int32_t* in, int32_t* out, int n) {
     CopyValues(in, history, kHigh3600Taps);
     int32_t g1 = 64, g2 = 28, g3 = 16;
     for (int i = kHigh3600Taps; i < n; ++i) {
-        const int32_t q = Sub(in[i], 1);
+        const int32_t q = WrapSub(in[i], 1);
         int32_t R = q;
         for (int j = 0; j < kHigh3600Taps; ++j)
-            R = Add(R, Mul(High3600TapSign(j), MulShift(history[j], w[j], 8)));
+            R = WrapAdd(R, WrapMul(High3600TapSign(j), WrapMulShift(history[j], w[j], 8)));
         if (q != 0)
             for (int j = 0; j < kHigh3600Taps; ++j) {
                 const bool agree = IsPositive(history[j], j % 2 == 1) == (q > 0);
-                w[j] = Add(w[j], agree ? High3600TapSign(j) : -High3600TapSign(j));
+                w[j] = WrapAdd(w[j], agree ? High3600TapSign(j) : -High3600TapSign(j));
             }
         const int32_t P = in[i - 1];
-        const int32_t E = Mul(2, Sub(in[i - 1], in[i - 2]));
-        const int32_t G = Add(in[i - 1], Mul(8, Sub(in[i - 3], in[i - 2])));
-        const int32_t S = Add(Add(Add(R, MulShift(G, g1, 11)), MulShift(E, g2, 9)), MulShift(P, g3, 9));
+        const int32_t E = WrapMul(2, WrapSub(in[i - 1], in[i - 2]));
+        const int32_t G = WrapAdd(in[i - 1], WrapMul(8, WrapSub(in[i - 3], in[i - 2])));
+        const int32_t S =
+            WrapAdd(WrapAdd(WrapAdd(R, WrapMulShift(G, g1, 11)), WrapMulShift(E, g2, 9)), WrapMulShift(P, g3, 9));
         if (R != 0) {
             const bool up = R > 0;
-            g1 = Add(g1, (G > 0) == up ? 1 : -1);
-            g2 = Add(g2, (E > 0) == up ? 1 : -1);
-            g3 = Add(g3, (P > 0) == up ? 1 : -1);
+            g1 = WrapAdd(g1, (G > 0) == up ? 1 : -1);
+            g2 = WrapAdd(g2, (E > 0) == up ? 1 : -1);
+            g3 = WrapAdd(g3, (P > 0) == up ? 1 : -1);
         }
         in[i] = out[i] = S;
         for (int j = 0; j + 1 < kHigh3600Taps; ++j)
@@ -109,26 +113,26 @@ void High3700(int32_t* in, int32_t* out, int n) {
     HighHead(in, out);
     int32_t w[kHighTaps + 1] = {};  // w[d] weighs in[i - d]
     ShortStage stage2(in);
-    int32_t l = 740, m = 0, H = Sub(Mul(2, in[15]), in[14]), R = in[15];
+    int32_t l = 740, m = 0, H = WrapSub(WrapMul(2, in[15]), in[14]), R = in[15];
     for (int i = kHighTaps; i < n; ++i) {
-        const int32_t q = Sub(in[i], 1);
+        const int32_t q = WrapSub(in[i], 1);
         int32_t sum = 0;
         for (int d = 1; d <= kHighTaps; ++d)
-            sum = Add(sum, Mul(w[d], in[i - d]));
+            sum = WrapAdd(sum, WrapMul(w[d], in[i - d]));
         if (q != 0)
             for (int d = 1; d <= kHighTaps; ++d) {
                 const bool opposite = IsPositive(in[i - d], d % 2 == 0) != (q > 0);
-                w[d] = Add(w[d], opposite ? 1 : -1);
+                w[d] = WrapAdd(w[d], opposite ? 1 : -1);
             }
-        const int32_t v = Sub(q, Sar(sum, 8));
+        const int32_t v = WrapSub(q, sum >> 8);
         in[i] = v;
         const int32_t y = stage2.Run(v, false);
-        const int32_t z = Add(Sar(Sub(Mul(H, l), Mul(R, m)), 10), y);
-        l = Add(l, (H ^ y) < 0 ? -2 : 2);
-        m = Add(m, (R ^ y) < 0 ? 1 : -1);
-        H = Sub(Mul(2, z), R);
+        const int32_t z = WrapAdd(WrapSub(WrapMul(H, l), WrapMul(R, m)) >> 10, y);
+        l = WrapAdd(l, (H ^ y) < 0 ? -2 : 2);
+        m = WrapAdd(m, (R ^ y) < 0 ? 1 : -1);
+        H = WrapSub(WrapMul(2, z), R);
         R = z;
-        out[i] = Add(MulShift(out[i - 1], 31, 5), z);
+        out[i] = WrapAdd(WrapMulShift(out[i - 1], 31, 5), z);
     }
 }
 
@@ -138,29 +142,29 @@ void High3800(int32_t* in, int32_t* out, int n) {
     HighHead(in, out);
     int32_t w[kHighTaps + 1] = {};
     ShortStage stage2(in);
-    int32_t l = 740, m = 0, H = Sub(Mul(2, in[15]), in[14]), R = in[15];
+    int32_t l = 740, m = 0, H = WrapSub(WrapMul(2, in[15]), in[14]), R = in[15];
     for (int i = kHighTaps; i < n; ++i) {
         const int32_t x = in[i];
         int32_t sum = 0;
         for (int d = 1; d <= kHighTaps; ++d)
-            sum = Add(sum, Mul(w[d], in[i - d]));
+            sum = WrapAdd(sum, WrapMul(w[d], in[i - d]));
         if (x != 0)
             for (int d = 1; d <= kHighTaps; ++d) {
                 const bool opposite = (in[i - d] < 0) == (x > 0);
-                w[d] = Add(w[d], opposite ? 1 : -1);
+                w[d] = WrapAdd(w[d], opposite ? 1 : -1);
             }
-        const int32_t v = Sub(x, Sar(sum, 9));
+        const int32_t v = WrapSub(x, sum >> 9);
         in[i] = v;
         const int32_t y = stage2.Run(v, true);
-        const int32_t z = Add(y, Sar(Sub(Mul(H, l), Mul(R, m)), 10));
+        const int32_t z = WrapAdd(y, WrapSub(WrapMul(H, l), WrapMul(R, m)) >> 10);
         if (y != 0) {
             const bool up = y > 0;
-            l = Add(l, IsPositive(H, true) == up ? 2 : -2);
-            m = Add(m, IsPositive(R, true) != up ? 1 : -1);
+            l = WrapAdd(l, IsPositive(H, true) == up ? 2 : -2);
+            m = WrapAdd(m, IsPositive(R, true) != up ? 1 : -1);
         }
-        H = Sub(Mul(2, z), R);
+        H = WrapSub(WrapMul(2, z), R);
         R = z;
-        out[i] = Add(MulShift(out[i - 1], 31, 5), z);
+        out[i] = WrapAdd(WrapMulShift(out[i - 1], 31, 5), z);
     }
 }
 

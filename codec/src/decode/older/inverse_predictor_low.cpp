@@ -1,10 +1,10 @@
 // Members of the oldest streams (below 3320) and the level-1000 integrator.
 #include "decode/older/inverse_predictor.h"
-#include "decode/older/older_math.h"
+#include "decode/older/older_steps.h"
 
 namespace inverse_members {
 
-using namespace older_math;
+using namespace older_steps;
 
 namespace {
 
@@ -14,9 +14,9 @@ constexpr int kHead = 8;  // values copied ahead of the adaptive stages
 void Cascade300StageA(const int32_t* in, int32_t* out, int n) {
     int32_t w = 300;
     for (int i = kHead; i < n; ++i) {
-        const int32_t a = Add(Mul(3, Sub(out[i - 1], out[i - 2])), out[i - 3]);
-        out[i] = Add(in[i], MulShift(w, a, 12));
-        w = Add(w, AgreementStep(in[i], a, 4));
+        const int32_t a = WrapAdd(WrapMul(3, WrapSub(out[i - 1], out[i - 2])), out[i - 3]);
+        out[i] = WrapAdd(in[i], WrapMulShift(w, a, 12));
+        w = WrapAdd(w, AgreementStep(in[i], a, 4));
     }
 }
 
@@ -24,9 +24,9 @@ void Cascade300StageA(const int32_t* in, int32_t* out, int n) {
 void Cascade300StageB(int32_t* in, const int32_t* out, int n) {
     int32_t w = 3000;
     for (int i = kHead; i < n; ++i) {
-        const int32_t d = Sub(Mul(2, in[i - 1]), in[i - 2]);
-        in[i] = Add(out[i], MulShift(w, d, 12));
-        w = Add(w, AgreementStep(out[i], d, 12));
+        const int32_t d = WrapSub(WrapMul(2, in[i - 1]), in[i - 2]);
+        in[i] = WrapAdd(out[i], WrapMulShift(w, d, 12));
+        w = WrapAdd(w, AgreementStep(out[i], d, 12));
     }
 }
 
@@ -35,28 +35,29 @@ void Cascade300StageC(const int32_t* in, int32_t* out, int n) {
     RunningSums(in, out, kHead);
     int32_t w = 3900;
     for (int i = kHead; i < n; ++i) {
-        out[i] = Add(in[i], MulShift(w, out[i - 1], 12));
-        w = Add(w, AgreementStep(in[i], out[i - 1], 1));
+        out[i] = WrapAdd(in[i], WrapMulShift(w, out[i - 1], 12));
+        w = WrapAdd(w, AgreementStep(in[i], out[i - 1], 1));
     }
 }
 
 void Poly3000Stage1(const int32_t* in, int32_t* out, int n) {
     int32_t m = 0;
     for (int i = kHead; i < n; ++i) {
-        int32_t p = Sub(Mul(5, out[i - 1]), Mul(10, out[i - 2]));
-        p = Add(p, Sub(Mul(12, out[i - 3]), Mul(7, out[i - 4])));
-        p = Add(p, out[i - 5]);
-        out[i] = Add(in[i], MulShift(p, m, 12));
-        m = Add(m, AgreementStep(in[i], p, 1));
+        int32_t p = WrapSub(WrapMul(5, out[i - 1]), WrapMul(10, out[i - 2]));
+        p = WrapAdd(p, WrapSub(WrapMul(12, out[i - 3]), WrapMul(7, out[i - 4])));
+        p = WrapAdd(p, out[i - 5]);
+        out[i] = WrapAdd(in[i], WrapMulShift(p, m, 12));
+        m = WrapAdd(m, AgreementStep(in[i], p, 1));
     }
 }
 
 void Poly3000Stage2(int32_t* in, const int32_t* out, int n) {
     int32_t m = 0;
     for (int i = kHead; i < n; ++i) {
-        const int32_t p = Sub(Sub(Mul(4, Add(in[i - 1], in[i - 3])), Mul(6, in[i - 2])), in[i - 4]);
-        in[i] = Add(out[i], MulShift(p, m, 12));
-        m = Add(m, AgreementStep(out[i], p, 2));
+        const int32_t p =
+            WrapSub(WrapSub(WrapMul(4, WrapAdd(in[i - 1], in[i - 3])), WrapMul(6, in[i - 2])), in[i - 4]);
+        in[i] = WrapAdd(out[i], WrapMulShift(p, m, 12));
+        m = WrapAdd(m, AgreementStep(out[i], p, 2));
     }
 }
 
@@ -68,9 +69,9 @@ void FirstOrder4000(int32_t* in, int32_t* out, int n) {
     RunningSums(in, out, kHead);
     int32_t w = 4000;
     for (int i = kHead; i < n; ++i) {
-        const int32_t a = Sub(Mul(2, out[i - 1]), out[i - 2]);
-        out[i] = Add(in[i], MulShift(w, a, 12));
-        w = Add(w, AgreementStep(in[i], a, 4));
+        const int32_t a = WrapSub(WrapMul(2, out[i - 1]), out[i - 2]);
+        out[i] = WrapAdd(in[i], WrapMulShift(w, a, 12));
+        w = WrapAdd(w, AgreementStep(in[i], a, 4));
     }
 }
 
@@ -80,10 +81,10 @@ void Integrator375(int32_t* x, int n) {
     int32_t older = x[0], last = x[1], sum = x[1];
     int32_t w = 375;
     for (int i = 2; i < n; ++i) {
-        const int32_t prediction = Sub(Mul(2, last), older);
-        const int32_t g = Add(x[i], MulShift(w, prediction, 9));
-        w = Add(w, XorStep(x[i], prediction));
-        sum = Add(sum, g);
+        const int32_t prediction = WrapSub(WrapMul(2, last), older);
+        const int32_t g = WrapAdd(x[i], WrapMulShift(w, prediction, 9));
+        w = WrapAdd(w, XorStep(x[i], prediction));
+        sum = WrapAdd(sum, g);
         x[i] = sum;
         older = last;
         last = g;

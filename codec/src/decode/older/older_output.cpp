@@ -1,11 +1,11 @@
 #include "decode/older/older_output.h"
 
 #include "coding/frame_crc.h"
-#include "decode/older/older_math.h"
+#include "decode/older/older_steps.h"
 
 namespace older_output {
 
-using namespace older_math;
+using namespace older_steps;
 
 namespace {
 
@@ -16,7 +16,7 @@ uint8_t* PutSample(uint8_t* at, int32_t value, int bytes) {
     // A negative 24-bit sample is written as (v + 2^23) | 2^23: its sign bit
     // is set even when the value lies below the 24-bit range.
     if (bytes == 3 && value < 0)
-        value = Add(value, 1 << 23) | (1 << 23);
+        value = WrapAdd(value, 1 << 23) | (1 << 23);
     for (int i = 0; i < bytes; ++i)
         *at++ = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
     return at;
@@ -43,11 +43,11 @@ uint32_t ConvertFrame(const SampleLayout& layout, const int32_t* x, const int32_
     uint8_t* at = destination;
     for (int i = 0; i < n; ++i) {
         if (layout.channels == 2) {
-            const int32_t first = Add(Sub(x[i], y[i] / 2), offset);
+            const int32_t first = WrapAdd(WrapSub(x[i], y[i] / 2), offset);
             at = PutSample(at, first, bytes);
-            at = PutSample(at, Add(first, y[i]), bytes);
+            at = PutSample(at, WrapAdd(first, y[i]), bytes);
         } else {
-            at = PutSample(at, Add(x[i], offset), bytes);
+            at = PutSample(at, WrapAdd(x[i], offset), bytes);
         }
     }
     return frame_crc::Update(frame_crc::kInitial, destination, static_cast<size_t>(at - destination));
@@ -62,8 +62,8 @@ uint32_t FrameSum(const int32_t* x, const int32_t* y, int n, int channels) {
     uint32_t sum = 0;
     for (int i = 0; i < n; ++i) {
         if (channels == 2) {
-            const int32_t b = Sub(x[i], y[i] / 2);
-            sum += Magnitude(b) + Magnitude(Add(b, y[i]));
+            const int32_t b = WrapSub(x[i], y[i] / 2);
+            sum += Magnitude(b) + Magnitude(WrapAdd(b, y[i]));
         } else {
             sum += Magnitude(x[i]);
         }

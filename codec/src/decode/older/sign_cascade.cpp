@@ -1,10 +1,10 @@
 #include "decode/older/sign_cascade.h"
 
-#include "decode/older/older_math.h"
+#include "decode/older/older_steps.h"
 #include "dsp/filter_kernels.h"
 #include "platform/win32.h"
 
-using namespace older_math;
+using namespace older_steps;
 
 namespace {
 
@@ -20,19 +20,19 @@ struct ExtrapolationStage {
     int32_t x1, x2, d1, d2, a1 = 115, a2 = 64, a3 = 64;
 
     ExtrapolationStage(const int32_t* in, int taps)
-        : x1(in[taps - 1]), x2(in[taps - 2]), d1(Mul(2, Sub(x1, x2))),
-          d2(Add(x1, Mul(8, Sub(in[taps - 3], x2)))) {}
+        : x1(in[taps - 1]), x2(in[taps - 2]), d1(WrapMul(2, WrapSub(x1, x2))),
+          d2(WrapAdd(x1, WrapMul(8, WrapSub(in[taps - 3], x2)))) {}
 
     int32_t Run(int32_t v) {
-        const int32_t x = Add(v, Sar(Add(Add(Mul(d1, a1), Mul(x1, a2)), Mul(d2, a3)), 11));
+        const int32_t x = WrapAdd(v, WrapAdd(WrapAdd(WrapMul(d1, a1), WrapMul(x1, a2)), WrapMul(d2, a3)) >> 11);
         if (v != 0) {
             const int32_t direction = v > 0 ? 1 : -1;
-            a3 = Add(a3, direction * Sign(d2));
-            a1 = Add(a1, direction * 4 * Sign(d1));
-            a2 = Add(a2, direction * 4 * Sign(x1));
+            a3 = WrapAdd(a3, direction * Sign(d2));
+            a1 = WrapAdd(a1, direction * 4 * Sign(d1));
+            a2 = WrapAdd(a2, direction * 4 * Sign(x1));
         }
-        d2 = Add(x, Mul(8, Sub(x2, x1)));
-        d1 = Mul(2, Sub(x, x1));
+        d2 = WrapAdd(x, WrapMul(8, WrapSub(x2, x1)));
+        d1 = WrapMul(2, WrapSub(x, x1));
         x2 = x1;
         x1 = x;
         return x;
@@ -45,16 +45,16 @@ struct LeakStage {
     int shift;
 
     LeakStage(const int32_t* in, int taps, int shiftBits)
-        : y(in[taps - 1]), e(Sub(Mul(2, in[taps - 1]), in[taps - 2])), shift(shiftBits) {}
+        : y(in[taps - 1]), e(WrapSub(WrapMul(2, in[taps - 1]), in[taps - 2])), shift(shiftBits) {}
 
     int32_t Run(int32_t x) {
-        const int32_t F = Add(x, Sar(Sub(Mul(e, b1), Mul(y, b2)), shift));
+        const int32_t F = WrapAdd(x, WrapSub(WrapMul(e, b1), WrapMul(y, b2)) >> shift);
         if (x != 0) {
             const int32_t direction = x > 0 ? 1 : -1;
-            b1 = Add(b1, direction * 2 * Sign(e));
-            b2 = Sub(b2, direction * Sign(y));
+            b1 = WrapAdd(b1, direction * 2 * Sign(e));
+            b2 = WrapSub(b2, direction * Sign(y));
         }
-        e = Sub(Mul(2, F), y);
+        e = WrapSub(WrapMul(2, F), y);
         y = F;
         return F;
     }
@@ -63,20 +63,23 @@ struct LeakStage {
 }  // namespace
 
 CSignCascade4000::CSignCascade4000(int version, const FilterKernels* kernels)
-    : m_kernels(kernels ? kernels : &ActiveFilterKernels()), m_version(version), m_taps(version < kShortStageVersion ? 128 : 256),
-      m_shiftLong(version < kShortStageVersion ? 11 : 12), m_shiftLeak(version < kShortStageVersion ? 10 : 11) {}
+    : m_kernels(kernels ? kernels : &ActiveFilterKernels()),
+      m_version(version),
+      m_taps(version < kShortStageVersion ? 128 : 256),
+      m_shiftLong(version < kShortStageVersion ? 11 : 12),
+      m_shiftLeak(version < kShortStageVersion ? 10 : 11) {}
 
 int32_t CSignCascade4000::ShortStage(int32_t t) {
     int32_t q = 0;
     for (int k = 0; k < 8; ++k)
-        q = Add(q, Mul(m_weights[k], m_history[k]));
+        q = WrapAdd(q, WrapMul(m_weights[k], m_history[k]));
     if (t != 0)
         for (int k = 0; k < 8; ++k)
-            m_weights[k] = Add(m_weights[k], t > 0 ? -Sign(m_history[k]) : Sign(m_history[k]));
+            m_weights[k] = WrapAdd(m_weights[k], t > 0 ? -Sign(m_history[k]) : Sign(m_history[k]));
     for (int k = 7; k > 0; --k)
         m_history[k] = m_history[k - 1];
     m_history[0] = t;
-    return Sub(t, Sar(q, 9));
+    return WrapSub(t, q >> 9);
 }
 
 // The dot product of the last C values with the coefficients as they were,
@@ -86,7 +89,7 @@ int32_t CSignCascade4000::LongStage(int32_t r, int i) {
     const int16_t* signs = m_signs.data() + (i - m_taps);
     const int direction = r > 0 ? 1 : (r < 0 ? -1 : 0);
     const int32_t dot = m_kernels->dotAdapt16(m_coefficients.data(), values, signs, direction, m_taps);
-    const int32_t result = Sub(r, Sar(dot, m_shiftLong));
+    const int32_t result = WrapSub(r, dot >> m_shiftLong);
     m_values[i] = Low16(result);
     m_signs[i] = AdaptSign(result);
     return result;
@@ -116,6 +119,6 @@ void CSignCascade4000::Reconstruct(int32_t* in, int32_t* out, int n, int pause) 
             in[i] = ShortStage(in[i]);
         in[i] = LongStage(in[i], i);
         const int32_t F = stage3.Run(stage2.Run(in[i]));
-        out[i] = Add(F, MulShift(out[i - 1], 31, 5));
+        out[i] = WrapAdd(F, WrapMulShift(out[i - 1], 31, 5));
     }
 }

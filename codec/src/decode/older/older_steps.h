@@ -1,21 +1,13 @@
-// 32-bit two's complement arithmetic with wrap-around, as the older streams'
-// reconstruction filters define it. Sums and products go through unsigned
-// arithmetic so that overflow wraps instead of being undefined; right shifts
-// of signed values are arithmetic.
+// Small steps the older streams' reconstruction filters share: the sign rules
+// their weights adapt by, copies and running sums. Their arithmetic is the
+// wrap-around of model/wrapping_math.h.
 #pragma once
+
+#include "model/wrapping_math.h"
 
 #include <cstdint>
 
-namespace older_math {
-
-inline int32_t Wrap(uint32_t value) { return static_cast<int32_t>(value); }
-inline int32_t Add(int32_t a, int32_t b) { return Wrap(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); }
-inline int32_t Sub(int32_t a, int32_t b) { return Wrap(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)); }
-inline int32_t Mul(int32_t a, int32_t b) { return Wrap(static_cast<uint32_t>(a) * static_cast<uint32_t>(b)); }
-inline int32_t Sar(int32_t a, int bits) { return a >> bits; }
-
-// (a * b) >> bits, the product wrapping to 32 bits first.
-inline int32_t MulShift(int32_t a, int32_t b, int bits) { return Sar(Mul(a, b), bits); }
+namespace older_steps {
 
 // The step of a sign-adaptive weight: +step when the incoming value and the
 // prediction agree (incoming > 0 with prediction > 0, incoming < 0 with
@@ -43,9 +35,9 @@ inline void CopyValues(const int32_t* in, int32_t* out, int count) {
 inline void RunningSums(const int32_t* in, int32_t* out, int count) {
     int32_t sum = 0;
     for (int i = 0; i < count; ++i) {
-        sum = Add(sum, in[i]);
+        sum = WrapAdd(sum, in[i]);
         out[i] = sum;
     }
 }
 
-}  // namespace older_math
+}  // namespace older_steps
