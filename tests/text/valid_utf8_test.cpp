@@ -44,4 +44,23 @@ TEST(IsValidUtf8, AgreesWithTheEncoderForEveryUnitOutsideTheSurrogates) {
     EXPECT_FALSE(IsValidUtf8(WideToUtf8(lone).c_str()));
 }
 
+TEST(WellFormedUtf8Length, CountsOneSequenceOrRejectsIt) {
+    const struct {
+        const char* text;
+        size_t length;
+    } cases[] = {
+        {"a\xC3", 1},
+        {"\xC3\xA9z", 2},
+        {"\xE2\x82\xAC", 3},
+        {"\xF0\x9F\x8E\xB5", 4},
+        {"", 1},              // the terminator is a one-byte sequence
+        {"\xED\xA0\x80", 0},  // surrogate
+        {"\xE2\x82", 0},      // cut short by the terminator
+        {"\xC0\x80", 0},      // overlong
+        {"\xFF", 0},          // lead byte never used
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.length, WellFormedUtf8Length(c.text)) << c.text;
+}
+
 }  // namespace

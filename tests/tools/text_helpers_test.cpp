@@ -11,7 +11,6 @@ namespace {
 
 using zemtool::JsonQuote;
 using zemtool::Utf8FromWide;
-using zemtool::WellFormedLength;
 using zemtool::WideFromUtf8;
 
 WString Units(std::initializer_list<uint16_t> units) {
@@ -44,16 +43,6 @@ TEST(UtfTextTest, MalformedBytesBecomeReplacementCharacters) {
     EXPECT_EQ(WideFromUtf8("\xC0\xAF"), Units({0xFFFD, 0xFFFD}));      // overlong lead is never valid
     EXPECT_EQ(WideFromUtf8("\xE0\x80\xAF"), Units({0xFFFD}));          // overlong three-byte form
     EXPECT_EQ(WideFromUtf8("\xF4\x90\x80\x80"), Units({0xFFFD}));      // above U+10FFFF
-}
-
-TEST(UtfTextTest, WellFormedLengthRejectsSurrogatesAndBrokenSequences) {
-    EXPECT_EQ(WellFormedLength("\xC3\xA9", 0), 2u);
-    EXPECT_EQ(WellFormedLength("\xE2\x82\xAC", 0), 3u);
-    EXPECT_EQ(WellFormedLength("\xF0\x9F\x8E\xB5", 0), 4u);
-    EXPECT_EQ(WellFormedLength("\xED\xA0\x80", 0), 0u);
-    EXPECT_EQ(WellFormedLength("\xE2\x82", 0), 0u);
-    EXPECT_EQ(WellFormedLength("\xFF", 0), 0u);
-    EXPECT_EQ(WellFormedLength("ab", 5), 0u);
 }
 
 TEST(JsonQuoteTest, EscapesQuotesBackslashesAndControlCharacters) {

@@ -1,6 +1,6 @@
 #include "tools/zemtool/json_writer.h"
 
-#include "tools/zemtool/utf_text.h"
+#include "io/text_convert.h"
 
 namespace zemtool {
 namespace {
@@ -41,7 +41,7 @@ std::string JsonQuote(const std::string& text) {
         } else if (byte < 0x80) {
             out += static_cast<char>(byte);
             ++pos;
-        } else if (size_t length = WellFormedLength(text, pos)) {
+        } else if (size_t length = WellFormedUtf8Length(text.c_str() + pos)) {
             out.append(text, pos, length);
             pos += length;
         } else {

@@ -119,14 +119,4 @@ std::string Utf8FromWide(const WCHAR* wide, size_t length) {
 
 std::string Utf8FromWide(const WString& wide) { return Utf8FromWide(wide.data(), wide.size()); }
 
-size_t WellFormedLength(const std::string& text, size_t pos) {
-    if (pos >= text.size())
-        return 0;
-    size_t next = pos;
-    uint32_t code = 0;
-    if (!DecodeSequence(text, next, code) || (code >= 0xD800 && code <= 0xDFFF))
-        return 0;
-    return next - pos;
-}
-
 }  // namespace zemtool

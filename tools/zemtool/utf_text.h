@@ -17,8 +17,4 @@ WString WideFromUtf8(const std::string& utf8);
 std::string Utf8FromWide(const WCHAR* wide, size_t length);
 std::string Utf8FromWide(const WString& wide);
 
-// Length of the well-formed UTF-8 sequence that starts at `pos` (1 to 4), or 0
-// when it is malformed, overlong, cut short or encodes a surrogate.
-size_t WellFormedLength(const std::string& text, size_t pos);
-
 }  // namespace zemtool

@@ -43,26 +43,6 @@ void AppendUtf8(std::string& out, uint32_t c) {
     }
 }
 
-// Bytes of a well-formed sequence at `p`, or 0 when it is ill-formed.
-size_t WellFormedLength(const unsigned char* p) {
-    unsigned char lead = p[0];
-    if (lead < 0x80)
-        return 1;
-    size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                                                 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
-    // The second byte's range excludes overlong forms, surrogates and values
-    // above U+10FFFF.
-    unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
-    unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
-    for (size_t i = 1; i < length; ++i) {
-        unsigned char limitLow = i == 1 ? low : 0x80;
-        unsigned char limitHigh = i == 1 ? high : 0xBF;
-        if (p[i] < limitLow || p[i] > limitHigh)
-            return 0;  // a NUL fails here too, so the scan stops at the terminator
-    }
-    return length;
-}
-
 }  // namespace
 
 std::string WideToAnsi(const WCHAR* text) {
@@ -130,12 +110,31 @@ std::string Utf8ToAnsi(const char* text) { return WideToAnsi(Utf8ToWide(text).c_
 
 std::string AnsiToUtf8(const char* text) { return WideToUtf8(AnsiToWide(text).c_str()); }
 
+size_t WellFormedUtf8Length(const char* text) {
+    auto p = reinterpret_cast<const unsigned char*>(text);
+    unsigned char lead = p[0];
+    if (lead < 0x80)
+        return 1;
+    size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                                                 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    // The second byte's range excludes overlong forms, surrogates and values
+    // above U+10FFFF.
+    unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    for (size_t i = 1; i < length; ++i) {
+        unsigned char limitLow = i == 1 ? low : 0x80;
+        unsigned char limitHigh = i == 1 ? high : 0xBF;
+        if (p[i] < limitLow || p[i] > limitHigh)
+            return 0;  // a NUL fails here too, so the scan stops at the terminator
+    }
+    return length;
+}
+
 bool IsValidUtf8(const char* text) {
     if (!text)
         return true;
-    auto bytes = reinterpret_cast<const unsigned char*>(text);
-    for (size_t i = 0; bytes[i] != 0;) {
-        size_t length = WellFormedLength(bytes + i);
+    for (size_t i = 0; text[i] != 0;) {
+        size_t length = WellFormedUtf8Length(text + i);
         if (length == 0)
             return false;
         i += length;

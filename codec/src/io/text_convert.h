@@ -25,3 +25,8 @@ std::string AnsiToUtf8(const char* text);
 // True when `text` is well-formed UTF-8: no overlong forms, no surrogates,
 // nothing above U+10FFFF, no cut-short sequence. nullptr counts as empty text.
 bool IsValidUtf8(const char* text);
+
+// Bytes of the well-formed UTF-8 sequence at `text` (1 to 4, a NUL counting as
+// one), or 0 when it is ill-formed by the rules above or cut short by the
+// terminator.
+size_t WellFormedUtf8Length(const char* text);
