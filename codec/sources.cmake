@@ -20,9 +20,6 @@ set(ZEM_CODEC_CONTAINER_SOURCES
     container/header_parse.cpp
     container/header_reader.cpp
     container/stream_info.cpp
-    container/stream_info_frames.cpp
-    container/stream_info_open.cpp
-    container/stream_info_wave.cpp
     container/stream_start.cpp
     container/wave_format.cpp)
 
@@ -31,10 +28,6 @@ set(ZEM_CODEC_TAG_SOURCES
     tag/genre_names.cpp
     tag/id3v1.cpp
     tag/tag_block.cpp
-    tag/tag_block_get.cpp
-    tag/tag_block_read.cpp
-    tag/tag_block_set.cpp
-    tag/tag_block_write.cpp
     tag/tag_footer.cpp
     tag/tag_item.cpp
     tag/tag_item_format.cpp

@@ -39,7 +39,7 @@ private:
     int ReadHeader();
     void Reset();
 
-    // Per-frame answers (stream_info_frames.cpp).
+    // Per-frame answers.
     bool HasSeekEntry(intptr_t frame) const;
     int32_t GetSeekByte(intptr_t frame) const;
     int32_t GetSeekBit(intptr_t frame) const;
@@ -48,7 +48,7 @@ private:
     int32_t GetFrameBitrate(intptr_t frame);
     int32_t TrailingTagBytes();
 
-    // Wave header and trailer copies (stream_info_wave.cpp).
+    // Wave header and trailer copies.
     int CopyWavHeader(uint8_t* buffer, intptr_t size);
     int CopyWavTrailer(uint8_t* buffer, intptr_t size);
     int FillWaveFormat(void* format) const;
