@@ -1,0 +1,93 @@
+// Opening and closing decoders, and what they tell about their stream.
+#include "codec/src/api/decoder_handle.h"
+
+#include "tessarine/codec/codec_error.h"
+#include "tessarine/codec/decoder_factory.h"
+#include "tessarine/codec/info_id.h"
+#include "tessarine/codec/link_file.h"
+#include "tessarine/codec/win32_file.h"
+
+#include <algorithm>
+
+namespace {
+
+bool IsLinkPath(const WString& path) {
+    size_t dot = path.rfind(WCHAR('.'));
+    if (dot == WString::npos || path.size() - dot != 4)
+        return false;
+    const WCHAR* extension = path.c_str() + dot + 1;
+    auto lower = [](WCHAR c) { return c >= 'A' && c <= 'Z' ? WCHAR(c - 'A' + 'a') : c; };
+    return lower(extension[0]) == 'z' && lower(extension[1]) == 'l' && lower(extension[2]) == 'k';
+}
+
+unsigned Unsigned(int64_t value) { return static_cast<unsigned>(std::max<int64_t>(value, 0)); }
+
+// The stream block where a link's track starts, clamped as the decoder clamps it.
+uint64_t LinkStart(const WString& path, uint64_t streamBlocks) {
+    CLinkFile link;
+    link.ReadLinkFile(path.c_str());
+    return std::min<uint64_t>(static_cast<uint64_t>(std::max<int32_t>(link.GetStartBlock(), 0)), streamBlocks);
+}
+
+int Open(const char* path, zem_decoder** result) {
+    WString wide;
+    if (!path || !*path || !zem_api::WideFromUtf8(path, &wide))
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    {
+        // Told apart from a file that opens but holds no stream.
+        CWin32File file;
+        if (file.OpenForReading(wide.c_str()) != 0)
+            return ZEM_ERROR_CANNOT_OPEN;
+    }
+    int codecError = 0;
+    std::unique_ptr<CDecoder> decoder = OpenDecoder(wide.c_str(), &codecError);
+    if (!decoder)
+        // The factory's -1 is a version no decoder takes (or a decoder that could not be built).
+        return codecError == CODEC_FAILED ? ZEM_ERROR_UNSUPPORTED
+                                          : (codecError ? zem_api::FromCodecError(codecError) : ZEM_ERROR_BAD_INPUT);
+    auto handle = std::make_unique<zem_decoder>();
+    CDecoder& d = *decoder;
+    handle->info.version = Unsigned(d.GetInfo(Version));
+    handle->info.compression_level = Unsigned(d.GetInfo(CompressionLevel));
+    handle->info.sample_rate = Unsigned(d.GetInfo(SampleRate));
+    handle->info.channels = Unsigned(d.GetInfo(Channels));
+    handle->info.bits_per_sample = Unsigned(d.GetInfo(BitsPerSample));
+    handle->info.block_align = Unsigned(d.GetInfo(BlockAlign));
+    handle->info.total_blocks = static_cast<uint64_t>(std::max<int64_t>(d.GetInfo(DecoderTotalBlocks), 0));
+    handle->streamBlocks = static_cast<uint64_t>(std::max<int64_t>(d.GetInfo(TotalBlocks), 0));
+    handle->blocksPerFrame = d.GetInfo(BlocksPerFrame);
+    handle->totalFrames = d.GetInfo(TotalFrames);
+    handle->rangeStart = IsLinkPath(wide) ? LinkStart(wide, handle->streamBlocks) : 0;
+    handle->decoder = std::move(decoder);
+    *result = handle.release();
+    return ZEM_OK;
+}
+
+}  // namespace
+
+extern "C" zem_decoder* zem_open(const char* path_utf8, int* error) {
+    zem_decoder* result = nullptr;
+    int code = zem_api::Guarded([&] { return Open(path_utf8, &result); });
+    if (error)
+        *error = code;
+    return code == ZEM_OK ? result : nullptr;
+}
+
+extern "C" void zem_close(zem_decoder* d) { delete d; }
+
+extern "C" int zem_get_info(const zem_decoder* d, zem_stream_info* info) {
+    if (!d || !info)
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    *info = d->info;
+    return ZEM_OK;
+}
+
+extern "C" int zem_get_range(const zem_decoder* d, uint64_t* first_block, uint64_t* stream_blocks) {
+    if (!d)
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    if (first_block)
+        *first_block = d->rangeStart;
+    if (stream_blocks)
+        *stream_blocks = d->streamBlocks;
+    return ZEM_OK;
+}
