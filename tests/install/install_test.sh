@@ -45,10 +45,10 @@ for input in "$image" "$work/track.zlk"; do
     "$prefix/bin/zemtool" decode -q "$input" "$work/$(basename "$input").tool.wav"
 done
 
-# The C program through pkg-config.
+# The C program through pkg-config, held to plain C99 without a warning.
 export PKG_CONFIG_PATH=$libdir/pkgconfig
 # shellcheck disable=SC2046,SC2086
-"$cc" $flags -o "$work/zem_decode_pc" "$here/zem_decode.c" $(pkg-config --cflags --libs zem)
+"$cc" -std=c99 -pedantic -Wall -Wextra -Werror $flags -o "$work/zem_decode_pc" "$here/zem_decode.c" $(pkg-config --cflags --libs zem)
 
 # The CMake project through find_package.
 cmake -S "$here/cmake_consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_C_COMPILER="$cc" \
