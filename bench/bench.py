@@ -15,7 +15,9 @@ For every level it encodes the wave file, checks that decoding gives it back
 byte for byte, and times decoding on one thread and on all threads. One row
 times the older-version path: a version 3800 stream at level 4000 of the same
 length, written by the test encoder (zem_write_old_stream; its audio is not
-music, so only its decoding speed is shown). Speeds are
+music, so only its decoding speed is shown). Another row codes the music at
+level 1000 in frames of one block each: the smallest frames a stream can
+have, where any fixed cost per frame shows. Speeds are
 multiples of real time (seconds of audio per second of wall time, the best of R
 runs); peak memory is the largest resident size of any run of that row. With
 --readme the table replaces the one between the bench markers of that file.
@@ -91,9 +93,13 @@ def best_of(repeat, command):
     return min(r[0] for r in runs), max(r[1] for r in runs)
 
 
-def measure_zem(zemtool, music, work, level, repeat, audio_seconds):
-    stream = os.path.join(work, f"music-{level}.zem")
-    encode_s, encode_kib = best_of(repeat, [zemtool, "encode", "-q", "--level", str(level), music, stream])
+def measure_zem(zemtool, music, work, level, repeat, audio_seconds, frame_blocks=None):
+    """One row: `level` with the encoder's frame size, or with `frame_blocks` blocks a frame."""
+    suffix = f"-{frame_blocks}-block" if frame_blocks else ""
+    stream = os.path.join(work, f"music-{level}{suffix}.zem")
+    framing = ["--frame-blocks", str(frame_blocks)] if frame_blocks else []
+    encode_s, encode_kib = best_of(repeat, [zemtool, "encode", "-q", "--level", str(level)] + framing
+                                   + [music, stream])
     check = os.path.join(work, "check.wav")
     subprocess.run([zemtool, "decode", "-q", stream, check], check=True)
     with open(check, "rb") as a, open(music, "rb") as b:
@@ -105,8 +111,9 @@ def measure_zem(zemtool, music, work, level, repeat, audio_seconds):
     os.sync()
     one_s, one_kib = best_of(repeat, [zemtool, "decode", "-q", "--threads", "1", stream, "-"])
     all_s, all_kib = best_of(repeat, [zemtool, "decode", "-q", stream, "-"])
+    blocks = "one block" if frame_blocks == 1 else f"{frame_blocks} blocks"
     return {
-        "name": f"ZEM {level}",
+        "name": f"ZEM {level}, frames of {blocks}" if frame_blocks else f"ZEM {level}",
         "bytes": os.path.getsize(stream),
         "encode": audio_seconds / encode_s,
         "decode": audio_seconds / one_s,
@@ -207,6 +214,8 @@ def main():
     for level in LEVELS:
         print(f"measuring level {level}", file=sys.stderr)
         rows.append(measure_zem(args.zemtool, music, args.work, level, args.repeat, audio_seconds))
+    print("measuring one-block frames", file=sys.stderr)
+    rows.append(measure_zem(args.zemtool, music, args.work, 1000, args.repeat, audio_seconds, frame_blocks=1))
     if os.access(args.old_stream_writer, os.X_OK):
         print("measuring the older-version path", file=sys.stderr)
         rows.append(measure_older(args.zemtool, args.old_stream_writer, args.work, args.repeat, audio_seconds))

@@ -1,5 +1,5 @@
 // Decodes arbitrary bytes as a stream: every block the range offers, then a
-// seek into the middle. Damaged frames must come out as fill of the right
+// seek into the middle, then frame after frame, each after a seek. Damaged frames must come out as fill of the right
 // length (current streams) or end decoding after the good blocks (older
 // streams), never as a crash, a hang or a read outside a buffer.
 #include "fuzz/fuzz_input.h"
@@ -52,6 +52,31 @@ void DecodeAll(CDecoder& decoder, int64_t blocks, int32_t blockAlign, bool legac
     }
 }
 
+// Frame after frame, each after a seek to its first block, as a caller that
+// splits a stream into frames does: every frame's blocks come out (current
+// streams, as audio or fill), or the frame fails as a whole (older streams).
+void DecodeFrameByFrame(CDecoder& decoder, int64_t blocks, int64_t blocksPerFrame, int32_t blockAlign, bool legacy) {
+    const int64_t kMaxFrames = 64;
+    if (blocksPerFrame < 1)
+        return;
+    std::vector<uint8_t> out;
+    for (int64_t start = 0, frames = 0; start < blocks && frames < kMaxFrames; start += blocksPerFrame, ++frames) {
+        const int want = static_cast<int>(std::min(blocksPerFrame, blocks - start));
+        out.resize(size_t(want) * size_t(blockAlign));
+        const int seek = decoder.Seek(static_cast<int>(start));
+        FUZZ_REQUIRE(Acceptable(seek));
+        if (seek != CODEC_OK)
+            continue;
+        int got = -1;
+        const int result = decoder.GetData(out.data(), want, &got);
+        FUZZ_REQUIRE(Acceptable(result));
+        if (legacy && result == CODEC_FAILED)
+            FUZZ_REQUIRE(got >= 0 && got <= want);
+        else if (result == CODEC_OK || result == CODEC_BAD_CHECKSUM)
+            FUZZ_REQUIRE(got == want);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -73,5 +98,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_REQUIRE(Acceptable(seek));
     if (seek == CODEC_OK)
         DecodeAll(*decoder, total - total / 2, static_cast<int32_t>(blockAlign), legacy);
+    DecodeFrameByFrame(*decoder, total, decoder->GetInfo(BlocksPerFrame), static_cast<int32_t>(blockAlign), legacy);
     return 0;
 }

@@ -2,6 +2,7 @@
 //   make_seeds TARGET FOLDER
 // Existing seeds of the same names are overwritten; other files are kept.
 #include "fuzz/legacy_seeds.h"
+#include "fuzz/refill_seeds.h"
 #include "tessarine/codec/memory_stream.h"
 #include "tessarine/codec/tag_block.h"
 #include "tests/support/test_files.h"
@@ -216,10 +217,38 @@ std::vector<Bytes> FrameSeeds() {
     return seeds;
 }
 
+// Wave files as the encoder meets them: each sample size and channel count,
+// extra chunks, trailing bytes, and data sizes that a writer to a pipe leaves.
+std::vector<Bytes> WaveSeeds() {
+    std::vector<Bytes> seeds;
+    for (uint16_t bits : {8, 16, 24}) {
+        testing_support::WaveShape shape;
+        shape.bitsPerSample = bits;
+        shape.channels = bits == 16 ? 2 : 1;
+        shape.blocks = 300;
+        seeds.push_back(testing_support::BuildWave(shape));
+    }
+    testing_support::WaveShape shape;
+    shape.blocks = 200;
+    shape.extraChunk = testing_support::BytesOf("LIST");
+    testing_support::PutU32(shape.extraChunk, 4);
+    testing_support::PutText(shape.extraChunk, "abcd");
+    shape.trailing = testing_support::BytesOf("id3 tail");
+    seeds.push_back(testing_support::BuildWave(shape));
+    for (uint32_t dataSize : {0u, 0xFFFFFFFFu, 0x7FFFF000u}) {
+        Bytes piped = testing_support::BuildWave(shape);
+        const size_t at = piped.size() - 200 * 4 - shape.trailing.size() - 4;
+        for (int i = 0; i < 4; ++i)
+            piped[at + i] = static_cast<uint8_t>(dataSize >> (8 * i));
+        seeds.push_back(piped);
+    }
+    return seeds;
+}
+
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "Usage: make_seeds tag_reader|header_reader|link_text|link_file|cue_sheet|"
-                             "frame_decoder|profile_document|tag_edit FOLDER\n");
+                             "frame_decoder|profile_document|tag_edit|decode_planning|wave_reader FOLDER\n");
         return 2;
     }
     const std::string target = argv[1];
@@ -238,11 +267,18 @@ int main(int argc, char** argv) {
         seeds = TagEditSeeds();
     else if (target == "profile_document")
         seeds = ProfileSeeds();
-    else if (target == "frame_decoder") {
+    else if (target == "frame_decoder" || target == "decode_planning") {
         seeds = FrameSeeds();
         for (Bytes& old : LegacyDecoderSeeds())
             seeds.push_back(std::move(old));
+        for (Bytes& crossing : RefillCrossingSeeds())
+            seeds.push_back(std::move(crossing));
+        if (target == "decode_planning")
+            for (Bytes& header : HeaderSeeds())
+                seeds.push_back(std::move(header));
     }
+    else if (target == "wave_reader")
+        seeds = WaveSeeds();
     else {
         std::fprintf(stderr, "make_seeds: unknown target %s\n", argv[1]);
         return 2;

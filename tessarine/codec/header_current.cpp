@@ -54,7 +54,8 @@ int ReadCurrentHeader(CStreamIo* io, int32_t junkBytes, StreamInfoRecord* record
     record->fileBytes = io->GetSize();
     DeriveValues(record);
 
-    if (LoadI32(d + 16) < 0 || !ReadTable(io, record->seekTableEntries, &record->seekTable))
+    // The seek table is read in whole entries and the wave header directly behind it.
+    if (LoadI32(d + 16) < 0 || LoadI32(d + 16) % 4 != 0 || !ReadTable(io, record->seekTableEntries, &record->seekTable))
         return -1;
     if (!(record->formatFlags & FORMAT_FLAG_SYNTHESISED_WAVE_HEADER) &&
         !ReadTable(io, record->waveHeaderBytes, &record->storedWaveHeader))

@@ -22,6 +22,10 @@ bool ReadExact(CStreamIo* io, void* buffer, int32_t bytes);
 bool ReadTable(CStreamIo* io, int64_t count, std::vector<uint32_t>* table);
 bool ReadTable(CStreamIo* io, int64_t count, std::vector<uint8_t>* table);
 
+// What makes a parsed header unable to describe its file, or null when it
+// can: `headerEnd` is the file offset behind the last header data read.
+const char* LayoutProblem(const StreamInfoRecord& record, int64_t headerEnd);
+
 // Fills the values that follow from the header fields already in the record.
 void DeriveValues(StreamInfoRecord* record);
 

@@ -52,3 +52,7 @@ enum FormatFlag : int32_t {
 // Header layout thresholds of the stream version.
 constexpr int32_t kFirstDescriptorVersion = 3980;  // descriptor + header from here on
 constexpr int32_t kLastSeekBitVersion = 3800;      // seek bit table up to here
+constexpr int32_t kFirstFrameDecoderVersion = 3930;  // decoded by CFrameDecoder from here on
+
+// The largest frame a stream may have (and the encoder writes), in bytes of decoded audio.
+constexpr int64_t kMaxFramePcmBytes = int64_t(1) << 26;

@@ -70,12 +70,47 @@ TEST(BitReader, ErrorsOfInitReloadAndRefill) {
     EXPECT_EQ(CODEC_OK, reader.Reload(8, 16));
     EXPECT_EQ(0x09u, reader.ReadBits(8));  // the word 0x0B0A0908, skipping 16 bits
     EXPECT_EQ(0x08000000u | 0x0F0E0D, reader.ReadBits(32));
+    EXPECT_EQ(0x0C13u, reader.ReadBits(16));  // two words read: the refill reads one
     io.FailNextReads(1);
     EXPECT_EQ(CODEC_READ_FAILED, reader.Refill());
     // Reload at -1 reads on from where the file stands.
     io.Seek(4, 0);
     EXPECT_EQ(CODEC_OK, reader.Reload(-1, 0));
     EXPECT_EQ(0x07060504u, reader.ReadBits(32));
+}
+
+// The range reader keeps the word in front of the index across a refill,
+// for the block end that steps back over it.
+TEST(BitReader, RangeRefillKeepsTheWordBeforeTheIndex) {
+    CMemoryStream io(Counting(64));
+    CRangeBitReader reader;
+    ASSERT_EQ(CODEC_OK, reader.Init(&io, 16, 3950));
+    ASSERT_EQ(CODEC_OK, reader.Reload(0, 0));
+    for (int word = 0; word < 3; ++word)
+        reader.ReadBits(32);
+    EXPECT_EQ(0x0F0Eu, reader.ReadBits(16));  // index 112: three words consumed
+    EXPECT_EQ(CODEC_OK, reader.Refill());
+    EXPECT_EQ(48u, reader.BitIndex());        // words 0 and 1 gone, word 2 kept
+    EXPECT_EQ(0x0D0Cu, reader.ReadBits(16));
+    EXPECT_EQ(0x13121110u, reader.ReadBits(32));  // read from the file by the refill
+}
+
+// An index at the very top of its range (as a block end stepping back past
+// the buffer's start once left it) refills rather than reading far past the
+// buffer: no sum of index and bit count may wrap.
+TEST(BitReader, IndexNearItsTopRefillsInsteadOfWrapping) {
+    struct Indexed : CRangeBitReader {
+        void SetIndex(uint32_t index) { m_bitIndex = index; }
+    };
+    CMemoryStream io(Counting(64));
+    Indexed reader;
+    ASSERT_EQ(CODEC_OK, reader.Init(&io, 16, 3950));
+    ASSERT_EQ(CODEC_OK, reader.Reload(0, 0));
+    for (uint32_t index : {0xFFFFFFF0u, 0xFFFFFFE0u, 0x80000000u, 128u}) {
+        reader.SetIndex(index);
+        reader.ReadBits(32);
+        EXPECT_LE(reader.BitIndex(), static_cast<uint32_t>(reader.BitCount())) << index;
+    }
 }
 
 TEST(BitReader, BaseReaderServesNoCodedValues) {

@@ -130,6 +130,49 @@ TEST(AdaptiveFilter, MatchesTheUnboundedModelAcrossWindowRolls) {
     SetSimdLimit(saved);
 }
 
+// A reset clears only what the samples since the last one touched; after any
+// number of them, in any kind of call, the filter starts afresh.
+TEST(AdaptiveFilter, ResetAfterAnyNumberOfSamplesIsAFreshStart) {
+    std::mt19937 random(1280);
+    std::normal_distribution<double> noise(0, 20000);
+    const SimdLevel saved = SimdLimit();
+    for (int level = 0; level <= static_cast<int>(MachineSimdLevel()); ++level) {
+        SetSimdLimit(static_cast<SimdLevel>(level));
+        for (int order : {16, 32, 48, 256, 1280}) {
+            CAdaptiveFilter filter(order, 13, 3990), encoder(order, 13, 3990);
+            filter.Reset();
+            encoder.Reset();
+            for (int used : {0, 1, 2, 9, 16, 17, 47, 48, 255, 256, 511, 512, 513, 1279, 1280, 1281, 1600}) {
+                SCOPED_TRACE(testing::Message() << SimdLevelName(static_cast<SimdLevel>(level)) << " order " << order
+                                                << " after " << used);
+                std::vector<int32_t> before(used), after(700);
+                for (int32_t& v : before)
+                    v = static_cast<int32_t>(noise(random));
+                for (int32_t& v : after)
+                    v = static_cast<int32_t>(noise(random));
+                if (used % 2)
+                    filter.DecodeBatch(before.data(), used);
+                else
+                    DecodeAll(filter, before);
+                for (int32_t v : before)
+                    encoder.Encode(v);
+                filter.Reset();
+                encoder.Reset();
+                FilterModel model(order, 13, 3990);
+                std::vector<int32_t> expected, encoded;
+                for (int32_t v : after)
+                    expected.push_back(model.Decode(v));
+                for (int32_t v : expected)
+                    encoded.push_back(encoder.Encode(v));
+                EXPECT_EQ(after, encoded);
+                filter.DecodeBatch(after.data(), static_cast<int32_t>(after.size()));
+                ASSERT_EQ(expected, after);
+            }
+        }
+    }
+    SetSimdLimit(saved);
+}
+
 TEST(SlidingBuffer, HistoryReadsBackAcrossRolls) {
     for (int history : {8, 16, 600}) {
         CSlidingBuffer<int32_t> buffer(history);

@@ -97,12 +97,15 @@ TEST(OldHeader, SeekCountWordDiffersFromTotalFrames) {
     ZemFixture fixture = OldZemFixture(3950);
     fixture.formatFlags = 0x10;
     fixture.frames = ZemFixture::FakeFrames({10, 20, 30});
-    fixture.seekTable = std::vector<uint32_t>{0x100, 0x200, 0x300, 0x400, 0x500};
+    fixture.seekTable = std::vector<uint32_t>{0, 0, 0, 0x400, 0x500};
+    const ZemFile layout = BuildZemFile(fixture);
+    fixture.seekTable = std::vector<uint32_t>{layout.frameOffsets[0], layout.frameOffsets[1], layout.frameOffsets[2],
+                                              0x400, 0x500};
     auto stream = Open(fixture);
     ASSERT_EQ(0, stream->error);
     EXPECT_EQ(3, stream->Get(TotalFrames));
     EXPECT_EQ(5, stream->Record().seekTableEntries);
-    EXPECT_EQ(0x300, stream->Get(SeekByte, 2));
+    EXPECT_EQ(layout.frameOffsets[2], stream->Get(SeekByte, 2));
     EXPECT_EQ(0, stream->Get(SeekByte, 3));  // beyond the total frames
 }
 
@@ -185,11 +188,9 @@ TEST(OldHeader, HostileCountsAreRefused) {
 TEST(OldHeader, TruncatedOptionalWordsAndTables) {
     ZemFixture fixture = OldZemFixture(3800);
     fixture.formatFlags = 0x4 | 0x10;
-    fixture.frames.clear();
-    fixture.totalFrames = 2;
-    fixture.seekTable = std::vector<uint32_t>{100, 200};
-    Bytes bytes = BuildZemBytes(fixture);  // 32 + 8 + 44 + 8 + 2 seek bits
-    ASSERT_EQ(94u, bytes.size());
+    fixture.frames = ZemFixture::FakeFrames({1, 1});
+    Bytes bytes = BuildZemBytes(fixture);  // 32 + 8 + 44 + 8 + 2 seek bits + 2 frame bytes
+    ASSERT_EQ(96u, bytes.size());
     EXPECT_EQ(0, stream_info_tests::OpenBytes(bytes)->error);
     for (size_t cut : {93u, 92u, 85u, 84u, 83u, 40u, 39u, 36u, 35u, 31u})
         EXPECT_EQ(CODEC_BAD_INPUT, stream_info_tests::OpenBytes(Bytes(bytes.begin(), bytes.begin() + cut))->error)

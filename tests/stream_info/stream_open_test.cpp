@@ -119,25 +119,24 @@ TEST(StreamOpen, ReadFailureIsRefused) {
     EXPECT_EQ(CODEC_BAD_INPUT, error);
 }
 
-// Every prefix of valid files either opens or is refused; none reads past its
-// buffer (the sanitizers watch) or leaves a half-filled valid object.
+// Every prefix of a header is refused; none reads past its buffer (the
+// sanitizers watch) or leaves a half-filled valid object. The whole header
+// without its frames opens: a file cut short, whose decoding says so.
 TEST(StreamOpen, EveryTruncationIsHandled) {
     ZemFixture current = CurrentZemFixture();
-    current.frames.clear();
-    current.totalFrames = 2;
-    current.seekTable = std::vector<uint32_t>{0, 0};
+    current.frames = ZemFixture::FakeFrames({1, 1});
     ZemFixture old = OldZemFixture(3800);
     old.formatFlags = 0x4 | 0x10;
-    old.frames.clear();
-    old.seekTable = std::vector<uint32_t>{0, 0};
-    old.totalFrames = 2;
+    old.frames = ZemFixture::FakeFrames({1, 1});
     for (const ZemFixture& fixture : {current, old}) {
-        const Bytes bytes = BuildZemBytes(fixture);
-        for (size_t cut = 0; cut < bytes.size(); ++cut) {
+        const ZemFile file = BuildZemFile(fixture);
+        const Bytes& bytes = file.bytes;
+        for (size_t cut = 0; cut < file.headerEnd; ++cut) {
             auto s = OpenBytes(Bytes(bytes.begin(), bytes.begin() + cut));
             EXPECT_EQ(CODEC_BAD_INPUT, s->error) << fixture.version << " cut at " << cut;
             EXPECT_EQ(0, s->info->IsValid());
         }
+        EXPECT_EQ(0, OpenBytes(Bytes(bytes.begin(), bytes.begin() + file.headerEnd))->error) << fixture.version;
         EXPECT_EQ(0, OpenBytes(bytes)->error);
     }
 }

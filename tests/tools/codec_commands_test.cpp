@@ -74,6 +74,19 @@ TEST_F(CodecCommands, StandardInputAndOutput) {
     EXPECT_EQ(ZEMTOOL_OK, verified.exitCode);
 }
 
+// A wave file written to a pipe does not know its data size; read from
+// standard input, its audio runs to the end and comes back byte for byte.
+TEST_F(CodecCommands, StandardInputWithoutAKnownDataSize) {
+    Bytes piped = wave;
+    for (size_t at = 40; at < 44; ++at)
+        piped[at] = 0xFF;  // data size 0xFFFFFFFF
+    Streams encoded = RunWithInput({"encode", "--frame-blocks", "1024", "-", "-"}, piped);
+    ASSERT_EQ(ZEMTOOL_OK, encoded.exitCode) << encoded.err;
+    Streams decoded = RunWithInput({"decode", "-", "-"}, BytesOfText(encoded.out));
+    ASSERT_EQ(ZEMTOOL_OK, decoded.exitCode) << decoded.err;
+    EXPECT_TRUE(BytesOfText(decoded.out) == piped);
+}
+
 // A link file's track decodes to a 44-byte header and exactly its blocks.
 TEST_F(CodecCommands, LinkFileTrackIsThatSliceOfTheImage) {
     struct Track {

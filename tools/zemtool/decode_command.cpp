@@ -8,32 +8,25 @@
 #include "tools/zemtool/output_file.h"
 #include "tools/zemtool/output_target.h"
 #include "tools/zemtool/std_streams.h"
+#include "tools/zemtool/stream_check.h"
 #include "tools/zemtool/terminal.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
 #include "tools/zemtool/zemtool.h"
 
 #include <functional>
+#include <memory>
 
 namespace zemtool {
 namespace {
 
 using Sink = std::function<bool(const uint8_t*, size_t)>;
 
-// The wave header or trailer the decoder gives (query for the size, then the bytes).
-std::vector<uint8_t> WavePart(CDecoder& decoder, int sizeQuery, int dataQuery) {
-    int64_t size = decoder.GetInfo(sizeQuery);
-    std::vector<uint8_t> bytes(static_cast<size_t>(std::clamp<int64_t>(size, 0, 1 << 26)));
-    if (!bytes.empty() &&
-        decoder.GetInfo(dataQuery, reinterpret_cast<intptr_t>(bytes.data()), static_cast<intptr_t>(bytes.size())) != 0)
-        bytes.clear();
-    return bytes;
-}
-
 // Reports every failed frame, and the frames missing from a file cut short
-// at once; returns the exit status of the whole run.
-int ReportOutcome(const DecodeOutcome& outcome, const DecodeInput& input, const std::string& file,
-                  std::ostream& err) {
+// at once, or, when all frames pass their checks, a wave file that does not
+// match the stream's digest; returns the exit status of the whole run.
+int ReportOutcome(const DecodeOutcome& outcome, const DecodeInput& input, DigestCheck& digest,
+                  const std::string& file, std::ostream& err) {
     for (int32_t frame : outcome.badFrames) {
         if (input.cut.cut && frame >= input.cut.frame) {
             ReportFailure(err, CODEC_BAD_INPUT,
@@ -46,7 +39,24 @@ int ReportOutcome(const DecodeOutcome& outcome, const DecodeInput& input, const 
     }
     if (outcome.error)
         return ReportFailure(err, outcome.error, file + ": " + outcome.reason);
+    if (outcome.badFrames.empty() && !digest.Matches())
+        return ReportFailure(err, CODEC_BAD_CHECKSUM,
+                             file + ": the decoded wave file does not match the MD5 digest the stream stores");
     return outcome.badFrames.empty() ? ZEMTOOL_OK : ZEMTOOL_FAILED;
+}
+
+// Fills `ends` from a first decoder on the input and sets up the digest check.
+bool ReadEnds(const DecodeInput& input, const std::string& file, WaveEnds* ends, std::unique_ptr<DigestCheck>* digest,
+              std::ostream& err) {
+    int error = 0;
+    OpenedDecoder probe = input.open(&error);
+    std::string reason = "the stream cannot be opened";
+    if (!probe.decoder || !ReadWaveEnds(*probe.decoder, ends, &reason)) {
+        ReportFailure(err, probe.decoder ? CODEC_BAD_INPUT : (error ? error : CODEC_BAD_INPUT), file + ": " + reason);
+        return false;
+    }
+    *digest = std::make_unique<DigestCheck>(*probe.decoder, input.wholeStream);
+    return true;
 }
 
 DecodeOutcome DecodeTo(const DecodeInput& input, const CodecOptions& options, const Sink& sink, std::ostream& err,
@@ -73,16 +83,16 @@ int DecodeOne(const CodecOptions& options, std::istream& in, std::ostream& out, 
     std::string refusal = RefuseInputAsOutput(source, target);
     if (!refusal.empty())
         return ReportFailure(err, CODEC_BAD_ARGUMENT, refusal);
-    int error = 0;
-    OpenedDecoder probe = input.open(&error);
-    std::vector<uint8_t> header = WavePart(*probe.decoder, WavHeaderBytes, WavHeaderData);
-    std::vector<uint8_t> trailer = WavePart(*probe.decoder, WavTrailerBytes, WavTrailerData);
+    WaveEnds ends;
+    std::unique_ptr<DigestCheck> digest;
+    if (!ReadEnds(input, source, &ends, &digest, err))
+        return ZEMTOOL_FAILED;
     // A file appears under its name only once it is complete; standard output streams.
     OutputFile file;
     std::string writeFailure;
-    Sink sink;
+    Sink write;
     if (target == "-") {
-        sink = [&out, &writeFailure](const uint8_t* bytes, size_t count) {
+        write = [&out, &writeFailure](const uint8_t* bytes, size_t count) {
             out.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(count));
             if (!out)
                 writeFailure = StandardOutputFailure();
@@ -91,21 +101,25 @@ int DecodeOne(const CodecOptions& options, std::istream& in, std::ostream& out, 
     } else {
         if (!file.Begin(target, &writeFailure))
             return ReportFailure(err, CODEC_WRITE_FAILED, writeFailure);
-        sink = [&file, &writeFailure](const uint8_t* bytes, size_t count) {
+        write = [&file, &writeFailure](const uint8_t* bytes, size_t count) {
             if (!file.WriteAll(bytes, count))
                 writeFailure = file.Failure();
             return writeFailure.empty();
         };
     }
-    if (!sink(header.data(), header.size()))
+    Sink sink = [&](const uint8_t* bytes, size_t count) {
+        digest->Add(bytes, count);
+        return write(bytes, count);
+    };
+    if (!sink(ends.header.data(), ends.header.size()))
         return ReportFailure(err, CODEC_WRITE_FAILED, writeFailure);
     DecodeOutcome outcome = DecodeTo(input, options, sink, err, "decoding");
-    if (!outcome.error && !sink(trailer.data(), trailer.size()))
+    if (!outcome.error && !sink(ends.trailer.data(), ends.trailer.size()))
         outcome.error = CODEC_WRITE_FAILED;
     if (outcome.error == CODEC_WRITE_FAILED && !writeFailure.empty())
         return ReportFailure(err, CODEC_WRITE_FAILED, writeFailure);
     out.flush();
-    const int status = ReportOutcome(outcome, input, source, err);
+    const int status = ReportOutcome(outcome, input, *digest, source, err);
     if (!outcome.error && target != "-" && !file.Commit(&writeFailure))
         return ReportFailure(err, CODEC_WRITE_FAILED, writeFailure);
     return status;
@@ -143,9 +157,19 @@ int RunVerifyCommand(const std::vector<std::string>& args, std::istream& in, std
         DecodeInput input;
         std::string reason;
         int result = PrepareDecodeInput(file, in, &input, &reason);
-        if (result == CODEC_OK) {
-            DecodeOutcome outcome = DecodeTo(input, options, nullptr, err, "verifying");
-            result = ReportOutcome(outcome, input, file, err);
+        WaveEnds ends;
+        std::unique_ptr<DigestCheck> digest;
+        if (result == CODEC_OK && !ReadEnds(input, file, &ends, &digest, err)) {
+            result = ZEMTOOL_FAILED;
+        } else if (result == CODEC_OK) {
+            digest->Add(ends.header.data(), ends.header.size());
+            Sink hash = [&digest](const uint8_t* bytes, size_t count) {
+                digest->Add(bytes, count);
+                return true;
+            };
+            DecodeOutcome outcome = DecodeTo(input, options, digest->Active() ? hash : nullptr, err, "verifying");
+            digest->Add(ends.trailer.data(), ends.trailer.size());
+            result = ReportOutcome(outcome, input, *digest, file, err);
             if (result == ZEMTOOL_OK)
                 out << file << ": ok, " << outcome.blocks << " blocks\n";
         } else {

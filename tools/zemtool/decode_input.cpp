@@ -7,6 +7,7 @@
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/open_failure.h"
 #include "tools/zemtool/shared_bytes.h"
+#include "tools/zemtool/stream_check.h"
 
 #include <algorithm>
 #include <iterator>
@@ -14,10 +15,9 @@
 namespace zemtool {
 namespace {
 
-DecoderOpener OpenStandardInput(std::istream& in) {
-    auto bytes = std::make_shared<std::vector<uint8_t>>(std::istreambuf_iterator<char>(in),
-                                                        std::istreambuf_iterator<char>());
-    std::shared_ptr<const std::vector<uint8_t>> shared = bytes;
+using SharedBytes = std::shared_ptr<const std::vector<uint8_t>>;
+
+DecoderOpener OpenStandardInput(const SharedBytes& shared) {
     return [shared](int* error) {
         OpenedDecoder opened;
         opened.io = std::make_unique<CSharedBytesStream>(shared);
@@ -46,15 +46,29 @@ int64_t LinkRangeStart(const WString& path, CDecoder& decoder) {
 
 int PrepareDecodeInput(const std::string& path, std::istream& in, DecodeInput* input, std::string* reason) {
     WString wide = LibraryPath(path);
-    input->open = path == "-" ? OpenStandardInput(in) : OpenPath(wide);
+    SharedBytes standardInput;
+    if (path == "-")
+        standardInput = std::make_shared<const std::vector<uint8_t>>(std::istreambuf_iterator<char>(in),
+                                                                     std::istreambuf_iterator<char>());
+    input->open = path == "-" ? OpenStandardInput(standardInput) : OpenPath(wide);
     int error = 0;
     OpenedDecoder probe = input->open(&error);
     if (!probe.decoder) {
         error = error ? error : CODEC_BAD_INPUT;
-        *reason = path == "-" ? "standard input holds no ZEM stream" : ExplainOpenFailure(path, error);
+        if (path == "-") {
+            *reason = "standard input holds no ZEM stream";
+            CSharedBytesStream io(standardInput);
+            const std::string problem = HeaderProblem(&io);
+            if (!problem.empty())
+                *reason += ": " + problem;
+        } else {
+            *reason = ExplainOpenFailure(path, error);
+        }
         return error;
     }
-    input->rangeStart = path != "-" && LowerExtension(path) == ".zlk" ? LinkRangeStart(wide, *probe.decoder) : 0;
+    const bool link = path != "-" && LowerExtension(path) == ".zlk";
+    input->rangeStart = link ? LinkRangeStart(wide, *probe.decoder) : 0;
+    input->wholeStream = !link;
     input->cut = FindStreamCut(*probe.decoder);
     return CODEC_OK;
 }

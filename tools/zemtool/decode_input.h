@@ -13,7 +13,8 @@ namespace zemtool {
 struct DecodeInput {
     DecoderOpener open;
     int64_t rangeStart = 0;
-    StreamCut cut;  // where the file ends short of its frames, if it does
+    bool wholeStream = true;  // false for a link file's range
+    StreamCut cut;            // where the file ends short of its frames, if it does
 };
 
 // For `path` ("-" reads all of `in` first). Returns a CodecError and a reason.

@@ -4,6 +4,7 @@
 #include "tessarine/codec/link_file.h"
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/native_file.h"
+#include "tools/zemtool/stream_check.h"
 #include "tools/zemtool/tool_failure.h"
 
 namespace zemtool {
@@ -21,7 +22,9 @@ std::string ExplainLinkFailure(const std::string& file) {
     const std::string imageWhy = WhyNotReadable(image);
     if (!imageWhy.empty())
         return "cannot open the image " + Quoted(image) + " named by " + Quoted(file) + ": " + imageWhy;
-    return "the image " + Quoted(image) + " named by " + Quoted(file) + " has no valid ZEM stream header";
+    const std::string problem = HeaderProblemOfFile(image);
+    return "the image " + Quoted(image) + " named by " + Quoted(file) + " has no valid ZEM stream header" +
+           (problem.empty() ? "" : ": " + problem);
 }
 
 std::string ExplainBadInput(const std::string& file) {
@@ -33,7 +36,8 @@ std::string ExplainBadInput(const std::string& file) {
     const std::string why = WhyNotReadable(file);
     if (!why.empty())
         return "cannot open " + Quoted(file) + ": " + why;
-    return Quoted(file) + " has no valid ZEM stream header";
+    const std::string problem = HeaderProblemOfFile(file);
+    return Quoted(file) + " has no valid ZEM stream header" + (problem.empty() ? "" : ": " + problem);
 }
 
 }  // namespace

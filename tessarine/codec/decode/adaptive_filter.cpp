@@ -4,6 +4,7 @@
 #include "tessarine/codec/decode/dsp/cpu_features.h"
 #include "tessarine/codec/decode/wrapping_math.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -32,11 +33,21 @@ CAdaptiveFilter::CAdaptiveFilter(int32_t order, int32_t shift, int32_t version)
       m_coefficients(order),
       m_kernels(m_vector ? &ActiveFilterKernels() : &FilterKernelsUpTo(SimdLevel::Scalar)) {}
 
+// After s samples from a reset, the outputs and adapt values written lie in
+// [order, order + s) of the arrays (the history in front of them was never
+// moved while s is below the window), and coefficient j has only been moved
+// by adapt values j + t for t < s, which are 0 below the array's position
+// `order`: so only the last s coefficients can differ from 0. The short
+// filters' kernels keep their windows in place and shift them, so they are
+// cleared whole; they are small.
 void CAdaptiveFilter::Reset() {
-    std::memset(m_coefficients.Get(), 0, sizeof(int16_t) * m_order);
-    m_input.Reset();
-    m_adapt.Reset();
+    const int32_t samples = IsShortOrder(m_order) ? kFullReset : m_samples;
+    const int32_t touched = std::min(samples, m_order);
+    std::memset(m_coefficients.Get() + (m_order - touched), 0, sizeof(int16_t) * touched);
+    m_input.Reset(samples);
+    m_adapt.Reset(samples);
     m_average = 0;
+    m_samples = 0;
 }
 
 // Only the last `order` values of a short filter's windows are ever read, so
@@ -52,6 +63,8 @@ void CAdaptiveFilter::DecodeBatchPair(CAdaptiveFilter& a, int32_t* va, CAdaptive
         b.DecodeBatch(vb, n);
         return;
     }
+    a.CountSamples(n);
+    b.CountSamples(n);
     const ShortFilterRun runs[2] = {a.ShortRun(), b.ShortRun()};
     int32_t* const values[2] = {va, vb};
     a.m_kernels->decodeShortRun(runs, values, 2, n);
@@ -59,11 +72,13 @@ void CAdaptiveFilter::DecodeBatchPair(CAdaptiveFilter& a, int32_t* va, CAdaptive
 
 void CAdaptiveFilter::DecodeBatch(int32_t* values, int32_t n) {
     if (IsShortOrder(m_order)) {
+        CountSamples(n);
         const ShortFilterRun run = ShortRun();
         m_kernels->decodeShortRun(&run, &values, 1, n);
         return;
     }
     if (m_kernels->decodeRun) {
+        CountSamples(n);
         int32_t position = m_input.Position();
         const FilterRun run = {m_coefficients.Get(), m_input.Base(), m_adapt.Base(), &position, m_order,
                                CSlidingBuffer<int16_t>::kWindow, &m_average, m_shift, m_version >= kScaledAdaptVersion};
@@ -77,6 +92,7 @@ void CAdaptiveFilter::DecodeBatch(int32_t* values, int32_t n) {
 }
 
 int32_t CAdaptiveFilter::Encode(int32_t input) {
+    CountSamples(1);
     *m_input.Current() = SaturateInt16(input);
     const int32_t dot = m_kernels->dotProduct16(m_input.Current() - m_order, m_coefficients.Get(), m_order);
     const int32_t output = WrapSub(input, RoundingShift(dot, m_shift));

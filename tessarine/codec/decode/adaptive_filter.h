@@ -8,6 +8,7 @@
 #include "tessarine/codec/decode/sliding_buffer.h"
 #include "tessarine/codec/decode/wrapping_math.h"
 
+#include <climits>
 #include <cstdint>
 
 class CAdaptiveFilter {
@@ -21,8 +22,12 @@ public:
     CAdaptiveFilter(const CAdaptiveFilter&) = delete;
     CAdaptiveFilter& operator=(const CAdaptiveFilter&) = delete;
 
+    // Back to the state before the first sample. Clears only what the samples
+    // since the last reset can have touched, so that a frame of a few samples
+    // costs a reset of a few samples, not of the whole filter.
     void Reset();
     int32_t Decode(int32_t input) {
+        CountSamples(1);
         const int32_t dot = m_kernels->dotAdapt16(m_coefficients.Get(), m_input.Current() - m_order,
                                                   m_adapt.Current() - m_order, AdaptDirection(input), m_order);
         const int32_t output = WrapAdd(input, RoundingShift(dot, m_shift));
@@ -47,6 +52,9 @@ public:
 
 private:
     ShortFilterRun ShortRun();
+    void CountSamples(int32_t n) { m_samples = n < kFullReset - m_samples ? m_samples + n : kFullReset; }
+    // At this many samples since a reset everything is cleared, whatever touched it.
+    static constexpr int32_t kFullReset = INT32_MAX;
     void StoreAdaptValue(int32_t output);
 
     int32_t m_order;
@@ -54,6 +62,7 @@ private:
     int32_t m_version;
     bool m_vector;
     int32_t m_average = 0;
+    int32_t m_samples = kFullReset;  // samples since the last reset
     CSlidingBuffer<int16_t> m_input;
     CSlidingBuffer<int16_t> m_adapt;
     AlignedArray<int16_t> m_coefficients;

@@ -38,12 +38,28 @@ int CBitReader::ReadIntoBuffer(int32_t offset, int32_t bytes) {
     // little-endian, so word i is the little-endian value of bytes 4i..4i+3.
     int32_t got = 0;
     uint8_t* base = reinterpret_cast<uint8_t*>(m_buffer.data()) + offset;
-    if (m_file->Read(base, bytes, &got) != 0)
+    if (m_file->Read(base, bytes, &got) != 0) {
+        m_bufferStart = -1;
         return CODEC_READ_FAILED;
+    }
+    if (got != bytes)
+        m_bufferStart = -1;
     return CODEC_OK;
 }
 
-int CBitReader::Refill() {
+bool CBitReader::MoveWithinBuffer(int32_t filePosition, uint32_t bitIndex) {
+    if (m_bufferStart < 0 || filePosition < m_bufferStart || bitIndex >= 32 || m_buffer.empty())
+        return false;
+    const int64_t offset = filePosition - m_bufferStart;
+    if (offset % 4 != 0 || offset >= m_byteCount || m_file->GetPosition() != m_bufferStart + m_byteCount)
+        return false;
+    m_bitIndex = static_cast<uint32_t>(offset * 8) + bitIndex;
+    return true;
+}
+
+int CBitReader::Refill() { return RefillKeeping(0); }
+
+int CBitReader::RefillKeeping(int32_t keepWords) {
     if (m_buffer.empty())
         return CODEC_NO_MEMORY;
     // A damaged frame can carry the index past the buffer; never move more
@@ -51,11 +67,14 @@ int CBitReader::Refill() {
     int32_t consumed = static_cast<int32_t>(m_bitIndex / 32);
     if (consumed > m_elementCount)
         consumed = m_elementCount;
+    consumed = consumed > keepWords ? consumed - keepWords : 0;
     int32_t unread = m_elementCount - consumed;
     std::memmove(m_buffer.data(), m_buffer.data() + consumed, static_cast<size_t>(unread) * 4);
     m_bitIndex -= static_cast<uint32_t>(consumed) * 32;
     if (m_bitIndex >= static_cast<uint32_t>(m_bitCount))
         m_bitIndex = m_bitIndex % 32;
+    if (m_bufferStart >= 0)
+        m_bufferStart += int64_t(consumed) * 4;
     return ReadIntoBuffer(unread * 4, consumed * 4);
 }
 
@@ -63,15 +82,21 @@ int CBitReader::Reload(int32_t filePosition, uint32_t bitIndex) {
     if (m_buffer.empty() || !m_file)
         return CODEC_NO_MEMORY;
     m_bitIndex = bitIndex % static_cast<uint32_t>(m_bitCount);
-    if (filePosition != -1 && m_file->Seek(filePosition, 0) != 0)
-        return CODEC_READ_FAILED;
+    m_bufferStart = -1;
+    if (filePosition != -1) {
+        if (m_file->Seek(filePosition, 0) != 0)
+            return CODEC_READ_FAILED;
+        m_bufferStart = filePosition;
+    }
     return ReadIntoBuffer(0, m_byteCount);
 }
 
 uint32_t CBitReader::ReadBits(int n) {
     if (n < 1 || n > 32)
         return 0;
-    if (m_bitIndex + static_cast<uint32_t>(n) >= static_cast<uint32_t>(m_bitCount))
+    // Written so that no sum can wrap: an index at or past the end refills too.
+    const uint32_t bits = static_cast<uint32_t>(m_bitCount);
+    if (m_bitIndex >= bits || bits - m_bitIndex <= static_cast<uint32_t>(n))
         Refill();
     uint32_t word = m_bitIndex >> 5;
     uint32_t offset = m_bitIndex & 31;

@@ -48,8 +48,16 @@ protected:
     uint32_t ByteAt(uint32_t bitIndex) const {
         return (m_buffer[bitIndex >> 5] >> (24 - (bitIndex & 31))) & 0xFFu;
     }
-    // Reads up to `bytes` file bytes into the buffer at byte `offset`.
+    // Reads up to `bytes` file bytes into the buffer at byte `offset`; keeps
+    // track of where in the file the buffer stands.
     int ReadIntoBuffer(int32_t offset, int32_t bytes);
+    // Reload without reading, when the buffer already holds the file from
+    // `filePosition` on, word for word, and the file stands behind the buffer
+    // (as after the last read). Returns whether it could.
+    bool MoveWithinBuffer(int32_t filePosition, uint32_t bitIndex);
+    // Refill that leaves `keepWords` of the consumed words in front of the
+    // index, for readers that step back over bits already read.
+    int RefillKeeping(int32_t keepWords);
 
     int32_t m_elementCount = 0;
     int32_t m_byteCount = 0;
@@ -57,6 +65,10 @@ protected:
     int32_t m_version = 0;
     CStreamIo* m_file = nullptr;
     uint32_t m_bitIndex = 0;
+    // File offset of the buffer's first byte while the whole buffer holds the
+    // file's bytes from there; -1 when it does not (nothing read yet, a read
+    // that failed or came short).
+    int64_t m_bufferStart = -1;
     // The words as read (little-endian); a few zero words of slack stand behind
     // m_elementCount so that damaged data read at the very end stays inside.
     std::vector<uint32_t> m_buffer;

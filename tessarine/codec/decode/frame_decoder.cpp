@@ -93,7 +93,7 @@ int CFrameDecoder::GetData(void* destination, int blocks, int* blocksRetrieved) 
     // reported by the call that hands out its fill, not by this one: the
     // result always speaks of the blocks delivered.
     while (remaining > 0) {
-        FillRing();
+        FillRing(remaining);
         bool failed = false;
         int32_t take = TakeReady(remaining, &failed);
         if (take == 0)
@@ -111,18 +111,22 @@ int CFrameDecoder::GetData(void* destination, int blocks, int* blocksRetrieved) 
 }
 
 // Hands out up to `blocks` ready blocks, frame span by frame span; `failed`
-// tells whether any of them is fill of a frame that failed its check.
+// tells whether any of them is fill of a frame that failed its check. Spans
+// handed out are dropped all at once, so that a ring of many small frames
+// costs no more per frame than one of a few large ones.
 int32_t CFrameDecoder::TakeReady(int32_t blocks, bool* failed) {
     int32_t taken = 0;
-    while (taken < blocks && !m_readySpans.empty()) {
-        ReadySpan& span = m_readySpans.front();
+    size_t done = 0;
+    while (taken < blocks && done < m_readySpans.size()) {
+        ReadySpan& span = m_readySpans[done];
         int32_t now = std::min(blocks - taken, span.blocks);
         *failed = *failed || span.failed;
         span.blocks -= now;
         taken += now;
         if (span.blocks == 0)
-            m_readySpans.erase(m_readySpans.begin());
+            ++done;
     }
+    m_readySpans.erase(m_readySpans.begin(), m_readySpans.begin() + static_cast<ptrdiff_t>(done));
     m_blocksReady -= taken;
     return taken;
 }

@@ -50,7 +50,7 @@ private:
     int Initialise();
     int SetUpDecoding();
     int Reposition(int32_t frame);
-    int FillRing();
+    int FillRing(int32_t wanted);
     void BeginFrame();
     void DecodeBlocks(int32_t n);
     int32_t DecodeStereoBlocks(int32_t n);

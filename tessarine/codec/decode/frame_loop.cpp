@@ -27,12 +27,15 @@ int CFrameDecoder::Reposition(int32_t frame) {
     return m_reader->Reload(static_cast<int32_t>(position), static_cast<uint32_t>(remainder * 8));
 }
 
-// Decodes into the ring as far as it has room. Only the blocks of the current
-// frame are decoded in one step, so a short final frame ends where it ends.
-int CFrameDecoder::FillRing() {
+// Decodes into the ring until `wanted` blocks are ready or the ring is full.
+// Only the blocks of the current frame are decoded in one step, so a short
+// final frame ends where it ends. Frames are decoded only as they are asked
+// for: a caller that seeks to each frame and reads a few blocks of it pays
+// for that frame alone, not for a ring full of frames after it.
+int CFrameDecoder::FillRing(int32_t wanted) {
     int result = CODEC_OK;
     int32_t room = m_ring.FreeBytes() / m_blockAlign;
-    while (room > 0 && m_currentFrame < m_totalFrames) {
+    while (room > 0 && m_currentFrame < m_totalFrames && m_blocksReady < wanted) {
         int64_t frameBlocks = m_info->GetInfo(FrameBlocks, m_currentFrame);
         if (frameBlocks < 0)
             break;

@@ -30,13 +30,23 @@ int CRangeBitReader::Init(CStreamIo* file, int32_t bytes, int32_t version) {
     return CODEC_OK;
 }
 
+// Up to version 3950 a block's end steps back 16 bits, over bytes read
+// before the last value; when that value came right after a refill, those
+// bytes must still be in the buffer. So a refill keeps the word in front of
+// the index: the index stays at 32 or more, and the step back never leaves
+// the buffer.
 int CRangeBitReader::Refill() {
-    const int result = CBitReader::Refill();
+    const int result = RefillKeeping(1);
     MirrorBytes();
     return result;
 }
 
+// A seek to a frame the buffer already holds (the next frame, or one a little
+// further on) moves the index only: a stream of tiny frames decoded frame by
+// frame after seeks then reads each byte of the file about once.
 int CRangeBitReader::Reload(int32_t filePosition, uint32_t bitIndex) {
+    if (filePosition != -1 && MoveWithinBuffer(filePosition, bitIndex))
+        return CODEC_OK;
     const int result = CBitReader::Reload(filePosition, bitIndex);
     MirrorBytes();
     return result;

@@ -22,6 +22,17 @@ public:
         std::memset(m_data.Get(), 0, sizeof(T) * (m_history + 1));
         m_position = m_history;
     }
+    // Reset, for a buffer that was Reset and then had `written` elements
+    // written: before the window is used up the history was never moved, so
+    // only the elements written (and the one at the position) need clearing.
+    void Reset(int32_t written) {
+        if (written < 0 || written >= kWindow) {
+            Reset();
+            return;
+        }
+        std::memset(m_data.Get() + m_history, 0, sizeof(T) * (static_cast<size_t>(written) + 1));
+        m_position = m_history;
+    }
 
     // The element being written; [-history, 0) are the history.
     T* Current() { return m_data.Get() + m_position; }

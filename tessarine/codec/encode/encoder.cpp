@@ -5,6 +5,7 @@
 #include "tessarine/codec/encode/md5.h"
 #include "tessarine/codec/encode/stream_writer.h"
 #include "tessarine/codec/encode/wave_reader.h"
+#include "tessarine/codec/stream_info_record.h"
 #include "tessarine/codec/stream_io.h"
 #include "tessarine/codec/win32_file.h"
 
@@ -12,9 +13,6 @@
 #include <vector>
 
 namespace {
-
-// Largest frame the encoder accepts, in bytes of audio.
-constexpr int64_t kMaxFramePcmBytes = int64_t(1) << 26;
 
 int Fail(std::string* reason, int code, const std::string& why) {
     if (reason)

@@ -3,6 +3,8 @@
 #include "tessarine/codec/codec_error.h"
 #include "tessarine/codec/stream_io.h"
 
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -11,6 +13,7 @@ uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | 
 uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 constexpr uint16_t kFormatExtensible = 0xFFFE;
+constexpr uint32_t kUnknownDataSize = 0xFFFFFFFF;
 
 // Reads exactly `bytes` more of the header into `wave->header`.
 bool ReadHeaderBytes(CStreamIo& in, WaveInput* wave, uint32_t bytes) {
@@ -53,6 +56,28 @@ int ParseFormat(const uint8_t* body, uint32_t size, WAVEFORMATEX* format, std::s
         return Refuse(reason, "only 8, 16 or 24 bits per sample can be encoded");
     if (format->nBlockAlign != format->nChannels * (bits / 8) || format->nSamplesPerSec == 0)
         return Refuse(reason, "the format chunk is inconsistent");
+    // A stream keeps the rate as a signed 32-bit value, and the wave file it
+    // gives back needs the bytes per second in 32 bits.
+    if (format->nSamplesPerSec > INT32_MAX || uint64_t(format->nSamplesPerSec) * format->nBlockAlign > UINT32_MAX)
+        return Refuse(reason, "the sample rate is out of range");
+    return CODEC_OK;
+}
+
+// A writer that did not know the length (one writing to a pipe) leaves the
+// data size 0 or 0xFFFFFFFF, or a guess past the end of what it wrote; the
+// audio then runs to the end of the input, in whole blocks (a part of a
+// block left over is kept as trailing bytes). Otherwise the size stands.
+int TakeDataSize(CStreamIo& in, uint32_t size, WaveInput* wave, std::string* reason) {
+    const int64_t fileBytes = in.GetSize();
+    const int64_t available = fileBytes - in.GetPosition();
+    if (fileBytes < 0 || available < 0)
+        return Refuse(reason, "the length of the wave file cannot be found");
+    const uint32_t blockAlign = wave->format.nBlockAlign;
+    if (size == 0 || size == kUnknownDataSize || size > available)
+        size = static_cast<uint32_t>(available - available % blockAlign);
+    else if (size % blockAlign != 0)
+        return Refuse(reason, "the data chunk does not hold whole sample frames");
+    wave->dataBytes = size;
     return CODEC_OK;
 }
 
@@ -73,10 +98,7 @@ int ReadWaveHeader(CStreamIo& in, WaveInput* wave, std::string* reason) {
         if (std::memcmp(chunk, "data", 4) == 0) {
             if (!haveFormat)
                 return Refuse(reason, "the data chunk comes before the format chunk");
-            if (size % wave->format.nBlockAlign != 0)
-                return Refuse(reason, "the data chunk does not hold whole sample frames");
-            wave->dataBytes = size;
-            return CODEC_OK;
+            return TakeDataSize(in, size, wave, reason);
         }
         bool isFormat = std::memcmp(chunk, "fmt ", 4) == 0;
         // Chunks are padded to an even size.

@@ -13,7 +13,10 @@ class CStreamIo;
 struct WaveInput {
     WAVEFORMATEX format = {};
     std::vector<uint8_t> header;  // the file's bytes in front of the audio
-    uint32_t dataBytes = 0;       // the audio, a whole number of blocks
+    // The audio, a whole number of blocks: the data chunk's size, or, when
+    // that is 0, 0xFFFFFFFF or more than the input holds behind it (a wave
+    // file written to a pipe), everything up to the end of the input.
+    uint32_t dataBytes = 0;
 };
 
 // Largest header kept (chunks in front of the audio included).

@@ -1,0 +1,109 @@
+// zemtool's decoding of a whole stream from arbitrary bytes, as `decode` and
+// `verify` run it: the header's refusal and its reason, the wave header and
+// trailer, the plan of segments and their decoding on one and on two
+// threads, and the digest. The plan must cover the range exactly, frame by
+// frame; a job that reports no error must have handed out every block; and
+// the thread count must change nothing.
+#include "fuzz/fuzz_input.h"
+#include "tessarine/codec/codec_error.h"
+#include "tessarine/codec/decoder_factory.h"
+#include "tessarine/codec/info_id.h"
+#include "tools/zemtool/frame_segments.h"
+#include "tools/zemtool/parallel_decode.h"
+#include "tools/zemtool/shared_bytes.h"
+#include "tools/zemtool/stream_check.h"
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+using namespace zemtool;
+
+// Decoding is linear in the blocks a header claims (silent frames cost a few
+// bytes each); past this an input only costs time.
+constexpr int64_t kMaxAudioBytes = 1 << 20;
+
+void CheckPlan(int64_t length, int64_t blocksPerFrame) {
+    const std::vector<Segment> plan = PlanSegments(0, length, blocksPerFrame);
+    int64_t at = 0;
+    for (const Segment& segment : plan) {
+        FUZZ_REQUIRE(segment.first == at && segment.blocks > 0);
+        FUZZ_REQUIRE(segment.frame == at / blocksPerFrame);
+        FUZZ_REQUIRE((segment.first + segment.blocks - 1) / blocksPerFrame == segment.frame);
+        at += segment.blocks;
+    }
+    FUZZ_REQUIRE(at == length);
+}
+
+struct Run {
+    DecodeOutcome outcome;
+    std::vector<uint8_t> bytes;
+};
+
+Run Decode(const DecoderOpener& open, int threads, DigestCheck* digest) {
+    Run run;
+    DecodeJob job;
+    job.open = open;
+    job.threads = threads;
+    job.sink = [&run, digest](const uint8_t* bytes, size_t count) {
+        run.bytes.insert(run.bytes.end(), bytes, bytes + count);
+        if (digest)
+            digest->Add(bytes, count);
+        return true;
+    };
+    run.outcome = DecodeRange(job);
+    return run;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > fuzzing::kMaxInputBytes)
+        return 0;
+    auto bytes = std::make_shared<const std::vector<uint8_t>>(fuzzing::CopyInput(data, size));
+    DecoderOpener open = [bytes](int* error) {
+        OpenedDecoder opened;
+        opened.io = std::make_unique<CSharedBytesStream>(bytes);
+        opened.decoder = OpenDecoderFromIo(opened.io.get(), error);
+        return opened;
+    };
+    int error = 0;
+    OpenedDecoder probe = open(&error);
+    if (!probe.decoder) {
+        FUZZ_REQUIRE(error == CODEC_BAD_INPUT || error == CODEC_FAILED);
+        // A refused header says why.
+        CSharedBytesStream io(bytes);
+        FUZZ_REQUIRE(error != CODEC_BAD_INPUT || !HeaderProblem(&io).empty());
+        return 0;
+    }
+    CDecoder& decoder = *probe.decoder;
+    const int64_t length = decoder.GetInfo(DecoderTotalBlocks);
+    const int64_t blockAlign = decoder.GetInfo(BlockAlign);
+    const int64_t blocksPerFrame = decoder.GetInfo(BlocksPerFrame);
+    // What the header reader lets through is a shape a wave file can have.
+    FUZZ_REQUIRE(blockAlign >= 1 && blockAlign <= 0xFFFF && blocksPerFrame >= 1);
+    FUZZ_REQUIRE(length >= 0 && length * blockAlign <= 0xFFFFFFFFll);
+    FUZZ_REQUIRE(decoder.GetInfo(TotalFrames) <= int64_t(size));
+    if (length * blockAlign > kMaxAudioBytes)
+        return 0;
+    CheckPlan(length, blocksPerFrame);
+
+    WaveEnds ends;
+    std::string reason;
+    const bool endsRead = ReadWaveEnds(decoder, &ends, &reason);
+    FUZZ_REQUIRE(endsRead || !reason.empty());
+    DigestCheck digest(decoder, true);
+    digest.Add(ends.header.data(), ends.header.size());
+    const Run one = Decode(open, 1, &digest);
+    digest.Add(ends.trailer.data(), ends.trailer.size());
+    digest.Matches();
+    if (!one.outcome.error) {
+        FUZZ_REQUIRE(one.outcome.blocks == length);
+        FUZZ_REQUIRE(int64_t(one.bytes.size()) == length * blockAlign);
+    }
+    const Run two = Decode(open, 2, nullptr);
+    FUZZ_REQUIRE(two.outcome.error == one.outcome.error && two.outcome.badFrames == one.outcome.badFrames);
+    FUZZ_REQUIRE(two.bytes == one.bytes);
+    return 0;
+}
