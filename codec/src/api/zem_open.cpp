@@ -4,30 +4,13 @@
 #include "tessarine/codec/codec_error.h"
 #include "tessarine/codec/decoder_factory.h"
 #include "tessarine/codec/info_id.h"
-#include "tessarine/codec/link_file.h"
 #include "tessarine/codec/win32_file.h"
 
 #include <algorithm>
 
 namespace {
 
-bool IsLinkPath(const WString& path) {
-    size_t dot = path.rfind(WCHAR('.'));
-    if (dot == WString::npos || path.size() - dot != 4)
-        return false;
-    const WCHAR* extension = path.c_str() + dot + 1;
-    auto lower = [](WCHAR c) { return c >= 'A' && c <= 'Z' ? WCHAR(c - 'A' + 'a') : c; };
-    return lower(extension[0]) == 'z' && lower(extension[1]) == 'l' && lower(extension[2]) == 'k';
-}
-
 unsigned Unsigned(int64_t value) { return static_cast<unsigned>(std::max<int64_t>(value, 0)); }
-
-// The stream block where a link's track starts, clamped as the decoder clamps it.
-uint64_t LinkStart(const WString& path, uint64_t streamBlocks) {
-    CLinkFile link;
-    link.ReadLinkFile(path.c_str());
-    return std::min<uint64_t>(static_cast<uint64_t>(std::max<int32_t>(link.GetStartBlock(), 0)), streamBlocks);
-}
 
 int Open(const char* path, zem_decoder** result) {
     WString wide;
@@ -57,7 +40,7 @@ int Open(const char* path, zem_decoder** result) {
     handle->streamBlocks = static_cast<uint64_t>(std::max<int64_t>(d.GetInfo(TotalBlocks), 0));
     handle->blocksPerFrame = d.GetInfo(BlocksPerFrame);
     handle->totalFrames = d.GetInfo(TotalFrames);
-    handle->rangeStart = IsLinkPath(wide) ? LinkStart(wide, handle->streamBlocks) : 0;
+    handle->rangeStart = static_cast<uint64_t>(std::max<int64_t>(d.GetInfo(DecoderRangeStart), 0));
     handle->decoder = std::move(decoder);
     *result = handle.release();
     return ZEM_OK;
