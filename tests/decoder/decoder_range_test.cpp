@@ -41,6 +41,7 @@ TYPED_TEST(DecoderRange, WholeStreamIsNotARange) {
     ASSERT_EQ(CODEC_OK, h.error);
     ASSERT_EQ(151552, TestFixture::Total());
     EXPECT_EQ(151552, h.Info(DecoderTotalBlocks));
+    EXPECT_EQ(0, h.Info(DecoderRangeStart));
     EXPECT_EQ(60, h.Info(WavHeaderBytes));
     EXPECT_EQ(10, h.Info(WavTrailerBytes));
     std::vector<uint8_t> header(60, 0);
@@ -60,6 +61,7 @@ TYPED_TEST(DecoderRange, ExplicitWholeStreamIsNotARangeEither) {
 TYPED_TEST(DecoderRange, RangeAnswersItsOwnWaveParts) {
     Harness<typename TestFixture::Decoder> h(TestFixture::Fixture(), 588, 1176);
     EXPECT_EQ(588, h.Info(DecoderTotalBlocks));
+    EXPECT_EQ(588, h.Info(DecoderRangeStart));
     EXPECT_EQ(44, h.Info(WavHeaderBytes));
     EXPECT_EQ(0, h.Info(WavTrailerBytes));
     std::vector<uint8_t> trailer(10, 0xEE);
@@ -83,6 +85,7 @@ TYPED_TEST(DecoderRange, WaveHeaderIntoFortyBytesAnswersMinusOneAndWritesNothing
 TYPED_TEST(DecoderRange, StartBeyondTheEndGivesAnEmptyRange) {
     Harness<typename TestFixture::Decoder> h(TestFixture::Fixture(), TestFixture::Total() + 1, -1);
     EXPECT_EQ(0, h.Info(DecoderTotalBlocks));
+    EXPECT_EQ(TestFixture::Total(), h.Info(DecoderRangeStart));
     EXPECT_EQ(0, h.Info(DecoderLengthMs));
     EXPECT_EQ(44, h.Info(WavHeaderBytes));  // a range, though an empty one
     EXPECT_EQ(0, h.Info(DecoderAverageBitrate));
@@ -96,6 +99,7 @@ TYPED_TEST(DecoderRange, FinishBeyondTheEndIsCutToTheTotal) {
 TYPED_TEST(DecoderRange, NegativeStartIsTheBeginning) {
     Harness<typename TestFixture::Decoder> h(TestFixture::Fixture(), -5000, 44100);
     EXPECT_EQ(44100, h.Info(DecoderTotalBlocks));
+    EXPECT_EQ(0, h.Info(DecoderRangeStart));
     EXPECT_EQ(1000, h.Info(DecoderLengthMs));
     EXPECT_EQ(44, h.Info(WavHeaderBytes));
 }

@@ -171,8 +171,8 @@ TEST(FileSafety, CommandLineCases) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Files files;
-        ProcessSpec spec{c.prepare(files), c.out, c.err};
-        const ProcessResult result = RunToolProcess(files.dir, spec);
+        ProcessSetup setup{c.prepare(files), c.out, c.err};
+        const ProcessResult result = RunToolProcess(files.dir, setup);
         EXPECT_EQ(c.exitCode, result.exitCode) << result.err;
         EXPECT_NE(std::string::npos, result.err.find(c.errPart)) << result.err;
         if (c.err == Stream::Closed) {

@@ -26,16 +26,16 @@ void Arrange(int fd, Stream stream, const std::string& capture) {
 
 }  // namespace
 
-ToolProcess::ToolProcess(const testing_support::TempDir& dir, const ProcessSpec& spec)
+ToolProcess::ToolProcess(const testing_support::TempDir& dir, const ProcessSetup& setup)
     : m_errPath(PathIn(dir, "process-err.txt")), m_outPath(PathIn(dir, "process-out.bin")) {
     std::vector<char*> argv{const_cast<char*>(ZEMTOOL_PROGRAM)};
-    for (const std::string& arg : spec.args)
+    for (const std::string& arg : setup.args)
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     m_pid = fork();
     if (m_pid == 0) {
-        Arrange(STDOUT_FILENO, spec.out, m_outPath);
-        Arrange(STDERR_FILENO, spec.err, m_errPath);
+        Arrange(STDOUT_FILENO, setup.out, m_outPath);
+        Arrange(STDERR_FILENO, setup.err, m_errPath);
         for (int signal : {SIGINT, SIGTERM, SIGHUP})
             std::signal(signal, SIG_DFL);
         execv(argv[0], argv.data());
@@ -67,8 +67,8 @@ ProcessResult ToolProcess::Wait() {
     return result;
 }
 
-ProcessResult RunToolProcess(const testing_support::TempDir& dir, const ProcessSpec& spec) {
-    return ToolProcess(dir, spec).Wait();
+ProcessResult RunToolProcess(const testing_support::TempDir& dir, const ProcessSetup& setup) {
+    return ToolProcess(dir, setup).Wait();
 }
 
 }  // namespace tool_tests

@@ -23,7 +23,7 @@ RunResult RunTool(const std::vector<std::string>& args);
 // show: closed or failing standard streams, and signals. Standard error is
 // captured unless closed, in files of the folder that are gone after Wait().
 enum class Stream { Captured, Closed, DevFull };
-struct ProcessSpec {
+struct ProcessSetup {
     std::vector<std::string> args;
     Stream out = Stream::Captured;
     Stream err = Stream::Captured;
@@ -36,7 +36,7 @@ struct ProcessResult {
 // Starts zemtool; Wait() collects it.
 class ToolProcess {
 public:
-    ToolProcess(const testing_support::TempDir& dir, const ProcessSpec& spec);
+    ToolProcess(const testing_support::TempDir& dir, const ProcessSetup& setup);
     void Signal(int signal) const;
     bool HasEnded();
     ProcessResult Wait();
@@ -48,7 +48,7 @@ private:
     bool m_ended = false;
     int m_status = 0;
 };
-ProcessResult RunToolProcess(const testing_support::TempDir& dir, const ProcessSpec& spec);
+ProcessResult RunToolProcess(const testing_support::TempDir& dir, const ProcessSetup& setup);
 #endif
 
 // The UTF-8 name of a file in `dir`, as a user would type it.

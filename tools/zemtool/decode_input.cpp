@@ -3,7 +3,6 @@
 #include "container/codec_error.h"
 #include "container/info_id.h"
 #include "decode/decoder_factory.h"
-#include "link/link_file.h"
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/open_failure.h"
 #include "tools/zemtool/shared_bytes.h"
@@ -34,14 +33,6 @@ DecoderOpener OpenPath(const WString& path) {
     };
 }
 
-// The first block of a link file's range, clamped as the decoder clamps it.
-int64_t LinkRangeStart(const WString& path, CDecoder& decoder) {
-    CLinkFile link;
-    link.ReadLinkFile(path.c_str());
-    int64_t total = decoder.GetInfo(TotalBlocks);
-    return std::clamp<int64_t>(link.GetStartBlock(), 0, std::max<int64_t>(total, 0));
-}
-
 }  // namespace
 
 int PrepareDecodeInput(const std::string& path, std::istream& in, DecodeInput* input, std::string* reason) {
@@ -67,7 +58,7 @@ int PrepareDecodeInput(const std::string& path, std::istream& in, DecodeInput* i
         return error;
     }
     const bool link = path != "-" && LowerExtension(path) == ".zlk";
-    input->rangeStart = link ? LinkRangeStart(wide, *probe.decoder) : 0;
+    input->rangeStart = probe.decoder->GetInfo(DecoderRangeStart);
     input->wholeStream = !link;
     input->cut = FindStreamCut(*probe.decoder);
     return CODEC_OK;

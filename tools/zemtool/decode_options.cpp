@@ -1,5 +1,6 @@
 #include "tools/zemtool/decode_options.h"
 
+#include "tools/zemtool/argument_cursor.h"
 #include "tools/zemtool/tool_failure.h"
 
 #include <cstdlib>
@@ -22,29 +23,27 @@ bool ParseNumber(const std::string& text, long low, long high, int& value) {
 }  // namespace
 
 std::string ParseCodecOptions(const std::vector<std::string>& args, bool allowEncode, CodecOptions& options) {
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        bool option = !optionsEnded && arg.size() > 1 && arg[0] == '-';
-        bool needsValue = option && (arg == "--threads" || (allowEncode && (arg == "--level" || arg == "--frame-blocks")));
-        if (needsValue && i + 1 >= args.size())
+    ArgumentCursor cursor(args);
+    std::string value;
+    while (cursor.Next()) {
+        const std::string& arg = cursor.Current();
+        bool needsValue = cursor.Is("--threads") || (allowEncode && (cursor.Is("--level") || cursor.Is("--frame-blocks")));
+        if (needsValue && !cursor.TakeValue(&value))
             return Quoted(arg) + " needs a value";
-        if (!option) {
+        if (!cursor.IsOption()) {
             options.files.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "-h" || arg == "--help") {
+        } else if (cursor.Is("-h", "--help")) {
             options.help = true;
-        } else if (arg == "-q" || arg == "--quiet") {
+        } else if (cursor.Is("-q", "--quiet")) {
             options.quiet = true;
-        } else if (arg == "--threads") {
-            if (!ParseNumber(args[++i], 1, 256, options.threads))
+        } else if (cursor.Is("--threads")) {
+            if (!ParseNumber(value, 1, 256, options.threads))
                 return "--threads takes a number from 1 to 256";
-        } else if (allowEncode && arg == "--level") {
-            if (!ParseNumber(args[++i], 1000, 5000, options.level) || options.level % 1000 != 0)
+        } else if (allowEncode && cursor.Is("--level")) {
+            if (!ParseNumber(value, 1000, 5000, options.level) || options.level % 1000 != 0)
                 return "--level takes 1000, 2000, 3000, 4000 or 5000";
-        } else if (allowEncode && arg == "--frame-blocks") {
-            if (!ParseNumber(args[++i], 1, 1 << 22, options.frameBlocks))
+        } else if (allowEncode && cursor.Is("--frame-blocks")) {
+            if (!ParseNumber(value, 1, 1 << 22, options.frameBlocks))
                 return "--frame-blocks takes a number from 1 to 4194304";
         } else {
             return "unknown option " + Quoted(arg);

@@ -1,6 +1,7 @@
 #include "tools/zemtool/info_command.h"
 
 #include "container/codec_error.h"
+#include "tools/zemtool/argument_cursor.h"
 #include "tools/zemtool/report_output.h"
 #include "tools/zemtool/stream_report.h"
 #include "tools/zemtool/tool_failure.h"
@@ -19,15 +20,14 @@ struct InfoRequest {
 
 // Returns an empty text on success, else what is wrong with the arguments.
 std::string ParseInfoArgs(const std::vector<std::string>& args, InfoRequest& request) {
-    bool optionsEnded = false;
-    for (const std::string& arg : args) {
-        if (!optionsEnded && (arg == "-h" || arg == "--help")) {
+    ArgumentCursor cursor(args);
+    while (cursor.Next()) {
+        const std::string& arg = cursor.Current();
+        if (cursor.Is("-h", "--help")) {
             request.help = true;
-        } else if (!optionsEnded && arg == "--json") {
+        } else if (cursor.Is("--json")) {
             request.json = true;
-        } else if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+        } else if (cursor.IsOption()) {
             return "unknown option " + Quoted(arg);
         } else if (request.haveFile) {
             return "more than one file given";

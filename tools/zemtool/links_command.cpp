@@ -2,6 +2,7 @@
 
 #include "container/codec_error.h"
 #include "tessarine/app/link_builder.h"
+#include "tools/zemtool/argument_cursor.h"
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/output_target.h"
 #include "tools/zemtool/printable_text.h"
@@ -27,20 +28,17 @@ struct LinksRequest {
 
 // Returns an empty text on success, else what is wrong with the arguments.
 std::string ParseLinksArgs(const std::vector<std::string>& args, LinksRequest& request) {
-    bool optionsEnded = false;
-    for (size_t index = 0; index < args.size(); ++index) {
-        const std::string& arg = args[index];
-        if (!optionsEnded && (arg == "-h" || arg == "--help")) {
+    ArgumentCursor cursor(args);
+    while (cursor.Next()) {
+        const std::string& arg = cursor.Current();
+        if (cursor.Is("-h", "--help")) {
             request.help = true;
-        } else if (!optionsEnded && arg == "--template") {
-            if (++index == args.size())
+        } else if (cursor.Is("--template")) {
+            if (!cursor.TakeValue(&request.naming))
                 return "--template needs a naming template";
-            request.naming = args[index];
-        } else if (!optionsEnded && arg == "--strict") {
+        } else if (cursor.Is("--strict")) {
             request.strict = true;
-        } else if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+        } else if (cursor.IsOption()) {
             return "unknown option " + Quoted(arg);
         } else if (request.haveSheet) {
             return "more than one cue sheet given";

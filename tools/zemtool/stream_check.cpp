@@ -36,7 +36,7 @@ std::string HeaderProblem(CStreamIo* io) {
 
 std::string HeaderProblemOfFile(const std::string& path) {
     CWin32File file;
-    if (file.Open(LibraryPath(path).c_str()) != 0)
+    if (file.OpenForReading(LibraryPath(path).c_str()) != 0)
         return {};
     return HeaderProblem(&file);
 }

@@ -2,6 +2,7 @@
 
 #include "io/memory_stream.h"
 #include "tag/tag_block.h"
+#include "tools/zemtool/printable_text.h"
 #include "tools/zemtool/tag_area.h"
 #include "tools/zemtool/tag_stream_end.h"
 #include "tools/zemtool/utf_text.h"
@@ -20,24 +21,6 @@ std::string HexBytes(const uint8_t* bytes, int32_t size) {
         hex += kHexDigits[bytes[i] & 0x0F];
     }
     return hex;
-}
-
-std::string EscapeControls(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c == '\t')
-            out += "\\t";
-        else if (byte < 0x20 || byte == 0x7F)
-            out += std::string("\\x") + kHexDigits[byte >> 4] + kHexDigits[byte & 0x0F];
-        else
-            out += c;
-    }
-    return out;
 }
 
 // Text of an older tag, through the library, which knows how it holds such text.
@@ -64,12 +47,12 @@ std::string FormatFieldValue(CTagBlock& tag, const CTagItem& item, bool ansiText
     if (!item.IsText())
         return HexBytes(item.GetValue(), item.GetValueSize());
     if (ansiText)
-        return EscapeControls(OlderTagText(tag, item));
+        return PrintableText(OlderTagText(tag, item));
     // UTF-8 as stored: the bytes themselves, so that nothing is lost in a
     // round trip through UTF-16.
     const int32_t size = item.GetValueSize();
     const char* value = reinterpret_cast<const char*>(item.GetValue());
-    return EscapeControls(size > 0 && value ? std::string(value, static_cast<size_t>(size)) : std::string());
+    return PrintableText(size > 0 && value ? std::string(value, static_cast<size_t>(size)) : std::string());
 }
 
 void PrintTagFields(CTagBlock& tag, std::ostream& out) {

@@ -1,5 +1,6 @@
 #include "tools/zemtool/tag_request.h"
 
+#include "tools/zemtool/argument_cursor.h"
 #include "tools/zemtool/tool_failure.h"
 
 namespace zemtool {
@@ -45,27 +46,25 @@ bool IsStorableFieldName(const std::string& name) {
 }
 
 std::string ParseTagArgs(const std::vector<std::string>& args, TagRequest& request) {
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool option = !optionsEnded && arg.size() > 1 && arg[0] == '-';
-        const bool takesValue = option && (arg == "--set" || arg == "--delete");
-        if (takesValue && i + 1 >= args.size())
+    ArgumentCursor cursor(args);
+    std::string value;
+    while (cursor.Next()) {
+        const std::string& arg = cursor.Current();
+        const bool takesValue = cursor.Is("--set", "--delete");
+        if (takesValue && !cursor.TakeValue(&value))
             return arg + " needs a value";
         std::string problem;
-        if (!option)
+        if (!cursor.IsOption())
             problem = TakeFile(arg, request);
-        else if (arg == "-h" || arg == "--help")
+        else if (cursor.Is("-h", "--help"))
             request.help = true;
-        else if (arg == "--")
-            optionsEnded = true;
-        else if (arg == "--set")
-            problem = ParseSetArgument(args[++i], request);
-        else if (arg == "--delete")
-            problem = ParseDeleteArgument(args[++i], request);
-        else if (arg == "--remove")
+        else if (cursor.Is("--set"))
+            problem = ParseSetArgument(value, request);
+        else if (cursor.Is("--delete"))
+            problem = ParseDeleteArgument(value, request);
+        else if (cursor.Is("--remove"))
             request.edits.push_back({TagEdit::DeleteAll, {}, {}});
-        else if (arg == "--id3v1")
+        else if (cursor.Is("--id3v1"))
             request.id3v1 = true;
         else
             problem = "unknown option " + Quoted(arg);

@@ -21,6 +21,7 @@ const char* const kToolUsage =
     "\n"
     "Options:\n"
     "  -h, --help        show this help; 'zemtool COMMAND --help' explains a command\n"
+    "  --version         show zemtool's version\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be opened, read or written,\n"
     "2 when the command line is wrong. Failures are reported on standard error as\n"

@@ -31,6 +31,10 @@ int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
         out << kToolUsage;
         return ZEMTOOL_OK;
     }
+    if (command == "--version") {
+        out << "zemtool " << ZEM_VERSION_TEXT << "\n";
+        return ZEMTOOL_OK;
+    }
     if (command == "info")
         return RunInfoCommand(rest, out, err);
     if (command == "tag")

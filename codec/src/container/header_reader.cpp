@@ -17,10 +17,10 @@ int CHeaderReader::Read(StreamInfoRecord* record) {
         return CODEC_INVALID_PARAMETER;
     const int32_t junkBytes = FindStreamStart(m_io);
     if (junkBytes < 0)
-        return Refuse("it has no ZEM stream header");
+        return Refuse("no stream start was found in it");
     uint8_t start[6];
     if (!header_parse::ReadExact(m_io, start, sizeof(start)) || std::memcmp(start, "QRB ", 4) != 0)
-        return Refuse("it has no ZEM stream header");
+        return Refuse("no stream start was found in it");
     const int parsed = header_parse::LoadU16(start + 4) < kFirstDescriptorVersion
                            ? header_parse::ReadOldHeader(m_io, junkBytes, record)
                            : header_parse::ReadCurrentHeader(m_io, junkBytes, record);

@@ -41,6 +41,9 @@ enum InfoId : int {
     DecoderLengthMs = 2003,
     DecoderCurrentBitrate = 2004,
     DecoderAverageBitrate = 2005,
+    // Beyond the numbered set above: the stream block where the decoder's range
+    // starts (0 for a whole stream, a link's first block for its track).
+    DecoderRangeStart = 2006,
 
     InfoRecord = 3000,
 };

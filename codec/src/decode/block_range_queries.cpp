@@ -111,6 +111,7 @@ bool AnswerOwnQuery(const DecoderQueryContext& context, int query, int64_t* answ
     case DecoderCurrentBlock: *answer = RangePosition(context); return true;
     case DecoderCurrentMs: *answer = BlocksToMs(RangePosition(context), info.GetInfo(SampleRate)); return true;
     case DecoderTotalBlocks: *answer = range.Length(); return true;
+    case DecoderRangeStart: *answer = range.start; return true;
     case DecoderLengthMs: *answer = BlocksToMs(range.Length(), info.GetInfo(SampleRate)); return true;
     case DecoderCurrentBitrate: *answer = info.GetInfo(FrameBitrate, context.currentFrame); return true;
     case DecoderAverageBitrate:

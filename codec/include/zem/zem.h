@@ -1,0 +1,160 @@
+/*
+ * libzem: decoding ZEM streams and ZLK image-link files from C and C++.
+ *
+ * A decoder is opened on a ".zem" or ".qrb" stream (the whole stream) or on a
+ * ".zlk" link file (just the track it names, inside its image), chosen by the
+ * file name's extension. It hands out interleaved little-endian PCM, the bytes
+ * of a WAV file's data chunk, block by block; a block is one sample of every
+ * channel (block_align bytes). Together with zem_get_wav_header() and
+ * zem_get_wav_trailer() a caller rebuilds the exact WAV file that
+ * `zemtool decode` writes: header, every block from 0 to total_blocks, trailer.
+ *
+ *     int error;
+ *     zem_decoder* d = zem_open("album.zem", &error);
+ *     if (!d) { fprintf(stderr, "%s\n", zem_error_text(error)); return 1; }
+ *     zem_stream_info info;
+ *     zem_get_info(d, &info);
+ *     char* pcm = malloc(4096 * info.block_align);
+ *     long n;
+ *     while ((n = zem_read(d, pcm, 4096)) != 0)
+ *         if (n > 0) fwrite(pcm, info.block_align, (size_t)n, stdout);
+ *     zem_close(d);
+ *
+ * Threads: a decoder is used by one thread at a time (calls on one decoder
+ * must not overlap). Different decoders, also on the same file, may be used
+ * from different threads at once. zem_error_text() and zem_version() may be
+ * called from any thread at any time.
+ *
+ * Text (paths, tag names and values) is UTF-8. Every function accepts NULL
+ * pointers and answers them with ZEM_ERROR_INVALID_ARGUMENT (or NULL).
+ */
+#ifndef ZEM_ZEM_H
+#define ZEM_ZEM_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(_WIN32) && !defined(ZEM_STATIC)
+#  ifdef ZEM_BUILDING_LIBRARY
+#    define ZEM_API __declspec(dllexport)
+#  else
+#    define ZEM_API __declspec(dllimport)
+#  endif
+#elif defined(__GNUC__) && defined(ZEM_BUILDING_LIBRARY)
+#  define ZEM_API __attribute__((visibility("default")))
+#else
+#  define ZEM_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Result codes: 0 for success, negative for failures. The numbers never change. */
+#define ZEM_OK                      0
+#define ZEM_ERROR_FAILED           (-1)  /* unspecified failure */
+#define ZEM_ERROR_INVALID_ARGUMENT (-2)  /* a NULL or out-of-range argument */
+#define ZEM_ERROR_NO_MEMORY        (-3)  /* memory could not be had */
+#define ZEM_ERROR_CANNOT_OPEN      (-4)  /* the file is missing or cannot be read */
+#define ZEM_ERROR_BAD_INPUT        (-5)  /* not a ZEM stream, a damaged link file, or a link whose image does not open */
+#define ZEM_ERROR_UNSUPPORTED      (-6)  /* a stream of a version or layout this library does not decode */
+#define ZEM_ERROR_READ_FAILED      (-7)  /* reading the file failed */
+#define ZEM_ERROR_BAD_FRAME        (-8)  /* a frame failed its check: its blocks are skipped */
+
+typedef struct zem_decoder zem_decoder;
+
+typedef struct zem_stream_info {
+    unsigned version;            /* stream version, e.g. 3990 */
+    unsigned compression_level;  /* 1000, 2000, 3000, 4000 or 5000 */
+    unsigned sample_rate;        /* Hz */
+    unsigned channels;
+    unsigned bits_per_sample;    /* 8, 16 or 24 (8-bit samples are unsigned, as in WAV) */
+    unsigned block_align;        /* bytes per block, all channels */
+    uint64_t total_blocks;       /* of the stream, or of the link's track */
+} zem_stream_info;
+
+/*
+ * Opens a stream (".zem", ".qrb") or a link file (".zlk": its track only),
+ * chosen by the extension, without regard to case. Returns the decoder, or
+ * NULL with *error set (error may be NULL): ZEM_ERROR_INVALID_ARGUMENT for a
+ * NULL or empty path, ZEM_ERROR_CANNOT_OPEN when the file itself cannot be
+ * read, ZEM_ERROR_BAD_INPUT for another extension, a file that holds no
+ * stream, a link file lacking one of its keys or naming an image that does
+ * not open, ZEM_ERROR_UNSUPPORTED for a stream version that no decoder takes.
+ * Nothing is decoded yet; the first zem_read() starts at block 0.
+ */
+ZEM_API zem_decoder* zem_open(const char* path_utf8, int* error);
+
+/* Fills *info. Returns ZEM_OK or ZEM_ERROR_INVALID_ARGUMENT. */
+ZEM_API int zem_get_info(const zem_decoder* d, zem_stream_info* info);
+
+/*
+ * Decodes up to max_blocks blocks into pcm (room for max_blocks x block_align
+ * bytes) and returns how many it wrote: possibly fewer than asked (a call
+ * never reads past the end of the frame it starts in), 0 at the end of the
+ * stream or track, or a negative error.
+ *
+ * A frame that fails its check gives ZEM_ERROR_BAD_FRAME; its blocks from the
+ * current position to the frame's end are skipped (nothing of them is
+ * delivered, pcm holds nothing meaningful) and the next zem_read() goes on
+ * with the first block of the next frame. Other errors (ZEM_ERROR_READ_FAILED,
+ * ZEM_ERROR_NO_MEMORY, ZEM_ERROR_UNSUPPORTED, ...) skip the same way, so a
+ * loop that reads until 0 always ends. zem_tell() says where reading stands;
+ * after an error the difference to the position before the call is the
+ * number of blocks skipped. (`zemtool decode` writes such blocks as silence.)
+ */
+ZEM_API long zem_read(zem_decoder* d, void* pcm, long max_blocks);
+
+/*
+ * Makes the next zem_read() start at `block` (0 to total_blocks; total_blocks
+ * stands at the end). Only the number is checked here: ZEM_OK, or
+ * ZEM_ERROR_INVALID_ARGUMENT beyond the end (the position is then unchanged).
+ * Decoding errors of the frame sought to come from the next zem_read().
+ */
+ZEM_API int zem_seek(zem_decoder* d, uint64_t block);
+
+/* The block the next zem_read() starts at (0 to total_blocks), or a negative error. */
+ZEM_API int64_t zem_tell(const zem_decoder* d);
+
+/*
+ * The UTF-8 value of a tag field ("Title", "Artist", "Album", "Year",
+ * "Comment", "Track", "Genre" or any other name; names compare without regard
+ * to ASCII case), or NULL when the field is missing or holds binary data.
+ * For a link file it is the link file's own tag (the track's fields), not the
+ * image's. The text stays valid until zem_close().
+ */
+ZEM_API const char* zem_get_tag(const zem_decoder* d, const char* field);
+
+/*
+ * The bytes of the WAV file in front of the PCM (header chunks) and behind it
+ * (whatever the source file held after its data chunk), as `zemtool decode`
+ * writes them: the stored header and trailer for a stream, a 44-byte header
+ * for the track's length and no trailer for a link file. Each returns the
+ * part's size in bytes and copies it into buffer when size is at least that
+ * (buffer may be NULL with size 0 to ask for the size), or a negative error.
+ */
+ZEM_API long zem_get_wav_header(const zem_decoder* d, void* buffer, size_t size);
+ZEM_API long zem_get_wav_trailer(const zem_decoder* d, void* buffer, size_t size);
+
+/*
+ * Where the decoder's blocks lie in the stream: *first_block is the stream
+ * block that block 0 stands for (a link's track start in its image, 0 for a
+ * stream) and *stream_blocks the stream's total blocks. Either pointer may be
+ * NULL. Returns ZEM_OK or ZEM_ERROR_INVALID_ARGUMENT.
+ */
+ZEM_API int zem_get_range(const zem_decoder* d, uint64_t* first_block, uint64_t* stream_blocks);
+
+/* A short English text for a result code ("a frame failed its check"); never NULL. */
+ZEM_API const char* zem_error_text(int error);
+
+/* The library's version, "MAJOR.MINOR.PATCH". */
+ZEM_API const char* zem_version(void);
+
+/* Closes the decoder and its files; NULL is ignored. */
+ZEM_API void zem_close(zem_decoder* d);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ZEM_ZEM_H */

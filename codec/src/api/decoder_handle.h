@@ -1,0 +1,51 @@
+// What a zem_decoder holds: the codec's decoder with the facts about its
+// range that the C API needs on every call, and the tag texts handed out.
+#pragma once
+
+#include "codec/include/zem/zem.h"
+#include "platform/win32.h"
+#include "decode/decoder.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <new>
+#include <string>
+
+struct zem_decoder {
+    std::unique_ptr<CDecoder> decoder;
+    zem_stream_info info = {};
+    uint64_t rangeStart = 0;      // stream block that block 0 stands for
+    uint64_t streamBlocks = 0;    // the stream's total blocks
+    int64_t blocksPerFrame = 0;
+    int64_t totalFrames = 0;
+    uint64_t position = 0;        // block the next zem_read starts at, from the range's start
+    bool reposition = false;      // the decoder must seek to `position` before it reads
+    // Tag values as UTF-8, kept so that the pointers stay valid until zem_close.
+    mutable std::map<std::string, std::string> tagTexts;
+};
+
+namespace zem_api {
+
+// The C API's result code for a codec result code.
+int FromCodecError(int codecError);
+
+// Runs `body` (which returns a result code or a count); an exception becomes
+// ZEM_ERROR_NO_MEMORY (std::bad_alloc) or ZEM_ERROR_FAILED. Nothing escapes
+// into the C caller.
+template <class Body>
+auto Guarded(Body&& body) noexcept -> decltype(body()) {
+    using Result = decltype(body());
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return static_cast<Result>(ZEM_ERROR_NO_MEMORY);
+    } catch (...) {
+        return static_cast<Result>(ZEM_ERROR_FAILED);
+    }
+}
+
+// UTF-8 to the library's wide text; false for malformed UTF-8.
+bool WideFromUtf8(const char* text, WString* wide);
+
+}  // namespace zem_api

@@ -1,0 +1,375 @@
+// The C API of libzem, used as a program would use it (through the shared
+// library): reading, seeking, tags, the WAV parts, damaged frames and every
+// kind of bad input. Decoded bytes are compared with the wave file a stream
+// was encoded from and with what `zemtool decode` writes.
+#include <zem/zem.h>
+
+#include "decode/decoder_factory.h"
+#include "container/info_id.h"
+#include "tag/tag_block.h"
+#include "tests/older_encoder/older_stream.h"
+#include "tests/support/wave_fixture.h"
+#include "tests/support/zem_fixture.h"
+#include "tools/zemtool/zemtool.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+
+using namespace testing_support;
+
+namespace {
+
+constexpr uint32_t kBlocks = 2500;
+constexpr int32_t kBlocksPerFrame = 1000;  // frames of 1000, 1000 and 500 blocks
+constexpr int64_t kLinkStart = 700;
+constexpr int64_t kLinkFinish = 2300;
+const char* const kTitle = "Saltglass \xF0\x9F\x8E\xB5";  // a character beyond 16 bits
+
+struct Closer {
+    void operator()(zem_decoder* d) const { zem_close(d); }
+};
+using Decoder = std::unique_ptr<zem_decoder, Closer>;
+
+std::string Utf8(const std::filesystem::path& path) { return Utf8FromWide(ToWide(path)); }
+
+WaveShape Shape() {
+    WaveShape shape;
+    shape.blocks = kBlocks;
+    shape.seed = 7;
+    shape.extraChunk = BytesOf(std::string("LIST\x04\x00\x00\x00INFO", 12));
+    shape.trailing = BytesOf("trailing bytes");
+    return shape;
+}
+
+// A stream with a tag, a link file to blocks 700 to 2300 with a tag of its
+// own, and what they decode to.
+class ApiFiles {
+public:
+    ApiFiles() {
+        m_wave = BuildWave(Shape());
+        Bytes stream = EncodeWaveBytes(m_wave, 2000, kBlocksPerFrame);
+        WriteFileBytes(m_dir.File("image.zem"), stream);
+        {
+            CTagBlock tag(m_dir.WideFile("image.zem").c_str(), 1);
+            tag.SetFieldText(WTXT("Album"), WTXT("Tallowmere"));
+            tag.Save(0);
+        }
+        const std::string link = "[Quillon Image Link File]\r\nImage File=" + Image() + "\r\nStart Block=" +
+                                 std::to_string(kLinkStart) + "\r\nFinish Block=" + std::to_string(kLinkFinish) +
+                                 "\r\n\r\n----- ZEM TAG (DO NOT TOUCH!!!) -----\r\n";
+        WriteFileBytes(m_dir.File("track.zlk"), BytesOf(link));
+        CTagBlock tag(m_dir.WideFile("track.zlk").c_str(), 1);
+        tag.SetFieldTextNarrow(WTXT("Title"), kTitle, 1);
+        tag.SetFieldText(WTXT("Track"), WTXT("2"));
+        tag.Save(0);
+    }
+
+    std::string Image() const { return Utf8(m_dir.File("image.zem")); }
+    std::string Link() const { return Utf8(m_dir.File("track.zlk")); }
+    std::string Path(const std::string& name) const { return Utf8(m_dir.File(name)); }
+    std::string Write(const std::string& name, const Bytes& bytes) const {
+        WriteFileBytes(m_dir.File(name), bytes);
+        return Path(name);
+    }
+    // The PCM of stream blocks [first, first + count).
+    Bytes Pcm(int64_t first, int64_t count) const {
+        const size_t dataStart = m_wave.size() - Shape().trailing.size() - kBlocks * 4;
+        auto begin = m_wave.begin() + static_cast<ptrdiff_t>(dataStart + first * 4);
+        return Bytes(begin, begin + count * 4);
+    }
+    // What `zemtool decode` writes for `input`.
+    Bytes ToolDecode(const std::string& input) const {
+        std::ostringstream out, err;
+        const std::string target = Utf8(m_dir.File("tool.wav"));
+        EXPECT_EQ(0, RunZemtool({"decode", "-q", input, target}, out, err)) << err.str();
+        return ReadFileBytes(m_dir.File("tool.wav"));
+    }
+    const Bytes& Wave() const { return m_wave; }
+
+private:
+    TempDir m_dir;
+    Bytes m_wave;
+};
+
+const ApiFiles& Files() {
+    static const ApiFiles files;
+    return files;
+}
+
+Decoder Open(const std::string& path) {
+    int error = 1;
+    Decoder d(zem_open(path.c_str(), &error));
+    EXPECT_EQ(ZEM_OK, error) << path;
+    EXPECT_NE(nullptr, d);
+    return d;
+}
+
+// Reads `count` blocks (all that is left with -1) in calls of `chunk`;
+// every call must succeed and stay inside one frame.
+Bytes ReadBlocks(zem_decoder* d, long chunk, int64_t count = -1) {
+    Bytes out;
+    Bytes buffer(static_cast<size_t>(chunk) * 4);
+    for (;;) {
+        const int64_t before = zem_tell(d);
+        long want = count < 0 ? chunk : static_cast<long>(std::min<int64_t>(chunk, count - int64_t(out.size() / 4)));
+        if (want == 0)
+            break;
+        long n = zem_read(d, buffer.data(), want);
+        EXPECT_GE(n, 0) << zem_error_text(int(n));
+        if (n <= 0)
+            break;
+        EXPECT_EQ(before + n, zem_tell(d));
+        out.insert(out.end(), buffer.begin(), buffer.begin() + n * 4);
+    }
+    return out;
+}
+
+Bytes WavePart(zem_decoder* d, bool header) {
+    auto part = header ? zem_get_wav_header : zem_get_wav_trailer;
+    long size = part(d, nullptr, 0);
+    EXPECT_GE(size, 0);
+    Bytes bytes(static_cast<size_t>(std::max(size, 0L)));
+    EXPECT_EQ(size, part(d, bytes.data(), bytes.size()));
+    return bytes;
+}
+
+struct ReadCase {
+    bool link;
+    long chunk;
+};
+
+class ZemApiRead : public ::testing::TestWithParam<ReadCase> {};
+
+// Header, every block and trailer: the source wave for a stream, and for
+// both exactly what zemtool decode writes.
+TEST_P(ZemApiRead, WholeFileIsWhatZemtoolDecodeWrites) {
+    const std::string path = GetParam().link ? Files().Link() : Files().Image();
+    Decoder d = Open(path);
+    Bytes wave = WavePart(d.get(), true);
+    Bytes pcm = ReadBlocks(d.get(), GetParam().chunk);
+    Bytes trailer = WavePart(d.get(), false);
+    Bytes buffer(4);
+    EXPECT_EQ(0, zem_read(d.get(), buffer.data(), 1));
+    const int64_t first = GetParam().link ? kLinkStart : 0;
+    const int64_t count = GetParam().link ? kLinkFinish - kLinkStart : kBlocks;
+    EXPECT_EQ(Files().Pcm(first, count), pcm);
+    wave.insert(wave.end(), pcm.begin(), pcm.end());
+    wave.insert(wave.end(), trailer.begin(), trailer.end());
+    EXPECT_EQ(Files().ToolDecode(path), wave);
+    if (!GetParam().link)
+        EXPECT_EQ(Files().Wave(), wave);
+    else
+        EXPECT_EQ(44u + pcm.size(), wave.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Chunks, ZemApiRead,
+                         ::testing::Values(ReadCase{false, 1}, ReadCase{false, 333}, ReadCase{false, 4096},
+                                           ReadCase{true, 7}, ReadCase{true, 4096}));
+
+TEST(ZemApi, ReadsStopAtTheEndOfTheFrameTheyStartIn) {
+    Decoder d = Open(Files().Link());
+    Bytes buffer(4096 * 4);
+    EXPECT_EQ(300, zem_read(d.get(), buffer.data(), 4096));   // image blocks 700 to 1000
+    EXPECT_EQ(1000, zem_read(d.get(), buffer.data(), 4096));  // the whole second frame
+    EXPECT_EQ(300, zem_read(d.get(), buffer.data(), 4096));   // up to the link's finish, 2300
+    EXPECT_EQ(0, zem_read(d.get(), buffer.data(), 4096));
+}
+
+struct SeekCase {
+    bool link;
+    uint64_t block;
+    int64_t count;  // blocks read behind it
+};
+
+class ZemApiSeek : public ::testing::TestWithParam<SeekCase> {};
+
+TEST_P(ZemApiSeek, ReadsFromTheBlockSoughtTo) {
+    const SeekCase& c = GetParam();
+    Decoder d = Open(c.link ? Files().Link() : Files().Image());
+    ReadBlocks(d.get(), 100, 150);  // somewhere else first
+    ASSERT_EQ(ZEM_OK, zem_seek(d.get(), c.block));
+    EXPECT_EQ(int64_t(c.block), zem_tell(d.get()));
+    const int64_t first = (c.link ? kLinkStart : 0) + int64_t(c.block);
+    EXPECT_EQ(Files().Pcm(first, c.count), ReadBlocks(d.get(), 64, c.count));
+    EXPECT_EQ(Bytes(), ReadBlocks(d.get(), 64));  // c.count reaches the end
+}
+
+INSTANTIATE_TEST_SUITE_P(Blocks, ZemApiSeek,
+                         ::testing::Values(SeekCase{false, 0, kBlocks}, SeekCase{false, 999, kBlocks - 999},
+                                           SeekCase{false, 2000, 500}, SeekCase{false, kBlocks - 1, 1},
+                                           SeekCase{false, kBlocks, 0}, SeekCase{true, 0, 1600},
+                                           SeekCase{true, 299, 1301}, SeekCase{true, 1299, 301},
+                                           SeekCase{true, 1599, 1}, SeekCase{true, 1600, 0}));
+
+TEST(ZemApi, SeekBeyondTheEndIsRefusedAndKeepsThePosition) {
+    Decoder d = Open(Files().Link());
+    ASSERT_EQ(ZEM_OK, zem_seek(d.get(), 10));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_seek(d.get(), 1601));
+    EXPECT_EQ(10, zem_tell(d.get()));
+}
+
+TEST(ZemApi, InfoAndRangeOfAStreamAndOfALink) {
+    for (bool link : {false, true}) {
+        Decoder d = Open(link ? Files().Link() : Files().Image());
+        zem_stream_info info;
+        ASSERT_EQ(ZEM_OK, zem_get_info(d.get(), &info));
+        EXPECT_EQ(3990u, info.version);
+        EXPECT_EQ(2000u, info.compression_level);
+        EXPECT_EQ(44100u, info.sample_rate);
+        EXPECT_EQ(2u, info.channels);
+        EXPECT_EQ(16u, info.bits_per_sample);
+        EXPECT_EQ(4u, info.block_align);
+        EXPECT_EQ(link ? uint64_t(kLinkFinish - kLinkStart) : kBlocks, info.total_blocks);
+        uint64_t first = 99, streamBlocks = 0;
+        ASSERT_EQ(ZEM_OK, zem_get_range(d.get(), &first, &streamBlocks));
+        EXPECT_EQ(link ? uint64_t(kLinkStart) : 0u, first);
+        EXPECT_EQ(kBlocks, streamBlocks);
+    }
+}
+
+TEST(ZemApi, TagsOfAStreamAndTheLinkFilesOwnTag) {
+    Decoder stream = Open(Files().Image());
+    EXPECT_STREQ("Tallowmere", zem_get_tag(stream.get(), "Album"));
+    EXPECT_EQ(nullptr, zem_get_tag(stream.get(), "Title"));
+    Decoder link = Open(Files().Link());
+    const char* title = zem_get_tag(link.get(), "Title");
+    EXPECT_STREQ(kTitle, title);
+    EXPECT_EQ(title, zem_get_tag(link.get(), "Title"));  // the same text until closed
+    EXPECT_STREQ(kTitle, zem_get_tag(link.get(), "TITLE"));
+    EXPECT_STREQ("2", zem_get_tag(link.get(), "Track"));
+    EXPECT_EQ(nullptr, zem_get_tag(link.get(), "Album"));  // the image's tag is not the link's
+    EXPECT_EQ(nullptr, zem_get_tag(link.get(), ""));
+}
+
+TEST(ZemApi, WavePartsAreCopiedOnlyWhenTheyFit) {
+    Decoder d = Open(Files().Image());
+    const long size = zem_get_wav_header(d.get(), nullptr, 0);
+    EXPECT_EQ(44 + 12, size);  // with the LIST chunk
+    Bytes small(static_cast<size_t>(size - 1), 0xAA);
+    EXPECT_EQ(size, zem_get_wav_header(d.get(), small.data(), small.size()));
+    EXPECT_EQ(Bytes(small.size(), 0xAA), small);
+    EXPECT_EQ(14, zem_get_wav_trailer(d.get(), nullptr, 0));
+}
+
+struct OpenFailure {
+    const char* name;
+    Bytes bytes;  // written under `name` unless empty
+    int error;
+};
+
+TEST(ZemApi, BadInputIsRefusedWithItsError) {
+    const Bytes noStream(5000, 0x42);
+    const std::string image = Files().Image();
+    const Bytes badLink = BytesOf("[Quillon Image Link File]\r\nImage File=" + image + "\r\nStart Block=0\r\n");
+    const Bytes lostImage = BytesOf("[Quillon Image Link File]\r\nImage File=" + image +
+                                    ".gone\r\nStart Block=0\r\nFinish Block=10\r\n");
+    const std::vector<OpenFailure> cases = {
+        {"missing.zem", {}, ZEM_ERROR_CANNOT_OPEN},
+        {"noise.zem", noStream, ZEM_ERROR_BAD_INPUT},
+        {"no-finish.zlk", badLink, ZEM_ERROR_BAD_INPUT},
+        {"lost-image.zlk", lostImage, ZEM_ERROR_BAD_INPUT},
+        {"stream.wav", ReadFileBytes(image), ZEM_ERROR_BAD_INPUT},
+        {"gap.qrb", BuildZemBytes(OldZemFixture(3925)), ZEM_ERROR_UNSUPPORTED},
+    };
+    for (const OpenFailure& c : cases) {
+        const std::string path = c.bytes.empty() ? Files().Path(c.name) : Files().Write(c.name, c.bytes);
+        int error = 1;
+        EXPECT_EQ(nullptr, zem_open(path.c_str(), &error)) << c.name;
+        EXPECT_EQ(c.error, error) << c.name;
+        EXPECT_EQ(nullptr, zem_open(path.c_str(), nullptr));
+    }
+    int error = 1;
+    EXPECT_EQ(nullptr, zem_open(nullptr, &error));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, error);
+    EXPECT_EQ(nullptr, zem_open("", &error));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, error);
+    EXPECT_EQ(nullptr, zem_open("bad\xC0.zem", &error));  // malformed UTF-8
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, error);
+}
+
+TEST(ZemApi, NullArgumentsAreRefused) {
+    Decoder d = Open(Files().Image());
+    zem_stream_info info;
+    uint8_t buffer[16];
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_get_info(nullptr, &info));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_get_info(d.get(), nullptr));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_read(nullptr, buffer, 1));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_read(d.get(), nullptr, 1));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_read(d.get(), buffer, 0));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_seek(nullptr, 0));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_tell(nullptr));
+    EXPECT_EQ(nullptr, zem_get_tag(nullptr, "Title"));
+    EXPECT_EQ(nullptr, zem_get_tag(d.get(), nullptr));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_get_wav_header(nullptr, buffer, sizeof buffer));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_get_wav_trailer(nullptr, buffer, sizeof buffer));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_get_range(nullptr, nullptr, nullptr));
+    zem_close(nullptr);
+    EXPECT_EQ(0, zem_tell(d.get()));  // nothing moved
+}
+
+// A damaged frame in a current stream (its decoder reports the check) and in
+// an older one (its decoder stops at the frame).
+struct DamageCase {
+    const char* name;
+    Bytes file;
+    Bytes pcm;
+    int64_t frameBlocks;
+    int64_t damagedFrame;
+    uint32_t damageAt;  // file offset of the byte that is flipped
+};
+
+DamageCase CurrentDamage() {
+    Bytes file = ReadFileBytes(Files().Image());
+    auto decoder = OpenDecoder(ToWide(Files().Image()).c_str(), nullptr);
+    auto at = static_cast<uint32_t>(decoder->GetInfo(SeekByte, 1) + decoder->GetInfo(FrameBytes, 1) / 2);
+    return {"current.zem", file, Files().Pcm(0, kBlocks), kBlocksPerFrame, 1, at};
+}
+
+DamageCase OlderDamage() {
+    older_encoder::OlderStreamShape shape;
+    shape.crcChecks = true;
+    shape.frames = 3;
+    older_encoder::OlderStream stream = older_encoder::BuildOlderStream(shape);
+    return {"older.qrb", stream.file, stream.pcm, stream.blocksPerFrame, 1, stream.frameStarts[1] + 40};
+}
+
+TEST(ZemApi, ADamagedFrameIsReportedAndSkippedAndReadingGoesOn) {
+    for (DamageCase c : {CurrentDamage(), OlderDamage()}) {
+        SCOPED_TRACE(c.name);
+        c.file[c.damageAt] ^= 0x5A;
+        Decoder d = Open(Files().Write(c.name, c.file));
+        zem_stream_info info;
+        zem_get_info(d.get(), &info);
+        const int64_t align = info.block_align;
+        const int64_t frameStart = c.damagedFrame * c.frameBlocks;
+        auto slice = [&](int64_t first, int64_t count) {
+            return Bytes(c.pcm.begin() + first * align, c.pcm.begin() + (first + count) * align);
+        };
+        // Up to the damaged frame, then into it from its middle after a seek.
+        EXPECT_EQ(slice(0, frameStart), ReadBlocks(d.get(), 128, frameStart));
+        Bytes buffer(static_cast<size_t>(c.frameBlocks * align));
+        for (uint64_t start : {uint64_t(frameStart), uint64_t(frameStart + 10)}) {
+            ASSERT_EQ(ZEM_OK, zem_seek(d.get(), start));
+            EXPECT_EQ(ZEM_ERROR_BAD_FRAME, zem_read(d.get(), buffer.data(), 5));
+            EXPECT_EQ(frameStart + c.frameBlocks, zem_tell(d.get()));  // the rest of the frame is skipped
+            EXPECT_EQ(slice(frameStart + c.frameBlocks, 50), ReadBlocks(d.get(), 25, 50));
+        }
+        EXPECT_EQ(slice(frameStart + c.frameBlocks + 50, int64_t(info.total_blocks) - frameStart - c.frameBlocks - 50),
+                  ReadBlocks(d.get(), 4096));
+    }
+}
+
+TEST(ZemApi, ErrorTextsAndVersion) {
+    std::set<std::string> texts;
+    for (int error = ZEM_OK; error >= ZEM_ERROR_BAD_FRAME; --error)
+        texts.insert(zem_error_text(error));
+    EXPECT_EQ(9u, texts.size());
+    EXPECT_STREQ("unknown error", zem_error_text(1002));
+    EXPECT_STREQ(ZEM_PROJECT_VERSION, zem_version());
+}
+
+}  // namespace
