@@ -33,6 +33,13 @@ packages=(
     # Of what the recommended packages used to bring, the tests need only
     # this: Wine finds the system's fonts through it.
     fontconfig
+    # The GStreamer plugin (gst/) and its tests: the development files, the
+    # command-line tools (gst-launch, gst-inspect, gst-discoverer, gst-play),
+    # the base and good plugins (decodebin, wavenc, id3demux) and the Python
+    # bindings. Never the catch-all decoder plugins (see check-packages.sh).
+    libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev pkg-config
+    gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-base-apps
+    gstreamer1.0-plugins-good python3-gst-1.0
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)

@@ -1,0 +1,500 @@
+#include "gst/zem_dec.h"
+
+#include "gst/zem_tags.h"
+#include "gst/zem_typefind.h"
+
+GST_DEBUG_CATEGORY_STATIC(zem_dec_debug);
+#define GST_CAT_DEFAULT zem_dec_debug
+
+/* Blocks per output buffer: the element's memory stays this small whatever the stream. */
+enum { kChunkBlocks = 4096 };
+
+static GstStaticPadTemplate sink_template = GST_STATIC_PAD_TEMPLATE(
+    "sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS(ZEM_STREAM_CAPS "; " ZEM_LINK_CAPS));
+
+static GstStaticPadTemplate src_template = GST_STATIC_PAD_TEMPLATE(
+    "src", GST_PAD_SRC, GST_PAD_ALWAYS,
+    GST_STATIC_CAPS("audio/x-raw, format = (string) { U8, S16LE, S24LE }, rate = (int) [ 1, MAX ], "
+                    "channels = (int) [ 1, 2 ], layout = (string) interleaved"));
+
+G_DEFINE_TYPE(GstZemDec, gst_zem_dec, GST_TYPE_ELEMENT)
+
+static void zem_dec_loop(gpointer user_data);
+
+static GstClockTime block_time(const GstZemDec* self, guint64 block) {
+    return gst_util_uint64_scale_int(block, GST_SECOND, (gint)self->info.sample_rate);
+}
+
+/* Zero for signed samples, the midpoint for WAV's unsigned 8-bit ones. */
+static guint8 silence_byte(const GstZemDec* self) { return self->info.bits_per_sample == 8 ? 0x80 : 0x00; }
+
+static const char* raw_format(unsigned bits) {
+    switch (bits) {
+    case 8: return "U8";
+    case 16: return "S16LE";
+    case 24: return "S24LE";
+    default: return NULL;
+    }
+}
+
+/* The local path of the file upstream reads, or NULL after posting an error. */
+static gchar* upstream_path(GstZemDec* self) {
+    GstQuery* query = gst_query_new_uri();
+    gchar* uri = NULL;
+    if (gst_pad_peer_query(self->sinkpad, query))
+        gst_query_parse_uri(query, &uri);
+    gst_query_unref(query);
+    if (!uri) {
+        GST_ELEMENT_ERROR(self, RESOURCE, NOT_FOUND,
+                          ("The ZEM decoder needs to know the file it plays, but upstream does not tell its location."),
+                          ("the URI query on the sink pad failed"));
+        return NULL;
+    }
+    GError* error = NULL;
+    gchar* path = gst_uri_has_protocol(uri, "file") ? g_filename_from_uri(uri, NULL, &error) : NULL;
+    if (!path)
+        GST_ELEMENT_ERROR(self, RESOURCE, NOT_FOUND,
+                          ("The ZEM decoder plays local files only (file:// locations), not \"%s\".", uri),
+                          ("%s", error ? error->message : "not a file URI"));
+    g_clear_error(&error);
+    g_free(uri);
+    return path;
+}
+
+static void post_open_error(GstZemDec* self, const gchar* path, int error) {
+    const char* why = zem_error_text(error);
+    switch (error) {
+    case ZEM_ERROR_CANNOT_OPEN:
+    case ZEM_ERROR_READ_FAILED:
+        GST_ELEMENT_ERROR(self, RESOURCE, OPEN_READ, ("Cannot read \"%s\": %s.", path, why), ("zem_open: %d", error));
+        break;
+    case ZEM_ERROR_UNSUPPORTED:
+        GST_ELEMENT_ERROR(self, STREAM, CODEC_NOT_FOUND, ("\"%s\" is a ZEM stream of a version not decoded: %s.", path, why),
+                          ("zem_open: %d", error));
+        break;
+    default:
+        GST_ELEMENT_ERROR(self, STREAM, WRONG_TYPE,
+                          ("\"%s\" is not a ZEM stream (.zem, .qrb) or a ZLK link file (.zlk) that opens: %s.", path, why),
+                          ("zem_open: %d", error));
+        break;
+    }
+}
+
+/* Opens the decoder on the first call; FALSE (error posted) when it does not open. */
+static gboolean ensure_open(GstZemDec* self) {
+    if (self->decoder || self->failed)
+        return self->decoder != NULL;
+    self->failed = TRUE;
+    gchar* path = upstream_path(self);
+    if (!path)
+        return FALSE;
+    int error = ZEM_OK;
+    zem_decoder* decoder = zem_open(path, &error);
+    zem_stream_info info;
+    if (!decoder) {
+        post_open_error(self, path, error);
+    } else if (zem_get_info(decoder, &info) != ZEM_OK || !raw_format(info.bits_per_sample) || info.channels < 1 ||
+               info.channels > 2 || info.sample_rate < 1 || info.sample_rate > G_MAXINT) {
+        GST_ELEMENT_ERROR(self, STREAM, FORMAT, ("\"%s\" holds a sample layout this decoder does not output.", path),
+                          ("%u bits, %u channels, %u Hz", info.bits_per_sample, info.channels, info.sample_rate));
+        zem_close(decoder);
+        decoder = NULL;
+    }
+    g_free(path);
+    if (!decoder)
+        return FALSE;
+
+    GST_OBJECT_LOCK(self);
+    self->decoder = decoder;
+    self->info = info;
+    self->have_info = TRUE;
+    self->position = 0;
+    GST_OBJECT_UNLOCK(self);
+    self->failed = FALSE;
+    self->end_block = info.total_blocks;
+    gst_segment_init(&self->segment, GST_FORMAT_TIME);
+    self->segment.duration = block_time(self, info.total_blocks);
+    self->segment.stop = self->segment.duration;
+    return TRUE;
+}
+
+static void push_stream_start(GstZemDec* self) {
+    gchar* stream_id = gst_pad_create_stream_id(self->srcpad, GST_ELEMENT(self), NULL);
+    GstEvent* event = gst_event_new_stream_start(stream_id);
+    g_free(stream_id);
+    gst_event_set_group_id(event, gst_util_group_id_next());
+    gst_pad_push_event(self->srcpad, event);
+
+    GstCaps* caps = gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, raw_format(self->info.bits_per_sample),
+                                        "rate", G_TYPE_INT, (gint)self->info.sample_rate, "channels", G_TYPE_INT,
+                                        (gint)self->info.channels, "layout", G_TYPE_STRING, "interleaved", NULL);
+    if (self->info.channels == 2)
+        gst_caps_set_simple(caps, "channel-mask", GST_TYPE_BITMASK, (guint64)0x3, NULL);
+    gst_pad_push_event(self->srcpad, gst_event_new_caps(caps));
+    gst_caps_unref(caps);
+}
+
+static void push_segment(GstZemDec* self) {
+    GstEvent* event = gst_event_new_segment(&self->segment);
+    if (self->seek_seqnum)
+        gst_event_set_seqnum(event, self->seek_seqnum);
+    gst_pad_push_event(self->srcpad, event);
+}
+
+static void push_tags(GstZemDec* self) {
+    gst_pad_push_event(self->srcpad, gst_event_new_tag(zem_tags_from_decoder(self->decoder)));
+}
+
+static void push_end(GstZemDec* self) {
+    GstEvent* event = gst_event_new_eos();
+    if (self->seek_seqnum)
+        gst_event_set_seqnum(event, self->seek_seqnum);
+    gst_pad_push_event(self->srcpad, event);
+}
+
+/* At the segment's end: segment-done after a segment seek, EOS otherwise. */
+static void finish_segment(GstZemDec* self) {
+    gst_pad_pause_task(self->srcpad);
+    if (!(self->segment.flags & GST_SEGMENT_FLAG_SEGMENT)) {
+        push_end(self);
+        return;
+    }
+    const gint64 stop = (gint64)block_time(self, self->end_block);
+    GstMessage* message = gst_message_new_segment_done(GST_OBJECT(self), GST_FORMAT_TIME, stop);
+    GstEvent* event = gst_event_new_segment_done(GST_FORMAT_TIME, stop);
+    if (self->seek_seqnum) {
+        gst_message_set_seqnum(message, self->seek_seqnum);
+        gst_event_set_seqnum(event, self->seek_seqnum);
+    }
+    gst_element_post_message(GST_ELEMENT(self), message);
+    gst_pad_push_event(self->srcpad, event);
+}
+
+static void stop_on_flow(GstZemDec* self, GstFlowReturn ret) {
+    GST_DEBUG_OBJECT(self, "pausing: %s", gst_flow_get_name(ret));
+    gst_pad_pause_task(self->srcpad);
+    if (ret == GST_FLOW_EOS) {
+        push_end(self);
+    } else if (ret == GST_FLOW_NOT_LINKED || ret < GST_FLOW_EOS) {
+        GST_ELEMENT_FLOW_ERROR(self, ret);
+        push_end(self);
+    }
+}
+
+/* Stamps `count` blocks from `first` on and sends them downstream. */
+static GstFlowReturn push_blocks(GstZemDec* self, GstBuffer* buffer, guint64 first, guint64 count) {
+    GST_BUFFER_PTS(buffer) = block_time(self, first);
+    GST_BUFFER_DURATION(buffer) = block_time(self, first + count) - GST_BUFFER_PTS(buffer);
+    GST_BUFFER_OFFSET(buffer) = first;
+    GST_BUFFER_OFFSET_END(buffer) = first + count;
+    if (self->discont) {
+        GST_BUFFER_FLAG_SET(buffer, GST_BUFFER_FLAG_DISCONT);
+        self->discont = FALSE;
+    }
+    GST_OBJECT_LOCK(self);
+    self->position = first + count;
+    GST_OBJECT_UNLOCK(self);
+    self->segment.position = block_time(self, first + count);
+    return gst_pad_push(self->srcpad, buffer);
+}
+
+/* Silence for the blocks [first, until) that a failed frame left out, in chunks. */
+static GstFlowReturn push_silence(GstZemDec* self, guint64 first, guint64 until) {
+    GstFlowReturn ret = GST_FLOW_OK;
+    while (first < until && ret == GST_FLOW_OK) {
+        const guint64 count = MIN(until - first, (guint64)kChunkBlocks);
+        const gsize bytes = (gsize)count * self->info.block_align;
+        GstBuffer* buffer = gst_buffer_new_allocate(NULL, bytes, NULL);
+        gst_buffer_memset(buffer, 0, silence_byte(self), bytes);
+        ret = push_blocks(self, buffer, first, count);
+        first += count;
+    }
+    return ret;
+}
+
+/* A read that failed: warn, fill what it skipped with silence and go on. */
+static GstFlowReturn skip_damage(GstZemDec* self, guint64 first, long error) {
+    const int64_t after = zem_tell(self->decoder);
+    if (after < 0 || (guint64)after <= first) {
+        GST_ELEMENT_ERROR(self, STREAM, DECODE, ("Decoding stopped at block %" G_GUINT64_FORMAT ": %s.", first,
+                                                 zem_error_text((int)error)),
+                          ("zem_read: %ld, zem_tell: %" G_GINT64_FORMAT, error, (gint64)after));
+        return GST_FLOW_ERROR;
+    }
+    const guint64 until = MIN((guint64)after, self->end_block);
+    const GstClockTime at = block_time(self, first);
+    const GstClockTime length = block_time(self, (guint64)after) - at;
+    GST_ELEMENT_WARNING(self, STREAM, DECODE,
+                        ("Damaged frame at %" GST_TIME_FORMAT " (block %" G_GUINT64_FORMAT "): %" G_GUINT64_FORMAT
+                         " blocks (%" GST_TIME_FORMAT ") played as silence.",
+                         GST_TIME_ARGS(at), first, (guint64)after - first, GST_TIME_ARGS(length)),
+                        ("zem_read: %ld (%s)", error, zem_error_text((int)error)));
+    return push_silence(self, first, until);
+}
+
+static void zem_dec_loop(gpointer user_data) {
+    GstZemDec* self = GST_ZEM_DEC(user_data);
+    if (!ensure_open(self)) {
+        gst_pad_pause_task(self->srcpad);
+        push_end(self);
+        return;
+    }
+    if (self->need_start) {
+        push_stream_start(self);
+        self->need_start = FALSE;
+    }
+    if (self->need_segment) {
+        push_segment(self);
+        self->need_segment = FALSE;
+    }
+    if (self->tags_pending) {
+        push_tags(self);
+        self->tags_pending = FALSE;
+    }
+
+    GST_OBJECT_LOCK(self);
+    const guint64 first = self->position;
+    GST_OBJECT_UNLOCK(self);
+    if (first >= self->end_block) {
+        finish_segment(self);
+        return;
+    }
+    const long want = (long)MIN(self->end_block - first, (guint64)kChunkBlocks);
+    GstBuffer* buffer = gst_buffer_new_allocate(NULL, (gsize)want * self->info.block_align, NULL);
+    GstMapInfo map;
+    gst_buffer_map(buffer, &map, GST_MAP_WRITE);
+    const long got = zem_read(self->decoder, map.data, want);
+    gst_buffer_unmap(buffer, &map);
+
+    GstFlowReturn ret;
+    if (got > 0 && got <= want) {
+        gst_buffer_set_size(buffer, (gssize)got * self->info.block_align);
+        ret = push_blocks(self, buffer, first, (guint64)got);
+    } else {
+        gst_buffer_unref(buffer);
+        if (got == 0) {
+            finish_segment(self);
+            return;
+        }
+        ret = skip_damage(self, first, got);
+    }
+    if (ret != GST_FLOW_OK)
+        stop_on_flow(self, ret);
+}
+
+static gboolean seek_block(GstZemDec* self, GstFormat format, GstSeekType type, gint64 value, gboolean round_up,
+                           guint64 current, guint64* block) {
+    if (type == GST_SEEK_TYPE_NONE || (type == GST_SEEK_TYPE_SET && value < 0 && round_up)) {
+        *block = current;
+        return TRUE;
+    }
+    if (type != GST_SEEK_TYPE_SET || value < 0)
+        return FALSE;
+    guint64 wanted = (guint64)value;
+    if (format == GST_FORMAT_TIME)
+        wanted = round_up ? gst_util_uint64_scale_int_ceil(wanted, (gint)self->info.sample_rate, GST_SECOND)
+                          : gst_util_uint64_scale_int(wanted, (gint)self->info.sample_rate, GST_SECOND);
+    *block = MIN(wanted, self->info.total_blocks);
+    return TRUE;
+}
+
+static gboolean handle_seek(GstZemDec* self, GstEvent* event) {
+    gdouble rate;
+    GstFormat format;
+    GstSeekFlags flags;
+    GstSeekType start_type, stop_type;
+    gint64 start, stop;
+    gst_event_parse_seek(event, &rate, &format, &flags, &start_type, &start, &stop_type, &stop);
+    if (rate <= 0.0 || (format != GST_FORMAT_TIME && format != GST_FORMAT_DEFAULT)) {
+        GST_DEBUG_OBJECT(self, "refusing a seek at rate %f in %s", rate, gst_format_get_name(format));
+        return FALSE;
+    }
+    const guint32 seqnum = gst_event_get_seqnum(event);
+    const gboolean flush = (flags & GST_SEEK_FLAG_FLUSH) != 0;
+    if (flush) {
+        GstEvent* flush_start = gst_event_new_flush_start();
+        gst_event_set_seqnum(flush_start, seqnum);
+        gst_pad_push_event(self->srcpad, flush_start);
+    } else {
+        gst_pad_pause_task(self->srcpad);
+    }
+
+    GST_PAD_STREAM_LOCK(self->srcpad);
+    guint64 first = 0, until = 0;
+    gboolean ok = ensure_open(self) &&
+                  seek_block(self, format, start_type, start, FALSE, self->position, &first) &&
+                  seek_block(self, format, stop_type, stop, TRUE, self->info.total_blocks, &until) &&
+                  zem_seek(self->decoder, first) == ZEM_OK;
+    if (ok) {
+        until = MAX(until, first);
+        GST_OBJECT_LOCK(self);
+        self->position = first;
+        GST_OBJECT_UNLOCK(self);
+        self->end_block = until;
+        gst_segment_init(&self->segment, GST_FORMAT_TIME);
+        self->segment.rate = rate;
+        self->segment.duration = block_time(self, self->info.total_blocks);
+        self->segment.start = block_time(self, first);
+        self->segment.time = self->segment.start;
+        self->segment.position = self->segment.start;
+        self->segment.stop = block_time(self, until);
+        if (flags & GST_SEEK_FLAG_SEGMENT)
+            self->segment.flags |= GST_SEGMENT_FLAG_SEGMENT;
+        self->seek_seqnum = seqnum;
+        self->need_segment = TRUE;
+        self->discont = TRUE;
+        GST_DEBUG_OBJECT(self, "seek to block %" G_GUINT64_FORMAT " up to %" G_GUINT64_FORMAT, first, until);
+    }
+    if (flush) {
+        GstEvent* flush_stop = gst_event_new_flush_stop(TRUE);
+        gst_event_set_seqnum(flush_stop, seqnum);
+        gst_pad_push_event(self->srcpad, flush_stop);
+    }
+    if (ok && (flags & GST_SEEK_FLAG_SEGMENT)) {
+        GstMessage* message = gst_message_new_segment_start(GST_OBJECT(self), GST_FORMAT_TIME,
+                                                            (gint64)self->segment.start);
+        gst_message_set_seqnum(message, seqnum);
+        gst_element_post_message(GST_ELEMENT(self), message);
+    }
+    gst_pad_start_task(self->srcpad, zem_dec_loop, self, NULL);
+    GST_PAD_STREAM_UNLOCK(self->srcpad);
+    return ok;
+}
+
+static gboolean src_event(GstPad* pad, GstObject* parent, GstEvent* event) {
+    GstZemDec* self = GST_ZEM_DEC(parent);
+    if (GST_EVENT_TYPE(event) == GST_EVENT_SEEK) {
+        gboolean ok = handle_seek(self, event);
+        gst_event_unref(event);
+        return ok;
+    }
+    return gst_pad_event_default(pad, parent, event);
+}
+
+static gboolean src_query(GstPad* pad, GstObject* parent, GstQuery* query) {
+    GstZemDec* self = GST_ZEM_DEC(parent);
+    GstFormat format;
+    GST_OBJECT_LOCK(self);
+    const gboolean known = self->have_info;
+    const guint64 total = self->info.total_blocks;
+    const guint64 position = self->position;
+    GST_OBJECT_UNLOCK(self);
+
+    switch (GST_QUERY_TYPE(query)) {
+    case GST_QUERY_DURATION:
+        gst_query_parse_duration(query, &format, NULL);
+        if (!known || (format != GST_FORMAT_TIME && format != GST_FORMAT_DEFAULT))
+            break;
+        gst_query_set_duration(query, format, (gint64)(format == GST_FORMAT_TIME ? block_time(self, total) : total));
+        return TRUE;
+    case GST_QUERY_POSITION:
+        gst_query_parse_position(query, &format, NULL);
+        if (!known || (format != GST_FORMAT_TIME && format != GST_FORMAT_DEFAULT))
+            break;
+        gst_query_set_position(query, format,
+                               (gint64)(format == GST_FORMAT_TIME ? block_time(self, position) : position));
+        return TRUE;
+    case GST_QUERY_SEEKING:
+        gst_query_parse_seeking(query, &format, NULL, NULL, NULL);
+        if (format != GST_FORMAT_TIME && format != GST_FORMAT_DEFAULT)
+            break;
+        if (!known) {
+            gst_query_set_seeking(query, format, FALSE, -1, -1);
+            return TRUE;
+        }
+        gst_query_set_seeking(query, format, TRUE, 0,
+                              (gint64)(format == GST_FORMAT_TIME ? block_time(self, total) : total));
+        return TRUE;
+    default:
+        break;
+    }
+    return gst_pad_query_default(pad, parent, query);
+}
+
+/* Upstream's data is never used: the library reads the file by its path. */
+static GstFlowReturn sink_chain(GstPad* pad, GstObject* parent, GstBuffer* buffer) {
+    gst_buffer_unref(buffer);
+    return GST_FLOW_EOS;
+}
+
+static gboolean sink_event(GstPad* pad, GstObject* parent, GstEvent* event) {
+    gst_event_unref(event);
+    return TRUE;
+}
+
+/* Pull mode when upstream offers it, so nothing is read in vain; the
+ * streaming task on the source pad runs either way. */
+static gboolean sink_activate(GstPad* pad, GstObject* parent) {
+    GstQuery* query = gst_query_new_scheduling();
+    gboolean pull = gst_pad_peer_query(pad, query) && gst_query_has_scheduling_mode(query, GST_PAD_MODE_PULL);
+    gst_query_unref(query);
+    return gst_pad_activate_mode(pad, pull ? GST_PAD_MODE_PULL : GST_PAD_MODE_PUSH, TRUE);
+}
+
+static gboolean sink_activate_mode(GstPad* pad, GstObject* parent, GstPadMode mode, gboolean active) {
+    GstZemDec* self = GST_ZEM_DEC(parent);
+    if (active)
+        return gst_pad_start_task(self->srcpad, zem_dec_loop, self, NULL);
+    return gst_pad_stop_task(self->srcpad);
+}
+
+static void reset(GstZemDec* self) {
+    GST_OBJECT_LOCK(self);
+    zem_close(self->decoder);
+    self->decoder = NULL;
+    self->have_info = FALSE;
+    self->position = 0;
+    GST_OBJECT_UNLOCK(self);
+    self->failed = FALSE;
+    self->need_start = TRUE;
+    self->need_segment = TRUE;
+    self->tags_pending = TRUE;
+    self->discont = TRUE;
+    self->seek_seqnum = 0;
+    self->end_block = 0;
+    gst_segment_init(&self->segment, GST_FORMAT_TIME);
+}
+
+static GstStateChangeReturn change_state(GstElement* element, GstStateChange transition) {
+    GstZemDec* self = GST_ZEM_DEC(element);
+    if (transition == GST_STATE_CHANGE_READY_TO_PAUSED)
+        reset(self);
+    GstStateChangeReturn ret = GST_ELEMENT_CLASS(gst_zem_dec_parent_class)->change_state(element, transition);
+    if (transition == GST_STATE_CHANGE_PAUSED_TO_READY)
+        reset(self);
+    return ret;
+}
+
+static void finalize(GObject* object) {
+    reset(GST_ZEM_DEC(object));
+    G_OBJECT_CLASS(gst_zem_dec_parent_class)->finalize(object);
+}
+
+static void gst_zem_dec_class_init(GstZemDecClass* klass) {
+    GObjectClass* object_class = G_OBJECT_CLASS(klass);
+    GstElementClass* element_class = GST_ELEMENT_CLASS(klass);
+    object_class->finalize = finalize;
+    element_class->change_state = change_state;
+    gst_element_class_add_static_pad_template(element_class, &sink_template);
+    gst_element_class_add_static_pad_template(element_class, &src_template);
+    gst_element_class_set_static_metadata(element_class, "ZEM decoder", "Codec/Demuxer/Audio",
+                                          "Decodes ZEM lossless streams and the tracks of ZLK link files from local files",
+                                          "ZemTools");
+    GST_DEBUG_CATEGORY_INIT(zem_dec_debug, "zemdec", 0, "ZEM decoder");
+}
+
+static void gst_zem_dec_init(GstZemDec* self) {
+    self->sinkpad = gst_pad_new_from_static_template(&sink_template, "sink");
+    gst_pad_set_activate_function(self->sinkpad, sink_activate);
+    gst_pad_set_activatemode_function(self->sinkpad, sink_activate_mode);
+    gst_pad_set_chain_function(self->sinkpad, sink_chain);
+    gst_pad_set_event_function(self->sinkpad, sink_event);
+    gst_element_add_pad(GST_ELEMENT(self), self->sinkpad);
+
+    self->srcpad = gst_pad_new_from_static_template(&src_template, "src");
+    gst_pad_set_event_function(self->srcpad, src_event);
+    gst_pad_set_query_function(self->srcpad, src_query);
+    gst_pad_use_fixed_caps(self->srcpad);
+    gst_element_add_pad(GST_ELEMENT(self), self->srcpad);
+    reset(self);
+}

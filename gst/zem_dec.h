@@ -1,0 +1,37 @@
+/* zemdec: decodes a ZEM stream or a ZLK link's track, read by path through libzem. */
+#ifndef GST_ZEM_DEC_H
+#define GST_ZEM_DEC_H
+
+#include <gst/gst.h>
+#include <zem/zem.h>
+
+G_BEGIN_DECLS
+
+#define GST_TYPE_ZEM_DEC (gst_zem_dec_get_type())
+G_DECLARE_FINAL_TYPE(GstZemDec, gst_zem_dec, GST, ZEM_DEC, GstElement)
+
+struct _GstZemDec {
+    GstElement parent;
+    GstPad* sinkpad;
+    GstPad* srcpad;
+
+    /* Touched by the streaming task, or by a seek with the task paused. */
+    zem_decoder* decoder;
+    gboolean failed;         /* opening failed: the task only ends */
+    gboolean need_start;     /* stream-start, caps and tags still to send */
+    gboolean need_segment;
+    gboolean tags_pending;
+    gboolean discont;
+    guint32 seek_seqnum;     /* of the last seek, 0 before any */
+    GstSegment segment;      /* TIME */
+    guint64 end_block;       /* where this segment stops */
+
+    /* Set once the stream is open, read by queries from any thread (object lock). */
+    zem_stream_info info;
+    gboolean have_info;
+    guint64 position;        /* next block to push */
+};
+
+G_END_DECLS
+
+#endif
