@@ -13,13 +13,15 @@ static GstStaticPadTemplate sink_template = GST_STATIC_PAD_TEMPLATE(
     "sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS(ZEM_STREAM_CAPS "; " ZEM_LINK_CAPS));
 
 static GstStaticPadTemplate src_template = GST_STATIC_PAD_TEMPLATE(
-    "src", GST_PAD_SRC, GST_PAD_ALWAYS,
+    "src", GST_PAD_SRC, GST_PAD_SOMETIMES,
     GST_STATIC_CAPS("audio/x-raw, format = (string) { U8, S16LE, S24LE }, rate = (int) [ 1, MAX ], "
                     "channels = (int) [ 1, 2 ], layout = (string) interleaved"));
 
 G_DEFINE_TYPE(GstZemDec, gst_zem_dec, GST_TYPE_ELEMENT)
 
 static void zem_dec_loop(gpointer user_data);
+static gboolean src_event(GstPad* pad, GstObject* parent, GstEvent* event);
+static gboolean src_query(GstPad* pad, GstObject* parent, GstQuery* query);
 
 static GstClockTime block_time(const GstZemDec* self, guint64 block) {
     return gst_util_uint64_scale_int(block, GST_SECOND, (gint)self->info.sample_rate);
@@ -118,7 +120,16 @@ static gboolean ensure_open(GstZemDec* self) {
     return TRUE;
 }
 
-static void push_stream_start(GstZemDec* self) {
+/* The source pad appears once the stream is open and its caps are set, so
+ * that decodebin, told by pad-added in this thread, links it before any data
+ * flows. */
+static void add_src_pad(GstZemDec* self) {
+    self->srcpad = gst_pad_new_from_static_template(&src_template, "src");
+    gst_pad_set_event_function(self->srcpad, src_event);
+    gst_pad_set_query_function(self->srcpad, src_query);
+    gst_pad_use_fixed_caps(self->srcpad);
+    gst_pad_set_active(self->srcpad, TRUE);
+
     gchar* stream_id = gst_pad_create_stream_id(self->srcpad, GST_ELEMENT(self), NULL);
     GstEvent* event = gst_event_new_stream_start(stream_id);
     g_free(stream_id);
@@ -132,6 +143,9 @@ static void push_stream_start(GstZemDec* self) {
         gst_caps_set_simple(caps, "channel-mask", GST_TYPE_BITMASK, (guint64)0x3, NULL);
     gst_pad_push_event(self->srcpad, gst_event_new_caps(caps));
     gst_caps_unref(caps);
+
+    gst_element_add_pad(GST_ELEMENT(self), self->srcpad);
+    gst_element_no_more_pads(GST_ELEMENT(self));
 }
 
 static void push_segment(GstZemDec* self) {
@@ -146,6 +160,8 @@ static void push_tags(GstZemDec* self) {
 }
 
 static void push_end(GstZemDec* self) {
+    if (!self->srcpad)
+        return;
     GstEvent* event = gst_event_new_eos();
     if (self->seek_seqnum)
         gst_event_set_seqnum(event, self->seek_seqnum);
@@ -154,7 +170,7 @@ static void push_end(GstZemDec* self) {
 
 /* At the segment's end: segment-done after a segment seek, EOS otherwise. */
 static void finish_segment(GstZemDec* self) {
-    gst_pad_pause_task(self->srcpad);
+    gst_pad_pause_task(self->sinkpad);
     if (!(self->segment.flags & GST_SEGMENT_FLAG_SEGMENT)) {
         push_end(self);
         return;
@@ -172,7 +188,7 @@ static void finish_segment(GstZemDec* self) {
 
 static void stop_on_flow(GstZemDec* self, GstFlowReturn ret) {
     GST_DEBUG_OBJECT(self, "pausing: %s", gst_flow_get_name(ret));
-    gst_pad_pause_task(self->srcpad);
+    gst_pad_pause_task(self->sinkpad);
     if (ret == GST_FLOW_EOS) {
         push_end(self);
     } else if (ret == GST_FLOW_NOT_LINKED || ret < GST_FLOW_EOS) {
@@ -235,12 +251,11 @@ static GstFlowReturn skip_damage(GstZemDec* self, guint64 first, long error) {
 static void zem_dec_loop(gpointer user_data) {
     GstZemDec* self = GST_ZEM_DEC(user_data);
     if (!ensure_open(self)) {
-        gst_pad_pause_task(self->srcpad);
-        push_end(self);
+        gst_pad_pause_task(self->sinkpad);
         return;
     }
     if (self->need_start) {
-        push_stream_start(self);
+        add_src_pad(self);
         self->need_start = FALSE;
     }
     if (self->need_segment) {
@@ -316,10 +331,10 @@ static gboolean handle_seek(GstZemDec* self, GstEvent* event) {
         gst_event_set_seqnum(flush_start, seqnum);
         gst_pad_push_event(self->srcpad, flush_start);
     } else {
-        gst_pad_pause_task(self->srcpad);
+        gst_pad_pause_task(self->sinkpad);
     }
 
-    GST_PAD_STREAM_LOCK(self->srcpad);
+    GST_PAD_STREAM_LOCK(self->sinkpad);
     guint64 first = 0, until = 0;
     gboolean ok = ensure_open(self) &&
                   seek_block(self, format, start_type, start, FALSE, self->position, &first) &&
@@ -356,8 +371,8 @@ static gboolean handle_seek(GstZemDec* self, GstEvent* event) {
         gst_message_set_seqnum(message, seqnum);
         gst_element_post_message(GST_ELEMENT(self), message);
     }
-    gst_pad_start_task(self->srcpad, zem_dec_loop, self, NULL);
-    GST_PAD_STREAM_UNLOCK(self->srcpad);
+    gst_pad_start_task(self->sinkpad, zem_dec_loop, self, NULL);
+    GST_PAD_STREAM_UNLOCK(self->sinkpad);
     return ok;
 }
 
@@ -423,7 +438,7 @@ static gboolean sink_event(GstPad* pad, GstObject* parent, GstEvent* event) {
 }
 
 /* Pull mode when upstream offers it, so nothing is read in vain; the
- * streaming task on the source pad runs either way. */
+ * streaming task runs on the sink pad either way. */
 static gboolean sink_activate(GstPad* pad, GstObject* parent) {
     GstQuery* query = gst_query_new_scheduling();
     gboolean pull = gst_pad_peer_query(pad, query) && gst_query_has_scheduling_mode(query, GST_PAD_MODE_PULL);
@@ -433,9 +448,13 @@ static gboolean sink_activate(GstPad* pad, GstObject* parent) {
 
 static gboolean sink_activate_mode(GstPad* pad, GstObject* parent, GstPadMode mode, gboolean active) {
     GstZemDec* self = GST_ZEM_DEC(parent);
+    /* Opening here rather than in the task makes a file that does not open
+     * fail the state change: decodebin drops errors that its elements post
+     * while it brings them to PAUSED, yet reports a failed state change with
+     * the element's own message. */
     if (active)
-        return gst_pad_start_task(self->srcpad, zem_dec_loop, self, NULL);
-    return gst_pad_stop_task(self->srcpad);
+        return ensure_open(self) && gst_pad_start_task(self->sinkpad, zem_dec_loop, self, NULL);
+    return gst_pad_stop_task(self->sinkpad);
 }
 
 static void reset(GstZemDec* self) {
@@ -460,8 +479,14 @@ static GstStateChangeReturn change_state(GstElement* element, GstStateChange tra
     if (transition == GST_STATE_CHANGE_READY_TO_PAUSED)
         reset(self);
     GstStateChangeReturn ret = GST_ELEMENT_CLASS(gst_zem_dec_parent_class)->change_state(element, transition);
-    if (transition == GST_STATE_CHANGE_PAUSED_TO_READY)
+    if (transition == GST_STATE_CHANGE_PAUSED_TO_READY) {
         reset(self);
+        if (self->srcpad) {
+            gst_pad_set_active(self->srcpad, FALSE);
+            gst_element_remove_pad(element, self->srcpad);
+            self->srcpad = NULL;
+        }
+    }
     return ret;
 }
 
@@ -490,11 +515,5 @@ static void gst_zem_dec_init(GstZemDec* self) {
     gst_pad_set_chain_function(self->sinkpad, sink_chain);
     gst_pad_set_event_function(self->sinkpad, sink_event);
     gst_element_add_pad(GST_ELEMENT(self), self->sinkpad);
-
-    self->srcpad = gst_pad_new_from_static_template(&src_template, "src");
-    gst_pad_set_event_function(self->srcpad, src_event);
-    gst_pad_set_query_function(self->srcpad, src_query);
-    gst_pad_use_fixed_caps(self->srcpad);
-    gst_element_add_pad(GST_ELEMENT(self), self->srcpad);
     reset(self);
 }

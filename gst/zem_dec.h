@@ -13,9 +13,9 @@ G_DECLARE_FINAL_TYPE(GstZemDec, gst_zem_dec, GST, ZEM_DEC, GstElement)
 struct _GstZemDec {
     GstElement parent;
     GstPad* sinkpad;
-    GstPad* srcpad;
+    GstPad* srcpad;          /* added by the task once the stream is open */
 
-    /* Touched by the streaming task, or by a seek with the task paused. */
+    /* Touched by the streaming task (on the sink pad), or by a seek with the task paused. */
     zem_decoder* decoder;
     gboolean failed;         /* opening failed: the task only ends */
     gboolean need_start;     /* stream-start, caps and tags still to send */
