@@ -214,12 +214,16 @@ def check_seek(streams):
             ok, value = pipeline.query_duration(fmt)
             if not ok or value != want:
                 fail("%s: duration %s is %s, not %d" % (path, fmt, value, want))
-        # (start in ns, stop in ns or -1): the first block is floor(start * rate), the last before ceil(stop * rate)
-        seeks = [(0, -1), (total * Gst.SECOND // (2 * rate) + 7, -1), ((total - 100) * Gst.SECOND // rate + 1, -1),
-                 ((total - 1) * Gst.SECOND // rate, -1), (Gst.SECOND // 10 + 3, Gst.SECOND // 5 + 5),
-                 (0, 1)]
-        for start, stop in seeks:
+        # (start in ns, stop in ns or -1, segment seek): the first block is
+        # floor(start * rate), the last one before ceil(stop * rate)
+        seeks = [(0, -1, False), (total * Gst.SECOND // (2 * rate) + 7, -1, False),
+                 ((total - 100) * Gst.SECOND // rate + 1, -1, False), ((total - 1) * Gst.SECOND // rate, -1, False),
+                 (Gst.SECOND // 10 + 3, Gst.SECOND // 5 + 5, False), (0, 1, False),
+                 (Gst.SECOND // 3 + 1, Gst.SECOND // 2, True)]
+        for start, stop, segment in seeks:
             flags = Gst.SeekFlags.FLUSH | Gst.SeekFlags.ACCURATE
+            if segment:
+                flags |= Gst.SeekFlags.SEGMENT
             if not pipeline.seek(1.0, Gst.Format.TIME, flags, Gst.SeekType.SET, start,
                                  Gst.SeekType.SET if stop >= 0 else Gst.SeekType.NONE, stop):
                 fail("%s: seek to %d refused" % (path, start))
@@ -228,7 +232,7 @@ def check_seek(streams):
             last = total if stop < 0 else -(-stop * rate // Gst.SECOND)
             got = bytearray()
             pts = None
-            while True:
+            while not segment or len(got) < (last - first) * align:
                 sample = sink.try_pull_sample(TIMEOUT * Gst.SECOND)
                 if sample is None:
                     break
@@ -236,7 +240,10 @@ def check_seek(streams):
                 if pts is None:
                     pts = buffer.pts
                 got += buffer.extract_dup(0, buffer.get_size())
-            if not sink.is_eos():
+            if segment:
+                if not pipeline.get_bus().timed_pop_filtered(TIMEOUT * Gst.SECOND, Gst.MessageType.SEGMENT_DONE):
+                    fail("%s: no segment-done after a segment seek to %d" % (path, start))
+            elif not sink.is_eos():
                 fail("%s: no EOS after seeking to %d" % (path, start))
             if pts != first * Gst.SECOND // rate:
                 fail("%s: seek to %d: first timestamp %s, block %d expected" % (path, start, pts, first))
