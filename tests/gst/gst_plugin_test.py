@@ -4,7 +4,7 @@
 
     gst_plugin_test.py CHECK --zemtool PATH --plugins DIR --work DIR
 
-CHECK is inspect, decode, discover, seek or damage; the streams are made from
+CHECK is inspect, decode, discover, seek, damage or hostile; the streams are made from
 wave files written here (deterministic noise over a sine) with zemtool encode.
 """
 import argparse
@@ -98,9 +98,24 @@ class Streams:
 
 def gst_decode(path, out, via="decodebin"):
     """gst-launch's raw output of `path`; returns the finished process."""
+    if via == "playbin":
+        # A player's route: playbin picks everything itself; wavenc takes what it plays.
+        return run(["gst-launch-1.0", "playbin", "uri=file://" + os.path.abspath(path), "video-sink=fakesink",
+                    "audio-sink=wavenc ! filesink location=" + out], expect_ok=False)
     chain = ["decodebin", "!", "audio/x-raw"] if via == "decodebin" else ["zemdec"]
     return run(["gst-launch-1.0", "filesrc", "location=" + path, "!"] + chain + ["!", "filesink", "location=" + out],
                expect_ok=False)
+
+
+def wave_data(wav):
+    """The bytes of a wave file's data chunk."""
+    at = 12
+    while at + 8 <= len(wav):
+        size = struct.unpack_from("<I", wav, at + 4)[0]
+        if wav[at:at + 4] == b"data":
+            return wav[at + 8:at + 8 + size]
+        at += 8 + size + (size & 1)
+    return b""
 
 
 def read(path):
@@ -147,13 +162,15 @@ def check_decode(streams):
     qrb = streams.path("copy.qrb")
     shutil.copy(s16, qrb)
     cases.append((".qrb", qrb))
-    for label, path in cases:
+    routes = [(label, path, "decodebin") for label, path in cases]
+    routes += [(label + " through playbin", path, "playbin") for label, path in cases[1:2] + cases[5:6]]
+    for label, path, via in routes:
         expected, _, _ = streams.reference(path)
-        out = path + ".raw"
-        result = gst_decode(path, out)
+        out = path + "." + via + ".out"
+        result = gst_decode(path, out, via)
         if result.returncode != 0:
             fail("%s: gst-launch failed:\n%s%s" % (label, result.stdout, result.stderr))
-        got = read(out)
+        got = read(out) if via != "playbin" else wave_data(read(out))
         if got != expected:
             fail("%s: %d bytes from GStreamer, %d from zemtool decode, first difference at %d"
                  % (label, len(got), len(expected), next((i for i, (a, b) in enumerate(zip(got, expected)) if a != b),
@@ -289,8 +306,30 @@ def check_damage(streams):
             fail("%s: gst-discoverer-1.0 says:\n%s" % (path, report))
 
 
+def check_hostile(streams):
+    """Cut and flipped copies of a stream and a link through zemdec: every run
+    ends by itself (no hang, no crash), whatever it makes of the input."""
+    clean = read(streams.stream("hostile", 16, 2, 44100, 12000, frame_blocks=1024))
+    variants = [("cut at %d" % n, clean[:n]) for n in (0, 4, 31, 52, 100, 200, len(clean) // 3, len(clean) - 1)]
+    for i, at in enumerate((8, 40, 60, 90, 130, len(clean) // 2, len(clean) - 20)):
+        flipped = bytearray(clean)
+        flipped[at] ^= 0x10 << (i % 4)
+        variants.append(("byte %d flipped" % at, bytes(flipped)))
+    for label, data in variants:
+        path = streams.path("hostile-%d.zem" % len(os.listdir(streams.work)))
+        with open(path, "wb") as f:
+            f.write(data)
+        try:
+            result = gst_decode(path, path + ".raw", "zemdec")
+        except subprocess.TimeoutExpired:
+            fail("%s: the pipeline did not end within %d s" % (label, TIMEOUT))
+        # gst-launch exits 0, or 1 or 255 on an error; a signal is a crash.
+        if result.returncode < 0 or "CRITICAL" in result.stderr:
+            fail("%s: gst-launch ended with %d:\n%s%s" % (label, result.returncode, result.stdout, result.stderr))
+
+
 CHECKS = {"inspect": check_inspect, "decode": check_decode, "discover": check_discover, "seek": check_seek,
-          "damage": check_damage}
+          "damage": check_damage, "hostile": check_hostile}
 
 
 def main():
