@@ -11,6 +11,8 @@
 ; earlier installation first runs its uninstaller in place, keeping settings.
 
 Unicode true
+; A 64-bit setup program for 64-bit programs: it sees the 64-bit registry and
+; Program Files, and loads Pathwick.dll to register it.
 Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
@@ -26,7 +28,6 @@ ManifestDPIAware true
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
-!include "x64.nsh"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -49,13 +50,6 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
-
-Function .onInit
-  ${IfNot} ${RunningX64}
-    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} needs 64-bit Windows." /SD IDOK
-    Abort
-  ${EndIf}
-FunctionEnd
 
 ; Registers a COM server; a failure stops the installation.
 !macro RegisterServer FILE

@@ -2,12 +2,14 @@
 """The Windows installer under Wine, on the shared window-test driver
 (tests/gui/), in a fresh Wine prefix of its own:
 
-  1. a silent install (/S) puts the programs, the read-me and the uninstaller
-     into "C:\\Program Files\\ZEM Tools", the Start-menu shortcuts, the
-     uninstall entry, the "Make ZLK links" verb on .cue files, and registers
-     Pathwick;
-  2. a second silent install over the first works and keeps the settings
-     written beside the programs;
+  1. a silent install (/S) of an earlier version into
+     "C:\\Program Files\\ZEM Tools", then of this one into another folder
+     (/D=), which first removes the earlier one, puts the programs, the
+     read-me and the uninstaller there, the Start-menu shortcuts, the uninstall
+     entry (of this version), the "Make ZLK links" verb on .cue files, and
+     registers Pathwick;
+  2. a second silent install goes into the same folder and keeps the
+     settings written beside the programs;
   3. the verb's command line runs the installed Tessarine's command-line
      mode on a cue sheet: the links are written, no window shows;
   4. the installed PathwickHost shows the registered control;
@@ -26,7 +28,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from window_driver import WindowSession, check, log, main  # noqa: E402
 
 PRODUCT = "ZEM Tools"
-INSTALL_DIR = "C:\\Program Files\\ZEM Tools"
+DEFAULT_DIR = "C:\\Program Files\\ZEM Tools"
+INSTALL_DIR = "C:\\ZEMTools"  # /D= takes the rest of the command line, unquoted: no spaces here
 FILES = ["Extorra.exe", "Pathwick.dll", "PathwickHost.exe", "ReadMe.txt", "Tessarine.exe", "uninstall.exe",
          "zem.dll", "zemtool.exe"]
 SHORTCUTS = ["Extorra.lnk", "Pathwick Explorer.lnk", "Tessarine.lnk"]
@@ -49,9 +52,11 @@ class InstallerSession(WindowSession):
         super().__init__(args)
         inputs = dict(item.split("=", 1) for item in args.data)
         self.version = inputs["version"]
+        self.previous = inputs["previous"]
         self.sample = inputs["sample"]
         self.drive_c = os.path.join(self.prefix, "drive_c")
-        self.install_dir = os.path.join(self.drive_c, "Program Files", PRODUCT)
+        self.default_dir = os.path.join(self.drive_c, "Program Files", PRODUCT)
+        self.install_dir = os.path.join(self.drive_c, INSTALL_DIR[3:])
         self.menu_dir = os.path.join(self.drive_c, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs",
                                      PRODUCT)
         self.data = os.path.join(self.drive_c, DATA_FOLDER)
@@ -98,9 +103,9 @@ class InstallerSession(WindowSession):
         with open(os.path.join(self.data, "Samples.cue"), "w", newline="") as sheet:
             sheet.write(SHEET)
 
-    def install(self, what):
+    def install(self, what, installer=None, *options):
         started = time.monotonic()
-        done = self.wine_run(self.args.program, "/S")
+        done = self.wine_run(installer or self.args.program, "/S", *options)
         check(done.returncode == 0, "the %s ended with %d" % (what, done.returncode))
         log("%s in %.1f s" % (what, time.monotonic() - started))
 
@@ -194,7 +199,13 @@ class InstallerSession(WindowSession):
     def run(self):
         self.prepare_fresh()
         before = self.registry_snapshot("registry-before")
-        self.install("install")
+        # The earlier version in the default folder; this one, installed
+        # elsewhere, removes it through its uninstaller.
+        self.install("install of the earlier version", self.previous)
+        check(self.query(UNINSTALL_KEY).get("DisplayVersion") == "0.9.0", "the earlier version is not installed")
+        check(os.path.exists(os.path.join(self.default_dir, "Tessarine.exe")), "nothing in " + DEFAULT_DIR)
+        self.install("install over it", None, "/D=" + INSTALL_DIR)
+        check(not os.path.exists(self.default_dir), "the earlier installation is left")
         self.check_installed()
         self.check_reinstall()
         self.check_pathwick_host()
