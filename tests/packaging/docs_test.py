@@ -6,7 +6,8 @@ must appear in the manual page and in the completion; and the completion,
 run in bash with bash-completion loaded, must offer the commands, each
 command's options and the file names that command takes at that place.
 
-    docs_test.py ZEMTOOL MAN_PAGE COMPLETION
+    docs_test.py ZEMTOOL MAN_PAGE COMPLETION [ZEMFS ZEMFS_MAN_PAGE]
+With zemfs, its manual page must name every option of `zemfs --help` too.
 Exit 77 (skipped) without bash-completion, unless under CI.
 """
 
@@ -42,11 +43,11 @@ CASES = [
 ]
 
 
-def help_words(zemtool):
-    """Commands and options named by the help texts."""
-    texts = [subprocess.run([zemtool, "--help"], capture_output=True, text=True, check=True).stdout]
-    for command in COMMANDS:
-        texts.append(subprocess.run([zemtool, command, "--help"], capture_output=True, text=True, check=True).stdout)
+def help_words(program, commands=()):
+    """Options named by the help texts of the program and of its commands."""
+    texts = [subprocess.run([program, "--help"], capture_output=True, text=True, check=True).stdout]
+    for command in commands:
+        texts.append(subprocess.run([program, command, "--help"], capture_output=True, text=True, check=True).stdout)
     options = set()
     for text in texts:
         options.update(re.findall(r"(?<![\w-])(--?[a-z][a-z0-9-]*)", text))
@@ -62,18 +63,31 @@ def complete(completion, folder, words):
     return sorted(line for line in done.stdout.splitlines() if line)
 
 
+def names(text, word):
+    return re.search(r"(?<![\w-])%s(?![\w-])" % re.escape(word), text) is not None
+
+
+def read_man_page(path):
+    with open(path, encoding="utf-8") as page:
+        return page.read().replace("\\-", "-")
+
+
 def main():
     zemtool, man_page, completion = (os.path.abspath(path) for path in sys.argv[1:4])
     failures = []
-    with open(man_page, encoding="utf-8") as page:
-        man_text = page.read().replace("\\-", "-")
+    man_text = read_man_page(man_page)
     with open(completion, encoding="utf-8") as script:
         completion_text = script.read()
-    for word in COMMANDS + help_words(zemtool):
-        if not re.search(r"(?<![\w-])%s(?![\w-])" % re.escape(word), man_text):
+    for word in COMMANDS + help_words(zemtool, COMMANDS):
+        if not names(man_text, word):
             failures.append("the manual page does not name %s" % word)
-        if not re.search(r"(?<![\w-])%s(?![\w-])" % re.escape(word), completion_text):
+        if not names(completion_text, word):
             failures.append("the completion does not offer %s" % word)
+    if len(sys.argv) > 5:
+        zemfs, zemfs_man = sys.argv[4:6]
+        zemfs_text = read_man_page(zemfs_man)
+        failures += ["zemfs's manual page does not name %s" % word
+                     for word in help_words(zemfs) if not names(zemfs_text, word)]
     if not os.path.exists(BASH_COMPLETION):
         if os.environ.get("CI", "").lower() != "true":
             print("docs_test: completion cases skipped: bash-completion missing")
