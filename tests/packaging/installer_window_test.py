@@ -53,6 +53,9 @@ class InstallerSession(WindowSession):
         inputs = dict(item.split("=", 1) for item in args.data)
         self.version = inputs["version"]
         self.previous = inputs["previous"]
+        # The DirectShow source filter, in builds that have it.
+        self.filter = inputs.get("filter")
+        self.files = sorted(FILES + ([self.filter] if self.filter else []))
         self.sample = inputs["sample"]
         self.drive_c = os.path.join(self.prefix, "drive_c")
         self.default_dir = os.path.join(self.drive_c, "Program Files", PRODUCT)
@@ -94,8 +97,7 @@ class InstallerSession(WindowSession):
 
     def prepare_fresh(self):
         """A new prefix on every run: nothing of an earlier run may count."""
-        stop_prefix = subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=30)
-        del stop_prefix
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=30)
         shutil.rmtree(self.prefix, ignore_errors=True)
         self.prepare()
         os.makedirs(self.data)
@@ -111,7 +113,7 @@ class InstallerSession(WindowSession):
 
     def check_installed(self):
         present = sorted(os.listdir(self.install_dir))
-        check(present == sorted(FILES), "installed files %r" % present)
+        check(present == self.files, "installed files %r" % present)
         shortcuts = sorted(os.listdir(self.menu_dir))
         check(shortcuts == SHORTCUTS, "Start-menu shortcuts %r" % shortcuts)
         entry = self.query(UNINSTALL_KEY)
@@ -121,8 +123,8 @@ class InstallerSession(WindowSession):
         for name, value in expected.items():
             check(entry.get(name) == value, "uninstall entry %s = %r, expected %r" % (name, entry.get(name), value))
         size_kb = int(entry.get("EstimatedSize", "0"), 16)
-        files_kb = sum(os.path.getsize(os.path.join(self.install_dir, name)) for name in FILES) // 1024
-        check(abs(size_kb - files_kb) <= len(FILES), "EstimatedSize %d KB for %d KB of files" % (size_kb, files_kb))
+        files_kb = sum(os.path.getsize(os.path.join(self.install_dir, name)) for name in self.files) // 1024
+        check(abs(size_kb - files_kb) <= len(self.files), "EstimatedSize %d KB for %d KB of files" % (size_kb, files_kb))
         check(self.query(VERB_KEY).get("(Default)") == "Make ZLK links", "the verb's name is %r" % self.query(VERB_KEY))
         check(self.verb_command() == "\"%s\\Tessarine.exe\" \"%%1\"" % INSTALL_DIR,
               "the verb runs %r" % self.verb_command())
@@ -130,8 +132,12 @@ class InstallerSession(WindowSession):
         server = self.query("HKCR\\CLSID\\%s\\InprocServer32" % self.query(PROG_ID_KEY)["(Default)"])
         check(server is not None and server.get("(Default)", "").lower() == (INSTALL_DIR + "\\Pathwick.dll").lower(),
               "the control's server is %r" % server)
-        log("installed: %d files, %d shortcuts, uninstall entry (%d KB), verb, control class"
-            % (len(present), len(shortcuts), size_kb))
+        if self.filter:
+            # As a .reg file writes it: backslashes doubled.
+            server = (INSTALL_DIR + "\\" + self.filter).replace("\\", "\\\\").encode("utf-16-le")
+            check(server in self.registry_snapshot("registry-installed"), "%s is not registered" % self.filter)
+        log("installed: %d files, %d shortcuts, uninstall entry (%d KB), verb, control class%s"
+            % (len(present), len(shortcuts), size_kb, ", " + self.filter if self.filter else ""))
 
     def verb_command(self):
         return self.query(VERB_KEY + "\\command").get("(Default)")
