@@ -1,0 +1,40 @@
+// The bytes of a WAV file made from a stream: its header chunks, the decoded
+// audio and its trailing bytes, read at any offset without decoding more than
+// the frames that hold the range asked for.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace zemfs {
+
+struct WaveLayout {
+    std::vector<uint8_t> header;
+    std::vector<uint8_t> trailer;
+    uint64_t blocks = 0;
+    uint32_t blockAlign = 0;
+
+    uint64_t AudioBytes() const { return blocks * blockAlign; }
+    // Known from the stream's header and seek table alone.
+    uint64_t Size() const { return header.size() + AudioBytes() + trailer.size(); }
+};
+
+// One decoded frame: the blocks from `first` up to `end`, block_align bytes each.
+struct DecodedFrame {
+    uint64_t first = 0;
+    uint64_t end = 0;
+    std::shared_ptr<const std::vector<uint8_t>> bytes;
+};
+
+// Hands out the frame that holds `block`; returns 0 or a negative errno.
+using FrameFetch = std::function<int(uint64_t block, DecodedFrame* frame)>;
+
+// Copies up to `length` bytes of the file from `offset` into `out`. Returns
+// the count (short only at the end of the file, 0 beyond it), or the fetch's
+// negative errno when a frame in the range cannot be had.
+long ReadWave(const WaveLayout& layout, uint64_t offset, size_t length, uint8_t* out, const FrameFetch& fetch);
+
+}  // namespace zemfs
