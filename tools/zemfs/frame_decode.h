@@ -9,9 +9,9 @@
 
 namespace zemfs {
 
-// Decodes the frame that holds `block` with `decoder` (seeking only when it
-// does not stand at the frame's first block already). Returns ZEM_OK, or the
-// error of the read that failed (ZEM_ERROR_BAD_FRAME for a failed check).
-int DecodeFrame(zem_decoder* decoder, uint64_t block, uint32_t blockAlign, DecodedFrame* frame);
+// Decodes the blocks of `span` (one frame) with `decoder`, seeking only when
+// it does not stand at the frame's first block already. Returns ZEM_OK, or
+// the error of the read that failed (ZEM_ERROR_BAD_FRAME for a failed check).
+int DecodeFrame(zem_decoder* decoder, const FrameSpan& span, uint32_t blockAlign, DecodedFrame* frame);
 
 }  // namespace zemfs

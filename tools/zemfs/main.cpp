@@ -20,6 +20,39 @@ int Refuse(const std::string& problem, int status) {
     return status;
 }
 
+// fuse_main without its thread-count message: parse, mount, go to the
+// background unless -f, serve on a few threads, unmount.
+int Serve(std::vector<char*>& argv) {
+    fuse_args args = FUSE_ARGS_INIT(static_cast<int>(argv.size()) - 1, argv.data());
+    fuse_cmdline_opts options;
+    if (fuse_parse_cmdline(&args, &options) != 0)
+        return 1;
+    int status = 1;
+    const fuse_operations ops = zemfs::MountOperations();
+    fuse* mount = fuse_new(&args, &ops, sizeof ops, nullptr);
+    if (mount && fuse_mount(mount, options.mountpoint) == 0) {
+        fuse_session* session = fuse_get_session(mount);
+        if (fuse_daemonize(options.foreground) == 0 && fuse_set_signal_handlers(session) == 0) {
+            if (options.singlethread) {
+                status = fuse_loop(mount);
+            } else {
+                fuse_loop_config* config = fuse_loop_cfg_create();
+                fuse_loop_cfg_set_max_threads(config, zemfs::kMaxThreads);
+                fuse_loop_cfg_set_idle_threads(config, zemfs::kMaxThreads);
+                status = fuse_loop_mt(mount, config);
+                fuse_loop_cfg_destroy(config);
+            }
+            fuse_remove_signal_handlers(session);
+        }
+        fuse_unmount(mount);
+    }
+    if (mount)
+        fuse_destroy(mount);
+    free(options.mountpoint);
+    fuse_opt_free_args(&args);
+    return status == 0 ? 0 : 1;
+}
+
 std::string Absolute(const std::string& path) {
     char resolved[PATH_MAX];
     return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
@@ -69,8 +102,7 @@ int main(int argc, char** argv) {
 
     UseSystemLog(!args.foreground);
     StartMount(source);
-    const fuse_operations ops = MountOperations();
-    const int status = fuse_main(static_cast<int>(fuseArgs.size()), fuseArgv.data(), &ops, nullptr);
+    const int status = Serve(fuseArgv);
     EndMount();
-    return status == 0 ? 0 : 1;
+    return status;
 }

@@ -1,15 +1,14 @@
 #include "tools/zemfs/mount_ops.h"
 
-#include "tools/zemfs/decoder_pool.h"
-#include "tools/zemfs/file_locks.h"
-#include "tools/zemfs/frame_cache.h"
-#include "tools/zemfs/frame_decode.h"
+#include "tools/zemfs/frame_source.h"
 #include "tools/zemfs/log.h"
+#include "tools/zemfs/read_ahead.h"
 #include "tools/zemfs/source_tree.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -18,22 +17,20 @@ namespace zemfs {
 namespace {
 
 struct Mount {
-    explicit Mount(const std::string& source) : tree(source), frames(kFrameCacheBytes), decoders(kMaxDecoders) {}
+    explicit Mount(const std::string& source)
+        : tree(source), frames(kFrameCacheBytes, kMaxDecoders), readAhead(frames, kReadAheadThreads) {}
     SourceTree tree;
-    FrameCache frames;
-    DecoderPool decoders;
-    FileLocks decoding;  // one frame of a file decoded at a time, so readers never decode one frame twice
+    FrameSource frames;
+    ReadAhead readAhead;
 };
 
 std::unique_ptr<Mount> g_mount;
 
-// What an open file reads from.
+// What an open file reads from: a file shown as itself, or a WAV.
 struct OpenFile {
-    int fd = -1;  // a file shown as itself
-    std::string path;
-    Node node;
-    WaveLayout layout;
-    std::string key;
+    int fd = -1;
+    std::shared_ptr<const WaveSource> wave;  // shared with the read-ahead
+    std::atomic<uint64_t> nextOffset{0};     // where a sequential reader reads next
 };
 
 OpenFile* Opened(const fuse_file_info* info) { return reinterpret_cast<OpenFile*>(info->fh); }
@@ -86,74 +83,68 @@ int Open(const char* path, fuse_file_info* info) {
     if ((info->flags & O_ACCMODE) != O_RDONLY)
         return -EROFS;
     auto file = std::make_unique<OpenFile>();
-    file->path = path;
-    if (int error = g_mount->tree.Resolve(path, &file->node))
+    auto wave = std::make_shared<WaveSource>();
+    wave->path = path;
+    if (int error = g_mount->tree.Resolve(path, &wave->node))
         return error;
-    switch (file->node.kind) {
+    switch (wave->node.kind) {
     case Node::Kind::Folder:
     case Node::Kind::TrackFolder: return -EISDIR;
     case Node::Kind::Plain:
-        file->fd = open(file->node.source.c_str(), O_RDONLY | O_CLOEXEC);
+        file->fd = open(wave->node.source.c_str(), O_RDONLY | O_CLOEXEC);
         if (file->fd < 0)
             return -errno;
         break;
     case Node::Kind::Wave:
-        if (int error = g_mount->tree.Layout(file->node, &file->layout))
+        if (int error = g_mount->tree.Layout(wave->node, &wave->layout))
             return error;
-        file->key = file->node.Key();
+        wave->key = wave->node.Key();
+        file->wave = std::move(wave);
+        // Every read comes here, at its own offset and length, rather than
+        // page by page through the kernel's cache: a damaged frame then fails
+        // exactly the reads that touch it, and no read skips the check that
+        // the sources are unchanged. The frame cache serves the small reads.
+        info->direct_io = 1;
         break;
     }
     info->fh = reinterpret_cast<uint64_t>(file.release());
     return 0;
 }
 
-// The frame that holds `block`: kept, or decoded now and kept.
-int FetchFrame(const OpenFile& file, uint64_t block, DecodedFrame* frame) {
-    Mount& mount = *g_mount;
-    if (mount.frames.Find(file.key, block, frame))
-        return 0;
-    // Kernel read-ahead asks for the next pieces of a file on several threads
-    // at once: the first decodes the frame, the others find it kept.
-    const std::shared_ptr<std::mutex> decoding = mount.decoding.For(file.key);
-    std::lock_guard<std::mutex> lock(*decoding);
-    if (mount.frames.Find(file.key, block, frame))
-        return 0;
-    int error = 0;
-    zem_decoder* decoder = mount.decoders.Borrow(
-        file.key, block, [&file](int* e) { return file.node.OpenDecoder(e); }, &error);
-    if (!decoder) {
-        LogLine(file.path + ": cannot open " + file.node.open + ": " + zem_error_text(error));
-        return error == ZEM_ERROR_CANNOT_OPEN ? -ENOENT : -EIO;
+// A reader that goes on where it stopped gets the next frames decoded ahead.
+void ReadOn(OpenFile& file, uint64_t offset, uint64_t end) {
+    if (file.nextOffset.exchange(end) != offset || end == offset)
+        return;
+    const WaveLayout& layout = file.wave->layout;
+    const uint64_t audioStart = layout.header.size();
+    if (end <= audioStart || end >= audioStart + layout.AudioBytes())
+        return;
+    uint64_t block = (end - audioStart) / layout.blockAlign;
+    for (unsigned ahead = 0; ahead < kReadAheadFrames && block < layout.blocks; ++ahead) {
+        block = FrameOf(layout.grid, layout.blocks, block).end;
+        if (block < layout.blocks)
+            g_mount->readAhead.Ask(file.wave, block);
     }
-    const int result = DecodeFrame(decoder, block, file.layout.blockAlign, frame);
-    // A source changed while it was decoded: neither the bytes nor the decoder can be trusted.
-    if (int changed = SourceTree::CheckUnchanged(file.node)) {
-        mount.decoders.Discard(decoder);
-        return changed;
-    }
-    mount.decoders.Return(file.key, decoder);
-    if (result != ZEM_OK) {
-        LogLine(file.path + ": the frame holding block " + std::to_string(block) + " of " + file.node.open +
-                " cannot be decoded: " + zem_error_text(result));
-        return -EIO;
-    }
-    mount.frames.Insert(file.key, *frame);
-    return 0;
 }
 
 int Read(const char*, char* buffer, size_t size, off_t offset, fuse_file_info* info) {
-    const OpenFile& file = *Opened(info);
+    OpenFile& file = *Opened(info);
     if (file.fd >= 0) {
         ssize_t got = pread(file.fd, buffer, size, offset);
         return got < 0 ? -errno : static_cast<int>(got);
     }
-    if (int changed = SourceTree::CheckUnchanged(file.node)) {
-        LogLine(file.path + ": " + (changed == -ENOENT ? "a source is gone: " : "a source changed: ") +
-                file.node.open);
+    const WaveSource& wave = *file.wave;
+    if (int changed = SourceTree::CheckUnchanged(wave.node)) {
+        LogLine(wave.path + ": " + wave.node.open + (changed == -ENOENT ? " is gone" : " changed"));
         return changed;
     }
-    const long got = ReadWave(file.layout, static_cast<uint64_t>(offset), size, reinterpret_cast<uint8_t*>(buffer),
-                              [&file](uint64_t block, DecodedFrame* frame) { return FetchFrame(file, block, frame); });
+    const uint64_t start = static_cast<uint64_t>(offset);
+    const long got = ReadWave(wave.layout, start, size, reinterpret_cast<uint8_t*>(buffer),
+                              [&wave](uint64_t block, DecodedFrame* frame) {
+                                  return g_mount->frames.Fetch(wave, block, frame);
+                              });
+    if (got > 0)
+        ReadOn(file, start, start + static_cast<uint64_t>(got));
     return static_cast<int>(got);
 }
 
@@ -169,8 +160,11 @@ void* Init(fuse_conn_info*, fuse_config* config) {
     config->entry_timeout = 1;
     config->attr_timeout = 1;
     config->negative_timeout = 1;
+    g_mount->readAhead.Start();
     return nullptr;
 }
+
+void Destroy(void*) { g_mount->readAhead.Stop(); }
 
 }  // namespace
 
@@ -183,6 +177,7 @@ fuse_operations MountOperations() {
     ops.read = Read;
     ops.release = Release;
     ops.init = Init;
+    ops.destroy = Destroy;
     return ops;
 }
 

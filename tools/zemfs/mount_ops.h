@@ -1,8 +1,9 @@
 // The FUSE operations of the read-only mount.
 #pragma once
 
-#define FUSE_USE_VERSION 31
+#define FUSE_USE_VERSION 312
 #include <fuse.h>
+#include <fuse_lowlevel.h>
 
 #include <string>
 
@@ -14,10 +15,15 @@ namespace zemfs {
 // are open.
 constexpr size_t kFrameCacheBytes = 24u << 20;
 constexpr size_t kMaxDecoders = 4;
+// Threads serving requests at most.
+constexpr unsigned kMaxThreads = 8;
+// Sequential readers get this many frames decoded ahead, on this many threads.
+constexpr unsigned kReadAheadFrames = 2;
+constexpr unsigned kReadAheadThreads = 2;
 
-// The operations for the source folder `source` (an absolute path).
 fuse_operations MountOperations();
-// Made once before fuse_main and dropped after it.
+// The source folder `source` (an absolute path) is set up before the FUSE
+// loop starts and dropped after it ends.
 void StartMount(const std::string& source);
 void EndMount();
 

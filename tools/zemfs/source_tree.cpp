@@ -48,6 +48,20 @@ bool ReadLayout(zem_decoder* decoder, WaveLayout* layout) {
         return false;
     layout->blocks = info.total_blocks;
     layout->blockAlign = info.block_align;
+    layout->grid = {};
+    if (info.total_blocks == 0)
+        return true;
+    FrameGrid& grid = layout->grid;
+    uint64_t first = 0;
+    uint64_t end = 0;
+    if (zem_get_frame(decoder, 0, nullptr, &grid.firstEnd) != ZEM_OK ||
+        zem_get_frame(decoder, info.total_blocks - 1, &grid.lastFirst, nullptr) != ZEM_OK)
+        return false;
+    if (grid.firstEnd < grid.lastFirst) {
+        if (zem_get_frame(decoder, grid.firstEnd, &first, &end) != ZEM_OK)
+            return false;
+        grid.perFrame = end - first;
+    }
     return true;
 }
 

@@ -19,6 +19,15 @@ void CopyPart(const std::vector<uint8_t>& bytes, uint64_t start, uint64_t offset
 
 }  // namespace
 
+FrameSpan FrameOf(const FrameGrid& grid, uint64_t blocks, uint64_t block) {
+    if (block >= grid.lastFirst)
+        return {grid.lastFirst, blocks};
+    if (block < grid.firstEnd || grid.perFrame == 0)
+        return {0, grid.firstEnd};
+    const uint64_t first = grid.firstEnd + (block - grid.firstEnd) / grid.perFrame * grid.perFrame;
+    return {first, std::min(first + grid.perFrame, grid.lastFirst)};
+}
+
 long ReadWave(const WaveLayout& layout, uint64_t offset, size_t length, uint8_t* out, const FrameFetch& fetch) {
     const uint64_t size = layout.Size();
     if (offset >= size)

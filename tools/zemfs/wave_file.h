@@ -11,11 +11,28 @@
 
 namespace zemfs {
 
+// Where the frames lie, in the decoder's blocks: the first frame ends at
+// `firstEnd` (a track may begin inside its image's frame), the others hold
+// `perFrame` blocks each, and the last one, from `lastFirst`, runs to the end.
+struct FrameGrid {
+    uint64_t firstEnd = 0;
+    uint64_t perFrame = 0;
+    uint64_t lastFirst = 0;
+};
+
+// The frame that holds `block` (< blocks): its first block and the block behind its last.
+struct FrameSpan {
+    uint64_t first = 0;
+    uint64_t end = 0;
+};
+FrameSpan FrameOf(const FrameGrid& grid, uint64_t blocks, uint64_t block);
+
 struct WaveLayout {
     std::vector<uint8_t> header;
     std::vector<uint8_t> trailer;
     uint64_t blocks = 0;
     uint32_t blockAlign = 0;
+    FrameGrid grid;
 
     uint64_t AudioBytes() const { return blocks * blockAlign; }
     // Known from the stream's header and seek table alone.
