@@ -90,8 +90,10 @@ ZEM_API zem_decoder* zem_open(const char* path_utf8, int* error);
  * from start_block up to, not including, finish_block, exactly as a link file
  * naming that image and those blocks opens it: a negative start is the
  * stream's beginning, a negative finish its end, and both are clamped to the
- * stream. The WAV header is then the 44-byte header for the range, with no
- * trailer, and the tag is the image's. Errors as for zem_open().
+ * stream. As for such a link, the WAV header is then the 44-byte header for
+ * the range, with no trailer, unless the range is the whole stream (the
+ * stream's own header and trailer then); the tag is the image's. Errors as
+ * for zem_open().
  */
 ZEM_API zem_decoder* zem_open_range(const char* image_path_utf8, int32_t start_block, int32_t finish_block,
                                     int* error);
