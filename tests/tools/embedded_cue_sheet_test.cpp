@@ -49,7 +49,7 @@ TEST(EmbeddedCueSheetTest, LinksFromTheImagesSheetEqualThoseFromTheSheetFile) {
     ASSERT_EQ(2u, written.size());
     ASSERT_EQ(Lines(fromSheet.out).size(), written.size());
     for (size_t i = 0; i < written.size(); ++i) {
-        const std::string name = written[i].substr(written[i].rfind('/') + 1);
+        const std::string name = written[i].substr(written[i].find_last_of("/\\") + 1);
         EXPECT_EQ(ReadFileBytes(PathIn(external, name)), ReadFileBytes(written[i])) << name;
     }
     // The field holds the sheet as UTF-8.
