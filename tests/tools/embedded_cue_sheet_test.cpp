@@ -38,19 +38,22 @@ TEST(EmbeddedCueSheetTest, LinksFromTheImagesSheetEqualThoseFromTheSheetFile) {
     const std::string sheet = WriteIn(external, "album.cue", BytesOf(Sheet("Tallowmere.zem")));
     WriteIn(external, "Tallowmere.zem", image);
     const std::string carrier = WriteIn(embedded, "Tallowmere.zem", image);
-    const RunResult fromSheet = RunTool({"links", sheet});
+    // Names without the album's non-ASCII title, so the test reads them on every system.
+    const RunResult fromSheet = RunTool({"links", sheet, "--template", "TRACK# - TITLE"});
     ASSERT_EQ(ZEMTOOL_OK, fromSheet.exitCode) << fromSheet.err;
 
     const RunResult set = RunTool({"tag", carrier, "--set-cuesheet", sheet});
     ASSERT_EQ(ZEMTOOL_OK, set.exitCode) << set.err;
-    const RunResult fromImage = RunTool({"links", carrier});
+    const RunResult fromImage = RunTool({"links", carrier, "--template", "TRACK# - TITLE"});
     ASSERT_EQ(ZEMTOOL_OK, fromImage.exitCode) << fromImage.err;
     const std::vector<std::string> written = Lines(fromImage.out);
     ASSERT_EQ(2u, written.size());
     ASSERT_EQ(Lines(fromSheet.out).size(), written.size());
     for (size_t i = 0; i < written.size(); ++i) {
         const std::string name = written[i].substr(written[i].find_last_of("/\\") + 1);
-        EXPECT_EQ(ReadFileBytes(PathIn(external, name)), ReadFileBytes(written[i])) << name;
+        const auto bytes = ReadFileBytes(PathIn(embedded, name));
+        EXPECT_LT(100u, bytes.size()) << name;
+        EXPECT_EQ(ReadFileBytes(PathIn(external, name)), bytes) << name;
     }
     // The field holds the sheet as UTF-8.
     const RunResult tags = RunTool({"tag", carrier});
@@ -62,10 +65,10 @@ TEST(EmbeddedCueSheetTest, TheImageCarryingTheSheetIsTheImageItsLinksName) {
     const std::string sheet = WriteIn(dir, "rip.cue", BytesOf(Sheet("C:\\rips\\CDImage.wav")));
     const std::string image = WriteIn(dir, "album.zem", testing_support::BuildZemBytes(testing_support::CurrentZemFixture(3990)));
     ASSERT_EQ(ZEMTOOL_OK, RunTool({"tag", image, "--set-cuesheet", sheet}).exitCode);
-    const RunResult links = RunTool({"links", image});
+    const RunResult links = RunTool({"links", image, "--template", "TRACK#"});
     ASSERT_EQ(ZEMTOOL_OK, links.exitCode) << links.err;
     EXPECT_EQ("", links.err);  // the image is found: no warning
-    const auto bytes = ReadFileBytes(PathIn(dir, "Ilse - Tallowm\xC3\xA9re - 02 - A-B.zlk"));
+    const auto bytes = ReadFileBytes(PathIn(dir, "02.zlk"));
     EXPECT_NE(std::string::npos, std::string(bytes.begin(), bytes.end()).find("Image File=album.zem\r\n"));
 }
 
