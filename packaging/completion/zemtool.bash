@@ -1,7 +1,8 @@
 # bash completion for zemtool                                 -*- shell-script -*-
 # Completes the commands, each command's options, and file names filtered by
 # what the command takes at that place: .zem/.qrb/.zlk to read, .wav to
-# encode or to decode into, .zem to encode into, .cue for links.
+# encode or to decode into, .zem to encode into, .cue (or an image holding
+# one) for links.
 
 _zemtool_streams='@(zem|qrb|zlk)'
 
@@ -13,7 +14,7 @@ _zemtool_operand_index()
     for ((i = $1 + 1; i < cword; i++)); do
         word=${words[i]}
         case $word in
-            --set | --delete | --template | --level | --frame-blocks | --threads) ((i++)) ;;
+            --set | --set-cuesheet | --delete | --template | --level | --frame-blocks | --threads) ((i++)) ;;
             -) ((count++)) ;;
             -*) ;;
             *) ((count++)) ;;
@@ -55,6 +56,10 @@ _zemtool()
             COMPREPLY=($(compgen -W '1000 2000 3000 4000 5000' -- "$cur"))
             return
             ;;
+        --set-cuesheet)
+            _filedir cue
+            return
+            ;;
         --template)
             local template
             local IFS=$'\n'
@@ -68,7 +73,7 @@ _zemtool()
     local options
     case $command in
         info) options='--json' ;;
-        tag) options='--set --delete --remove --id3v1' ;;
+        tag) options='--set --set-cuesheet --delete --remove --id3v1' ;;
         links) options='--template --strict' ;;
         encode) options='--level --frame-blocks -q --quiet' ;;
         decode | verify) options='--threads -q --quiet' ;;
@@ -89,7 +94,7 @@ _zemtool()
             _filedir "$_zemtool_streams"
             ;;
         links)
-            ((operand == 0)) && _filedir cue
+            ((operand == 0)) && _filedir '@(cue|zem|qrb)'
             ;;
         encode)
             case $operand in

@@ -59,7 +59,8 @@ check() {
 check "zemtool --version" bash -c "/usr/bin/zemtool --version | grep -Fx 'zemtool $version'"
 check "man -w zemtool" bash -c "man -w zemtool | grep -Fx /usr/share/man/man1/zemtool.1.gz"
 if [ -x /usr/bin/zemfs ]; then
-    check "man -w zemfs" man -w zemfs
+    check "zemfs --version" bash -c "/usr/bin/zemfs --version | grep -Fx 'zemfs $version (libzem $version)'"
+    check "man -w zemfs" bash -c "man -w zemfs | grep -Fx /usr/share/man/man1/zemfs.1.gz"
 fi
 # The system's own search path for pkg-config files, not the caller's.
 check "pkg-config --modversion zem" \
