@@ -188,16 +188,15 @@ STDMETHODIMP OutputPin::EnumMediaTypes(IEnumMediaTypes** types) {
 }
 
 HRESULT OutputPin::StartThread() {
-    if (FAILED(zem_seek(m_filter.Decoder(), m_seeking.StartBlock()))) return E_UNEXPECTED;
-    const PcmFormat& format = m_filter.Format();
     StreamJob job;
+    m_seeking.Segment(job.start, job.stop);
+    if (FAILED(zem_seek(m_filter.Decoder(), job.start))) return E_UNEXPECTED;
+    const PcmFormat& format = m_filter.Format();
     job.decoder = m_filter.Decoder();
     job.peer = m_peer.Get();
     job.input = m_input.Get();
     job.allocator = m_allocator.Get();
     job.events = m_events.Get();
-    job.start = m_seeking.StartBlock();
-    job.stop = std::max(m_seeking.StartBlock(), m_seeking.StopBlock());
     job.sampleRate = format.samplesPerSec;
     job.blockAlign = format.blockAlign;
     job.bitsPerSample = format.bitsPerSample;

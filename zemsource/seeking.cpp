@@ -14,7 +14,20 @@ constexpr DWORD kCapabilities = AM_SEEKING_CanSeekAbsolute | AM_SEEKING_CanSeekF
 
 }  // namespace
 
+Seeking::Seeking(IUnknown& owner, SourceFilter& filter) : m_owner(owner), m_filter(filter) {
+    InitializeCriticalSection(&m_lock);
+}
+
+Seeking::~Seeking() { DeleteCriticalSection(&m_lock); }
+
+void Seeking::Segment(uint64_t& start, uint64_t& stop) {
+    ScopedSection lock(m_lock);
+    start = m_start;
+    stop = m_stop > m_start ? m_stop : m_start;
+}
+
 void Seeking::Reset(uint64_t totalBlocks) {
+    ScopedSection lock(m_lock);
     m_total = totalBlocks;
     m_start = 0;
     m_stop = totalBlocks;
@@ -65,42 +78,42 @@ STDMETHODIMP Seeking::QueryPreferredFormat(GUID* format) {
 
 STDMETHODIMP Seeking::GetTimeFormat(GUID* format) {
     if (!format) return E_POINTER;
-    FilterLock lock(m_filter);
+    ScopedSection lock(m_lock);
     *format = m_format;
     return S_OK;
 }
 
 STDMETHODIMP Seeking::IsUsingTimeFormat(const GUID* format) {
     if (!format) return E_POINTER;
-    FilterLock lock(m_filter);
+    ScopedSection lock(m_lock);
     return *format == m_format ? S_OK : S_FALSE;
 }
 
 STDMETHODIMP Seeking::SetTimeFormat(const GUID* format) {
     if (!format) return E_POINTER;
     if (!Supported(*format)) return E_INVALIDARG;
-    FilterLock lock(m_filter);
+    ScopedSection lock(m_lock);
     m_format = *format;
     return S_OK;
 }
 
 STDMETHODIMP Seeking::GetDuration(LONGLONG* duration) {
     if (!duration) return E_POINTER;
-    FilterLock lock(m_filter);
+    ScopedSection lock(m_lock);
     *duration = ValueOf(m_total, nullptr);
     return S_OK;
 }
 
 STDMETHODIMP Seeking::GetStopPosition(LONGLONG* stop) {
     if (!stop) return E_POINTER;
-    FilterLock lock(m_filter);
+    ScopedSection lock(m_lock);
     *stop = ValueOf(m_stop, nullptr);
     return S_OK;
 }
 
 STDMETHODIMP Seeking::GetCurrentPosition(LONGLONG* current) {
     if (!current) return E_POINTER;
-    FilterLock lock(m_filter);
+    ScopedSection lock(m_lock);
     *current = ValueOf(m_start, nullptr);
     return S_OK;
 }
@@ -108,7 +121,7 @@ STDMETHODIMP Seeking::GetCurrentPosition(LONGLONG* current) {
 STDMETHODIMP Seeking::ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
                                         const GUID* sourceFormat) {
     if (!target) return E_POINTER;
-    FilterLock lock(m_filter);
+    ScopedSection lock(m_lock);
     if ((targetFormat && !Supported(*targetFormat)) || (sourceFormat && !Supported(*sourceFormat)))
         return E_INVALIDARG;
     const GUID& from = sourceFormat ? *sourceFormat : m_format;
@@ -137,26 +150,31 @@ STDMETHODIMP Seeking::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLO
     const DWORD stopHow = stopFlags & AM_SEEKING_PositioningBitsMask;
     if ((currentHow && !current) || (stopHow && !stop)) return E_POINTER;
     if (currentHow == AM_SEEKING_IncrementalPositioning) return E_INVALIDARG;
-    FilterLock lock(m_filter);
-    const uint64_t start = currentHow ? Moved(m_start, m_start, *current, currentFlags) : m_start;
-    const uint64_t end = stopHow ? Moved(m_stop, start, *stop, stopFlags) : m_stop;
+    if (!currentHow && !stopHow) return S_OK;
+    // The filter's lock first: streaming stops and starts again under it.
+    FilterLock filterLock(m_filter);
+    uint64_t start = 0, end = 0;
+    {
+        ScopedSection lock(m_lock);
+        start = currentHow ? Moved(m_start, m_start, *current, currentFlags) : m_start;
+        end = stopHow ? Moved(m_stop, start, *stop, stopFlags) : m_stop;
+        m_start = start;
+        m_stop = end;
+    }
     if (currentHow && (currentFlags & AM_SEEKING_ReturnTime)) *current = MediaClock(m_filter.SampleRate()).TimeOf(start);
     if (stopHow && (stopFlags & AM_SEEKING_ReturnTime)) *stop = MediaClock(m_filter.SampleRate()).TimeOf(end);
-    if (!currentHow && !stopHow) return S_OK;
-    m_start = start;
-    m_stop = end;
     return m_filter.Reposition();
 }
 
 STDMETHODIMP Seeking::GetPositions(LONGLONG* current, LONGLONG* stop) {
-    FilterLock lock(m_filter);
+    ScopedSection lock(m_lock);
     if (current) *current = ValueOf(m_start, nullptr);
     if (stop) *stop = ValueOf(m_stop, nullptr);
     return S_OK;
 }
 
 STDMETHODIMP Seeking::GetAvailable(LONGLONG* earliest, LONGLONG* latest) {
-    FilterLock lock(m_filter);
+    ScopedSection lock(m_lock);
     if (earliest) *earliest = 0;
     if (latest) *latest = ValueOf(m_total, nullptr);
     return S_OK;

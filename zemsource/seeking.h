@@ -3,6 +3,11 @@
 // Positions are kept as block numbers; a time means the block whose span holds
 // it, so seeks are accurate to the block. The current position is where the
 // segment starts, the point playback (re)starts from.
+//
+// The positions have a lock of their own, never held while waiting for the
+// streaming thread: renderers ask for them from inside that thread's calls
+// (a stop position at the end of the stream), also while the filter stops
+// and waits for the thread with its own lock held.
 #pragma once
 
 #include <windows.h>
@@ -16,12 +21,15 @@ class SourceFilter;
 
 class Seeking : public IMediaSeeking {
 public:
-    Seeking(IUnknown& owner, SourceFilter& filter) : m_owner(owner), m_filter(filter) {}
+    Seeking(IUnknown& owner, SourceFilter& filter);
+    ~Seeking();
+    Seeking(const Seeking&) = delete;
+    Seeking& operator=(const Seeking&) = delete;
 
-    // The whole file, after a file is loaded. Called with the filter's lock held.
+    // The whole file, after a file is loaded.
     void Reset(uint64_t totalBlocks);
-    uint64_t StartBlock() const { return m_start; }
-    uint64_t StopBlock() const { return m_stop; }
+    // The segment to stream: [start, stop) with start <= stop.
+    void Segment(uint64_t& start, uint64_t& stop);
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override { return m_owner.QueryInterface(iid, out); }
     STDMETHODIMP_(ULONG) AddRef() override { return m_owner.AddRef(); }
@@ -56,6 +64,7 @@ private:
 
     IUnknown& m_owner;
     SourceFilter& m_filter;
+    CRITICAL_SECTION m_lock;
     GUID m_format = TIME_FORMAT_MEDIA_TIME;
     uint64_t m_total = 0;
     uint64_t m_start = 0;

@@ -7,6 +7,7 @@
 #include "pathwick/control/com_ref.h"
 #include "zemsource/output_pin.h"
 #include "zemsource/pcm_format.h"
+#include "zemsource/scoped_section.h"
 
 #include <zem/zem.h>
 
@@ -21,8 +22,10 @@ class SourceFilter final : public IBaseFilter, public IFileSourceFilter {
 public:
     static HRESULT Create(REFIID iid, void** out);
 
-    // For the pin and its seeking: one lock guards the filter's state, the
-    // connection and the positions. The streaming thread never takes it.
+    // For the pin and its seeking: one lock guards the filter's state and the
+    // connection, and is held while the streaming thread is started and
+    // stopped. The streaming thread never takes it, nor anything it calls
+    // downstream: the positions have a lock of their own (seeking.h).
     CRITICAL_SECTION& Lock() { return m_lock; }
     bool IsStopped() const { return m_state == State_Stopped; }
     bool HasFile() const { return m_decoder != nullptr; }
@@ -73,15 +76,9 @@ private:
 };
 
 // Holds the filter's lock for a scope.
-class FilterLock {
+class FilterLock : public ScopedSection {
 public:
-    explicit FilterLock(SourceFilter& filter) : m_section(filter.Lock()) { EnterCriticalSection(&m_section); }
-    ~FilterLock() { LeaveCriticalSection(&m_section); }
-    FilterLock(const FilterLock&) = delete;
-    FilterLock& operator=(const FilterLock&) = delete;
-
-private:
-    CRITICAL_SECTION& m_section;
+    explicit FilterLock(SourceFilter& filter) : ScopedSection(filter.Lock()) {}
 };
 
 }  // namespace zemsource

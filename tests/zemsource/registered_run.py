@@ -5,7 +5,8 @@
   2. exports the registry, registers the filter with regsvr32 and checks that
      its class, its entry in the filter category and its files' byte patterns
      are there (Wine gets no extension keys: see zemsource/registration.cpp);
-  3. runs the test program (its output passes through; its exit code counts);
+  3. runs the test program (its output passes through; its exit code counts),
+     with ALSA's default device a null one, for Wine's audio renderer;
   4. unregisters with regsvr32 /u and checks that the registry exported now is
      byte for byte the one from before.
 
@@ -38,6 +39,11 @@ def main():
     program = [word for word in args.program if word != "--"]
     os.makedirs(args.work, exist_ok=True)
     env = dict(os.environ, WINEDEBUG="-all")
+    # Wine's audio renderer needs a device: ALSA's default becomes a null one (alsa-null.conf).
+    alsa_conf = "/usr/share/alsa/alsa.conf"
+    if os.path.exists(alsa_conf):
+        env["ALSA_CONFIG_PATH"] = alsa_conf + ":" + os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                                                  "alsa-null.conf")
 
     def wine_run(*arguments, quiet=True):
         output = subprocess.DEVNULL if quiet else None
