@@ -154,6 +154,18 @@ public:
         return TakeRecording(m_sink.p);
     }
 
+    // Pauses the graph and waits until the sink has everything up to the end.
+    Recording PauseToEnd() {
+        TakeRecording(m_sink.p);
+        EXPECT_TRUE(SUCCEEDED(m_control->Pause()));
+        EXPECT_TRUE(WaitEndOfStream(m_sink.p, kWait)) << "no end of stream";
+        return TakeRecording(m_sink.p);
+    }
+    Recording WaitToEnd() {
+        EXPECT_TRUE(WaitEndOfStream(m_sink.p, kWait)) << "no end of stream";
+        return TakeRecording(m_sink.p);
+    }
+
     // The events the graph queued for the application.
     std::vector<std::array<LONG_PTR, 3>> Events() {
         std::vector<std::array<LONG_PTR, 3>> events;
@@ -217,8 +229,9 @@ TEST(ZemSourceGraph, EveryFormatPlaysWhatZemtoolDecodes) {
 TEST(ZemSourceGraph, ALinkFilePlaysExactlyItsTrack) {
     TempDir dir;
     const Format format = kFormats[3];
-    const std::string image = WriteStream(dir, "image.qrb", format, 2048);
-    const std::string link = WriteLink(dir, "track.zlk", "image.qrb", 1234, 7001);
+    // Names beyond ASCII: the file name goes from wide text to libzem's UTF-8 and back.
+    const std::string image = WriteStream(dir, "Bild \xC3\x9F.qrb", format, 2048);
+    const std::string link = WriteLink(dir, "Spur \xC3\xBC \xE2\x99\xAB.zlk", "Bild \xC3\x9F.qrb", 1234, 7001);
     SinkGraph graph(link);
     ASSERT_TRUE(graph.Ready());
     const Recording r = graph.Play();
@@ -280,6 +293,18 @@ TEST(ZemSourceGraph, SeeksStartAtTheBlockTheyName) {
     ASSERT_EQ(S_OK, seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, &stop,
                                           AM_SEEKING_AbsolutePositioning));
     EXPECT_EQ(Bytes(pcm.begin() + 100 * 6, pcm.begin() + 2100 * 6), graph.Play().bytes);
+
+    // While paused, a seek flushes downstream and streams the new segment.
+    EXPECT_EQ(Bytes(pcm.begin() + 100 * 6, pcm.begin() + 2100 * 6), graph.PauseToEnd().bytes);
+    start = 4096;
+    stop = 7000;
+    ASSERT_EQ(S_OK, seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, &stop,
+                                          AM_SEEKING_AbsolutePositioning));
+    const Recording r = graph.WaitToEnd();
+    EXPECT_EQ(1, r.flushes);
+    EXPECT_EQ(std::vector<REFERENCE_TIME>{TimeOf(4096, 48000)}, r.segmentStarts);
+    EXPECT_EQ(Bytes(pcm.begin() + 4096 * 6, pcm.end()), r.bytes);
+    ExpectContinuousTimes(r, TimeOf(7000, 48000) - TimeOf(4096, 48000), 6);
 }
 
 TEST(ZemSourceGraph, ADamagedFramePlaysAsSilenceOfItsLength) {
