@@ -218,7 +218,12 @@ HRESULT OutputPin::Activate() {
     if (FAILED(status)) return status;
     m_events.Reset();
     if (IFilterGraph* graph = m_filter.Graph()) graph->QueryInterface(IID_IMediaEventSink, m_events.OutVoid());
-    return StartThread();
+    status = StartThread();
+    if (FAILED(status)) {
+        m_allocator->Decommit();
+        m_events.Reset();
+    }
+    return status;
 }
 
 void OutputPin::Deactivate() {

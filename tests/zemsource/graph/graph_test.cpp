@@ -434,6 +434,16 @@ TEST(ZemSourceGraph, RenderFileOnALinkReachesTheAudioRendererAndCompletes) {
     long code = 0;
     EXPECT_EQ(S_OK, events->WaitForCompletion(kWait, &code));
     EXPECT_EQ(EC_COMPLETE, code);
+
+    // Once more from the start, with a seek while running to the last 20 ms.
+    LONGLONG start = 0;
+    ASSERT_EQ(S_OK, seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning));
+    ASSERT_TRUE(SUCCEEDED(control->Run()));
+    start = duration - 200000;
+    EXPECT_EQ(S_OK, seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning));
+    code = 0;
+    EXPECT_EQ(S_OK, events->WaitForCompletion(kWait, &code));
+    EXPECT_EQ(EC_COMPLETE, code);
     control->Stop();
 }
 
