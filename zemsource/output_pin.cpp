@@ -69,7 +69,7 @@ STDMETHODIMP OutputPin::Connect(IPin* receiver, const AM_MEDIA_TYPE* type) {
     m_peer = pathwick::ComRef<IPin>::Share(receiver);
     m_type = offered;
     status = DecideAllocator();
-    if (FAILED(status)) Release(true);
+    if (FAILED(status)) DropConnection(true);
     return status;
 }
 
@@ -106,7 +106,7 @@ HRESULT OutputPin::DecideAllocator() {
     return TryAllocator(allocator.Get(), wanted);
 }
 
-void OutputPin::Release(bool disconnectPeer) {
+void OutputPin::DropConnection(bool disconnectPeer) {
     if (disconnectPeer && m_peer) m_peer->Disconnect();
     m_allocator.Reset();
     m_input.Reset();
@@ -118,7 +118,7 @@ STDMETHODIMP OutputPin::Disconnect() {
     FilterLock lock(m_filter);
     if (!m_filter.IsStopped()) return VFW_E_NOT_STOPPED;
     if (!m_peer) return S_FALSE;
-    Release(false);
+    DropConnection(false);
     return S_OK;
 }
 

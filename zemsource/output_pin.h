@@ -55,7 +55,7 @@ public:
 private:
     HRESULT DecideAllocator();
     HRESULT TryAllocator(IMemAllocator* allocator, const ALLOCATOR_PROPERTIES& wanted);
-    void Release(bool disconnectPeer);
+    void DropConnection(bool disconnectPeer);
     HRESULT StartThread();
     void StopThread(bool flush);
 
