@@ -244,6 +244,18 @@ TEST(ZemSourceGraph, ALinkFilePlaysExactlyItsTrack) {
     EXPECT_EQ(TimeOf(7001 - 1234, format.rate), duration);
 }
 
+TEST(ZemSourceGraph, ALinkToAMissingImageIsRefusedByLoad) {
+    ComScope com;
+    TempDir dir;
+    const std::string link = WriteLink(dir, "lost.zlk", "missing.zem", 0, -1);
+    Ref<IGraphBuilder> graph;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                     graph.Void()));
+    Ref<IBaseFilter> source;
+    EXPECT_EQ(VFW_E_UNSUPPORTED_STREAM, graph->AddSourceFilter(WideFromUtf8(link).c_str(), L"source", &source));
+    EXPECT_EQ(nullptr, source.p);
+}
+
 TEST(ZemSourceGraph, SeeksStartAtTheBlockTheyName) {
     TempDir dir;
     const Format format = kFormats[5];  // 7000 blocks at 48000 Hz: frames 0, 2048, 4096, 6144
