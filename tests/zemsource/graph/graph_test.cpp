@@ -16,9 +16,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <vector>
 
 using namespace testing_support;
 using namespace zemsource_tests;
