@@ -36,10 +36,15 @@ constexpr bool IsShortOrder(int32_t order) { return order == 16 || order == 32; 
 // stretch of samples: the coefficients, and the arrays of outputs and adapt
 // values that hold `order` values of history behind the write position and
 // roll back to it after `window` more (the newest values move to the front).
+// Beside the adapt values lie their negations and zeros, in arrays of the
+// same layout: a coefficient step adds the one of the three that its
+// direction picks (StepSource), one instruction where a select would be two.
 struct FilterRun {
     int16_t* coefficients;
     int16_t* history;
     int16_t* adapt;
+    int16_t* negatedAdapt;  // kept by the kernel as -adapt, rolled with it
+    const int16_t* zeros;   // at least order + window zeros
     int32_t* position;
     int32_t order;
     int32_t window;
@@ -47,6 +52,14 @@ struct FilterRun {
     int32_t shift;
     bool scaled;
 };
+
+// The array whose values a coefficient step with this direction (-1, 0 or 1)
+// adds: the negated adapt values, zeros or the adapt values. An index, not a
+// branch: the direction follows the residual's sign, which is as good as random.
+inline const int16_t* StepSource(const FilterRun& run, int direction) {
+    const int16_t* const sources[3] = {run.negatedAdapt, run.zeros, run.adapt};
+    return sources[direction + 1];
+}
 
 struct FilterKernels {
     // Sum of a[i] * b[i] for i < n in wrapping 32-bit arithmetic; n is a
