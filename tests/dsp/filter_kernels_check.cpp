@@ -128,7 +128,7 @@ TEST(FilterKernelCheck, LimitCapsTheTableNewFiltersTake) {
     SetSimdLimit(SimdLevel::Scalar);
     EXPECT_EQ(SimdLevel::Scalar, ActiveFilterKernels().level);
     EXPECT_EQ(SimdLevel::Scalar, CAdaptiveFilter(16, 11, 3990).KernelLevel());
-    SetSimdLimit(SimdLevel::Avx512);
+    SetSimdLimit(static_cast<SimdLevel>(kSimdLevelCount - 1));
     EXPECT_EQ(MachineSimdLevel(), ActiveFilterKernels().level);
     SetSimdLimit(saved);
 #if defined(__x86_64__)

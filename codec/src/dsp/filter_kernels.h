@@ -11,8 +11,9 @@
 #include <cstdint>
 
 // Instruction-set levels, in rising order.
-enum class SimdLevel : int { Scalar = 0, Sse2 = 1, Avx2 = 2, Avx512 = 3 };
-constexpr int kSimdLevelCount = 4;
+// Avx512Vnni adds the 16-bit dot-product instruction to AVX-512.
+enum class SimdLevel : int { Scalar = 0, Sse2 = 1, Avx2 = 2, Avx512 = 3, Avx512Vnni = 4 };
+constexpr int kSimdLevelCount = 5;
 
 const char* SimdLevelName(SimdLevel level);
 
@@ -96,12 +97,13 @@ void ScalarDecodeShortRun(const ShortFilterRun* runs, int32_t* const* values, in
 void FillFilterKernelsSse2(FilterKernels& kernels);
 void FillFilterKernelsAvx2(FilterKernels& kernels);
 void FillFilterKernelsAvx512(FilterKernels& kernels);
+void FillFilterKernelsAvx512Vnni(FilterKernels& kernels);
 
 // The table for min(level, what this processor offers).
 const FilterKernels& FilterKernelsUpTo(SimdLevel level);
 // The table new filters take: the machine's best, unless limited. The limit
 // starts from the environment variable ZEM_SIMD ("scalar", "sse2", "avx2",
-// "avx512"); SetSimdLimit overrides it for filters built afterwards.
+// "avx512", "avx512vnni"); SetSimdLimit overrides it for filters built afterwards.
 const FilterKernels& ActiveFilterKernels();
 void SetSimdLimit(SimdLevel level);
 SimdLevel SimdLimit();

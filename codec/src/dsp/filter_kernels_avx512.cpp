@@ -16,6 +16,7 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 
 #define ZEM_AVX512 __attribute__((target("avx512f,avx512bw")))
+#define ZEM_AVX512_VNNI __attribute__((target("avx512f,avx512bw,avx512vnni")))
 
 namespace {
 
@@ -112,17 +113,6 @@ struct PairAccumulators {
     __m512i second;
 };
 
-// One group of 32 for both samples; `history1` holds the values one on from
-// `history`.
-ZEM_AVX512 inline void PairGroup(int16_t* coefficients, __m512i history, __m512i history1, __m512i firstStep,
-                                 __m512i secondStep, PairAccumulators& sums) {
-    const __m512i c = _mm512_load_si512(coefficients);
-    sums.first = _mm512_add_epi32(sums.first, _mm512_madd_epi16(history, c));
-    const __m512i moved = _mm512_add_epi16(c, firstStep);
-    sums.second = _mm512_add_epi32(sums.second, _mm512_madd_epi16(history1, moved));
-    _mm512_store_si512(coefficients, _mm512_add_epi16(moved, secondStep));
-}
-
 // Both accumulators summed in one fold: their halves are added pairwise
 // until 128-bit lane 0 holds the first sum and lane 2 the second.
 ZEM_AVX512 inline newest_window::PairSums SumPair(__m512i first, __m512i second) {
@@ -135,6 +125,20 @@ ZEM_AVX512 inline newest_window::PairSums SumPair(__m512i first, __m512i second)
             static_cast<uint32_t>(_mm_cvtsi128_si32(_mm512_extracti32x4_epi32(v, 2)))};
 }
 
+// The last group of 16 of a pair pass, if any, from `i` on.
+ZEM_AVX512 inline void PairTail(int16_t* coefficients, const int16_t* history, const int16_t* firstStep,
+                                const int16_t* secondStep, int i, int n, PairAccumulators& sums) {
+    if (i >= n)
+        return;
+    const __m256i c = newest_window::Load(coefficients + i);
+    const __m256i moved = _mm256_add_epi16(c, newest_window::Load(firstStep + i));
+    sums.first = _mm512_add_epi32(sums.first,
+                                  _mm512_zextsi256_si512(_mm256_madd_epi16(newest_window::Load(history + i), c)));
+    sums.second = _mm512_add_epi32(
+        sums.second, _mm512_zextsi256_si512(_mm256_madd_epi16(newest_window::Load(history + i + 1), moved)));
+    newest_window::Store(coefficients + i, _mm256_add_epi16(moved, newest_window::Load(secondStep + i)));
+}
+
 // The pair pass (see the AVX2 kernel) over groups of 32. No read reaches
 // the newest 16 values, which the run kernel has just stored one at a time.
 // The coefficients sit on 64-byte boundaries.
@@ -143,18 +147,32 @@ ZEM_AVX512 newest_window::PairSums DotAdaptOlderPair512(int16_t* coefficients, c
                                                        int n) {
     PairAccumulators sums = {_mm512_setzero_si512(), _mm512_setzero_si512()};
     int i = 0;
-    for (; i + 32 <= n; i += 32)
-        PairGroup(coefficients + i, Load(history + i), Load(history + i + 1), Load(firstStep + i),
-                  Load(secondStep + i), sums);
-    if (i < n) {
-        const __m256i c = newest_window::Load(coefficients + i);
-        const __m256i moved = _mm256_add_epi16(c, newest_window::Load(firstStep + i));
-        sums.first = _mm512_add_epi32(
-            sums.first, _mm512_zextsi256_si512(_mm256_madd_epi16(newest_window::Load(history + i), c)));
-        sums.second = _mm512_add_epi32(
-            sums.second, _mm512_zextsi256_si512(_mm256_madd_epi16(newest_window::Load(history + i + 1), moved)));
-        newest_window::Store(coefficients + i, _mm256_add_epi16(moved, newest_window::Load(secondStep + i)));
+    for (; i + 32 <= n; i += 32) {
+        const __m512i c = _mm512_load_si512(coefficients + i);
+        sums.first = _mm512_add_epi32(sums.first, _mm512_madd_epi16(Load(history + i), c));
+        const __m512i moved = _mm512_add_epi16(c, Load(firstStep + i));
+        sums.second = _mm512_add_epi32(sums.second, _mm512_madd_epi16(Load(history + i + 1), moved));
+        _mm512_store_si512(coefficients + i, _mm512_add_epi16(moved, Load(secondStep + i)));
     }
+    PairTail(coefficients, history, firstStep, secondStep, i, n, sums);
+    return SumPair(sums.first, sums.second);
+}
+
+// The pair pass with the dot-product instruction, which multiplies, adds the
+// pairs and accumulates (wrapping) in one step.
+ZEM_AVX512_VNNI newest_window::PairSums DotAdaptOlderPairVnni(int16_t* coefficients, const int16_t* history,
+                                                             const int16_t* firstStep, const int16_t* secondStep,
+                                                             int n) {
+    PairAccumulators sums = {_mm512_setzero_si512(), _mm512_setzero_si512()};
+    int i = 0;
+    for (; i + 32 <= n; i += 32) {
+        const __m512i c = _mm512_load_si512(coefficients + i);
+        sums.first = _mm512_dpwssd_epi32(sums.first, Load(history + i), c);
+        const __m512i moved = _mm512_add_epi16(c, Load(firstStep + i));
+        sums.second = _mm512_dpwssd_epi32(sums.second, Load(history + i + 1), moved);
+        _mm512_store_si512(coefficients + i, _mm512_add_epi16(moved, Load(secondStep + i)));
+    }
+    PairTail(coefficients, history, firstStep, secondStep, i, n, sums);
     return SumPair(sums.first, sums.second);
 }
 
@@ -183,6 +201,10 @@ ZEM_AVX512 void DecodeRunAvx512(const FilterRun& run, int32_t* values, int n) {
     newest_window::DecodeRun<DotAdaptOlderPair512, DotAdapt16Avx512>(run, values, n);
 }
 
+ZEM_AVX512_VNNI void DecodeRunAvx512Vnni(const FilterRun& run, int32_t* values, int n) {
+    newest_window::DecodeRun<DotAdaptOlderPairVnni, DotAdapt16Avx512>(run, values, n);
+}
+
 }  // namespace
 
 void FillFilterKernelsAvx512(FilterKernels& kernels) {
@@ -192,8 +214,14 @@ void FillFilterKernelsAvx512(FilterKernels& kernels) {
     kernels.level = SimdLevel::Avx512;
 }
 
+void FillFilterKernelsAvx512Vnni(FilterKernels& kernels) {
+    kernels.decodeRun = DecodeRunAvx512Vnni;
+    kernels.level = SimdLevel::Avx512Vnni;
+}
+
 #else
 
 void FillFilterKernelsAvx512(FilterKernels&) {}
+void FillFilterKernelsAvx512Vnni(FilterKernels&) {}
 
 #endif
