@@ -1,8 +1,8 @@
 #include "zemsource/enumerators.h"
 
-#include "pathwick/control/com_ref.h"
+#include "com/com_ref.h"
 #include "zemsource/media_type.h"
-#include "zemsource/module.h"
+#include "com/server_module.h"
 
 #include <new>
 
@@ -10,15 +10,15 @@ namespace zemsource {
 
 namespace {
 
-using pathwick::ComRef;
+using com::ComRef;
 
 // Reference counting and the cursor over a list of `Count()` items, shared by
 // both enumerators; `Item(i)` hands out a new reference or copy of item i.
 template <class Interface, class ItemType, const IID& kIid>
 class Enumerator : public Interface {
 public:
-    Enumerator() { LockModule(); }
-    virtual ~Enumerator() { UnlockModule(); }
+    Enumerator() { com::LockModule(); }
+    virtual ~Enumerator() { com::UnlockModule(); }
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
@@ -73,7 +73,7 @@ private:
 
 class PinEnumerator : public Enumerator<IEnumPins, IPin*, IID_IEnumPins> {
 public:
-    explicit PinEnumerator(IPin* pin) : m_pin(ComRef<IPin>::Share(pin)) {}
+    explicit PinEnumerator(IPin* pin) : m_pin(com::ComRef<IPin>::Share(pin)) {}
     STDMETHODIMP Clone(IEnumPins** out) override {
         if (!out) return E_POINTER;
         auto* copy = new (std::nothrow) PinEnumerator(m_pin.Get());
@@ -90,7 +90,7 @@ private:
         return m_pin.Get();
     }
     void Free(IPin* pin) const override { pin->Release(); }
-    ComRef<IPin> m_pin;
+    com::ComRef<IPin> m_pin;
 };
 
 class TypeEnumerator : public Enumerator<IEnumMediaTypes, AM_MEDIA_TYPE*, IID_IEnumMediaTypes> {

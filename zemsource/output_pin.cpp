@@ -66,7 +66,7 @@ STDMETHODIMP OutputPin::Connect(IPin* receiver, const AM_MEDIA_TYPE* type) {
         ClearMediaType(offered);
         return VFW_E_NO_ACCEPTABLE_TYPES;
     }
-    m_peer = pathwick::ComRef<IPin>::Share(receiver);
+    m_peer = com::ComRef<IPin>::Share(receiver);
     m_type = offered;
     status = DecideAllocator();
     if (FAILED(status)) DropConnection(true);
@@ -80,7 +80,7 @@ HRESULT OutputPin::TryAllocator(IMemAllocator* allocator, const ALLOCATOR_PROPER
     if (actual.cbBuffer < static_cast<long>(m_filter.Format().blockAlign)) return VFW_E_SIZENOTSET;
     status = m_input->NotifyAllocator(allocator, FALSE);
     if (FAILED(status)) return status;
-    m_allocator = pathwick::ComRef<IMemAllocator>::Share(allocator);
+    m_allocator = com::ComRef<IMemAllocator>::Share(allocator);
     return S_OK;
 }
 
@@ -96,7 +96,7 @@ HRESULT OutputPin::DecideAllocator() {
     wanted.cbAlign = std::max(needed.cbAlign, 1L);
     wanted.cbPrefix = needed.cbPrefix;
 
-    pathwick::ComRef<IMemAllocator> allocator;
+    com::ComRef<IMemAllocator> allocator;
     if (SUCCEEDED(m_input->GetAllocator(allocator.Out())) && allocator &&
         SUCCEEDED(TryAllocator(allocator.Get(), wanted)))
         return S_OK;

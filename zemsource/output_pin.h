@@ -5,7 +5,7 @@
 // which is where the graph's seeking arrives through the renderer.
 #pragma once
 
-#include "pathwick/control/com_ref.h"
+#include "com/com_ref.h"
 #include "zemsource/seeking.h"
 #include "zemsource/stream_thread.h"
 
@@ -61,10 +61,10 @@ private:
 
     SourceFilter& m_filter;
     Seeking m_seeking;
-    pathwick::ComRef<IPin> m_peer;
-    pathwick::ComRef<IMemInputPin> m_input;
-    pathwick::ComRef<IMemAllocator> m_allocator;
-    pathwick::ComRef<IMediaEventSink> m_events;
+    com::ComRef<IPin> m_peer;
+    com::ComRef<IMemInputPin> m_input;
+    com::ComRef<IMemAllocator> m_allocator;
+    com::ComRef<IMediaEventSink> m_events;
     AM_MEDIA_TYPE m_type{};
     StreamThread m_thread;
 };

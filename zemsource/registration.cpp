@@ -11,9 +11,9 @@
 // pattern; under Wine the extension keys are therefore left out and the
 // patterns lead to this filter. Unregistering removes exactly these keys, an
 // extension key only while it still names this filter.
-#include "pathwick/control/com_ref.h"
+#include "com/com_ref.h"
 #include "zemsource/guids.h"
-#include "zemsource/module.h"
+#include "com/server_module.h"
 
 #include <windows.h>
 #include <olectl.h>
@@ -23,7 +23,7 @@
 
 namespace {
 
-using pathwick::ComRef;
+using com::ComRef;
 
 const wchar_t kFilterName[] = L"ZEM Source";
 const wchar_t kExtensionsKey[] = L"Media Type\\Extensions\\";
@@ -38,18 +38,6 @@ const FilePattern kPatterns[] = {
     {MEDIASUBTYPE_ZemStream, L"0,4,,51524220"},  // "QRB "
     {MEDIASUBTYPE_ZemLink, L"0,25,,5B5175696C6C6F6E20496D616765204C696E6B2046696C655D"},  // "[Quillon Image Link File]"
 };
-
-std::wstring GuidText(REFGUID guid) {
-    wchar_t text[40] = {};
-    StringFromGUID2(guid, text, 40);
-    return text;
-}
-
-std::wstring ModulePath() {
-    wchar_t path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameW(zemsource::ModuleHandle(), path, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? path : L"";
-}
 
 bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
@@ -77,9 +65,9 @@ void DeleteKey(const std::wstring& key) {
     RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
 }
 
-std::wstring ClassKey() { return L"CLSID\\" + GuidText(CLSID_ZemSource); }
+std::wstring ClassKey() { return L"CLSID\\" + com::GuidText(CLSID_ZemSource); }
 std::wstring PatternKey(const FilePattern& pattern) {
-    return L"Media Type\\" + GuidText(MEDIATYPE_Stream) + L"\\" + GuidText(pattern.subtype);
+    return L"Media Type\\" + com::GuidText(MEDIATYPE_Stream) + L"\\" + com::GuidText(pattern.subtype);
 }
 
 bool WriteClassKeys(const std::wstring& path) {
@@ -88,7 +76,7 @@ bool WriteClassKeys(const std::wstring& path) {
 }
 
 bool WriteFileTypeKeys() {
-    const std::wstring source = GuidText(CLSID_ZemSource);
+    const std::wstring source = com::GuidText(CLSID_ZemSource);
     for (const FilePattern& pattern : kPatterns)
         if (!SetValue(PatternKey(pattern), L"0", pattern.pattern) ||
             !SetValue(PatternKey(pattern), kSourceFilterValue, source))
@@ -100,7 +88,7 @@ bool WriteFileTypeKeys() {
 }
 
 HRESULT RegisterInCategory() {
-    ComRef<IFilterMapper2> mapper;
+    com::ComRef<IFilterMapper2> mapper;
     HRESULT status = CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
                                       mapper.OutVoid());
     if (FAILED(status)) return status;
@@ -120,13 +108,13 @@ HRESULT RegisterInCategory() {
 }
 
 void RemoveEverything() {
-    ComRef<IFilterMapper2> mapper;
+    com::ComRef<IFilterMapper2> mapper;
     if (SUCCEEDED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
                                    mapper.OutVoid())))
         mapper->UnregisterFilter(&CLSID_LegacyAmFilterCategory, nullptr, CLSID_ZemSource);
     for (const wchar_t* extension : kExtensions) {
         const std::wstring key = kExtensionsKey + std::wstring(extension);
-        if (GetValue(key, kSourceFilterValue) == GuidText(CLSID_ZemSource)) DeleteKey(key);
+        if (GetValue(key, kSourceFilterValue) == com::GuidText(CLSID_ZemSource)) DeleteKey(key);
     }
     for (const FilePattern& pattern : kPatterns) DeleteKey(PatternKey(pattern));
     DeleteKey(ClassKey());
@@ -148,7 +136,7 @@ private:
 
 STDAPI DllRegisterServer() {
     ComScope com;
-    const std::wstring path = ModulePath();
+    const std::wstring path = com::ModulePath();
     if (path.empty()) return SELFREG_E_CLASS;
     if (!WriteClassKeys(path) || FAILED(RegisterInCategory()) || !WriteFileTypeKeys()) {
         RemoveEverything();

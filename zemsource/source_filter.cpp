@@ -3,7 +3,7 @@
 #include "zemsource/enumerators.h"
 #include "zemsource/guids.h"
 #include "zemsource/media_type.h"
-#include "zemsource/module.h"
+#include "com/server_module.h"
 
 #include <cstring>
 #include <new>
@@ -41,14 +41,14 @@ LPWSTR TaskCopy(const std::wstring& text) {
 
 SourceFilter::SourceFilter() : m_pin(*this) {
     InitializeCriticalSection(&m_lock);
-    LockModule();
+    com::LockModule();
 }
 
 SourceFilter::~SourceFilter() {
     m_pin.Deactivate();
     zem_close(m_decoder);
     DeleteCriticalSection(&m_lock);
-    UnlockModule();
+    com::UnlockModule();
 }
 
 HRESULT SourceFilter::Create(REFIID iid, void** out) {
@@ -123,7 +123,7 @@ STDMETHODIMP SourceFilter::GetState(DWORD, FILTER_STATE* state) {
 
 STDMETHODIMP SourceFilter::SetSyncSource(IReferenceClock* clock) {
     FilterLock lock(*this);
-    m_clock = pathwick::ComRef<IReferenceClock>::Share(clock);
+    m_clock = com::ComRef<IReferenceClock>::Share(clock);
     return S_OK;
 }
 

@@ -4,7 +4,7 @@
 // PCM; see output_pin.h and stream_thread.h.
 #pragma once
 
-#include "pathwick/control/com_ref.h"
+#include "com/com_ref.h"
 #include "zemsource/output_pin.h"
 #include "zemsource/pcm_format.h"
 #include "zemsource/scoped_section.h"
@@ -68,7 +68,7 @@ private:
     FILTER_STATE m_state = State_Stopped;
     IFilterGraph* m_graph = nullptr;  // not counted: the graph holds the filter
     std::wstring m_name;
-    pathwick::ComRef<IReferenceClock> m_clock;
+    com::ComRef<IReferenceClock> m_clock;
     std::wstring m_file;
     zem_decoder* m_decoder = nullptr;
     PcmFormat m_format;

@@ -4,7 +4,7 @@
 #include "pathwick/control/mListviewDefs.h"
 #include "pathwick/control/mTreeviewDefs.h"
 #include "pathwick/control/mWndProc.h"
-#include "pathwick/control/module.h"
+#include "com/server_module.h"
 
 namespace pathwick {
 
@@ -17,7 +17,7 @@ bool RegisterControlClass(WNDPROC procedure) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = ModuleHandle();
+    windowClass.hInstance = com::ModuleHandle();
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = ControlClass;
@@ -37,7 +37,7 @@ bool ExplorerControl::Create(HWND parent, const RECT& position) {
     if (!RegisterControlClass(&ExplorerControl::ControlProc)) return false;
     m_window = CreateWindowExW(WS_EX_CONTROLPARENT, ControlClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE,
                                position.left, position.top, position.right - position.left,
-                               position.bottom - position.top, parent, nullptr, ModuleHandle(), this);
+                               position.bottom - position.top, parent, nullptr, com::ModuleHandle(), this);
     if (!m_window || !CreateChildren()) return false;
     StartUp();
     return true;

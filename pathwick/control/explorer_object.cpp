@@ -1,17 +1,17 @@
 // Identity, automation and class information of the control object.
 #include "pathwick/control/explorer_object.h"
 
-#include "pathwick/control/module.h"
+#include "com/server_module.h"
 
 namespace pathwick {
 
 ExplorerObject::ExplorerObject() : m_control(std::make_unique<ExplorerControl>(static_cast<_Explorer*>(this))) {
-    LockModule();
+    com::LockModule();
 }
 
 ExplorerObject::~ExplorerObject() {
     m_control.reset();  // its teardown, when Terminate did not run it
-    UnlockModule();
+    com::UnlockModule();
 }
 
 HRESULT ExplorerObject::Create(REFIID iid, void** out) {
@@ -67,8 +67,8 @@ STDMETHODIMP_(ULONG) ExplorerObject::Release() {
 HRESULT ExplorerObject::LoadTypeInfo() {
     if (m_typeInfo) return S_OK;
     wchar_t path[MAX_PATH] = {};
-    if (!GetModuleFileNameW(ModuleHandle(), path, MAX_PATH)) return E_FAIL;
-    ComRef<ITypeLib> library;
+    if (!GetModuleFileNameW(com::ModuleHandle(), path, MAX_PATH)) return E_FAIL;
+    com::ComRef<ITypeLib> library;
     HRESULT status = LoadTypeLibEx(path, REGKIND_NONE, library.Out());
     if (FAILED(status)) return status;
     status = library->GetTypeInfoOfGuid(IID__Explorer, m_typeInfo.Out());

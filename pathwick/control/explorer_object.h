@@ -4,7 +4,7 @@
 #pragma once
 
 #include "pathwick/control/PathwickControl.h"
-#include "pathwick/control/com_ref.h"
+#include "com/com_ref.h"
 #include "pathwick/control/explorer_control.h"
 
 #include <windows.h>
@@ -125,14 +125,14 @@ private:
     bool OwnsWindow(HWND window) const;
 
     LONG m_refs = 1;
-    ComRef<IOleClientSite> m_site;
-    ComRef<IOleInPlaceSite> m_inPlaceSite;
-    ComRef<IOleInPlaceFrame> m_frame;
-    ComRef<IOleInPlaceUIWindow> m_uiWindow;
-    ComRef<IOleAdviseHolder> m_adviseHolder;
-    ComRef<IAdviseSink> m_viewSink;
-    ComRef<ITypeInfo> m_typeInfo;
-    ComRef<ITypeInfo> m_classInfo;
+    com::ComRef<IOleClientSite> m_site;
+    com::ComRef<IOleInPlaceSite> m_inPlaceSite;
+    com::ComRef<IOleInPlaceFrame> m_frame;
+    com::ComRef<IOleInPlaceUIWindow> m_uiWindow;
+    com::ComRef<IOleAdviseHolder> m_adviseHolder;
+    com::ComRef<IAdviseSink> m_viewSink;
+    com::ComRef<ITypeInfo> m_typeInfo;
+    com::ComRef<ITypeInfo> m_classInfo;
     std::unique_ptr<ExplorerControl> m_control;
     SIZEL m_extent = {10583, 7938};  // 400 by 300 pixels at 96 dpi, in hundredths of a millimetre
     bool m_inPlaceActive = false;

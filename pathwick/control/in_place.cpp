@@ -5,7 +5,7 @@
 namespace pathwick {
 
 HRESULT ExplorerObject::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position, bool uiActivate) {
-    if (site && site != m_site.Get()) m_site = ComRef<IOleClientSite>::Share(site);
+    if (site && site != m_site.Get()) m_site = com::ComRef<IOleClientSite>::Share(site);
     if (!m_inPlaceActive) {
         if (!m_site || FAILED(m_site->QueryInterface(IID_IOleInPlaceSite, m_inPlaceSite.OutVoid()))) return E_FAIL;
         if (m_inPlaceSite->CanInPlaceActivate() != S_OK) return E_FAIL;

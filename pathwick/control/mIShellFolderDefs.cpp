@@ -66,28 +66,28 @@ void FreePidl(Pidl& list) {
     pathwick::FreePidl(ShellAllocator(), list);
 }
 
-ComRef<IShellFolder> BindToFolder(IShellFolder* parent, ConstPidl list) {
+com::ComRef<IShellFolder> BindToFolder(IShellFolder* parent, ConstPidl list) {
     if (!EnsureShellSingletons()) return {};
-    ComRef<IShellFolder> folder;
+    com::ComRef<IShellFolder> folder;
     if (parent && list && !IsDesktopPidl(list) &&
         Succeeded(parent->BindToObject(AsRelative(list), nullptr, IID_IShellFolder_, folder.OutVoid())) && folder)
         return folder;
-    return ComRef<IShellFolder>::Share(gDesktopFolder);
+    return com::ComRef<IShellFolder>::Share(gDesktopFolder);
 }
 
-ComRef<IShellFolder> BindToFolderOrNone(ConstPidl absolute) {
+com::ComRef<IShellFolder> BindToFolderOrNone(ConstPidl absolute) {
     if (!EnsureShellSingletons() || !absolute) return {};
-    if (IsDesktopPidl(absolute)) return ComRef<IShellFolder>::Share(gDesktopFolder);
-    ComRef<IShellFolder> folder;
+    if (IsDesktopPidl(absolute)) return com::ComRef<IShellFolder>::Share(gDesktopFolder);
+    com::ComRef<IShellFolder> folder;
     if (!Succeeded(gDesktopFolder->BindToObject(AsRelative(absolute), nullptr, IID_IShellFolder_, folder.OutVoid())))
         folder.Reset();
     return folder;
 }
 
-ComRef<IShellFolder> GetParentFolder(ConstPidl list) {
+com::ComRef<IShellFolder> GetParentFolder(ConstPidl list) {
     if (!EnsureShellSingletons()) return {};
     Pidl parent = GetParentPidl(ShellAllocator(), list);
-    ComRef<IShellFolder> folder = BindToFolder(gDesktopFolder, parent);
+    com::ComRef<IShellFolder> folder = BindToFolder(gDesktopFolder, parent);
     FreePidl(parent);
     return folder;
 }

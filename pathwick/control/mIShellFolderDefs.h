@@ -3,7 +3,7 @@
 // folders and display names.
 #pragma once
 
-#include "pathwick/control/com_ref.h"
+#include "com/com_ref.h"
 #include "pathwick/core/pidl_ops.h"
 
 #include <windows.h>
@@ -31,11 +31,11 @@ Pidl CombinePidls(Pidl a, Pidl b, bool freeA, bool freeB);
 void FreePidl(Pidl& list);
 
 // The folder `list` names below `parent`; the desktop when binding fails.
-ComRef<IShellFolder> BindToFolder(IShellFolder* parent, ConstPidl list);
+com::ComRef<IShellFolder> BindToFolder(IShellFolder* parent, ConstPidl list);
 // The folder `absolute` names, bound from the desktop; none when binding a
 // non-empty list fails.
-ComRef<IShellFolder> BindToFolderOrNone(ConstPidl absolute);
-ComRef<IShellFolder> GetParentFolder(ConstPidl list);
+com::ComRef<IShellFolder> BindToFolderOrNone(ConstPidl absolute);
+com::ComRef<IShellFolder> GetParentFolder(ConstPidl list);
 std::wstring GetDisplayName(IShellFolder* folder, ConstPidl relative, DWORD flags);
 std::wstring StrRetToString(STRRET& record, ConstPidl relative);
 // Attributes of one item: the subset of `wanted` that holds; 0 on failure.

@@ -15,7 +15,7 @@
 namespace pathwick {
 
 std::map<std::string, Pidl> gItemPidls;
-ComRef<IShellFolder> gCurrentFolder;
+com::ComRef<IShellFolder> gCurrentFolder;
 
 namespace {
 
@@ -95,7 +95,7 @@ void SetDetailCells(ListView& list, int row, IShellFolder* folder, ConstPidl pid
 
 // Enumerates `folder` into rows; returns how many.
 int AddRows(ListView& list, IShellFolder* folder, ConstPidl pidlFQ, IShellDetails* details, bool fileSystem) {
-    ComRef<IEnumIDList> items;
+    com::ComRef<IEnumIDList> items;
     HWND owner = GetTopLevelParent(list.hWnd());
     DWORD flags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN;
     if (!Succeeded(folder->EnumObjects(owner, flags, items.Out())) || !items) return 0;
@@ -137,11 +137,11 @@ std::wstring FixedColumnTitle(UINT stringId) {
 void FillListView(ListView& list, ConstPidl pidlFQ, ConstPidl pidlRel) {
     BusyPointer busy;
     HWND owner = GetTopLevelParent(list.hWnd());
-    ComRef<IShellFolder> folder = BindToFolderOrNone(pidlFQ);
-    ComRef<IShellFolder> parent = GetParentFolder(pidlFQ);
+    com::ComRef<IShellFolder> folder = BindToFolderOrNone(pidlFQ);
+    com::ComRef<IShellFolder> parent = GetParentFolder(pidlFQ);
     bool fileSystem = GetAttributes(parent.Get(), pidlRel, FileSystemAttribute) != 0;
     ClearListView(list);
-    ComRef<IShellDetails> details;
+    com::ComRef<IShellDetails> details;
     if (!folder || !Succeeded(folder->CreateViewObject(owner, IID_IShellDetails_, details.OutVoid()))) details.Reset();
     if (!details || !AddShellColumns(list, details.Get())) {
         details.Reset();

@@ -2,7 +2,7 @@
 // through the shell folder's own comparison, launching, keys and menus.
 #pragma once
 
-#include "pathwick/control/com_ref.h"
+#include "com/com_ref.h"
 #include "pathwick/control/components/list_view.h"
 #include "pathwick/core/pidl_ops.h"
 
@@ -18,7 +18,7 @@ namespace pathwick {
 // For every row, an owned copy of its identifier relative to the shown folder,
 // keyed by the decimal text of the row's item parameter.
 extern std::map<std::string, Pidl> gItemPidls;
-extern ComRef<IShellFolder> gCurrentFolder;
+extern com::ComRef<IShellFolder> gCurrentFolder;
 
 void FillListView(ListView& list, ConstPidl pidlFQ, ConstPidl pidlRel);
 LPARAM AddListItem(ListView& list, IShellFolder* folder, ConstPidl pidlFQ, ConstPidl pidlRel, IShellDetails* details,

@@ -1,6 +1,6 @@
 #include "pathwick/control/mShellDefs.h"
 
-#include "pathwick/control/com_ref.h"
+#include "com/com_ref.h"
 #include "pathwick/control/mIShellFolderDefs.h"
 #include "pathwick/control/mWindowDefs.h"
 
@@ -71,13 +71,13 @@ bool ShowContextMenu(HWND owner, IShellFolder* folder, const std::vector<ConstPi
     if (!folder || items.empty()) return false;
     std::vector<PCUITEMID_CHILD> children;
     for (ConstPidl item : items) children.push_back(AsChild(item));
-    ComRef<IContextMenu> menu;
+    com::ComRef<IContextMenu> menu;
     const IID contextMenuIid = ShellIid(0x000214E4);
     if (!Succeeded(folder->GetUIObjectOf(owner, static_cast<UINT>(children.size()), children.data(), contextMenuIid,
                                          nullptr, menu.OutVoid())) ||
         !menu)
         return false;
-    ComRef<IContextMenu2> menu2;
+    com::ComRef<IContextMenu2> menu2;
     if (!Succeeded(menu->QueryInterface(ShellIid(0x000214F4), menu2.OutVoid()))) menu2.Reset();
     gContextMenu2 = menu2.Get();
     IContextMenu* active = menu2 ? menu2.Get() : menu.Get();

@@ -59,7 +59,7 @@ void SortChildren(HWND tree, HTREEITEM parent, IShellFolder* folder) {
 // Adds one child node for every folder `folder` lists; returns how many.
 int AddChildFolders(TreeView& tree, IShellFolder* folder, ConstPidl parentFQ, HTREEITEM parentHandle,
                     const TreeNode& parentNode) {
-    ComRef<IEnumIDList> items;
+    com::ComRef<IEnumIDList> items;
     HWND owner = GetTopLevelParent(tree.hWnd());
     if (!Succeeded(folder->EnumObjects(owner, SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN, items.Out())) || !items)
         return 0;
@@ -97,7 +97,7 @@ void LoadTree(TreeView& tree, ConstPidl root) {
     ClearTree(tree);
     Pidl copy = ClonePidl(root);
     if (!copy) return;
-    ComRef<IShellFolder> parent = GetParentFolder(root);
+    com::ComRef<IShellFolder> parent = GetParentFolder(root);
     HTREEITEM item = parent ? AddTreeNode(tree, TreeNode(), parent.Get(), root, copy, nullptr, nullptr) : nullptr;
     if (item) {
         TreeNode first = tree.Item(1);
@@ -123,7 +123,7 @@ void ExpandTreeNode(TreeView& tree, ConstPidl parentFQ, HTREEITEM parentHandle, 
     BusyPointer busy;
     // A folder that cannot be bound (it may have vanished) lists nothing,
     // rather than the desktop's folders under the wrong parent.
-    ComRef<IShellFolder> folder = BindToFolderOrNone(parentFQ);
+    com::ComRef<IShellFolder> folder = BindToFolderOrNone(parentFQ);
     int added = folder ? AddChildFolders(tree, folder.Get(), parentFQ, parentHandle, parentNode) : 0;
     if (added > 0)
         SortChildren(tree.hWnd(), parentHandle, folder.Get());
@@ -235,7 +235,7 @@ LRESULT TreeRightClick(TreeView& tree) {
     if (!hit.hItem || !(hit.flags & onRow)) return 0;
     cTVItemData* data = NodeDataOf(tree, hit.hItem);
     if (!data || IsDesktopPidl(data->pidlFQ)) return 0;
-    ComRef<IShellFolder> parent = GetParentFolder(data->pidlFQ);
+    com::ComRef<IShellFolder> parent = GetParentFolder(data->pidlFQ);
     bool carriedOut = ShowContextMenu(tree.hWnd(), parent.Get(), {data->pidlRel}, cursor);
     return carriedOut ? 0 : 1;
 }

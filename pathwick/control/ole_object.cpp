@@ -11,7 +11,7 @@ constexpr DWORD ControlMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINK
 }  // namespace
 
 STDMETHODIMP ExplorerObject::SetClientSite(IOleClientSite* site) {
-    m_site = ComRef<IOleClientSite>::Share(site);
+    m_site = com::ComRef<IOleClientSite>::Share(site);
     return S_OK;
 }
 
@@ -103,7 +103,7 @@ STDMETHODIMP ExplorerObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HD
 }
 
 STDMETHODIMP ExplorerObject::SetAdvise(DWORD, DWORD, IAdviseSink* sink) {
-    m_viewSink = ComRef<IAdviseSink>::Share(sink);
+    m_viewSink = com::ComRef<IAdviseSink>::Share(sink);
     return S_OK;
 }
 

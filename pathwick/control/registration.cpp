@@ -1,7 +1,7 @@
 // Self-registration: the class, its ProgID and the type library, and their
 // removal, which takes away every key the registration wrote.
 #include "pathwick/control/PathwickControl.h"
-#include "pathwick/control/module.h"
+#include "com/server_module.h"
 #include "pathwick/control/resource.h"
 
 #include <olectl.h>
@@ -12,18 +12,6 @@ namespace {
 
 const wchar_t* const ProgId = L"PathwickControl.Explorer";
 const wchar_t* const ClassName = L"Explorer";
-
-std::wstring GuidText(REFGUID guid) {
-    wchar_t text[40] = {};
-    StringFromGUID2(guid, text, 40);
-    return text;
-}
-
-std::wstring ModulePath() {
-    wchar_t path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameW(pathwick::ModuleHandle(), path, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? path : L"";
-}
 
 bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
     HKEY handle = nullptr;
@@ -37,7 +25,7 @@ bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& 
 }
 
 bool WriteClassKeys(const std::wstring& path) {
-    const std::wstring clsid = L"CLSID\\" + GuidText(CLSID_Explorer);
+    const std::wstring clsid = L"CLSID\\" + com::GuidText(CLSID_Explorer);
     const wchar_t* const miscStatus = L"131473";  // recompose on resize, inside-out, activate when visible...
     struct Entry {
         std::wstring key;
@@ -53,10 +41,10 @@ bool WriteClassKeys(const std::wstring& path) {
         {clsid + L"\\ToolboxBitmap32", nullptr, path + L", " + std::to_wstring(IDB_TOOLBOX)},
         {clsid + L"\\MiscStatus", nullptr, L"0"},
         {clsid + L"\\MiscStatus\\1", nullptr, miscStatus},
-        {clsid + L"\\TypeLib", nullptr, GuidText(LIBID_PathwickControl)},
+        {clsid + L"\\TypeLib", nullptr, com::GuidText(LIBID_PathwickControl)},
         {clsid + L"\\Version", nullptr, L"1.0"},
         {ProgId, nullptr, ClassName},
-        {std::wstring(ProgId) + L"\\CLSID", nullptr, GuidText(CLSID_Explorer)},
+        {std::wstring(ProgId) + L"\\CLSID", nullptr, com::GuidText(CLSID_Explorer)},
     };
     for (const Entry& entry : entries)
         if (!SetValue(entry.key, entry.name, entry.value)) return false;
@@ -72,8 +60,8 @@ bool RegisterLibrary(const std::wstring& path) {
 }
 
 void RemoveEverything() {
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + GuidText(CLSID_Explorer)).c_str());
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, (L"CLSID\\" + GuidText(CLSID_Explorer)).c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + com::GuidText(CLSID_Explorer)).c_str());
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, (L"CLSID\\" + com::GuidText(CLSID_Explorer)).c_str());
     RegDeleteTreeW(HKEY_CLASSES_ROOT, ProgId);
     RegDeleteKeyW(HKEY_CLASSES_ROOT, ProgId);
     UnRegisterTypeLib(LIBID_PathwickControl, 1, 0, LANG_NEUTRAL, SYS_WIN64);
@@ -82,7 +70,7 @@ void RemoveEverything() {
 }  // namespace
 
 STDAPI DllRegisterServer() {
-    std::wstring path = ModulePath();
+    std::wstring path = com::ModulePath();
     if (path.empty()) return SELFREG_E_CLASS;
     if (!RegisterLibrary(path)) {
         RemoveEverything();

@@ -1,6 +1,6 @@
 #include "pathwick/control/settings_file.h"
 
-#include "pathwick/control/module.h"
+#include "com/server_module.h"
 
 #include <windows.h>
 
@@ -29,7 +29,7 @@ public:
 private:
     static std::string Path() {
         char module[MAX_PATH] = {};
-        DWORD length = GetModuleFileNameA(ModuleHandle(), module, MAX_PATH);
+        DWORD length = GetModuleFileNameA(com::ModuleHandle(), module, MAX_PATH);
         return SettingsPathFor(std::string(module, length < MAX_PATH ? length : 0));
     }
 };

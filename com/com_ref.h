@@ -3,7 +3,7 @@
 
 #include <utility>
 
-namespace pathwick {
+namespace com {
 
 template <class T>
 class ComRef {
@@ -42,4 +42,4 @@ private:
     T* m_ptr = nullptr;
 };
 
-}  // namespace pathwick
+}  // namespace com
