@@ -37,10 +37,13 @@ public:
     int AddFrame(const std::vector<uint8_t>& frame);
     int Finish(const std::vector<uint8_t>& terminating, const uint8_t digest[16]);
 
+    // The front as Finish writes it, and the frames' offsets so far.
+    std::vector<uint8_t> Front(const uint8_t digest[16]) const;
+    const std::vector<uint32_t>& SeekTable() const { return m_seekTable; }
+
 private:
     int Put(const void* bytes, size_t count);
     int PutGroups(bool flushAll);
-    std::vector<uint8_t> Front(const uint8_t digest[16]) const;
 
     CStreamIo& m_out;
     StreamLayout m_layout;
