@@ -36,13 +36,15 @@ Encoded Encode(const Bytes& wave, int32_t level, int32_t blocksPerFrame, int thr
     return encoded;
 }
 
-// Six frames of 512 blocks, the last one 40 blocks long.
-constexpr int32_t kFrameBlocks = 512;
-Bytes SixFrameWave(uint16_t channels, uint16_t bits) {
+// Six frames, the last one 40 blocks long. Frames of 2100 blocks go to the
+// workers one by one, frames of 512 eight at a time.
+constexpr int32_t kFrameBlocks = 2100;
+constexpr int32_t kSmallFrameBlocks = 512;
+Bytes SixFrameWave(uint16_t channels, uint16_t bits, int32_t frameBlocks = kFrameBlocks) {
     WaveShape shape;
     shape.channels = channels;
     shape.bitsPerSample = bits;
-    shape.blocks = 5 * kFrameBlocks + 40;
+    shape.blocks = 5 * uint32_t(frameBlocks) + 40;
     shape.trailing = BytesOf("tail");
     return BuildWave(shape);
 }
@@ -84,22 +86,24 @@ private:
 uint32_t FrameDamage::s_frame = 0;
 
 TEST(ParallelEncode, CheckNamesTheFrameThatDoesNotDecodeBack) {
-    const Bytes wave = SixFrameWave(2, 16);
     FrameDamage damage(3);
-    for (int threads : {1, 3}) {
-        const Encoded checked = Encode(wave, 3000, kFrameBlocks, threads, true);
-        EXPECT_EQ(CODEC_BAD_CHECKSUM, checked.result) << threads;
-        EXPECT_EQ("frame 3 does not decode to its audio", checked.reason);
-        // Without the check the damage goes unnoticed by the encoder.
-        EXPECT_EQ(CODEC_OK, Encode(wave, 3000, kFrameBlocks, threads).result);
+    for (int32_t frameBlocks : {kFrameBlocks, kSmallFrameBlocks}) {
+        const Bytes wave = SixFrameWave(2, 16, frameBlocks);
+        for (int threads : {1, 3}) {
+            const Encoded checked = Encode(wave, 3000, frameBlocks, threads, true);
+            EXPECT_EQ(CODEC_BAD_CHECKSUM, checked.result) << threads;
+            EXPECT_EQ("frame 3 does not decode to its audio", checked.reason);
+            // Without the check the damage goes unnoticed by the encoder.
+            EXPECT_EQ(CODEC_OK, Encode(wave, 3000, frameBlocks, threads).result);
+        }
     }
 }
 
 TEST(ParallelEncode, FailedCheckLeavesNoFile) {
     TempDir dir;
-    WriteFileBytes(dir.File("in.wav"), SixFrameWave(1, 24));
+    WriteFileBytes(dir.File("in.wav"), SixFrameWave(1, 24, kSmallFrameBlocks));
     EncodeSettings settings;
-    settings.blocksPerFrame = kFrameBlocks;
+    settings.blocksPerFrame = kSmallFrameBlocks;
     settings.threads = 2;
     settings.verify = true;
     FrameDamage damage(5);
@@ -145,7 +149,7 @@ TEST(PipelineShape, FramesInFlightStayWithinTheBudget) {
     for (const Case& c : cases) {
         for (int threads : {1, 2, 8, 64, 256}) {
             const PipelineShape shape = ShapePipeline(threads, 1000, c.framePcmBytes, c.verify);
-            const size_t workerCost = c.verify ? 2 * c.framePcmBytes : 0;
+            const size_t workerCost = c.verify ? 3 * c.framePcmBytes : 0;
             EXPECT_LE(shape.threads, size_t(threads));
             if (shape.threads == 0) {
                 EXPECT_EQ(1u, shape.slots);

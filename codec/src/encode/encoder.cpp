@@ -48,15 +48,22 @@ int ReadRest(CStreamIo& in, std::vector<uint8_t>* rest) {
     }
 }
 
-// One frame in flight: its blocks, then its bytes and whether they came back.
+// Frames go to the workers in runs of at least this many blocks, so that
+// tiny frames do not cost a hand-over each.
+constexpr int64_t kRunBlocks = 4096;
+
+// One run of frames in flight: their blocks, then their bytes and the first
+// that did not come back.
 struct FrameSlot {
-    int32_t blocks = 0;
+    uint32_t firstFrame = 0;
+    uint32_t frames = 0;
     std::vector<uint8_t> pcm;
     std::vector<uint8_t> bytes;
-    bool matches = true;
+    std::vector<size_t> ends;  // per frame: the end of its bytes
+    int64_t failedFrame = -1;
 };
 
-// What one worker thread keeps from frame to frame.
+// What one worker thread keeps from run to run.
 struct FrameWorker {
     std::unique_ptr<CFrameEncoder> encoder;
     std::unique_ptr<CFrameCheck> check;
@@ -71,8 +78,9 @@ public:
     int Run(const EncodeSettings& settings, int32_t level, std::string* reason);
 
 private:
-    int Fill(FrameSlot& slot, uint32_t index, std::string* reason);
-    int Write(FrameSlot& slot, uint32_t index, std::string* reason);
+    int Fill(FrameSlot& slot, uint32_t firstFrame, uint32_t frames, std::string* reason);
+    void Encode(FrameWorker& worker, FrameSlot& slot) const;
+    int Write(const FrameSlot& slot, std::string* reason);
 
     CStreamIo& m_in;
     CStreamWriter& m_writer;
@@ -82,9 +90,13 @@ private:
     int64_t m_done = 0;
 };
 
-int CFrameRun::Fill(FrameSlot& slot, uint32_t index, std::string* reason) {
-    slot.blocks = static_cast<int32_t>(m_writer.FrameBlocks(index));
-    slot.pcm.resize(static_cast<size_t>(slot.blocks) * m_wave.format.nBlockAlign);
+int CFrameRun::Fill(FrameSlot& slot, uint32_t firstFrame, uint32_t frames, std::string* reason) {
+    slot.firstFrame = firstFrame;
+    slot.frames = frames;
+    int64_t blocks = 0;
+    for (uint32_t frame = firstFrame; frame < firstFrame + frames; ++frame)
+        blocks += m_writer.FrameBlocks(frame);
+    slot.pcm.resize(static_cast<size_t>(blocks) * m_wave.format.nBlockAlign);
     int32_t got = 0;
     if (m_in.Read(slot.pcm.data(), static_cast<int32_t>(slot.pcm.size()), &got) != 0)
         return Fail(reason, CODEC_READ_FAILED, "the wave file cannot be read");
@@ -94,25 +106,62 @@ int CFrameRun::Fill(FrameSlot& slot, uint32_t index, std::string* reason) {
     return CODEC_OK;
 }
 
-int CFrameRun::Write(FrameSlot& slot, uint32_t index, std::string* reason) {
-    if (!slot.matches)
-        return Fail(reason, CODEC_BAD_CHECKSUM, "frame " + std::to_string(index) + " does not decode to its audio");
-    int result = m_writer.AddFrame(slot.bytes);
-    if (result != CODEC_OK)
-        return Fail(reason, result, result == CODEC_BAD_INPUT ? "the stream would exceed 2 GiB" : "write failed");
-    m_done += slot.blocks;
+void CFrameRun::Encode(FrameWorker& worker, FrameSlot& slot) const {
+    const EncodedFrameTamper tamper = EncodedFrameTamperForTests();
+    slot.bytes.clear();
+    slot.bytes.reserve(slot.pcm.size() + slot.pcm.size() / 16 + 4096);  // no doubling for loud audio
+    slot.ends.clear();
+    slot.failedFrame = -1;
+    const uint8_t* pcm = slot.pcm.data();
+    std::vector<uint8_t> frameBytes;
+    for (uint32_t frame = slot.firstFrame; frame < slot.firstFrame + slot.frames; ++frame) {
+        const int32_t blocks = static_cast<int32_t>(m_writer.FrameBlocks(frame));
+        const size_t start = slot.bytes.size();
+        worker.encoder->EncodeFrame(pcm, blocks, &slot.bytes);
+        if (tamper || worker.check) {
+            frameBytes.assign(slot.bytes.begin() + static_cast<std::ptrdiff_t>(start), slot.bytes.end());
+            if (tamper) {
+                tamper(frame, frameBytes);
+                slot.bytes.resize(start);
+                slot.bytes.insert(slot.bytes.end(), frameBytes.begin(), frameBytes.end());
+            }
+            if (worker.check && slot.failedFrame < 0 && !worker.check->Matches(pcm, blocks, frameBytes))
+                slot.failedFrame = frame;
+        }
+        slot.ends.push_back(slot.bytes.size());
+        pcm += size_t(blocks) * m_wave.format.nBlockAlign;
+    }
+}
+
+int CFrameRun::Write(const FrameSlot& slot, std::string* reason) {
+    if (slot.failedFrame >= 0)
+        return Fail(reason, CODEC_BAD_CHECKSUM,
+                    "frame " + std::to_string(slot.failedFrame) + " does not decode to its audio");
+    size_t start = 0;
+    for (uint32_t i = 0; i < slot.frames; ++i) {
+        int result = m_writer.AddFrame(slot.bytes.data() + start, slot.ends[i] - start);
+        if (result != CODEC_OK)
+            return Fail(reason, result, result == CODEC_BAD_INPUT ? "the stream would exceed 2 GiB" : "write failed");
+        start = slot.ends[i];
+        m_done += m_writer.FrameBlocks(slot.firstFrame + i);
+    }
     if (m_progress)
         m_progress(m_done, m_wave.dataBytes / m_wave.format.nBlockAlign);
     return CODEC_OK;
 }
 
-// This thread reads the frames in order into the pipeline's slots and writes
-// each one, in order, once it is encoded; the workers encode (and check).
+// This thread reads runs of frames in order into the pipeline's slots and
+// writes each run, in order, once it is encoded; the workers encode (and check).
 int CFrameRun::Run(const EncodeSettings& settings, int32_t level, std::string* reason) {
     const uint32_t frames = m_writer.TotalFrames();
+    if (frames == 0)
+        return CODEC_OK;
     const WAVEFORMATEX& format = m_wave.format;
-    const size_t framePcmBytes = size_t(m_writer.FrameBlocks(0)) * format.nBlockAlign;
-    const PipelineShape shape = ShapePipeline(settings.threads, frames, framePcmBytes, settings.verify);
+    const int64_t blocksPerFrame = m_writer.FrameBlocks(0);
+    const uint32_t framesPerRun = static_cast<uint32_t>(std::max<int64_t>(1, kRunBlocks / blocksPerFrame));
+    const uint32_t runs = (frames + framesPerRun - 1) / framesPerRun;
+    const size_t runPcmBytes = size_t(blocksPerFrame) * framesPerRun * format.nBlockAlign;
+    const PipelineShape shape = ShapePipeline(settings.threads, runs, runPcmBytes, settings.verify);
     std::vector<FrameWorker> workers(std::max<size_t>(shape.threads, 1));
     for (FrameWorker& worker : workers) {
         worker.encoder = std::make_unique<CFrameEncoder>(level, CStreamWriter::kVersion, format.nChannels,
@@ -121,35 +170,25 @@ int CFrameRun::Run(const EncodeSettings& settings, int32_t level, std::string* r
             worker.check = std::make_unique<CFrameCheck>(format, static_cast<uint16_t>(level));
     }
     std::vector<FrameSlot> slots(shape.slots);
-    std::vector<uint32_t> slotFrame(shape.slots);
-    const EncodedFrameTamper tamper = EncodedFrameTamperForTests();
-    CFramePipeline pipeline(shape.threads, shape.slots, [&](size_t w, size_t s) {
-        FrameSlot& slot = slots[s];
-        slot.bytes.clear();
-        workers[w].encoder->EncodeFrame(slot.pcm.data(), slot.blocks, &slot.bytes);
-        if (tamper)
-            tamper(slotFrame[s], slot.bytes);
-        slot.matches = !workers[w].check || workers[w].check->Matches(slot.pcm.data(), slot.blocks, slot.bytes);
-    });
+    CFramePipeline pipeline(shape.threads, shape.slots, [&](size_t w, size_t s) { Encode(workers[w], slots[s]); });
     int result = CODEC_OK;
-    for (uint32_t index = 0; index < frames && result == CODEC_OK; ++index) {
-        const size_t s = pipeline.SlotOf(index);
-        if (index >= shape.slots) {
-            pipeline.WaitDone(index - shape.slots);
-            if ((result = Write(slots[s], index - static_cast<uint32_t>(shape.slots), reason)) != CODEC_OK)
+    for (uint32_t run = 0; run < runs && result == CODEC_OK; ++run) {
+        FrameSlot& slot = slots[pipeline.SlotOf(run)];
+        if (run >= shape.slots) {
+            pipeline.WaitDone(run - shape.slots);
+            if ((result = Write(slot, reason)) != CODEC_OK)
                 break;
         }
-        if ((result = Fill(slots[s], index, reason)) != CODEC_OK)
+        const uint32_t first = run * framesPerRun;
+        if ((result = Fill(slot, first, std::min(framesPerRun, frames - first), reason)) != CODEC_OK)
             break;
-        slotFrame[s] = index;
-        pipeline.Submit(index);
+        pipeline.Submit(run);
     }
     if (result != CODEC_OK)
         return result;
-    for (uint32_t index = frames > shape.slots ? frames - static_cast<uint32_t>(shape.slots) : 0; index < frames;
-         ++index) {
-        pipeline.WaitDone(index);
-        if ((result = Write(slots[pipeline.SlotOf(index)], index, reason)) != CODEC_OK)
+    for (uint32_t run = runs > shape.slots ? runs - static_cast<uint32_t>(shape.slots) : 0; run < runs; ++run) {
+        pipeline.WaitDone(run);
+        if ((result = Write(slots[pipeline.SlotOf(run)], reason)) != CODEC_OK)
             return result;
     }
     return CODEC_OK;

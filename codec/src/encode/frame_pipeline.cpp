@@ -66,7 +66,7 @@ void CFramePipeline::Work(size_t worker) {
 
 PipelineShape ShapePipeline(int threads, uint32_t frames, size_t framePcmBytes, bool verify) {
     const size_t slotCost = 2 * framePcmBytes + 4096;
-    const size_t workerCost = verify ? 2 * framePcmBytes + 65536 : 65536;
+    const size_t workerCost = verify ? 3 * framePcmBytes + 65536 : 65536;
     const size_t most = std::max<size_t>(frames, 1);
     size_t workers = std::clamp<size_t>(size_t(std::max(threads, 1)), 1, most);
     while (workers > 1 && workers * (workerCost + slotCost) > kEncodeMemoryBudget)

@@ -53,11 +53,13 @@ private:
 };
 
 // How many worker threads and slots an encode uses. Each slot holds a frame's
-// samples and its encoded bytes; a worker that checks its frames holds about
-// two frames more while it decodes one. Within kEncodeMemoryBudget there are
+// samples and its encoded bytes (two frames' worth of samples at most); a
+// worker that checks its frames holds up to three more while it decodes one
+// (the decoder's ring, the stream in memory and the copy on its way there).
+// With the program itself this keeps an encode below 64 MiB. Within kEncodeMemoryBudget there are
 // up to `threads` workers (none below two: one thread works on the calling
 // thread) and two slots per worker, but never more of either than frames.
-constexpr size_t kEncodeMemoryBudget = size_t(40) << 20;
+constexpr size_t kEncodeMemoryBudget = size_t(32) << 20;
 struct PipelineShape {
     size_t threads = 0;  // worker threads; 0: all on the calling thread
     size_t slots = 1;
