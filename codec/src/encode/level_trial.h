@@ -26,7 +26,7 @@ struct TrialExcerpts {
 // Reads from `dataStart` of `in` and seeks back there; an input that cannot
 // seek gives no excerpts.
 constexpr uint32_t kTrialFrames = 4;
-constexpr uint32_t kTrialBlocks = 65536;
+constexpr uint32_t kTrialBlocks = 32768;
 TrialExcerpts ReadTrialExcerpts(CStreamIo& in, int32_t dataStart, uint32_t blockAlign, uint32_t totalBlocks,
                                 uint32_t blocksPerFrame);
 
