@@ -113,23 +113,25 @@ void CFrameRun::Encode(FrameWorker& worker, FrameSlot& slot) const {
     slot.ends.clear();
     slot.failedFrame = -1;
     const uint8_t* pcm = slot.pcm.data();
-    std::vector<uint8_t> frameBytes;
-    for (uint32_t frame = slot.firstFrame; frame < slot.firstFrame + slot.frames; ++frame) {
+    const uint32_t last = slot.firstFrame + slot.frames - 1;
+    for (uint32_t frame = slot.firstFrame; frame <= last; ++frame) {
         const int32_t blocks = static_cast<int32_t>(m_writer.FrameBlocks(frame));
         const size_t start = slot.bytes.size();
         worker.encoder->EncodeFrame(pcm, blocks, &slot.bytes);
-        if (tamper || worker.check) {
-            frameBytes.assign(slot.bytes.begin() + static_cast<std::ptrdiff_t>(start), slot.bytes.end());
-            if (tamper) {
-                tamper(frame, frameBytes);
-                slot.bytes.resize(start);
-                slot.bytes.insert(slot.bytes.end(), frameBytes.begin(), frameBytes.end());
-            }
-            if (worker.check && slot.failedFrame < 0 && !worker.check->Matches(pcm, blocks, frameBytes))
-                slot.failedFrame = frame;
+        if (tamper) {
+            std::vector<uint8_t> frameBytes(slot.bytes.begin() + static_cast<std::ptrdiff_t>(start), slot.bytes.end());
+            tamper(frame, frameBytes);
+            slot.bytes.resize(start);
+            slot.bytes.insert(slot.bytes.end(), frameBytes.begin(), frameBytes.end());
         }
         slot.ends.push_back(slot.bytes.size());
         pcm += size_t(blocks) * m_wave.format.nBlockAlign;
+    }
+    if (worker.check) {
+        const int64_t mismatch = worker.check->FirstMismatch(
+            slot.pcm.data(), slot.frames, static_cast<int32_t>(m_writer.FrameBlocks(slot.firstFrame)),
+            static_cast<int32_t>(m_writer.FrameBlocks(last)), slot.bytes.data(), slot.ends.data());
+        slot.failedFrame = mismatch < 0 ? -1 : slot.firstFrame + mismatch;
     }
 }
 

@@ -17,33 +17,43 @@ constexpr int32_t kCompareBlocks = 4096;
 
 }  // namespace
 
-bool CFrameCheck::Matches(const uint8_t* pcm, int32_t blocks, const std::vector<uint8_t>& frame) const {
+int64_t CFrameCheck::FirstMismatch(const uint8_t* pcm, uint32_t frames, int32_t blocksPerFrame,
+                                   int32_t finalBlocks, const uint8_t* bytes, const size_t* ends) const {
+    if (frames == 0)
+        return -1;
     CMemoryStream stream;
     StreamLayout layout;
     layout.level = m_level;
-    layout.blocksPerFrame = static_cast<uint32_t>(blocks);
-    layout.totalBlocks = static_cast<uint32_t>(blocks);
+    layout.blocksPerFrame = static_cast<uint32_t>(blocksPerFrame);
+    layout.totalBlocks = (frames - 1) * uint32_t(blocksPerFrame) + uint32_t(finalBlocks);
     layout.format = m_format;
     const std::vector<uint8_t> noWaveHeader;
     CStreamWriter writer(stream, layout, noWaveHeader);
     const uint8_t digest[16] = {};
-    if (writer.Begin() != CODEC_OK || writer.AddFrame(frame) != CODEC_OK || writer.Finish({}, digest) != CODEC_OK)
-        return false;
+    bool written = writer.Begin() == CODEC_OK;
+    for (uint32_t i = 0; i < frames && written; ++i)
+        written = writer.AddFrame(bytes + (i ? ends[i - 1] : 0), ends[i] - (i ? ends[i - 1] : 0)) == CODEC_OK;
+    if (!written || writer.Finish({}, digest) != CODEC_OK)
+        return 0;
     int error = 0;
     std::unique_ptr<CDecoder> decoder = OpenDecoderFromIo(&stream, &error);
     if (!decoder || error != CODEC_OK)
-        return false;
-    const int32_t blockAlign = m_format.nBlockAlign;
-    std::vector<uint8_t> decoded(size_t(std::min(blocks, kCompareBlocks)) * size_t(blockAlign));
-    for (int32_t done = 0; done < blocks;) {
-        const int32_t wanted = std::min(blocks - done, kCompareBlocks);
-        int got = 0;
-        if (decoder->GetData(decoded.data(), wanted, &got) != CODEC_OK || got != wanted ||
-            std::memcmp(decoded.data(), pcm + size_t(done) * size_t(blockAlign), size_t(got) * size_t(blockAlign)))
-            return false;
-        done += got;
+        return 0;
+    const size_t blockAlign = m_format.nBlockAlign;
+    std::vector<uint8_t> decoded(size_t(std::min(blocksPerFrame, kCompareBlocks)) * blockAlign);
+    for (uint32_t frame = 0; frame < frames; ++frame) {
+        const int32_t blocks = frame + 1 < frames ? blocksPerFrame : finalBlocks;
+        for (int32_t done = 0; done < blocks;) {
+            const int32_t wanted = std::min(blocks - done, kCompareBlocks);
+            int got = 0;
+            if (decoder->GetData(decoded.data(), wanted, &got) != CODEC_OK || got != wanted ||
+                std::memcmp(decoded.data(), pcm, size_t(got) * blockAlign))
+                return frame;
+            done += got;
+            pcm += size_t(got) * blockAlign;
+        }
     }
-    return true;
+    return -1;
 }
 
 bool FrontReadsBack(const std::vector<uint8_t>& front, const StreamLayout& layout,

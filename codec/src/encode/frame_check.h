@@ -1,6 +1,7 @@
-// Checks encoded frames by decoding them again: each frame is put into a
-// stream of its own in memory and read back through the stream decoder, the
-// way a player reads it, and the blocks must equal those it was made from.
+// Checks encoded frames by decoding them again: a run of consecutive frames
+// is put into a stream of its own in memory and read back through the stream
+// decoder, the way a player reads it, frame by frame; each frame must pass
+// its check and give back the blocks it was made from.
 #pragma once
 
 #include "container/wave_format.h"
@@ -12,9 +13,14 @@ class CFrameCheck {
 public:
     CFrameCheck(const WAVEFORMATEX& format, uint16_t level) : m_format(format), m_level(level) {}
 
-    // Whether `frame` (in reading order, as CFrameEncoder makes it) decodes to
-    // the `blocks` blocks at `pcm` and passes its check.
-    bool Matches(const uint8_t* pcm, int32_t blocks, const std::vector<uint8_t>& frame) const;
+    // The first of `frames` frames that does not come back, counted from 0,
+    // or -1 when all do. The frames' bytes (in reading order, as
+    // CFrameEncoder makes them) lie one after the other in `bytes`, frame i
+    // ending at ends[i]; each frame holds `blocksPerFrame` blocks but the
+    // last, which holds `finalBlocks`; their blocks lie one after the other
+    // at `pcm`.
+    int64_t FirstMismatch(const uint8_t* pcm, uint32_t frames, int32_t blocksPerFrame, int32_t finalBlocks,
+                          const uint8_t* bytes, const size_t* ends) const;
 
 private:
     WAVEFORMATEX m_format;
