@@ -3,7 +3,7 @@
 wavpack -hh on the same audio.
 
     bench/bench.py [--zemtool PATH] [--files N] [--repeat R] [--work DIR]
-                   [--readme README.md]
+                   [--readme README.md] [--windows-zemtool EXE]
 
 The audio is CD-quality music rendered from the MIDI files of Debian's
 openttd-openmsx with timidity and the freepats set (packages timidity,
@@ -19,7 +19,10 @@ times the older-version path: a version 3800 stream at level 4000 of the same
 length, written by the test encoder (zem_write_old_stream; its audio is not
 music, so only its decoding speed is shown). Another row codes the music at
 level 1000 in frames of one block each: the smallest frames a stream can
-have, where any fixed cost per frame shows. Speeds are
+have, where any fixed cost per frame shows. Where wine and the Windows build
+(build/windows/bin/zemtool.exe, or --windows-zemtool) exist, each level's row
+also times that build decoding on one thread under Wine, with Wine's start-up
+(zemtool.exe --help, best of R) taken off, beside its ratio to native. Speeds are
 multiples of real time (seconds of audio per second of wall time, the best of R
 runs); peak memory is the largest resident size of any run of that row. With
 --readme the table replaces the one between the bench markers of that file.
@@ -163,7 +166,35 @@ def speed(value):
     return f"{value:.0f}x" if value else "-"
 
 
-def table(rows, wav_bytes, audio_seconds, bits):
+
+def wine_start_seconds(wine_run, exe, repeat):
+    """Wall seconds of starting and ending zemtool.exe under Wine, doing nothing."""
+    return best_of(repeat, [wine_run, exe, "--help"])[0]
+
+
+def measure_windows(wine_run, exe, music, rows, repeat, audio_seconds):
+    """Adds to each level's row the one-thread decoding speed of the Windows
+    build under Wine (its start-up time taken off) and its ratio to native."""
+    os.environ["WINEDEBUG"] = "-all"
+    start = wine_start_seconds(wine_run, exe, repeat)
+    for level, row in zip(LEVELS, rows):
+        stream = music[:-4] + f"-{level}.zem"
+        seconds = best_of(repeat, [wine_run, exe, "decode", "-q", "--threads", "1", stream, "-"])[0]
+        row["windows"] = audio_seconds / max(seconds - start, 0.01)
+    return start
+
+
+def windows_columns():
+    """Extra table columns for the Windows build's speeds."""
+    def speed(r):
+        return f"{r['windows']:.0f}x" if r.get("windows") else "-"
+
+    def ratio(r):
+        return f"{r['windows'] / r['decode']:.2f}" if r.get("windows") else "-"
+    return [("decode, 1 thread, Windows build under Wine", speed), ("Wine vs native", ratio)]
+
+
+def table(rows, wav_bytes, audio_seconds, bits, extra=()):
     flac = next(r for r in rows if r["name"] == "flac -8")
     wavpack = next(r for r in rows if r["name"] == "wavpack -hh")
     lines = [
@@ -174,8 +205,9 @@ def table(rows, wav_bytes, audio_seconds, bits):
         "",
         "| codec | size, % of WAV | size vs flac -8 | size vs wavpack -hh | encode, 1 thread | encode, all threads "
         "| encode --verify, all threads | encode vs flac -8 | encode vs wavpack -hh | decode, 1 thread "
-        "| decode, all threads | decode vs flac -8 | decode vs wavpack -hh | peak memory |",
-        "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|",
+        "| decode, all threads | decode vs flac -8 | decode vs wavpack -hh | peak memory |"
+        + "".join(f" {title} |" for title, _ in extra),
+        "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|" + "---:|" * len(extra),
     ]
     for r in rows:
         all_threads = speed(r["decode_all"])
@@ -190,7 +222,7 @@ def table(rows, wav_bytes, audio_seconds, bits):
         lines.append(
             f"| {r['name']} | {sizes} | {encode} | {r['decode']:.0f}x | {all_threads} "
             f"| {r['decode'] / flac['decode']:.2f} | {r['decode'] / wavpack['decode']:.2f} "
-            f"| {r['peak_kib'] / 1024:.1f} MiB |")
+            f"| {r['peak_kib'] / 1024:.1f} MiB |" + "".join(f" {cell(r)} |" for _, cell in extra))
     return "\n".join(lines)
 
 
@@ -215,6 +247,8 @@ def main():
     parser.add_argument("--repeat", type=int, default=3, help="runs per measurement, the best counts")
     parser.add_argument("--work", default=os.path.join(root, "build", "bench"))
     parser.add_argument("--readme", help="README file whose bench section gets the table")
+    parser.add_argument("--windows-zemtool", default=os.path.join(root, "build", "windows", "bin", "zemtool.exe"),
+                        help="the Windows build, timed under Wine where both exist")
     args = parser.parse_args()
     if not os.access(args.zemtool, os.X_OK):
         fail(f"no zemtool at {args.zemtool} (build the native preset first)")
@@ -247,7 +281,14 @@ def main():
         rows.append(measure_reference("wavpack -hh", [wavpack, "-hh", "-q", "-y", music, "-o", wv_file],
                                       [wvunpack, "-q", "-y", wv_file, "-o", "-"], wv_file, args.repeat,
                                       audio_seconds))
-        tables.append(table(rows, wav_bytes, audio_seconds, 8 * width))
+        extra = []
+        wine_run = os.path.join(root, "tools", "wine-run.sh")
+        if width == 2 and shutil.which("wine") and os.path.exists(args.windows_zemtool):
+            print("measuring the Windows build under Wine", file=sys.stderr)
+            start = measure_windows(wine_run, args.windows_zemtool, music, rows, args.repeat, audio_seconds)
+            print(f"Wine start-up: {start:.2f} s, taken off each Windows time", file=sys.stderr)
+            extra = windows_columns()
+        tables.append(table(rows, wav_bytes, audio_seconds, 8 * width, extra))
 
     text = "\n\n".join(tables)
     print(text)

@@ -40,6 +40,13 @@ packages=(
     libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev pkg-config
     gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-base-apps
     gstreamer1.0-plugins-good python3-gst-1.0
+    # zemfs (tools/zemfs) and its mount test: libfuse3, fusermount3, and sox,
+    # one of the readers the test plays the mounted tracks with.
+    fuse3 libfuse3-dev sox
+    # Packages: the Windows installer's compiler (makensis), the Debian
+    # packages' checker, and what their test uses once they are installed
+    # (man -w, the completion's loader).
+    nsis lintian man-db bash-completion
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)

@@ -67,8 +67,20 @@ LinkPlan PlanLinkFiles(const WCHAR* cueSheetPath, const WCHAR* namingTemplate) {
 }
 
 LinkPlan PlanLinksFromText(const WString& sheetText, const WString& folder, const WString& namingTemplate) {
+    return PlanLinksFromSheet(ParseCueSheetText(sheetText), sheetText, folder, namingTemplate);
+}
+
+LinkPlan PlanLinksForImage(const WString& sheetText, const WString& imagePath, const WString& namingTemplate) {
+    CueSheet sheet = ParseCueSheetText(sheetText);
+    const WString folder = CueSheetFolder(imagePath);
+    sheet.imageFile = imagePath.substr(folder.size());
+    return PlanLinksFromSheet(std::move(sheet), sheetText, folder, namingTemplate);
+}
+
+LinkPlan PlanLinksFromSheet(CueSheet parsed, const WString& sheetText, const WString& folder,
+                            const WString& namingTemplate) {
     LinkPlan plan;
-    plan.sheet = ParseCueSheetText(sheetText);
+    plan.sheet = std::move(parsed);
     plan.folder = folder;
     const CueSheet& sheet = plan.sheet;
     for (size_t index = 0; index < sheet.tracks.size(); ++index) {

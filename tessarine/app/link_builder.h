@@ -74,7 +74,13 @@ LinkBuildResult BuildLinkFiles(const WCHAR* cueSheetPath, const WCHAR* namingTem
 // The job in two halves: reading the sheet and naming the links, then writing them.
 LinkPlan PlanLinkFiles(const WCHAR* cueSheetPath, const WCHAR* namingTemplate);
 LinkPlan PlanLinksFromText(const WString& sheetText, const WString& folder, const WString& namingTemplate);
+// The same on a sheet already read from `sheetText`.
+LinkPlan PlanLinksFromSheet(CueSheet parsed, const WString& sheetText, const WString& folder,
+                            const WString& namingTemplate);
 LinkBuildResult WriteLinkFiles(const LinkPlan& plan);
+// The links of a cue sheet that an image carries in its own tag: they go
+// beside the image, and its FILE line names that image whatever it says.
+LinkPlan PlanLinksForImage(const WString& sheetText, const WString& imagePath, const WString& namingTemplate);
 // The warnings of a plan whose links are named, from the sheet's text.
 std::vector<LinkWarning> CheckLinkPlan(const LinkPlan& plan, const WString& sheetText);
 

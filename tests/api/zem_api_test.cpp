@@ -179,6 +179,65 @@ TEST(ZemApi, ReadsStopAtTheEndOfTheFrameTheyStartIn) {
     EXPECT_EQ(0, zem_read(d.get(), buffer.data(), 4096));
 }
 
+// Opening the image with a range gives what the link file to that range gives.
+TEST(ZemApi, OpenRangeIsTheLinkWithoutItsFile) {
+    struct {
+        int32_t start, finish;
+        uint64_t first, blocks;
+    } cases[] = {{int32_t(kLinkStart), int32_t(kLinkFinish), uint64_t(kLinkStart), kLinkFinish - kLinkStart},
+                 {-1, -1, 0, kBlocks},
+                 {2400, 99999, 2400, 100},
+                 {500, 400, 500, 0}};
+    for (const auto& c : cases) {
+        int error = 1;
+        Decoder d(zem_open_range(Files().Image().c_str(), c.start, c.finish, &error));
+        ASSERT_EQ(ZEM_OK, error) << c.start;
+        zem_stream_info info;
+        zem_get_info(d.get(), &info);
+        EXPECT_EQ(c.blocks, info.total_blocks) << c.start;
+        uint64_t first = 99;
+        zem_get_range(d.get(), &first, nullptr);
+        EXPECT_EQ(c.first, first) << c.start;
+        EXPECT_EQ(Files().Pcm(int64_t(c.first), int64_t(c.blocks)), ReadBlocks(d.get(), 4096)) << c.start;
+        // A range that is the whole stream keeps the stream's own header and trailer.
+        const bool whole = c.blocks == kBlocks;
+        EXPECT_EQ(whole ? 56 : 44, zem_get_wav_header(d.get(), nullptr, 0)) << c.start;
+        EXPECT_EQ(whole ? 14 : 0, zem_get_wav_trailer(d.get(), nullptr, 0)) << c.start;
+    }
+    Decoder link = Open(Files().Link());
+    Decoder range(zem_open_range(Files().Image().c_str(), int32_t(kLinkStart), int32_t(kLinkFinish), nullptr));
+    EXPECT_EQ(WavePart(link.get(), true), WavePart(range.get(), true));
+    int error = 0;
+    EXPECT_EQ(nullptr, zem_open_range(Files().Path("missing.zem").c_str(), 0, 10, &error));
+    EXPECT_EQ(ZEM_ERROR_CANNOT_OPEN, error);
+    EXPECT_EQ(nullptr, zem_open_range(Files().Link().c_str(), 0, 10, &error));
+    EXPECT_EQ(ZEM_ERROR_BAD_INPUT, error);
+}
+
+// Frames of 1000 blocks in the image; the link's start (700) lies inside the first.
+TEST(ZemApi, FrameOfABlockInAStreamAndInALink) {
+    struct {
+        bool link;
+        uint64_t block, first, end;
+    } cases[] = {{false, 0, 0, 1000},  {false, 999, 0, 1000},  {false, 1000, 1000, 2000},
+                 {false, 2499, 2000, 2500}, {true, 0, 0, 300}, {true, 299, 0, 300},
+                 {true, 300, 300, 1300}, {true, 1599, 1300, 1600}};
+    for (const auto& c : cases) {
+        Decoder d = Open(c.link ? Files().Link() : Files().Image());
+        uint64_t first = 99, end = 99;
+        ASSERT_EQ(ZEM_OK, zem_get_frame(d.get(), c.block, &first, &end)) << c.link << " " << c.block;
+        EXPECT_EQ(c.first, first) << c.link << " " << c.block;
+        EXPECT_EQ(c.end, end) << c.link << " " << c.block;
+        // Reading from the frame's first block stops at its end.
+        Bytes buffer(4096 * 4);
+        ASSERT_EQ(ZEM_OK, zem_seek(d.get(), first));
+        EXPECT_EQ(long(end - first), zem_read(d.get(), buffer.data(), 4096));
+    }
+    Decoder d = Open(Files().Link());
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_get_frame(d.get(), 1600, nullptr, nullptr));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_get_frame(nullptr, 0, nullptr, nullptr));
+}
+
 struct SeekCase {
     bool link;
     uint64_t block;

@@ -41,6 +41,11 @@ image=$(find "$work/data" -name '*.zem' | head -n1)
 printf '[Quillon Image Link File]\r\nImage File=%s\r\nStart Block=100000\r\nFinish Block=300007\r\n\r\n' "$image" \
     >"$work/track.zlk"
 "$prefix/bin/zemtool" --version | grep -q '^zemtool [0-9]' || fail "zemtool --version"
+# zemfs goes beside zemtool where it is built (libfuse3 found); it uses the
+# installed libzem.so (found by the system's search path under /usr).
+if [ -e "$build/bin/zemfs" ]; then
+    LD_LIBRARY_PATH="$libdir" "$prefix/bin/zemfs" --version | grep -q '^zemfs [0-9]' || fail "zemfs --version (installed beside zemtool)"
+fi
 for input in "$image" "$work/track.zlk"; do
     "$prefix/bin/zemtool" decode -q "$input" "$work/$(basename "$input").tool.wav"
 done

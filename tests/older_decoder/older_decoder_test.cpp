@@ -78,6 +78,30 @@ TEST(OlderDecoder, DamagedFrameStopsAfterTheGoodBlocks) {
         }
 }
 
+// A damaged first frame fails only itself: a fresh decoder's first seek past
+// it lands and decodes, as a later seek on a used decoder does (the threads of
+// a parallel decode each start with such a seek).
+TEST(OlderDecoder, DamagedFirstFrameLeavesFirstSeekElsewhere) {
+    for (uint16_t version : {3800, 3881})
+        for (bool seekFirst : {true, false}) {
+            const OlderStream stream = BuildOlderStream(Shape(version, 3000, 3, true));
+            Bytes damaged = stream.file;
+            damaged[stream.frameStarts[0] + 40] ^= 0x10;
+            OpenOlder open(damaged);
+            const uint32_t bpf = stream.blocksPerFrame;
+            Bytes buffer(100 * stream.blockAlign);
+            int got = -1;
+            if (!seekFirst) {
+                EXPECT_EQ(CODEC_FAILED, open.decoder->GetData(buffer.data(), 100, &got)) << version;
+                EXPECT_EQ(0, got);
+            }
+            ASSERT_EQ(CODEC_OK, open.decoder->Seek(static_cast<int>(bpf + 5))) << version << " " << seekFirst;
+            EXPECT_EQ(CODEC_OK, open.decoder->GetData(buffer.data(), 100, &got));
+            ASSERT_EQ(100, got);
+            EXPECT_TRUE(buffer == Slice(stream, bpf + 5, 100)) << version << " " << seekFirst;
+        }
+}
+
 TEST(OlderDecoder, SeekLandsOnTheBlock) {
     for (uint16_t version : {3600, 3800, 3850}) {
         const OlderStream stream = BuildOlderStream(Shape(version, 1000, 3));

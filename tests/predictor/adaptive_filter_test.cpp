@@ -93,12 +93,13 @@ TEST(AdaptiveFilter, MatchesTheUnboundedModelAcrossWindowRolls) {
                 CAdaptiveFilter filter(order, 13, version), partner(order, 13, version);
                 filter.Reset();
                 partner.Reset();
+                // The first run has many residuals of 0, which move no coefficient.
                 for (int run = 0; run < 2; ++run) {
                     FilterModel model(order, 13, version), partnerModel(order, 13, version);
                     std::normal_distribution<double> noise(0, run == 0 ? 3000 : 30000);
                     std::vector<int32_t> values(1600), partnerValues, expected, partnerExpected;
                     for (int32_t& v : values) {
-                        v = static_cast<int32_t>(noise(random));
+                        v = run == 0 && random() % 3 == 0 ? 0 : static_cast<int32_t>(noise(random));
                         partnerValues.push_back(-v);
                         expected.push_back(model.Decode(v));
                         partnerExpected.push_back(partnerModel.Decode(-v));

@@ -1,6 +1,7 @@
 #include "tools/zemtool/links_command.h"
 
 #include "container/codec_error.h"
+#include "tessarine/app/embedded_cue_sheet.h"
 #include "tessarine/app/link_builder.h"
 #include "tools/zemtool/argument_cursor.h"
 #include "tools/zemtool/file_names.h"
@@ -76,9 +77,21 @@ int RunLinksCommand(const std::vector<std::string>& args, std::ostream& out, std
     }
     if (!problem.empty())
         return ReportUsageError(err, "links", problem);
+    const std::string extension = LowerExtension(request.sheet);
+    const bool image = extension == ".zem" || extension == ".qrb";
     if (!CanOpenFile(request.sheet))
-        return ReportFailure(err, CODEC_BAD_INPUT, "cannot open cue sheet " + Quoted(request.sheet));
-    const LinkPlan plan = PlanLinkFiles(LibraryPath(request.sheet).c_str(), WideFromUtf8(request.naming).c_str());
+        return ReportFailure(err, CODEC_BAD_INPUT,
+                             std::string(image ? "cannot open image " : "cannot open cue sheet ") + Quoted(request.sheet));
+    LinkPlan plan;
+    if (image) {
+        const WString path = LibraryPath(request.sheet);
+        const WString sheet = ReadEmbeddedCueSheet(path.c_str());
+        if (sheet.empty())
+            return ReportFailure(err, CODEC_BAD_INPUT, Quoted(request.sheet) + " carries no cue sheet in its tag");
+        plan = PlanLinksForImage(sheet, path, WideFromUtf8(request.naming));
+    } else {
+        plan = PlanLinkFiles(LibraryPath(request.sheet).c_str(), WideFromUtf8(request.naming).c_str());
+    }
     if (plan.sheet.tracks.empty())
         return ReportFailure(err, CODEC_BAD_INPUT, Quoted(request.sheet) + " lists no audio track (no TRACK 01 AUDIO)");
     for (const LinkWarning& warning : plan.warnings)

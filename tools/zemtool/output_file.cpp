@@ -53,6 +53,9 @@ bool OutputFile::CreateTemporary(std::string* message) {
     for (int attempt = 0; attempt < kNameTries; ++attempt) {
         const std::string mark = UniqueMark(random);
         std::string name = m_target + "." + mark + ".partial";
+        // An interrupt between creating the file and arming its removal
+        // would leave it behind: it waits until both are done.
+        InterruptsHeld held;
         CreateResult result = m_file.CreateNew(name, &why);
         if (result == CreateResult::Failed) {
             std::string shortWhy;

@@ -2,6 +2,8 @@
 
 #include "container/codec_error.h"
 #include "io/win32_file.h"
+#include "tessarine/app/cue_sheet.h"
+#include "tessarine/app/embedded_cue_sheet.h"
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/tag_listing.h"
 #include "tools/zemtool/tag_request.h"
@@ -53,6 +55,24 @@ int EditTag(CWin32File& file, const TagRequest& request, std::ostream& err) {
     return WriteTagArea(file, area, bytes, request, err);
 }
 
+// Reads each --set-cuesheet file into its edit's value, decoded as Tessarine
+// reads cue sheets. Returns an empty text, or why a sheet cannot be stored.
+std::string ReadCueSheets(TagRequest& request) {
+    for (TagEdit& edit : request.edits) {
+        if (!edit.fromCueSheet)
+            continue;
+        const std::string sheet = edit.value;
+        const WString text = CanOpenFile(sheet) ? ReadCueSheetText(LibraryPath(sheet).c_str()) : WString();
+        if (text.empty())
+            return "cannot read cue sheet " + Quoted(sheet);
+        if (ParseCueSheetText(text).tracks.empty())
+            return Quoted(sheet) + " lists no audio track (no TRACK 01 AUDIO)";
+        edit.value = CueSheetToUtf8(text);
+        edit.fromCueSheet = false;
+    }
+    return {};
+}
+
 }  // namespace
 
 int RunTagCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -64,6 +84,9 @@ int RunTagCommand(const std::vector<std::string>& args, std::ostream& out, std::
     }
     if (!problem.empty())
         return ReportUsageError(err, "tag", problem);
+    const std::string sheetProblem = ReadCueSheets(request);
+    if (!sheetProblem.empty())
+        return ReportFailure(err, CODEC_BAD_INPUT, sheetProblem + Unchanged(request));
     const WString wide = LibraryPath(request.file);
     CWin32File file;
     if (request.file.empty() || file.Open(wide.c_str()) != 0)

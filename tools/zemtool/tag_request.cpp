@@ -50,7 +50,7 @@ std::string ParseTagArgs(const std::vector<std::string>& args, TagRequest& reque
     std::string value;
     while (cursor.Next()) {
         const std::string& arg = cursor.Current();
-        const bool takesValue = cursor.Is("--set", "--delete");
+        const bool takesValue = cursor.Is("--set", "--delete") || cursor.Is("--set-cuesheet");
         if (takesValue && !cursor.TakeValue(&value))
             return arg + " needs a value";
         std::string problem;
@@ -60,6 +60,8 @@ std::string ParseTagArgs(const std::vector<std::string>& args, TagRequest& reque
             request.help = true;
         else if (cursor.Is("--set"))
             problem = ParseSetArgument(value, request);
+        else if (cursor.Is("--set-cuesheet"))
+            request.edits.push_back({TagEdit::Set, "Cuesheet", value, true});
         else if (cursor.Is("--delete"))
             problem = ParseDeleteArgument(value, request);
         else if (cursor.Is("--remove"))

@@ -11,6 +11,7 @@ struct TagEdit {
     Kind kind;
     std::string name;   // Set and Delete
     std::string value;  // Set: UTF-8 text; empty deletes
+    bool fromCueSheet = false;  // --set-cuesheet: `value` names the sheet's file until it is read
 };
 
 struct TagRequest {

@@ -15,6 +15,7 @@ const char* const kToolUsage =
     "  tag FILE OPTIONS  change the tag (see 'zemtool tag --help')\n"
     "  links CUE [--template T] [--strict]\n"
     "                    write one .zlk link file per track of the cue sheet CUE\n"
+    "                    (or of the sheet a .zem image carries in its tag)\n"
     "  encode IN.wav OUT.zem   compress a PCM wave file (see 'zemtool encode --help')\n"
     "  decode IN OUT.wav       decode a stream or a link file's track to a wave file\n"
     "  verify FILE...          decode everything and report each frame that fails its check\n"
@@ -42,7 +43,8 @@ const char* const kInfoUsage =
     "  -h, --help  show this help\n";
 
 const char* const kTagUsage =
-    "Usage: zemtool tag FILE [--set NAME=VALUE]... [--delete NAME]... [--remove] [--id3v1]\n"
+    "Usage: zemtool tag FILE [--set NAME=VALUE]... [--set-cuesheet CUE] [--delete NAME]...\n"
+    "                        [--remove] [--id3v1]\n"
     "\n"
     "Without options, lists the tag fields at the end of FILE (any file: .zem, .qrb,\n"
     ".zlk), one NAME=VALUE a line. Text values are printed as UTF-8, with control\n"
@@ -58,6 +60,9 @@ const char* const kTagUsage =
     "Options, applied in the order given; the tag is then written once:\n"
     "  --set NAME=VALUE  set a text field (VALUE is UTF-8); an empty VALUE deletes\n"
     "                    the field. NAME is printable ASCII without '='\n"
+    "  --set-cuesheet CUE  store the cue sheet CUE (read as 'links' reads it) in the\n"
+    "                    field Cuesheet; 'zemtool links FILE' then builds the\n"
+    "                    image's link files from it\n"
     "  --delete NAME     delete a field; fails when there is none\n"
     "  --remove          delete every field; used alone it strips all tags from FILE\n"
     "  --id3v1           write a 128-byte ID3v1 record instead of a ZEM tag; only\n"
@@ -67,6 +72,7 @@ const char* const kTagUsage =
 
 const char* const kLinksUsage =
     "Usage: zemtool links CUE [--template T] [--strict]\n"
+    "       zemtool links IMAGE.zem [--template T] [--strict]\n"
     "\n"
     "Writes one ZLK link file per audio track of the cue sheet CUE into the cue\n"
     "sheet's folder, exactly as Tessarine does, and lists the files it wrote, one a\n"
@@ -80,6 +86,10 @@ const char* const kLinksUsage =
     "or with a time not written MM:SS:FF, a track that is empty or ends before it\n"
     "starts, audio tracks dropped behind a data track, and two tracks whose names\n"
     "collide. The files are written all the same.\n"
+    "\n"
+    "Given a .zem or .qrb image instead, takes the cue sheet stored in its tag's\n"
+    "Cuesheet field ('zemtool tag IMAGE --set-cuesheet CUE'); the links go beside\n"
+    "the image and name it, whatever the sheet's FILE line says.\n"
     "\n"
     "Options:\n"
     "  --template T  the file naming template (default\n"

@@ -85,6 +85,19 @@ typedef struct zem_stream_info {
  */
 ZEM_API zem_decoder* zem_open(const char* path_utf8, int* error);
 
+/*
+ * Opens the stream at image_path_utf8 (any extension) limited to the blocks
+ * from start_block up to, not including, finish_block, exactly as a link file
+ * naming that image and those blocks opens it: a negative start is the
+ * stream's beginning, a negative finish its end, and both are clamped to the
+ * stream. As for such a link, the WAV header is then the 44-byte header for
+ * the range, with no trailer, unless the range is the whole stream (the
+ * stream's own header and trailer then); the tag is the image's. Errors as
+ * for zem_open().
+ */
+ZEM_API zem_decoder* zem_open_range(const char* image_path_utf8, int32_t start_block, int32_t finish_block,
+                                    int* error);
+
 /* Fills *info. Returns ZEM_OK or ZEM_ERROR_INVALID_ARGUMENT. */
 ZEM_API int zem_get_info(const zem_decoder* d, zem_stream_info* info);
 
@@ -143,6 +156,16 @@ ZEM_API long zem_get_wav_trailer(const zem_decoder* d, void* buffer, size_t size
  * NULL. Returns ZEM_OK or ZEM_ERROR_INVALID_ARGUMENT.
  */
 ZEM_API int zem_get_range(const zem_decoder* d, uint64_t* first_block, uint64_t* stream_blocks);
+
+/*
+ * The frame that holds `block` (0 <= block < total_blocks), in the decoder's
+ * blocks: it starts at *first and ends before *end (end - first blocks, cut to
+ * the stream or track). zem_read() calls from *first deliver the frame's blocks
+ * and stop at *end, so a frame can be decoded, and kept, as a unit. Either
+ * pointer may be NULL. Returns ZEM_OK or
+ * ZEM_ERROR_INVALID_ARGUMENT (also for a block at or beyond total_blocks).
+ */
+ZEM_API int zem_get_frame(const zem_decoder* d, uint64_t block, uint64_t* first, uint64_t* end);
 
 /* A short English text for a result code ("a frame failed its check"); never NULL. */
 ZEM_API const char* zem_error_text(int error);

@@ -4,6 +4,7 @@
 #include "container/codec_error.h"
 #include "decode/decoder_factory.h"
 #include "container/info_id.h"
+#include "container/stream_info.h"
 #include "io/win32_file.h"
 
 #include <algorithm>
@@ -12,7 +13,9 @@ namespace {
 
 unsigned Unsigned(int64_t value) { return static_cast<unsigned>(std::max<int64_t>(value, 0)); }
 
-int Open(const char* path, zem_decoder** result) {
+// `open` builds the codec's decoder for the wide path and sets a codec error.
+template <class OpenWide>
+int Open(const char* path, zem_decoder** result, OpenWide open) {
     WString wide;
     if (!path || !*path || !zem_api::WideFromUtf8(path, &wide))
         return ZEM_ERROR_INVALID_ARGUMENT;
@@ -23,7 +26,7 @@ int Open(const char* path, zem_decoder** result) {
             return ZEM_ERROR_CANNOT_OPEN;
     }
     int codecError = 0;
-    std::unique_ptr<CDecoder> decoder = OpenDecoder(wide.c_str(), &codecError);
+    std::unique_ptr<CDecoder> decoder = open(wide, &codecError);
     if (!decoder)
         // The factory's -1 is a version no decoder takes (or a decoder that could not be built).
         return codecError == CODEC_FAILED ? ZEM_ERROR_UNSUPPORTED
@@ -50,7 +53,30 @@ int Open(const char* path, zem_decoder** result) {
 
 extern "C" zem_decoder* zem_open(const char* path_utf8, int* error) {
     zem_decoder* result = nullptr;
-    int code = zem_api::Guarded([&] { return Open(path_utf8, &result); });
+    int code = zem_api::Guarded([&] {
+        return Open(path_utf8, &result, [](const WString& path, int* codecError) {
+            return OpenDecoder(path.c_str(), codecError);
+        });
+    });
+    if (error)
+        *error = code;
+    return code == ZEM_OK ? result : nullptr;
+}
+
+// The way the factory opens a link file's image, without the link file.
+extern "C" zem_decoder* zem_open_range(const char* image_path_utf8, int32_t start_block, int32_t finish_block,
+                                       int* error) {
+    zem_decoder* result = nullptr;
+    int code = zem_api::Guarded([&] {
+        return Open(image_path_utf8, &result, [=](const WString& path, int* codecError) {
+            auto* info = new CStreamInfo(path.c_str(), codecError);
+            if (*codecError != CODEC_OK) {
+                delete info;
+                return std::unique_ptr<CDecoder>();
+            }
+            return OpenDecoderFromInfo(info, start_block, finish_block, codecError);
+        });
+    });
     if (error)
         *error = code;
     return code == ZEM_OK ? result : nullptr;

@@ -9,18 +9,33 @@
 
 namespace {
 
-// The end of the frame that holds `position`, counted from the range's start.
+// The stream frame that holds `position` (counted from the range's start).
 // Blocks past the last frame's start belong to it, however long it is.
-uint64_t FrameEnd(const zem_decoder& d, uint64_t position) {
-    const uint64_t length = d.info.total_blocks;
-    if (d.blocksPerFrame <= 0 || d.totalFrames <= 0)
-        return length;
+uint64_t FrameIndex(const zem_decoder& d, uint64_t position) {
     const uint64_t perFrame = static_cast<uint64_t>(d.blocksPerFrame);
     const uint64_t lastFrame = static_cast<uint64_t>(d.totalFrames) - 1;
-    const uint64_t frame = std::min((d.rangeStart + position) / perFrame, lastFrame);
-    if (frame == lastFrame)
+    return std::min((d.rangeStart + position) / perFrame, lastFrame);
+}
+
+bool HasFrames(const zem_decoder& d) { return d.blocksPerFrame > 0 && d.totalFrames > 0; }
+
+// The end of the frame that holds `position`, counted from the range's start.
+uint64_t FrameEnd(const zem_decoder& d, uint64_t position) {
+    const uint64_t length = d.info.total_blocks;
+    if (!HasFrames(d))
         return length;
-    return std::min((frame + 1) * perFrame - d.rangeStart, length);
+    const uint64_t frame = FrameIndex(d, position);
+    if (frame == static_cast<uint64_t>(d.totalFrames) - 1)
+        return length;
+    return std::min((frame + 1) * static_cast<uint64_t>(d.blocksPerFrame) - d.rangeStart, length);
+}
+
+// Where that frame starts, counted from the range's start (0 when it began before the range).
+uint64_t FrameFirst(const zem_decoder& d, uint64_t position) {
+    if (!HasFrames(d))
+        return 0;
+    const uint64_t start = FrameIndex(d, position) * static_cast<uint64_t>(d.blocksPerFrame);
+    return start > d.rangeStart ? start - d.rangeStart : 0;
 }
 
 // A failed frame (a current stream's decoder reports its check, an older
@@ -82,4 +97,14 @@ extern "C" int64_t zem_tell(const zem_decoder* d) {
     if (!d)
         return ZEM_ERROR_INVALID_ARGUMENT;
     return static_cast<int64_t>(d->position);
+}
+
+extern "C" int zem_get_frame(const zem_decoder* d, uint64_t block, uint64_t* first, uint64_t* end) {
+    if (!d || block >= d->info.total_blocks)
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    if (first)
+        *first = FrameFirst(*d, block);
+    if (end)
+        *end = FrameEnd(*d, block);
+    return ZEM_OK;
 }

@@ -17,7 +17,7 @@ SimdLevel MachineSimdLevel() {
     // register state, not only the processor's feature bits.
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
-        return SimdLevel::Avx512;
+        return __builtin_cpu_supports("avx512vnni") ? SimdLevel::Avx512Vnni : SimdLevel::Avx512;
     if (__builtin_cpu_supports("avx2"))
         return SimdLevel::Avx2;
     if (__builtin_cpu_supports("sse2"))

@@ -13,7 +13,7 @@ using FillFunction = void (*)(FilterKernels&);
 
 // Index i fills the entries of SimdLevel i; scalar is the starting table.
 constexpr FillFunction kFillByLevel[kSimdLevelCount] = {nullptr, FillFilterKernelsSse2, FillFilterKernelsAvx2,
-                                                        FillFilterKernelsAvx512};
+                                                        FillFilterKernelsAvx512, FillFilterKernelsAvx512Vnni};
 
 FilterKernels BuildTable(SimdLevel limit) {
     FilterKernels kernels = {ScalarDotProduct16, ScalarAdaptCoefficients16, ScalarDotAdapt16, ScalarDecodeShortRun,
@@ -43,7 +43,7 @@ SimdLevel LimitFromEnvironment() {
                 return static_cast<SimdLevel>(level);
         }
     }
-    return SimdLevel::Avx512;
+    return SimdLevel::Avx512Vnni;
 }
 
 std::atomic<int>& Limit() {
@@ -54,7 +54,7 @@ std::atomic<int>& Limit() {
 }  // namespace
 
 const char* SimdLevelName(SimdLevel level) {
-    static const char* const names[kSimdLevelCount] = {"scalar", "sse2", "avx2", "avx512"};
+    static const char* const names[kSimdLevelCount] = {"scalar", "sse2", "avx2", "avx512", "avx512vnni"};
     const int index = static_cast<int>(level);
     return index >= 0 && index < kSimdLevelCount ? names[index] : "unknown";
 }

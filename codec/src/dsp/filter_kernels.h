@@ -11,8 +11,9 @@
 #include <cstdint>
 
 // Instruction-set levels, in rising order.
-enum class SimdLevel : int { Scalar = 0, Sse2 = 1, Avx2 = 2, Avx512 = 3 };
-constexpr int kSimdLevelCount = 4;
+// Avx512Vnni adds the 16-bit dot-product instruction to AVX-512.
+enum class SimdLevel : int { Scalar = 0, Sse2 = 1, Avx2 = 2, Avx512 = 3, Avx512Vnni = 4 };
+constexpr int kSimdLevelCount = 5;
 
 const char* SimdLevelName(SimdLevel level);
 
@@ -36,10 +37,15 @@ constexpr bool IsShortOrder(int32_t order) { return order == 16 || order == 32; 
 // stretch of samples: the coefficients, and the arrays of outputs and adapt
 // values that hold `order` values of history behind the write position and
 // roll back to it after `window` more (the newest values move to the front).
+// Beside the adapt values lie their negations and zeros, in arrays of the
+// same layout: a coefficient step adds the one of the three that its
+// direction picks (StepSource), one instruction where a select would be two.
 struct FilterRun {
     int16_t* coefficients;
     int16_t* history;
     int16_t* adapt;
+    int16_t* negatedAdapt;  // kept by the kernel as -adapt, rolled with it
+    const int16_t* zeros;   // at least order + window zeros
     int32_t* position;
     int32_t order;
     int32_t window;
@@ -47,6 +53,14 @@ struct FilterRun {
     int32_t shift;
     bool scaled;
 };
+
+// The array whose values a coefficient step with this direction (-1, 0 or 1)
+// adds: the negated adapt values, zeros or the adapt values. An index, not a
+// branch: the direction follows the residual's sign, which is as good as random.
+inline const int16_t* StepSource(const FilterRun& run, int direction) {
+    const int16_t* const sources[3] = {run.negatedAdapt, run.zeros, run.adapt};
+    return sources[direction + 1];
+}
 
 struct FilterKernels {
     // Sum of a[i] * b[i] for i < n in wrapping 32-bit arithmetic; n is a
@@ -83,12 +97,13 @@ void ScalarDecodeShortRun(const ShortFilterRun* runs, int32_t* const* values, in
 void FillFilterKernelsSse2(FilterKernels& kernels);
 void FillFilterKernelsAvx2(FilterKernels& kernels);
 void FillFilterKernelsAvx512(FilterKernels& kernels);
+void FillFilterKernelsAvx512Vnni(FilterKernels& kernels);
 
 // The table for min(level, what this processor offers).
 const FilterKernels& FilterKernelsUpTo(SimdLevel level);
 // The table new filters take: the machine's best, unless limited. The limit
 // starts from the environment variable ZEM_SIMD ("scalar", "sse2", "avx2",
-// "avx512"); SetSimdLimit overrides it for filters built afterwards.
+// "avx512", "avx512vnni"); SetSimdLimit overrides it for filters built afterwards.
 const FilterKernels& ActiveFilterKernels();
 void SetSimdLimit(SimdLevel level);
 SimdLevel SimdLimit();

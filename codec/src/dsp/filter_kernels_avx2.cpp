@@ -162,17 +162,15 @@ ZEM_AVX2 void DecodeShortRunAvx2(const ShortFilterRun* runs, int32_t* const* val
 // sample's sum takes the coefficients as the first moves them, and the
 // coefficients are read and stored once for both.
 ZEM_AVX2 inline newest_window::PairSums DotAdaptOlderPair(int16_t* coefficients, const int16_t* history,
-                                                          const int16_t* adapt, int n, int firstDirection,
-                                                          int secondDirection) {
-    const __m256i first = newest_window::Direction(firstDirection);
-    const __m256i second = newest_window::Direction(secondDirection);
+                                                          const int16_t* firstStep, const int16_t* secondStep,
+                                                          int n) {
     __m256i sum0 = _mm256_setzero_si256(), sum1 = _mm256_setzero_si256();
     for (int i = 0; i < n; i += 16) {
         const __m256i c = Load(coefficients + i);
         sum0 = _mm256_add_epi32(sum0, _mm256_madd_epi16(Load(history + i), c));
-        const __m256i moved = StepBy(c, Load(adapt + i), first);
+        const __m256i moved = _mm256_add_epi16(c, Load(firstStep + i));
         sum1 = _mm256_add_epi32(sum1, _mm256_madd_epi16(Load(history + i + 1), moved));
-        Store(coefficients + i, StepBy(moved, Load(adapt + i + 1), second));
+        Store(coefficients + i, _mm256_add_epi16(moved, Load(secondStep + i)));
     }
     return {static_cast<uint32_t>(Sum(sum0)), static_cast<uint32_t>(Sum(sum1))};
 }

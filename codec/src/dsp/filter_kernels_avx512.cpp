@@ -1,8 +1,8 @@
 // AVX-512 versions: 32 lanes of 16 bits; an odd group of 16 at the end takes
-// 256-bit registers. The history is read at an offset that moves by one value
-// a sample, so nearly every 64-byte read spans two cache lines; the run
-// kernel therefore reads each group once and takes the second sample's
-// values, one further on, from two groups by a permute.
+// 256-bit registers. The run kernel's pair pass reads the second sample's
+// values, one further on, straight from memory: most of its reads span two
+// cache lines either way, and a permute in their place would compete with
+// the multiply-adds for the same execution ports.
 #include "dsp/filter_kernels.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -16,6 +16,7 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 
 #define ZEM_AVX512 __attribute__((target("avx512f,avx512bw")))
+#define ZEM_AVX512_VNNI __attribute__((target("avx512f,avx512bw,avx512vnni")))
 
 namespace {
 
@@ -107,28 +108,10 @@ ZEM_AVX512 inline __m512i StepBy(__m512i c, __m512i adapt, const Moves& moves) {
     return _mm512_mask_sub_epi16(added, moves.subtract, added, adapt);
 }
 
-// Values 1..32 of the 64 in `current` then `next`: the group one value on.
-ZEM_AVX512 inline __m512i OneOn(__m512i current, __m512i next) {
-    const __m512i index = _mm512_set_epi16(32, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14,
-                                           13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1);
-    return _mm512_permutex2var_epi16(current, index, next);
-}
-
 struct PairAccumulators {
     __m512i first;
     __m512i second;
 };
-
-// One group of 32 for both samples; `history1` and `adapt1` are the values
-// one on from `history` and `adapt`.
-ZEM_AVX512 inline void PairGroup(int16_t* coefficients, __m512i history, __m512i history1, __m512i adapt,
-                                 __m512i adapt1, const Moves& first, const Moves& second, PairAccumulators& sums) {
-    const __m512i c = _mm512_load_si512(coefficients);
-    sums.first = _mm512_add_epi32(sums.first, _mm512_madd_epi16(history, c));
-    const __m512i moved = StepBy(c, adapt, first);
-    sums.second = _mm512_add_epi32(sums.second, _mm512_madd_epi16(history1, moved));
-    _mm512_store_si512(coefficients, StepBy(moved, adapt1, second));
-}
 
 // Both accumulators summed in one fold: their halves are added pairwise
 // until 128-bit lane 0 holds the first sum and lane 2 the second.
@@ -142,40 +125,54 @@ ZEM_AVX512 inline newest_window::PairSums SumPair(__m512i first, __m512i second)
             static_cast<uint32_t>(_mm_cvtsi128_si32(_mm512_extracti32x4_epi32(v, 2)))};
 }
 
-// The pair pass (see the AVX2 kernel) over groups of 32. A group's read of
-// the next group serves as the values one on, so that each value is read
-// once, and no read reaches the newest 16 values, which the run kernel has
-// just stored one at a time. The coefficients sit on 64-byte boundaries.
+// The last group of 16 of a pair pass, if any, from `i` on.
+ZEM_AVX512 inline void PairTail(int16_t* coefficients, const int16_t* history, const int16_t* firstStep,
+                                const int16_t* secondStep, int i, int n, PairAccumulators& sums) {
+    if (i >= n)
+        return;
+    const __m256i c = newest_window::Load(coefficients + i);
+    const __m256i moved = _mm256_add_epi16(c, newest_window::Load(firstStep + i));
+    sums.first = _mm512_add_epi32(sums.first,
+                                  _mm512_zextsi256_si512(_mm256_madd_epi16(newest_window::Load(history + i), c)));
+    sums.second = _mm512_add_epi32(
+        sums.second, _mm512_zextsi256_si512(_mm256_madd_epi16(newest_window::Load(history + i + 1), moved)));
+    newest_window::Store(coefficients + i, _mm256_add_epi16(moved, newest_window::Load(secondStep + i)));
+}
+
+// The pair pass (see the AVX2 kernel) over groups of 32. No read reaches
+// the newest 16 values, which the run kernel has just stored one at a time.
+// The coefficients sit on 64-byte boundaries.
 ZEM_AVX512 newest_window::PairSums DotAdaptOlderPair512(int16_t* coefficients, const int16_t* history,
-                                                       const int16_t* adapt, int n, int firstDirection,
-                                                       int secondDirection) {
-    const Moves first = MovesFor(firstDirection), second = MovesFor(secondDirection);
+                                                       const int16_t* firstStep, const int16_t* secondStep,
+                                                       int n) {
     PairAccumulators sums = {_mm512_setzero_si512(), _mm512_setzero_si512()};
     int i = 0;
-    if (n >= 64) {
-        __m512i h = Load(history), a = Load(adapt);
-        for (; i + 64 <= n; i += 32) {
-            const __m512i nextH = Load(history + i + 32), nextA = Load(adapt + i + 32);
-            PairGroup(coefficients + i, h, OneOn(h, nextH), a, OneOn(a, nextA), first, second, sums);
-            h = nextH;
-            a = nextA;
-        }
+    for (; i + 32 <= n; i += 32) {
+        const __m512i c = _mm512_load_si512(coefficients + i);
+        sums.first = _mm512_add_epi32(sums.first, _mm512_madd_epi16(Load(history + i), c));
+        const __m512i moved = _mm512_add_epi16(c, Load(firstStep + i));
+        sums.second = _mm512_add_epi32(sums.second, _mm512_madd_epi16(Load(history + i + 1), moved));
+        _mm512_store_si512(coefficients + i, _mm512_add_epi16(moved, Load(secondStep + i)));
     }
-    if (i + 32 <= n) {
-        PairGroup(coefficients + i, Load(history + i), Load(history + i + 1), Load(adapt + i), Load(adapt + i + 1),
-                  first, second, sums);
-        i += 32;
+    PairTail(coefficients, history, firstStep, secondStep, i, n, sums);
+    return SumPair(sums.first, sums.second);
+}
+
+// The pair pass with the dot-product instruction, which multiplies, adds the
+// pairs and accumulates (wrapping) in one step.
+ZEM_AVX512_VNNI newest_window::PairSums DotAdaptOlderPairVnni(int16_t* coefficients, const int16_t* history,
+                                                             const int16_t* firstStep, const int16_t* secondStep,
+                                                             int n) {
+    PairAccumulators sums = {_mm512_setzero_si512(), _mm512_setzero_si512()};
+    int i = 0;
+    for (; i + 32 <= n; i += 32) {
+        const __m512i c = _mm512_load_si512(coefficients + i);
+        sums.first = _mm512_dpwssd_epi32(sums.first, Load(history + i), c);
+        const __m512i moved = _mm512_add_epi16(c, Load(firstStep + i));
+        sums.second = _mm512_dpwssd_epi32(sums.second, Load(history + i + 1), moved);
+        _mm512_store_si512(coefficients + i, _mm512_add_epi16(moved, Load(secondStep + i)));
     }
-    if (i < n) {
-        const __m256i c = newest_window::Load(coefficients + i);
-        const __m256i moved = newest_window::StepBy(c, newest_window::Load(adapt + i), first.sign);
-        sums.first = _mm512_add_epi32(
-            sums.first, _mm512_zextsi256_si512(_mm256_madd_epi16(newest_window::Load(history + i), c)));
-        sums.second = _mm512_add_epi32(
-            sums.second, _mm512_zextsi256_si512(_mm256_madd_epi16(newest_window::Load(history + i + 1), moved)));
-        newest_window::Store(coefficients + i,
-                             newest_window::StepBy(moved, newest_window::Load(adapt + i + 1), second.sign));
-    }
+    PairTail(coefficients, history, firstStep, secondStep, i, n, sums);
     return SumPair(sums.first, sums.second);
 }
 
@@ -204,6 +201,10 @@ ZEM_AVX512 void DecodeRunAvx512(const FilterRun& run, int32_t* values, int n) {
     newest_window::DecodeRun<DotAdaptOlderPair512, DotAdapt16Avx512>(run, values, n);
 }
 
+ZEM_AVX512_VNNI void DecodeRunAvx512Vnni(const FilterRun& run, int32_t* values, int n) {
+    newest_window::DecodeRun<DotAdaptOlderPairVnni, DotAdapt16Avx512>(run, values, n);
+}
+
 }  // namespace
 
 void FillFilterKernelsAvx512(FilterKernels& kernels) {
@@ -213,8 +214,14 @@ void FillFilterKernelsAvx512(FilterKernels& kernels) {
     kernels.level = SimdLevel::Avx512;
 }
 
+void FillFilterKernelsAvx512Vnni(FilterKernels& kernels) {
+    kernels.decodeRun = DecodeRunAvx512Vnni;
+    kernels.level = SimdLevel::Avx512Vnni;
+}
+
 #else
 
 void FillFilterKernelsAvx512(FilterKernels&) {}
+void FillFilterKernelsAvx512Vnni(FilterKernels&) {}
 
 #endif

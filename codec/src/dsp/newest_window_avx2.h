@@ -116,6 +116,7 @@ ZEM_NEWEST_AVX2 inline Newest Open(const FilterRun& run) {
 ZEM_NEWEST_AVX2 inline void Close(const FilterRun& run, const Newest& w) {
     StoreRecent(run.history + w.position - 16, w.history);
     Store(run.adapt + w.position - 16, w.adapt);
+    Store(run.negatedAdapt + w.position - 16, _mm256_sub_epi16(_mm256_setzero_si256(), w.adapt));
     Store(run.coefficients + run.order - 16, w.coefficients);
     *run.position = w.position;
     *run.average = w.average;
@@ -135,10 +136,13 @@ ZEM_NEWEST_AVX2 inline int32_t Finish(const FilterRun& run, Newest& w, int32_t i
     PushRecent(w.history, saturated);
     w.adapt = MoveWindow(w.adapt, NextAdaptValue(output, w.average, run.scaled));
     w.adapt = _mm256_blendv_epi8(w.adapt, _mm256_srai_epi16(w.adapt, 1), w.decay);
-    run.adapt[w.position - 8] = static_cast<int16_t>(_mm256_extract_epi16(w.adapt, 7));
+    const int16_t done = static_cast<int16_t>(_mm256_extract_epi16(w.adapt, 7));
+    run.adapt[w.position - 8] = done;
+    run.negatedAdapt[w.position - 8] = static_cast<int16_t>(-done);
     if (++w.position == run.order + run.window) {
         std::memmove(run.history, run.history + run.window, sizeof(int16_t) * run.order);
         std::memmove(run.adapt, run.adapt + run.window, sizeof(int16_t) * run.order);
+        std::memmove(run.negatedAdapt, run.negatedAdapt + run.window, sizeof(int16_t) * run.order);
         w.position = run.order;
     }
     return output;
@@ -152,9 +156,11 @@ struct PairSums {
 };
 
 // The signatures of a level's passes over the older values: `Pair` for two
-// samples at once, moving the coefficients by both directions; `Single` for one.
-using PairPass = PairSums (*)(int16_t* coefficients, const int16_t* history, const int16_t* adapt, int n,
-                              int firstDirection, int secondDirection);
+// samples at once, adding to the coefficients the values of `firstStep`
+// (StepSource for the first sample's direction) and then of `secondStep`
+// (for the second's, already one value on); `Single` for one.
+using PairPass = PairSums (*)(int16_t* coefficients, const int16_t* history, const int16_t* firstStep,
+                              const int16_t* secondStep, int n);
 using SinglePass = int32_t (*)(int16_t* coefficients, const int16_t* history, const int16_t* adapt, int direction,
                                int n);
 
@@ -167,17 +173,18 @@ inline __attribute__((always_inline)) void DecodeRun(const FilterRun& run, int32
     Newest w = Open(run);
     const int older = run.order - 16;
     for (int i = 0; i < n;) {
-        int16_t* history = run.history + w.position - run.order;
-        int16_t* adapt = run.adapt + w.position - run.order;
+        const int32_t start = w.position - run.order;
+        int16_t* history = run.history + start;
         const int direction = AdaptDirection(values[i]);
         if (i + 1 < n && w.position + 1 < run.order + run.window) {
-            const PairSums sums = kPair(run.coefficients, history, adapt, older, direction,
-                                        AdaptDirection(values[i + 1]));
+            const PairSums sums = kPair(run.coefficients, history, StepSource(run, direction) + start,
+                                        StepSource(run, AdaptDirection(values[i + 1])) + start + 1, older);
             values[i] = Finish(run, w, values[i], static_cast<int32_t>(sums.first));
             values[i + 1] = Finish(run, w, values[i + 1], static_cast<int32_t>(sums.second));
             i += 2;
         } else {
-            values[i] = Finish(run, w, values[i], kSingle(run.coefficients, history, adapt, direction, older));
+            const int32_t olderSum = kSingle(run.coefficients, history, run.adapt + start, direction, older);
+            values[i] = Finish(run, w, values[i], olderSum);
             i += 1;
         }
     }

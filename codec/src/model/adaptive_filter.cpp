@@ -21,6 +21,19 @@ int32_t CheckedShift(int32_t shift) {
     return shift;
 }
 
+// Zeros enough for every filter of the codec's levels, shared by all: the run
+// kernels read them in place of adapt values when a step moves nothing.
+constexpr int32_t kSharedZeros = 2048;
+
+const int16_t* SharedZeros() {
+    static const AlignedArray<int16_t> zeros = [] {
+        AlignedArray<int16_t> values(kSharedZeros);
+        std::memset(values.Get(), 0, sizeof(int16_t) * kSharedZeros);
+        return values;
+    }();
+    return zeros.Get();
+}
+
 }  // namespace
 
 CAdaptiveFilter::CAdaptiveFilter(int32_t order, int32_t shift, int32_t version)
@@ -30,8 +43,18 @@ CAdaptiveFilter::CAdaptiveFilter(int32_t order, int32_t shift, int32_t version)
       m_vector(ProcessorHasMmx()),
       m_input(order),
       m_adapt(order),
+      m_negatedAdapt(order),
       m_coefficients(order),
-      m_kernels(m_vector ? &ActiveFilterKernels() : &FilterKernelsUpTo(SimdLevel::Scalar)) {}
+      m_kernels(m_vector ? &ActiveFilterKernels() : &FilterKernelsUpTo(SimdLevel::Scalar)) {
+    const int32_t needed = order + CSlidingBuffer<int16_t>::kWindow;
+    if (needed <= kSharedZeros) {
+        m_zeros = SharedZeros();
+    } else {
+        m_ownZeros = std::make_unique<AlignedArray<int16_t>>(needed);
+        std::memset(m_ownZeros->Get(), 0, sizeof(int16_t) * needed);
+        m_zeros = m_ownZeros->Get();
+    }
+}
 
 // After s samples from a reset, the outputs and adapt values written lie in
 // [order, order + s) of the arrays (the history in front of them was never
@@ -46,6 +69,7 @@ void CAdaptiveFilter::Reset() {
     std::memset(m_coefficients.Get() + (m_order - touched), 0, sizeof(int16_t) * touched);
     m_input.Reset(samples);
     m_adapt.Reset(samples);
+    m_negatedAdapt.Reset(samples);
     m_average = 0;
     m_samples = 0;
 }
@@ -80,11 +104,13 @@ void CAdaptiveFilter::DecodeBatch(int32_t* values, int32_t n) {
     if (m_kernels->decodeRun) {
         CountSamples(n);
         int32_t position = m_input.Position();
-        const FilterRun run = {m_coefficients.Get(), m_input.Base(), m_adapt.Base(), &position, m_order,
-                               CSlidingBuffer<int16_t>::kWindow, &m_average, m_shift, m_version >= kScaledAdaptVersion};
+        const FilterRun run = {m_coefficients.Get(), m_input.Base(), m_adapt.Base(), m_negatedAdapt.Base(),
+                               m_zeros, &position, m_order, CSlidingBuffer<int16_t>::kWindow, &m_average,
+                               m_shift, m_version >= kScaledAdaptVersion};
         m_kernels->decodeRun(run, values, n);
         m_input.SetPosition(position);
         m_adapt.SetPosition(position);
+        m_negatedAdapt.SetPosition(position);
         return;
     }
     for (int32_t i = 0; i < n; ++i)
@@ -99,8 +125,7 @@ int32_t CAdaptiveFilter::Encode(int32_t input) {
     m_kernels->adaptCoefficients16(m_coefficients.Get(), m_adapt.Current() - m_order, AdaptDirection(output),
                                    m_order);
     StoreAdaptValue(input);
-    m_input.Advance();
-    m_adapt.Advance();
+    Advance();
     return output;
 }
 

@@ -10,6 +10,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <memory>
 
 class CAdaptiveFilter {
 public:
@@ -33,8 +34,7 @@ public:
         const int32_t output = WrapAdd(input, RoundingShift(dot, m_shift));
         *m_input.Current() = SaturateInt16(output);
         StoreAdaptValue(output);
-        m_input.Advance();
-        m_adapt.Advance();
+        Advance();
         return output;
     }
     // Decode over values[0..n), in place.
@@ -56,6 +56,11 @@ private:
     // At this many samples since a reset everything is cleared, whatever touched it.
     static constexpr int32_t kFullReset = INT32_MAX;
     void StoreAdaptValue(int32_t output);
+    void Advance() {
+        m_input.Advance();
+        m_adapt.Advance();
+        m_negatedAdapt.Advance();
+    }
 
     int32_t m_order;
     int32_t m_shift;
@@ -65,17 +70,23 @@ private:
     int32_t m_samples = kFullReset;  // samples since the last reset
     CSlidingBuffer<int16_t> m_input;
     CSlidingBuffer<int16_t> m_adapt;
+    CSlidingBuffer<int16_t> m_negatedAdapt;  // -m_adapt, for the run kernels (FilterRun)
     AlignedArray<int16_t> m_coefficients;
+    std::unique_ptr<AlignedArray<int16_t>> m_ownZeros;  // for orders beyond the shared zeros
+    const int16_t* m_zeros;
     const FilterKernels* m_kernels;
 };
 
 // The adapt value of the newest sample, and the decay of the recent ones.
 inline void CAdaptiveFilter::StoreAdaptValue(int32_t output) {
     int16_t* adapt = m_adapt.Current();
+    int16_t* negated = m_negatedAdapt.Current();
     adapt[0] = NextAdaptValue(output, m_average, m_version >= kScaledAdaptVersion);
+    negated[0] = static_cast<int16_t>(-adapt[0]);
     // Lane 15 of the window is the newest value, so lane j lies 15 - j back.
     for (uint32_t lanes = DecayLanes(m_version >= kScaledAdaptVersion); lanes; lanes &= lanes - 1) {
         const int back = 15 - __builtin_ctz(lanes);
         adapt[-back] = static_cast<int16_t>(adapt[-back] >> 1);
+        negated[-back] = static_cast<int16_t>(-adapt[-back]);
     }
 }

@@ -22,7 +22,9 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "gui"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 from window_driver import Failure, WindowSession, check, log, main  # noqa: E402
+from wine_registry import export_classes  # noqa: E402
 
 DATA_FOLDER = "pathwick-data"
 PROG_ID = "PathwickControl.Explorer"
@@ -74,12 +76,7 @@ class PathwickSession(WindowSession):
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=90).returncode
 
     def registry_snapshot(self, name):
-        path = os.path.join(self.work, name)
-        if os.path.exists(path):
-            os.remove(path)
-        self.wine_run("reg", "export", "HKLM\\Software\\Classes", path)
-        with open(path, "rb") as exported:
-            return exported.read()
+        return export_classes(self.wine_run, os.path.join(self.work, name))
 
     def windows_path(self, path):
         return "Z:" + path.replace("/", "\\")

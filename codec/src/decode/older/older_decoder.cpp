@@ -43,6 +43,10 @@ int COlderDecoder::Initialise() {
     if (m_setupError != CODEC_OK)
         return m_setupError;
     m_blocksPerFrame = static_cast<int32_t>(m_info->GetInfo(BlocksPerFrame));
+    if (m_blocksPerFrame <= 0) {
+        m_setupError = CODEC_FAILED;
+        return m_setupError;
+    }
     const int64_t frameBytes = int64_t(m_blocksPerFrame) * m_blockAlign;
     try {
         m_buffer.assign(static_cast<size_t>(std::max<int64_t>(2 * frameBytes + 32, 65536)), 0);
@@ -50,7 +54,11 @@ int COlderDecoder::Initialise() {
         m_setupError = CODEC_NO_MEMORY;
         return m_setupError;
     }
-    return Seek(0);
+    // Positioned at the range's start; the first frame is decoded when asked
+    // for. Decoding it here would let a damaged first frame fail a first seek
+    // to any other frame.
+    PositionAt(m_range.start);
+    return CODEC_OK;
 }
 
 // Only called while blocks of the range are wanted: a frame that yields none
@@ -107,19 +115,23 @@ int COlderDecoder::GetData(void* destination, int blocks, int* blocksRetrieved) 
 // again and drops the blocks ahead of it, so nothing before it is delivered.
 int COlderDecoder::Seek(int block) {
     const int err = Initialise();
-    if (err != CODEC_OK || m_blocksPerFrame <= 0)
-        return err != CODEC_OK ? err : CODEC_FAILED;
+    if (err != CODEC_OK)
+        return err;
     int64_t target = int64_t(block) + m_range.start;
     target = std::min<int64_t>(target, int64_t(m_range.finish) - 1);
     target = std::max<int64_t>(target, m_range.start);
-    m_bufferedBytes = 0;
-    m_readOffset = 0;
-    m_currentBlock = static_cast<int32_t>(target);
-    m_nextFrame = static_cast<int32_t>(target / m_blocksPerFrame);
-    m_pendingSkip = static_cast<int32_t>(target % m_blocksPerFrame);
+    PositionAt(target);
     if (m_range.finish <= m_range.start)
         return CODEC_OK;  // an empty range: nothing to decode
     return DecodeNextFrame() < 0 ? CODEC_FAILED : CODEC_OK;
+}
+
+void COlderDecoder::PositionAt(int64_t block) {
+    m_bufferedBytes = 0;
+    m_readOffset = 0;
+    m_currentBlock = static_cast<int32_t>(block);
+    m_nextFrame = static_cast<int32_t>(block / m_blocksPerFrame);
+    m_pendingSkip = static_cast<int32_t>(block % m_blocksPerFrame);
 }
 
 int32_t COlderDecoder::CurrentFrame() const { return m_nextFrame > 0 ? m_nextFrame - 1 : 0; }

@@ -34,8 +34,12 @@ public:
 private:
     // The frame whose output is being handed out (0 before the first frame).
     int32_t CurrentFrame() const;
-    // Sets up the frame reader and the output buffer, then seeks to the start.
+    // Sets up the frame reader and the output buffer and positions at the
+    // range's start, decoding nothing.
     int Initialise();
+    // Drops what is buffered; the next frame decoded is the one holding
+    // `block` (absolute), whose blocks before it are skipped.
+    void PositionAt(int64_t block);
     // Decodes the next frame into the buffer, dropping the blocks a failed seek
     // left to skip: the blocks decoded, or -1 when the frame fails or has none.
     int DecodeNextFrame();

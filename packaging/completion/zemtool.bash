@@ -1,0 +1,115 @@
+# bash completion for zemtool                                 -*- shell-script -*-
+# Completes the commands, each command's options, and file names filtered by
+# what the command takes at that place: .zem/.qrb/.zlk to read, .wav to
+# encode or to decode into, .zem to encode into, .cue (or an image holding
+# one) for links.
+
+_zemtool_streams='@(zem|qrb|zlk)'
+
+# Prints how many operands (words that are no option and no option's value)
+# stand between the command, at index $1, and the word being completed.
+_zemtool_operand_index()
+{
+    local i count=0 word
+    for ((i = $1 + 1; i < cword; i++)); do
+        word=${words[i]}
+        case $word in
+            --set | --set-cuesheet | --delete | --template | --level | --frame-blocks | --threads) ((i++)) ;;
+            -) ((count++)) ;;
+            -*) ;;
+            *) ((count++)) ;;
+        esac
+    done
+    echo $count
+}
+
+_zemtool()
+{
+    local cur prev words cword
+    _init_completion || return
+
+    local commands='info tag links encode decode verify'
+    local i command='' at=0
+    for ((i = 1; i < cword; i++)); do
+        if [[ ${words[i]} != -* ]]; then
+            command=${words[i]}
+            at=$i
+            break
+        fi
+    done
+
+    if [[ -z $command ]]; then
+        if [[ $cur == -* ]]; then
+            COMPREPLY=($(compgen -W '--help --version' -- "$cur"))
+        else
+            COMPREPLY=($(compgen -W "$commands" -- "$cur"))
+        fi
+        return
+    fi
+
+    # Values of options.
+    case $prev in
+        --set | --delete | --frame-blocks | --threads)
+            return
+            ;;
+        --level)
+            COMPREPLY=($(compgen -W '1000 2000 3000 4000 5000' -- "$cur"))
+            return
+            ;;
+        --set-cuesheet)
+            _filedir cue
+            return
+            ;;
+        --template)
+            local template
+            local IFS=$'\n'
+            for template in 'ARTIST - ALBUM - TRACK# - TITLE' 'ARTIST - TITLE' '(TRACK#) TITLE'; do
+                [[ $template == "$cur"* ]] && COMPREPLY+=("$(printf '%q' "$template")")
+            done
+            return
+            ;;
+    esac
+
+    local options
+    case $command in
+        info) options='--json' ;;
+        tag) options='--set --set-cuesheet --delete --remove --id3v1' ;;
+        links) options='--template --strict' ;;
+        encode) options='--level --frame-blocks -q --quiet' ;;
+        decode | verify) options='--threads -q --quiet' ;;
+        *) return ;;
+    esac
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options -h --help" -- "$cur"))
+        return
+    fi
+
+    local operand
+    operand=$(_zemtool_operand_index $at)
+    case $command in
+        info | tag)
+            ((operand == 0)) && _filedir "$_zemtool_streams"
+            ;;
+        verify)
+            _filedir "$_zemtool_streams"
+            ;;
+        links)
+            ((operand == 0)) && _filedir '@(cue|zem|qrb)'
+            ;;
+        encode)
+            case $operand in
+                0) _filedir wav ;;
+                1) _filedir zem ;;
+            esac
+            ;;
+        decode)
+            case $operand in
+                0) _filedir "$_zemtool_streams" ;;
+                1) _filedir wav ;;
+            esac
+            ;;
+    esac
+} &&
+    complete -F _zemtool zemtool
+
+# ex: filetype=sh

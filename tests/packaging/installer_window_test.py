@@ -1,0 +1,226 @@
+#!/usr/bin/env python3
+"""The Windows installer under Wine, on the shared window-test driver
+(tests/gui/), in a fresh Wine prefix of its own:
+
+  1. a silent install (/S) of an earlier version into
+     "C:\\Program Files\\ZEM Tools", then of this one into another folder
+     (/D=), which first removes the earlier one, puts the programs, the
+     read-me and the uninstaller there, the Start-menu shortcuts, the uninstall
+     entry (of this version), the "Make ZLK links" verb on .cue files, and
+     registers Pathwick;
+  2. a second silent install goes into the same folder and keeps the
+     settings written beside the programs;
+  3. the verb's command line runs the installed Tessarine's command-line
+     mode on a cue sheet: the links are written, no window shows;
+  4. the installed PathwickHost shows the registered control;
+  5. the silent uninstall removes the folder, the shortcuts and every
+     registry key: the registry exports taken before the install and after
+     the uninstall are equal.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "gui"))
+from window_driver import WindowSession, check, log, main  # noqa: E402
+
+PRODUCT = "ZEM Tools"
+DEFAULT_DIR = "C:\\Program Files\\ZEM Tools"
+INSTALL_DIR = "C:\\ZEMTools"  # /D= takes the rest of the command line, unquoted: no spaces here
+FILES = ["Extorra.exe", "Pathwick.dll", "PathwickHost.exe", "ReadMe.txt", "Tessarine.exe", "uninstall.exe",
+         "zem.dll", "zemtool.exe"]
+SHORTCUTS = ["Extorra.lnk", "Pathwick Explorer.lnk", "Tessarine.lnk"]
+UNINSTALL_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + PRODUCT
+VERB_KEY = "HKLM\\Software\\Classes\\SystemFileAssociations\\.cue\\shell\\ZemTools.MakeLinks"
+PROG_ID_KEY = "HKCR\\PathwickControl.Explorer\\CLSID"
+SNAPSHOT_KEYS = ["HKLM\\Software\\Classes", "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"]
+DATA_FOLDER = "installer-data"
+SHEET = ("PERFORMER \"Corvane\"\r\nTITLE \"Samples\"\r\nFILE \"sample.zem\" WAVE\r\n"
+         "  TRACK 01 AUDIO\r\n    TITLE \"One\"\r\n    INDEX 01 00:00:00\r\n"
+         "  TRACK 02 AUDIO\r\n    TITLE \"Two\"\r\n    INDEX 01 00:02:00\r\n")
+LINKS = ["Corvane - Samples - 01 - One.zlk", "Corvane - Samples - 02 - Two.zlk"]
+TESSARINE_CAPTION = "Quillon Image & CUE System"
+
+
+class InstallerSession(WindowSession):
+    desktop = "InstallerTest"
+
+    def __init__(self, args):
+        super().__init__(args)
+        inputs = dict(item.split("=", 1) for item in args.data)
+        self.version = inputs["version"]
+        self.previous = inputs["previous"]
+        # The DirectShow source filter, in builds that have it.
+        self.filter = inputs.get("filter")
+        self.files = sorted(FILES + ([self.filter] if self.filter else []))
+        self.sample = inputs["sample"]
+        self.drive_c = os.path.join(self.prefix, "drive_c")
+        self.default_dir = os.path.join(self.drive_c, "Program Files", PRODUCT)
+        self.install_dir = os.path.join(self.drive_c, INSTALL_DIR[3:])
+        self.menu_dir = os.path.join(self.drive_c, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs",
+                                     PRODUCT)
+        self.data = os.path.join(self.drive_c, DATA_FOLDER)
+
+    # --- Wine commands ------------------------------------------------------------
+
+    def wine_run(self, *arguments, timeout=90):
+        return subprocess.run([self.wine] + list(arguments), env=self.env, stdin=subprocess.DEVNULL,
+                              capture_output=True, timeout=timeout)
+
+    def query(self, key):
+        """The values of a registry key as {name: data}, or None when there is no such key."""
+        done = self.wine_run("reg", "query", key)
+        if done.returncode != 0:
+            return None
+        values = {}
+        for line in done.stdout.decode("utf-8", "replace").splitlines():
+            parts = line.strip().split("    ")
+            if len(parts) == 3 and parts[1].startswith("REG_"):
+                values[parts[0]] = parts[2]
+        return values
+
+    def registry_snapshot(self, name):
+        exported = b""
+        for number, key in enumerate(SNAPSHOT_KEYS):
+            path = os.path.join(self.work, "%s-%d.reg" % (name, number))
+            if os.path.exists(path):
+                os.remove(path)
+            check(self.wine_run("reg", "export", key, path).returncode == 0, "reg export %s failed" % key)
+            with open(path, "rb") as data:
+                exported += data.read()
+        return exported
+
+    # --- steps --------------------------------------------------------------------
+
+    def prepare_fresh(self):
+        """A new prefix on every run: nothing of an earlier run may count."""
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=30)
+        shutil.rmtree(self.prefix, ignore_errors=True)
+        self.prepare()
+        os.makedirs(self.data)
+        shutil.copyfile(self.sample, os.path.join(self.data, "sample.zem"))
+        with open(os.path.join(self.data, "Samples.cue"), "w", newline="") as sheet:
+            sheet.write(SHEET)
+
+    def install(self, what, installer=None, *options):
+        started = time.monotonic()
+        done = self.wine_run(installer or self.args.program, "/S", *options)
+        check(done.returncode == 0, "the %s ended with %d" % (what, done.returncode))
+        log("%s in %.1f s" % (what, time.monotonic() - started))
+
+    def check_installed(self):
+        present = sorted(os.listdir(self.install_dir))
+        check(present == self.files, "installed files %r" % present)
+        shortcuts = sorted(os.listdir(self.menu_dir))
+        check(shortcuts == SHORTCUTS, "Start-menu shortcuts %r" % shortcuts)
+        entry = self.query(UNINSTALL_KEY)
+        check(entry is not None, "no uninstall entry")
+        expected = {"DisplayName": PRODUCT, "DisplayVersion": self.version, "Publisher": "ZEM Tools developers",
+                    "InstallLocation": INSTALL_DIR, "UninstallString": "\"%s\\uninstall.exe\"" % INSTALL_DIR}
+        for name, value in expected.items():
+            check(entry.get(name) == value, "uninstall entry %s = %r, expected %r" % (name, entry.get(name), value))
+        size_kb = int(entry.get("EstimatedSize", "0"), 16)
+        files_kb = sum(os.path.getsize(os.path.join(self.install_dir, name)) for name in self.files) // 1024
+        check(abs(size_kb - files_kb) <= len(self.files), "EstimatedSize %d KB for %d KB of files" % (size_kb, files_kb))
+        check(self.query(VERB_KEY).get("(Default)") == "Make ZLK links", "the verb's name is %r" % self.query(VERB_KEY))
+        check(self.verb_command() == "\"%s\\Tessarine.exe\" \"%%1\"" % INSTALL_DIR,
+              "the verb runs %r" % self.verb_command())
+        check(self.query(PROG_ID_KEY) is not None, "Pathwick's control class is not registered")
+        server = self.query("HKCR\\CLSID\\%s\\InprocServer32" % self.query(PROG_ID_KEY)["(Default)"])
+        check(server is not None and server.get("(Default)", "").lower() == (INSTALL_DIR + "\\Pathwick.dll").lower(),
+              "the control's server is %r" % server)
+        if self.filter:
+            # As a .reg file writes it: backslashes doubled.
+            server = (INSTALL_DIR + "\\" + self.filter).replace("\\", "\\\\").encode("utf-16-le")
+            check(server in self.registry_snapshot("registry-installed"), "%s is not registered" % self.filter)
+        log("installed: %d files, %d shortcuts, uninstall entry (%d KB), verb, control class%s"
+            % (len(present), len(shortcuts), size_kb, ", " + self.filter if self.filter else ""))
+
+    def verb_command(self):
+        return self.query(VERB_KEY + "\\command").get("(Default)")
+
+    def check_reinstall(self):
+        """Installing again over the same version works and keeps the programs' settings."""
+        settings = os.path.join(self.install_dir, "Tessarine.ini")
+        with open(settings, "w", newline="") as ini:
+            ini.write("[General]\r\nNaming Template=ARTIST - ALBUM - TRACK# - TITLE\r\n")
+        self.install("re-install")
+        check(os.path.exists(settings), "the re-install lost Tessarine.ini")
+        os.remove(settings)
+        self.check_installed()
+
+    def check_pathwick_host(self):
+        self.start_desktop([INSTALL_DIR + "\\PathwickHost.exe"])
+        host = self.find_window("-", "Pathwick Host", seconds=30)
+        classes = set()
+
+        def walk(node):
+            for child in node["children"]:
+                classes.add(child["class"].lower())
+                walk(child)
+
+        deadline = time.monotonic() + 20
+        while time.monotonic() < deadline and not {"systreeview32", "syslistview32"} <= classes:
+            walk(self.tree(host))
+            time.sleep(0.3)
+        check({"pathwickexplorer", "systreeview32", "syslistview32"} <= classes,
+              "the host shows no Explorer control: %r" % sorted(classes))
+        self.screenshot("pathwick-host.png")
+        self.close_window(host)
+        log("PathwickHost shows the registered control")
+
+    def check_verb(self):
+        cue = "C:\\%s\\Samples.cue" % DATA_FOLDER
+        command = self.verb_command().replace("%1", cue)
+        answer = self.run_watched(command, TESSARINE_CAPTION)
+        check(not answer["seen"], "Tessarine showed its dialog for " + command)
+        check(answer["exit"] == 0, "Tessarine ended with %d" % answer["exit"])
+        written = sorted(name for name in os.listdir(self.data) if name.endswith(".zlk"))
+        check(written == LINKS, "the verb wrote %r" % written)
+        with open(os.path.join(self.data, LINKS[0]), "rb") as link:
+            text = link.read()
+        check(text.startswith(b"[Quillon Image Link File]\r\nImage File=sample.zem\r\nStart Block=0\r\n"
+                              b"Finish Block=88200\r\n"), "the first link starts %r" % text[:100])
+        check(not os.path.exists(os.path.join(self.install_dir, "Tessarine.ini")), "the command line wrote settings")
+        log("the verb ran Tessarine's command-line mode: %r" % written)
+
+    def uninstall(self):
+        self.stop()  # the desktop, the probe and the wine server of the checks above
+        started = time.monotonic()
+        done = self.wine_run(INSTALL_DIR + "\\uninstall.exe", "/S")
+        check(done.returncode == 0, "the uninstaller ended with %d" % done.returncode)
+        # The uninstaller runs on from a copy of itself in the temporary folder.
+        deadline = time.monotonic() + 30
+        while time.monotonic() < deadline and (os.path.exists(self.install_dir) or self.query(UNINSTALL_KEY)):
+            time.sleep(0.5)
+        check(not os.path.exists(self.install_dir), "the install folder is still there: %r"
+              % (os.listdir(self.install_dir) if os.path.isdir(self.install_dir) else None))
+        check(not os.path.exists(self.menu_dir), "the Start-menu folder is still there")
+        check(self.query(UNINSTALL_KEY) is None, "the uninstall entry is still there")
+        log("uninstall in %.1f s" % (time.monotonic() - started))
+
+    def run(self):
+        self.prepare_fresh()
+        before = self.registry_snapshot("registry-before")
+        # The earlier version in the default folder; this one, installed
+        # elsewhere, removes it through its uninstaller.
+        self.install("install of the earlier version", self.previous)
+        check(self.query(UNINSTALL_KEY).get("DisplayVersion") == "0.9.0", "the earlier version is not installed")
+        check(os.path.exists(os.path.join(self.default_dir, "Tessarine.exe")), "nothing in " + DEFAULT_DIR)
+        self.install("install over it", None, "/D=" + INSTALL_DIR)
+        check(not os.path.exists(self.default_dir), "the earlier installation is left")
+        self.check_installed()
+        self.check_reinstall()
+        self.check_pathwick_host()
+        self.check_verb()
+        self.uninstall()
+        after = self.registry_snapshot("registry-after")
+        check(after == before, "the registry differs after the uninstall (see %s)" % self.work)
+        log("the registry is as it was before the install")
+
+
+if __name__ == "__main__":
+    sys.exit(main(InstallerSession, "installer", 150))

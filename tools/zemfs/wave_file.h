@@ -1,0 +1,57 @@
+// The bytes of a WAV file made from a stream: its header chunks, the decoded
+// audio and its trailing bytes, read at any offset without decoding more than
+// the frames that hold the range asked for.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace zemfs {
+
+// Where the frames lie, in the decoder's blocks: the first frame ends at
+// `firstEnd` (a track may begin inside its image's frame), the others hold
+// `perFrame` blocks each, and the last one, from `lastFirst`, runs to the end.
+struct FrameGrid {
+    uint64_t firstEnd = 0;
+    uint64_t perFrame = 0;
+    uint64_t lastFirst = 0;
+};
+
+// The frame that holds `block` (< blocks): its first block and the block behind its last.
+struct FrameSpan {
+    uint64_t first = 0;
+    uint64_t end = 0;
+};
+FrameSpan FrameOf(const FrameGrid& grid, uint64_t blocks, uint64_t block);
+
+struct WaveLayout {
+    std::vector<uint8_t> header;
+    std::vector<uint8_t> trailer;
+    uint64_t blocks = 0;
+    uint32_t blockAlign = 0;
+    FrameGrid grid;
+
+    uint64_t AudioBytes() const { return blocks * blockAlign; }
+    // Known from the stream's header and seek table alone.
+    uint64_t Size() const { return header.size() + AudioBytes() + trailer.size(); }
+};
+
+// One decoded frame: the blocks from `first` up to `end`, block_align bytes each.
+struct DecodedFrame {
+    uint64_t first = 0;
+    uint64_t end = 0;
+    std::shared_ptr<const std::vector<uint8_t>> bytes;
+};
+
+// Hands out the frame that holds `block`; returns 0 or a negative errno.
+using FrameFetch = std::function<int(uint64_t block, DecodedFrame* frame)>;
+
+// Copies up to `length` bytes of the file from `offset` into `out`. Returns
+// the count (short only at the end of the file, 0 beyond it), or the fetch's
+// negative errno when a frame in the range cannot be had.
+long ReadWave(const WaveLayout& layout, uint64_t offset, size_t length, uint8_t* out, const FrameFetch& fetch);
+
+}  // namespace zemfs

@@ -1,0 +1,164 @@
+// Self-registration: the class with its in-process server, its entry in the
+// DirectShow filter category (through the system's filter mapper), and the
+// two ways a filter graph picks the source filter for a file:
+//   - the extension keys for ".zem", ".qrb" and ".zlk" (Media Type\Extensions),
+//     looked at first;
+//   - byte patterns of the files' first bytes, for any other name: "QRB " for
+//     a stream and the link file's header line for a ZLK file (streams behind
+//     an ID3v2 block or other leading bytes are found by extension only).
+// Wine's filter graph takes its own file reader for every extension that has
+// a key there, whatever source filter the key names, and then looks at no
+// pattern; under Wine the extension keys are therefore left out and the
+// patterns lead to this filter. Unregistering removes exactly these keys, an
+// extension key only while it still names this filter.
+#include "pathwick/control/com_ref.h"
+#include "zemsource/guids.h"
+#include "zemsource/module.h"
+
+#include <windows.h>
+#include <olectl.h>
+#include <dshow.h>
+
+#include <string>
+
+namespace {
+
+using pathwick::ComRef;
+
+const wchar_t kFilterName[] = L"ZEM Source";
+const wchar_t kExtensionsKey[] = L"Media Type\\Extensions\\";
+const wchar_t kSourceFilterValue[] = L"Source Filter";
+const wchar_t* const kExtensions[] = {L".zem", L".qrb", L".zlk"};
+// A subtype of MEDIATYPE_Stream with its pattern: offset, length, mask (none), bytes.
+struct FilePattern {
+    const GUID& subtype;
+    const wchar_t* pattern;
+};
+const FilePattern kPatterns[] = {
+    {MEDIASUBTYPE_ZemStream, L"0,4,,51524220"},  // "QRB "
+    {MEDIASUBTYPE_ZemLink, L"0,25,,5B5175696C6C6F6E20496D616765204C696E6B2046696C655D"},  // "[Quillon Image Link File]"
+};
+
+std::wstring GuidText(REFGUID guid) {
+    wchar_t text[40] = {};
+    StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+std::wstring ModulePath() {
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameW(zemsource::ModuleHandle(), path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? path : L"";
+}
+
+bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
+bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    HKEY handle = nullptr;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    LONG status = RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(handle);
+    return status == ERROR_SUCCESS;
+}
+
+std::wstring GetValue(const std::wstring& key, const wchar_t* name) {
+    wchar_t value[64] = {};
+    DWORD size = sizeof value - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return L"";
+    return value;
+}
+
+void DeleteKey(const std::wstring& key) {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
+}
+
+std::wstring ClassKey() { return L"CLSID\\" + GuidText(CLSID_ZemSource); }
+std::wstring PatternKey(const FilePattern& pattern) {
+    return L"Media Type\\" + GuidText(MEDIATYPE_Stream) + L"\\" + GuidText(pattern.subtype);
+}
+
+bool WriteClassKeys(const std::wstring& path) {
+    return SetValue(ClassKey(), nullptr, kFilterName) && SetValue(ClassKey() + L"\\InprocServer32", nullptr, path) &&
+           SetValue(ClassKey() + L"\\InprocServer32", L"ThreadingModel", L"Both");
+}
+
+bool WriteFileTypeKeys() {
+    const std::wstring source = GuidText(CLSID_ZemSource);
+    for (const FilePattern& pattern : kPatterns)
+        if (!SetValue(PatternKey(pattern), L"0", pattern.pattern) ||
+            !SetValue(PatternKey(pattern), kSourceFilterValue, source))
+            return false;
+    if (UnderWine()) return true;
+    for (const wchar_t* extension : kExtensions)
+        if (!SetValue(kExtensionsKey + std::wstring(extension), kSourceFilterValue, source)) return false;
+    return true;
+}
+
+HRESULT RegisterInCategory() {
+    ComRef<IFilterMapper2> mapper;
+    HRESULT status = CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
+                                      mapper.OutVoid());
+    if (FAILED(status)) return status;
+    const REGPINTYPES type = {&MEDIATYPE_Audio, &MEDIASUBTYPE_PCM};
+    REGFILTERPINS2 pin = {};
+    pin.dwFlags = REG_PINFLAG_B_OUTPUT;
+    pin.cInstances = 1;
+    pin.nMediaTypes = 1;
+    pin.lpMediaType = &type;
+    REGFILTER2 filter = {};
+    filter.dwVersion = 2;
+    filter.dwMerit = MERIT_UNLIKELY;
+    filter.cPins2 = 1;
+    filter.rgPins2 = &pin;
+    return mapper->RegisterFilter(CLSID_ZemSource, kFilterName, nullptr, &CLSID_LegacyAmFilterCategory, nullptr,
+                                  &filter);
+}
+
+void RemoveEverything() {
+    ComRef<IFilterMapper2> mapper;
+    if (SUCCEEDED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
+                                   mapper.OutVoid())))
+        mapper->UnregisterFilter(&CLSID_LegacyAmFilterCategory, nullptr, CLSID_ZemSource);
+    for (const wchar_t* extension : kExtensions) {
+        const std::wstring key = kExtensionsKey + std::wstring(extension);
+        if (GetValue(key, kSourceFilterValue) == GuidText(CLSID_ZemSource)) DeleteKey(key);
+    }
+    for (const FilePattern& pattern : kPatterns) DeleteKey(PatternKey(pattern));
+    DeleteKey(ClassKey());
+}
+
+// The filter mapper is a COM object: the entry points may be called on a thread without COM.
+class ComScope {
+public:
+    ComScope() : m_status(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComScope() {
+        if (SUCCEEDED(m_status)) CoUninitialize();
+    }
+
+private:
+    HRESULT m_status;
+};
+
+}  // namespace
+
+STDAPI DllRegisterServer() {
+    ComScope com;
+    const std::wstring path = ModulePath();
+    if (path.empty()) return SELFREG_E_CLASS;
+    if (!WriteClassKeys(path) || FAILED(RegisterInCategory()) || !WriteFileTypeKeys()) {
+        RemoveEverything();
+        return SELFREG_E_CLASS;
+    }
+    return S_OK;
+}
+
+STDAPI DllUnregisterServer() {
+    ComScope com;
+    RemoveEverything();
+    return S_OK;
+}
