@@ -9,10 +9,12 @@ The audio is CD-quality music rendered from the MIDI files of Debian's
 openttd-openmsx with timidity and the freepats set (packages timidity,
 freepats, openttd-openmsx, flac, wavpack; tools/setup.sh installs them). The
 first N files by name are rendered once into the work folder and joined into
-one wave file.
+one wave file; a second table does the same with a 24-bit rendering of the
+same files.
 
-For every level it encodes the wave file, checks that decoding gives it back
-byte for byte, and times decoding on one thread and on all threads. One row
+For every level it times encoding on one thread, on all threads and on all
+threads with --verify, checks that decoding gives the input back byte for
+byte, and times decoding on one thread and on all threads. One row
 times the older-version path: a version 3800 stream at level 4000 of the same
 length, written by the test encoder (zem_write_old_stream; its audio is not
 music, so only its decoding speed is shown). Another row codes the music at
@@ -52,9 +54,11 @@ def need(program):
     return path
 
 
-def render_music(work, count):
-    """The first `count` MIDI files as one 44.1 kHz 16-bit stereo wave file."""
-    joined = os.path.join(work, f"music-{count}.wav")
+def render_music(work, count, width=2):
+    """The first `count` MIDI files as one 44.1 kHz stereo wave file of `width`-byte samples."""
+    bits = 8 * width
+    tag = "" if width == 2 else f"-{bits}bit"
+    joined = os.path.join(work, f"music-{count}{tag}.wav")
     if os.path.exists(joined):
         return joined
     timidity = need("timidity")
@@ -63,18 +67,18 @@ def render_music(work, count):
         fail(f"only {len(names)} MIDI files in {MIDI_FOLDER}")
     frames = []
     for name in names:
-        part = os.path.join(work, name + ".wav")
+        part = os.path.join(work, name + tag + ".wav")
         if not os.path.exists(part):
-            print(f"rendering {name}", file=sys.stderr)
-            subprocess.run([timidity, "-c", FREEPATS, "-Ow", "-s", "44100", "-o", part,
-                            os.path.join(MIDI_FOLDER, name)], check=True, stdout=subprocess.DEVNULL)
+            print(f"rendering {name} ({bits}-bit)", file=sys.stderr)
+            subprocess.run([timidity, "-c", FREEPATS, "-Ow" + ("" if width == 2 else "2"), "-s", "44100",
+                            "-o", part, os.path.join(MIDI_FOLDER, name)], check=True, stdout=subprocess.DEVNULL)
         with wave.open(part) as w:
-            if (w.getnchannels(), w.getsampwidth(), w.getframerate()) != (2, 2, 44100):
-                fail(f"{part} is not 44.1 kHz 16-bit stereo")
+            if (w.getnchannels(), w.getsampwidth(), w.getframerate()) != (2, width, 44100):
+                fail(f"{part} is not 44.1 kHz {bits}-bit stereo")
             frames.append(w.readframes(w.getnframes()))
     with wave.open(joined + ".part", "wb") as out:
         out.setnchannels(2)
-        out.setsampwidth(2)
+        out.setsampwidth(width)
         out.setframerate(44100)
         for chunk in frames:
             out.writeframes(chunk)
@@ -99,10 +103,12 @@ def best_of(repeat, command):
 def measure_zem(zemtool, music, work, level, repeat, audio_seconds, frame_blocks=None):
     """One row: `level` with the encoder's frame size, or with `frame_blocks` blocks a frame."""
     suffix = f"-{frame_blocks}-block" if frame_blocks else ""
-    stream = os.path.join(work, f"music-{level}{suffix}.zem")
+    stream = os.path.join(work, os.path.basename(music)[:-4] + f"-{level}{suffix}.zem")
     framing = ["--frame-blocks", str(frame_blocks)] if frame_blocks else []
-    encode_s, encode_kib = best_of(repeat, [zemtool, "encode", "-q", "--level", str(level)] + framing
-                                   + [music, stream])
+    encode = [zemtool, "encode", "-q", "--level", str(level)] + framing
+    one_enc_s, one_enc_kib = best_of(repeat, encode + ["--threads", "1", music, stream])
+    verify_s, verify_kib = best_of(repeat, encode + ["--verify", music, stream])
+    encode_s, encode_kib = best_of(repeat, encode + [music, stream])
     check = os.path.join(work, "check.wav")
     subprocess.run([zemtool, "decode", "-q", stream, check], check=True)
     with open(check, "rb") as a, open(music, "rb") as b:
@@ -118,10 +124,12 @@ def measure_zem(zemtool, music, work, level, repeat, audio_seconds, frame_blocks
     return {
         "name": f"ZEM {level}, frames of {blocks}" if frame_blocks else f"ZEM {level}",
         "bytes": os.path.getsize(stream),
-        "encode": audio_seconds / encode_s,
+        "encode": audio_seconds / one_enc_s,
+        "encode_all": audio_seconds / encode_s,
+        "verify_all": audio_seconds / verify_s,
         "decode": audio_seconds / one_s,
         "decode_all": audio_seconds / all_s,
-        "peak_kib": max(encode_kib, one_kib, all_kib),
+        "peak_kib": max(one_enc_kib, verify_kib, encode_kib, one_kib, all_kib),
     }
 
 
@@ -154,18 +162,23 @@ def measure_reference(name, encode, decode, path, repeat, audio_seconds):
     }
 
 
+def speed(value):
+    return f"{value:.0f}x" if value else "-"
+
+
+
 def wine_start_seconds(wine_run, exe, repeat):
     """Wall seconds of starting and ending zemtool.exe under Wine, doing nothing."""
     return best_of(repeat, [wine_run, exe, "--help"])[0]
 
 
-def measure_windows(wine_run, exe, work, rows, repeat, audio_seconds):
+def measure_windows(wine_run, exe, music, rows, repeat, audio_seconds):
     """Adds to each level's row the one-thread decoding speed of the Windows
     build under Wine (its start-up time taken off) and its ratio to native."""
     os.environ["WINEDEBUG"] = "-all"
     start = wine_start_seconds(wine_run, exe, repeat)
     for level, row in zip(LEVELS, rows):
-        stream = os.path.join(work, f"music-{level}.zem")
+        stream = music[:-4] + f"-{level}.zem"
         seconds = best_of(repeat, [wine_run, exe, "decode", "-q", "--threads", "1", stream, "-"])[0]
         row["windows"] = audio_seconds / max(seconds - start, 0.01)
     return start
@@ -181,22 +194,26 @@ def windows_columns():
     return [("decode, 1 thread, Windows build under Wine", speed), ("Wine vs native", ratio)]
 
 
-def table(rows, wav_bytes, audio_seconds, extra=()):
+def table(rows, wav_bytes, audio_seconds, bits, extra=()):
     flac = next(r for r in rows if r["name"] == "flac -8")
     wavpack = next(r for r in rows if r["name"] == "wavpack -hh")
     lines = [
-        f"{audio_seconds / 60:.1f} minutes of 44.1 kHz 16-bit stereo music ({wav_bytes / 2**20:.1f} MiB as WAV); "
+        f"{audio_seconds / 60:.1f} minutes of 44.1 kHz {bits}-bit stereo music ({wav_bytes / 2**20:.1f} MiB as WAV); "
         f"speeds as multiples of real time (wall clock), {os.cpu_count()} cores, "
-        f"load average {os.getloadavg()[0]:.1f} when the table was made.",
+        f"load average {os.getloadavg()[0]:.1f} when the table was made. Encode vs flac -8 and vs wavpack -hh "
+        "compare the encode on all threads with theirs.",
         "",
-        "| codec | size, % of WAV | size vs flac -8 | size vs wavpack -hh | encode | decode, 1 thread "
+        "| codec | size, % of WAV | size vs flac -8 | size vs wavpack -hh | encode, 1 thread | encode, all threads "
+        "| encode --verify, all threads | encode vs flac -8 | encode vs wavpack -hh | decode, 1 thread "
         "| decode, all threads | decode vs flac -8 | decode vs wavpack -hh | peak memory |"
         + "".join(f" {title} |" for title, _ in extra),
-        "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|" + "---:|" * len(extra),
+        "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|" + "---:|" * len(extra),
     ]
     for r in rows:
-        all_threads = f"{r['decode_all']:.0f}x" if r["decode_all"] else "-"
-        encode = f"{r['encode']:.0f}x" if r["encode"] else "-"
+        all_threads = speed(r["decode_all"])
+        fastest = r.get("encode_all") or r["encode"]
+        encode = (f"{speed(r['encode'])} | {speed(r.get('encode_all'))} | {speed(r.get('verify_all'))} | "
+                  + (f"{fastest / flac['encode']:.2f} | {fastest / wavpack['encode']:.2f}" if fastest else "- | -"))
         if r["bytes"] is None:
             sizes = "- | - | -"
         else:
@@ -238,35 +255,42 @@ def main():
     flac, wavpack, wvunpack = need("flac"), need("wavpack"), need("wvunpack")
     os.makedirs(args.work, exist_ok=True)
 
-    music = render_music(args.work, args.files)
-    with wave.open(music) as w:
-        audio_seconds = w.getnframes() / w.getframerate()
-    wav_bytes = os.path.getsize(music)
+    tables = []
+    for width in (2, 3):
+        music = render_music(args.work, args.files, width)
+        with wave.open(music) as w:
+            audio_seconds = w.getnframes() / w.getframerate()
+        wav_bytes = os.path.getsize(music)
+        rows = []
+        for level in LEVELS:
+            print(f"measuring level {level}, {8 * width}-bit", file=sys.stderr)
+            rows.append(measure_zem(args.zemtool, music, args.work, level, args.repeat, audio_seconds))
+        if width == 2:
+            print("measuring one-block frames", file=sys.stderr)
+            rows.append(measure_zem(args.zemtool, music, args.work, 1000, args.repeat, audio_seconds,
+                                    frame_blocks=1))
+            if os.access(args.old_stream_writer, os.X_OK):
+                print("measuring the older-version path", file=sys.stderr)
+                rows.append(measure_older(args.zemtool, args.old_stream_writer, args.work, args.repeat,
+                                          audio_seconds))
+        base = music[:-4]
+        flac_file, wv_file = base + ".flac", base + ".wv"
+        print(f"measuring flac and wavpack, {8 * width}-bit", file=sys.stderr)
+        rows.append(measure_reference("flac -8", [flac, "-8", "-s", "-f", "-o", flac_file, music],
+                                      [flac, "-d", "-s", "-c", flac_file], flac_file, args.repeat, audio_seconds))
+        rows.append(measure_reference("wavpack -hh", [wavpack, "-hh", "-q", "-y", music, "-o", wv_file],
+                                      [wvunpack, "-q", "-y", wv_file, "-o", "-"], wv_file, args.repeat,
+                                      audio_seconds))
+        extra = []
+        wine_run = os.path.join(root, "tools", "wine-run.sh")
+        if width == 2 and shutil.which("wine") and os.path.exists(args.windows_zemtool):
+            print("measuring the Windows build under Wine", file=sys.stderr)
+            start = measure_windows(wine_run, args.windows_zemtool, music, rows, args.repeat, audio_seconds)
+            print(f"Wine start-up: {start:.2f} s, taken off each Windows time", file=sys.stderr)
+            extra = windows_columns()
+        tables.append(table(rows, wav_bytes, audio_seconds, 8 * width, extra))
 
-    rows = []
-    for level in LEVELS:
-        print(f"measuring level {level}", file=sys.stderr)
-        rows.append(measure_zem(args.zemtool, music, args.work, level, args.repeat, audio_seconds))
-    print("measuring one-block frames", file=sys.stderr)
-    rows.append(measure_zem(args.zemtool, music, args.work, 1000, args.repeat, audio_seconds, frame_blocks=1))
-    if os.access(args.old_stream_writer, os.X_OK):
-        print("measuring the older-version path", file=sys.stderr)
-        rows.append(measure_older(args.zemtool, args.old_stream_writer, args.work, args.repeat, audio_seconds))
-    flac_file, wv_file = os.path.join(args.work, "music.flac"), os.path.join(args.work, "music.wv")
-    print("measuring flac and wavpack", file=sys.stderr)
-    rows.append(measure_reference("flac -8", [flac, "-8", "-s", "-f", "-o", flac_file, music],
-                                  [flac, "-d", "-s", "-c", flac_file], flac_file, args.repeat, audio_seconds))
-    rows.append(measure_reference("wavpack -hh", [wavpack, "-hh", "-q", "-y", music, "-o", wv_file],
-                                  [wvunpack, "-q", "-y", wv_file, "-o", "-"], wv_file, args.repeat, audio_seconds))
-
-    extra = []
-    wine_run = os.path.join(root, "tools", "wine-run.sh")
-    if shutil.which("wine") and os.path.exists(args.windows_zemtool):
-        print("measuring the Windows build under Wine", file=sys.stderr)
-        start = measure_windows(wine_run, args.windows_zemtool, args.work, rows, args.repeat, audio_seconds)
-        print(f"Wine start-up: {start:.2f} s, taken off each Windows time", file=sys.stderr)
-        extra = windows_columns()
-    text = table(rows, wav_bytes, audio_seconds, extra)
+    text = "\n\n".join(tables)
     print(text)
     if args.readme:
         update_readme(args.readme, text)

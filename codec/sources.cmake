@@ -94,7 +94,11 @@ set(ZEM_CODEC_DECODE_OLDER_SOURCES
 set(ZEM_CODEC_ENCODE_SOURCES
     encode/encoder.cpp
     encode/forward_predictor.cpp
+    encode/frame_check.cpp
     encode/frame_encoder.cpp
+    encode/frame_pipeline.cpp
+    encode/frame_tamper.cpp
+    encode/level_trial.cpp
     encode/md5.cpp
     encode/range_encoder.cpp
     encode/stream_writer.cpp

@@ -75,7 +75,7 @@ _zemtool()
         info) options='--json' ;;
         tag) options='--set --set-cuesheet --delete --remove --id3v1' ;;
         links) options='--template --strict' ;;
-        encode) options='--level --frame-blocks -q --quiet' ;;
+        encode) options='--level --frame-blocks --threads --verify -q --quiet' ;;
         decode | verify) options='--threads -q --quiet' ;;
         *) return ;;
     esac

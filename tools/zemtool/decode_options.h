@@ -9,13 +9,14 @@ namespace zemtool {
 struct CodecOptions {
     bool help = false;
     bool quiet = false;
+    bool verify = false;      // encode: decode every frame again before the file is put in place
     int threads = 0;          // 0: one per core
     int level = 2000;
     int frameBlocks = 294912;
     std::vector<std::string> files;
 };
 
-// Parses `args`; `allowEncode` admits --level and --frame-blocks. Returns an
+// Parses `args`; `allowEncode` admits --level, --frame-blocks and --verify. Returns an
 // empty text, or what is wrong.
 std::string ParseCodecOptions(const std::vector<std::string>& args, bool allowEncode, CodecOptions& options);
 

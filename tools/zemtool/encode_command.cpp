@@ -28,6 +28,8 @@ int Encode(const CodecOptions& options, std::istream& in, std::ostream& out, std
     EncodeSettings settings;
     settings.level = options.level;
     settings.blocksPerFrame = options.frameBlocks;
+    settings.threads = WorkerCount(options.threads);
+    settings.verify = options.verify;
     CMemoryStream standardInput;
     CWin32File file;
     CStreamIo* input = &standardInput;

@@ -113,9 +113,18 @@ const char* const kEncodeUsage =
     "encoding fails or is interrupted) and renamed when complete; OUT.zem may not\n"
     "be IN.wav. '-' reads standard input or writes standard output.\n"
     "\n"
+    "A 24-bit stream is written at the level, up to the one asked for, that codes\n"
+    "trial excerpts of its audio smallest: with loud 24-bit audio the long filters\n"
+    "of the higher levels can do worse than the shorter ones below them.\n"
+    "\n"
     "Options:\n"
     "  --level N         1000 (fastest) to 5000 (smallest); default 2000\n"
     "  --frame-blocks N  blocks per frame; default 294912\n"
+    "  --threads N       encode frames on N threads (default: one per core); the\n"
+    "                    stream is the same for any N\n"
+    "  --verify          decode every frame again and compare it with the wave\n"
+    "                    file's audio before OUT.zem is put in place; on a\n"
+    "                    difference OUT.zem is not written and the exit status is 1\n"
     "  -q, --quiet       no progress bar (there is none unless standard error is a terminal)\n"
     "  -h, --help        show this help\n";
 

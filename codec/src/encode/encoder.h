@@ -18,6 +18,13 @@ struct EncodeSettings {
     static constexpr int32_t kDefaultBlocksPerFrame = 294912;
     int32_t level = 2000;  // 1000, 2000, 3000, 4000 or 5000
     int32_t blocksPerFrame = kDefaultBlocksPerFrame;
+    // Frames are encoded on this many threads at once; the stream is the same
+    // for any number.
+    int threads = 1;
+    // Every frame is decoded again and compared with its blocks before it is
+    // written, and the stream's front is read back at the end; a frame that
+    // does not come back gives CODEC_BAD_CHECKSUM and names the frame.
+    bool verify = false;
 };
 
 // Called after each frame with the blocks done and the blocks in all.
@@ -27,7 +34,9 @@ using EncodeProgress = std::function<void(int64_t done, int64_t total)>;
 // positioned at 0). Returns a CodecError and, on failure, a one-line reason:
 // CODEC_BAD_INPUT for input that is no PCM wave file this encoder takes or is
 // damaged, CODEC_BAD_ARGUMENT for settings out of range, CODEC_READ_FAILED /
-// CODEC_WRITE_FAILED for failing files.
+// CODEC_WRITE_FAILED for failing files, CODEC_BAD_CHECKSUM when a check of
+// `settings.verify` fails. A 24-bit stream may be written at a lower level
+// than asked for, when that level codes it smaller (see level_trial.h).
 int EncodeStream(CStreamIo& in, CStreamIo& out, const EncodeSettings& settings, const EncodeProgress& progress,
                  std::string* reason);
 

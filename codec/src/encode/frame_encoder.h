@@ -1,6 +1,8 @@
 // Encodes one frame of PCM blocks into the bytes a frame decoder reads: the
 // check word (and flags when any), then the range-coded residuals of the
-// forward predictor chains.
+// forward predictor chains. A frame depends on nothing but its own blocks:
+// the predictors and the coder start afresh in every frame, so any number of
+// encoders may each take frames of one stream.
 #pragma once
 
 #include "coding/range_coding.h"
@@ -23,15 +25,13 @@ public:
     uint32_t EncodeFrame(const uint8_t* pcm, int32_t blocks, std::vector<uint8_t>* out);
 
 private:
-    void SplitChannels(const uint8_t* pcm, int32_t blocks);
-    uint32_t ChooseFlags(int32_t blocks) const;
-    void EncodeValues(int32_t blocks, uint32_t flags, std::vector<uint8_t>* out);
+    uint32_t ChooseFlags(const uint8_t* pcm, int32_t blocks) const;
+    template <int kBits>
+    void EncodeValues(const uint8_t* pcm, int32_t blocks, uint32_t flags, std::vector<uint8_t>* out);
 
     int32_t m_version;
     int32_t m_channels;
     int32_t m_bitsPerSample;
     std::unique_ptr<CForwardPredictor> m_predictorX;
     std::unique_ptr<CForwardPredictor> m_predictorY;
-    std::vector<int32_t> m_x;
-    std::vector<int32_t> m_y;
 };

@@ -94,13 +94,13 @@ int CStreamWriter::PutGroups(bool flushAll) {
     return result;
 }
 
-int CStreamWriter::AddFrame(const std::vector<uint8_t>& frame) {
+int CStreamWriter::AddFrame(const uint8_t* frame, size_t bytes) {
     if (m_framesStart + m_frameBytes > kMaxStreamBytes)
         return CODEC_BAD_INPUT;
     m_seekTable.push_back(static_cast<uint32_t>(m_framesStart + m_frameBytes));
-    m_frameBytes += frame.size();
-    m_pending.insert(m_pending.end(), frame.begin(), frame.end());
-    return PutGroups(false);
+    m_frameBytes += bytes;
+    m_pending.insert(m_pending.end(), frame, frame + bytes);
+    return m_pending.size() < kWriteRun ? CODEC_OK : PutGroups(false);
 }
 
 int CStreamWriter::Finish(const std::vector<uint8_t>& terminating, const uint8_t digest[16]) {

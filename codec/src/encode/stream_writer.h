@@ -33,14 +33,20 @@ public:
     // CODEC_BAD_INPUT when the stream would outgrow 2 GiB).
     int Begin();
     // `frame` is in reading order; in the file each group of four bytes,
-    // counted from the first frame, is stored last to first.
-    int AddFrame(const std::vector<uint8_t>& frame);
+    // counted from the first frame, is stored last to first. Bytes go out in
+    // runs of kWriteRun or more, however small the frames.
+    int AddFrame(const uint8_t* frame, size_t bytes);
+    int AddFrame(const std::vector<uint8_t>& frame) { return AddFrame(frame.data(), frame.size()); }
+    static constexpr size_t kWriteRun = 65536;
     int Finish(const std::vector<uint8_t>& terminating, const uint8_t digest[16]);
+
+    // The front as Finish writes it, and the frames' offsets so far.
+    std::vector<uint8_t> Front(const uint8_t digest[16]) const;
+    const std::vector<uint32_t>& SeekTable() const { return m_seekTable; }
 
 private:
     int Put(const void* bytes, size_t count);
     int PutGroups(bool flushAll);
-    std::vector<uint8_t> Front(const uint8_t digest[16]) const;
 
     CStreamIo& m_out;
     StreamLayout m_layout;

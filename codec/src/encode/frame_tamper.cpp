@@ -1,0 +1,13 @@
+#include "encode/frame_tamper.h"
+
+#include <atomic>
+
+namespace {
+
+std::atomic<EncodedFrameTamper> g_tamper{nullptr};
+
+}  // namespace
+
+void SetEncodedFrameTamperForTests(EncodedFrameTamper tamper) { g_tamper = tamper; }
+
+EncodedFrameTamper EncodedFrameTamperForTests() { return g_tamper; }

@@ -1,0 +1,15 @@
+// A seam for the tests of the encoder's own check (EncodeSettings::verify):
+// a function that may change each frame's bytes after encoding, before they
+// are checked and written, so that a test can make one frame wrong. Nothing
+// in the library or the tools sets it, and no option, file or environment
+// variable reaches it: only a test program that calls the setter can.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+using EncodedFrameTamper = void (*)(uint32_t frame, std::vector<uint8_t>& bytes);
+
+// Null (the default) leaves every frame as encoded.
+void SetEncodedFrameTamperForTests(EncodedFrameTamper tamper);
+EncodedFrameTamper EncodedFrameTamperForTests();
