@@ -24,6 +24,10 @@ bool ModuleInUse();
 // "{xxxxxxxx-...}" for registry keys.
 std::wstring GuidText(REFGUID guid);
 
+// Writes a text value (`name`, or the key's default value when null) under
+// HKEY_CLASSES_ROOT\`key`, creating the key as needed.
+bool SetClassesValue(const std::wstring& key, const wchar_t* name, const std::wstring& value);
+
 // The class factory of a library with one class, made by `Create(iid, out)`.
 // It is a static object: its references only keep the library loaded.
 template <HRESULT (*Create)(REFIID, void**)>

@@ -41,17 +41,6 @@ const FilePattern kPatterns[] = {
 
 bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
-bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-    HKEY handle = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    LONG status = RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(handle);
-    return status == ERROR_SUCCESS;
-}
-
 std::wstring GetValue(const std::wstring& key, const wchar_t* name) {
     wchar_t value[64] = {};
     DWORD size = sizeof value - sizeof(wchar_t);
@@ -71,19 +60,19 @@ std::wstring PatternKey(const FilePattern& pattern) {
 }
 
 bool WriteClassKeys(const std::wstring& path) {
-    return SetValue(ClassKey(), nullptr, kFilterName) && SetValue(ClassKey() + L"\\InprocServer32", nullptr, path) &&
-           SetValue(ClassKey() + L"\\InprocServer32", L"ThreadingModel", L"Both");
+    return com::SetClassesValue(ClassKey(), nullptr, kFilterName) && com::SetClassesValue(ClassKey() + L"\\InprocServer32", nullptr, path) &&
+           com::SetClassesValue(ClassKey() + L"\\InprocServer32", L"ThreadingModel", L"Both");
 }
 
 bool WriteFileTypeKeys() {
     const std::wstring source = com::GuidText(CLSID_ZemSource);
     for (const FilePattern& pattern : kPatterns)
-        if (!SetValue(PatternKey(pattern), L"0", pattern.pattern) ||
-            !SetValue(PatternKey(pattern), kSourceFilterValue, source))
+        if (!com::SetClassesValue(PatternKey(pattern), L"0", pattern.pattern) ||
+            !com::SetClassesValue(PatternKey(pattern), kSourceFilterValue, source))
             return false;
     if (UnderWine()) return true;
     for (const wchar_t* extension : kExtensions)
-        if (!SetValue(kExtensionsKey + std::wstring(extension), kSourceFilterValue, source)) return false;
+        if (!com::SetClassesValue(kExtensionsKey + std::wstring(extension), kSourceFilterValue, source)) return false;
     return true;
 }
 

@@ -13,17 +13,6 @@ namespace {
 const wchar_t* const ProgId = L"PathwickControl.Explorer";
 const wchar_t* const ClassName = L"Explorer";
 
-bool SetValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-    HKEY handle = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    LONG status = RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(handle);
-    return status == ERROR_SUCCESS;
-}
-
 bool WriteClassKeys(const std::wstring& path) {
     const std::wstring clsid = L"CLSID\\" + com::GuidText(CLSID_Explorer);
     const wchar_t* const miscStatus = L"131473";  // recompose on resize, inside-out, activate when visible...
@@ -47,7 +36,7 @@ bool WriteClassKeys(const std::wstring& path) {
         {std::wstring(ProgId) + L"\\CLSID", nullptr, com::GuidText(CLSID_Explorer)},
     };
     for (const Entry& entry : entries)
-        if (!SetValue(entry.key, entry.name, entry.value)) return false;
+        if (!com::SetClassesValue(entry.key, entry.name, entry.value)) return false;
     return true;
 }
 
