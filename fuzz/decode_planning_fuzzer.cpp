@@ -25,9 +25,10 @@ using namespace zemtool;
 constexpr int64_t kMaxAudioBytes = 1 << 20;
 
 void CheckPlan(int64_t length, int64_t blocksPerFrame) {
-    const std::vector<Segment> plan = PlanSegments(0, length, blocksPerFrame);
+    const SegmentPlan plan(0, length, blocksPerFrame);
     int64_t at = 0;
-    for (const Segment& segment : plan) {
+    for (size_t i = 0; i < plan.Count(); ++i) {
+        const Segment segment = plan.At(i);
         FUZZ_REQUIRE(segment.first == at && segment.blocks > 0);
         FUZZ_REQUIRE(segment.frame == at / blocksPerFrame);
         FUZZ_REQUIRE((segment.first + segment.blocks - 1) / blocksPerFrame == segment.frame);

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -62,12 +63,47 @@ TEST(OrderedHandOff, ItemsComeBackInOrderWithinTheSlots) {
     }
 }
 
+// A range splits into the part of every frame it touches, in order and
+// without gaps, and even billions of one-block frames take no memory.
+TEST(ParallelDecode, SegmentsCoverTheRangeFrameByFrame) {
+    struct Case {
+        int64_t start, length, blocksPerFrame;
+        std::vector<std::vector<int64_t>> segments;  // frame, first, blocks
+    };
+    const Case cases[] = {
+        {0, 10, 4, {{0, 0, 4}, {1, 4, 4}, {2, 8, 2}}},
+        {5, 10, 4, {{1, 0, 3}, {2, 3, 4}, {3, 7, 3}}},
+        {8, 4, 4, {{2, 0, 4}}},
+        {3, 1, 4, {{0, 0, 1}}},
+        {7, 0, 4, {}},
+        {0, 3, 1, {{0, 0, 1}, {1, 1, 1}, {2, 2, 1}}},
+    };
+    for (const Case& c : cases) {
+        const zemtool::SegmentPlan plan(c.start, c.length, c.blocksPerFrame);
+        ASSERT_EQ(c.segments.size(), plan.Count()) << c.start << "+" << c.length;
+        for (size_t i = 0; i < plan.Count(); ++i) {
+            const zemtool::Segment s = plan.At(i);
+            EXPECT_EQ(c.segments[i], (std::vector<int64_t>{s.frame, s.first, s.blocks})) << c.start << " #" << i;
+        }
+        EXPECT_EQ(size_t(std::min(c.length, c.blocksPerFrame)) * 4, plan.LargestBytes(4));
+    }
+    const zemtool::SegmentPlan tiny(0, int64_t(1) << 31, 1);
+    EXPECT_EQ(size_t(1) << 31, tiny.Count());
+    const zemtool::Segment last = tiny.At(tiny.Count() - 1);
+    EXPECT_EQ((int64_t(1) << 31) - 1, last.first);
+    EXPECT_EQ(1, last.blocks);
+}
+
 // Workers never outnumber the threads asked for or the segments, every worker
 // can run ahead by a slot, and the decoders with their slots stay within the
 // budget however many threads are asked for.
 TEST(ParallelDecode, PoolStaysWithinItsBudget) {
     const size_t kLargestFrame = 294912 * 6;
     EXPECT_EQ(4u, zemtool::SizePool(2, 100, kLargestFrame).slots);
+    // Decoders with large seek tables of their own: fewer workers, or one.
+    EXPECT_EQ(1u, zemtool::SizePool(2, 1000, 4096, size_t(54) << 20).workers);
+    EXPECT_EQ(4u, zemtool::SizePool(8, 1000, 4096, size_t(6) << 20).workers);
+    EXPECT_EQ(8u, zemtool::SizePool(8, 1000, 4096, size_t(64) << 10).workers);
     for (int threads : {1, 2, 3, 8, 64, 256}) {
         for (size_t segments : {0, 1, 2, 5, 1000}) {
             for (size_t largest : {size_t(0), size_t(4), size_t(4096), kLargestFrame, size_t(64) << 20}) {

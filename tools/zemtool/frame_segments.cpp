@@ -7,22 +7,32 @@
 
 namespace zemtool {
 
-std::vector<Segment> PlanSegments(int64_t rangeStart, int64_t length, int64_t blocksPerFrame) {
-    std::vector<Segment> segments;
-    int64_t finish = rangeStart + length;
-    for (int64_t at = rangeStart; at < finish;) {
-        int64_t frame = at / blocksPerFrame;
-        int64_t end = std::min(finish, (frame + 1) * blocksPerFrame);
-        segments.push_back({static_cast<int32_t>(frame), at - rangeStart, static_cast<int32_t>(end - at)});
-        at = end;
-    }
-    return segments;
+SegmentPlan::SegmentPlan(int64_t rangeStart, int64_t length, int64_t blocksPerFrame)
+    : m_start(rangeStart), m_finish(rangeStart + std::max<int64_t>(length, 0)),
+      m_blocksPerFrame(std::max<int64_t>(blocksPerFrame, 1)), m_firstFrame(rangeStart / m_blocksPerFrame) {
+    if (m_finish > m_start)
+        m_count = static_cast<size_t>((m_finish - 1) / m_blocksPerFrame - m_firstFrame + 1);
 }
 
-PoolSize SizePool(int threads, size_t segments, size_t largestSegmentBytes) {
+Segment SegmentPlan::At(size_t index) const {
+    const int64_t frame = m_firstFrame + static_cast<int64_t>(index);
+    const int64_t first = std::max(m_start, frame * m_blocksPerFrame);
+    const int64_t end = std::min(m_finish, (frame + 1) * m_blocksPerFrame);
+    return {static_cast<int32_t>(frame), first - m_start, static_cast<int32_t>(end - first)};
+}
+
+size_t SegmentPlan::LargestBytes(int32_t blockAlign) const {
+    const int64_t blocks = std::min(m_finish - m_start, m_blocksPerFrame);
+    return size_t(std::max<int64_t>(blocks, 0)) * size_t(std::max(blockAlign, 1));
+}
+
+PoolSize SizePool(int threads, size_t segments, size_t largestSegmentBytes, size_t decoderBytes) {
     // Segments the budget holds, counting one per decoder and one per slot.
     const size_t affordable = std::max<size_t>(3, kPoolBudget / std::max<size_t>(largestSegmentBytes, 1));
-    const size_t most = std::min(std::max<size_t>(segments, 1), (affordable - 1) / 2);
+    size_t most = std::min(std::max<size_t>(segments, 1), (affordable - 1) / 2);
+    // Each worker's decoder has its own copy of the seek table.
+    if (decoderBytes > 0)
+        most = std::min(most, std::max<size_t>(1, kPoolBudget / decoderBytes));
     PoolSize pool;
     pool.workers = std::clamp<size_t>(size_t(std::max(threads, 1)), 1, most);
     pool.slots = std::min(2 * pool.workers, affordable - pool.workers);

@@ -17,7 +17,23 @@ struct Segment {
     int32_t blocks;
 };
 
-std::vector<Segment> PlanSegments(int64_t rangeStart, int64_t length, int64_t blocksPerFrame);
+// The segments of a range, one per frame it touches, worked out when asked
+// for: a stream of tiny frames has millions of them, and a list would take
+// memory in proportion.
+class SegmentPlan {
+public:
+    SegmentPlan() = default;
+    SegmentPlan(int64_t rangeStart, int64_t length, int64_t blocksPerFrame);
+    size_t Count() const { return m_count; }
+    // Segment `index`, below Count().
+    Segment At(size_t index) const;
+    // Bytes of the longest segment at `blockAlign` bytes a block.
+    size_t LargestBytes(int32_t blockAlign) const;
+
+private:
+    int64_t m_start = 0, m_finish = 0, m_blocksPerFrame = 1, m_firstFrame = 0;
+    size_t m_count = 0;
+};
 
 // How many workers decode a range at once and how many decoded segments may
 // wait for the writer (the segment a worker decodes into included).
@@ -30,8 +46,11 @@ struct PoolSize {
 // slots each, as far as kPoolBudget allows: a worker's decoder holds about a
 // segment of its own besides its slots, so a high thread count on long
 // frames gets fewer workers and at least one slot more than workers.
+// A decoder's own memory (`decoderBytes`: its seek table, 4 bytes a frame)
+// counts too: a stream of tiny frames, whose table is large, is decoded by
+// fewer workers, or by one.
 constexpr size_t kPoolBudget = size_t(24) << 20;
-PoolSize SizePool(int threads, size_t segments, size_t largestSegmentBytes);
+PoolSize SizePool(int threads, size_t segments, size_t largestSegmentBytes, size_t decoderBytes = 0);
 
 struct SegmentResult {
     std::vector<uint8_t> bytes;

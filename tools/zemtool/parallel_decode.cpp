@@ -11,11 +11,21 @@
 namespace zemtool {
 namespace {
 
+// Workers take frames in runs of at least this many blocks: a stream of tiny
+// frames would otherwise cost a hand-off and a seek to a far place per frame.
+constexpr int64_t kRunBlocks = 4096;
+
 struct RangeShape {
     int64_t length = 0;
     int32_t blockAlign = 0;
     FailureStyle style;
-    std::vector<Segment> segments;
+    SegmentPlan segments;
+    size_t seekTableBytes = 0;
+    size_t runLength = 1;  // segments a worker decodes one after another
+    size_t runs = 0;
+
+    size_t RunStart(size_t run) const { return run * runLength; }
+    size_t RunEnd(size_t run) const { return std::min(segments.Count(), (run + 1) * runLength); }
 };
 
 RangeShape ShapeOf(CDecoder& decoder, int64_t rangeStart) {
@@ -24,15 +34,17 @@ RangeShape ShapeOf(CDecoder& decoder, int64_t rangeStart) {
     shape.length = decoder.GetInfo(DecoderTotalBlocks);
     shape.blockAlign = static_cast<int32_t>(decoder.GetInfo(BlockAlign));
     shape.style = FailureStyleOf(decoder);
-    shape.segments = PlanSegments(rangeStart, shape.length, blocksPerFrame);
+    shape.seekTableBytes = size_t(std::max<int64_t>(0, decoder.GetInfo(TotalFrames))) * 4;
+    shape.segments = SegmentPlan(rangeStart, shape.length, blocksPerFrame);
+    shape.runLength = static_cast<size_t>(std::max<int64_t>(1, kRunBlocks / blocksPerFrame));
+    shape.runs = (shape.segments.Count() + shape.runLength - 1) / shape.runLength;
     return shape;
 }
 
 PoolSize SizePoolFor(int threads, const RangeShape& shape) {
-    size_t largest = 0;
-    for (const Segment& segment : shape.segments)
-        largest = std::max(largest, size_t(segment.blocks) * size_t(std::max(shape.blockAlign, 1)));
-    return SizePool(threads, shape.segments.size(), largest);
+    const size_t runBytes = std::min(shape.segments.LargestBytes(shape.blockAlign) * shape.runLength,
+                                     size_t(std::max<int64_t>(shape.length, 0)) * size_t(std::max(shape.blockAlign, 1)));
+    return SizePool(threads, shape.runs, runBytes, shape.seekTableBytes);
 }
 
 // Opens `count` more decoders on the job's input.
@@ -73,7 +85,8 @@ bool Deliver(const DecodeJob& job, const RangeShape& shape, const Segment& segme
 
 void DecodeOnCallingThread(const DecodeJob& job, CDecoder& decoder, const RangeShape& shape, DecodeOutcome& outcome) {
     SegmentResult result;
-    for (const Segment& segment : shape.segments) {
+    for (size_t item = 0; item < shape.segments.Count(); ++item) {
+        const Segment segment = shape.segments.At(item);
         DecodeSegment(decoder, segment, shape.blockAlign, shape.style, result);
         if (!Deliver(job, shape, segment, result, outcome))
             return;
@@ -85,7 +98,7 @@ void DecodeOnCallingThread(const DecodeJob& job, CDecoder& decoder, const RangeS
 class WorkerThreads {
 public:
     WorkerThreads(std::vector<OpenedDecoder>& decoders, const RangeShape& shape, size_t slots)
-        : m_shape(shape), m_handOff(shape.segments.size(), slots), m_results(slots) {
+        : m_shape(shape), m_handOff(shape.runs, slots), m_results(slots) {
         try {
             for (OpenedDecoder& opened : decoders)
                 m_threads.emplace_back([this, &opened] { Work(*opened.decoder); });
@@ -97,7 +110,8 @@ public:
     ~WorkerThreads() { StopAndJoin(); }
 
     OrderedHandOff& HandOff() { return m_handOff; }
-    const SegmentResult& ResultOf(size_t item) const { return m_results[m_handOff.SlotOf(item)]; }
+    // The results of run `item`'s segments, in order.
+    const std::vector<SegmentResult>& ResultsOf(size_t item) const { return m_results[m_handOff.SlotOf(item)]; }
 
 private:
     void StopAndJoin() {
@@ -109,15 +123,22 @@ private:
     void Work(CDecoder& decoder) {
         size_t item = 0;
         while (m_handOff.Claim(&item)) {
-            DecodeSegment(decoder, m_shape.segments[item], m_shape.blockAlign, m_shape.style,
-                          m_results[m_handOff.SlotOf(item)]);
+            std::vector<SegmentResult>& results = m_results[m_handOff.SlotOf(item)];
+            const size_t first = m_shape.RunStart(item), end = m_shape.RunEnd(item);
+            results.resize(end - first);
+            // The writer stops at a segment that cannot be read: nothing after it is needed.
+            for (size_t i = first; i < end; ++i) {
+                DecodeSegment(decoder, m_shape.segments.At(i), m_shape.blockAlign, m_shape.style, results[i - first]);
+                if (results[i - first].error)
+                    break;
+            }
             m_handOff.Finish(item);
         }
     }
 
     const RangeShape& m_shape;
     OrderedHandOff m_handOff;
-    std::vector<SegmentResult> m_results;
+    std::vector<std::vector<SegmentResult>> m_results;
     std::vector<std::thread> m_threads;
 };
 
@@ -127,9 +148,12 @@ void DecodeOnWorkers(const DecodeJob& job, std::vector<OpenedDecoder>& decoders,
                      size_t slots, DecodeOutcome& outcome) {
     WorkerThreads workers(decoders, shape, slots);
     OrderedHandOff& handOff = workers.HandOff();
-    for (size_t item = 0; item < shape.segments.size(); ++item) {
+    for (size_t item = 0; item < shape.runs; ++item) {
         handOff.WaitFinished(item);
-        const bool goOn = Deliver(job, shape, shape.segments[item], workers.ResultOf(item), outcome);
+        const std::vector<SegmentResult>& results = workers.ResultsOf(item);
+        bool goOn = true;
+        for (size_t i = shape.RunStart(item); goOn && i < shape.RunEnd(item); ++i)
+            goOn = Deliver(job, shape, shape.segments.At(i), results[i - shape.RunStart(item)], outcome);
         handOff.Release(item);
         if (!goOn)
             return;

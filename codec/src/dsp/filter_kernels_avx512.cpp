@@ -13,7 +13,9 @@
 // GCC 12's AVX-512 helpers pass a deliberately undefined register as the
 // unused merge source, which its own uninitialised-value warning then flags.
 #pragma GCC diagnostic ignored "-Wuninitialized"
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 #define ZEM_AVX512 __attribute__((target("avx512f,avx512bw")))
 #define ZEM_AVX512_VNNI __attribute__((target("avx512f,avx512bw,avx512vnni")))
