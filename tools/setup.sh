@@ -47,6 +47,8 @@ packages=(
     # packages' checker, and what their test uses once they are installed
     # (man -w, the completion's loader).
     nsis lintian man-db bash-completion
+    # The ABI check of libzem.so against its first release (abidiff).
+    abigail-tools
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)
