@@ -18,7 +18,8 @@
      after the uninstall are equal), and leaves the settings and a file of
      the user's beside the programs, in their folder;
   6. before all that, a silent install into a folder of the user's (/D=) that
-     holds files and no installation ends with a failure and changes nothing.
+     holds files and no installation ends with a failure and changes nothing,
+     and on the folder page "Install" says why and stays on the page.
 """
 
 import os
@@ -219,8 +220,26 @@ class InstallerSession(WindowSession):
         check(self.read_files(folder) == USER_FILES, "the refused install changed %s: %r"
               % (FOREIGN_DIR, sorted(self.read_files(folder))))
         check(self.query(UNINSTALL_KEY) is None, "the refused install wrote its uninstall entry")
-        shutil.rmtree(folder)
         log("the install into a folder of the user's ended with %d and changed nothing" % done.returncode)
+        # On the folder page, "Install" says why and stays on the page.
+        self.start_desktop([self.args.program, "/D=" + FOREIGN_DIR])
+        caption = "%s %s Setup" % (PRODUCT, self.version)
+        found = [window["hwnd"] for window in self.wait_dialog(30) if window["text"].strip() == caption]
+        check(found, "the setup's window did not appear")
+        setup = found[0]
+        install = self.controls_by_id(setup).get(1)
+        check(install is not None and install["text"] == "&Install", "no Install button on the folder page")
+        self.press(install["hwnd"])
+        boxes = self.wait_dialog(20, exclude=(setup,))
+        check(boxes, "no message after Install in a folder of the user's")
+        texts = self.message_texts(boxes[0])
+        check(len(texts) == 1 and texts[0].startswith(FOREIGN_DIR + " holds other files"), "the message says %r" % texts)
+        self.close_message(boxes[0], "foreign-folder.png")
+        check(self.probe.ask("gone", setup, 1000, timeout=5)["gone"] is False, "the setup ended after the message")
+        self.stop()
+        check(self.read_files(folder) == USER_FILES, "the folder page changed %s" % FOREIGN_DIR)
+        shutil.rmtree(folder)
+        log("the folder page refuses a folder of the user's with %r" % texts[0][:60])
 
     def uninstall(self):
         self.stop()  # the desktop, the probe and the wine server of the checks above
@@ -263,4 +282,4 @@ class InstallerSession(WindowSession):
 
 
 if __name__ == "__main__":
-    sys.exit(main(InstallerSession, "installer", 240))
+    sys.exit(main(InstallerSession, "installer", 360))
