@@ -53,7 +53,8 @@ if [ -e "$build/bin/zemfs" ]; then
 fi
 # The tools alone: with zemfs they bring libzem.so.1; never the packages' copyright and changelog.
 tools=$work/tools
-cmake --install "$build" --prefix "$tools" --component Tools >"$work/tools.log" || { cat "$work/tools.log"; fail "install of Tools failed"; }
+cmake --install "$build" --prefix "$tools" --component Tools >"$work/tools.log" \
+    || { cat "$work/tools.log"; fail "install of Tools failed"; }
 bare "$tools/bin/zemtool" --version | grep -q '^zemtool [0-9]' || fail "zemtool --version (component Tools)"
 if [ -e "$build/bin/zemfs" ]; then
     bare "$tools/bin/zemfs" --version | grep -q '^zemfs [0-9]' || fail "zemfs --version (component Tools)"
