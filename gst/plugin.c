@@ -8,4 +8,4 @@ static gboolean plugin_init(GstPlugin* plugin) {
 }
 
 GST_PLUGIN_DEFINE(GST_VERSION_MAJOR, GST_VERSION_MINOR, zem, "ZEM lossless audio: ZEM streams and ZLK link files",
-                  plugin_init, ZEM_PLUGIN_VERSION, "Proprietary", "ZemTools", "ZemTools")
+                  plugin_init, ZEM_PLUGIN_VERSION, "Proprietary", "ZemTools", ZEM_PLUGIN_ORIGIN)

@@ -9,6 +9,9 @@
 ;   ZEMSOURCE    the DirectShow source filter, only when it is built
 ; Runs silently with /S; /D=FOLDER chooses the folder. Installing over an
 ; earlier installation first runs its uninstaller in place, keeping settings.
+; A folder that holds files and is no installation of ours is refused (a
+; silent run ends with exit code 2), so that no file of the user's is replaced
+; and later removed by the uninstaller.
 
 Unicode true
 ; A 64-bit setup program for 64-bit programs: it sees the 64-bit registry and
@@ -43,6 +46,7 @@ VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 
 !define MUI_ABORTWARNING
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\ReadMe.txt"
@@ -50,6 +54,64 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
+
+; Sets $R0 to 1 when $INSTDIR holds anything and is no installation of ours,
+; else to 0. Ours is the folder our uninstall entry names, or one that holds
+; our uninstaller beside Tessarine.exe (an installation whose entry is gone).
+; The settings files the uninstaller leaves do not count.
+Function CheckFolder
+  Push $R1
+  Push $R2
+  StrCpy $R0 0
+  ReadRegStr $R1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $R1 != ""
+  ${AndIf} $R1 == $INSTDIR
+    Goto done
+  ${EndIf}
+  ${If} ${FileExists} "$INSTDIR\uninstall.exe"
+  ${AndIf} ${FileExists} "$INSTDIR\Tessarine.exe"
+    Goto done
+  ${EndIf}
+  ClearErrors
+  FindFirst $R1 $R2 "$INSTDIR\*"
+next:
+  IfErrors listed
+  StrCmp $R2 "" listed
+  StrCmp $R2 "." +5
+  StrCmp $R2 ".." +4
+  StrCmp $R2 "Tessarine.ini" +3
+  StrCmp $R2 "Pathwick.ini" +2
+  StrCpy $R0 1
+  ClearErrors
+  FindNext $R1 $R2
+  StrCmp $R0 0 next
+listed:
+  FindClose $R1
+done:
+  Pop $R2
+  Pop $R1
+FunctionEnd
+
+!define FOREIGN_FOLDER_TEXT "$INSTDIR holds other files and is no installation of ${PRODUCT}. Choose an empty or a new folder: files of the same names there would be replaced, and removed again by the uninstaller."
+
+; /D= in a silent run: there is no page to choose again.
+Function .onInit
+  ${If} ${Silent}
+    Call CheckFolder
+    ${If} $R0 == 1
+      SetErrorLevel 2
+      Abort
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Function DirectoryLeave
+  Call CheckFolder
+  ${If} $R0 == 1
+    MessageBox MB_OK|MB_ICONEXCLAMATION "${FOREIGN_FOLDER_TEXT}"
+    Abort
+  ${EndIf}
+FunctionEnd
 
 ; Registers a COM server; a failure stops the installation.
 !macro RegisterServer FILE
@@ -71,6 +133,7 @@ Section "ZEM Tools" SecMain
   ${If} $0 != ""
   ${AndIf} ${FileExists} "$0\uninstall.exe"
     DetailPrint "Removing the earlier installation in $0"
+    ; (/KEEPSETTINGS: uninstallers before 1.0.0 removed the settings without it.)
     ExecWait '"$0\uninstall.exe" /S /KEEPSETTINGS _?=$0'
     Delete "$0\uninstall.exe"
     RMDir "$0"
@@ -138,15 +201,9 @@ Section "Uninstall"
   Delete "$INSTDIR\zem.dll"
   Delete "$INSTDIR\ZemSource.ax"
   Delete "$INSTDIR\ReadMe.txt"
-  ; The settings the programs wrote beside themselves, unless an update
-  ; runs this uninstaller.
-  ${GetParameters} $0
-  ClearErrors
-  ${GetOptions} $0 "/KEEPSETTINGS" $1
-  ${If} ${Errors}
-    Delete "$INSTDIR\Tessarine.ini"
-    Delete "$INSTDIR\Pathwick.ini"
-  ${EndIf}
+  ; Only what the installer wrote goes: the settings the programs keep beside
+  ; themselves (Tessarine.ini, Pathwick.ini) and any file of the user's stay,
+  ; and so does the folder while it holds them.
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
 

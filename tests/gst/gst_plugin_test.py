@@ -128,6 +128,10 @@ def check_inspect(streams):
     for feature in ("zemdec: ZEM decoder", "zem_stream: zem, qrb", "zem_link: zlk"):
         if feature not in listing:
             fail("gst-inspect-1.0 zem lacks %r:\n%s" % (feature, listing))
+    # Players show the origin as a link: it must be an absolute http(s) URL.
+    origin = re.search(r"^\s*Origin URL\s+(\S.*)$", listing, re.M)
+    if not origin or not re.fullmatch(r"https?://[a-z0-9.-]+\.[a-z]+(/\S*)?", origin.group(1).strip()):
+        fail("gst-inspect-1.0 zem: the Origin URL is no URL: %r" % (origin and origin.group(1)))
     element = run(["gst-inspect-1.0", "zemdec"]).stdout
     for text in ("primary (256)", "Codec/Demuxer/Audio", "audio/x-zem", "application/x-zem-link", "S24LE"):
         if text not in element:

@@ -4,7 +4,10 @@
 # program through pkg-config, a CMake project through find_package with the
 # shared and the static library) and check that each decodes a stream and a
 # link file's track to exactly the bytes `zemtool decode` writes. Also checks
-# that libzem.so exports nothing but the C API.
+# that libzem.so exports nothing but the C API, that the installed programs
+# start with no variable set (they find libzem.so.1 by their run path), and
+# that the component Tools installed alone brings the library zemfs needs and
+# none of the Debian packages' papers.
 #
 # install_test.sh BUILD_DIR C_COMPILER MAKE_SAMPLES [EXTRA_FLAGS]
 # EXTRA_FLAGS go to every consumer's compile and link (the sanitizer flags of
@@ -18,6 +21,8 @@ trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 
 fail() { echo "install_test: $*" >&2; exit 1; }
+# Runs a program as a fresh login would: no LD_LIBRARY_PATH, no variable at all.
+bare() { env -i PATH=/usr/bin:/bin "$@"; }
 
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log"; fail "install failed"; }
 
@@ -40,20 +45,32 @@ image=$(find "$work/data" -name '*.zem' | head -n1)
 [ -n "$image" ] || fail "the sample generator wrote no image"
 printf '[Quillon Image Link File]\r\nImage File=%s\r\nStart Block=100000\r\nFinish Block=300007\r\n\r\n' "$image" \
     >"$work/track.zlk"
-"$prefix/bin/zemtool" --version | grep -q '^zemtool [0-9]' || fail "zemtool --version"
-# zemfs goes beside zemtool where it is built (libfuse3 found); it uses the
-# installed libzem.so (found by the system's search path under /usr).
+bare "$prefix/bin/zemtool" --version | grep -q '^zemtool [0-9]' || fail "zemtool --version"
+# zemfs goes beside zemtool where it is built (libfuse3 found) and loads the
+# installed libzem.so.1 through its run path.
 if [ -e "$build/bin/zemfs" ]; then
-    LD_LIBRARY_PATH="$libdir" "$prefix/bin/zemfs" --version | grep -q '^zemfs [0-9]' || fail "zemfs --version (installed beside zemtool)"
+    bare "$prefix/bin/zemfs" --version | grep -q '^zemfs [0-9]' || fail "zemfs --version (installed beside zemtool)"
 fi
+# The tools alone: with zemfs they bring libzem.so.1; never the packages' copyright and changelog.
+tools=$work/tools
+cmake --install "$build" --prefix "$tools" --component Tools >"$work/tools.log" \
+    || { cat "$work/tools.log"; fail "install of Tools failed"; }
+bare "$tools/bin/zemtool" --version | grep -q '^zemtool [0-9]' || fail "zemtool --version (component Tools)"
+if [ -e "$build/bin/zemfs" ]; then
+    bare "$tools/bin/zemfs" --version | grep -q '^zemfs [0-9]' || fail "zemfs --version (component Tools)"
+fi
+papers=$(find "$tools" "$prefix" -path '*/share/doc/*' | head -n 5)
+[ -z "$papers" ] || fail "cmake --install puts the Debian packages' papers in place: $papers"
 for input in "$image" "$work/track.zlk"; do
     "$prefix/bin/zemtool" decode -q "$input" "$work/$(basename "$input").tool.wav"
 done
 
-# The C program through pkg-config, held to plain C99 without a warning.
+# The C program through pkg-config, held to plain C99 without a warning (and
+# told where the library lies, as a program installed elsewhere would be).
 export PKG_CONFIG_PATH=$libdir/pkgconfig
 # shellcheck disable=SC2046,SC2086
-"$cc" -std=c99 -pedantic -Wall -Wextra -Werror $flags -o "$work/zem_decode_pc" "$here/zem_decode.c" $(pkg-config --cflags --libs zem)
+"$cc" -std=c99 -pedantic -Wall -Wextra -Werror $flags -o "$work/zem_decode_pc" "$here/zem_decode.c" \
+    $(pkg-config --cflags --libs zem) -Wl,-rpath,"$libdir"
 
 # The CMake project through find_package.
 cmake -S "$here/cmake_consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_C_COMPILER="$cc" \
@@ -61,11 +78,10 @@ cmake -S "$here/cmake_consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix
     || { cat "$work/consumer.log"; fail "the CMake consumer does not configure"; }
 cmake --build "$work/consumer" >>"$work/consumer.log" 2>&1 || { cat "$work/consumer.log"; fail "the CMake consumer does not build"; }
 
-export LD_LIBRARY_PATH=$libdir
 for program in "$work/zem_decode_pc" "$work/consumer/zem_decode_shared" "$work/consumer/zem_decode_static"; do
     for input in "$image" "$work/track.zlk"; do
         out=$work/$(basename "$input").$(basename "$program").wav
-        "$program" "$input" "$out" >/dev/null
+        bare "$program" "$input" "$out" >/dev/null
         cmp "$work/$(basename "$input").tool.wav" "$out" || fail "$(basename "$program") decodes $input differently"
     done
 done

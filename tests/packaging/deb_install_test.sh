@@ -61,6 +61,7 @@ check "man -w zemtool" bash -c "man -w zemtool | grep -Fx /usr/share/man/man1/ze
 if [ -x /usr/bin/zemfs ]; then
     check "zemfs --version" bash -c "/usr/bin/zemfs --version | grep -Fx 'zemfs $version (libzem $version)'"
     check "man -w zemfs" bash -c "man -w zemfs | grep -Fx /usr/share/man/man1/zemfs.1.gz"
+    check "complete -p zemfs" bash -c 'source /usr/share/bash-completion/completions/zemfs && complete -p zemfs'
 fi
 # The system's own search path for pkg-config files, not the caller's.
 check "pkg-config --modversion zem" \

@@ -6,8 +6,10 @@ must appear in the manual page and in the completion; and the completion,
 run in bash with bash-completion loaded, must offer the commands, each
 command's options and the file names that command takes at that place.
 
-    docs_test.py ZEMTOOL MAN_PAGE COMPLETION [ZEMFS ZEMFS_MAN_PAGE]
-With zemfs, its manual page must name every option of `zemfs --help` too.
+    docs_test.py ZEMTOOL MAN_PAGE COMPLETION [ZEMFS ZEMFS_MAN_PAGE ZEMFS_COMPLETION]
+With zemfs, its manual page and completion must name every option of
+`zemfs --help` too, its completion must offer options, mount options and
+folders, and zemtool's page must point to zemfs's under SEE ALSO.
 Exit 77 (skipped) without bash-completion, unless under CI.
 """
 
@@ -43,6 +45,13 @@ CASES = [
     (["zemtool", "verify", "c.zem", ""], ["c.zem", "d.qrb", "e.zlk", "sub"]),
     (["zemtool", "verify", "c.zem", "--threads", ""], []),
 ]
+ZEMFS_CASES = [
+    (["zemfs", ""], ["sub"]),
+    (["zemfs", "sub", ""], ["sub"]),
+    (["zemfs", "--"], ["--help", "--version"]),
+    (["zemfs", "-o", "allow_"], ["allow_other", "allow_root"]),
+    (["zemfs", "sub", "sub", "-o", "ro,default"], ["ro,default_permissions"]),
+]
 
 
 def help_words(program, commands=()):
@@ -57,10 +66,18 @@ def help_words(program, commands=()):
     return sorted(options)
 
 
+def option_list(program):
+    """The options of the help's "Options:" list (the rest of the text names other programs' options)."""
+    text = subprocess.run([program, "--help"], capture_output=True, text=True, check=True).stdout
+    listed = text.split("Options:", 1)[-1].split("\n\n", 1)[0]
+    return sorted(set(re.findall(r"(?<![\w-])(--?[a-z][a-z0-9-]*)", listed)))
+
+
 def complete(completion, folder, words):
     script = ("source %s\nsource %s\nCOMP_WORDS=(%s)\nCOMP_CWORD=%d\nCOMP_LINE=\"${COMP_WORDS[*]}\"\n"
-              "COMP_POINT=${#COMP_LINE}\n_zemtool zemtool\nprintf '%%s\\n' \"${COMPREPLY[@]}\"\n"
-              % (BASH_COMPLETION, completion, " ".join("'%s'" % w for w in words), len(words) - 1))
+              "COMP_POINT=${#COMP_LINE}\n_%s %s\nprintf '%%s\\n' \"${COMPREPLY[@]}\"\n"
+              % (BASH_COMPLETION, completion, " ".join("'%s'" % w for w in words), len(words) - 1, words[0],
+                 words[0]))
     done = subprocess.run(["bash", "-c", script], cwd=folder, capture_output=True, text=True, check=True)
     return sorted(line for line in done.stdout.splitlines() if line)
 
@@ -85,11 +102,20 @@ def main():
             failures.append("the manual page does not name %s" % word)
         if not names(completion_text, word):
             failures.append("the completion does not offer %s" % word)
-    if len(sys.argv) > 5:
-        zemfs, zemfs_man = sys.argv[4:6]
+    cases = [(completion, words, expected) for words, expected in CASES]
+    if len(sys.argv) > 6:
+        zemfs, zemfs_man, zemfs_completion = (os.path.abspath(path) for path in sys.argv[4:7])
         zemfs_text = read_man_page(zemfs_man)
+        with open(zemfs_completion, encoding="utf-8") as script:
+            zemfs_completion_text = script.read()
         failures += ["zemfs's manual page does not name %s" % word
                      for word in help_words(zemfs) if not names(zemfs_text, word)]
+        failures += ["zemfs's completion does not offer %s" % word
+                     for word in option_list(zemfs) if not names(zemfs_completion_text, word)]
+        see_also = man_text.split(".SH SEE ALSO", 1)[-1].split(".SH ", 1)[0]
+        if not re.search(r"^\.BR zemfs \(1\)", see_also, re.M):
+            failures.append("zemtool's manual page does not name zemfs(1) under SEE ALSO")
+        cases += [(zemfs_completion, words, expected) for words, expected in ZEMFS_CASES]
     if not os.path.exists(BASH_COMPLETION):
         if os.environ.get("CI", "").lower() != "true":
             print("docs_test: completion cases skipped: bash-completion missing")
@@ -102,8 +128,8 @@ def main():
             for name in FILES:
                 open(os.path.join(folder, name), "w").close()
             os.mkdir(os.path.join(folder, "sub"))
-            for words, expected in CASES:
-                offered = complete(completion, folder, words)
+            for script, words, expected in cases:
+                offered = complete(script, folder, words)
                 if offered != sorted(expected):
                     failures.append("%r offers %r, expected %r" % (" ".join(words), offered, sorted(expected)))
     for failure in failures:

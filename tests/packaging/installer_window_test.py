@@ -13,9 +13,13 @@
   3. the verb's command line runs the installed Tessarine's command-line
      mode on a cue sheet: the links are written, no window shows;
   4. the installed PathwickHost shows the registered control;
-  5. the silent uninstall removes the folder, the shortcuts and every
-     registry key: the registry exports taken before the install and after
-     the uninstall are equal.
+  5. the silent uninstall removes what was installed, the shortcuts and
+     every registry key (the registry exports taken before the install and
+     after the uninstall are equal), and leaves the settings and a file of
+     the user's beside the programs, in their folder;
+  6. before all that, a silent install into a folder of the user's (/D=) that
+     holds files and no installation ends with a failure and changes nothing,
+     and on the folder page "Install" says why and stays on the page.
 """
 
 import os
@@ -38,6 +42,11 @@ VERB_KEY = "HKLM\\Software\\Classes\\SystemFileAssociations\\.cue\\shell\\ZemToo
 PROG_ID_KEY = "HKCR\\PathwickControl.Explorer\\CLSID"
 SNAPSHOT_KEYS = ["HKLM\\Software\\Classes", "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"]
 DATA_FOLDER = "installer-data"
+FOREIGN_DIR = "C:\\Documents"
+# A folder of the user's, and the files a user keeps beside the programs: none may be touched.
+USER_FILES = {"ReadMe.txt": b"my own read-me\r\n", "Tessarine.ini": b"[General]\r\nNaming Template=TITLE\r\n"}
+KEPT_FILES = {"Tessarine.ini": b"[General]\r\nNaming Template=TITLE\r\n", "Pathwick.ini": b"[Explorer]\r\n",
+              "notes.txt": b"mine\r\n"}
 SHEET = ("PERFORMER \"Corvane\"\r\nTITLE \"Samples\"\r\nFILE \"sample.zem\" WAVE\r\n"
          "  TRACK 01 AUDIO\r\n    TITLE \"One\"\r\n    INDEX 01 00:00:00\r\n"
          "  TRACK 02 AUDIO\r\n    TITLE \"Two\"\r\n    INDEX 01 00:02:00\r\n")
@@ -187,17 +196,66 @@ class InstallerSession(WindowSession):
         check(not os.path.exists(os.path.join(self.install_dir, "Tessarine.ini")), "the command line wrote settings")
         log("the verb ran Tessarine's command-line mode: %r" % written)
 
+    def write_files(self, folder, files):
+        os.makedirs(folder, exist_ok=True)
+        for name, content in files.items():
+            with open(os.path.join(folder, name), "wb") as out:
+                out.write(content)
+
+    def read_files(self, folder):
+        if not os.path.isdir(folder):
+            return None
+        files = {}
+        for name in os.listdir(folder):
+            with open(os.path.join(folder, name), "rb") as data:
+                files[name] = data.read()
+        return files
+
+    def check_foreign_folder(self):
+        """A silent install into a folder that holds someone's files is refused and writes nothing."""
+        folder = os.path.join(self.drive_c, FOREIGN_DIR[3:])
+        self.write_files(folder, USER_FILES)
+        done = self.wine_run(self.args.program, "/S", "/D=" + FOREIGN_DIR)
+        check(done.returncode != 0, "the install into %s (not ours, not empty) succeeded" % FOREIGN_DIR)
+        check(self.read_files(folder) == USER_FILES, "the refused install changed %s: %r"
+              % (FOREIGN_DIR, sorted(self.read_files(folder))))
+        check(self.query(UNINSTALL_KEY) is None, "the refused install wrote its uninstall entry")
+        log("the install into a folder of the user's ended with %d and changed nothing" % done.returncode)
+        # On the folder page, "Install" says why and stays on the page.
+        self.start_desktop([self.args.program, "/D=" + FOREIGN_DIR])
+        caption = "%s %s Setup" % (PRODUCT, self.version)
+        found = [window["hwnd"] for window in self.wait_dialog(30) if window["text"].strip() == caption]
+        check(found, "the setup's window did not appear")
+        setup = found[0]
+        install = self.controls_by_id(setup).get(1)
+        check(install is not None and install["text"] == "&Install", "no Install button on the folder page")
+        self.press(install["hwnd"])
+        boxes = self.wait_dialog(20, exclude=(setup,))
+        check(boxes, "no message after Install in a folder of the user's")
+        texts = self.message_texts(boxes[0])
+        check(len(texts) == 1 and texts[0].startswith(FOREIGN_DIR + " holds other files"), "the message says %r" % texts)
+        self.close_message(boxes[0], "foreign-folder.png")
+        check(self.probe.ask("gone", setup, 1000, timeout=5)["gone"] is False, "the setup ended after the message")
+        self.stop()
+        check(self.read_files(folder) == USER_FILES, "the folder page changed %s" % FOREIGN_DIR)
+        shutil.rmtree(folder)
+        log("the folder page refuses a folder of the user's with %r" % texts[0][:60])
+
     def uninstall(self):
         self.stop()  # the desktop, the probe and the wine server of the checks above
+        self.write_files(self.install_dir, KEPT_FILES)
         started = time.monotonic()
         done = self.wine_run(INSTALL_DIR + "\\uninstall.exe", "/S")
         check(done.returncode == 0, "the uninstaller ended with %d" % done.returncode)
         # The uninstaller runs on from a copy of itself in the temporary folder.
         deadline = time.monotonic() + 30
-        while time.monotonic() < deadline and (os.path.exists(self.install_dir) or self.query(UNINSTALL_KEY)):
+        while time.monotonic() < deadline and (sorted(self.read_files(self.install_dir) or {}) != sorted(KEPT_FILES)
+                                               or self.query(UNINSTALL_KEY)):
             time.sleep(0.5)
-        check(not os.path.exists(self.install_dir), "the install folder is still there: %r"
-              % (os.listdir(self.install_dir) if os.path.isdir(self.install_dir) else None))
+        left = self.read_files(self.install_dir)
+        check(left == KEPT_FILES, "the uninstaller left %r, expected the user's files %r"
+              % (left and sorted(left), sorted(KEPT_FILES)))
+        shutil.rmtree(self.install_dir)
         check(not os.path.exists(self.menu_dir), "the Start-menu folder is still there")
         check(self.query(UNINSTALL_KEY) is None, "the uninstall entry is still there")
         log("uninstall in %.1f s" % (time.monotonic() - started))
@@ -205,6 +263,7 @@ class InstallerSession(WindowSession):
     def run(self):
         self.prepare_fresh()
         before = self.registry_snapshot("registry-before")
+        self.check_foreign_folder()
         # The earlier version in the default folder; this one, installed
         # elsewhere, removes it through its uninstaller.
         self.install("install of the earlier version", self.previous)
@@ -223,4 +282,4 @@ class InstallerSession(WindowSession):
 
 
 if __name__ == "__main__":
-    sys.exit(main(InstallerSession, "installer", 150))
+    sys.exit(main(InstallerSession, "installer", 360))

@@ -122,7 +122,7 @@ CWinApp::CWinApp() : m_hInstance(GetModuleHandleW(nullptr)) {}
 
 int CWinApp::Run() {
     InitInstance();
-    return 0;
+    return m_nExitCode;
 }
 
 CFileDialog::CFileDialog(const WString& defaultExtension, const WString& initialName, DWORD flags,

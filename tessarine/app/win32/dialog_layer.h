@@ -41,7 +41,8 @@ class CDialog : public CWnd {
 public:
     CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_parent(parent) {}
 
-    // Runs the dialog modally; returns the value given to EndDialog.
+    // Runs the dialog modally; returns the value given to EndDialog, or -1
+    // (0 for an invalid owner) when the dialog could not be created.
     INT_PTR DoModal();
     void EndDialog(INT_PTR result);
     void UpdateData(bool saveAndValidate);
@@ -73,11 +74,13 @@ public:
     CWinApp();
     virtual ~CWinApp() = default;
     virtual BOOL InitInstance() { return FALSE; }
-    // Runs InitInstance; a false result ends the program at once.
+    // Runs InitInstance; a false result ends the program at once. Returns
+    // the program's exit status, m_nExitCode.
     int Run();
 
     HINSTANCE m_hInstance;
     CWnd* m_pMainWnd = nullptr;
+    int m_nExitCode = 0;
 };
 
 // The open-file common dialog for one existing file. The filter is written as

@@ -42,10 +42,10 @@ void CTessarineDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CTessarineDlg::OnInitDialog() {
     TessarineSettings settings = ReadSettings(SettingsFile());
     m_strLastDirectory = settings.lastDirectory;
-    m_strCommandLine = CueSheetArgument(m_strCommandLine);
-    if (!m_strCommandLine.empty()) {
+    const WString cueSheet = CueSheet();
+    if (!cueSheet.empty()) {
         // A command-line run: build and end before the dialog is ever shown.
-        RunLinkJob(m_strCommandLine, settings.namingTemplate);
+        m_bJobFailed = !RunLinkJob(cueSheet, settings.namingTemplate);
         EndDialog(1);
         return FALSE;
     }

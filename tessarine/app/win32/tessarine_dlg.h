@@ -2,6 +2,7 @@
 // button, dropped cue sheets, and the settings kept beside the program.
 #pragma once
 
+#include "tessarine/app/dialog_texts.h"
 #include "tessarine/app/win32/dialog_layer.h"
 
 #include <vector>
@@ -9,6 +10,11 @@
 class CTessarineDlg : public CDialog {
 public:
     explicit CTessarineDlg(const WString& commandLine, CWnd* parent = nullptr);
+
+    // The cue sheet the command line names (empty: the dialog's own run).
+    WString CueSheet() const { return CueSheetArgument(m_strCommandLine); }
+    // Whether a command-line job ran and failed.
+    bool JobFailed() const { return m_bJobFailed; }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -29,6 +35,7 @@ private:
     WString m_strCommandLine;
     WString m_strLastDirectory;
     bool m_bInitialized = false;
+    bool m_bJobFailed = false;
     HICON m_hIcon;
 };
 
