@@ -35,7 +35,7 @@ int FrameSource::Decode(const WaveSource& file, const FrameSpan& span, DecodedFr
         // decoders opened before it are not taken again: the file's end moved.
         std::string changed;
         std::string now;
-        if (int error = m_tree.CheckUnchanged(file.node, *file.version, &changed, &now)) {
+        if (int error = m_tree.CheckUnchanged(file.node, file.prints, &changed, &now)) {
             LogLine(file.path + ": " + changed + (error == -ENOENT ? " is gone" : " changed"));
             return error;
         }
@@ -51,7 +51,7 @@ int FrameSource::Decode(const WaveSource& file, const FrameSpan& span, DecodedFr
         // A source changed while it was decoded: neither the bytes nor the
         // decoder can be trusted; after a harmless change, decode again.
         std::string after;
-        error = m_tree.CheckUnchanged(file.node, *file.version, &changed, &after);
+        error = m_tree.CheckUnchanged(file.node, file.prints, &changed, &after);
         if (error || after != now) {
             m_decoders.Discard(decoder);
             if (!error && attempt < 2)

@@ -19,6 +19,7 @@ struct WaveSource {
     std::string path;  // in the mount, for the log
     Node node;
     std::shared_ptr<const WaveVersion> version;  // shared with every holder of this version
+    Fingerprints prints;  // of node.sources when opened
     std::string key;   // node.Key()
 
     const WaveLayout& layout() const { return version->layout; }

@@ -118,6 +118,7 @@ int Open(const char* path, fuse_file_info* info) {
     case Node::Kind::Wave:
         if (int error = g_mount->tree.Layout(wave->node, &wave->version))
             return error;
+        wave->prints = g_mount->tree.Identify(wave->node);
         wave->key = wave->node.Key();
         file->wave = std::move(wave);
         // Every read comes here, at its own offset and length, rather than
@@ -155,7 +156,7 @@ int Read(char* buffer, size_t size, off_t offset, fuse_file_info* info) {
     }
     const WaveSource& wave = *file.wave;
     std::string changed;
-    if (int error = g_mount->tree.CheckUnchanged(wave.node, *wave.version, &changed)) {
+    if (int error = g_mount->tree.CheckUnchanged(wave.node, wave.prints, &changed)) {
         LogLine(wave.path + ": " + changed + (error == -ENOENT ? " is gone" : " changed"));
         return error;
     }

@@ -176,11 +176,21 @@ SourceTree::Probe SourceTree::MakeProbe(const std::string& path, SourceKind kind
     zem_decoder* decoder = kind == SourceKind::CueSheet ? zem_open_range(probe.image.c_str(), -1, -1, &error)
                                                         : OpenWithFlags(path, OpenFlags(m_options), &error);
     probe.opens = decoder != nullptr;
-    zem_close(decoder);
-    if (kind == SourceKind::Stream && probe.opens) {
+    // The stream's own WAV is learnt on the decoder at hand, as FromEntry will ask for it.
+    if (kind == SourceKind::Stream && decoder) {
+        Node wave;
+        wave.open = wave.stream = path;
+        wave.sources.emplace_back(path, stamp);
+        auto version = std::make_shared<WaveVersion>();
+        if (ReadVersionFrom(decoder, wave, version.get()) == 0)
+            KeepVersion(wave.Key(), version);
+    }
+    // Only a stream whose tag has a sheet is read for it.
+    if (kind == SourceKind::Stream && decoder && zem_get_tag(decoder, "Cuesheet")) {
         probe.plan = PlanImageCueFolder(path);
         probe.carriesCueSheet = !probe.plan.tracks.empty();
     }
+    zem_close(decoder);
     if (probe.opens) {
         for (const std::string& line : probe.plan.leftOut)
             LogLine(path + ": " + line + "; left out");
@@ -372,8 +382,12 @@ SourceTree::Part SourceTree::SharedPart(const std::string& key,
         return nullptr;
     Part part = std::move(bytes);
     std::lock_guard<std::mutex> lock(m_mutex);
-    for (auto it = m_parts.begin(); it != m_parts.end();)
-        it = it->second.expired() ? m_parts.erase(it) : std::next(it);
+    // Swept when they have doubled since the last sweep: a few steps per part.
+    if (m_parts.size() >= 2 * m_partsPruned + 16) {
+        for (auto it = m_parts.begin(); it != m_parts.end();)
+            it = it->second.expired() ? m_parts.erase(it) : std::next(it);
+        m_partsPruned = m_parts.size();
+    }
     auto [it, added] = m_parts.emplace(key, part);
     if (!added) {
         if (Part held = it->second.lock())
@@ -389,6 +403,10 @@ int SourceTree::ReadVersion(const Node& node, WaveVersion* version) {
     if (!decoder)
         return error == ZEM_ERROR_CANNOT_OPEN ? -ENOENT : -EIO;
     std::unique_ptr<zem_decoder, void (*)(zem_decoder*)> closer(decoder, zem_close);
+    return ReadVersionFrom(decoder, node, version);
+}
+
+int SourceTree::ReadVersionFrom(zem_decoder* decoder, const Node& node, WaveVersion* version) {
     WaveLayout& layout = version->layout;
     const long header = zem_get_wav_header(decoder, nullptr, 0);
     const long trailer = zem_get_wav_trailer(decoder, nullptr, 0);
@@ -426,8 +444,6 @@ int SourceTree::ReadVersion(const Node& node, WaveVersion* version) {
         if (!layout.trailer.held)
             return -EIO;
     }
-    for (const auto& [path, stamp] : node.sources)
-        version->fingerprints.push_back(Fingerprint(path, stamp));
     return 0;
 }
 
@@ -443,12 +459,16 @@ int SourceTree::Layout(const Node& node, std::shared_ptr<const WaveVersion>* ver
     auto made = std::make_shared<WaveVersion>();
     if (int error = ReadVersion(node, made.get()))
         return error;
-    const size_t cost = sizeof(WaveVersion) + 2 * key.size() + made->layout.header.HeldBytes() +
-                        made->layout.trailer.HeldBytes() + made->layout.trailer.file.size();
     *version = made;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_versions.Put(key, *version, cost);
+    KeepVersion(key, made);
     return 0;
+}
+
+void SourceTree::KeepVersion(const std::string& key, const std::shared_ptr<const WaveVersion>& version) {
+    const size_t cost = sizeof(WaveVersion) + 2 * key.size() + version->layout.header.HeldBytes() +
+                        version->layout.trailer.HeldBytes() + version->layout.trailer.file.size();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_versions.Put(key, version, cost);
 }
 
 std::optional<uint64_t> SourceTree::Fingerprint(const std::string& path, const FileStamp& stamp) {
@@ -468,7 +488,14 @@ std::optional<uint64_t> SourceTree::Fingerprint(const std::string& path, const F
     return print;
 }
 
-int SourceTree::CheckUnchanged(const Node& node, const WaveVersion& version, std::string* changed, std::string* now) {
+Fingerprints SourceTree::Identify(const Node& node) {
+    Fingerprints prints;
+    for (const auto& [path, stamp] : node.sources)
+        prints.push_back(Fingerprint(path, stamp));
+    return prints;
+}
+
+int SourceTree::CheckUnchanged(const Node& node, const Fingerprints& prints, std::string* changed, std::string* now) {
     for (size_t i = 0; i < node.sources.size(); ++i) {
         const auto& [path, stamp] = node.sources[i];
         FileStamp current;
@@ -479,7 +506,7 @@ int SourceTree::CheckUnchanged(const Node& node, const WaveVersion& version, std
         if (current == stamp)
             continue;
         const std::optional<uint64_t> print = Fingerprint(path, current);
-        if (!print || i >= version.fingerprints.size() || version.fingerprints[i] != print) {
+        if (!print || i >= prints.size() || prints[i] != print) {
             *changed = path;
             return -EIO;
         }

@@ -73,12 +73,13 @@ struct TreeOptions {
     bool allowRemote = false;   // images on network or device paths
 };
 
-// One version of a WAV file: its layout and what identified each of its
-// sources (in the node's order) when it was learnt.
+// One version of a WAV file.
 struct WaveVersion {
     WaveLayout layout;
-    std::vector<std::optional<uint64_t>> fingerprints;
 };
+
+// What identifies each source of a node (in its order), as SourceFingerprint.
+using Fingerprints = std::vector<std::optional<uint64_t>>;
 
 class SourceTree {
 public:
@@ -90,12 +91,15 @@ public:
     // The WAV's header, trailer and length, from the stream's header alone;
     // shared with every other holder of this version.
     int Layout(const Node& node, std::shared_ptr<const WaveVersion>* version);
-    // 0 while the node's sources are as they were when `version` was learnt,
+    // What identifies the node's sources as they are now (learnt when a file
+    // is opened, and kept for each version of a source).
+    Fingerprints Identify(const Node& node);
+    // 0 while the node's sources are as they were when `prints` were taken,
     // or changed only where the WAV's bytes do not come from (a tag edit, a
     // touch); -ENOENT for one that is gone, -EIO for one whose change reaches
     // the bytes. `changed` receives the source that did. `now`, when given,
     // receives a text that differs from the empty one after accepted changes.
-    int CheckUnchanged(const Node& node, const WaveVersion& version, std::string* changed, std::string* now = nullptr);
+    int CheckUnchanged(const Node& node, const Fingerprints& prints, std::string* changed, std::string* now = nullptr);
 
     // The bytes of WAV headers and trailers held in memory by what is kept
     // and by everything still holding one (each counted once).
@@ -128,6 +132,8 @@ private:
     std::string RefuseImage(const std::string& asWritten, const std::string& image) const;
     Node FromEntry(const std::string& folder, const MountEntry& entry);
     int ReadVersion(const Node& node, WaveVersion* version);
+    int ReadVersionFrom(zem_decoder* decoder, const Node& node, WaveVersion* version);
+    void KeepVersion(const std::string& key, const std::shared_ptr<const WaveVersion>& version);
     Part SharedPart(const std::string& key, const std::function<bool(std::vector<uint8_t>*)>& read);
     std::optional<uint64_t> Fingerprint(const std::string& path, const FileStamp& stamp);
 
@@ -140,6 +146,7 @@ private:
     LruMap<std::optional<uint64_t>> m_fingerprints;
     // Headers and trailers held, each once, by whoever holds them.
     std::map<std::string, std::weak_ptr<const std::vector<uint8_t>>> m_parts;
+    size_t m_partsPruned = 0;  // how many were left after the last sweep of the expired
 };
 
 }  // namespace zemfs
