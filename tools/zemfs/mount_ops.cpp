@@ -1,6 +1,7 @@
 #include "tools/zemfs/mount_ops.h"
 
 #include "tools/zemfs/frame_source.h"
+#include "tools/zemfs/guarded.h"
 #include "tools/zemfs/log.h"
 #include "tools/zemfs/read_ahead.h"
 #include "tools/zemfs/source_tree.h"
@@ -12,8 +13,6 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
-#include <new>
-#include <stdexcept>
 
 namespace zemfs {
 namespace {
@@ -36,23 +35,6 @@ struct OpenFile {
 };
 
 OpenFile* Opened(const fuse_file_info* info) { return reinterpret_cast<OpenFile*>(info->fh); }
-
-// No exception leaves an operation (FUSE would end the process, and the
-// mount with it): the request fails instead.
-template <typename Operation>
-int Guarded(const char* path, const Operation& operation) {
-    try {
-        return operation();
-    } catch (const std::bad_alloc&) {
-        LogLine(std::string(path ? path : "") + ": out of memory");
-        return -ENOMEM;
-    } catch (const std::exception& e) {
-        LogLine(std::string(path ? path : "") + ": " + e.what());
-        return -EIO;
-    } catch (...) {
-        return -EIO;
-    }
-}
 
 // Read-only: the write bits go; folders made from cue sheets are listable.
 mode_t ShownMode(const Node& node) {
