@@ -246,16 +246,25 @@ std::vector<Bytes> WaveSeeds() {
     return seeds;
 }
 
-// A folder of each kind of entry, names that collide, and dot stems.
+// A folder of each kind of entry, names that collide, and dot stems: each
+// entry a byte of kind and flags, then its name and a newline.
 std::vector<Bytes> ZemfsNameSeeds() {
-    const char* const folders[] = {
-        "\x00a.zem\n\x00a.zlk\n\x20a.cue\n\x00a.wav\n\x40a\n\x00cover.jpg\n",
-        "\x20.cue\n\x20..cue\n\x20...cue\n\x10.zem\n\x10..zem\n",
-        "\x10x.zem\n\x20x.cue\n\x00x.zem.wav\n\x40x.zem\n\x00X.ZLK\n",
+    using Folder = std::vector<std::pair<uint8_t, std::string>>;
+    const Folder folders[] = {
+        {{0x00, "a.zem"}, {0x00, "a.zlk"}, {0x20, "a.cue"}, {0x00, "a.wav"}, {0x40, "a"}, {0x00, "cover.jpg"}},
+        {{0x20, ".cue"}, {0x20, "..cue"}, {0x20, "...cue"}, {0x10, ".zem"}, {0x10, "..zem"}},
+        {{0x10, "x.zem"}, {0x20, "x.cue"}, {0x00, "x.zem.wav"}, {0x40, "x.zem"}, {0x00, "X.ZLK"}},
     };
     std::vector<Bytes> seeds;
-    for (const char* folder : folders)
-        seeds.emplace_back(folder, folder + std::strlen(folder));
+    for (const Folder& folder : folders) {
+        Bytes seed;
+        for (const auto& [flags, name] : folder) {
+            seed.push_back(flags);
+            seed.insert(seed.end(), name.begin(), name.end());
+            seed.push_back('\n');
+        }
+        seeds.push_back(seed);
+    }
     return seeds;
 }
 
