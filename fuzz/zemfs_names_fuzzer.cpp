@@ -35,7 +35,8 @@ std::vector<SourceEntry> ReadEntries(const uint8_t* data, size_t size) {
         SourceEntry entry;
         entry.name = name;
         // Mostly the kind the name gives, as the mount finds it; sometimes any.
-        entry.kind = (flags & 0x80) ? static_cast<SourceKind>(flags % 5) : zemfs::KindOfName(name, (flags & 0x40) != 0);
+        const bool folder = (flags & 0x40) != 0;
+        entry.kind = (flags & 0x80) ? static_cast<SourceKind>(flags % 5) : zemfs::KindOfName(name, folder);
         entry.imageFound = (flags & 0x20) != 0;
         entry.carriesCueSheet = (flags & 0x10) != 0;
         entries.push_back(entry);

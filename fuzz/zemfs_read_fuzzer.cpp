@@ -75,7 +75,8 @@ void CheckReads(Reader& in) {
             }
             frame->first = span.first;
             frame->end = span.end;
-            frame->bytes = Bytes(audioStart + span.first * layout.blockAlign, (span.end - span.first) * layout.blockAlign);
+            const uint64_t align = layout.blockAlign;
+            frame->bytes = Bytes(audioStart + span.first * align, (span.end - span.first) * align);
             return 0;
         });
         if (failed) {
@@ -97,7 +98,8 @@ void CheckPaths(const uint8_t* data, size_t size) {
     const std::string normal = zemfs::NormalPath(path);
     FUZZ_REQUIRE(!normal.empty() && normal[0] == '/');
     FUZZ_REQUIRE(normal.find("//") == std::string::npos && normal.find("/./") == std::string::npos);
-    FUZZ_REQUIRE(normal.find("/../") == std::string::npos && (normal.size() < 3 || normal.substr(normal.size() - 3) != "/.."));
+    FUZZ_REQUIRE(normal.find("/../") == std::string::npos);
+    FUZZ_REQUIRE(normal.size() < 3 || normal.substr(normal.size() - 3) != "/..");
     FUZZ_REQUIRE(zemfs::NormalPath(normal) == normal);
     if (zemfs::LiesInside(root, path)) {
         const std::string base = zemfs::NormalPath(root);

@@ -149,7 +149,8 @@ class Fixture:
                  "device.zlk": "\\\\.\\C:\\x.zem", "slashes.zlk": "//host/share/x.zem"}
         for name, image in links.items():
             with open(os.path.join(access, name), "wb") as f:
-                f.write(b"[Quillon Image Link File]\r\nImage File=" + image.encode() + b"\r\nStart Block=0\r\nFinish Block=-1\r\n")
+                f.write(b"[Quillon Image Link File]\r\nImage File=" + image.encode() +
+                        b"\r\nStart Block=0\r\nFinish Block=-1\r\n")
             os.chmod(os.path.join(access, name), 0o644)
         shutil.copy(os.path.join(self.src, "tone.zem"), os.path.join(self.ref, "outside.zem"))
         with open(os.path.join(access, "sheet.cue"), "w", newline="") as f:

@@ -78,7 +78,8 @@ TEST_P(SourceTreeMemoryTest, ManyLinksToOneStreamHoldItsTrailerAtMostOnce) {
     const long got = ReadWave(layout, layout.Size() - trailerBytes, tail.size(), tail.data(),
                               [](uint64_t, DecodedFrame*) { return -EIO; });
     ASSERT_EQ(got, static_cast<long>(trailerBytes));
-    EXPECT_TRUE(std::equal(tail.begin(), tail.end(), trailer.begin(), [](uint8_t a, char b) { return a == uint8_t(b); }));
+    EXPECT_TRUE(std::equal(tail.begin(), tail.end(), trailer.begin(),
+                           [](uint8_t a, char b) { return a == static_cast<uint8_t>(b); }));
     std::system(("rm -rf '" + root + "'").c_str());
 }
 

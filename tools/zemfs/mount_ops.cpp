@@ -19,7 +19,8 @@ namespace {
 
 struct Mount {
     Mount(const std::string& source, const TreeOptions& options)
-        : tree(source, options), frames(tree, kFrameCacheBytes, kMaxDecoders), readAhead(frames, kReadAheadThreads) {}
+        : tree(source, options), frames(tree, kFrameCacheBytes, kMaxDecoders),
+          readAhead(frames, kReadAheadThreads) {}
     SourceTree tree;
     FrameSource frames;
     ReadAhead readAhead;
@@ -178,9 +179,8 @@ fuse_operations MountOperations() {
     ops.getattr = [](const char* path, struct stat* status, fuse_file_info*) {
         return Guarded(path, [&] { return GetAttr(path, status); });
     };
-    ops.readdir = [](const char* path, void* buffer, fuse_fill_dir_t fill, off_t, fuse_file_info*, fuse_readdir_flags) {
-        return Guarded(path, [&] { return ReadDir(path, buffer, fill); });
-    };
+    ops.readdir = [](const char* path, void* buffer, fuse_fill_dir_t fill, off_t, fuse_file_info*,
+                     fuse_readdir_flags) { return Guarded(path, [&] { return ReadDir(path, buffer, fill); }); };
     ops.open = [](const char* path, fuse_file_info* info) { return Guarded(path, [&] { return Open(path, info); }); };
     ops.read = [](const char* path, char* buffer, size_t size, off_t offset, fuse_file_info* info) {
         return Guarded(path, [&] { return Read(buffer, size, offset, info); });

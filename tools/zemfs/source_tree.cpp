@@ -341,8 +341,9 @@ int SourceTree::Resolve(const std::string& path, Node* node) {
         if (current.kind != Node::Kind::Folder)
             return -ENOTDIR;
         const Entries entries = FolderEntries(current.source);
-        auto found = std::lower_bound(entries->begin(), entries->end(), name,
-                                      [](const MountEntry& entry, const std::string& key) { return entry.name < key; });
+        auto found = std::lower_bound(
+            entries->begin(), entries->end(), name,
+            [](const MountEntry& entry, const std::string& key) { return entry.name < key; });
         if (found == entries->end() || found->name != name)
             return -ENOENT;
         current = FromEntry(current.source, *found);
