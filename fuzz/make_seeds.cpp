@@ -10,6 +10,7 @@
 #include "tests/support/zem_fixture.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -245,10 +246,40 @@ std::vector<Bytes> WaveSeeds() {
     return seeds;
 }
 
+// A folder of each kind of entry, names that collide, and dot stems: each
+// entry a byte of kind and flags, then its name and a newline.
+std::vector<Bytes> ZemfsNameSeeds() {
+    using Folder = std::vector<std::pair<uint8_t, std::string>>;
+    const Folder folders[] = {
+        {{0x00, "a.zem"}, {0x00, "a.zlk"}, {0x20, "a.cue"}, {0x00, "a.wav"}, {0x40, "a"}, {0x00, "cover.jpg"}},
+        {{0x20, ".cue"}, {0x20, "..cue"}, {0x20, "...cue"}, {0x10, ".zem"}, {0x10, "..zem"}},
+        {{0x10, "x.zem"}, {0x20, "x.cue"}, {0x00, "x.zem.wav"}, {0x40, "x.zem"}, {0x00, "X.ZLK"}},
+    };
+    std::vector<Bytes> seeds;
+    for (const Folder& folder : folders) {
+        Bytes seed;
+        for (const auto& [flags, name] : folder) {
+            seed.push_back(flags);
+            seed.insert(seed.end(), name.begin(), name.end());
+            seed.push_back('\n');
+        }
+        seeds.push_back(seed);
+    }
+    return seeds;
+}
+
+// Layouts (header, trailer, block size, blocks, grid, a failing frame), reads and a root and image path.
+std::vector<Bytes> ZemfsReadSeeds() {
+    return {Bytes{15, 3, 3, 0x10, 0x00, 64, 64, 2, 1, 0, 9, 0x00, 0, 0, 0x10, 0x00, 0x00, 0x2C, 0x10, 0x00},
+            Bytes{0, 0, 0, 0x00, 0x05, 4, 2, 0, 0, 0x00, 0x00, 0x00, 0x00, 0x20, 's', 'r', 'c', '\n', '.', '.', '/'},
+            Bytes{20, 200, 5, 0x0B, 0xB8, 200, 200, 7, 1, 0x02, 0x00, 0x00, 0x30, 0x39, 0x23, 0x28}};
+}
+
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "Usage: make_seeds tag_reader|header_reader|link_text|link_file|cue_sheet|"
-                             "frame_decoder|profile_document|tag_edit|decode_planning|wave_reader FOLDER\n");
+                             "frame_decoder|profile_document|tag_edit|decode_planning|wave_reader|zemfs_names|"
+                             "zemfs_read FOLDER\n");
         return 2;
     }
     const std::string target = argv[1];
@@ -279,6 +310,10 @@ int main(int argc, char** argv) {
     }
     else if (target == "wave_reader")
         seeds = WaveSeeds();
+    else if (target == "zemfs_names")
+        seeds = ZemfsNameSeeds();
+    else if (target == "zemfs_read")
+        seeds = ZemfsReadSeeds();
     else {
         std::fprintf(stderr, "make_seeds: unknown target %s\n", argv[1]);
         return 2;

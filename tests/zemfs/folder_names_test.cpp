@@ -67,7 +67,13 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"x", Role::Folder, "x"}, {"x.cue", Role::CueFolder, "x.cue"}}},
         NamesCase{"a made name that meets a kept one after moving aside is left out",
                   {{"x.wav", Kind::Other}, {"x.zem", Kind::Stream}, {"x.zem.wav", Kind::Other}},
-                  {{"x.wav", Role::Plain, "x.wav"}, {"x.zem.wav", Role::Plain, "x.zem.wav"}}}));
+                  {{"x.wav", Role::Plain, "x.wav"}, {"x.zem.wav", Role::Plain, "x.zem.wav"}}},
+        NamesCase{"folders from empty and dot stems keep their sources' names",
+                  {{".cue", Kind::CueSheet, true}, {"..cue", Kind::CueSheet, true}, {"...cue", Kind::CueSheet, true},
+                   {"..zem", Kind::Stream, false, true}, {"....cue", Kind::CueSheet, true}},
+                  {{"...", Role::CueFolder, "....cue"}, {"...cue", Role::CueFolder, "...cue"},
+                   {"..cue", Role::CueFolder, "..cue"}, {"..wav", Role::Wave, "..zem"},
+                   {"..zem", Role::ImageCueFolder, "..zem"}, {".cue", Role::CueFolder, ".cue"}}}));
 
 struct KindCase {
     const char* name;

@@ -43,6 +43,27 @@ TEST(MountArgsTest, ParsesSourceMountPointAndOptions) {
     }
 }
 
+TEST(MountArgsTest, KeepsItsOwnOptionsAndNeverPassesReadWrite) {
+    struct {
+        std::vector<std::string> args;
+        std::vector<std::string> options;
+        bool outside, remote, readWrite;
+    } cases[] = {
+        {{"src", "mnt", "-o", "allow_other,allow_outside_source"}, {"allow_other"}, true, false, false},
+        {{"src", "mnt", "-oallow_remote_paths", "--allow-outside-source"}, {}, true, true, false},
+        {{"src", "mnt", "-o", "rw,uid=5", "--allow-remote-paths"}, {"uid=5"}, false, true, true},
+        {{"src", "mnt", "-o", "ro,rw"}, {"ro"}, false, false, true},
+    };
+    for (const auto& c : cases) {
+        MountArgs parsed;
+        EXPECT_EQ(ParseMountArgs(c.args, &parsed), "") << c.args[3];
+        EXPECT_EQ(parsed.options, c.options) << c.args[3];
+        EXPECT_EQ(parsed.allowOutside, c.outside) << c.args[3];
+        EXPECT_EQ(parsed.allowRemote, c.remote) << c.args[3];
+        EXPECT_EQ(parsed.readWriteAsked, c.readWrite) << c.args[3];
+    }
+}
+
 TEST(MountArgsTest, HelpNeedsNoFolders) {
     MountArgs parsed;
     EXPECT_EQ(ParseMountArgs({"--help"}, &parsed), "");

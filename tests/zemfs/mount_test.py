@@ -81,6 +81,7 @@ class Fixture:
 
     def encode(self, wav, name):
         path = os.path.join(self.ref, name + ".wav")
+        os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "wb") as f:
             f.write(wav)
         result = self.tool("encode", "-q", "--frame-blocks", str(FRAME_BLOCKS), path, os.path.join(self.src, name))
@@ -118,6 +119,7 @@ class Fixture:
             byte = f.read(1)
             f.seek(-1, 1)
             f.write(bytes([byte[0] ^ 0x5A]))
+        self.build_faults()
         # The tracks as the link files Tessarine writes, decoded.
         links = os.path.join(self.ref, "links")
         os.makedirs(links)
@@ -128,9 +130,50 @@ class Fixture:
         self.track_bytes = {t: self.decoded(os.path.join(links, t[:-4] + ".zlk")) for t in self.tracks}
 
 
-def mount(fx):
-    log = open(os.path.join(os.path.dirname(fx.mnt), "zemfs.log"), "w")
-    proc = subprocess.Popen([fx.zemfs, fx.src, fx.mnt, "-f"], stderr=log)
+    def build_faults(self):
+        """Folders for what once went wrong: a large trailer behind many links,
+        private images, images outside SOURCE or on other hosts, dot stems."""
+        big = os.path.join(self.src, "big")
+        os.makedirs(big)
+        self.big_trailer = random.Random(5).randbytes(BIG_TRAILER)
+        self.encode(wave_bytes(0.5, 4, b"", self.big_trailer), "big/big.zem")
+        for i in range(BIG_LINKS):
+            with open(os.path.join(big, "link%02d.zlk" % i), "wb") as f:
+                f.write(b"[Quillon Image Link File]\r\nImage File=big.zem\r\nStart Block=0\r\nFinish Block=-1\r\n")
+        access = os.path.join(self.src, "access")
+        os.makedirs(access)
+        shutil.copy(os.path.join(self.src, "tone.zem"), os.path.join(access, "private.zem"))
+        os.chmod(os.path.join(access, "private.zem"), 0o600)
+        links = {"public.zlk": "private.zem", "outside.zlk": "../../ref/outside.zem",
+                 "absolute.zlk": os.path.join(self.ref, "outside.zem"), "unc.zlk": "\\\\host\\share\\x.zem",
+                 "device.zlk": "\\\\.\\C:\\x.zem", "slashes.zlk": "//host/share/x.zem"}
+        for name, image in links.items():
+            with open(os.path.join(access, name), "wb") as f:
+                f.write(b"[Quillon Image Link File]\r\nImage File=" + image.encode() +
+                        b"\r\nStart Block=0\r\nFinish Block=-1\r\n")
+            os.chmod(os.path.join(access, name), 0o644)
+        shutil.copy(os.path.join(self.src, "tone.zem"), os.path.join(self.ref, "outside.zem"))
+        with open(os.path.join(access, "sheet.cue"), "w", newline="") as f:
+            f.write(CUE.replace("album.zem", "private.zem"))
+        os.chmod(os.path.join(access, "sheet.cue"), 0o644)
+        long_title = "\u00e9" * 120  # 240 bytes: the track's name passes 255 bytes, not 255 characters
+        with open(os.path.join(access, "long.cue"), "w", newline="") as f:
+            f.write(CUE.replace("album.zem", "private.zem").replace("Lanternfield", long_title))
+        dots = os.path.join(self.src, "dots")
+        os.makedirs(dots)
+        shutil.copy(os.path.join(self.src, "album.zem"), dots)
+        for name in (".cue", "..cue", "...cue"):
+            with open(os.path.join(dots, name), "w", newline="") as f:
+                f.write(CUE)
+
+
+BIG_TRAILER = 16 << 20
+BIG_LINKS = 30
+
+
+def mount(fx, *options):
+    log = open(os.path.join(os.path.dirname(fx.mnt), "zemfs.log"), "a")
+    proc = subprocess.Popen([fx.zemfs, fx.src, fx.mnt, "-f"] + list(options), stderr=log)
     for _ in range(100):
         if os.path.ismount(fx.mnt) or proc.poll() is not None:
             break
@@ -159,8 +202,8 @@ def read_range(path, offset, length):
 def check_files(fx):
     m = lambda *p: os.path.join(fx.mnt, *p)
     shown = sorted(os.listdir(fx.mnt))
-    check(shown == ["album", "album.wav", "carrier", "carrier.wav", "cover.jpg", "damaged.wav",
-                    "tone.zem.wav", "tone.zlk.wav"], "top folder lists %s" % shown)
+    check(shown == ["access", "album", "album.wav", "big", "carrier", "carrier.wav", "cover.jpg", "damaged.wav",
+                    "dots", "tone.zem.wav", "tone.zlk.wav"], "top folder lists %s" % shown)
     check(sorted(os.listdir(m("album"))) == sorted(fx.tracks), "cue folder lists %s" % os.listdir(m("album")))
     check(sorted(os.listdir(m("carrier"))) == sorted(fx.tracks), "carrier folder lists the same tracks")
     # Every WAV equals what zemtool decode writes; sizes and times come without reading.
@@ -258,21 +301,104 @@ def check_changes(fx, proc, sanitized):
         check(rss < 64 * 1024, "zemfs peaked at %d KiB" % rss)
     check(run(["sh", "-c", "echo x > '%s'" % os.path.join(fx.mnt, "new.txt")]).returncode != 0, "writes are refused")
     path, source = os.path.join(fx.mnt, "tone.zlk.wav"), os.path.join(fx.src, "tone.zem")
+    expected = fx.decoded(os.path.join(fx.src, "tone.zlk"))
     with open(path, "rb") as f:
         f.read(100)
+        # A touch and a tag edit leave every byte a reader gets as it was.
         stat = os.stat(source)
         os.utime(source, ns=(stat.st_atime_ns, stat.st_mtime_ns + 1000000000))
+        check(os.pread(f.fileno(), 100, 50000) == expected[50000:50100], "a touched image reads on")
+        check(fx.tool("tag", source, "--set", "Title=Retitled").returncode == 0, "zemtool tag edits the image")
+        check(os.pread(f.fileno(), 100, 60000) == expected[60000:60100], "an image with an edited tag reads on")
+        # Other audio in its place fails the reader.
+        shutil.copy(os.path.join(fx.src, "album.zem"), source + ".new")
+        os.rename(source + ".new", source)
         try:
-            os.pread(f.fileno(), 100, 50000)
-            check(False, "a changed image gives EIO")
+            os.pread(f.fileno(), 100, 70000)
+            check(False, "an image with other audio gives EIO")
         except OSError as e:
-            check(e.errno == 5, "a changed image gives EIO, not %s" % e)
+            check(e.errno == 5, "an image with other audio gives EIO, not %s" % e)
         os.rename(source, source + ".gone")
         try:
             os.pread(f.fileno(), 100, 60000)
             check(False, "a vanished image gives ENOENT")
         except OSError as e:
             check(e.errno == 2, "a vanished image gives ENOENT, not %s" % e)
+    # A changed sheet fails its tracks' readers, and the log names the sheet.
+    sheet = os.path.join(fx.src, "album.cue")
+    with open(os.path.join(fx.mnt, "album", fx.tracks[0]), "rb") as f:
+        f.read(100)
+        with open(sheet, "a", newline="") as g:
+            g.write("REM changed\r\n")
+        try:
+            os.pread(f.fileno(), 100, 50000)
+            check(False, "a changed sheet gives EIO")
+        except OSError as e:
+            check(e.errno == 5, "a changed sheet gives EIO, not %s" % e)
+    with open(os.path.join(os.path.dirname(fx.mnt), "zemfs.log")) as f:
+        check(sheet + " changed" in f.read(), "the log names the changed sheet")
+
+
+def check_big_trailer(fx):
+    """Many files made from one stream with a large trailer hold it at most once."""
+    big = os.path.join(fx.mnt, "big")
+    names = sorted(os.listdir(big))
+    check(names == ["big.wav"] + ["link%02d.wav" % i for i in range(BIG_LINKS)], "big/ lists %s" % names[:3])
+    expected = fx.decoded(os.path.join(fx.src, "big", "big.zem"))
+    check(expected.endswith(fx.big_trailer), "zemtool decode ends with the trailer")
+    for name in names:
+        check(os.stat(os.path.join(big, name)).st_size == len(expected), name + ": stat size")
+    files = [open(os.path.join(big, name), "rb") for name in names[:20]]
+    try:
+        for f in files:
+            check(os.pread(f.fileno(), 4096, len(expected) - 5000) == expected[-5000:-904], "the trailer reads")
+        files[3].seek(0)
+        check(files[3].read() == expected, "a whole link reads as the stream")
+    finally:
+        for f in files:
+            f.close()
+
+
+def check_access(fx):
+    """Permissions no wider than the image's; nothing outside SOURCE or on other hosts."""
+    access = os.path.join(fx.mnt, "access")
+    shown = sorted(os.listdir(access))
+    check(shown == ["absolute.zlk", "device.zlk", "long", "outside.zlk", "private.wav", "public.wav", "sheet",
+                    "slashes.zlk", "unc.zlk"], "access/ lists %s" % shown)
+    modes = {name: os.stat(os.path.join(access, name)).st_mode & 0o777 for name in ("private.wav", "public.wav",
+                                                                                     "sheet")}
+    check(modes == {"private.wav": 0o400, "public.wav": 0o400, "sheet": 0o500}, "modes %s" % modes)
+    check(os.stat(os.path.join(access, "sheet", fx.tracks[0])).st_mode & 0o777 == 0o400, "a track's mode")
+    check(sorted(os.listdir(os.path.join(access, "long"))) == sorted(fx.tracks[:2]), "the long name is left out")
+    with open(os.path.join(os.path.dirname(fx.mnt), "zemfs.log")) as f:
+        log = f.read()
+    for name in ("outside.zlk", "absolute.zlk"):
+        check(os.path.join(fx.src, "access", name) + ": its image" in log and "lies outside SOURCE" in log,
+              name + " is logged as outside SOURCE")
+    for name in ("unc.zlk", "device.zlk", "slashes.zlk"):
+        check(os.path.join(fx.src, "access", name) + ": its image" in log and "network or device path" in log,
+              name + " is logged as a network path")
+    check("long.cue: track 03: the name" in log and "is too long" in log, "the long track name is logged")
+
+
+def check_dots(fx):
+    shown = sorted(os.listdir(os.path.join(fx.mnt, "dots")))
+    check(shown == ["...cue", "..cue", ".cue", "album.wav"], "dots/ lists %s" % shown)
+    check(sorted(os.listdir(os.path.join(fx.mnt, "dots", ".cue"))) == sorted(fx.tracks), ".cue/ lists its tracks")
+
+
+def check_options(fx):
+    """-o rw still mounts read-only; the opt-in shows an image outside SOURCE."""
+    proc = mount(fx, "-o", "rw", "--allow-outside-source")
+    try:
+        with open("/proc/mounts") as f:
+            line = [l for l in f if l.split()[1] == fx.mnt]
+        check(line and "ro" in line[0].split()[3].split(","), "the mount is read-only: %s" % line)
+        shown = sorted(os.listdir(os.path.join(fx.mnt, "access")))
+        check("outside.wav" in shown and "absolute.wav" in shown and "unc.zlk" in shown,
+              "outside SOURCE allowed: %s" % shown)
+    finally:
+        unmount(fx, proc)
 
 
 def check_refusals(fx):
@@ -299,16 +425,19 @@ def main():
         return SKIP
     fx = Fixture(args.bin, args.work)
     fx.build()
+    open(os.path.join(os.path.dirname(fx.mnt), "zemfs.log"), "w").close()
     check_refusals(fx)
     proc = mount(fx)
     try:
         check(os.path.ismount(fx.mnt), "zemfs mounts")
         if os.path.ismount(fx.mnt):
-            for step in (check_files, check_ranges, check_readers, check_damage):
+            for step in (check_files, check_ranges, check_readers, check_damage, check_big_trailer, check_access,
+                         check_dots):
                 step(fx)
             check_changes(fx, proc, args.sanitized)
     finally:
         status = unmount(fx, proc)
+    check_options(fx)
     check(status == 0, "zemfs ends with status 0 after unmounting, not %s" % status)
     check(not os.path.ismount(fx.mnt), "nothing stays mounted")
     with open(os.path.join(os.path.dirname(fx.mnt), "zemfs.log")) as f:

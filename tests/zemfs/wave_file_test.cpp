@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <fstream>
 #include <numeric>
 #include <vector>
 
@@ -20,14 +22,16 @@ uint8_t ByteAt(uint64_t offset) { return static_cast<uint8_t>(offset % 251); }
 
 WaveLayout TestLayout() {
     WaveLayout layout;
-    layout.header.resize(44);
-    layout.trailer.resize(3);
+    auto header = std::make_shared<std::vector<uint8_t>>(44);
+    auto trailer = std::make_shared<std::vector<uint8_t>>(3);
     layout.blocks = kBlocks;
     layout.blockAlign = kAlign;
     for (size_t i = 0; i < 44; ++i)
-        layout.header[i] = ByteAt(i);
+        (*header)[i] = ByteAt(i);
     for (size_t i = 0; i < 3; ++i)
-        layout.trailer[i] = ByteAt(44 + kBlocks * kAlign + i);
+        (*trailer)[i] = ByteAt(44 + kBlocks * kAlign + i);
+    layout.header = WavePart::Held(header);
+    layout.trailer = WavePart::Held(trailer);
     return layout;
 }
 
@@ -92,6 +96,30 @@ TEST(WaveFileTest, AFailedFrameFailsOnlyTheReadsThatTouchIt) {
     EXPECT_EQ(ReadWave(layout, 44 + 15, 2, out.data(), fetch), -EIO);
     EXPECT_EQ(ReadWave(layout, 44, 16, out.data(), fetch), 16);
     EXPECT_EQ(ReadWave(layout, 44 + 32, 11, out.data(), fetch), 11);
+}
+
+TEST(WaveFileTest, ATrailerKeptInItsStreamIsReadFromThere) {
+    // The stream file: 7 other bytes, then the trailer's 3 bytes, then 2 more.
+    const std::string path = testing::TempDir() + "wave_file_trailer.bin";
+    {
+        std::ofstream file(path, std::ios::binary);
+        file << "xxxxxxx";
+        for (size_t i = 0; i < 3; ++i)
+            file.put(static_cast<char>(ByteAt(44 + kBlocks * kAlign + i)));
+        file << "yy";
+    }
+    WaveLayout layout = TestLayout();
+    layout.trailer = {nullptr, path, 7, 3};
+    std::vector<uint8_t> out(10);
+    FakeFrames frames;
+    auto fetch = [&](uint64_t block, DecodedFrame* f) { return frames.Fetch(block, f); };
+    ASSERT_EQ(ReadWave(layout, 44 + 38, 5, out.data(), fetch), 5);
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(out[i], ByteAt(44 + 38 + i)) << i;
+    layout.trailer.offset = 10;  // reaches beyond the file's end
+    EXPECT_EQ(ReadWave(layout, 44 + 40, 3, out.data(), fetch), -EIO);
+    EXPECT_EQ(ReadWave(layout, 0, 10, out.data(), fetch), 10);  // reads that miss it go on
+    std::remove(path.c_str());
 }
 
 DecodedFrame FrameOf(uint64_t first, uint64_t end, size_t bytes) {

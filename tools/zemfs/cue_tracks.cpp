@@ -22,13 +22,25 @@ CueFolderPlan FromLinkPlan(const LinkPlan& plan) {
     CueFolderPlan folder;
     if (plan.sheet.imageFile.empty())
         return folder;
-    folder.image = zemtool::SystemPath(ResolveLinkImagePath(plan.sheet.imageFile, plan.folder.c_str()).c_str());
+    const WString image = ResolveLinkImagePath(plan.sheet.imageFile, plan.folder.c_str());
+    folder.image = zemtool::SystemPath(image.c_str());
+    folder.imageAsWritten = zemtool::Utf8FromWide(image);
     std::map<std::string, TrackFile> byName;
     for (const PlannedLink& link : plan.links) {
-        if (!link.problem.empty())
-            continue;  // a name no folder takes: Tessarine writes no file either
+        if (!link.problem.empty()) {
+            // A name no folder takes: Tessarine writes no file either.
+            folder.leftOut.push_back(zemtool::Utf8FromWide(link.problem));
+            continue;
+        }
         TrackFile track;
         track.name = TrackFileName(FileName(link.path));
+        if (track.name.size() > kMaxNameBytes) {
+            const CueTrack& cue = plan.sheet.tracks[link.trackIndex];
+            folder.leftOut.push_back("track " + zemtool::Utf8FromWide(cue.numberText) + ": the name '" + track.name +
+                                     "' is too long (" + std::to_string(track.name.size()) + " bytes; a name takes " +
+                                     std::to_string(kMaxNameBytes) + " at most)");
+            continue;
+        }
         track.start = link.startBlock;
         track.finish = link.finishBlock ? *link.finishBlock : -1;
         byName[track.name] = track;

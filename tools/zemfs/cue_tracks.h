@@ -18,8 +18,13 @@ struct TrackFile {
 
 struct CueFolderPlan {
     std::string image;  // the image the links name, as a system path
+    std::string imageAsWritten;  // the sheet's FILE value (a link's image path in the library's form)
     std::vector<TrackFile> tracks;  // by name; two tracks of one name leave the later, as on disk
+    std::vector<std::string> leftOut;  // why a track has no file ("track 03: the name ... is too long")
 };
+
+// The longest file name a folder takes, in bytes.
+constexpr size_t kMaxNameBytes = 255;
 
 // For the cue sheet at `cuePath`.
 CueFolderPlan PlanCueFolder(const std::string& cuePath);

@@ -21,6 +21,13 @@ std::string Stem(const std::string& name) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
+// A folder made from ".cue", "..cue" or "...cue" would be named "", "." or
+// "..": no folder can hold such an entry, so it keeps its source's name.
+std::string FolderName(const std::string& name) {
+    const std::string stem = Stem(name);
+    return stem.empty() || stem == "." || stem == ".." ? name : stem;
+}
+
 struct Candidate {
     MountEntry entry;
     std::string distinct;  // the name it takes when its own is shared
@@ -36,14 +43,14 @@ std::vector<Candidate> Candidates(const std::vector<SourceEntry>& entries) {
         case SourceKind::Stream:
             candidates.push_back({{Stem(name) + ".wav", MountRole::Wave, name}, name + ".wav", true});
             if (source.carriesCueSheet)
-                candidates.push_back({{Stem(name), MountRole::ImageCueFolder, name}, name, true});
+                candidates.push_back({{FolderName(name), MountRole::ImageCueFolder, name}, name, true});
             break;
         case SourceKind::Link:
             candidates.push_back({{Stem(name) + ".wav", MountRole::Wave, name}, name + ".wav", true});
             break;
         case SourceKind::CueSheet:
             if (source.imageFound) {
-                candidates.push_back({{Stem(name), MountRole::CueFolder, name}, name, true});
+                candidates.push_back({{FolderName(name), MountRole::CueFolder, name}, name, true});
                 break;
             }
             candidates.push_back({{name, MountRole::Plain, name}, name, false});

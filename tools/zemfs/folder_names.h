@@ -43,6 +43,7 @@ struct MountEntry {
 // extension instead ("X.zem.wav", "X.zlk.wav"; the folders "X.cue", "X.zem").
 // Folders and files shown as themselves always keep their names; a made entry
 // whose name still meets another entry's is left out (its source goes to `dropped`).
+// A folder whose stem would be "", "." or ".." keeps its source's name (".cue").
 std::vector<MountEntry> MapFolder(const std::vector<SourceEntry>& entries, std::vector<std::string>* dropped = nullptr);
 
 // The name a cue track's link file would have, as a WAV file: the link name

@@ -9,6 +9,7 @@
 #include "tools/zemfs/source_tree.h"
 #include "tools/zemfs/wave_file.h"
 
+#include <memory>
 #include <string>
 
 namespace zemfs {
@@ -17,13 +18,17 @@ namespace zemfs {
 struct WaveSource {
     std::string path;  // in the mount, for the log
     Node node;
-    WaveLayout layout;
+    std::shared_ptr<const WaveVersion> version;  // shared with every holder of this version
+    Fingerprints prints;  // of node.sources when opened
     std::string key;   // node.Key()
+
+    const WaveLayout& layout() const { return version->layout; }
 };
 
 class FrameSource {
 public:
-    FrameSource(size_t cacheBytes, size_t decoders) : m_cache(cacheBytes), m_decoders(decoders) {}
+    FrameSource(SourceTree& tree, size_t cacheBytes, size_t decoders)
+        : m_tree(tree), m_cache(cacheBytes), m_decoders(decoders) {}
 
     // The frame that holds `block`: 0, or -EIO for a frame that cannot be
     // decoded or sources that changed meanwhile, -ENOENT for sources gone.
@@ -35,6 +40,7 @@ public:
 private:
     int Decode(const WaveSource& file, const FrameSpan& span, DecodedFrame* frame);
 
+    SourceTree& m_tree;
     FrameCache m_cache;
     FrameClaims m_claims;
     DecoderPool m_decoders;

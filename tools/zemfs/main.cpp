@@ -89,6 +89,11 @@ int main(int argc, char** argv) {
         fuseArgs.push_back("-o");
         fuseArgs.push_back(options);
     }
+    // Last, so that no option given before makes the mount writable.
+    fuseArgs.push_back("-o");
+    fuseArgs.push_back("ro");
+    if (args.readWriteAsked)
+        std::fprintf(stderr, "zemfs: the mount is read-only; 'rw' is not taken\n");
     if (args.foreground)
         fuseArgs.push_back("-f");
     if (args.debug)
@@ -101,7 +106,7 @@ int main(int argc, char** argv) {
     fuseArgv.push_back(nullptr);
 
     UseSystemLog(!args.foreground);
-    StartMount(source);
+    StartMount(source, {args.allowOutside, args.allowRemote});
     const int status = Serve(fuseArgv);
     EndMount();
     return status;

@@ -27,14 +27,28 @@ const char* const kZemfsUsage =
     "SOURCE. Audio is decoded when read, frame by frame; a frame that fails its\n"
     "check makes the reads that touch it fail (EIO), and a source that changes\n"
     "while mounted gives EIO (or ENOENT when it is gone) until it is looked up\n"
-    "anew.\n"
+    "anew; a change that leaves the WAV's bytes as they were (a tag edit, a\n"
+    "touch) does not. A file made from a link or a cue sheet is shown with\n"
+    "permissions no wider than its image's (see 'man zemfs', SECURITY, before\n"
+    "using allow_other).\n"
     "\n"
     "Unmount with: fusermount3 -u MOUNTPOINT\n"
     "\n"
     "Options:\n"
     "  -f            stay in the foreground and log to standard error (without\n"
     "                it zemfs runs in the background and logs to the system log)\n"
-    "  -o OPTIONS    mount options for FUSE, comma-separated (allow_other, ...)\n"
+    "  -o OPTIONS    mount options, comma-separated: zemfs's own below and\n"
+    "                FUSE's (allow_other shows the files to every user, each\n"
+    "                with permissions no wider than those of the files it is\n"
+    "                made from; 'rw' is not taken: the mount is read-only)\n"
+    "  --allow-outside-source, -o allow_outside_source\n"
+    "                show links and cue sheets whose image lies outside SOURCE\n"
+    "                (named by an absolute path or through '..'); without it\n"
+    "                they are shown as the files they are, with a log line\n"
+    "  --allow-remote-paths, -o allow_remote_paths\n"
+    "                follow links and cue sheets that name a network or device\n"
+    "                path (\\\\host\\share\\..., \\\\.\\..., \\\\?\\..., //host/...);\n"
+    "                opening one can send the reader's credentials to that host\n"
     "  -d            FUSE's debug trace (implies -f)\n"
     "  -s            serve one request at a time\n"
     "  -h, --help    show this help\n"
@@ -42,6 +56,33 @@ const char* const kZemfsUsage =
     "\n"
     "Exit status: 0 after unmounting, 1 when the mount fails (FUSE missing, ...),\n"
     "2 when the command line, SOURCE or MOUNTPOINT is wrong.\n";
+
+namespace {
+
+// Keeps zemfs's own options of one -o value and passes the others on.
+void TakeOptions(const std::string& value, MountArgs* parsed) {
+    std::string passed;
+    size_t start = 0;
+    while (start <= value.size()) {
+        size_t end = value.find(',', start);
+        if (end == std::string::npos)
+            end = value.size();
+        const std::string option = value.substr(start, end - start);
+        if (option == "allow_outside_source")
+            parsed->allowOutside = true;
+        else if (option == "allow_remote_paths")
+            parsed->allowRemote = true;
+        else if (option == "rw")
+            parsed->readWriteAsked = true;
+        else if (!option.empty())
+            passed += (passed.empty() ? "" : ",") + option;
+        start = end + 1;
+    }
+    if (!passed.empty())
+        parsed->options.push_back(passed);
+}
+
+}  // namespace
 
 std::string ParseMountArgs(const std::vector<std::string>& args, MountArgs* parsed) {
     std::vector<std::string> positional;
@@ -57,12 +98,16 @@ std::string ParseMountArgs(const std::vector<std::string>& args, MountArgs* pars
             parsed->debug = parsed->foreground = true;
         } else if (arg == "-s") {
             parsed->singleThread = true;
+        } else if (arg == "--allow-outside-source") {
+            parsed->allowOutside = true;
+        } else if (arg == "--allow-remote-paths") {
+            parsed->allowRemote = true;
         } else if (arg == "-o") {
             if (i + 1 == args.size())
                 return "-o needs mount options";
-            parsed->options.push_back(args[++i]);
+            TakeOptions(args[++i], parsed);
         } else if (arg.size() > 2 && arg.compare(0, 2, "-o") == 0) {
-            parsed->options.push_back(arg.substr(2));
+            TakeOptions(arg.substr(2), parsed);
         } else if (arg.size() > 1 && arg[0] == '-') {
             return "unknown option '" + arg + "'";
         } else {

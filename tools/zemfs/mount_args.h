@@ -14,7 +14,10 @@ struct MountArgs {
     bool singleThread = false; // -s
     bool help = false;
     bool version = false;
-    std::vector<std::string> options;  // each -o value, passed on to FUSE
+    std::vector<std::string> options;  // each -o value without zemfs's own, passed on to FUSE
+    bool allowOutside = false;  // --allow-outside-source, -o allow_outside_source
+    bool allowRemote = false;   // --allow-remote-paths, -o allow_remote_paths
+    bool readWriteAsked = false;  // -o rw, which is not taken: the mount is always read-only
 };
 
 // Returns an empty text, or what is wrong with the arguments.

@@ -1,6 +1,7 @@
 #include "tools/zemfs/mount_ops.h"
 
 #include "tools/zemfs/frame_source.h"
+#include "tools/zemfs/guarded.h"
 #include "tools/zemfs/log.h"
 #include "tools/zemfs/read_ahead.h"
 #include "tools/zemfs/source_tree.h"
@@ -17,8 +18,9 @@ namespace zemfs {
 namespace {
 
 struct Mount {
-    explicit Mount(const std::string& source)
-        : tree(source), frames(kFrameCacheBytes, kMaxDecoders), readAhead(frames, kReadAheadThreads) {}
+    Mount(const std::string& source, const TreeOptions& options)
+        : tree(source, options), frames(tree, kFrameCacheBytes, kMaxDecoders),
+          readAhead(frames, kReadAheadThreads) {}
     SourceTree tree;
     FrameSource frames;
     ReadAhead readAhead;
@@ -47,7 +49,7 @@ mode_t ShownMode(const Node& node) {
     return S_IFREG | readable;
 }
 
-int GetAttr(const char* path, struct stat* status, fuse_file_info*) {
+int GetAttr(const char* path, struct stat* status) {
     Node node;
     if (int error = g_mount->tree.Resolve(path, &node))
         return error;
@@ -57,18 +59,19 @@ int GetAttr(const char* path, struct stat* status, fuse_file_info*) {
     if (node.kind == Node::Kind::TrackFolder)
         status->st_size = static_cast<off_t>(node.tracks.size());
     if (node.kind == Node::Kind::Wave) {
-        WaveLayout layout;
-        if (int error = g_mount->tree.Layout(node, &layout)) {
+        std::shared_ptr<const WaveVersion> version;
+        if (int error = g_mount->tree.Layout(node, &version)) {
             LogLine(std::string(path) + ": cannot open " + node.open);
             return error;
         }
-        status->st_size = static_cast<off_t>(layout.Size());
-        status->st_blocks = static_cast<blkcnt_t>((layout.Size() + 511) / 512);
+        const uint64_t size = version->layout.Size();
+        status->st_size = static_cast<off_t>(size);
+        status->st_blocks = static_cast<blkcnt_t>((size + 511) / 512);
     }
     return 0;
 }
 
-int ReadDir(const char* path, void* buffer, fuse_fill_dir_t fill, off_t, fuse_file_info*, fuse_readdir_flags) {
+int ReadDir(const char* path, void* buffer, fuse_fill_dir_t fill) {
     std::vector<std::string> names;
     if (int error = g_mount->tree.List(path, &names))
         return error;
@@ -96,8 +99,9 @@ int Open(const char* path, fuse_file_info* info) {
             return -errno;
         break;
     case Node::Kind::Wave:
-        if (int error = g_mount->tree.Layout(wave->node, &wave->layout))
+        if (int error = g_mount->tree.Layout(wave->node, &wave->version))
             return error;
+        wave->prints = g_mount->tree.Identify(wave->node);
         wave->key = wave->node.Key();
         file->wave = std::move(wave);
         // Every read comes here, at its own offset and length, rather than
@@ -115,8 +119,8 @@ int Open(const char* path, fuse_file_info* info) {
 void ReadOn(OpenFile& file, uint64_t offset, uint64_t end) {
     if (file.nextOffset.exchange(end) != offset || end == offset)
         return;
-    const WaveLayout& layout = file.wave->layout;
-    const uint64_t audioStart = layout.header.size();
+    const WaveLayout& layout = file.wave->layout();
+    const uint64_t audioStart = layout.header.size;
     if (end <= audioStart || end >= audioStart + layout.AudioBytes())
         return;
     uint64_t block = (end - audioStart) / layout.blockAlign;
@@ -127,19 +131,20 @@ void ReadOn(OpenFile& file, uint64_t offset, uint64_t end) {
     }
 }
 
-int Read(const char*, char* buffer, size_t size, off_t offset, fuse_file_info* info) {
+int Read(char* buffer, size_t size, off_t offset, fuse_file_info* info) {
     OpenFile& file = *Opened(info);
     if (file.fd >= 0) {
         ssize_t got = pread(file.fd, buffer, size, offset);
         return got < 0 ? -errno : static_cast<int>(got);
     }
     const WaveSource& wave = *file.wave;
-    if (int changed = SourceTree::CheckUnchanged(wave.node)) {
-        LogLine(wave.path + ": " + wave.node.open + (changed == -ENOENT ? " is gone" : " changed"));
-        return changed;
+    std::string changed;
+    if (int error = g_mount->tree.CheckUnchanged(wave.node, wave.prints, &changed)) {
+        LogLine(wave.path + ": " + changed + (error == -ENOENT ? " is gone" : " changed"));
+        return error;
     }
     const uint64_t start = static_cast<uint64_t>(offset);
-    const long got = ReadWave(wave.layout, start, size, reinterpret_cast<uint8_t*>(buffer),
+    const long got = ReadWave(wave.layout(), start, size, reinterpret_cast<uint8_t*>(buffer),
                               [&wave](uint64_t block, DecodedFrame* frame) {
                                   return g_mount->frames.Fetch(wave, block, frame);
                               });
@@ -148,7 +153,7 @@ int Read(const char*, char* buffer, size_t size, off_t offset, fuse_file_info* i
     return static_cast<int>(got);
 }
 
-int Release(const char*, fuse_file_info* info) {
+int Release(fuse_file_info* info) {
     std::unique_ptr<OpenFile> file(Opened(info));
     if (file->fd >= 0)
         close(file->fd);
@@ -171,17 +176,24 @@ void Destroy(void*) { g_mount->readAhead.Stop(); }
 fuse_operations MountOperations() {
     fuse_operations ops;
     std::memset(&ops, 0, sizeof ops);
-    ops.getattr = GetAttr;
-    ops.readdir = ReadDir;
-    ops.open = Open;
-    ops.read = Read;
-    ops.release = Release;
+    ops.getattr = [](const char* path, struct stat* status, fuse_file_info*) {
+        return Guarded(path, [&] { return GetAttr(path, status); });
+    };
+    ops.readdir = [](const char* path, void* buffer, fuse_fill_dir_t fill, off_t, fuse_file_info*,
+                     fuse_readdir_flags) { return Guarded(path, [&] { return ReadDir(path, buffer, fill); }); };
+    ops.open = [](const char* path, fuse_file_info* info) { return Guarded(path, [&] { return Open(path, info); }); };
+    ops.read = [](const char* path, char* buffer, size_t size, off_t offset, fuse_file_info* info) {
+        return Guarded(path, [&] { return Read(buffer, size, offset, info); });
+    };
+    ops.release = [](const char* path, fuse_file_info* info) { return Guarded(path, [&] { return Release(info); }); };
     ops.init = Init;
     ops.destroy = Destroy;
     return ops;
 }
 
-void StartMount(const std::string& source) { g_mount = std::make_unique<Mount>(source); }
+void StartMount(const std::string& source, const TreeOptions& options) {
+    g_mount = std::make_unique<Mount>(source, options);
+}
 
 void EndMount() { g_mount.reset(); }
 

@@ -5,6 +5,8 @@
 #include <fuse.h>
 #include <fuse_lowlevel.h>
 
+#include "tools/zemfs/source_tree.h"
+
 #include <string>
 
 namespace zemfs {
@@ -24,7 +26,7 @@ constexpr unsigned kReadAheadThreads = 2;
 fuse_operations MountOperations();
 // The source folder `source` (an absolute path) is set up before the FUSE
 // loop starts and dropped after it ends.
-void StartMount(const std::string& source);
+void StartMount(const std::string& source, const TreeOptions& options);
 void EndMount();
 
 }  // namespace zemfs

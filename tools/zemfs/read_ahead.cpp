@@ -48,7 +48,11 @@ void ReadAhead::Work() {
             wish = std::move(m_wishes.front());
             m_wishes.pop_front();
         }
-        m_frames.Prefetch(*wish.file, wish.block);
+        // Decoding ahead is a wish: one that fails (out of memory, say) is dropped.
+        try {
+            m_frames.Prefetch(*wish.file, wish.block);
+        } catch (...) {
+        }
     }
 }
 

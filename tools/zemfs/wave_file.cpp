@@ -5,6 +5,9 @@
 #include <climits>
 #include <cstring>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace zemfs {
 namespace {
 
@@ -17,7 +20,42 @@ void CopyPart(const std::vector<uint8_t>& bytes, uint64_t start, uint64_t offset
         std::memcpy(out + (from - offset), bytes.data() + (from - start), static_cast<size_t>(to - from));
 }
 
+// As CopyPart for a header or trailer that starts at file offset `start`;
+// false when a part kept in its stream file cannot be read whole.
+bool CopyWavePart(const WavePart& part, uint64_t start, uint64_t offset, size_t length, uint8_t* out) {
+    if (part.held) {
+        CopyPart(*part.held, start, offset, length, out);
+        return true;
+    }
+    const uint64_t from = std::max(start, offset);
+    const uint64_t to = std::min<uint64_t>(start + part.size, offset + length);
+    if (from >= to)
+        return true;
+    const int fd = open(part.file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    uint64_t done = 0;
+    while (from + done < to) {
+        const ssize_t got = pread(fd, out + (from - offset) + done, static_cast<size_t>(to - from - done),
+                                  static_cast<off_t>(part.offset + (from - start) + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<uint64_t>(got);
+    }
+    close(fd);
+    return from + done == to;
+}
+
 }  // namespace
+
+WavePart WavePart::Held(std::shared_ptr<const std::vector<uint8_t>> bytes) {
+    WavePart part;
+    part.size = bytes ? bytes->size() : 0;
+    part.held = std::move(bytes);
+    return part;
+}
 
 FrameSpan FrameOf(const FrameGrid& grid, uint64_t blocks, uint64_t block) {
     if (block >= grid.lastFirst)
@@ -33,10 +71,11 @@ long ReadWave(const WaveLayout& layout, uint64_t offset, size_t length, uint8_t*
     if (offset >= size)
         return 0;
     length = static_cast<size_t>(std::min<uint64_t>({length, size - offset, LONG_MAX}));
-    const uint64_t audioStart = layout.header.size();
+    const uint64_t audioStart = layout.header.size;
     const uint64_t audioEnd = audioStart + layout.AudioBytes();
-    CopyPart(layout.header, 0, offset, length, out);
-    CopyPart(layout.trailer, audioEnd, offset, length, out);
+    if (!CopyWavePart(layout.header, 0, offset, length, out) ||
+        !CopyWavePart(layout.trailer, audioEnd, offset, length, out))
+        return -EIO;
     // The audio in the range, frame by frame.
     uint64_t position = std::max(offset, audioStart);
     const uint64_t end = std::min<uint64_t>(offset + length, audioEnd);

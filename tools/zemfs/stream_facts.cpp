@@ -1,0 +1,125 @@
+#include "tools/zemfs/stream_facts.h"
+
+#include "container/info_id.h"
+#include "container/stream_info.h"
+#include "tag/tag_block.h"
+#include "tools/zemtool/file_names.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <vector>
+
+namespace zemfs {
+namespace {
+
+// Where the bytes of a fingerprint stop: a stream's description of its audio
+// or a text file are far smaller; a larger file is known by its size beyond.
+constexpr uint64_t kMaxFingerprintBytes = 16u << 20;
+
+struct Fnv {
+    uint64_t value = 14695981039346656037ull;
+    void Add(const uint8_t* bytes, size_t size) {
+        for (size_t i = 0; i < size; ++i)
+            value = (value ^ bytes[i]) * 1099511628211ull;
+    }
+    void Add(uint64_t number) {
+        uint8_t bytes[8];
+        for (int i = 0; i < 8; ++i)
+            bytes[i] = static_cast<uint8_t>(number >> (8 * i));
+        Add(bytes, sizeof bytes);
+    }
+};
+
+// Adds the file's bytes from `from` up to `to` (cut to kMaxFingerprintBytes);
+// false when they cannot be read.
+bool AddBytes(const std::string& path, uint64_t from, uint64_t to, Fnv* hash) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::vector<uint8_t> buffer(64 * 1024);
+    const bool toEnd = to == UINT64_MAX;
+    to = std::min(to, from + kMaxFingerprintBytes);
+    bool whole = true;
+    while (from < to) {
+        const ssize_t got = pread(fd, buffer.data(), std::min<uint64_t>(buffer.size(), to - from),
+                                  static_cast<off_t>(from));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            whole = got == 0 && toEnd;  // the end of a file read to its end
+            break;
+        }
+        hash->Add(buffer.data(), static_cast<size_t>(got));
+        from += static_cast<uint64_t>(got);
+    }
+    close(fd);
+    return whole;
+}
+
+struct StreamEnds {
+    uint64_t descriptionStart = 0;  // where the stream starts, behind any junk
+    uint64_t framesStart = 0;
+    uint64_t trailerEnd = 0;        // where the tags at the end begin
+    uint64_t trailerBytes = 0;
+    uint64_t blocks = 0;
+};
+
+std::optional<StreamEnds> ReadStreamEnds(const std::string& path) {
+    int error = 0;
+    CStreamInfo info(zemtool::LibraryPath(path).c_str(), &error);
+    if (!info.IsValid())
+        return std::nullopt;
+    const auto* record = reinterpret_cast<const StreamInfoRecord*>(info.GetInfo(InfoRecord));
+    auto* io = reinterpret_cast<CStreamIo*>(info.GetInfo(IoSource));
+    auto* tag = reinterpret_cast<CTagBlock*>(info.GetInfo(Tag));
+    if (!record || !io)
+        return std::nullopt;
+    const int64_t size = io->GetSize();
+    const int64_t tags = tag ? tag->GetTrailingBytes() : 0;
+    const int64_t trailer = static_cast<uint32_t>(record->waveTerminatingBytes);
+    StreamEnds ends;
+    ends.descriptionStart = static_cast<uint32_t>(record->junkBytes);
+    ends.framesStart = static_cast<uint32_t>(info.GetInfo(SeekByte, 0));
+    if (size < tags + trailer || ends.framesStart < ends.descriptionStart)
+        return std::nullopt;
+    ends.trailerEnd = static_cast<uint64_t>(size - tags);
+    ends.trailerBytes = static_cast<uint64_t>(trailer);
+    ends.blocks = static_cast<uint64_t>(info.GetInfo(TotalBlocks));
+    return ends;
+}
+
+}  // namespace
+
+std::optional<TrailerPlace> FindTrailer(const std::string& path, uint64_t size) {
+    const std::optional<StreamEnds> ends = ReadStreamEnds(path);
+    if (!ends || ends->trailerBytes != size || ends->trailerEnd < size + ends->framesStart)
+        return std::nullopt;
+    return TrailerPlace{ends->trailerEnd - size, size};
+}
+
+std::optional<uint64_t> SourceFingerprint(const std::string& path) {
+    Fnv hash;
+    if (const std::optional<StreamEnds> ends = ReadStreamEnds(path)) {
+        hash.Add(ends->framesStart - ends->descriptionStart);
+        hash.Add(ends->trailerEnd - ends->descriptionStart);
+        hash.Add(ends->trailerBytes);
+        hash.Add(ends->blocks);
+        if (!AddBytes(path, ends->descriptionStart, ends->framesStart, &hash))
+            return std::nullopt;
+        return hash.value;
+    }
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0)
+        return std::nullopt;
+    hash.Add(static_cast<uint64_t>(status.st_size));
+    if (!AddBytes(path, 0, UINT64_MAX, &hash))
+        return std::nullopt;
+    return hash.value;
+}
+
+}  // namespace zemfs
