@@ -11,13 +11,14 @@ _zemfs()
         -o)
             # One option of a comma-separated list: the words before the last comma stay.
             local done=${cur%"${cur##*,}"}
-            COMPREPLY=($(compgen -P "$done" -W 'allow_other allow_root default_permissions auto_unmount' \
+            COMPREPLY=($(compgen -P "$done" \
+                -W 'allow_other allow_root default_permissions auto_unmount allow_outside_source allow_remote_paths' \
                 -- "${cur##*,}"))
             return
             ;;
     esac
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '-f -o -d -s -h --help -V --version' -- "$cur"))
+        COMPREPLY=($(compgen -W '-f -o -d -s -h --help -V --version --allow-outside-source --allow-remote-paths' -- "$cur"))
         return
     fi
     _filedir -d

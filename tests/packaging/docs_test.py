@@ -48,8 +48,8 @@ CASES = [
 ZEMFS_CASES = [
     (["zemfs", ""], ["sub"]),
     (["zemfs", "sub", ""], ["sub"]),
-    (["zemfs", "--"], ["--help", "--version"]),
-    (["zemfs", "-o", "allow_"], ["allow_other", "allow_root"]),
+    (["zemfs", "--"], ["--allow-outside-source", "--allow-remote-paths", "--help", "--version"]),
+    (["zemfs", "-o", "allow_"], ["allow_other", "allow_outside_source", "allow_remote_paths", "allow_root"]),
     (["zemfs", "sub", "sub", "-o", "ro,default"], ["ro,default_permissions"]),
 ]
 
