@@ -47,6 +47,8 @@ packages=(
     # packages' checker, and what their test uses once they are installed
     # (man -w, the completion's loader).
     nsis lintian man-db bash-completion
+    # zemtool ripcheck: MusicBrainz disc IDs and the AccurateRip database lookup.
+    libdiscid-dev libcurl4-openssl-dev
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)
