@@ -158,6 +158,15 @@ with tempfile.TemporaryDirectory() as folder:
             got = [tuple(t["database"][k] for k in ("matched", "version", "confidence")[:len(w)])
                    for t, w in zip(result["tracks"], want_tracks)]
             check(f"{name}: tracks", got == want_tracks, f"{got} != {want_tracks}")
+
+    # Checksums of a rip read 7 samples later than the image: the offset search finds them.
+    words = decoded + b"\0" * 4 * 7
+    shifted = [sums(words[bounds[i] * 2352 + 28:bounds[i + 1] * 2352 + 28], i == 0, i == 2)[0] for i in range(3)]
+    Stored.responses = {path: pressing(ids, [(2, v) for v in shifted])}
+    code, result, err = ripcheck("--lookup", "--database", base, sheet)
+    offsets = result.get("lookup", {}).get("offsets", [])
+    check("offset search: exit status", code == 1, err)
+    check("offset search: finds +7 for every track", offsets[:1] == [{"offset": 7, "tracks": [1, 2, 3]}], str(offsets))
     server.shutdown()
 
     # A server that takes the connection and never answers: the time limit holds.

@@ -4,6 +4,7 @@
 #include "tools/zemtool/argument_cursor.h"
 #include "tools/zemtool/ripcheck/database_fetch.h"
 #include "tools/zemtool/ripcheck/image_sums.h"
+#include "tools/zemtool/ripcheck/offset_search.h"
 #include "tools/zemtool/ripcheck_inputs.h"
 #include "tools/zemtool/ripcheck_result.h"
 #include "tools/zemtool/tool_failure.h"
@@ -12,7 +13,9 @@
 
 #include <zem/zem.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <map>
 
 namespace zemtool {
 namespace {
@@ -125,7 +128,42 @@ void ApplyLog(const std::string& path, const RipcheckSheet& sheet, RipcheckResul
     }
 }
 
-void ApplyLookup(const RipcheckRequest& request, RipcheckResult* result) {
+// For the tracks the database does not know: the read offsets that would make them match.
+void SearchOffsets(const std::string& image, const std::vector<ripcheck::Pressing>& pressings, RipcheckResult* result) {
+    int error = 0;
+    zem_decoder* decoder = zem_open_range(image.c_str(), -1, -1, &error);
+    if (!decoder) {
+        result->offsetProblem = std::string("cannot open the image again: ") + zem_error_text(error);
+        return;
+    }
+    std::map<int, std::vector<int>> byOffset;
+    for (size_t i = 0; i < result->tracks.size(); ++i) {
+        const RipcheckTrack& track = result->tracks[i];
+        if (!track.database || track.database->matched)
+            continue;
+        std::vector<uint32_t> wanted;
+        for (const ripcheck::Pressing& pressing : pressings) {
+            if (pressing.ids.id1 == result->ids.id1 && pressing.ids.id2 == result->ids.id2 && i < pressing.tracks.size())
+                wanted.push_back(pressing.tracks[i].checksum);
+        }
+        std::vector<int> offsets;
+        if (!ripcheck::FindMatchingOffsets(decoder, static_cast<uint64_t>(track.startSector) * ripcheck::kSectorSamples,
+                                           track.samples, i == 0, i + 1 == result->tracks.size(), wanted,
+                                           ripcheck::kMaxReadOffset, &offsets, &result->offsetProblem))
+            break;
+        for (int offset : offsets)
+            byOffset[offset].push_back(track.number);
+    }
+    zem_close(decoder);
+    result->offsets.assign(byOffset.begin(), byOffset.end());
+    std::stable_sort(result->offsets.begin(), result->offsets.end(), [](const auto& a, const auto& b) {
+        if (a.second.size() != b.second.size())
+            return a.second.size() > b.second.size();
+        return std::abs(a.first) < std::abs(b.first);
+    });
+}
+
+void ApplyLookup(const RipcheckRequest& request, const std::string& image, RipcheckResult* result) {
     result->lookedUp = true;
     std::string base = request.database;
     while (!base.empty() && base.back() == '/')
@@ -151,6 +189,7 @@ void ApplyLookup(const RipcheckRequest& request, RipcheckResult* result) {
         RipcheckTrack& track = result->tracks[i];
         track.database = ripcheck::MatchTrack(pressings, result->ids, i, track.sums.v1, track.sums.v2);
     }
+    SearchOffsets(image, pressings, result);
 }
 
 }  // namespace
@@ -207,7 +246,7 @@ int RunRipcheckCommand(const std::vector<std::string>& args, std::ostream& out, 
     if (!logPath.empty())
         ApplyLog(logPath, sheet, &result);
     if (request.lookup)
-        ApplyLookup(request, &result);
+        ApplyLookup(request, sheet.image, &result);
 
     if (request.json)
         PrintRipcheckJson(result, out);

@@ -3,6 +3,7 @@
 #include "tools/zemtool/ripcheck_result.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace zemtool {
 namespace {
@@ -69,15 +70,21 @@ void PrintRipcheckTable(const RipcheckResult& result, std::ostream& out) {
         << "  CDDB id         " << Hex8(result.ids.cddb) << "\n"
         << "  MusicBrainz id  " << (result.musicBrainzId.empty() ? "(not available in this build)" : result.musicBrainzId)
         << "\n\n";
-    out << "Track  Start     Length    AR v1     AR v2     CRC-32    Log CRC   " << (result.lookedUp ? "Database" : "")
-        << "\n";
+    const bool haveLog = !result.logFile.empty();
+    std::string heading = "Track  Start     Length    AR v1     AR v2     CRC-32    ";
+    if (haveLog)
+        heading += "Log CRC           ";
+    if (result.lookedUp)
+        heading += "Database";
+    out << heading.substr(0, heading.find_last_not_of(' ') + 1) << "\n";
     for (const RipcheckTrack& track : result.tracks) {
         char number[8];
         std::snprintf(number, sizeof number, "%5d", track.number);
         std::string line = std::string(number) + "  " + SectorTime(track.startSector) + "  " +
                            Padded(LengthTime(track.samples), 8) + "  " + Hex8(track.sums.v1) + "  " +
                            Hex8(track.sums.v2) + "  " + Hex8(track.sums.crc32) + "  " +
-                           Padded(LogColumn(track), 8) + "  " + DatabaseColumn(result, track);
+                           (haveLog ? Padded(LogColumn(track), 16) + "  " : std::string()) +
+                           DatabaseColumn(result, track);
         out << line.substr(0, line.find_last_not_of(' ') + 1) << "\n";
     }
     for (const std::string& damage : result.damage)
@@ -97,6 +104,17 @@ void PrintRipcheckTable(const RipcheckResult& result, std::ostream& out) {
             out << result.pressings << (result.pressings == 1 ? " pressing" : " pressings") << "\n";
         else
             out << result.lookupProblem << "\n";
+        for (size_t i = 0; i < result.offsets.size() && i < 3; ++i) {
+            out << "  read " << std::abs(result.offsets[i].first) << " samples "
+                << (result.offsets[i].first > 0 ? "later" : "earlier") << " (offset "
+                << (result.offsets[i].first > 0 ? "+" : "") << result.offsets[i].first << "), track"
+                << (result.offsets[i].second.size() == 1 ? " " : "s ");
+            for (size_t t = 0; t < result.offsets[i].second.size(); ++t)
+                out << (t ? ", " : "") << result.offsets[i].second[t];
+            out << " would match (v1)\n";
+        }
+        if (!result.offsetProblem.empty())
+            out << "  offset search: " << result.offsetProblem << "\n";
     }
     size_t failed = 0;
     for (const RipcheckTrack& track : result.tracks)
@@ -157,9 +175,16 @@ void PrintRipcheckJson(const RipcheckResult& result, std::ostream& out) {
     }
     if (result.lookedUp) {
         out << ",\n \"lookup\": {\"state\": " << JsonQuote(result.lookupState);
-        if (result.lookupState == "found")
-            out << ", \"pressings\": " << result.pressings;
-        else
+        if (result.lookupState == "found") {
+            out << ", \"pressings\": " << result.pressings << ", \"offsets\": [";
+            for (size_t i = 0; i < result.offsets.size(); ++i) {
+                out << (i ? ", " : "") << "{\"offset\": " << result.offsets[i].first << ", \"tracks\": [";
+                for (size_t t = 0; t < result.offsets[i].second.size(); ++t)
+                    out << (t ? ", " : "") << result.offsets[i].second[t];
+                out << "]}";
+            }
+            out << "]";
+        } else
             out << ", \"problem\": " << JsonQuote(result.lookupProblem);
         out << "}";
     }

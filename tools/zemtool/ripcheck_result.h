@@ -10,6 +10,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zemtool {
@@ -38,6 +39,10 @@ struct RipcheckResult {
     std::string lookupState;      // "found", "not-found", "failed"
     std::string lookupProblem;
     size_t pressings = 0;
+    // Read offsets (samples) at which tracks the database does not know would
+    // match it (v1), with those tracks' numbers; the offsets that fit most first.
+    std::vector<std::pair<int, std::vector<int>>> offsets;
+    std::string offsetProblem;
 
     // Each track whose log CRC differs, or that the database knows under none of its sums.
     bool TrackFailed(const RipcheckTrack& track) const;
