@@ -117,7 +117,7 @@ class LogVerdictTest : public ::testing::TestWithParam<Dialect> {
 protected:
     void SetUp() override {
         std::mt19937 random(5);
-        std::vector<uint32_t> words(70 * 588);
+        words.resize(70 * 588);
         for (uint32_t& word : words)
             word = static_cast<uint32_t>(random());
         sheet = WriteImage(dir, "disc", words, starts);
@@ -132,6 +132,7 @@ protected:
         return dir.File("other.txt").u8string();
     }
     testing_support::TempDir dir;
+    std::vector<uint32_t> words;
     std::vector<uint32_t> starts{0, 23, 41};
     std::string sheet;
     std::vector<uint32_t> crcs;
@@ -163,6 +164,33 @@ TEST_P(LogVerdictTest, LogOfAnotherDiscFails) {
     EXPECT_NE(run.out.find("the log is for another disc: track 3 starts at sector 44 there, at 41 in the sheet"),
               std::string::npos)
         << run.out;
+}
+
+// A whole-image rip's log: one CRC for the image, the tracks' database results listed after it.
+TEST_P(LogVerdictTest, RangeLogComparesTheImageCrc) {
+    if (GetParam() != Dialect::Windows)
+        GTEST_SKIP() << "range logs come from the Windows ripper";
+    uint32_t crc = 0xFFFFFFFFu;
+    for (uint32_t word : words) {
+        for (int byte = 0; byte < 4; ++byte) {
+            crc ^= (word >> (8 * byte)) & 0xFFu;
+            for (int bit = 0; bit < 8; ++bit)
+                crc = (crc >> 1) ^ ((crc & 1u) ? 0xEDB88320u : 0u);
+        }
+    }
+    for (uint32_t logged : {~crc, ~crc ^ 1u}) {
+        std::string log = MakeLog(Dialect::Windows, starts, 70, {});
+        log = log.substr(0, log.find("\r\nNo errors")) +
+              "\r\nRange status and errors\r\n\r\nSelected range\r\n\r\n     Filename C:\\Rips\\disc.wav\r\n\r\n"
+              "     Peak level 100.0 %\r\n     Copy CRC " + Hex8(logged) + "\r\n     Copy OK\r\n\r\n"
+              "AccurateRip summary\r\n\r\nTrack  2  accurately ripped (confidence 4)  [0BADF00D]  (AR v2)\r\n";
+        const RunResult run = RunTool({"ripcheck", "--json", "--log", WriteInDir(log), sheet});
+        EXPECT_EQ(run.exitCode, logged == ~crc ? 0 : 1) << run.out;
+        EXPECT_EQ(JsonValues(run.out, "range_crc32_matches"), std::vector<std::string>{logged == ~crc ? "true" : "false"});
+        EXPECT_NE(run.out.find("\"log_accuraterip\": [\"accurately ripped (confidence 4)  [0BADF00D]  (AR v2)\"]"),
+                  std::string::npos)
+            << run.out;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialects, LogVerdictTest, ::testing::Values(Dialect::Windows, Dialect::Mac, Dialect::Yaml));

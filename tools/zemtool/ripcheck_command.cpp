@@ -102,7 +102,10 @@ std::string OtherDiscReason(const ripcheck::RipLog& log, const RipcheckSheet& sh
     return {};
 }
 
-void ApplyLog(const std::string& path, const RipcheckSheet& sheet, RipcheckResult* result) {
+// A log found beside the sheet that holds no track is some other program's
+// log: it is passed over. One given with --log must be a rip log.
+void ApplyLog(const std::string& path, bool given, const RipcheckSheet& sheet, RipcheckResult* result,
+              std::ostream& err) {
     result->logFile = path;
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(path, kMaxLogBytes, &bytes)) {
@@ -113,12 +116,19 @@ void ApplyLog(const std::string& path, const RipcheckSheet& sheet, RipcheckResul
     const ripcheck::RipLog log = ripcheck::ParseRipLog(ripcheck::LogTextFromBytes(bytes));
     result->logDialect = log.dialect.empty() ? "unknown" : log.dialect;
     if (log.dialect.empty()) {
+        if (!given) {
+            err << "zemtool: warning: " << Quoted(path) << " beside the sheet is no rip log; passed over\n";
+            result->logFile.clear();
+            result->logDialect.clear();
+            return;
+        }
         result->logProblem = "no track found in the log";
         return;
     }
     result->logProblem = OtherDiscReason(log, sheet);
     if (!result->logProblem.empty())
         return;
+    result->logRangeCrc = log.rangeCrc32;
     for (RipcheckTrack& track : result->tracks) {
         auto entry = log.tracks.find(track.number);
         if (entry == log.tracks.end())
@@ -227,6 +237,7 @@ int RunRipcheckCommand(const std::vector<std::string>& args, std::ostream& out, 
     result.ids = ripcheck::AccurateRipIdsOf(toc);
     result.musicBrainzId = ripcheck::MusicBrainzId(toc);
     result.damage = sums.damage;
+    result.imageCrc = sums.imageCrc32;
     for (size_t i = 0; i < sums.tracks.size(); ++i) {
         RipcheckTrack track;
         track.number = sheet.numbers[i];
@@ -244,7 +255,7 @@ int RunRipcheckCommand(const std::vector<std::string>& args, std::ostream& out, 
             err << "zemtool: warning: " << note << "\n";
     }
     if (!logPath.empty())
-        ApplyLog(logPath, sheet, &result);
+        ApplyLog(logPath, !request.log.empty(), sheet, &result, err);
     if (request.lookup)
         ApplyLookup(request, sheet.image, &result);
 

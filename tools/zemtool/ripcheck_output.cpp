@@ -55,7 +55,7 @@ bool RipcheckResult::TrackFailed(const RipcheckTrack& track) const {
 }
 
 bool RipcheckResult::Passed() const {
-    if (!damage.empty() || !logProblem.empty() || lookupState == "failed")
+    if (!damage.empty() || !logProblem.empty() || lookupState == "failed" || (logRangeCrc && *logRangeCrc != imageCrc))
         return false;
     for (const RipcheckTrack& track : tracks) {
         if (TrackFailed(track))
@@ -93,6 +93,9 @@ void PrintRipcheckTable(const RipcheckResult& result, std::ostream& out) {
         out << "\nLog " << PrintableText(result.logFile) << " (" << result.logDialect << ")\n";
         if (!result.logProblem.empty())
             out << "  " << result.logProblem << "\n";
+        if (result.logRangeCrc)
+            out << "  image CRC-32 " << Hex8(result.imageCrc) << ", the log's "
+                << Hex8(*result.logRangeCrc) << (*result.logRangeCrc == result.imageCrc ? ": same" : ": DIFFERS") << "\n";
         for (const RipcheckTrack& track : result.tracks) {
             for (const std::string& line : track.logAccurateRip)
                 out << "  track " << track.number << ": " << PrintableText(line) << "\n";
@@ -171,6 +174,10 @@ void PrintRipcheckJson(const RipcheckResult& result, std::ostream& out) {
             << JsonQuote(result.logDialect);
         if (!result.logProblem.empty())
             out << ", \"problem\": " << JsonQuote(result.logProblem);
+        if (result.logRangeCrc)
+            out << ", \"range_crc32\": " << JsonQuote(Hex8(*result.logRangeCrc)) << ", \"image_crc32\": "
+                << JsonQuote(Hex8(result.imageCrc)) << ", \"range_crc32_matches\": "
+                << (*result.logRangeCrc == result.imageCrc ? "true" : "false");
         out << "}";
     }
     if (result.lookedUp) {

@@ -34,6 +34,8 @@ struct RipcheckResult {
     std::string logFile;          // empty when no log was read
     std::string logDialect;
     std::string logProblem;       // e.g. the log is for another disc
+    uint32_t imageCrc = 0;        // of the whole image, for a range rip's log
+    std::optional<uint32_t> logRangeCrc;
 
     bool lookedUp = false;
     std::string lookupState;      // "found", "not-found", "failed"

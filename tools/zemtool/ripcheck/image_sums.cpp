@@ -1,5 +1,7 @@
 #include "tools/zemtool/ripcheck/image_sums.h"
 
+#include "coding/frame_crc.h"
+
 #include <zem/zem.h>
 
 #include <algorithm>
@@ -49,11 +51,8 @@ ImageSums SumImage(zem_decoder* decoder, const std::vector<uint64_t>& starts) {
         sums.emplace_back(end - starts[i], i == 0, i + 1 == starts.size());
     }
     std::unique_ptr<uint8_t[]> pcm(new uint8_t[static_cast<size_t>(kReadSamples) * 4]);
-    if (zem_seek(decoder, starts.front()) != ZEM_OK) {
-        result.problem = "cannot seek to track 1";
-        return result;
-    }
-    uint64_t position = starts.front();
+    uint32_t imageCrc = frame_crc::kInitial;
+    uint64_t position = 0;
     size_t track = 0;
     while (position < info.total_blocks) {
         long got = zem_read(decoder, pcm.get(), kReadSamples);
@@ -72,16 +71,19 @@ ImageSums SumImage(zem_decoder* decoder, const std::vector<uint64_t>& starts) {
             result.damage.push_back("samples " + std::to_string(position) + " to " + std::to_string(now - 1) + ": " +
                                     zem_error_text(static_cast<int>(got)));
         }
+        const std::vector<uint8_t> silence(got > 0 ? 0 : static_cast<size_t>(taken) * 4, 0);
+        const uint8_t* samples = got > 0 ? pcm.get() : silence.data();
+        imageCrc = frame_crc::Update(imageCrc, samples, static_cast<size_t>(taken) * 4);
         uint64_t done = 0;
+        // Audio before track 1 (a hidden track) counts in the image's CRC alone.
+        if (position < starts.front()) {
+            done = std::min<uint64_t>(taken, starts.front() - position);
+            position += done;
+        }
         while (done < taken) {
             const uint64_t end = track + 1 < starts.size() ? starts[track + 1] : info.total_blocks;
             const uint64_t piece = std::min<uint64_t>(taken - done, end - position);
-            if (got > 0) {
-                sums[track].Add(pcm.get() + done * 4, static_cast<size_t>(piece));
-            } else {
-                const std::vector<uint8_t> silence(static_cast<size_t>(piece) * 4, 0);
-                sums[track].Add(silence.data(), static_cast<size_t>(piece));
-            }
+            sums[track].Add(samples + done * 4, static_cast<size_t>(piece));
             done += piece;
             position += piece;
             if (position == end && track + 1 < starts.size())
@@ -94,6 +96,7 @@ ImageSums SumImage(zem_decoder* decoder, const std::vector<uint64_t>& starts) {
     }
     for (const TrackChecksum& sum : sums)
         result.tracks.push_back(sum.Result());
+    result.imageCrc32 = ~imageCrc;
     result.ok = true;
     return result;
 }

@@ -17,6 +17,7 @@ struct ImageSums {
     uint64_t samples = 0;       // the image's length
     std::vector<TrackSums> tracks;
     std::vector<uint64_t> trackSamples;
+    uint32_t imageCrc32 = 0;    // of every sample, audio before track 1 included (a range rip's CRC)
     std::vector<std::string> damage;  // frames that failed their check (their samples count as silence)
 };
 

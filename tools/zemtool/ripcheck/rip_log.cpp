@@ -77,6 +77,8 @@ RipLog ParseRipLog(const std::string& text) {
     static const std::regex yamlStart(R"(^\s+Start sector:\s*(\d+)\s*$)");
     static const std::regex yamlResult(R"(^\s+(Result|Confidence|Remote confidence|Local CRC|Remote CRC):\s*(.*)$)");
     static const std::regex yamlVersion(R"(^\s+(AccurateRip v[12]):\s*$)");
+    // A whole-image rip reports its tracks' database results in its range section.
+    static const std::regex rangeTrack(R"(^\s*Track\s+(\d+)\s+(.*ccurate.*)$)");
 
     RipLog log;
     std::istringstream lines(text);
@@ -99,12 +101,20 @@ RipLog ParseRipLog(const std::string& text) {
             log.tracks[track];
             continue;
         }
-        if (topLevel) {
+        if (std::regex_match(line, match, rangeTrack)) {
+            log.tracks[std::stoi(match[1])].accurateRip.push_back(Trimmed(match[2]));
+            continue;
+        }
+        if (topLevel && !(section == "Range" && trimmed == "Selected range")) {
             track = 0;
             tocTrack = 0;
             arHeading.clear();
             // "Tracks:" and "TOC:" open the YAML log's sections.
             section = trimmed.back() == ':' ? trimmed.substr(0, trimmed.size() - 1) : std::string();
+            if (trimmed.rfind("Range status", 0) == 0) {
+                section = "Range";
+                log.dialect = "text";
+            }
             continue;
         }
         if (std::regex_match(line, match, tocRow)) {
@@ -123,6 +133,11 @@ RipLog ParseRipLog(const std::string& text) {
             log.dialect = "yaml";
             log.tracks[track];
             arHeading.clear();
+            continue;
+        }
+        if (section == "Range") {
+            if (std::regex_match(line, match, copyCrc))
+                log.rangeCrc32 = HexValue(match[1]);
             continue;
         }
         if (track == 0)

@@ -21,6 +21,7 @@ struct RipLog {
     std::string dialect;                     // "text" or "yaml"; empty when nothing was recognised
     std::map<int, LogTrack> tracks;          // by track number
     std::map<int, uint32_t> tocStarts;       // the table of contents' start sectors, where printed
+    std::optional<uint32_t> rangeCrc32;      // a whole-image rip's one CRC
 };
 
 // The log's text as UTF-8: byte-order marks decide UTF-16 and UTF-8; other
