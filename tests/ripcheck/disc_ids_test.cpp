@@ -74,4 +74,20 @@ INSTANTIATE_TEST_SUITE_P(
                                 52, "002-0000005e-000000e4-04000002"}),
     [](const ::testing::TestParamInfo<SheetCase>& p) { return std::string(p.param.name); });
 
+// An enhanced CD's data track has no audio in the image, and the sheet does
+// not say where the disc ends: the ids are the audio tracks' and say so.
+TEST(SheetId, DataTrackIsNamed) {
+    testing_support::TempDir dir;
+    WriteImage(dir, "disc", std::vector<uint32_t>(70 * 588, 0x00010002u), {0});
+    testing_support::WriteFileBytes(dir.File("disc.cue"),
+                                    testing_support::BytesOf("FILE \"disc.zem\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                                                             "  TRACK 02 AUDIO\n    INDEX 01 00:00:23\n"
+                                                             "  TRACK 03 AUDIO\n    INDEX 01 00:00:41\n"
+                                                             "  TRACK 04 MODE1/2352\n    INDEX 01 02:32:41\n"));
+    const RunResult run = RunTool({"ripcheck", "--json", dir.File("disc.cue").u8string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("warning: track 4 is a data track"), std::string::npos) << run.err;
+    EXPECT_EQ(JsonValues(run.out, "accuraterip_id"), std::vector<std::string>{"003-00000086-000001c2-06000003"});
+}
+
 }  // namespace

@@ -232,6 +232,10 @@ int RunRipcheckCommand(const std::vector<std::string>& args, std::ostream& out, 
         err << "zemtool: warning: the image's length is no whole number of CD sectors (" << sums.samples % ripcheck::kSectorSamples
             << " samples over)\n";
 
+    for (int number : sheet.dataTracks)
+        err << "zemtool: warning: track " << number
+            << " is a data track: the sheet cannot tell where the disc's lead-out lies, so the disc ids count the "
+               "audio tracks alone and differ from the disc's own\n";
     RipcheckResult result;
     const ripcheck::DiscToc toc = TocOf(sheet.startSectors, sums.samples);
     result.ids = ripcheck::AccurateRipIdsOf(toc);

@@ -29,6 +29,23 @@ bool ValidTime(const CueTime& time) {
            time.frames < 75;
 }
 
+// The numbers of the sheet's data tracks ("TRACK 03 MODE1/2352").
+std::vector<int> DataTracks(const WString& text) {
+    std::vector<int> numbers;
+    const std::string utf8 = Utf8FromWide(text);
+    for (size_t at = utf8.find("TRACK "); at != std::string::npos; at = utf8.find("TRACK ", at + 1)) {
+        size_t digits = at + 6;
+        while (digits < utf8.size() && utf8[digits] == ' ')
+            ++digits;
+        size_t end = digits;
+        while (end < utf8.size() && end - digits < 3 && utf8[end] >= '0' && utf8[end] <= '9')
+            ++end;
+        if (end > digits && utf8.compare(end, 5, " MODE") == 0)
+            numbers.push_back(std::stoi(utf8.substr(digits, end - digits)));
+    }
+    return numbers;
+}
+
 void SplitName(const std::string& path, RipcheckSheet* sheet) {
     const fs::path fsPath = SystemFsPath(path);
     sheet->folder = Utf8Of(fsPath.parent_path());
@@ -64,6 +81,7 @@ RipcheckSheet ReadRipcheckSheet(const std::string& path) {
             return result;
         }
         sheet = ParseCueSheetText(text);
+        result.dataTracks = DataTracks(text);
         result.image = path;
     } else {
         if (!CanOpenFile(path)) {
@@ -71,7 +89,9 @@ RipcheckSheet ReadRipcheckSheet(const std::string& path) {
             return result;
         }
         const WString libraryPath = LibraryPath(path);
-        sheet = ParseCueSheetText(ReadCueSheetText(libraryPath.c_str()));
+        const WString text = ReadCueSheetText(libraryPath.c_str());
+        sheet = ParseCueSheetText(text);
+        result.dataTracks = DataTracks(text);
         result.image = SystemPath(ResolveLinkImagePath(sheet.imageFile, libraryPath.c_str()).c_str());
         if (!CanOpenFile(result.image)) {
             const std::string beside = StreamBeside(result.image);

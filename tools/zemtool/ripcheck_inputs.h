@@ -14,6 +14,7 @@ struct RipcheckSheet {
     std::string image;                   // the image's path, as the system takes it
     std::string folder;                  // where a log is looked for ("" for the current folder)
     std::string stem;                    // the sheet's (or image's) name without extension
+    std::vector<int> dataTracks;         // TRACK nn MODE... lines: no audio of the image, not in the ids
     std::string problem;                 // why there is nothing to check
 };
 
