@@ -49,6 +49,8 @@ packages=(
     nsis lintian man-db bash-completion
     # The ABI check of libzem.so against its first release (abidiff).
     abigail-tools
+    # zemtool ripcheck: MusicBrainz disc IDs and the AccurateRip database lookup.
+    libdiscid-dev libcurl4-openssl-dev
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)

@@ -14,7 +14,7 @@ _zemtool_operand_index()
     for ((i = $1 + 1; i < cword; i++)); do
         word=${words[i]}
         case $word in
-            --set | --set-cuesheet | --delete | --template | --level | --frame-blocks | --threads) ((i++)) ;;
+            --set | --set-cuesheet | --delete | --template | --level | --frame-blocks | --threads | --log | --database | --timeout) ((i++)) ;;
             -) ((count++)) ;;
             -*) ;;
             *) ((count++)) ;;
@@ -28,7 +28,7 @@ _zemtool()
     local cur prev words cword
     _init_completion || return
 
-    local commands='info tag links encode decode verify'
+    local commands='info tag links encode decode verify ripcheck'
     local i command='' at=0
     for ((i = 1; i < cword; i++)); do
         if [[ ${words[i]} != -* ]]; then
@@ -49,7 +49,11 @@ _zemtool()
 
     # Values of options.
     case $prev in
-        --set | --delete | --frame-blocks | --threads)
+        --set | --delete | --frame-blocks | --threads | --database | --timeout)
+            return
+            ;;
+        --log)
+            _filedir log
             return
             ;;
         --level)
@@ -75,6 +79,7 @@ _zemtool()
         info) options='--json' ;;
         tag) options='--set --set-cuesheet --delete --remove --id3v1' ;;
         links) options='--template --strict' ;;
+        ripcheck) options='--log --json --lookup --database --timeout' ;;
         encode) options='--level --frame-blocks --threads --verify -q --quiet' ;;
         decode | verify) options='--threads -q --quiet' ;;
         *) return ;;
@@ -93,7 +98,7 @@ _zemtool()
         verify)
             _filedir "$_zemtool_streams"
             ;;
-        links)
+        links | ripcheck)
             ((operand == 0)) && _filedir '@(cue|zem|qrb)'
             ;;
         encode)

@@ -20,7 +20,7 @@ import sys
 import tempfile
 
 BASH_COMPLETION = "/usr/share/bash-completion/bash_completion"
-COMMANDS = ["info", "tag", "links", "encode", "decode", "verify"]
+COMMANDS = ["info", "tag", "links", "encode", "decode", "verify", "ripcheck"]
 FILES = ["a.wav", "B.WAV", "c.zem", "d.qrb", "e.zlk", "f.cue", "g.txt"]
 # words typed (the last one being completed) -> what the completion offers
 CASES = [
@@ -44,6 +44,9 @@ CASES = [
     (["zemtool", "decode", "-q", "--"], ["--help", "--quiet", "--threads"]),
     (["zemtool", "verify", "c.zem", ""], ["c.zem", "d.qrb", "e.zlk", "sub"]),
     (["zemtool", "verify", "c.zem", "--threads", ""], []),
+    (["zemtool", "ripcheck", ""], ["c.zem", "d.qrb", "f.cue", "sub"]),
+    (["zemtool", "ripcheck", "f.cue", "--"], ["--database", "--help", "--json", "--log", "--lookup", "--timeout"]),
+    (["zemtool", "ripcheck", "f.cue", "--log", ""], ["sub"]),
 ]
 ZEMFS_CASES = [
     (["zemfs", ""], ["sub"]),

@@ -19,6 +19,9 @@ const char* const kToolUsage =
     "  encode IN.wav OUT.zem   compress a PCM wave file (see 'zemtool encode --help')\n"
     "  decode IN OUT.wav       decode a stream or a link file's track to a wave file\n"
     "  verify FILE...          decode everything and report each frame that fails its check\n"
+    "  ripcheck CUE|IMAGE [--log FILE] [--json] [--lookup]\n"
+    "                    AccurateRip checksums, CRCs and disc ids of a CD image's\n"
+    "                    tracks, checked against a rip log and the AccurateRip database\n"
     "\n"
     "Options:\n"
     "  -h, --help        show this help; 'zemtool COMMAND --help' explains a command\n"
@@ -156,5 +159,33 @@ const char* const kVerifyUsage =
     "  --threads N  decode on N threads (default: one per core)\n"
     "  -q, --quiet  no progress bar\n"
     "  -h, --help   show this help\n";
+
+const char* const kRipcheckUsage =
+    "Usage: zemtool ripcheck CUE|IMAGE [--log FILE] [--json] [--lookup]\n"
+    "\n"
+    "Works out, for every track of a CD image (44100 Hz, 16-bit stereo; other\n"
+    "audio is refused), the AccurateRip checksums v1 and v2 and the CRC-32 of its\n"
+    "PCM bytes (a rip log's \"Copy CRC\"), and for the disc its AccurateRip id, CDDB\n"
+    "id and MusicBrainz disc ID. Tracks start at the sheet's INDEX 01 in whole CD\n"
+    "sectors and run to the next track's; the last one to the image's end. CUE is\n"
+    "a cue sheet naming the image; IMAGE a .zem/.qrb image carrying its sheet.\n"
+    "\n"
+    "Options:\n"
+    "  --log FILE      compare each track's CRC with the one in this rip log (the\n"
+    "                  common Windows and macOS rippers' logs, also UTF-16, and\n"
+    "                  Linux rippers' YAML logs) and show the log's own AccurateRip\n"
+    "                  results; by default STEM.log beside the sheet, or the only\n"
+    "                  .log there\n"
+    "  --lookup        ask the AccurateRip database for the disc and show each\n"
+    "                  track's match and confidence (off by default)\n"
+    "  --database URL  the database's base address (default " "http://www.accuraterip.com)\n"
+    "  --timeout S     give up on the database after S seconds (default 10)\n"
+    "  --json          print one JSON object instead of the table\n"
+    "  -h, --help      show this help\n"
+    "\n"
+    "Exit status 0 when every check that could be made passed; 1 when a track's CRC\n"
+    "differs from its log's, the log is for another disc, the database knows the\n"
+    "disc but not a track, the database could not be asked, a frame failed its\n"
+    "check, or a file could not be read.\n";
 
 }  // namespace zemtool

@@ -10,5 +10,6 @@ extern const char* const kLinksUsage;
 extern const char* const kEncodeUsage;
 extern const char* const kDecodeUsage;
 extern const char* const kVerifyUsage;
+extern const char* const kRipcheckUsage;
 
 }  // namespace zemtool

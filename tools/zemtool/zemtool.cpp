@@ -4,6 +4,7 @@
 #include "tools/zemtool/encode_command.h"
 #include "tools/zemtool/info_command.h"
 #include "tools/zemtool/links_command.h"
+#include "tools/zemtool/ripcheck_command.h"
 #include "tools/zemtool/std_streams.h"
 #include "tools/zemtool/tag_command.h"
 #include "tools/zemtool/tool_failure.h"
@@ -47,6 +48,8 @@ int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
         return RunDecodeCommand(rest, in, out, err);
     if (command == "verify")
         return RunVerifyCommand(rest, in, out, err);
+    if (command == "ripcheck")
+        return RunRipcheckCommand(rest, out, err);
     return ReportUsageError(err, "", "unknown command " + Quoted(command));
 }
 
