@@ -1,15 +1,12 @@
 # `cmake --install --component X` installs X alone. The components whose files
-# load libzem.so.1 (Development's libzem.so link, the GStreamer plugin and,
-# where it is built, zemfs in Tools) would install broken on their own, so each
+# load libzem.so.1 (Development's libzem.so link, the GStreamer plugin, and
+# zemtool and zemfs in Tools) would install broken on their own, so each
 # also runs the Runtime component's rules when it is installed alone. The
 # Debian packages, staged by CPack below CPACK_PACKAGE_DIRECTORY, take each
 # component alone: there the package relations (libzem1) bring the library.
-set(ZEM_COMPONENTS_NEEDING_RUNTIME Development)
+set(ZEM_COMPONENTS_NEEDING_RUNTIME Development Tools)
 if(TARGET gstzem)
   list(APPEND ZEM_COMPONENTS_NEEDING_RUNTIME GStreamer)
-endif()
-if(TARGET zemfs)
-  list(APPEND ZEM_COMPONENTS_NEEDING_RUNTIME Tools)
 endif()
 set(ZEM_PACKAGE_STAGING ${CMAKE_BINARY_DIR}/cpack/)
 foreach(component ${ZEM_COMPONENTS_NEEDING_RUNTIME})

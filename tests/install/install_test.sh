@@ -51,7 +51,7 @@ bare "$prefix/bin/zemtool" --version | grep -q '^zemtool [0-9]' || fail "zemtool
 if [ -e "$build/bin/zemfs" ]; then
     bare "$prefix/bin/zemfs" --version | grep -q '^zemfs [0-9]' || fail "zemfs --version (installed beside zemtool)"
 fi
-# The tools alone: with zemfs they bring libzem.so.1; never the packages' copyright and changelog.
+# The tools alone bring libzem.so.1 (zemtool and zemfs load it); never the packages' copyright and changelog.
 tools=$work/tools
 cmake --install "$build" --prefix "$tools" --component Tools >"$work/tools.log" \
     || { cat "$work/tools.log"; fail "install of Tools failed"; }
