@@ -4,7 +4,7 @@
 
     gst_plugin_test.py CHECK --zemtool PATH --plugins DIR --work DIR
 
-CHECK is inspect, decode, discover, seek, damage, hostile or names; the streams are made from
+CHECK is inspect, decode, discover, seek, damage, hostile, names or typefind; the streams are made from
 wave files written here (deterministic noise over a sine) with zemtool encode.
 """
 import argparse
@@ -366,6 +366,33 @@ def check_damage(streams):
         fail("a link to a missing image: %s%s" % (result.stdout, result.stderr))
 
 
+def check_typefind(streams):
+    """The type finders claim streams and links by content, whatever their names, and only those."""
+    image = streams.stream("found", 16, 2, 44100, 9000)
+    link = streams.link("found", image, 10, 500)
+    older = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "shared", "repro",
+                         "older-final-frame-history.zem")
+    junk = bytes((i * 7 + 3) % 80 for i in range(3000))  # never "Q" (81)
+    cases = [  # name, bytes, caps or None
+        ("stream.bin", read(image), "audio/x-zem"),
+        ("id3.qrb", read(id3_front(image, 500)), "audio/x-zem"),
+        ("junk.bin", junk + read(image), "audio/x-zem"),
+        ("older.bin", read(older), "audio/x-zem"),
+        ("link.txt", read(link), "application/x-zem-link"),
+        ("notes.zem", b"QRB notes from the session\n" * 4, None),
+        ("empty-descriptor.zem", b"QRB " + struct.pack("<HH", 3990, 0) + bytes(60), None),
+        ("odd-level.zem", b"QRB " + struct.pack("<HH", 3800, 2500) + bytes(60), None),
+    ]
+    for name, data, caps in cases:
+        path = streams.path(name)
+        with open(path, "wb") as f:
+            f.write(data)
+        found = run(["gst-typefind-1.0", path], expect_ok=False).stdout.strip()
+        claimed = re.search(r" - (audio/x-zem|application/x-zem-link)\b", found)
+        if (claimed.group(1) if claimed else None) != caps:
+            fail("%s: %s, %s expected" % (name, found, caps or "no ZEM type"))
+
+
 def check_names(streams):
     """A file name that is not UTF-8 reaches libzem as it is and messages show it readably."""
     image = streams.stream("names", 16, 2, 44100, 9000)
@@ -411,7 +438,7 @@ def check_hostile(streams):
 
 
 CHECKS = {"inspect": check_inspect, "decode": check_decode, "discover": check_discover, "seek": check_seek,
-          "damage": check_damage, "hostile": check_hostile, "names": check_names}
+          "damage": check_damage, "hostile": check_hostile, "names": check_names, "typefind": check_typefind}
 
 
 def main():
