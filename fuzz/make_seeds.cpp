@@ -245,10 +245,36 @@ std::vector<Bytes> WaveSeeds() {
     return seeds;
 }
 
+// The GStreamer element's inputs: a stream or a link text, a script of
+// actions (deterministic bytes) and the file's length at the end.
+std::vector<Bytes> GstElementSeeds() {
+    std::vector<Bytes> files = FrameSeeds();
+    files.resize(4);
+    files.push_back(testing_support::BytesOf("[Quillon Image Link File]\r\nImage File=image.zem\r\n"
+                                             "Start Block=100\r\nFinish Block=600\r\n"));
+    std::vector<Bytes> seeds;
+    uint32_t state = 12345;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const Bytes& file = files[i];
+        Bytes seed = file;
+        for (int j = 0; j < 160; ++j) {
+            state = state * 1103515245u + 12345u;
+            seed.push_back(static_cast<uint8_t>(state >> 16));
+        }
+        // Read from the end: 32 steps, push or pull mode, the extension (.zem, .qrb; .zlk for the link).
+        seed.push_back(31);
+        seed.push_back(static_cast<uint8_t>(i % 2));
+        seed.push_back(static_cast<uint8_t>(i + 1 == files.size() ? 2 : i % 2));
+        testing_support::PutU32(seed, static_cast<uint32_t>(file.size()));
+        seeds.push_back(seed);
+    }
+    return seeds;
+}
+
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "Usage: make_seeds tag_reader|header_reader|link_text|link_file|cue_sheet|"
-                             "frame_decoder|profile_document|tag_edit|decode_planning|wave_reader FOLDER\n");
+                             "frame_decoder|profile_document|tag_edit|decode_planning|wave_reader|gst_element FOLDER\n");
         return 2;
     }
     const std::string target = argv[1];
@@ -279,6 +305,8 @@ int main(int argc, char** argv) {
     }
     else if (target == "wave_reader")
         seeds = WaveSeeds();
+    else if (target == "gst_element")
+        seeds = GstElementSeeds();
     else {
         std::fprintf(stderr, "make_seeds: unknown target %s\n", argv[1]);
         return 2;
