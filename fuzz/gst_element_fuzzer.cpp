@@ -11,6 +11,7 @@
 // such seek waits for the preroll it blocks, in any GStreamer element.
 #include "gst/zem_dec.h"
 #include "gst/zem_typefind.h"
+#include "tests/support/wave_fixture.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <gst/app/gstappsrc.h>
@@ -30,7 +31,6 @@ namespace {
 constexpr uint64_t kMaxBlocks = 1 << 18;
 
 std::string g_folder;       // where the inputs are written
-std::string g_imageBytes;   // a valid stream, the image of link inputs
 
 void OnLog(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer) {
     const bool critical = (level & (G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_ERROR)) != 0;
@@ -121,12 +121,13 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     if (!gst_plugin_register_static(GST_VERSION_MAJOR, GST_VERSION_MINOR, "zem", "ZEM for the fuzzer", RegisterZem,
                                     "0", "BSD", "zem", "zemtools", "https://zemtools.invalid"))
         std::abort();
-    gchar* image = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(ZEM_FUZZ_IMAGE, &image, &length, nullptr)) std::abort();
-    g_imageBytes.assign(image, length);
-    g_free(image);
-    WriteFile(g_folder + "/image.zem", g_imageBytes);
+    // The links' image: 20000 blocks of music in frames of 4096, so a link's track spans several buffers.
+    testing_support::WaveShape shape;
+    shape.blocks = 20000;
+    const testing_support::Bytes image =
+        testing_support::EncodeWaveBytes(testing_support::BuildWave(shape), 2000, 4096);
+    if (image.empty()) std::abort();
+    WriteFile(g_folder + "/image.zem", std::string(image.begin(), image.end()));
     return 0;
 }
 
