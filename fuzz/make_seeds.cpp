@@ -275,11 +275,37 @@ std::vector<Bytes> ZemfsReadSeeds() {
             Bytes{20, 200, 5, 0x0B, 0xB8, 200, 200, 7, 1, 0x02, 0x00, 0x00, 0x30, 0x39, 0x23, 0x28}};
 }
 
+// The GStreamer element's inputs: a stream or a link text, a script of
+// actions (deterministic bytes) and the file's length at the end.
+std::vector<Bytes> GstElementSeeds() {
+    std::vector<Bytes> files = FrameSeeds();
+    files.resize(4);
+    files.push_back(testing_support::BytesOf("[Quillon Image Link File]\r\nImage File=image.zem\r\n"
+                                             "Start Block=100\r\nFinish Block=600\r\n"));
+    std::vector<Bytes> seeds;
+    uint32_t state = 12345;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const Bytes& file = files[i];
+        Bytes seed = file;
+        for (int j = 0; j < 160; ++j) {
+            state = state * 1103515245u + 12345u;
+            seed.push_back(static_cast<uint8_t>(state >> 16));
+        }
+        // Read from the end: 32 steps, push or pull mode, the extension (.zem, .qrb; .zlk for the link).
+        seed.push_back(31);
+        seed.push_back(static_cast<uint8_t>(i % 2));
+        seed.push_back(static_cast<uint8_t>(i + 1 == files.size() ? 2 : i % 2));
+        testing_support::PutU32(seed, static_cast<uint32_t>(file.size()));
+        seeds.push_back(seed);
+    }
+    return seeds;
+}
+
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "Usage: make_seeds tag_reader|header_reader|link_text|link_file|cue_sheet|"
                              "frame_decoder|profile_document|tag_edit|decode_planning|wave_reader|zemfs_names|"
-                             "zemfs_read FOLDER\n");
+                             "zemfs_read|gst_element FOLDER\n");
         return 2;
     }
     const std::string target = argv[1];
@@ -314,6 +340,8 @@ int main(int argc, char** argv) {
         seeds = ZemfsNameSeeds();
     else if (target == "zemfs_read")
         seeds = ZemfsReadSeeds();
+    else if (target == "gst_element")
+        seeds = GstElementSeeds();
     else {
         std::fprintf(stderr, "make_seeds: unknown target %s\n", argv[1]);
         return 2;

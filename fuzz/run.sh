@@ -5,14 +5,16 @@
 #
 # TARGET is tag_reader, header_reader, link_text, link_file, cue_sheet,
 # frame_decoder, profile_document, tag_edit, decode_planning, wave_reader,
-# zemfs_names or zemfs_read (all twelve by default).
+# zemfs_names, zemfs_read or gst_element (all by default; gst_element when
+# GStreamer's development files are there).
 # Each target first replays fuzz/regressions/TARGET/, then fuzzes for SECONDS
 # from a corpus seeded with the test fixtures (fuzz/corpus-TARGET/, not kept in
 # git). Inputs that fail land in build/fuzz/artifacts/. One target runs at a
 # time: the fuzzers use one core each.
 #
 # Environment: FUZZ_KEEP_GOING=1 collects every finding instead of stopping at
-# the first; FUZZ_DEFINITIONS adds compile definitions; FUZZ_BUILD_DIR and FUZZ_CXX choose the build folder and compiler.
+# the first; FUZZ_DEFINITIONS adds compile definitions; FUZZ_BUILD_DIR, FUZZ_CXX and FUZZ_CC
+# choose the build folder and the compilers.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -21,13 +23,21 @@ shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(tag_reader header_reader link_text link_file cue_sheet frame_decoder profile_document tag_edit
-             decode_planning wave_reader zemfs_names zemfs_read)
+             decode_planning wave_reader zemfs_names zemfs_read gst_element)
 fi
 build=${FUZZ_BUILD_DIR:-$root/build/fuzz}
 
-cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER="${FUZZ_CXX:-clang++}" \
+cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER="${FUZZ_CXX:-clang++}" -DCMAKE_C_COMPILER="${FUZZ_CC:-clang}" \
     -DCMAKE_BUILD_TYPE=None -DFUZZ_DEFINITIONS="${FUZZ_DEFINITIONS:-}" >/dev/null
 cmake --build "$build" -j2
+if [ ! -x "$build/gst_element_fuzzer" ]; then
+    for i in "${!targets[@]}"; do
+        if [ "${targets[$i]}" = gst_element ]; then
+            echo "== gst_element: not built (no GStreamer development files), skipped"
+            unset 'targets[i]'
+        fi
+    done
+fi
 
 mkdir -p "$build/artifacts" "$build/logs"
 status=0

@@ -63,21 +63,40 @@ static gchar* upstream_path(GstZemDec* self) {
     return path;
 }
 
-static void post_open_error(GstZemDec* self, const gchar* path, int error) {
+/* Whether the type finder upstream took the file for a link file: it
+ * answers a caps query with the type it found, other sources with ANY. */
+static gboolean upstream_is_link(GstZemDec* self) {
+    GstCaps* caps = gst_pad_get_current_caps(self->sinkpad);
+    if (!caps)
+        caps = gst_pad_peer_query_caps(self->sinkpad, NULL);
+    const gboolean link = !gst_caps_is_any(caps) && !gst_caps_is_empty(caps) &&
+                          gst_structure_has_name(gst_caps_get_structure(caps, 0), "application/x-zem-link");
+    gst_caps_unref(caps);
+    return link;
+}
+
+/* `name` is the file's name for people: its bytes need not be UTF-8, the text of a message must. */
+static void post_open_error(GstZemDec* self, const gchar* name, int error) {
     const char* why = zem_error_text(error);
     switch (error) {
     case ZEM_ERROR_CANNOT_OPEN:
     case ZEM_ERROR_READ_FAILED:
-        GST_ELEMENT_ERROR(self, RESOURCE, OPEN_READ, ("Cannot read \"%s\": %s.", path, why), ("zem_open: %d", error));
+        GST_ELEMENT_ERROR(self, RESOURCE, OPEN_READ, ("Cannot read \"%s\": %s.", name, why), ("zem_open: %d", error));
         break;
     case ZEM_ERROR_UNSUPPORTED:
-        GST_ELEMENT_ERROR(self, STREAM, CODEC_NOT_FOUND, ("\"%s\" is a ZEM stream of a version not decoded: %s.", path, why),
+        GST_ELEMENT_ERROR(self, STREAM, CODEC_NOT_FOUND, ("\"%s\" is a ZEM stream of a version not decoded: %s.", name, why),
                           ("zem_open: %d", error));
         break;
     default:
-        GST_ELEMENT_ERROR(self, STREAM, WRONG_TYPE,
-                          ("\"%s\" is not a ZEM stream (.zem, .qrb) or a ZLK link file (.zlk) that opens: %s.", path, why),
-                          ("zem_open: %d", error));
+        if (upstream_is_link(self))
+            GST_ELEMENT_ERROR(self, STREAM, WRONG_TYPE,
+                              ("\"%s\" is a ZLK link file that does not open: the image it names is missing or "
+                               "unreadable, or the link is damaged (%s).", name, why),
+                              ("zem_open: %d", error));
+        else
+            GST_ELEMENT_ERROR(self, STREAM, WRONG_TYPE,
+                              ("\"%s\" is not a ZEM stream (.zem, .qrb) or a ZLK link file (.zlk) that opens: %s.", name, why),
+                              ("zem_open: %d", error));
         break;
     }
 }
@@ -90,18 +109,21 @@ static gboolean ensure_open(GstZemDec* self) {
     gchar* path = upstream_path(self);
     if (!path)
         return FALSE;
+    /* The path's bytes as they are: libzem takes names that are not UTF-8 too. */
     int error = ZEM_OK;
     zem_decoder* decoder = zem_open(path, &error);
+    gchar* name = g_filename_display_name(path);
     zem_stream_info info;
     if (!decoder) {
-        post_open_error(self, path, error);
+        post_open_error(self, name, error);
     } else if (zem_get_info(decoder, &info) != ZEM_OK || !raw_format(info.bits_per_sample) || info.channels < 1 ||
                info.channels > 2 || info.sample_rate < 1 || info.sample_rate > G_MAXINT) {
-        GST_ELEMENT_ERROR(self, STREAM, FORMAT, ("\"%s\" holds a sample layout this decoder does not output.", path),
+        GST_ELEMENT_ERROR(self, STREAM, FORMAT, ("\"%s\" holds a sample layout this decoder does not output.", name),
                           ("%u bits, %u channels, %u Hz", info.bits_per_sample, info.channels, info.sample_rate));
         zem_close(decoder);
         decoder = NULL;
     }
+    g_free(name);
     g_free(path);
     if (!decoder)
         return FALSE;
@@ -228,24 +250,41 @@ static GstFlowReturn push_silence(GstZemDec* self, guint64 first, guint64 until)
     return ret;
 }
 
-/* A read that failed: warn, fill what it skipped with silence and go on. */
-static GstFlowReturn skip_damage(GstZemDec* self, guint64 first, long error) {
-    const int64_t after = zem_tell(self->decoder);
-    if (after < 0 || (guint64)after <= first) {
-        GST_ELEMENT_ERROR(self, STREAM, DECODE, ("Decoding stopped at block %" G_GUINT64_FORMAT ": %s.", first,
-                                                 zem_error_text((int)error)),
-                          ("zem_read: %ld, zem_tell: %" G_GINT64_FORMAT, error, (gint64)after));
-        return GST_FLOW_ERROR;
-    }
-    const guint64 until = MIN((guint64)after, self->end_block);
-    const GstClockTime at = block_time(self, first);
-    const GstClockTime length = block_time(self, (guint64)after) - at;
+/* A run of failed reads followed by good blocks: one warning, and silence of its length. */
+static GstFlowReturn push_damage(GstZemDec* self) {
+    const guint64 from = self->damage.from, blocks = self->damage.blocks;
+    const GstClockTime at = block_time(self, from);
+    const GstClockTime length = block_time(self, from + blocks) - at;
+    if (self->damage.reads == 1)
+        GST_ELEMENT_WARNING(self, STREAM, DECODE,
+                            ("Damaged frame at %" GST_TIME_FORMAT " (block %" G_GUINT64_FORMAT "): %" G_GUINT64_FORMAT
+                             " blocks (%" GST_TIME_FORMAT ") played as silence.",
+                             GST_TIME_ARGS(at), from, blocks, GST_TIME_ARGS(length)),
+                            ("zem_read: %ld (%s)", self->damage.error, zem_error_text((int)self->damage.error)));
+    else
+        GST_ELEMENT_WARNING(self, STREAM, DECODE,
+                            ("%u damaged frames from %" GST_TIME_FORMAT " (block %" G_GUINT64_FORMAT "): %" G_GUINT64_FORMAT
+                             " blocks (%" GST_TIME_FORMAT ") played as silence.",
+                             self->damage.reads, GST_TIME_ARGS(at), from, blocks, GST_TIME_ARGS(length)),
+                            ("zem_read: %ld (%s)", self->damage.error, zem_error_text((int)self->damage.error)));
+    self->damage.blocks = 0;
+    return push_silence(self, from, from + blocks);
+}
+
+/* Nothing decodes from `from` to the segment's end, as when a download was
+ * cut: the stream ends at the last block that decoded, with one warning,
+ * rather than with a warning per frame and the rest of its length in silence. */
+static void end_at_damage(GstZemDec* self, guint64 from, long error) {
+    const GstClockTime at = block_time(self, from);
+    const guint64 missing = self->end_block - from;
     GST_ELEMENT_WARNING(self, STREAM, DECODE,
-                        ("Damaged frame at %" GST_TIME_FORMAT " (block %" G_GUINT64_FORMAT "): %" G_GUINT64_FORMAT
-                         " blocks (%" GST_TIME_FORMAT ") played as silence.",
-                         GST_TIME_ARGS(at), first, (guint64)after - first, GST_TIME_ARGS(length)),
+                        ("The stream does not decode from %" GST_TIME_FORMAT " (block %" G_GUINT64_FORMAT
+                         ") to its end (%" G_GUINT64_FORMAT " blocks, %" GST_TIME_FORMAT
+                         "): the file may be cut short. Playback ends there.",
+                         GST_TIME_ARGS(at), from, missing, GST_TIME_ARGS(block_time(self, self->end_block) - at)),
                         ("zem_read: %ld (%s)", error, zem_error_text((int)error)));
-    return push_silence(self, first, until);
+    self->damage.blocks = 0;
+    finish_segment(self);
 }
 
 static void zem_dec_loop(gpointer user_data) {
@@ -270,49 +309,95 @@ static void zem_dec_loop(gpointer user_data) {
     GST_OBJECT_LOCK(self);
     const guint64 first = self->position;
     GST_OBJECT_UNLOCK(self);
-    if (first >= self->end_block) {
-        finish_segment(self);
+    /* Inside a run of failed reads the decoder stands past the blocks not yet pushed. */
+    const guint64 at = first + self->damage.blocks;
+    if (at >= self->end_block) {
+        if (self->damage.blocks)
+            end_at_damage(self, first, self->damage.error);
+        else
+            finish_segment(self);
         return;
     }
-    const long want = (long)MIN(self->end_block - first, (guint64)kChunkBlocks);
+    const long want = (long)MIN(self->end_block - at, (guint64)kChunkBlocks);
     GstBuffer* buffer = gst_buffer_new_allocate(NULL, (gsize)want * self->info.block_align, NULL);
     GstMapInfo map;
     gst_buffer_map(buffer, &map, GST_MAP_WRITE);
     const long got = zem_read(self->decoder, map.data, want);
     gst_buffer_unmap(buffer, &map);
 
-    GstFlowReturn ret;
+    GstFlowReturn ret = GST_FLOW_OK;
     if (got > 0 && got <= want) {
         gst_buffer_set_size(buffer, (gssize)got * self->info.block_align);
-        ret = push_blocks(self, buffer, first, (guint64)got);
+        if (self->damage.blocks)
+            ret = push_damage(self);
+        if (ret == GST_FLOW_OK)
+            ret = push_blocks(self, buffer, at, (guint64)got);
+        else
+            gst_buffer_unref(buffer);
     } else {
         gst_buffer_unref(buffer);
-        if (got == 0) {
-            finish_segment(self);
+        const int64_t after = got < 0 ? zem_tell(self->decoder) : -1;
+        if (got == 0 || after < 0 || (guint64)after <= at) {
+            /* Nothing more comes: the stream ends here. */
+            if (got == 0 && !self->damage.blocks)
+                finish_segment(self);
+            else
+                end_at_damage(self, first, self->damage.blocks ? self->damage.error : got);
             return;
         }
-        ret = skip_damage(self, first, got);
+        if (!self->damage.blocks) {
+            self->damage.from = first;
+            self->damage.reads = 0;
+            self->damage.error = got;
+        }
+        ++self->damage.reads;
+        self->damage.blocks = MIN((guint64)after, self->end_block) - first;
     }
     if (ret != GST_FLOW_OK)
         stop_on_flow(self, ret);
 }
 
-static gboolean seek_block(GstZemDec* self, GstFormat format, GstSeekType type, gint64 value, gboolean round_up,
-                           guint64 current, guint64* block) {
-    if (type == GST_SEEK_TYPE_NONE || (type == GST_SEEK_TYPE_SET && value < 0 && round_up)) {
-        *block = current;
-        return TRUE;
-    }
-    if (type != GST_SEEK_TYPE_SET || value < 0)
-        return FALSE;
-    guint64 wanted = (guint64)value;
-    if (format == GST_FORMAT_TIME)
-        wanted = round_up ? gst_util_uint64_scale_int_ceil(wanted, (gint)self->info.sample_rate, GST_SECOND)
-                          : gst_util_uint64_scale_int(wanted, (gint)self->info.sample_rate, GST_SECOND);
-    *block = MIN(wanted, self->info.total_blocks);
-    return TRUE;
+static gint64 saturating_add(gint64 a, gint64 b) {
+    if (b > 0 && a > G_MAXINT64 - b)
+        return G_MAXINT64;
+    if (b < 0 && a < G_MININT64 - b)
+        return G_MININT64;
+    return a + b;
 }
 
+/* A block as a value of the seek's format (TIME or DEFAULT). */
+static gint64 format_value(const GstZemDec* self, GstFormat format, guint64 block) {
+    const guint64 value = format == GST_FORMAT_TIME ? block_time(self, block) : block;
+    return (gint64)MIN(value, (guint64)G_MAXINT64);
+}
+
+/* One end of a seek as a block in [0, total]. `current` stands for NONE;
+ * SET and END values are clamped to the stream, so "back 10 s" near the
+ * start goes to the start. A SET stop below 0 (-1 by custom) means the end. */
+static guint64 seek_block(const GstZemDec* self, GstFormat format, GstSeekType type, gint64 value, gboolean is_stop,
+                          guint64 current) {
+    const guint64 total = self->info.total_blocks;
+    gint64 wanted;
+    switch (type) {
+    case GST_SEEK_TYPE_SET:
+        if (is_stop && value < 0)
+            return total;
+        wanted = value;
+        break;
+    case GST_SEEK_TYPE_END: wanted = saturating_add(format_value(self, format, total), value); break;
+    default: return current;
+    }
+    if (wanted <= 0)
+        return 0;
+    guint64 block = (guint64)wanted;
+    if (format == GST_FORMAT_TIME)
+        block = is_stop ? gst_util_uint64_scale_int_ceil(block, (gint)self->info.sample_rate, GST_SECOND)
+                        : gst_util_uint64_scale_int(block, (gint)self->info.sample_rate, GST_SECOND);
+    return MIN(block, total);
+}
+
+/* Everything a seek asks is worked out and checked before anything is
+ * flushed: a seek that is refused leaves the stream exactly as it was. */
 static gboolean handle_seek(GstZemDec* self, GstEvent* event) {
     gdouble rate;
     GstFormat format;
@@ -320,10 +405,22 @@ static gboolean handle_seek(GstZemDec* self, GstEvent* event) {
     GstSeekType start_type, stop_type;
     gint64 start, stop;
     gst_event_parse_seek(event, &rate, &format, &flags, &start_type, &start, &stop_type, &stop);
-    if (rate <= 0.0 || (format != GST_FORMAT_TIME && format != GST_FORMAT_DEFAULT)) {
+    GST_OBJECT_LOCK(self);
+    const gboolean known = self->have_info;
+    const guint64 position = self->position;
+    GST_OBJECT_UNLOCK(self);
+    if (!known || rate <= 0.0 || (format != GST_FORMAT_TIME && format != GST_FORMAT_DEFAULT)) {
         GST_DEBUG_OBJECT(self, "refusing a seek at rate %f in %s", rate, gst_format_get_name(format));
         return FALSE;
     }
+    const guint64 first = seek_block(self, format, start_type, start, FALSE, position);
+    const guint64 until = seek_block(self, format, stop_type, stop, TRUE, self->info.total_blocks);
+    if (until < first) {
+        GST_DEBUG_OBJECT(self, "refusing a seek whose stop (block %" G_GUINT64_FORMAT ") precedes its start (%"
+                         G_GUINT64_FORMAT ")", until, first);
+        return FALSE;
+    }
+
     const guint32 seqnum = gst_event_get_seqnum(event);
     const gboolean flush = (flags & GST_SEEK_FLAG_FLUSH) != 0;
     if (flush) {
@@ -335,37 +432,32 @@ static gboolean handle_seek(GstZemDec* self, GstEvent* event) {
     }
 
     GST_PAD_STREAM_LOCK(self->sinkpad);
-    guint64 first = 0, until = 0;
-    gboolean ok = ensure_open(self) &&
-                  seek_block(self, format, start_type, start, FALSE, self->position, &first) &&
-                  seek_block(self, format, stop_type, stop, TRUE, self->info.total_blocks, &until) &&
-                  zem_seek(self->decoder, first) == ZEM_OK;
-    if (ok) {
-        until = MAX(until, first);
-        GST_OBJECT_LOCK(self);
-        self->position = first;
-        GST_OBJECT_UNLOCK(self);
-        self->end_block = until;
-        gst_segment_init(&self->segment, GST_FORMAT_TIME);
-        self->segment.rate = rate;
-        self->segment.duration = block_time(self, self->info.total_blocks);
-        self->segment.start = block_time(self, first);
-        self->segment.time = self->segment.start;
-        self->segment.position = self->segment.start;
-        self->segment.stop = block_time(self, until);
-        if (flags & GST_SEEK_FLAG_SEGMENT)
-            self->segment.flags |= GST_SEGMENT_FLAG_SEGMENT;
-        self->seek_seqnum = seqnum;
-        self->need_segment = TRUE;
-        self->discont = TRUE;
-        GST_DEBUG_OBJECT(self, "seek to block %" G_GUINT64_FORMAT " up to %" G_GUINT64_FORMAT, first, until);
-    }
+    /* Only the number is checked, and it lies within the stream. */
+    zem_seek(self->decoder, first);
+    GST_OBJECT_LOCK(self);
+    self->position = first;
+    GST_OBJECT_UNLOCK(self);
+    self->end_block = until;
+    self->damage.blocks = 0;
+    gst_segment_init(&self->segment, GST_FORMAT_TIME);
+    self->segment.rate = rate;
+    self->segment.duration = block_time(self, self->info.total_blocks);
+    self->segment.start = block_time(self, first);
+    self->segment.time = self->segment.start;
+    self->segment.position = self->segment.start;
+    self->segment.stop = block_time(self, until);
+    if (flags & GST_SEEK_FLAG_SEGMENT)
+        self->segment.flags |= GST_SEGMENT_FLAG_SEGMENT;
+    self->seek_seqnum = seqnum;
+    self->need_segment = TRUE;
+    self->discont = TRUE;
+    GST_DEBUG_OBJECT(self, "seek to block %" G_GUINT64_FORMAT " up to %" G_GUINT64_FORMAT, first, until);
     if (flush) {
         GstEvent* flush_stop = gst_event_new_flush_stop(TRUE);
         gst_event_set_seqnum(flush_stop, seqnum);
         gst_pad_push_event(self->srcpad, flush_stop);
     }
-    if (ok && (flags & GST_SEEK_FLAG_SEGMENT)) {
+    if (flags & GST_SEEK_FLAG_SEGMENT) {
         GstMessage* message = gst_message_new_segment_start(GST_OBJECT(self), GST_FORMAT_TIME,
                                                             (gint64)self->segment.start);
         gst_message_set_seqnum(message, seqnum);
@@ -373,7 +465,7 @@ static gboolean handle_seek(GstZemDec* self, GstEvent* event) {
     }
     gst_pad_start_task(self->sinkpad, zem_dec_loop, self, NULL);
     GST_PAD_STREAM_UNLOCK(self->sinkpad);
-    return ok;
+    return TRUE;
 }
 
 static gboolean src_event(GstPad* pad, GstObject* parent, GstEvent* event) {
@@ -471,6 +563,7 @@ static void reset(GstZemDec* self) {
     self->discont = TRUE;
     self->seek_seqnum = 0;
     self->end_block = 0;
+    self->damage.blocks = 0;
     gst_segment_init(&self->segment, GST_FORMAT_TIME);
 }
 

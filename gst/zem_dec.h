@@ -25,6 +25,15 @@ struct _GstZemDec {
     guint32 seek_seqnum;     /* of the last seek, 0 before any */
     GstSegment segment;      /* TIME */
     guint64 end_block;       /* where this segment stops */
+    /* Reads that failed in a row from `from` on, not yet reported: their
+     * blocks become silence with one warning once a read succeeds, or end
+     * the stream when the run reaches the segment's end (a cut file). */
+    struct {
+        guint64 from;
+        guint64 blocks;
+        guint reads;
+        long error;
+    } damage;
 
     /* Set once the stream is open, read by queries from any thread (object lock). */
     zem_stream_info info;

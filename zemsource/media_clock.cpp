@@ -1,19 +1,24 @@
 #include "zemsource/media_clock.h"
 
+#include <algorithm>
+
 namespace zemsource {
 
 namespace {
 
-// a * b / c rounded down, without an overflow on the way for any result that fits 64 bits (b, c < 2^32).
+// a * b / c rounded down, without an overflow on the way (0 < b, c < 2^32);
+// a result beyond 64 bits is held at UINT64_MAX.
 uint64_t MulDiv(uint64_t a, uint64_t b, uint64_t c) {
     const uint64_t whole = a / c, rest = a % c;
-    return whole * b + rest * b / c;
+    if (whole > UINT64_MAX / b) return UINT64_MAX;
+    const uint64_t high = whole * b, low = rest * b / c;
+    return high > UINT64_MAX - low ? UINT64_MAX : high + low;
 }
 
 }  // namespace
 
 int64_t MediaClock::TimeOf(uint64_t block) const {
-    return static_cast<int64_t>(MulDiv(block, kUnitsPerSecond, m_rate));
+    return static_cast<int64_t>(std::min<uint64_t>(MulDiv(block, kUnitsPerSecond, m_rate), INT64_MAX));
 }
 
 uint64_t MediaClock::BlockAt(int64_t time) const {

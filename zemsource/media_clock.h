@@ -16,9 +16,10 @@ class MediaClock {
 public:
     explicit MediaClock(uint32_t sampleRate) : m_rate(sampleRate ? sampleRate : 1) {}
 
-    // The start time of block `block`.
+    // The start time of block `block`, held at INT64_MAX for blocks beyond any time.
     int64_t TimeOf(uint64_t block) const;
-    // The block whose span holds `time`; times before 0 give block 0.
+    // The block whose span holds `time`; times before 0 give block 0, and a
+    // block number beyond 64 bits is held at UINT64_MAX.
     uint64_t BlockAt(int64_t time) const;
 
 private:

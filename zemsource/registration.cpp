@@ -9,11 +9,13 @@
 // Wine's filter graph takes its own file reader for every extension that has
 // a key there, whatever source filter the key names, and then looks at no
 // pattern; under Wine the extension keys are therefore left out and the
-// patterns lead to this filter. Unregistering removes exactly these keys, an
-// extension key only while it still names this filter.
+// patterns lead to this filter. An extension key may name another filter
+// already: its value is kept and comes back on unregistering (see
+// extension_keys.h). Unregistering removes exactly what registering added.
 #include "com/com_ref.h"
 #include "zemsource/guids.h"
 #include "com/server_module.h"
+#include "zemsource/extension_keys.h"
 
 #include <windows.h>
 #include <olectl.h>
@@ -41,14 +43,6 @@ const FilePattern kPatterns[] = {
 
 bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
-std::wstring GetValue(const std::wstring& key, const wchar_t* name) {
-    wchar_t value[64] = {};
-    DWORD size = sizeof value - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-        return L"";
-    return value;
-}
-
 void DeleteKey(const std::wstring& key) {
     RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
     RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
@@ -72,7 +66,8 @@ bool WriteFileTypeKeys() {
             return false;
     if (UnderWine()) return true;
     for (const wchar_t* extension : kExtensions)
-        if (!com::SetClassesValue(kExtensionsKey + std::wstring(extension), kSourceFilterValue, source)) return false;
+        if (!zemsource::ClaimExtension(HKEY_CLASSES_ROOT, kExtensionsKey + std::wstring(extension), source))
+            return false;
     return true;
 }
 
@@ -101,10 +96,9 @@ void RemoveEverything() {
     if (SUCCEEDED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
                                    mapper.OutVoid())))
         mapper->UnregisterFilter(&CLSID_LegacyAmFilterCategory, nullptr, CLSID_ZemSource);
-    for (const wchar_t* extension : kExtensions) {
-        const std::wstring key = kExtensionsKey + std::wstring(extension);
-        if (GetValue(key, kSourceFilterValue) == com::GuidText(CLSID_ZemSource)) DeleteKey(key);
-    }
+    for (const wchar_t* extension : kExtensions)
+        zemsource::ReleaseExtension(HKEY_CLASSES_ROOT, kExtensionsKey + std::wstring(extension),
+                                    com::GuidText(CLSID_ZemSource));
     for (const FilePattern& pattern : kPatterns) DeleteKey(PatternKey(pattern));
     DeleteKey(ClassKey());
 }

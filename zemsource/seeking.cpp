@@ -3,6 +3,8 @@
 #include "zemsource/media_clock.h"
 #include "zemsource/source_filter.h"
 
+#include <algorithm>
+#include <climits>
 
 namespace zemsource {
 
@@ -37,19 +39,13 @@ bool Seeking::Supported(const GUID& format) {
     return format == TIME_FORMAT_MEDIA_TIME || format == TIME_FORMAT_SAMPLE;
 }
 
-LONGLONG Seeking::ValueOf(uint64_t block, const GUID* format) const {
-    const GUID& in = format ? *format : m_format;
-    if (in == TIME_FORMAT_SAMPLE) return static_cast<LONGLONG>(block);
-    return MediaClock(m_filter.SampleRate()).TimeOf(block);
+PositionUnit Seeking::UnitOf(const GUID* format) const {
+    return (format ? *format : m_format) == TIME_FORMAT_SAMPLE ? PositionUnit::Samples : PositionUnit::Time;
 }
 
-uint64_t Seeking::BlockOf(LONGLONG value, const GUID* format) const {
-    const GUID& in = format ? *format : m_format;
-    uint64_t block = 0;
-    if (value > 0)
-        block = in == TIME_FORMAT_SAMPLE ? static_cast<uint64_t>(value) : MediaClock(m_filter.SampleRate()).BlockAt(value);
-    return block < m_total ? block : m_total;
-}
+FilePositions Seeking::Positions() const { return FilePositions(m_filter.SampleRate(), m_total); }
+
+LONGLONG Seeking::ValueOf(uint64_t block, const GUID* format) const { return Positions().ValueOf(block, UnitOf(format)); }
 
 STDMETHODIMP Seeking::GetCapabilities(DWORD* capabilities) {
     if (!capabilities) return E_POINTER;
@@ -130,20 +126,25 @@ STDMETHODIMP Seeking::ConvertTimeFormat(LONGLONG* target, const GUID* targetForm
         *target = source;
         return S_OK;
     }
+    // A plain conversion, not limited to the file, held at the ends of the range.
     const MediaClock clock(m_filter.SampleRate());
-    *target = to == TIME_FORMAT_SAMPLE ? static_cast<LONGLONG>(clock.BlockAt(source))
+    *target = to == TIME_FORMAT_SAMPLE ? static_cast<LONGLONG>(std::min<uint64_t>(clock.BlockAt(source), LLONG_MAX))
                                        : clock.TimeOf(source > 0 ? static_cast<uint64_t>(source) : 0);
     return S_OK;
 }
 
-uint64_t Seeking::Moved(uint64_t now, uint64_t base, LONGLONG value, DWORD flags) const {
+namespace {
+
+PositionMove MoveOf(DWORD flags) {
     switch (flags & AM_SEEKING_PositioningBitsMask) {
-    case AM_SEEKING_AbsolutePositioning: return BlockOf(value, nullptr);
-    case AM_SEEKING_RelativePositioning: return BlockOf(ValueOf(now, nullptr) + value, nullptr);
-    case AM_SEEKING_IncrementalPositioning: return BlockOf(ValueOf(base, nullptr) + value, nullptr);
-    default: return now;
+    case AM_SEEKING_AbsolutePositioning: return PositionMove::Absolute;
+    case AM_SEEKING_RelativePositioning: return PositionMove::Relative;
+    case AM_SEEKING_IncrementalPositioning: return PositionMove::Incremental;
+    default: return PositionMove::None;
     }
 }
+
+}  // namespace
 
 STDMETHODIMP Seeking::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags) {
     const DWORD currentHow = currentFlags & AM_SEEKING_PositioningBitsMask;
@@ -156,8 +157,10 @@ STDMETHODIMP Seeking::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLO
     uint64_t start = 0, end = 0;
     {
         ScopedSection lock(m_lock);
-        start = currentHow ? Moved(m_start, m_start, *current, currentFlags) : m_start;
-        end = stopHow ? Moved(m_stop, start, *stop, stopFlags) : m_stop;
+        const FilePositions positions = Positions();
+        const PositionUnit unit = UnitOf(nullptr);
+        start = positions.Moved(m_start, m_start, currentHow ? *current : 0, MoveOf(currentFlags), unit);
+        end = positions.Moved(m_stop, start, stopHow ? *stop : 0, MoveOf(stopFlags), unit);
         m_start = start;
         m_stop = end;
     }

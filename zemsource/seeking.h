@@ -13,6 +13,8 @@
 #include <windows.h>
 #include <dshow.h>
 
+#include "zemsource/positions.h"
+
 #include <cstdint>
 
 namespace zemsource {
@@ -56,11 +58,10 @@ public:
 
 private:
     static bool Supported(const GUID& format);
-    // Between blocks and values of a format (null: the current one); values are clamped to the file.
+    // The unit of a format (null: the current one).
+    PositionUnit UnitOf(const GUID* format) const;
+    FilePositions Positions() const;
     LONGLONG ValueOf(uint64_t block, const GUID* format) const;
-    uint64_t BlockOf(LONGLONG value, const GUID* format) const;
-    // The new position for one side of SetPositions.
-    uint64_t Moved(uint64_t now, uint64_t base, LONGLONG value, DWORD flags) const;
 
     IUnknown& m_owner;
     SourceFilter& m_filter;

@@ -4,7 +4,7 @@
 
     gst_plugin_test.py CHECK --zemtool PATH --plugins DIR --work DIR
 
-CHECK is inspect, decode, discover, seek, damage or hostile; the streams are made from
+CHECK is inspect, decode, discover, seek, damage, hostile, names or typefind; the streams are made from
 wave files written here (deterministic noise over a sine) with zemtool encode.
 """
 import argparse
@@ -15,6 +15,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import urllib.parse
 import wave
 
 TIMEOUT = 60
@@ -27,7 +28,7 @@ def fail(text):
 
 
 def run(args, expect_ok=True):
-    result = subprocess.run(args, capture_output=True, text=True, timeout=TIMEOUT)
+    result = subprocess.run(args, capture_output=True, text=True, errors="replace", timeout=TIMEOUT)
     if expect_ok and result.returncode != 0:
         fail("%s exited with %d:\n%s%s" % (" ".join(args), result.returncode, result.stdout, result.stderr))
     return result
@@ -209,11 +210,33 @@ def check_discover(streams):
             fail("the link shows its image's tag:\n" + report)
 
 
+def play(pipeline, sink, length):
+    """Plays until EOS, or until `length` bytes and a segment-done: (first timestamp, bytes)."""
+    pipeline.set_state(Gst.State.PLAYING)
+    got = bytearray()
+    pts = None
+    while length is None or len(got) < length:
+        sample = sink.try_pull_sample(TIMEOUT * Gst.SECOND)
+        if sample is None:
+            break
+        buffer = sample.get_buffer()
+        if pts is None:
+            pts = buffer.pts
+        got += buffer.extract_dup(0, buffer.get_size())
+    if length is not None:
+        if not pipeline.get_bus().timed_pop_filtered(TIMEOUT * Gst.SECOND, Gst.MessageType.SEGMENT_DONE):
+            fail("no segment-done after a segment seek")
+    elif not sink.is_eos():
+        fail("no EOS after %d bytes" % len(got))
+    return pts, bytes(got)
+
+
 def check_seek(streams):
     os.environ["GST_PLUGIN_PATH"] = os.environ.get("GST_PLUGIN_PATH", "")
     import gi
     gi.require_version("Gst", "1.0")
     gi.require_version("GstApp", "1.0")
+    global Gst
     from gi.repository import Gst, GstApp  # noqa: F401
     Gst.init(None)
 
@@ -248,29 +271,48 @@ def check_seek(streams):
             if not pipeline.seek(1.0, Gst.Format.TIME, flags, Gst.SeekType.SET, start,
                                  Gst.SeekType.SET if stop >= 0 else Gst.SeekType.NONE, stop):
                 fail("%s: seek to %d refused" % (path, start))
-            pipeline.set_state(Gst.State.PLAYING)
             first = start * rate // Gst.SECOND
             last = total if stop < 0 else -(-stop * rate // Gst.SECOND)
-            got = bytearray()
-            pts = None
-            while not segment or len(got) < (last - first) * align:
-                sample = sink.try_pull_sample(TIMEOUT * Gst.SECOND)
-                if sample is None:
-                    break
-                buffer = sample.get_buffer()
-                if pts is None:
-                    pts = buffer.pts
-                got += buffer.extract_dup(0, buffer.get_size())
-            if segment:
-                if not pipeline.get_bus().timed_pop_filtered(TIMEOUT * Gst.SECOND, Gst.MessageType.SEGMENT_DONE):
-                    fail("%s: no segment-done after a segment seek to %d" % (path, start))
-            elif not sink.is_eos():
-                fail("%s: no EOS after seeking to %d" % (path, start))
+            pts, got = play(pipeline, sink, (last - first) * align if segment else None)
             if pts != first * Gst.SECOND // rate:
                 fail("%s: seek to %d: first timestamp %s, block %d expected" % (path, start, pts, first))
-            if bytes(got) != expected[first * align:last * align]:
+            if got != expected[first * align:last * align]:
                 fail("%s: seek to %d..%d gives %d blocks that differ from blocks %d..%d"
                      % (path, start, stop, len(got) // align, first, last))
+        # Seeks from the end and beyond the stream land inside it; a seek that
+        # is refused flushes nothing: playback goes on from where it stood.
+        end, duration = Gst.SeekType.END, total * Gst.SECOND // rate
+        edge_seeks = [  # start type, start, stop type, stop, first block, last block (None: refused)
+            (end, -Gst.SECOND // 10, Gst.SeekType.NONE, -1, (duration - Gst.SECOND // 10) * rate // Gst.SECOND, total),
+            (Gst.SeekType.SET, -10 * Gst.SECOND, Gst.SeekType.SET, Gst.SECOND // 100, 0, -(-rate // 100)),
+            (end, -(1 << 63), end, Gst.SECOND // 1000 - duration, 0, -(-rate // 1000)),
+            (Gst.SeekType.SET, (1 << 63) - 1, end, (1 << 63) - 1, total, total),
+            (Gst.SeekType.SET, Gst.SECOND // 5, Gst.SeekType.SET, Gst.SECOND // 10, None, None),
+        ]
+        for start_type, start, stop_type, stop, first, last in edge_seeks:
+            pipeline.set_state(Gst.State.PAUSED)
+            pipeline.seek(1.0, Gst.Format.TIME, Gst.SeekFlags.FLUSH, Gst.SeekType.SET, 0, Gst.SeekType.NONE, -1)
+            pipeline.get_state(TIMEOUT * Gst.SECOND)
+            accepted = pipeline.seek(1.0, Gst.Format.TIME, Gst.SeekFlags.FLUSH, start_type, start, stop_type, stop)
+            if accepted != (first is not None):
+                fail("%s: seek %s %d .. %s %d %s" % (path, start_type, start, stop_type, stop,
+                                                     "accepted" if accepted else "refused"))
+            if first is None:
+                first, last = 0, total
+            pts, got = play(pipeline, sink, None)
+            if got != expected[first * align:last * align] or (last > first and pts != first * Gst.SECOND // rate):
+                fail("%s: seek %s %d .. %s %d: %d blocks from %s, expected blocks %d..%d"
+                     % (path, start_type, start, stop_type, stop, len(got) // align, pts, first, last))
+        # Refused before anything moves: other formats, rates below 0.
+        pipeline.set_state(Gst.State.PAUSED)
+        pipeline.seek(1.0, Gst.Format.TIME, Gst.SeekFlags.FLUSH, Gst.SeekType.SET, 0, Gst.SeekType.NONE, -1)
+        pipeline.get_state(TIMEOUT * Gst.SECOND)
+        for rate_, fmt in ((1.0, Gst.Format.BYTES), (-1.0, Gst.Format.TIME), (1.0, Gst.Format.BUFFERS)):
+            if pipeline.seek(rate_, fmt, Gst.SeekFlags.FLUSH, Gst.SeekType.SET, 1000, Gst.SeekType.NONE, -1):
+                fail("%s: a seek at rate %s in %s is accepted" % (path, rate_, fmt))
+        pts, got = play(pipeline, sink, None)
+        if pts != 0 or got != expected:
+            fail("%s: after refused seeks %d blocks from %s, not the whole stream" % (path, len(got) // align, pts))
         pipeline.set_state(Gst.State.NULL)
 
 
@@ -291,6 +333,20 @@ def check_damage(streams):
     if read(out) != expected or len(expected) != 40000 * align:
         fail("damaged stream: %d bytes out, zemtool decode gives %d" % (len(read(out)), len(expected)))
 
+    # A file cut short plays what decodes and ends there, with one warning.
+    cut = streams.path("cut.zem")
+    with open(cut, "wb") as f:
+        f.write(bytes(data[:len(data) * 3 // 5]))
+    reference, _, _ = streams.reference(cut)
+    result = gst_decode(cut, cut + ".raw")
+    got = read(cut + ".raw")
+    warnings = (result.stdout + result.stderr).count("WARNING: from element")
+    if result.returncode != 0 or warnings != 1 or "may be cut short" not in result.stdout:
+        fail("cut stream: exit %d with %d warnings:\n%s%s" % (result.returncode, warnings, result.stdout, result.stderr))
+    if not got or got != expected[:len(got)] or got != reference[:len(got)] or any(reference[len(got):]):
+        fail("cut stream: %d bytes out; zemtool decodes %d, then fill up to %d"
+             % (len(got), len(reference.rstrip(b"\0")), len(reference)))
+
     truncated = streams.path("truncated.zem")
     with open(truncated, "wb") as f:
         f.write(bytes(data[:40]))
@@ -308,6 +364,59 @@ def check_damage(streams):
         report = run(["gst-discoverer-1.0", path], expect_ok=False).stdout
         if "Done discovering" not in report or "Duration" in report:
             fail("%s: gst-discoverer-1.0 says:\n%s" % (path, report))
+    # Found as a link by the type finder, the link's failure says so.
+    result = gst_decode(broken_link, broken_link + ".raw", "playbin")
+    if "is a ZLK link file that does not open" not in result.stdout + result.stderr:
+        fail("a link to a missing image: %s%s" % (result.stdout, result.stderr))
+
+
+def check_typefind(streams):
+    """The type finders claim streams and links by content, whatever their names, and only those."""
+    image = streams.stream("found", 16, 2, 44100, 9000)
+    link = streams.link("found", image, 10, 500)
+    older = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "shared", "repro",
+                         "older-final-frame-history.zem")
+    junk = bytes((i * 7 + 3) % 80 for i in range(3000))  # never "Q" (81)
+    cases = [  # name, bytes, caps or None
+        ("stream.bin", read(image), "audio/x-zem"),
+        ("id3.qrb", read(id3_front(image, 500)), "audio/x-zem"),
+        ("junk.bin", junk + read(image), "audio/x-zem"),
+        ("older.bin", read(older), "audio/x-zem"),
+        ("link.txt", read(link), "application/x-zem-link"),
+        ("notes.zem", b"QRB notes from the session\n" * 4, None),
+        ("empty-descriptor.zem", b"QRB " + struct.pack("<HH", 3990, 0) + bytes(60), None),
+        ("odd-level.zem", b"QRB " + struct.pack("<HH", 3800, 2500) + bytes(60), None),
+    ]
+    for name, data, caps in cases:
+        path = streams.path(name)
+        with open(path, "wb") as f:
+            f.write(data)
+        found = run(["gst-typefind-1.0", path], expect_ok=False).stdout.strip()
+        claimed = re.search(r" - (audio/x-zem|application/x-zem-link)\b", found)
+        if (claimed.group(1) if claimed else None) != caps:
+            fail("%s: %s, %s expected" % (name, found, caps or "no ZEM type"))
+
+
+def check_names(streams):
+    """A file name that is not UTF-8 reaches libzem as it is and messages show it readably."""
+    image = streams.stream("names", 16, 2, 44100, 9000)
+    expected, _, _ = streams.reference(image)
+    odd = os.fsencode(streams.path("Mot")) + b"\xf6rhead.zem"
+    shutil.copy(image, odd)
+    out = streams.path("names.wav")
+    uri = "file://" + urllib.parse.quote(odd)
+    result = subprocess.run(["gst-launch-1.0", "playbin", "uri=" + uri, "video-sink=fakesink",
+                             "audio-sink=wavenc ! filesink location=" + out], capture_output=True, text=True,
+                            errors="replace", timeout=TIMEOUT)
+    text = result.stdout + result.stderr
+    if "CRITICAL" in text:
+        fail("a name that is not UTF-8 gives:\n" + text)
+    # libzem may refuse such a name; then the message shows it with a replacement character.
+    if result.returncode == 0 and os.path.exists(out):
+        if wave_data(read(out)) != expected:
+            fail("%s plays other audio than zemtool decodes" % odd)
+    elif "Mot\ufffdrhead.zem\" is" not in text:
+        fail("the error does not name the file readably:\n" + text)
 
 
 def check_hostile(streams):
@@ -333,7 +442,7 @@ def check_hostile(streams):
 
 
 CHECKS = {"inspect": check_inspect, "decode": check_decode, "discover": check_discover, "seek": check_seek,
-          "damage": check_damage, "hostile": check_hostile}
+          "damage": check_damage, "hostile": check_hostile, "names": check_names, "typefind": check_typefind}
 
 
 def main():

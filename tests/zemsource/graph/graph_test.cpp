@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -302,6 +303,22 @@ TEST(ZemSourceGraph, SeeksStartAtTheBlockTheyName) {
         ASSERT_EQ(1u, r.segmentStarts.size());
         EXPECT_EQ(TimeOf(seek.block, 48000), r.segmentStarts[0]);
     }
+    // Moves by the extremes of the range stop at the file's ends; conversions hold there.
+    ASSERT_EQ(S_OK, seeking->SetTimeFormat(&TIME_FORMAT_MEDIA_TIME));
+    const struct {
+        LONGLONG by;
+        LONGLONG at;
+    } moves[] = {{LLONG_MAX, duration}, {LLONG_MAX, duration}, {LLONG_MIN, 0}, {LLONG_MIN, 0}};
+    for (const auto& move : moves) {
+        LONGLONG by = move.by, current = -1;
+        EXPECT_EQ(S_OK, seeking->SetPositions(&by, AM_SEEKING_RelativePositioning, nullptr, AM_SEEKING_NoPositioning));
+        EXPECT_EQ(S_OK, seeking->GetCurrentPosition(&current));
+        EXPECT_EQ(move.at, current) << move.by;
+    }
+    LONGLONG converted = 0;
+    EXPECT_EQ(S_OK, seeking->ConvertTimeFormat(&converted, &TIME_FORMAT_MEDIA_TIME, LLONG_MAX, &TIME_FORMAT_SAMPLE));
+    EXPECT_EQ(LLONG_MAX, converted);
+
     // A stop position ends the segment early.
     ASSERT_EQ(S_OK, seeking->SetTimeFormat(&TIME_FORMAT_SAMPLE));
     LONGLONG start = 100, stop = 2100;
