@@ -137,4 +137,3 @@ std::string ReadTagArea(CStreamIo& file, int64_t audioEnd, TagArea* area) {
         *area = TagArea();
     return problem;
 }
-

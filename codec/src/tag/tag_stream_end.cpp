@@ -45,4 +45,3 @@ int64_t StreamAudioEnd(CStreamIo& file) {
     file.Seek(position, 0);
     return end;
 }
-
