@@ -216,7 +216,10 @@ static void TestEncoderRefusals(void) {
     /* Aborted: nothing under the name, no temporary file. */
     remove(In("aborted.zem"));
     e = zem_encoder_open(In("aborted.zem"), &s, &error);
-    CHECK(e != NULL && Exists(In("aborted.zem.pcm.partial")));
+    CHECK(e != NULL);
+#ifndef _WIN32
+    CHECK(Exists(In("aborted.zem.pcm.partial"))); /* Windows holds it unshared: it does not open */
+#endif
     CHECK(zem_encoder_write(e, pcm, 1000) == 1000);
     CHECK(zem_encoder_write(e, NULL, 5) == ZEM_ERROR_INVALID_ARGUMENT && zem_encoder_write(e, pcm, -1) < 0);
     CHECK(zem_encoder_set_wav_header(e, kHeader, sizeof kHeader) == ZEM_ERROR_INVALID_ARGUMENT);  /* after PCM */
