@@ -1,8 +1,8 @@
 #include "tools/zemtool/ripcheck_inputs.h"
 
 #include "link/link_file.h"
-#include "tessarine/app/cue_sheet.h"
-#include "tessarine/app/embedded_cue_sheet.h"
+#include "cue/cue_sheet.h"
+#include "cue/embedded_cue_sheet.h"
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/utf_text.h"
