@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: BSD-3-Clause
 # The built libzem.so against the ABI of the first release kept in codec/abi/:
-# functions may be added, none may go or change its signature, and no public
+# functions may be added (not reported), none may go or change its signature, and no public
 # struct may change its layout. abidiff's status is a bit field: 1 and 2 are
 # its own failures, 4 a change of a kept interface, 8 an incompatible one.
 #
@@ -21,7 +21,7 @@ if ! command -v abidiff >/dev/null 2>&1; then
     exit 77
 fi
 
-abidiff --suppressions "$abi_dir/opaque.suppr" "$abi_dir/libzem.so.1.abi" "$library"
+abidiff --no-added-syms --suppressions "$abi_dir/opaque.suppr" "$abi_dir/libzem.so.1.abi" "$library"
 status=$?
 if [ "$status" -ne 0 ]; then
     echo "check_abi: libzem.so changed the ABI of release 1 (abidiff status $status)" >&2
