@@ -4,8 +4,8 @@
 #   fuzz/run.sh SECONDS [TARGET...]
 #
 # TARGET is tag_reader, header_reader, link_text, link_file, cue_sheet,
-# frame_decoder, profile_document, tag_edit, decode_planning or wave_reader
-# (all ten by default).
+# frame_decoder, profile_document, tag_edit, decode_planning, wave_reader or
+# api_calls (all eleven by default).
 # Each target first replays fuzz/regressions/TARGET/, then fuzzes for SECONDS
 # from a corpus seeded with the test fixtures (fuzz/corpus-TARGET/, not kept in
 # git). Inputs that fail land in build/fuzz/artifacts/. One target runs at a
@@ -21,7 +21,7 @@ shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(tag_reader header_reader link_text link_file cue_sheet frame_decoder profile_document tag_edit
-             decode_planning wave_reader)
+             decode_planning wave_reader api_calls)
 fi
 build=${FUZZ_BUILD_DIR:-$root/build/fuzz}
 

@@ -23,6 +23,7 @@ struct zem_decoder {
     bool reposition = false;      // the decoder must seek to `position` before it reads
     // Tag values as UTF-8, kept so that the pointers stay valid until zem_close.
     mutable std::map<std::string, std::string> tagTexts;
+    std::string errorDetail;  // of the last failed zem_read or zem_seek
 };
 
 namespace zem_api {
@@ -47,5 +48,9 @@ auto Guarded(Body&& body) noexcept -> decltype(body()) {
 
 // UTF-8 to the library's wide text; false for malformed UTF-8.
 bool WideFromUtf8(const char* text, WString* wide);
+
+// Copies `text` NUL-terminated into `buffer` (nothing when it is NULL or
+// `size` is 0), cut to `size` bytes at a UTF-8 character boundary.
+void CopyDetail(const std::string& text, char* buffer, size_t size);
 
 }  // namespace zem_api
