@@ -22,8 +22,8 @@ namespace {
 
 // A read's buffer, and the blocks a whole run may decode: beyond these an
 // input only costs time.
-constexpr size_t kMaxReadBytes = size_t(1) << 22;
-constexpr int64_t kMaxBlocksPerRun = int64_t(1) << 21;
+constexpr size_t kMaxReadBytes = size_t(1) << 20;
+constexpr int64_t kMaxBlocksPerRun = int64_t(1) << 17;
 
 struct Call {
     uint8_t kind, a, b, c;
@@ -57,7 +57,7 @@ public:
 
     void Run(const Call& call) {
         switch (call.kind % 8) {
-        case 0: Read(1 + call.Value() % 70000); break;
+        case 0: Read(1 + call.Value() % 20000); break;
         case 1: Read(1 + call.a % 7); break;
         case 2: Seek(call.Value()); break;
         case 3: Frame(call.Value()); break;
