@@ -7,6 +7,7 @@ set(ZEM_CODEC_SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR}/src)
 set(ZEM_CODEC_IO_SOURCES
     io/decimal_text.cpp
     io/memory_stream.cpp
+    io/path_text.cpp
     io/text_convert.cpp
     io/win32_file.cpp)
 
@@ -19,6 +20,7 @@ set(ZEM_CODEC_CONTAINER_SOURCES
     container/header_old.cpp
     container/header_parse.cpp
     container/header_reader.cpp
+    container/stream_extent.cpp
     container/stream_info.cpp
     container/stream_start.cpp
     container/wave_format.cpp)
@@ -38,7 +40,8 @@ set(ZEM_CODEC_TAG_SOURCES
 
 # Image-link files.
 set(ZEM_CODEC_LINK_SOURCES
-    link/link_file.cpp)
+    link/link_file.cpp
+    link/remote_path.cpp)
 
 # Cue sheets: reading them (from a file or an image's tag) and writing one link file per track.
 set(ZEM_CODEC_CUE_SOURCES

@@ -301,11 +301,36 @@ std::vector<Bytes> GstElementSeeds() {
     return seeds;
 }
 
+// Streams, some cut short, each followed by a call sequence for the C API
+// (see api_calls_fuzzer.cpp): opened as a stream, through a link file or as a
+// range, then reads, seeks, frame queries, part copies, tags and details.
+std::vector<Bytes> ApiCallSeeds() {
+    std::vector<Bytes> streams = FrameSeeds();
+    for (Bytes& old : OlderDecoderSeeds())
+        streams.push_back(std::move(old));
+    const uint8_t calls[][4] = {{2, 0, 3, 1}, {0, 0, 2, 0}, {1, 3, 0, 0}, {2, 44, 1, 0}, {0, 255, 0, 0},
+                                {3, 9, 0, 0}, {4, 0, 0, 0}, {5, 1, 0, 0}, {6, 0, 1, 65}, {7, 12, 0, 0},
+                                {0, 10, 1, 0}, {7, 3, 0, 0}};
+    std::vector<Bytes> seeds;
+    for (size_t i = 0; i < streams.size(); ++i) {
+        Bytes seed = streams[i];
+        if (i % 3 == 2)
+            seed.resize(seed.size() * 2 / 3);  // a file cut short
+        const uint8_t open[4] = {static_cast<uint8_t>(i % 3), static_cast<uint8_t>(i), 5, 9};
+        seed.insert(seed.end(), open, open + 4);
+        for (const auto& call : calls)
+            seed.insert(seed.end(), call, call + 4);
+        seed.push_back(static_cast<uint8_t>(sizeof calls / sizeof calls[0]));
+        seeds.push_back(std::move(seed));
+    }
+    return seeds;
+}
+
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "Usage: make_seeds tag_reader|header_reader|link_text|link_file|cue_sheet|"
                              "frame_decoder|profile_document|tag_edit|decode_planning|wave_reader|zemfs_names|"
-                             "zemfs_read|gst_element FOLDER\n");
+                             "zemfs_read|api_calls|gst_element FOLDER\n");
         return 2;
     }
     const std::string target = argv[1];
@@ -340,6 +365,8 @@ int main(int argc, char** argv) {
         seeds = ZemfsNameSeeds();
     else if (target == "zemfs_read")
         seeds = ZemfsReadSeeds();
+    else if (target == "api_calls")
+        seeds = ApiCallSeeds();
     else if (target == "gst_element")
         seeds = GstElementSeeds();
     else {

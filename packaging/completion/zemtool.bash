@@ -76,12 +76,12 @@ _zemtool()
 
     local options
     case $command in
-        info) options='--json' ;;
+        info) options='--json --allow-remote-paths' ;;
         tag) options='--set --set-cuesheet --delete --remove --id3v1' ;;
-        links) options='--template --strict' ;;
+        links) options='--template --strict --allow-remote-paths' ;;
         ripcheck) options='--log --json --lookup --database --timeout' ;;
         encode) options='--level --frame-blocks --threads --verify -q --quiet' ;;
-        decode | verify) options='--threads -q --quiet' ;;
+        decode | verify) options='--threads --allow-remote-paths -q --quiet' ;;
         *) return ;;
     esac
     if [[ $cur == -* ]]; then

@@ -1,6 +1,7 @@
 #include "platform/linux/native_path.h"
 
 #include "platform/linux/utf8_codec.h"
+#include "platform/paths.h"
 
 #include <cerrno>
 
@@ -23,6 +24,11 @@ std::string NativePath(LPCWSTR name) {
     std::string path;
     size_t count = std::char_traits<WCHAR>::length(name);
     for (size_t i = 0; i < count;) {
+        if (IsRawByteEscape(name[i])) {
+            path += static_cast<char>(name[i] - kRawByteEscape);
+            ++i;
+            continue;
+        }
         uint32_t codePoint;
         bool valid;
         i += DecodeUtf16(name + i, count - i, &codePoint, &valid);

@@ -8,7 +8,8 @@
 
 namespace win32_linux {
 
-// The UTF-8 path for a UTF-16 name, backslashes turned into '/'. A lone
+// The UTF-8 path for a UTF-16 name, backslashes turned into '/'. A raw
+// byte's escape (platform/paths.h) becomes that byte; any other lone
 // surrogate, which no UTF-8 name can hold, becomes U+FFFD.
 std::string NativePath(LPCWSTR name);
 

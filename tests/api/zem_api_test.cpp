@@ -331,7 +331,6 @@ TEST(ZemApi, BadInputIsRefusedWithItsError) {
         {"noise.zem", noStream, ZEM_ERROR_BAD_INPUT},
         {"no-finish.zlk", badLink, ZEM_ERROR_BAD_INPUT},
         {"lost-image.zlk", lostImage, ZEM_ERROR_BAD_INPUT},
-        {"stream.wav", ReadFileBytes(image), ZEM_ERROR_BAD_INPUT},
         {"gap.qrb", BuildZemBytes(OldZemFixture(3925)), ZEM_ERROR_UNSUPPORTED},
     };
     for (const OpenFailure& c : cases) {
@@ -346,8 +345,12 @@ TEST(ZemApi, BadInputIsRefusedWithItsError) {
     EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, error);
     EXPECT_EQ(nullptr, zem_open("", &error));
     EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, error);
-    EXPECT_EQ(nullptr, zem_open("bad\xC0.zem", &error));  // malformed UTF-8
+    EXPECT_EQ(nullptr, zem_open("bad\xC0.zem", &error));  // malformed UTF-8: a name of bytes elsewhere
+#ifdef _WIN32
     EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, error);
+#else
+    EXPECT_EQ(ZEM_ERROR_CANNOT_OPEN, error);
+#endif
 }
 
 TEST(ZemApi, NullArgumentsAreRefused) {
@@ -424,9 +427,9 @@ TEST(ZemApi, ADamagedFrameIsReportedAndSkippedAndReadingGoesOn) {
 
 TEST(ZemApi, ErrorTextsAndVersion) {
     std::set<std::string> texts;
-    for (int error = ZEM_OK; error >= ZEM_ERROR_BAD_FRAME; --error)
+    for (int error = ZEM_OK; error >= ZEM_ERROR_PATH_REFUSED; --error)
         texts.insert(zem_error_text(error));
-    EXPECT_EQ(9u, texts.size());
+    EXPECT_EQ(11u, texts.size());
     EXPECT_STREQ("unknown error", zem_error_text(1002));
     EXPECT_STREQ(ZEM_PROJECT_VERSION, zem_version());
 }

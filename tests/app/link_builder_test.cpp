@@ -350,6 +350,29 @@ TEST_F(LinkJob, WarningsComeBackByKindAndTrack) {
     EXPECT_EQ(std::vector<WString>({dir.WideFile("A.zlk"), dir.WideFile("A.zlk")}), result.written);
 }
 
+// A sheet's FILE line naming a network or device path is not opened (nor
+// looked at): a warning says so, unless the caller allows such paths. (The
+// reader keeps a name's part after its last backslash, so only '/' reaches.)
+TEST_F(LinkJob, NetworkImagePathsAreRefusedWithAWarning) {
+    for (const char* image : {"//host/share/disc.zem", "//?/C:/disc.zem", "//./C:/disc.zem"}) {
+        const WString sheet = WriteSheet(std::string("FILE \"") + image + "\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:01:00\n");
+#ifdef _WIN32
+        const bool settings[] = {false};  // allowed, the job would go out to the network
+#else
+        const bool settings[] = {false, true};
+#endif
+        for (bool allowed : settings) {
+            LinkJobOptions options;
+            options.allowRemotePaths = allowed;
+            LinkPlan plan = PlanLinkFiles(sheet.c_str(), WTXT("TRACK#"), options);
+            ASSERT_EQ(1u, plan.warnings.size()) << image;
+            EXPECT_EQ(allowed ? LinkWarningKind::MissingImage : LinkWarningKind::RemoteImage, plan.warnings[0].kind)
+                << image;
+            EXPECT_EQ(44100, plan.links.at(0).startBlock) << image;
+        }
+    }
+}
+
 TEST(ImageSampleRate, FallsBackTo44100) {
     TempDir dir;
     ZemFixture fixture = CurrentZemFixture(3990);

@@ -257,7 +257,8 @@ TEST(FrameDecoder, HostileStreamsEndInFailedFrames) {
         int result = 0;
         Bytes out = DecodeBlocks(*o.decoder, 1000, &result);
         EXPECT_EQ(e.pcm.size(), out.size()) << variant;
-        EXPECT_EQ(CODEC_BAD_CHECKSUM, result) << variant;
+        // A last frame the file holds in part is reported as cut, not as damaged.
+        EXPECT_EQ(variant < 6 ? CODEC_TRUNCATED : CODEC_BAD_CHECKSUM, result) << variant;
     }
 }
 

@@ -38,6 +38,10 @@ soname=$(readelf -d "$libdir/libzem.so" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p'
 
 foreign=$(nm -D --defined-only "$libdir/libzem.so" | awk '{ print $NF }' | grep -v '^zem_' || true)
 [ -z "$foreign" ] || fail "libzem.so exports more than the C API: $(echo $foreign | head -c 400)"
+exported=$(nm -D --defined-only "$libdir/libzem.so" | awk '{ print $NF }')
+for symbol in zem_open zem_open_ex zem_read zem_get_error_detail; do
+    echo "$exported" | grep -qx "$symbol" || fail "libzem.so does not export $symbol"
+done
 
 # A real stream (the bundled album's image) and a link to a track inside it.
 "$make_samples" --album "$work/data" >/dev/null

@@ -231,3 +231,32 @@ TEST(OlderDecoder, TwentyFourBitAndOptionalHeaderWords) {
 }
 
 }  // namespace
+
+namespace {
+
+// Bytes beyond a cut file's end read as zeros, which an unchecked old frame
+// takes for silence: such frames fail as cut, whether the decoder reaches
+// them fresh from a seek or reading on from the frame before.
+TEST(OlderDecoder, FramesBeyondACutFileFailAsCut) {
+    for (uint16_t version : {3800, 3870, 3890}) {
+        SCOPED_TRACE(version);
+        const OlderStream stream = BuildOlderStream(Shape(version, 2000, 3, version == 3890));
+        const uint32_t cut = stream.frameStarts[1] + 8;
+        const Bytes file(stream.file.begin(), stream.file.begin() + cut);
+        const int lastFrame = 2 * static_cast<int>(stream.blocksPerFrame);
+        {
+            OpenOlder fresh(file);
+            EXPECT_EQ(CODEC_TRUNCATED, fresh.decoder->Seek(lastFrame));
+            Bytes buffer(64 * stream.blockAlign);
+            int got = -1;
+            EXPECT_EQ(CODEC_TRUNCATED, fresh.decoder->GetData(buffer.data(), 64, &got));
+            EXPECT_EQ(0, got);
+        }
+        OpenOlder sequential(file);
+        int result = CODEC_OK;
+        EXPECT_EQ(Slice(stream, 0, stream.blocksPerFrame), sequential.ReadAll(512, &result));
+        EXPECT_EQ(CODEC_TRUNCATED, result);
+    }
+}
+
+}  // namespace

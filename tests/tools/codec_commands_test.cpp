@@ -147,7 +147,7 @@ TEST_F(CodecCommands, WrongCommandLinesAndInputs) {
         {{"decode", "--threads"}, ZEMTOOL_USAGE, "zemtool: CODEC_BAD_ARGUMENT: '--threads' needs a value"},
         {{"verify"}, ZEMTOOL_USAGE, "zemtool: CODEC_BAD_ARGUMENT: no file given"},
         {{"encode", zemPath, PathIn(dir, "x.zem")}, ZEMTOOL_FAILED, "zemtool: CODEC_BAD_INPUT: '" + zemPath + "': not a RIFF/WAVE file"},
-        {{"decode", wavePath, PathIn(dir, "x.wav")}, ZEMTOOL_FAILED, "zemtool: CODEC_BAD_INPUT: '" + wavePath + "' is not a .zem, .qrb or .zlk file"},
+        {{"decode", wavePath, PathIn(dir, "x.wav")}, ZEMTOOL_FAILED, "zemtool: CODEC_BAD_INPUT: '" + wavePath + "' has no valid ZEM stream header: no stream start was found in it"},
         {{"verify", PathIn(dir, "missing.zem")}, ZEMTOOL_FAILED, "zemtool: CODEC_BAD_INPUT:"},
     };
     for (const Case& c : cases) {

@@ -22,6 +22,12 @@ namespace {
 
 using Sink = std::function<bool(const uint8_t*, size_t)>;
 
+OpenOptions OpenOptionsOf(const CodecOptions& codecOptions) {
+    OpenOptions options;
+    options.allowRemotePaths = codecOptions.allowRemotePaths;
+    return options;
+}
+
 // Reports every failed frame, and the frames missing from a file cut short
 // at once, or, when all frames pass their checks, a wave file that does not
 // match the stream's digest; returns the exit status of the whole run.
@@ -78,7 +84,7 @@ int DecodeOne(const CodecOptions& options, std::istream& in, std::ostream& out, 
     const std::string& target = options.files[1];
     DecodeInput input;
     std::string reason;
-    if (int error = PrepareDecodeInput(source, in, &input, &reason))
+    if (int error = PrepareDecodeInput(source, in, &input, &reason, OpenOptionsOf(options)))
         return ReportFailure(err, error, reason);
     std::string refusal = RefuseInputAsOutput(source, target);
     if (!refusal.empty())
@@ -156,7 +162,7 @@ int RunVerifyCommand(const std::vector<std::string>& args, std::istream& in, std
     for (const std::string& file : options.files) {
         DecodeInput input;
         std::string reason;
-        int result = PrepareDecodeInput(file, in, &input, &reason);
+        int result = PrepareDecodeInput(file, in, &input, &reason, OpenOptionsOf(options));
         WaveEnds ends;
         std::unique_ptr<DigestCheck> digest;
         if (result == CODEC_OK && !ReadEnds(input, file, &ends, &digest, err)) {

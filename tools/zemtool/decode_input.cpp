@@ -25,23 +25,24 @@ DecoderOpener OpenStandardInput(const SharedBytes& shared) {
     };
 }
 
-DecoderOpener OpenPath(const WString& path) {
-    return [path](int* error) {
+DecoderOpener OpenPath(const WString& path, const OpenOptions& options) {
+    return [path, options](int* error) {
         OpenedDecoder opened;
-        opened.decoder = OpenDecoder(path.c_str(), error);
+        opened.decoder = OpenDecoder(path.c_str(), error, options);
         return opened;
     };
 }
 
 }  // namespace
 
-int PrepareDecodeInput(const std::string& path, std::istream& in, DecodeInput* input, std::string* reason) {
+int PrepareDecodeInput(const std::string& path, std::istream& in, DecodeInput* input, std::string* reason,
+                       const OpenOptions& options) {
     WString wide = LibraryPath(path);
     SharedBytes standardInput;
     if (path == "-")
         standardInput = std::make_shared<const std::vector<uint8_t>>(std::istreambuf_iterator<char>(in),
                                                                      std::istreambuf_iterator<char>());
-    input->open = path == "-" ? OpenStandardInput(standardInput) : OpenPath(wide);
+    input->open = path == "-" ? OpenStandardInput(standardInput) : OpenPath(wide, options);
     int error = 0;
     OpenedDecoder probe = input->open(&error);
     if (!probe.decoder) {
@@ -57,7 +58,7 @@ int PrepareDecodeInput(const std::string& path, std::istream& in, DecodeInput* i
         }
         return error;
     }
-    const bool link = path != "-" && LowerExtension(path) == ".zlk";
+    const bool link = IsLinkPath(path);
     input->rangeStart = probe.decoder->GetInfo(DecoderRangeStart);
     input->wholeStream = !link;
     input->cut = FindStreamCut(*probe.decoder);

@@ -2,6 +2,7 @@
 // input, opened once per worker.
 #pragma once
 
+#include "decode/decoder_factory.h"
 #include "tools/zemtool/parallel_decode.h"
 #include "tools/zemtool/stream_cut.h"
 
@@ -18,6 +19,7 @@ struct DecodeInput {
 };
 
 // For `path` ("-" reads all of `in` first). Returns a CodecError and a reason.
-int PrepareDecodeInput(const std::string& path, std::istream& in, DecodeInput* input, std::string* reason);
+int PrepareDecodeInput(const std::string& path, std::istream& in, DecodeInput* input, std::string* reason,
+                       const OpenOptions& options = OpenOptions());
 
 }  // namespace zemtool

@@ -39,6 +39,8 @@ std::string ParseCodecOptions(const std::vector<std::string>& args, bool allowEn
         } else if (cursor.Is("--threads")) {
             if (!ParseNumber(value, 1, 256, options.threads))
                 return "--threads takes a number from 1 to 256";
+        } else if (!allowEncode && cursor.Is("--allow-remote-paths")) {
+            options.allowRemotePaths = true;
         } else if (allowEncode && cursor.Is("--verify")) {
             options.verify = true;
         } else if (allowEncode && cursor.Is("--level")) {

@@ -1,5 +1,7 @@
 #include "tools/zemtool/file_names.h"
 
+#include "decode/decoder_factory.h"
+#include "io/path_text.h"
 #include "io/win32_file.h"
 #include "tools/zemtool/utf_text.h"
 
@@ -16,19 +18,26 @@ std::string LowerExtension(const std::string& path) {
 }
 
 WString LibraryPath(const std::string& path) {
-    WString wide = WideFromUtf8(path);
 #ifdef _WIN32
+    WString wide = WideFromUtf8(path);
     for (WCHAR& c : wide) {
         if (c == WTXT('/'))
             c = WTXT('\\');
     }
+#else
+    // The name's bytes as they are, UTF-8 or not (an old collection's
+    // Latin-1 names): the library hands them back to the system unchanged.
+    WString wide;
+    WidePathFromUtf8(path.c_str(), &wide);
 #endif
     return wide;
 }
 
 std::string SystemPath(const WCHAR* libraryPath) {
+#ifdef _WIN32
     std::string path = Utf8FromWide(WString(libraryPath));
-#ifndef _WIN32
+#else
+    std::string path = Utf8PathFromWide(WString(libraryPath));
     for (char& c : path) {
         if (c == '\\')
             c = '/';
@@ -36,6 +45,8 @@ std::string SystemPath(const WCHAR* libraryPath) {
 #endif
     return path;
 }
+
+bool IsLinkPath(const std::string& path) { return path != "-" && IsLinkFile(LibraryPath(path).c_str()); }
 
 bool CanOpenFile(const std::string& path) {
     CWin32File file;

@@ -14,11 +14,16 @@ std::string LowerExtension(const std::string& path);
 // The name as the library is given it. On Windows each '/' becomes a backslash:
 // the system takes both, but the link file reader finds a link's folder by the
 // backslash alone, so "samples/a.zlk" would not find the image beside it.
+// Elsewhere the name's bytes pass through unchanged, UTF-8 or not.
 WString LibraryPath(const std::string& path);
 
 // The other way: a name the library gives (a link file's image) as a name for
 // the system. The library takes a backslash as a separator on every system.
 std::string SystemPath(const WCHAR* libraryPath);
+
+// True when the library reads the file as a link file (by its content, the
+// extension as a hint: decode/decoder_factory.h).
+bool IsLinkPath(const std::string& path);
 
 // True when the file can be opened for reading through the library's file class.
 bool CanOpenFile(const std::string& path);

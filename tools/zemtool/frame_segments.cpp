@@ -57,7 +57,8 @@ void DecodeSegment(CDecoder& decoder, const Segment& segment, int32_t blockAlign
     int code = seek;
     if (seek == CODEC_OK || seek == CODEC_BAD_CHECKSUM)
         code = decoder.GetData(result.bytes.data(), segment.blocks, &got);
-    if (style.older && code == CODEC_FAILED) {
+    // A cut file's missing frames are fill whichever decoder reads them.
+    if (style.older && (code == CODEC_FAILED || code == CODEC_TRUNCATED)) {
         std::fill(result.bytes.begin(), result.bytes.end(), style.silence);
         result.failed = true;
         return;
@@ -66,9 +67,10 @@ void DecodeSegment(CDecoder& decoder, const Segment& segment, int32_t blockAlign
         result.error = seek;
         return;
     }
-    result.failed = code == CODEC_BAD_CHECKSUM;
-    if ((code != CODEC_OK && code != CODEC_BAD_CHECKSUM) || got != segment.blocks)
-        result.error = code != CODEC_OK && code != CODEC_BAD_CHECKSUM ? code : CODEC_READ_FAILED;
+    const bool fill = code == CODEC_BAD_CHECKSUM || code == CODEC_TRUNCATED;
+    result.failed = fill;
+    if ((code != CODEC_OK && !fill) || got != segment.blocks)
+        result.error = code != CODEC_OK && !fill ? code : CODEC_READ_FAILED;
 }
 
 }  // namespace zemtool

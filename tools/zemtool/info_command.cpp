@@ -15,6 +15,7 @@ struct InfoRequest {
     bool json = false;
     bool help = false;
     bool haveFile = false;
+    bool allowRemotePaths = false;
     std::string file;
 };
 
@@ -27,6 +28,8 @@ std::string ParseInfoArgs(const std::vector<std::string>& args, InfoRequest& req
             request.help = true;
         } else if (cursor.Is("--json")) {
             request.json = true;
+        } else if (cursor.Is("--allow-remote-paths")) {
+            request.allowRemotePaths = true;
         } else if (cursor.IsOption()) {
             return "unknown option " + Quoted(arg);
         } else if (request.haveFile) {
@@ -54,7 +57,9 @@ int RunInfoCommand(const std::vector<std::string>& args, std::ostream& out, std:
         return ReportUsageError(err, "info", problem);
     StreamReport report;
     std::string reason;
-    if (int error = BuildStreamReport(request.file, report, reason))
+    OpenOptions options;
+    options.allowRemotePaths = request.allowRemotePaths;
+    if (int error = BuildStreamReport(request.file, report, reason, options))
         return ReportFailure(err, error, reason);
     if (request.json)
         PrintReportJson(report, out);

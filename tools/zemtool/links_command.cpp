@@ -23,6 +23,7 @@ struct LinksRequest {
     bool help = false;
     bool haveSheet = false;
     bool strict = false;
+    bool allowRemotePaths = false;
     std::string sheet;
     std::string naming = kDefaultTemplate;
 };
@@ -39,6 +40,8 @@ std::string ParseLinksArgs(const std::vector<std::string>& args, LinksRequest& r
                 return "--template needs a naming template";
         } else if (cursor.Is("--strict")) {
             request.strict = true;
+        } else if (cursor.Is("--allow-remote-paths")) {
+            request.allowRemotePaths = true;
         } else if (cursor.IsOption()) {
             return "unknown option " + Quoted(arg);
         } else if (request.haveSheet) {
@@ -90,7 +93,9 @@ int RunLinksCommand(const std::vector<std::string>& args, std::ostream& out, std
             return ReportFailure(err, CODEC_BAD_INPUT, Quoted(request.sheet) + " carries no cue sheet in its tag");
         plan = PlanLinksForImage(sheet, path, WideFromUtf8(request.naming));
     } else {
-        plan = PlanLinkFiles(LibraryPath(request.sheet).c_str(), WideFromUtf8(request.naming).c_str());
+        LinkJobOptions options;
+        options.allowRemotePaths = request.allowRemotePaths;
+        plan = PlanLinkFiles(LibraryPath(request.sheet).c_str(), WideFromUtf8(request.naming).c_str(), options);
     }
     if (plan.sheet.tracks.empty())
         return ReportFailure(err, CODEC_BAD_INPUT, Quoted(request.sheet) + " lists no audio track (no TRACK 01 AUDIO)");

@@ -1,7 +1,9 @@
 #include "tools/zemtool/open_failure.h"
 
 #include "container/codec_error.h"
+#include "io/path_text.h"
 #include "link/link_file.h"
+#include "link/remote_path.h"
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/native_file.h"
 #include "tools/zemtool/stream_check.h"
@@ -27,17 +29,25 @@ std::string ExplainLinkFailure(const std::string& file) {
            (problem.empty() ? "" : ": " + problem);
 }
 
+// A file is read as a link file or a stream by its content, so a name is
+// never the reason: a file that cannot be read says so first.
 std::string ExplainBadInput(const std::string& file) {
-    const std::string extension = LowerExtension(file);
-    if (extension == ".zlk")
-        return ExplainLinkFailure(file);
-    if (extension != ".zem" && extension != ".qrb")
-        return Quoted(file) + " is not a .zem, .qrb or .zlk file";
     const std::string why = WhyNotReadable(file);
     if (!why.empty())
         return "cannot open " + Quoted(file) + ": " + why;
+    if (IsLinkPath(file))
+        return ExplainLinkFailure(file);
     const std::string problem = HeaderProblemOfFile(file);
-    return Quoted(file) + " has no valid ZEM stream header" + (problem.empty() ? "" : ": " + problem);
+    if (problem.empty())
+        return Quoted(file) + " holds no ZEM stream and is no image link file";
+    return Quoted(file) + " has no valid ZEM stream header: " + problem;
+}
+
+std::string ExplainRefusedPath(const std::string& file) {
+    CLinkFile link;
+    link.ReadLinkFile(LibraryPath(file).c_str());
+    return Quoted(file) + " names the image " + Quoted(Utf8PathFromWide(WString(link.GetImagePath()))) + ": " +
+           kRemotePathReason + " (use --allow-remote-paths to open it)";
 }
 
 }  // namespace
@@ -57,6 +67,7 @@ std::string ExplainOpenFailure(const std::string& file, int error) {
     switch (error) {
     case CODEC_BAD_ARGUMENT: return "no file name given";
     case CODEC_BAD_INPUT: return ExplainBadInput(file);
+    case CODEC_PATH_REFUSED: return ExplainRefusedPath(file);
     case CODEC_FAILED: return "no decoder accepts the stream in " + Quoted(file) + " (unsupported version)";
     }
     return "cannot open " + Quoted(file);

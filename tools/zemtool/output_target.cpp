@@ -12,12 +12,13 @@ std::string RefuseInputAsOutput(const std::string& source, const std::string& ta
         return {};
     if (SameFile(source, target))
         return "the output " + Quoted(target) + " is the input file";
-    if (LowerExtension(source) != ".zlk")
+    if (!IsLinkPath(source))
         return {};
     CLinkFile link;
     link.ReadLinkFile(LibraryPath(source).c_str());
     const std::string image = SystemPath(link.GetImagePath());
-    if (link.IsValid() && SameFile(image, target))
+    // A network path is not looked at here: opening it refuses it, or the user allowed it.
+    if (link.IsValid() && !link.NamesRemotePath() && SameFile(image, target))
         return "the output " + Quoted(target) + " is the image that " + Quoted(source) + " names";
     return {};
 }

@@ -67,7 +67,9 @@ void PrintLayoutLines(const StreamReport& report, std::ostream& out) {
     PrintLine(out, "File size", WithUnit(report.Answer(FileBytes), "bytes"));
     PrintLine(out, "Wave header", WithUnit(report.Answer(WavHeaderBytes), "bytes"));
     PrintLine(out, "Wave data", WithUnit(report.Answer(WavDataBytes), "bytes"));
-    PrintLine(out, "Wave trailer", WithUnit(report.Answer(WavTrailerBytes), "bytes"));
+    const std::string missing = DescribeMissingTrailer(report.cut);
+    PrintLine(out, "Wave trailer",
+              WithUnit(report.Answer(WavTrailerBytes), "bytes") + (missing.empty() ? "" : " (" + missing + ")"));
 }
 
 }  // namespace

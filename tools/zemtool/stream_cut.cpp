@@ -3,41 +3,27 @@
 #include "container/info_id.h"
 #include "decode/decoder.h"
 
-#include <algorithm>
-
 namespace zemtool {
 
 StreamCut FindStreamCut(CDecoder& decoder) {
     StreamCut cut;
-    const int64_t frames = decoder.GetInfo(TotalFrames);
-    if (frames <= 0)
+    const auto* extent =
+        reinterpret_cast<const StreamExtent*>(static_cast<intptr_t>(decoder.GetInfo(StreamExtentRecord)));
+    if (!extent)
         return cut;
-    const int64_t last = frames - 1;
-    const int64_t lastStart = decoder.GetInfo(SeekByte, last);
-    cut.fileEnd = lastStart + decoder.GetInfo(FrameBytes, last);
-    int64_t start = decoder.GetInfo(SeekByte, 0);
-    for (int64_t frame = 0; frame < frames; ++frame) {
-        const int64_t next = frame < last ? decoder.GetInfo(SeekByte, frame + 1) : cut.fileEnd;
-        if (next > cut.fileEnd || (frame == last && next <= start)) {
-            cut.cut = true;
-            cut.frame = static_cast<int32_t>(frame);
-            cut.present = std::max<int64_t>(cut.fileEnd - start, 0);
-            cut.expected = frame < last ? next - start : 0;
-            return cut;
-        }
-        start = next;
-    }
+    cut.extent = *extent;
+    cut.cut = extent->Cut();
+    cut.frame = extent->cutFrame;
     return cut;
 }
 
-std::string DescribeCut(const StreamCut& cut) {
-    const std::string end = std::to_string(cut.fileEnd);
-    if (cut.present == 0 && cut.frame == 0)
-        return "the file holds no audio: it ends at byte " + end + ", before frame 0";
-    if (cut.present == 0)
-        return "the stream ends before frame " + std::to_string(cut.frame) + ", at byte " + end + " of the file";
-    return "the stream ends inside frame " + std::to_string(cut.frame) + ", at byte " + std::to_string(cut.present) +
-           " of " + std::to_string(cut.expected);
+std::string DescribeCut(const StreamCut& cut) { return DescribeStreamCut(cut.extent); }
+
+std::string DescribeMissingTrailer(const StreamCut& cut) {
+    if (!cut.extent.trailerMissing)
+        return std::string();
+    return "the header announces " + std::to_string(cut.extent.announcedTrailer) +
+           " trailing bytes that the file does not hold";
 }
 
 }  // namespace zemtool

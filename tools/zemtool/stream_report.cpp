@@ -4,6 +4,7 @@
 #include "container/info_id.h"
 #include "decode/decoder.h"
 #include "decode/decoder_factory.h"
+#include "io/path_text.h"
 #include "link/link_file.h"
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/open_failure.h"
@@ -53,7 +54,7 @@ constexpr NamedQuery kReportedQueries[] = {
 // is the beginning, a negative finish the end).
 LinkRange ClampedRange(const CLinkFile& link, int64_t totalBlocks) {
     LinkRange range;
-    range.imagePath = Utf8FromWide(WString(link.GetImagePath()));
+    range.imagePath = Utf8PathFromWide(WString(link.GetImagePath()));
     const int64_t start = link.GetStartBlock();
     const int64_t finish = link.GetFinishBlock();
     range.startBlock = start < 0 ? 0 : std::min(start, totalBlocks);
@@ -69,10 +70,11 @@ int64_t StreamReport::Answer(int id) const {
     return found == answers.end() ? -1 : found->value;
 }
 
-int BuildStreamReport(const std::string& file, StreamReport& report, std::string& reason) {
+int BuildStreamReport(const std::string& file, StreamReport& report, std::string& reason,
+                      const OpenOptions& options) {
     int error = CODEC_OK;
     const WString wide = LibraryPath(file);
-    std::unique_ptr<CDecoder> decoder = OpenDecoder(wide.c_str(), &error);
+    std::unique_ptr<CDecoder> decoder = OpenDecoder(wide.c_str(), &error, options);
     if (!decoder) {
         const int code = error != CODEC_OK ? error : CODEC_FAILED;
         reason = ExplainOpenFailure(file, code);
@@ -82,7 +84,7 @@ int BuildStreamReport(const std::string& file, StreamReport& report, std::string
     report.file = file;
     for (const NamedQuery& query : kReportedQueries)
         report.answers.push_back({query.name, query.id, decoder->GetInfo(query.id)});
-    if (LowerExtension(file) == ".zlk") {
+    if (IsLinkPath(file)) {
         CLinkFile link;
         link.ReadLinkFile(wide.c_str());
         report.isLink = true;

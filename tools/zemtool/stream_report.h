@@ -2,6 +2,7 @@
 // that the text and the JSON forms show the same answers.
 #pragma once
 
+#include "decode/decoder_factory.h"
 #include "tools/zemtool/stream_cut.h"
 
 #include <cstdint>
@@ -39,6 +40,7 @@ struct StreamReport {
 // Opens `file` through the decoder factory and asks every whole-stream query.
 // Returns 0 and fills `report`, or returns the library's error and fills
 // `reason` with one line that says what went wrong.
-int BuildStreamReport(const std::string& file, StreamReport& report, std::string& reason);
+int BuildStreamReport(const std::string& file, StreamReport& report, std::string& reason,
+                      const OpenOptions& options = OpenOptions());
 
 }  // namespace zemtool

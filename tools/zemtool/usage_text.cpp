@@ -13,7 +13,7 @@ const char* const kToolUsage =
     "  info --json FILE  the same as one JSON object\n"
     "  tag FILE          list the tag fields at the end of FILE, one NAME=VALUE a line\n"
     "  tag FILE OPTIONS  change the tag (see 'zemtool tag --help')\n"
-    "  links CUE [--template T] [--strict]\n"
+    "  links CUE [--template T] [--strict] [--allow-remote-paths]\n"
     "                    write one .zlk link file per track of the cue sheet CUE\n"
     "                    (or of the sheet a .zem image carries in its tag)\n"
     "  encode IN.wav OUT.zem   compress a PCM wave file (see 'zemtool encode --help')\n"
@@ -32,9 +32,10 @@ const char* const kToolUsage =
     "the library's error name and a one-line reason.\n";
 
 const char* const kInfoUsage =
-    "Usage: zemtool info [--json] FILE\n"
+    "Usage: zemtool info [--json] [--allow-remote-paths] FILE\n"
     "\n"
-    "Opens FILE (.zem, .qrb or .zlk) the way a player would, through the decoder,\n"
+    "Opens FILE (a ZEM stream or a .zlk link file, told apart by content) the way\n"
+    "a player would, through the decoder,\n"
     "and prints the stream's format, length, bitrates and wave header sizes. For a\n"
     ".zlk link file it also prints the image it names and the track's block range;\n"
     "the wave header and trailer sizes are then those of the track.\n"
@@ -43,6 +44,8 @@ const char* const kInfoUsage =
     "  --json      print one JSON object whose keys are the query names (Version,\n"
     "              CompressionLevel, SampleRate, ..., TotalBlocks, LengthMs, ...);\n"
     "              a link file adds ImagePath, StartBlock and FinishBlock\n"
+    "  --allow-remote-paths  open a link file's image even when it is a network\n"
+    "              or device path (\\\\host\\..., \\\\.\\, \\\\?\\), refused by default\n"
     "  -h, --help  show this help\n";
 
 const char* const kTagUsage =
@@ -74,7 +77,7 @@ const char* const kTagUsage =
     "  -h, --help        show this help\n";
 
 const char* const kLinksUsage =
-    "Usage: zemtool links CUE [--template T] [--strict]\n"
+    "Usage: zemtool links CUE [--template T] [--strict] [--allow-remote-paths]\n"
     "       zemtool links IMAGE.zem [--template T] [--strict]\n"
     "\n"
     "Writes one ZLK link file per audio track of the cue sheet CUE into the cue\n"
@@ -85,7 +88,9 @@ const char* const kLinksUsage =
     "\n"
     "Prints 'zemtool: warning: ...' on standard error for each thing in the sheet\n"
     "that gives links which cannot play or play the wrong audio: an image that is\n"
-    "missing or no ZEM stream, several FILE lines, a track without its own INDEX 01\n"
+    "missing or no ZEM stream, a FILE line naming a network or device path\n"
+    "(\\\\host\\..., \\\\.\\, \\\\?\\: not opened, as that could send the user's\n"
+    "credentials to another machine), several FILE lines, a track without its own INDEX 01\n"
     "or with a time not written MM:SS:FF, a track that is empty or ends before it\n"
     "starts, audio tracks dropped behind a data track, and two tracks whose names\n"
     "collide. The files are written all the same.\n"
@@ -100,6 +105,8 @@ const char* const kLinksUsage =
     "                TRACK# become the track's values; ? \" \\ / < > * | : and\n"
     "                control characters become -\n"
     "  --strict      treat every warning as a failure: exit 1, write nothing\n"
+    "  --allow-remote-paths  open the image even when the FILE line names a\n"
+    "                network or device path\n"
     "  -h, --help    show this help\n"
     "\n"
     "Fails (exit 1) when the cue sheet cannot be opened, lists no TRACK 01 AUDIO,\n"
@@ -145,6 +152,8 @@ const char* const kDecodeUsage =
     "Options:\n"
     "  --threads N  decode on N threads (default: one per core); the output is\n"
     "               the same for any N\n"
+    "  --allow-remote-paths  open a link file's image even when it is a network\n"
+    "               or device path, refused by default\n"
     "  -q, --quiet  no progress bar\n"
     "  -h, --help   show this help\n";
 
@@ -157,6 +166,8 @@ const char* const kVerifyUsage =
     "\n"
     "Options:\n"
     "  --threads N  decode on N threads (default: one per core)\n"
+    "  --allow-remote-paths  open a link file's image even when it is a network\n"
+    "               or device path, refused by default\n"
     "  -q, --quiet  no progress bar\n"
     "  -h, --help   show this help\n";
 

@@ -1,9 +1,9 @@
 /*
  * libzem: decoding ZEM streams and ZLK image-link files from C and C++.
  *
- * A decoder is opened on a ".zem" or ".qrb" stream (the whole stream) or on a
- * ".zlk" link file (just the track it names, inside its image), chosen by the
- * file name's extension. It hands out interleaved little-endian PCM, the bytes
+ * A decoder is opened on a ZEM stream (the whole stream) or on a ZLK link
+ * file (just the track it names, inside its image), told apart by the file's
+ * content. It hands out interleaved little-endian PCM, the bytes
  * of a WAV file's data chunk, block by block; a block is one sample of every
  * channel (block_align bytes). Together with zem_get_wav_header() and
  * zem_get_wav_trailer() a caller rebuilds the exact WAV file that
@@ -27,6 +27,10 @@
  *
  * Text (paths, tag names and values) is UTF-8. Every function accepts NULL
  * pointers and answers them with ZEM_ERROR_INVALID_ARGUMENT (or NULL).
+ * Paths: on Windows a path must be valid UTF-8 (convert the wide names of
+ * wmain() or GetCommandLineW() with WideCharToMultiByte(CP_UTF8, ...); the
+ * ANSI argv of main() is not UTF-8); elsewhere a path is the bytes the system
+ * takes, UTF-8 or not, and is passed through unchanged.
  */
 #ifndef ZEM_ZEM_H
 #define ZEM_ZEM_H
@@ -60,6 +64,11 @@ extern "C" {
 #define ZEM_ERROR_UNSUPPORTED      (-6)  /* a stream of a version or layout this library does not decode */
 #define ZEM_ERROR_READ_FAILED      (-7)  /* reading the file failed */
 #define ZEM_ERROR_BAD_FRAME        (-8)  /* a frame failed its check: its blocks are skipped */
+#define ZEM_ERROR_TRUNCATED        (-9)  /* the file ends before the stream does (a cut file) */
+#define ZEM_ERROR_PATH_REFUSED     (-10) /* a link file or cue sheet names a network or device path (\\host\..., \\.\, \\?\) */
+
+/* Flags of zem_open_ex(). */
+#define ZEM_OPEN_ALLOW_REMOTE_PATHS 0x1u  /* let link files name UNC and device paths */
 
 typedef struct zem_decoder zem_decoder;
 
@@ -74,16 +83,38 @@ typedef struct zem_stream_info {
 } zem_stream_info;
 
 /*
- * Opens a stream (".zem", ".qrb") or a link file (".zlk": its track only),
- * chosen by the extension, without regard to case. Returns the decoder, or
- * NULL with *error set (error may be NULL): ZEM_ERROR_INVALID_ARGUMENT for a
- * NULL or empty path, ZEM_ERROR_CANNOT_OPEN when the file itself cannot be
- * read, ZEM_ERROR_BAD_INPUT for another extension, a file that holds no
- * stream, a link file lacking one of its keys or naming an image that does
- * not open, ZEM_ERROR_UNSUPPORTED for a stream version that no decoder takes.
- * Nothing is decoded yet; the first zem_read() starts at block 0.
+ * Opens a stream or a link file (its track only), told apart by content: a
+ * link file starts with its header line "[Quillon Image Link File]", a stream
+ * with "QRB " and its version, possibly behind an ID3v2 block or other bytes.
+ * The extension is only a hint (".zlk" lets the link header lie anywhere in
+ * the file's first kilobyte, as link files have always been read), so a
+ * stream named "x.bin" or a link named "x.txt" opens. A link file's image
+ * name is taken from the link file's folder when relative; a network or
+ * device path there (\\host\share\..., \\.\..., \\?\..., also written
+ * with '/') is refused with ZEM_ERROR_PATH_REFUSED, since opening it would
+ * reach out to a host the file chose (see ZEM_OPEN_ALLOW_REMOTE_PATHS).
+ * Returns the decoder, or NULL with *error set (error may be NULL):
+ * ZEM_ERROR_INVALID_ARGUMENT for a NULL or empty path (on Windows also one
+ * that is not UTF-8), ZEM_ERROR_CANNOT_OPEN when the file itself cannot be
+ * read, ZEM_ERROR_BAD_INPUT for a file that holds neither a stream nor a
+ * link file, a link file lacking one of its keys or naming an image that
+ * does not open, ZEM_ERROR_UNSUPPORTED for a stream version that no decoder
+ * takes. Nothing is decoded yet; the first zem_read() starts at block 0.
+ * A file cut short opens: its frames up to the cut read, the rest give
+ * ZEM_ERROR_TRUNCATED.
  */
 ZEM_API zem_decoder* zem_open(const char* path_utf8, int* error);
+
+/*
+ * As zem_open(), with flags (ZEM_OPEN_*, 0 for none; unknown bits give
+ * ZEM_ERROR_INVALID_ARGUMENT), and on failure a one-line English detail that
+ * a caller can show (the missing image's path, why a path was refused, that
+ * a path is not UTF-8, ...) copied NUL-terminated into detail (cut to
+ * detail_size bytes, at a character boundary; detail may be NULL with
+ * detail_size 0). On success detail is set to "".
+ */
+ZEM_API zem_decoder* zem_open_ex(const char* path_utf8, unsigned flags, int* error, char* detail,
+                                 size_t detail_size);
 
 /*
  * Opens the stream at image_path_utf8 (any extension) limited to the blocks
@@ -112,9 +143,14 @@ ZEM_API int zem_get_info(const zem_decoder* d, zem_stream_info* info);
  * delivered, pcm holds nothing meaningful) and the next zem_read() goes on
  * with the first block of the next frame. Other errors (ZEM_ERROR_READ_FAILED,
  * ZEM_ERROR_NO_MEMORY, ZEM_ERROR_UNSUPPORTED, ...) skip the same way, so a
- * loop that reads until 0 always ends. zem_tell() says where reading stands;
- * after an error the difference to the position before the call is the
- * number of blocks skipped. (`zemtool decode` writes such blocks as silence.)
+ * loop that reads until 0 always ends. A frame whose bytes the file does not
+ * hold (a cut file) gives ZEM_ERROR_TRUNCATED: the stream ends there, so every
+ * block from the current position to the end is skipped and the next
+ * zem_read() returns 0 (a seek back to an earlier block reads on from there).
+ * zem_tell() says where reading stands; after an error the difference to the
+ * position before the call is the number of blocks skipped. (`zemtool
+ * decode` writes such blocks as silence.) zem_get_error_detail() tells more
+ * about the failure.
  */
 ZEM_API long zem_read(zem_decoder* d, void* pcm, long max_blocks);
 
@@ -128,6 +164,16 @@ ZEM_API int zem_seek(zem_decoder* d, uint64_t block);
 
 /* The block the next zem_read() starts at (0 to total_blocks), or a negative error. */
 ZEM_API int64_t zem_tell(const zem_decoder* d);
+
+/*
+ * The detail of the last failure of zem_read()/zem_seek() on d, one line of
+ * English ("the file ends at byte 108931; the stream needs 152011", "frame 3
+ * failed its check", ...), copied NUL-terminated into buffer (cut to size
+ * bytes, at a character boundary; buffer may be NULL with size 0). Returns
+ * the detail's whole length in bytes (0 when no call has failed yet), or a
+ * negative error.
+ */
+ZEM_API long zem_get_error_detail(const zem_decoder* d, char* buffer, size_t size);
 
 /*
  * The UTF-8 value of a tag field ("Title", "Artist", "Album", "Year",
@@ -145,6 +191,8 @@ ZEM_API const char* zem_get_tag(const zem_decoder* d, const char* field);
  * for the track's length and no trailer for a link file. Each returns the
  * part's size in bytes and copies it into buffer when size is at least that
  * (buffer may be NULL with size 0 to ask for the size), or a negative error.
+ * A trailer that the header announces but the file cannot hold (a cut file)
+ * is missing: its size is 0.
  */
 ZEM_API long zem_get_wav_header(const zem_decoder* d, void* buffer, size_t size);
 ZEM_API long zem_get_wav_trailer(const zem_decoder* d, void* buffer, size_t size);

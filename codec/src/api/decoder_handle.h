@@ -28,6 +28,7 @@ struct zem_decoder {
     bool reposition = false;      // the decoder must seek to `position` before it reads
     // Tag values as UTF-8, kept so that the pointers stay valid until zem_close.
     mutable std::map<std::string, std::string> tagTexts;
+    std::string errorDetail;  // of the last failed zem_read or zem_seek
 };
 
 namespace zem_api {
@@ -66,5 +67,8 @@ WString AbsolutePath(const WString& path);
 std::unique_ptr<zem_decoder> NewHandle(std::unique_ptr<CDecoder> decoder);
 // The C API's result for a factory that made no decoder.
 int OpenFailure(int codecError);
+// Copies `text` NUL-terminated into `buffer` (nothing when it is NULL or
+// `size` is 0), cut to `size` bytes at a UTF-8 character boundary.
+void CopyDetail(const std::string& text, char* buffer, size_t size);
 
 }  // namespace zem_api

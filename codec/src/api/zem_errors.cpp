@@ -3,6 +3,9 @@
 
 #include "container/codec_error.h"
 
+#include <algorithm>
+#include <cstring>
+
 #ifndef ZEM_VERSION_TEXT
 #error "ZEM_VERSION_TEXT must come from the build (the project's version)"
 #endif
@@ -22,6 +25,10 @@ int FromCodecError(int codecError) {
         return ZEM_ERROR_BAD_INPUT;
     case CODEC_BAD_CHECKSUM:
         return ZEM_ERROR_BAD_FRAME;
+    case CODEC_TRUNCATED:
+        return ZEM_ERROR_TRUNCATED;
+    case CODEC_PATH_REFUSED:
+        return ZEM_ERROR_PATH_REFUSED;
     case CODEC_NO_MEMORY:
         return ZEM_ERROR_NO_MEMORY;
     default:
@@ -43,6 +50,18 @@ bool WideFromUtf8(const char* text, WString* wide) {
     return true;
 }
 
+void CopyDetail(const std::string& text, char* buffer, size_t size) {
+    if (!buffer || size == 0)
+        return;
+    size_t length = std::min(text.size(), size - 1);
+    // Never half a character: back off over continuation bytes to a lead.
+    if (length < text.size())
+        while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
+            --length;
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
+}
+
 }  // namespace zem_api
 
 extern "C" const char* zem_error_text(int error) {
@@ -52,7 +71,11 @@ extern "C" const char* zem_error_text(int error) {
     case ZEM_ERROR_FAILED:
         return "the operation failed";
     case ZEM_ERROR_INVALID_ARGUMENT:
+#ifdef _WIN32
+        return "an argument is missing or out of range, or a path is not UTF-8";
+#else
         return "an argument is missing or out of range";
+#endif
     case ZEM_ERROR_NO_MEMORY:
         return "out of memory";
     case ZEM_ERROR_CANNOT_OPEN:
@@ -67,6 +90,10 @@ extern "C" const char* zem_error_text(int error) {
         return "a frame failed its check";
     case ZEM_ERROR_WRITE_FAILED:
         return "writing a file failed";
+    case ZEM_ERROR_TRUNCATED:
+        return "the file ends before the stream does (it was cut short)";
+    case ZEM_ERROR_PATH_REFUSED:
+        return "a network or device path was refused (it could send credentials to another machine)";
     default:
         return "unknown error";
     }

@@ -5,7 +5,9 @@
 #include "decode/decoder_factory.h"
 #include "container/info_id.h"
 #include "container/stream_info.h"
+#include "io/path_text.h"
 #include "io/win32_file.h"
+#include "link/remote_path.h"
 
 #include <algorithm>
 
@@ -13,24 +15,63 @@ namespace {
 
 unsigned Unsigned(int64_t value) { return static_cast<unsigned>(std::max<int64_t>(value, 0)); }
 
+std::string Quoted(const WString& path) { return "\"" + Utf8PathFromWide(path) + "\""; }
+
+// Why the factory gave up, in the words a caller can show.
+std::string FailureDetail(int code, const WString& path, const OpenFindings& found) {
+    switch (code) {
+    case ZEM_ERROR_PATH_REFUSED:
+        return "the link file " + Quoted(path) + " names " + Quoted(found.imagePath) + ": " + kRemotePathReason +
+               " (allowed with ZEM_OPEN_ALLOW_REMOTE_PATHS)";
+    case ZEM_ERROR_UNSUPPORTED:
+        return Quoted(path) + " holds a stream of a version this library does not decode";
+    case ZEM_ERROR_BAD_INPUT:
+        break;
+    default:
+        return std::string();
+    }
+    if (!found.link)
+        return Quoted(path) + " holds no ZEM stream (nor a link file's header)";
+    if (found.imagePath.empty())
+        return "the link file " + Quoted(path) + " lacks one of its keys (Image File, Start Block, Finish Block)";
+    if (!found.imageOpens)
+        return "the image " + Quoted(found.imagePath) + " named by the link file " + Quoted(path) +
+               " is missing or cannot be read";
+    return "the image " + Quoted(found.imagePath) + " named by the link file " + Quoted(path) +
+           " holds no ZEM stream";
+}
+
 // `open` builds the codec's decoder for the wide path and sets a codec error.
 template <class OpenWide>
-int Open(const char* path, zem_decoder** result, OpenWide open) {
+int Open(const char* path, zem_decoder** result, std::string* detail, OpenWide open) {
     WString wide;
-    if (!path || !*path || !zem_api::WideFromUtf8(path, &wide))
+    if (!path || !*path) {
+        *detail = "no path given";
         return ZEM_ERROR_INVALID_ARGUMENT;
+    }
+    if (!WidePathFromUtf8(path, &wide)) {
+        *detail = "the path is not valid UTF-8 (on Windows, convert wide file names to UTF-8)";
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    }
     {
         // Told apart from a file that opens but holds no stream.
         CWin32File file;
-        if (file.OpenForReading(wide.c_str()) != 0)
+        if (file.OpenForReading(wide.c_str()) != 0) {
+            *detail = Quoted(wide) + " is missing or cannot be read";
             return ZEM_ERROR_CANNOT_OPEN;
+        }
     }
     int codecError = 0;
-    std::unique_ptr<CDecoder> decoder = open(wide, &codecError);
-    if (!decoder)
+    OpenFindings found;
+    std::unique_ptr<CDecoder> decoder = open(wide, &codecError, &found);
+    if (!decoder) {
         // The factory's -1 is a version no decoder takes (or a decoder that could not be built).
-        return codecError == CODEC_FAILED ? ZEM_ERROR_UNSUPPORTED
-                                          : (codecError ? zem_api::FromCodecError(codecError) : ZEM_ERROR_BAD_INPUT);
+        const int code = codecError == CODEC_FAILED
+                             ? ZEM_ERROR_UNSUPPORTED
+                             : (codecError ? zem_api::FromCodecError(codecError) : ZEM_ERROR_BAD_INPUT);
+        *detail = FailureDetail(code, wide, found);
+        return code;
+    }
     auto handle = std::make_unique<zem_decoder>();
     CDecoder& d = *decoder;
     handle->info.version = Unsigned(d.GetInfo(Version));
@@ -49,26 +90,48 @@ int Open(const char* path, zem_decoder** result, OpenWide open) {
     return ZEM_OK;
 }
 
-}  // namespace
-
-extern "C" zem_decoder* zem_open(const char* path_utf8, int* error) {
+// Runs an opener with the C API's error and detail slots.
+template <class Opener>
+zem_decoder* OpenReporting(int* error, char* detail, size_t detailSize, Opener opener) {
     zem_decoder* result = nullptr;
-    int code = zem_api::Guarded([&] {
-        return Open(path_utf8, &result, [](const WString& path, int* codecError) {
-            return OpenDecoder(path.c_str(), codecError);
-        });
-    });
+    std::string text;
+    int code = zem_api::Guarded([&] { return opener(&result, &text); });
+    if (code == ZEM_ERROR_NO_MEMORY && text.empty())
+        text = "out of memory";
     if (error)
         *error = code;
+    zem_api::CopyDetail(code == ZEM_OK ? std::string() : text, detail, detailSize);
     return code == ZEM_OK ? result : nullptr;
+}
+
+constexpr unsigned kKnownOpenFlags = ZEM_OPEN_ALLOW_REMOTE_PATHS;
+
+}  // namespace
+
+extern "C" zem_decoder* zem_open_ex(const char* path_utf8, unsigned flags, int* error, char* detail,
+                                    size_t detail_size) {
+    return OpenReporting(error, detail, detail_size, [&](zem_decoder** result, std::string* text) {
+        if (flags & ~kKnownOpenFlags) {
+            *text = "unknown open flags";
+            return ZEM_ERROR_INVALID_ARGUMENT;
+        }
+        OpenOptions options;
+        options.allowRemotePaths = (flags & ZEM_OPEN_ALLOW_REMOTE_PATHS) != 0;
+        return Open(path_utf8, result, text, [&](const WString& path, int* codecError, OpenFindings* found) {
+            return OpenDecoder(path.c_str(), codecError, options, found);
+        });
+    });
+}
+
+extern "C" zem_decoder* zem_open(const char* path_utf8, int* error) {
+    return zem_open_ex(path_utf8, 0, error, nullptr, 0);
 }
 
 // The way the factory opens a link file's image, without the link file.
 extern "C" zem_decoder* zem_open_range(const char* image_path_utf8, int32_t start_block, int32_t finish_block,
                                        int* error) {
-    zem_decoder* result = nullptr;
-    int code = zem_api::Guarded([&] {
-        return Open(image_path_utf8, &result, [=](const WString& path, int* codecError) {
+    return OpenReporting(error, nullptr, 0, [&](zem_decoder** result, std::string* text) {
+        return Open(image_path_utf8, result, text, [=](const WString& path, int* codecError, OpenFindings*) {
             auto* info = new CStreamInfo(path.c_str(), codecError);
             if (*codecError != CODEC_OK) {
                 delete info;
@@ -77,9 +140,6 @@ extern "C" zem_decoder* zem_open_range(const char* image_path_utf8, int32_t star
             return OpenDecoderFromInfo(info, start_block, finish_block, codecError);
         });
     });
-    if (error)
-        *error = code;
-    return code == ZEM_OK ? result : nullptr;
 }
 
 extern "C" void zem_close(zem_decoder* d) { delete d; }

@@ -3,6 +3,8 @@
 #include "api/decoder_handle.h"
 
 #include "container/codec_error.h"
+#include "container/info_id.h"
+#include "container/stream_extent.h"
 
 #include <algorithm>
 #include <climits>
@@ -41,9 +43,7 @@ uint64_t FrameFirst(const zem_decoder& d, uint64_t position) {
 // A failed frame (a current stream's decoder reports its check, an older
 // stream's decoder stops at it with -1) or any other failure: the rest of the
 // frame is skipped and the decoder seeks to the next one before it reads again.
-long Fail(zem_decoder& d, int codecError, uint64_t frameEnd) {
-    d.position = frameEnd;
-    d.reposition = true;
+long ResultOf(int codecError) {
     switch (codecError) {
     case CODEC_FAILED:
     case CODEC_BAD_CHECKSUM:
@@ -55,6 +55,35 @@ long Fail(zem_decoder& d, int codecError, uint64_t frameEnd) {
     default:
         return zem_api::FromCodecError(codecError);
     }
+}
+
+const StreamExtent* ExtentOf(const zem_decoder& d) {
+    return reinterpret_cast<const StreamExtent*>(static_cast<intptr_t>(d.decoder->GetInfo(StreamExtentRecord)));
+}
+
+std::string DetailOf(const zem_decoder& d, long result, uint64_t position) {
+    const std::string frame = "frame " + std::to_string(HasFrames(d) ? FrameIndex(d, position) : 0);
+    switch (result) {
+    case ZEM_ERROR_TRUNCATED:
+        if (const StreamExtent* extent = ExtentOf(d))
+            return DescribeStreamCut(*extent);
+        return "the file ends before " + frame;
+    case ZEM_ERROR_BAD_FRAME:
+        return frame + " failed its check";
+    case ZEM_ERROR_UNSUPPORTED:
+        return frame + " has a layout this library does not decode";
+    default:
+        return frame + ": " + zem_error_text(static_cast<int>(result));
+    }
+}
+
+// A cut file ends the stream at the cut: the frames behind it are missing too.
+long Fail(zem_decoder& d, int codecError, uint64_t frameEnd) {
+    const long result = ResultOf(codecError);
+    d.errorDetail = DetailOf(d, result, d.position);
+    d.position = result == ZEM_ERROR_TRUNCATED ? d.info.total_blocks : frameEnd;
+    d.reposition = true;
+    return result;
 }
 
 long Read(zem_decoder& d, void* pcm, long maxBlocks) {
@@ -86,8 +115,17 @@ extern "C" long zem_read(zem_decoder* d, void* pcm, long max_blocks) {
 }
 
 extern "C" int zem_seek(zem_decoder* d, uint64_t block) {
-    if (!d || block > d->info.total_blocks)
+    if (!d)
         return ZEM_ERROR_INVALID_ARGUMENT;
+    if (block > d->info.total_blocks) {
+        try {
+            d->errorDetail = "block " + std::to_string(block) + " lies beyond the end (" +
+                             std::to_string(d->info.total_blocks) + " blocks)";
+        } catch (...) {
+            d->errorDetail.clear();
+        }
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    }
     if (!d->canSeek)
         return ZEM_ERROR_UNSUPPORTED;
     d->position = block;
@@ -109,4 +147,11 @@ extern "C" int zem_get_frame(const zem_decoder* d, uint64_t block, uint64_t* fir
     if (end)
         *end = FrameEnd(*d, block);
     return ZEM_OK;
+}
+
+extern "C" long zem_get_error_detail(const zem_decoder* d, char* buffer, size_t size) {
+    if (!d || (!buffer && size > 0))
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    zem_api::CopyDetail(d->errorDetail, buffer, size);
+    return static_cast<long>(std::min<size_t>(d->errorDetail.size(), LONG_MAX));
 }

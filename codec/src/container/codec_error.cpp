@@ -9,6 +9,8 @@ const char* CodecErrorName(int code) {
     case CODEC_WRITE_FAILED: return "CODEC_WRITE_FAILED";
     case CODEC_BAD_INPUT: return "CODEC_BAD_INPUT";
     case CODEC_BAD_CHECKSUM: return "CODEC_BAD_CHECKSUM";
+    case CODEC_TRUNCATED: return "CODEC_TRUNCATED";
+    case CODEC_PATH_REFUSED: return "CODEC_PATH_REFUSED";
     case CODEC_NO_MEMORY: return "CODEC_NO_MEMORY";
     case CODEC_BAD_ARGUMENT: return "CODEC_BAD_ARGUMENT";
     }

@@ -9,6 +9,8 @@ enum CodecError : int {
     CODEC_WRITE_FAILED = 1001,
     CODEC_BAD_INPUT = 1002,
     CODEC_BAD_CHECKSUM = 1009,
+    CODEC_TRUNCATED = 1010,     // the file ends before the frame asked for does
+    CODEC_PATH_REFUSED = 1011,  // a link file names a network or device path
     CODEC_NO_MEMORY = 2000,
     CODEC_BAD_ARGUMENT = 5000,
 };

@@ -1,4 +1,4 @@
-// Numbered questions about a stream. 1000-1030 and 3000 are answered by the
+// Numbered questions about a stream. 1000-1030, 3000 and 3001 are answered by the
 // stream information, 2000-2005 by a decoder (which forwards everything else).
 #pragma once
 
@@ -46,4 +46,7 @@ enum InfoId : int {
     DecoderRangeStart = 2006,
 
     InfoRecord = 3000,
+    // Where the stream's bytes end in the file against where they should
+    // (a const StreamExtent*): a cut file, a trailer the file does not hold.
+    StreamExtentRecord = 3001,
 };

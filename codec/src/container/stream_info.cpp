@@ -39,6 +39,7 @@ void CStreamInfo::Construct(int* error) {
         m_tag.Assign(new CTagBlock(m_io.Get(), 1), false, true);
     else
         m_fileTag.Assign(new CTagBlock(m_io.Get(), 1), false, true);
+    m_extent = FindStreamExtent(m_record, m_io->GetSize(), TrailingTagBytes());
 }
 
 int CStreamInfo::ReadHeader() {
@@ -58,6 +59,7 @@ void CStreamInfo::Reset() {
     m_tag.Release();
     m_io.Release();
     m_record = StreamInfoRecord();
+    m_extent = StreamExtent();
     m_valid = 0;
 }
 
@@ -90,6 +92,11 @@ bool CStreamInfo::RecordValue(int id, int32_t* value) const {
 }
 
 int64_t CStreamInfo::GetInfo(int id, intptr_t param1, intptr_t param2) {
+    // A trailer the file cannot hold is not there: the wave file ends with the audio.
+    if (id == WavTrailerBytes && m_valid)
+        return m_extent.TrailerBytes();
+    if (id == WavTotalBytes && m_valid)
+        return Wrap(int64_t(m_record.waveTotalBytes) - m_record.waveTerminatingBytes + m_extent.TrailerBytes());
     int32_t value = 0;
     if (RecordValue(id, &value))
         return value;
@@ -105,6 +112,7 @@ int64_t CStreamInfo::GetInfo(int id, intptr_t param1, intptr_t param2) {
     case FrameBlocks: return GetFrameBlocks(param1);
     case Tag: return static_cast<int64_t>(reinterpret_cast<intptr_t>(m_tag.Get()));
     case InfoRecord: return static_cast<int64_t>(reinterpret_cast<intptr_t>(&m_record));
+    case StreamExtentRecord: return static_cast<int64_t>(reinterpret_cast<intptr_t>(&m_extent));
     }
     return -1;
 }
@@ -158,7 +166,7 @@ int32_t CStreamInfo::GetFrameBytes(intptr_t frame) {
     const int64_t start = GetSeekByte(frame);
     if (frame == m_record.totalFrames - 1) {
         const int64_t fileBytes = m_io ? m_io->GetSize() : 0;
-        return Wrap(fileBytes - m_record.waveTerminatingBytes - TrailingTagBytes() - start);
+        return Wrap(fileBytes - m_extent.TrailerBytes() - TrailingTagBytes() - start);
     }
     if (!HasSeekEntry(frame + 1))
         return -1;
@@ -192,7 +200,7 @@ int CStreamInfo::CopyWavHeader(uint8_t* buffer, intptr_t size) {
             return -1;
         WAVEFORMATEX format;
         FillWaveFormat(&format);
-        FillWaveHeader(buffer, m_record.waveDataBytes, &format, m_record.waveTerminatingBytes);
+        FillWaveHeader(buffer, m_record.waveDataBytes, &format, m_extent.TrailerBytes());
         return 0;
     }
     const std::vector<uint8_t>& stored = m_record.storedWaveHeader;
@@ -207,7 +215,7 @@ int CStreamInfo::CopyWavHeader(uint8_t* buffer, intptr_t size) {
 // A trailer that would begin before the file, or a read that comes up short,
 // fails instead of handing out bytes from elsewhere.
 int CStreamInfo::CopyWavTrailer(uint8_t* buffer, intptr_t size) {
-    const int32_t trailerBytes = m_record.waveTerminatingBytes;
+    const int32_t trailerBytes = m_extent.TrailerBytes();
     if (trailerBytes > size)
         return -1;
     if (trailerBytes <= 0)

@@ -2,6 +2,7 @@
 // answers every question about the stream through GetInfo (see InfoId).
 #pragma once
 
+#include "container/stream_extent.h"
 #include "container/stream_info_record.h"
 #include "io/owned_ptr.h"
 #include "io/stream_io.h"
@@ -29,7 +30,7 @@ public:
 
     int IsValid() const { return m_valid; }
 
-    // Answers InfoId 1000-1030 and 3000; -1 for any other id. Values are
+    // Answers InfoId 1000-1030, 3000 and 3001; -1 for any other id. Values are
     // 32-bit answers widened; pointer answers (IoSource, Tag, InfoRecord) are
     // the pointers, and buffer parameters are pointers, as intptr_t.
     int64_t GetInfo(int id, intptr_t param1 = 0, intptr_t param2 = 0);
@@ -60,4 +61,5 @@ private:
     OwnedPtr<CTagBlock> m_tag;
     OwnedPtr<CTagBlock> m_fileTag;  // the stream file's own tags, when m_tag was given
     StreamInfoRecord m_record;
+    StreamExtent m_extent;
 };

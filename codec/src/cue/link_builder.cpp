@@ -3,6 +3,7 @@
 #include "container/info_id.h"
 #include "decode/decoder_factory.h"
 #include "link/link_file.h"
+#include "link/remote_path.h"
 #include "platform/paths.h"
 
 #include <string>
@@ -56,37 +57,47 @@ int CLinkBuilder::BuildLinks(const WCHAR* cueSheetPath, const WCHAR* namingTempl
     return 1;
 }
 
-LinkBuildResult BuildLinkFiles(const WCHAR* cueSheetPath, const WCHAR* namingTemplate) {
-    return WriteLinkFiles(PlanLinkFiles(cueSheetPath, namingTemplate));
+LinkBuildResult BuildLinkFiles(const WCHAR* cueSheetPath, const WCHAR* namingTemplate,
+                               const LinkJobOptions& options) {
+    return WriteLinkFiles(PlanLinkFiles(cueSheetPath, namingTemplate, options));
 }
 
-LinkPlan PlanLinkFiles(const WCHAR* cueSheetPath, const WCHAR* namingTemplate) {
+LinkPlan PlanLinkFiles(const WCHAR* cueSheetPath, const WCHAR* namingTemplate, const LinkJobOptions& options) {
     const WString path = cueSheetPath ? cueSheetPath : WTXT("");
     return PlanLinksFromText(ReadCueSheetText(path.c_str()), CueSheetFolder(path),
-                             namingTemplate ? namingTemplate : WTXT(""));
+                             namingTemplate ? namingTemplate : WTXT(""), options);
 }
 
-LinkPlan PlanLinksFromText(const WString& sheetText, const WString& folder, const WString& namingTemplate) {
-    return PlanLinksFromSheet(ParseCueSheetText(sheetText), sheetText, folder, namingTemplate);
+LinkPlan PlanLinksFromText(const WString& sheetText, const WString& folder, const WString& namingTemplate,
+                           const LinkJobOptions& options) {
+    return PlanLinksFromSheet(ParseCueSheetText(sheetText), sheetText, folder, namingTemplate, options);
 }
 
 LinkPlan PlanLinksForImage(const WString& sheetText, const WString& imagePath, const WString& namingTemplate) {
     CueSheet sheet = ParseCueSheetText(sheetText);
     const WString folder = CueSheetFolder(imagePath);
     sheet.imageFile = imagePath.substr(folder.size());
-    return PlanLinksFromSheet(std::move(sheet), sheetText, folder, namingTemplate);
+    // The image is the file the caller named, not a path out of the sheet.
+    LinkJobOptions options;
+    options.allowRemotePaths = true;
+    return PlanLinksFromSheet(std::move(sheet), sheetText, folder, namingTemplate, options);
 }
 
 LinkPlan PlanLinksFromSheet(CueSheet parsed, const WString& sheetText, const WString& folder,
-                            const WString& namingTemplate) {
+                            const WString& namingTemplate, const LinkJobOptions& options) {
     LinkPlan plan;
     plan.sheet = std::move(parsed);
     plan.folder = folder;
     const CueSheet& sheet = plan.sheet;
+    // A sheet is as easily downloaded as a link file: its FILE line must not
+    // make the job reach out to a host of the sheet's choosing.
+    plan.imageRefused = !options.allowRemotePaths && IsRemoteOrDevicePath(sheet.imageFile);
     for (size_t index = 0; index < sheet.tracks.size(); ++index) {
         const CueTrack& track = sheet.tracks[index];
         // Looked up for every track, as the image may appear meanwhile.
-        int32_t rate = GetImageSampleRate(ResolveLinkImagePath(sheet.imageFile, folder.c_str()).c_str());
+        int32_t rate = plan.imageRefused
+                           ? kDefaultSampleRate
+                           : GetImageSampleRate(ResolveLinkImagePath(sheet.imageFile, folder.c_str()).c_str());
         std::optional<int32_t> finish;
         if (track.finish)
             finish = CueTimeToBlock(*track.finish, rate);

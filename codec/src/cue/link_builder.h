@@ -29,6 +29,7 @@ struct LinkFailure {
 // The job writes its files all the same; callers may show these or refuse.
 enum class LinkWarningKind {
     MissingImage,   // the image the links name is not there (or is no stream)
+    RemoteImage,    // the image is a network or device path: not opened, and players refuse the links
     SeveralImages,  // several FILE lines: every track names the first image
     MissingIndex,   // a track without an INDEX 01 of its own
     BadIndex,       // an INDEX 01 time not written MM:SS:FF, or out of range
@@ -61,22 +62,33 @@ struct PlannedLink {
     WString problem;        // why the file cannot be written (its name is too long); empty when it can
 };
 
+// What the caller lets the job do.
+struct LinkJobOptions {
+    // Open a FILE line's network or device path (\\host\..., \\.\, \\?\;
+    // see link/remote_path.h). Refused by default: only a warning is given.
+    bool allowRemotePaths = false;
+};
+
 // Everything the job decides before it writes a file.
 struct LinkPlan {
     CueSheet sheet;
     WString folder;  // the cue sheet's folder, where the links go
+    bool imageRefused = false;  // the FILE line names a network or device path that was not opened
     std::vector<PlannedLink> links;
     std::vector<LinkWarning> warnings;
 };
 
 // The job itself; BuildLinks runs it and drops the result.
-LinkBuildResult BuildLinkFiles(const WCHAR* cueSheetPath, const WCHAR* namingTemplate);
+LinkBuildResult BuildLinkFiles(const WCHAR* cueSheetPath, const WCHAR* namingTemplate,
+                               const LinkJobOptions& options = LinkJobOptions());
 // The job in two halves: reading the sheet and naming the links, then writing them.
-LinkPlan PlanLinkFiles(const WCHAR* cueSheetPath, const WCHAR* namingTemplate);
-LinkPlan PlanLinksFromText(const WString& sheetText, const WString& folder, const WString& namingTemplate);
+LinkPlan PlanLinkFiles(const WCHAR* cueSheetPath, const WCHAR* namingTemplate,
+                       const LinkJobOptions& options = LinkJobOptions());
+LinkPlan PlanLinksFromText(const WString& sheetText, const WString& folder, const WString& namingTemplate,
+                           const LinkJobOptions& options = LinkJobOptions());
 // The same on a sheet already read from `sheetText`.
 LinkPlan PlanLinksFromSheet(CueSheet parsed, const WString& sheetText, const WString& folder,
-                            const WString& namingTemplate);
+                            const WString& namingTemplate, const LinkJobOptions& options = LinkJobOptions());
 LinkBuildResult WriteLinkFiles(const LinkPlan& plan);
 // The links of a cue sheet that an image carries in its own tag: they go
 // beside the image, and its FILE line names that image whatever it says.

@@ -126,6 +126,14 @@ void CheckImage(const LinkPlan& plan, const WString& text, std::vector<LinkWarni
                                                       : WString(WTXT("no FILE line names an image"))});
         return;
     }
+    if (plan.imageRefused) {
+        warnings->push_back({LinkWarningKind::RemoteImage, 0,
+                             WTXT("image ") + Quote(image) +
+                                 WTXT(" is a network or device path: not opened, as it could send the user's "
+                                      "credentials to another machine; players refuse such links, and blocks "
+                                      "count at 44100 per second")});
+        return;
+    }
     const WString path = ResolveLinkImagePath(image, plan.folder.c_str());
     if (!FileExists(path)) {
         WString beside = StreamBeside(path);

@@ -5,14 +5,13 @@
 #include "container/stream_info.h"
 #include "decode/current/frame_decoder.h"
 #include "decode/older/older_decoder.h"
+#include "io/win32_file.h"
 #include "link/link_file.h"
 #include "tag/tag_block.h"
 
 #include <algorithm>
 
 namespace {
-
-enum class SourceKind { Link, Stream, Unknown };
 
 struct OpenedStream {
     std::unique_ptr<CStreamInfo> info;
@@ -22,28 +21,35 @@ struct OpenedStream {
 
 WCHAR LowerAscii(WCHAR c) { return c >= WTXT('A') && c <= WTXT('Z') ? WCHAR(c - WTXT('A') + WTXT('a')) : c; }
 
-// Only the last extension counts; a path without a dot is all extension and
-// so matches nothing.
-SourceKind KindOfPath(const WString& path) {
+// Only the last extension counts.
+bool HasLinkExtension(const WString& path) {
     size_t dot = path.rfind(WTXT('.'));
-    WString extension = dot == WString::npos ? path : path.substr(dot);
+    if (dot == WString::npos)
+        return false;
+    WString extension = path.substr(dot);
     std::transform(extension.begin(), extension.end(), extension.begin(), LowerAscii);
-    if (extension == WTXT(".zlk"))
-        return SourceKind::Link;
-    if (extension == WTXT(".zem") || extension == WTXT(".qrb"))
-        return SourceKind::Stream;
-    return SourceKind::Unknown;
+    return extension == WTXT(".zlk");
 }
 
 // The image a link file names, limited to the track and carrying the link
 // file's own tag (the track's fields), not the image's.
-OpenedStream OpenLinkedImage(const WCHAR* linkPath, int* error) {
+OpenedStream OpenLinkedImage(const WCHAR* linkPath, const OpenOptions& options, OpenFindings& findings,
+                             int* error) {
     OpenedStream opened;
     CLinkFile link;
     link.ReadLinkFile(linkPath);
     if (!link.IsValid()) {
         *error = CODEC_BAD_INPUT;
         return opened;
+    }
+    findings.imagePath = link.GetImagePath();
+    if (link.NamesRemotePath() && !options.allowRemotePaths) {
+        *error = CODEC_PATH_REFUSED;
+        return opened;
+    }
+    {
+        CWin32File image;
+        findings.imageOpens = image.OpenForReading(link.GetImagePath()) == 0;
     }
     auto tag = std::make_unique<CTagBlock>(linkPath, 1);
     // The stream information takes the tag over; releasing inside the
@@ -54,19 +60,14 @@ OpenedStream OpenLinkedImage(const WCHAR* linkPath, int* error) {
     return opened;
 }
 
-OpenedStream OpenByPath(const WCHAR* path, int* error) {
-    switch (KindOfPath(path)) {
-    case SourceKind::Link:
-        return OpenLinkedImage(path, error);
-    case SourceKind::Stream: {
-        OpenedStream opened;
-        opened.info = std::make_unique<CStreamInfo>(path, error);
-        return opened;
+OpenedStream OpenByPath(const WCHAR* path, const OpenOptions& options, OpenFindings& findings, int* error) {
+    if (IsLinkFile(path)) {
+        findings.link = true;
+        return OpenLinkedImage(path, options, findings, error);
     }
-    default:
-        *error = CODEC_BAD_INPUT;
-        return OpenedStream();
-    }
+    OpenedStream opened;
+    opened.info = std::make_unique<CStreamInfo>(path, error);
+    return opened;
 }
 
 // Chooses the decoder class by version and hands the stream information over.
@@ -108,13 +109,30 @@ std::unique_ptr<CDecoder> Guarded(int* error, Open open) {
 
 }  // namespace
 
-std::unique_ptr<CDecoder> OpenDecoder(const WCHAR* path, int* error) {
-    return Guarded(error, [path](int* slot) {
+bool IsLinkFile(const WCHAR* path) {
+    if (!path || !*path)
+        return false;
+    CWin32File file;
+    if (file.OpenForReading(path) != 0)
+        return HasLinkExtension(path);
+    char text[CLinkFile::kMaxTextBytes + 1] = {};
+    int32_t bytesRead = 0;
+    file.Read(text, CLinkFile::kMaxTextBytes, &bytesRead);
+    text[std::clamp(bytesRead, int32_t(0), int32_t(CLinkFile::kMaxTextBytes))] = '\0';
+    return HasLinkHeader(text, HasLinkExtension(path));
+}
+
+std::unique_ptr<CDecoder> OpenDecoder(const WCHAR* path, int* error, const OpenOptions& options,
+                                      OpenFindings* findings) {
+    OpenFindings localFindings;
+    OpenFindings& found = findings ? *findings : localFindings;
+    found = OpenFindings();
+    return Guarded(error, [path, &options, &found](int* slot) {
         if (!path || !*path) {
             *slot = CODEC_BAD_ARGUMENT;
             return OpenedStream();
         }
-        return OpenByPath(path, slot);
+        return OpenByPath(path, options, found, slot);
     });
 }
 

@@ -13,9 +13,30 @@
 class CStreamInfo;
 class CStreamIo;
 
-// ".zem" and ".qrb" open the whole stream; ".zlk" opens the image a link file
-// names, limited to its track and carrying the link file's own tag.
-std::unique_ptr<CDecoder> OpenDecoder(const WCHAR* path, int* error);
+// What a caller allows the factory.
+struct OpenOptions {
+    // Link files may name network and device paths (see link/remote_path.h);
+    // refused with CODEC_PATH_REFUSED otherwise.
+    bool allowRemotePaths = false;
+};
+
+// What the factory found on the way, for callers that explain a failure.
+struct OpenFindings {
+    bool link = false;        // the file was read as a link file
+    WString imagePath;        // the image it names, resolved, once read
+    bool imageOpens = false;  // that image could be opened as a file
+};
+
+// Whether a file is read as a link file or a stream: by its first bytes (a
+// link file's header line at the start), with the extension as a hint (for
+// ".zlk" the header may lie anywhere in the first bytes, as the link reader
+// takes it). Everything else is tried as a stream.
+bool IsLinkFile(const WCHAR* path);
+
+// A stream (the whole of it) or the image a link file names, limited to its
+// track and carrying the link file's own tag; told apart by IsLinkFile.
+std::unique_ptr<CDecoder> OpenDecoder(const WCHAR* path, int* error, const OpenOptions& options = OpenOptions(),
+                                      OpenFindings* findings = nullptr);
 // The whole stream on a caller's file object, which stays the caller's.
 std::unique_ptr<CDecoder> OpenDecoderFromIo(CStreamIo* io, int* error);
 // A decoder on stream information the caller made; the decoder (or, on

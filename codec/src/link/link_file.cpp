@@ -1,8 +1,10 @@
 #include "link/link_file.h"
 
 #include "io/decimal_text.h"
+#include "io/path_text.h"
 #include "io/text_convert.h"
 #include "io/win32_file.h"
+#include "link/remote_path.h"
 #include "platform/paths.h"
 
 #include <algorithm>
@@ -59,10 +61,21 @@ WString ResolveLinkImagePath(const WString& imagePath, const WCHAR* linkPath) {
     return FolderOf(linkPath) + imagePath;
 }
 
+bool HasLinkHeader(const char* text, bool anywhere) {
+    if (!text)
+        return false;
+    if (anywhere)
+        return std::strstr(text, kHeaderKey) != nullptr;
+    if (std::strncmp(text, "\xEF\xBB\xBF", 3) == 0)
+        text += 3;
+    return std::strncmp(text, kHeaderKey, sizeof(kHeaderKey) - 1) == 0;
+}
+
 CLinkFile::CLinkFile() { Clear(); }
 
 void CLinkFile::Clear() {
     m_valid = 0;
+    m_remoteImage = false;
     m_startBlock = 0;
     m_finishBlock = 0;
     std::fill(std::begin(m_imagePath), std::end(m_imagePath), WCHAR(0));
@@ -95,8 +108,22 @@ void CLinkFile::ParseLinkText(const char* text, const WCHAR* linkPath) {
     if (!header || !image || !start || !finish)
         return;
 
-    WString path = ResolveLinkImagePath(DecodeImagePath(ImagePathBytes(image + sizeof(kImageKey) - 1)),
-                                    linkPath);
+    const std::string bytes = ImagePathBytes(image + sizeof(kImageKey) - 1);
+    WString written = DecodeImagePath(bytes);
+    WString path = ResolveLinkImagePath(written, linkPath);
+#ifndef _WIN32
+    // A file name there is bytes: an image whose name is not UTF-8 (an old
+    // collection's Latin-1 names) is found by those bytes when it is there.
+    if (!IsValidUtf8(bytes.c_str())) {
+        WString raw;
+        WidePathFromUtf8(bytes.c_str(), &raw);
+        CWin32File file;
+        if (file.OpenForReading(ResolveLinkImagePath(raw, linkPath).c_str()) == 0) {
+            written = raw;
+            path = ResolveLinkImagePath(raw, linkPath);
+        }
+    }
+#endif
     // The field holds kMaxPathChars characters with the terminator; a longer path
     // cannot name the image, so the link is refused rather than cut short.
     if (path.size() >= kMaxPathChars)
@@ -106,5 +133,6 @@ void CLinkFile::ParseLinkText(const char* text, const WCHAR* linkPath) {
     m_imagePath[path.size()] = 0;
     m_startBlock = ParseDecimalNumber(start + sizeof(kStartKey) - 1);
     m_finishBlock = ParseDecimalNumber(finish + sizeof(kFinishKey) - 1);
+    m_remoteImage = IsRemoteOrDevicePath(written);
     m_valid = 1;
 }

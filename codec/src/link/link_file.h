@@ -15,6 +15,11 @@
 // same file wherever the program runs.
 WString ResolveLinkImagePath(const WString& imagePath, const WCHAR* linkPath);
 
+// Whether the first bytes of a file (NUL-terminated) are a link file's: its
+// header line at the start (behind a UTF-8 byte-order mark, if any), or,
+// with `anywhere`, anywhere in them, as the reader itself accepts it.
+bool HasLinkHeader(const char* text, bool anywhere);
+
 class CLinkFile {
 public:
     // Bytes of a link file that are examined; the keys must lie within them.
@@ -35,9 +40,13 @@ public:
     int32_t GetStartBlock() const { return m_startBlock; }
     int32_t GetFinishBlock() const { return m_finishBlock; }
     const WCHAR* GetImagePath() const { return m_imagePath; }
+    // The image name as written is a network or device path (see
+    // remote_path.h); a relative name inside such a folder is not.
+    bool NamesRemotePath() const { return m_remoteImage; }
 
 private:
     int m_valid = 0;
+    bool m_remoteImage = false;
     int32_t m_startBlock = 0;
     int32_t m_finishBlock = 0;
     WCHAR m_imagePath[kMaxPathChars] = {};

@@ -48,6 +48,10 @@ int CFrameDecoder::SetUpDecoding() {
     m_bitsPerSample = static_cast<int32_t>(info.GetInfo(BitsPerSample));
     m_blocksPerFrame = static_cast<int32_t>(info.GetInfo(BlocksPerFrame));
     m_totalFrames = static_cast<int32_t>(info.GetInfo(TotalFrames));
+    static const StreamExtent kWhole;
+    m_extent = reinterpret_cast<const StreamExtent*>(static_cast<intptr_t>(info.GetInfo(StreamExtentRecord)));
+    if (!m_extent)
+        m_extent = &kWhole;
     bool known = (m_channels == 1 || m_channels == 2) &&
                  (m_bitsPerSample == 8 || m_bitsPerSample == 16 || m_bitsPerSample == 24) &&
                  m_blockAlign == m_channels * (m_bitsPerSample / 8);
@@ -94,12 +98,12 @@ int CFrameDecoder::GetData(void* destination, int blocks, int* blocksRetrieved) 
     // result always speaks of the blocks delivered.
     while (remaining > 0) {
         FillRing(remaining);
-        bool failed = false;
-        int32_t take = TakeReady(remaining, &failed);
+        int spanResult = CODEC_OK;
+        int32_t take = TakeReady(remaining, &spanResult);
         if (take == 0)
             break;
-        if (failed)
-            result = CODEC_BAD_CHECKSUM;
+        if (spanResult != CODEC_OK && result != CODEC_TRUNCATED)
+            result = spanResult;
         m_ring.Read(out ? out + int64_t(delivered) * m_blockAlign : nullptr, take * m_blockAlign);
         delivered += take;
         remaining -= take;
@@ -110,17 +114,18 @@ int CFrameDecoder::GetData(void* destination, int blocks, int* blocksRetrieved) 
     return result;
 }
 
-// Hands out up to `blocks` ready blocks, frame span by frame span; `failed`
-// tells whether any of them is fill of a frame that failed its check. Spans
+// Hands out up to `blocks` ready blocks, frame span by frame span; `result`
+// says why any of them is fill (a cut file before a failed check). Spans
 // handed out are dropped all at once, so that a ring of many small frames
 // costs no more per frame than one of a few large ones.
-int32_t CFrameDecoder::TakeReady(int32_t blocks, bool* failed) {
+int32_t CFrameDecoder::TakeReady(int32_t blocks, int* result) {
     int32_t taken = 0;
     size_t done = 0;
     while (taken < blocks && done < m_readySpans.size()) {
         ReadySpan& span = m_readySpans[done];
         int32_t now = std::min(blocks - taken, span.blocks);
-        *failed = *failed || span.failed;
+        if (span.result == CODEC_TRUNCATED || *result == CODEC_OK)
+            *result = span.result;
         span.blocks -= now;
         taken += now;
         if (span.blocks == 0)
@@ -146,6 +151,8 @@ int CFrameDecoder::Seek(int block) {
     m_blocksReady = 0;
     m_readySpans.clear();
     m_frameBytesWritten = 0;
+    m_frameFailed = 0;
+    m_frameMissing = false;
     m_ring.Empty();
     // An empty range has nothing to decode: stand at its start.
     if (m_range.Length() == 0) {

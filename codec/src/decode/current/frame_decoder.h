@@ -5,6 +5,7 @@
 #pragma once
 
 #include "coding/range_coding.h"
+#include "container/stream_extent.h"
 #include "container/wave_format.h"
 #include "decode/current/block_ring.h"
 #include "decode/decoder.h"
@@ -35,7 +36,9 @@ public:
     ~CFrameDecoder() override;
 
     // Returns 0, or CODEC_BAD_CHECKSUM when any block handed out is fill of
-    // a frame that failed its check (the blocks are delivered all the same).
+    // a frame that failed its check, CODEC_TRUNCATED when it is fill of a
+    // frame whose bytes the file does not hold (the blocks are delivered all
+    // the same).
     int GetData(void* destination, int blocks, int* blocksRetrieved) override;
     int Seek(int block) override;
     int64_t GetInfo(int query, intptr_t param1 = 0, intptr_t param2 = 0) override;
@@ -44,7 +47,7 @@ private:
     // Checked blocks waiting in the ring, frame by frame, oldest first.
     struct ReadySpan {
         int32_t blocks;
-        bool failed;
+        int result;  // CODEC_OK, or why the span is fill
     };
 
     int Initialise();
@@ -65,7 +68,7 @@ private:
     void FinishFrame();
     void CompleteFrame(int32_t frameBlocks);
     void WriteFill(int32_t blocks);
-    int32_t TakeReady(int32_t blocks, bool* failed);
+    int32_t TakeReady(int32_t blocks, int* result);
 
     OwnedPtr<CStreamInfo> m_info;
     WAVEFORMATEX m_format = {};
@@ -87,6 +90,8 @@ private:
     int64_t m_blocksDecoded = 0;  // since the last seek, from the start of the frame sought to
     int32_t m_blocksReady = 0;    // checked blocks that GetData may hand out
     int m_frameFailed = 0;
+    bool m_frameMissing = false;  // the file ends before the frame: it is fill, not decoded
+    const StreamExtent* m_extent = nullptr;
     uint32_t m_crc = 0;
     uint32_t m_storedCheck = 0;
     uint32_t m_frameFlags = 0;

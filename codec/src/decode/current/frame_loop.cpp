@@ -41,13 +41,20 @@ int CFrameDecoder::FillRing(int32_t wanted) {
             break;
         int64_t position = m_blocksDecoded - int64_t(m_currentFrame) * m_blocksPerFrame;
         int32_t n = static_cast<int32_t>(std::clamp<int64_t>(frameBlocks - position, 0, room));
-        if (position == 0)
+        if (position == 0 && m_extent->FrameMissing(m_currentFrame)) {
+            // Nothing of it is read: what lies beyond the file's end would
+            // decode to whatever the reader happened to hold before.
+            m_frameFailed = 1;
+            m_frameMissing = true;
+            m_frameBytesWritten = 0;
+        } else if (position == 0) {
             BeginFrame();
+        }
         DecodeBlocks(n);
         if (position + n >= frameBlocks) {
             CompleteFrame(static_cast<int32_t>(frameBlocks));
             if (m_frameFailed)
-                result = CODEC_BAD_CHECKSUM;
+                result = m_readySpans.back().result;
         }
         room -= n;
     }
@@ -58,6 +65,7 @@ void CFrameDecoder::BeginFrame() {
     m_crc = frame_crc::kInitial;
     m_storedCheck = m_reader->ReadCodedValue(0);
     m_frameFailed = 0;
+    m_frameMissing = false;
     m_frameFlags = 0;
     if (m_version > 3820 && (m_storedCheck & 0x80000000u)) {
         m_frameFlags = m_reader->ReadCodedValue(0);
@@ -81,18 +89,22 @@ void CFrameDecoder::FinishFrame() {
 // A failed frame is replaced whole, also the part of it that earlier calls
 // wrote while the ring was short of room, and decoding picks up again at
 // the next frame's seek position.
+// A last frame that the file holds only in part fails as cut, not as damaged.
 void CFrameDecoder::CompleteFrame(int32_t frameBlocks) {
+    const bool cut = m_frameMissing || (m_extent->lastFrameShort && m_currentFrame == m_extent->cutFrame);
     m_blocksReady += frameBlocks;
     m_currentFrame += 1;
-    FinishFrame();
+    if (!m_frameMissing)
+        FinishFrame();
     if (m_frameFailed) {
         m_ring.RemoveFromTail(m_frameBytesWritten);
         WriteFill(frameBlocks);
         if (m_currentFrame < m_totalFrames)
             Reposition(m_currentFrame);
     }
-    m_readySpans.push_back({frameBlocks, m_frameFailed != 0});
+    m_readySpans.push_back({frameBlocks, !m_frameFailed ? CODEC_OK : cut ? CODEC_TRUNCATED : CODEC_BAD_CHECKSUM});
     m_frameBytesWritten = 0;
+    m_frameMissing = false;
 }
 
 void CFrameDecoder::WriteFill(int32_t blocks) {

@@ -66,14 +66,16 @@ int COlderDecoder::Initialise() {
 // failure too, not the end.
 int COlderDecoder::DecodeNextFrame() {
     const int blocks = m_frames.DecodeFrame(m_buffer.data(), m_nextFrame);
+    if (blocks == COlderFrameReader::kCut)
+        return CODEC_TRUNCATED;
     if (blocks <= 0)
-        return -1;
+        return CODEC_FAILED;
     ++m_nextFrame;
     const int32_t skip = std::min(m_pendingSkip, blocks);
     m_pendingSkip = 0;
     m_readOffset = skip * m_blockAlign;
     m_bufferedBytes = (blocks - skip) * m_blockAlign;
-    return blocks;
+    return CODEC_OK;
 }
 
 void COlderDecoder::CopyOut(uint8_t* destination, int32_t blocks) {
@@ -95,8 +97,9 @@ int COlderDecoder::GetData(void* destination, int blocks, int* blocksRetrieved) 
     int result = CODEC_OK;
     while (delivered < wanted && m_blockAlign > 0) {
         if (m_bufferedBytes == 0) {
-            if (DecodeNextFrame() < 0) {
-                result = CODEC_FAILED;
+            const int decoded = DecodeNextFrame();
+            if (decoded != CODEC_OK) {
+                result = decoded;
                 break;
             }
             continue;
@@ -123,7 +126,7 @@ int COlderDecoder::Seek(int block) {
     PositionAt(target);
     if (m_range.finish <= m_range.start)
         return CODEC_OK;  // an empty range: nothing to decode
-    return DecodeNextFrame() < 0 ? CODEC_FAILED : CODEC_OK;
+    return DecodeNextFrame();
 }
 
 void COlderDecoder::PositionAt(int64_t block) {

@@ -41,7 +41,8 @@ private:
     // `block` (absolute), whose blocks before it are skipped.
     void PositionAt(int64_t block);
     // Decodes the next frame into the buffer, dropping the blocks a failed seek
-    // left to skip: the blocks decoded, or -1 when the frame fails or has none.
+    // left to skip: CODEC_OK, or CODEC_FAILED for a frame that fails or has
+    // none, CODEC_TRUNCATED for one the file's end cuts.
     int DecodeNextFrame();
     void CopyOut(uint8_t* destination, int32_t blocks);
 

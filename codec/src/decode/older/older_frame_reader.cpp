@@ -20,6 +20,10 @@ void Zero(int32_t* values, int n) {
 
 int COlderFrameReader::Setup(CStreamInfo* info) {
     m_info = info;
+    static const StreamExtent kWhole;
+    m_extent = reinterpret_cast<const StreamExtent*>(static_cast<intptr_t>(info->GetInfo(StreamExtentRecord)));
+    if (!m_extent)
+        m_extent = &kWhole;
     m_version = static_cast<int32_t>(info->GetInfo(Version));
     m_formatFlags = static_cast<int32_t>(info->GetInfo(FormatFlags));
     m_totalFrames = static_cast<int32_t>(info->GetInfo(TotalFrames));
@@ -118,14 +122,19 @@ int COlderFrameReader::DecodeFrame(uint8_t* destination, int32_t frame) {
         return -1;
     const bool sequential = m_lastFrame >= 0 && frame == m_lastFrame + 1;
     m_lastFrame = -1;  // until this frame is through, the next one must be positioned
+    // Bytes beyond the file's end read as zeros, which an unchecked frame of
+    // old streams takes for silence (and a frame read on from the one before
+    // for whatever follows): such a frame fails, however it is reached.
+    if (m_extent->FrameMissing(frame))
+        return kCut;
+    const bool cut = m_extent->lastFrameShort && frame == m_extent->cutFrame;
     if (Position(frame, sequential) != CODEC_OK)
-        return -1;
+        return cut ? kCut : -1;
     const FrameHeader header = ReadFrameHeader();
     const int32_t hint = static_cast<int32_t>(m_info->GetInfo(FrameBytes, frame));
-    if (!DecodeChannels(static_cast<int>(n), header.flags, hint))
-        return -1;
-    if (!CheckFrame(header, destination, static_cast<int>(n)))
-        return -1;
+    if (!DecodeChannels(static_cast<int>(n), header.flags, hint) ||
+        !CheckFrame(header, destination, static_cast<int>(n)))
+        return cut ? kCut : -1;
     m_lastFrame = frame;
     return static_cast<int>(n);
 }

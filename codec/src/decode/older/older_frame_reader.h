@@ -4,6 +4,7 @@
 
 #include "decode/older/older_channel_decoder.h"
 #include "decode/older/older_output.h"
+#include "container/stream_extent.h"
 
 #include <cstdint>
 
@@ -17,7 +18,9 @@ public:
 
     // Decodes `frame` into destination (blocks of the frame × block align
     // bytes): the blocks decoded, 0 past the last frame, -1 when the frame
-    // cannot be positioned, is damaged or fails its check.
+    // cannot be positioned, is damaged or fails its check, kCut when the
+    // file ends before it does.
+    static constexpr int kCut = -2;
     int DecodeFrame(uint8_t* destination, int32_t frame);
 
 private:
@@ -31,6 +34,7 @@ private:
     bool CheckFrame(const FrameHeader& header, uint8_t* destination, int n);
 
     CStreamInfo* m_info = nullptr;
+    const StreamExtent* m_extent = nullptr;
     int32_t m_version = 0;
     int32_t m_formatFlags = 0;
     int32_t m_totalFrames = 0;
