@@ -27,15 +27,30 @@ set(ZEM_CODEC_CONTAINER_SOURCES
 set(ZEM_CODEC_TAG_SOURCES
     tag/genre_names.cpp
     tag/id3v1.cpp
+    tag/tag_area.cpp
+    tag/tag_area_rewrite.cpp
     tag/tag_block.cpp
     tag/tag_footer.cpp
     tag/tag_item.cpp
     tag/tag_item_format.cpp
+    tag/tag_stream_end.cpp
     tag/tag_text.cpp)
 
 # Image-link files.
 set(ZEM_CODEC_LINK_SOURCES
     link/link_file.cpp)
+
+# Cue sheets: reading them (from a file or an image's tag) and writing one link file per track.
+set(ZEM_CODEC_CUE_SOURCES
+    cue/cue_sheet_file.cpp
+    cue/cue_sheet_parse.cpp
+    cue/cue_time_block.cpp
+    cue/embedded_cue_sheet.cpp
+    cue/key_index.cpp
+    cue/link_builder.cpp
+    cue/link_warnings.cpp
+    cue/link_writer.cpp
+    cue/naming_template.cpp)
 
 # Bit readers, the range decoder and the frame check.
 set(ZEM_CODEC_CODING_SOURCES
@@ -109,6 +124,7 @@ set(ZEM_CODEC_SOURCES
     ${ZEM_CODEC_CONTAINER_SOURCES}
     ${ZEM_CODEC_TAG_SOURCES}
     ${ZEM_CODEC_LINK_SOURCES}
+    ${ZEM_CODEC_CUE_SOURCES}
     ${ZEM_CODEC_CODING_SOURCES}
     ${ZEM_CODEC_MODEL_SOURCES}
     ${ZEM_CODEC_DSP_SOURCES}

@@ -3,8 +3,9 @@
 // stay within its limits, and every name the job would write must stay in
 // its folder, hold no control character and fit the system's limits.
 #include "fuzz/fuzz_input.h"
-#include "tessarine/app/cue_sheet.h"
-#include "tessarine/app/link_builder.h"
+#include "platform/paths.h"
+#include "cue/cue_sheet.h"
+#include "cue/link_builder.h"
 
 #include <vector>
 
@@ -41,7 +42,7 @@ void CheckPlan(const WString& text, const WCHAR* naming) {
         FUZZ_REQUIRE(name.size() >= 4 && name.compare(name.size() - 4, 4, WTXT(".zlk")) == 0);
         const WString stem = name.substr(0, name.size() - 4);
         FUZZ_REQUIRE(!HasForbiddenCharacter(stem));
-        FUZZ_REQUIRE(LinkNameLength(stem) <= kMaxLinkNameLength && link.path.size() < MAX_PATH);
+        FUZZ_REQUIRE(LinkNameLength(stem) <= kMaxLinkNameLength && link.path.size() < kMaxPathChars);
     }
     for (const LinkWarning& warning : plan.warnings)
         FUZZ_REQUIRE(!warning.text.empty() && warning.track >= 0 && warning.track <= kMaxCueTracks + 1);

@@ -4,6 +4,7 @@
 // link must open exactly when its record is valid, and every block of the
 // range must come out.
 #include "container/codec_error.h"
+#include "platform/paths.h"
 #include "container/info_id.h"
 #include "decode/decoder.h"
 #include "decode/decoder_factory.h"
@@ -67,7 +68,7 @@ const LinkFolder& Folder() {
 
 size_t PathLength(const WCHAR* path) {
     size_t length = 0;
-    while (length < MAX_PATH && path[length] != 0)
+    while (length < kMaxPathChars && path[length] != 0)
         ++length;
     return length;
 }
@@ -95,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     CLinkFile link;
     link.ReadLinkFile(folder.linkPath.c_str());
-    FUZZ_REQUIRE(PathLength(link.GetImagePath()) < MAX_PATH);
+    FUZZ_REQUIRE(PathLength(link.GetImagePath()) < kMaxPathChars);
     int error = -7;
     std::unique_ptr<CDecoder> decoder = OpenDecoder(folder.linkPath.c_str(), &error);
     FUZZ_REQUIRE((decoder != nullptr) == (error == CODEC_OK));

@@ -1,6 +1,7 @@
 // Parses arbitrary bytes as the text of a link file, against link paths of
 // every kind, and checks that the image path always ends inside its field.
 #include "fuzz/fuzz_input.h"
+#include "platform/paths.h"
 #include "link/link_file.h"
 
 #include <vector>
@@ -21,9 +22,9 @@ void ParseWith(const char* text, const WCHAR* linkPath) {
     const WCHAR* image = link.GetImagePath();
     FUZZ_REQUIRE(image != nullptr);
     size_t length = 0;
-    while (length < MAX_PATH && image[length] != 0)
+    while (length < kMaxPathChars && image[length] != 0)
         ++length;
-    FUZZ_REQUIRE(length < MAX_PATH);
+    FUZZ_REQUIRE(length < kMaxPathChars);
 }
 
 }  // namespace

@@ -6,9 +6,9 @@
 #include "io/memory_stream.h"
 #include "io/text_convert.h"
 #include "tag/tag_block.h"
-#include "tools/zemtool/tag_area.h"
+#include "tag/tag_area.h"
 #include "tools/zemtool/tag_rewrite.h"
-#include "tools/zemtool/tag_stream_end.h"
+#include "tag/tag_stream_end.h"
 #include "tools/zemtool/utf_text.h"
 
 #include <algorithm>

@@ -5,4 +5,13 @@
 
 #include "platform/win32.h"
 
+// The longest path the file layer takes, in UTF-16 units with the terminator:
+// Windows' own limit there, and on Linux the system's (PATH_MAX), which knows
+// no 260-character limit.
+#ifdef _WIN32
+constexpr size_t kMaxPathChars = MAX_PATH;
+#else
+constexpr size_t kMaxPathChars = 4096;
+#endif
+
 inline bool IsPathSeparator(WCHAR c) { return c == WTXT('\\') || c == WTXT('/'); }

@@ -1,6 +1,6 @@
 // The cue sheet reader: key search, track discovery, carried-over fields,
 // times, text decoding and files that are no cue sheets.
-#include "tessarine/app/cue_sheet.h"
+#include "cue/cue_sheet.h"
 
 #include "tests/support/test_files.h"
 

@@ -1,6 +1,6 @@
 // The link build job: block arithmetic, naming, the bytes of a ZLK file, and
 // whole jobs read back through the decoder factory.
-#include "tessarine/app/link_builder.h"
+#include "cue/link_builder.h"
 
 #include "container/info_id.h"
 #include "decode/decoder.h"
@@ -114,6 +114,8 @@ TEST(NamingTemplate, KeyWordValuesAreNotExpandedAgain) {
     EXPECT_TRUE(result.written.empty());
 }
 
+// Only Windows limits the whole path; on Linux the name limit comes first.
+#ifdef _WIN32
 TEST(NamingTemplate, NameBeyondTheSystemLimitFailsForItsTrackAlone) {
     TempDir dir;
     // Track 1's path is 259 characters, the most the file layer takes; track 2's one more.
@@ -128,6 +130,7 @@ TEST(NamingTemplate, NameBeyondTheSystemLimitFailsForItsTrackAlone) {
                                                   "....zlk' is too long ("))
         << U(result.failed[0].reason);
 }
+#endif
 
 TEST(CueSheetFolder, UpToLastSeparator) {
     EXPECT_EQ("C:\\Music\\", U(CueSheetFolder(W("C:\\Music\\a.cue"))));

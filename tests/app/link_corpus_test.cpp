@@ -1,6 +1,6 @@
 // The job on real cue sheets written by rippers and people for other
 // projects, read in place from the shared corpus and run in a private folder.
-#include "tessarine/app/link_builder.h"
+#include "cue/link_builder.h"
 
 #include "link/link_file.h"
 #include "tag/tag_block.h"

@@ -3,9 +3,9 @@
 #include "io/memory_stream.h"
 #include "tests/support/zem_fixture.h"
 #include "tests/tools/zemtool_harness.h"
-#include "tools/zemtool/tag_area.h"
+#include "tag/tag_area.h"
 #include "tools/zemtool/tag_rewrite.h"
-#include "tools/zemtool/tag_stream_end.h"
+#include "tag/tag_stream_end.h"
 
 #include <gtest/gtest.h>
 

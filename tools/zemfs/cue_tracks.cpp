@@ -2,8 +2,8 @@
 
 #include "link/link_file.h"
 #include "tessarine/app/dialog_texts.h"
-#include "tessarine/app/embedded_cue_sheet.h"
-#include "tessarine/app/link_builder.h"
+#include "cue/embedded_cue_sheet.h"
+#include "cue/link_builder.h"
 #include "tools/zemfs/folder_names.h"
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/utf_text.h"

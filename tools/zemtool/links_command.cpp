@@ -1,8 +1,8 @@
 #include "tools/zemtool/links_command.h"
 
 #include "container/codec_error.h"
-#include "tessarine/app/embedded_cue_sheet.h"
-#include "tessarine/app/link_builder.h"
+#include "cue/embedded_cue_sheet.h"
+#include "cue/link_builder.h"
 #include "tools/zemtool/argument_cursor.h"
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/output_target.h"

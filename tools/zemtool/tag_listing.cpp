@@ -3,8 +3,8 @@
 #include "io/memory_stream.h"
 #include "tag/tag_block.h"
 #include "tools/zemtool/printable_text.h"
-#include "tools/zemtool/tag_area.h"
-#include "tools/zemtool/tag_stream_end.h"
+#include "tag/tag_area.h"
+#include "tag/tag_stream_end.h"
 #include "tools/zemtool/utf_text.h"
 
 namespace zemtool {

@@ -1,10 +1,9 @@
-// Rewriting the tag area of a file: the new bytes are built in memory from
-// the old ones, then written in place of them; a failed write puts the old
-// bytes back.
+// The tag area of a file after the edits of `zemtool tag`; written back with
+// ReplaceTagArea (tag/tag_area_rewrite.h).
 #pragma once
 
-#include "io/stream_io.h"
-#include "tools/zemtool/tag_area.h"
+#include "tag/tag_area.h"
+#include "tag/tag_area_rewrite.h"
 #include "tools/zemtool/tag_request.h"
 
 #include <cstdint>
@@ -20,16 +19,5 @@ namespace zemtool {
 // error with `reason` filled.
 int RewriteTagArea(const TagArea& area, const TagRequest& request, std::vector<uint8_t>* bytes,
                    std::string& reason);
-
-enum class ReplaceResult {
-    Done,
-    Restored,  // the write failed; the file is as it was
-    Lost,      // the write failed and so did putting the old bytes back
-};
-
-// Puts `bytes` in place of everything from `start` to the end of `file`,
-// which holds `old` there now. Leaves the file's position as it was.
-ReplaceResult ReplaceTagArea(CStreamIo& file, int64_t start, const std::vector<uint8_t>& old,
-                             const std::vector<uint8_t>& bytes);
 
 }  // namespace zemtool

@@ -176,6 +176,273 @@ ZEM_API const char* zem_version(void);
 /* Closes the decoder and its files; NULL is ignored. */
 ZEM_API void zem_close(zem_decoder* d);
 
+/* ------------------------------------------------------------------------
+ * Since 1.1: reading from anything, the stored MD5, 64-bit ranges.
+ * ------------------------------------------------------------------------ */
+
+/* Writing a file failed (the disk is full, the folder is read-only, ...); nothing was changed or left behind
+   unless the function says otherwise. */
+#define ZEM_ERROR_WRITE_FAILED     (-11)
+
+/*
+ * A source of bytes a caller provides. `read` fills up to `bytes` bytes and
+ * returns how many it gave: 0 only at the end, negative on failure (the
+ * library may call it again after a failure, for a later part). `seek` moves
+ * to `offset` bytes from the start and returns 0 on success; NULL means the
+ * source cannot seek (a pipe, a socket, a push pad). `size` returns the total
+ * bytes, or a negative number when unknown; it may be NULL. `user` is handed
+ * to every call unchanged. The library calls these only from inside its own
+ * functions on the decoder, on the thread that called them.
+ */
+typedef struct zem_io {
+    long (*read)(void* user, void* buffer, long bytes);
+    int (*seek)(void* user, int64_t offset);
+    int64_t (*size)(void* user);
+} zem_io;
+
+/*
+ * Opens the ZEM stream (not a link file) that `io` delivers. The decoder
+ * copies *io, keeps `user` and calls the functions until zem_close(); `user`
+ * must stay valid until then.
+ *
+ * A source with `seek` is read where the decoder needs it, as a file is: the
+ * stream starts at offset 0, and its length is `size`, or, when that is NULL
+ * or unknown, what one pass of reading finds. A source without `seek` is read
+ * once, front to back, from where it stands up to its end: the
+ * decoder needs the stream's end (its tag and the WAV trailer) before it
+ * hands out a block, so it keeps what it read in memory (as much as the
+ * stream is long) and decodes from there; zem_seek() on such a decoder answers
+ * ZEM_ERROR_UNSUPPORTED and changes nothing. zem_get_frame(), zem_tell() and
+ * everything else work as for a file.
+ *
+ * Streams of 2 GiB and more are refused (ZEM_ERROR_UNSUPPORTED), as for files.
+ * Returns the decoder, or NULL with *error set (error may be NULL):
+ * ZEM_ERROR_INVALID_ARGUMENT for a NULL io or io->read, ZEM_ERROR_READ_FAILED
+ * when `read` fails while the stream is opened, ZEM_ERROR_BAD_INPUT for bytes
+ * that hold no stream, ZEM_ERROR_UNSUPPORTED as for zem_open().
+ */
+ZEM_API zem_decoder* zem_open_io(const zem_io* io, void* user, int* error);
+
+/*
+ * Opens the ZEM stream held in `data` (`size` bytes). Nothing is copied: the
+ * bytes must stay valid and unchanged until zem_close(). Errors as for
+ * zem_open_io(); a NULL data is ZEM_ERROR_INVALID_ARGUMENT.
+ */
+ZEM_API zem_decoder* zem_open_memory(const void* data, size_t size, int* error);
+
+/*
+ * Copies the MD5 digest the stream stores (of the whole WAV file it was made
+ * from: header, data and trailer) into md5. For a link file or a range it is
+ * the image's digest. Returns ZEM_OK, ZEM_ERROR_UNSUPPORTED when the stream
+ * stores none (versions before 3980), or ZEM_ERROR_INVALID_ARGUMENT.
+ */
+ZEM_API int zem_get_md5(const zem_decoder* d, unsigned char md5[16]);
+
+/*
+ * As zem_open_range(), with 64-bit block numbers: a negative start is the
+ * stream's beginning, a negative finish its end, and both are clamped to the
+ * stream, so numbers beyond any stream's length stand for its end.
+ */
+ZEM_API zem_decoder* zem_open_range64(const char* image_path_utf8, int64_t start_block, int64_t finish_block,
+                                      int* error);
+
+/* ------------------------------------------------------------------------
+ * Since 1.1: tags of a stream or a link file, read and written.
+ * ------------------------------------------------------------------------ */
+
+typedef struct zem_tag zem_tag;
+
+/*
+ * Reads the tag at the end of the file at path_utf8 (a stream, a link file,
+ * or any file): its ZEM tag, or, when it has none, its ID3v1 record's fields.
+ * A file without a tag gives an empty tag. Nothing is written until
+ * zem_tag_save(). Returns the tag, or NULL with *error set (error may be
+ * NULL): ZEM_ERROR_INVALID_ARGUMENT for a NULL or empty path,
+ * ZEM_ERROR_CANNOT_OPEN when the file cannot be read, ZEM_ERROR_NO_MEMORY.
+ * A zem_tag is used by one thread at a time; different tags may be used at
+ * once (not two on the same file while one saves).
+ */
+ZEM_API zem_tag* zem_tag_open(const char* path_utf8, int* error);
+
+/* The number of items, or a negative error (NULL t). */
+ZEM_API int zem_tag_count(const zem_tag* t);
+
+/*
+ * The UTF-8 name of item `index` (0 to count - 1), in stored order (a new item
+ * comes last), or NULL for a bad index or NULL t. The text stays valid until
+ * the next zem_tag_set(), zem_tag_set_binary(), zem_tag_save() or zem_tag_close().
+ */
+ZEM_API const char* zem_tag_name(const zem_tag* t, int index);
+
+/*
+ * The UTF-8 text of the item called `name` (compared without regard to ASCII
+ * case), or NULL when there is none, when it holds binary data, or for NULL
+ * arguments. Valid as long as zem_tag_name()'s texts.
+ */
+ZEM_API const char* zem_tag_get(const zem_tag* t, const char* name);
+
+/*
+ * The value of the item called `name` as stored (text items too, as their
+ * bytes without a terminator): returns its size in bytes and copies it into
+ * buffer when size is at least that (buffer may be NULL with size 0 to ask);
+ * ZEM_ERROR_INVALID_ARGUMENT when there is no such item or for NULL t or name.
+ */
+ZEM_API long zem_tag_get_binary(const zem_tag* t, const char* name, void* buffer, size_t size);
+
+/*
+ * Sets the item `name` to the UTF-8 text value_utf8 (replacing any value, in
+ * its place), or removes it when value_utf8 is NULL or empty (removing a
+ * missing item is no error). Names are printable ASCII (0x20 to 0x7E)
+ * without '='. Only the tag in memory changes. Returns ZEM_OK,
+ * ZEM_ERROR_INVALID_ARGUMENT (NULL t or name, a bad name, malformed UTF-8),
+ * or ZEM_ERROR_FAILED when the tag is full (256 items) or the item read-only.
+ */
+ZEM_API int zem_tag_set(zem_tag* t, const char* name, const char* value_utf8);
+
+/* As zem_tag_set(), with a binary value of `size` bytes (size 0 removes; data may be NULL only then). */
+ZEM_API int zem_tag_set_binary(zem_tag* t, const char* name, const void* data, size_t size);
+
+/*
+ * Writes the tag into its file, whole or not at all, as `zemtool tag` does:
+ * the file's audio (for a stream, everything up to the end of its frames and
+ * WAV trailer) is never touched; an ID3v1 record at the end stays there,
+ * behind the ZEM tag, with the edited fields; a file whose tags cannot be
+ * rewritten without loss (a damaged ZEM tag, a tag reaching into the audio,
+ * several stacked tags, items the library would drop) is refused and left as
+ * it is. A tag without items removes the ZEM tag. Returns ZEM_OK;
+ * ZEM_ERROR_CANNOT_OPEN when the file is missing, read-only or in use;
+ * ZEM_ERROR_BAD_INPUT for tags that cannot be rewritten safely;
+ * ZEM_ERROR_WRITE_FAILED when writing failed (the old bytes were put back);
+ * ZEM_ERROR_FAILED when even that failed, or the tag grew too large.
+ * Afterwards t holds what the file holds.
+ */
+ZEM_API int zem_tag_save(zem_tag* t);
+
+/* Frees the tag (unsaved changes are dropped); NULL is ignored. */
+ZEM_API void zem_tag_close(zem_tag* t);
+
+/* ------------------------------------------------------------------------
+ * Since 1.1: cue sheets and link files.
+ * ------------------------------------------------------------------------ */
+
+typedef struct zem_cue zem_cue;
+
+typedef struct zem_cue_track {
+    int number;                 /* 1, 2, ... */
+    const char* title;          /* UTF-8 (never NULL), valid until zem_cue_close() */
+    const char* performer;      /* the performer in force for the track */
+    int64_t start_block;        /* as the track's link file holds it */
+    int64_t finish_block;       /* exclusive; negative: to the image's end */
+} zem_cue_track;
+
+/*
+ * Reads a cue sheet: path_utf8 names a cue sheet, or a ZEM stream carrying
+ * one in its tag (the field "Cuesheet", as `zemtool tag --set-cuesheet`
+ * stores it; its FILE line then stands for that stream). The sheet is read as
+ * Tessarine and `zemtool links` read it, and the image's sample rate turns
+ * its times into blocks (44100 when the image does not open). Returns the
+ * sheet, or NULL with *error set (error may be NULL): ZEM_ERROR_INVALID_ARGUMENT
+ * for a NULL or empty path, ZEM_ERROR_CANNOT_OPEN when the file cannot be
+ * read, ZEM_ERROR_BAD_INPUT for a sheet without TRACK 01 AUDIO or a stream
+ * without a sheet. One thread at a time per zem_cue.
+ */
+ZEM_API zem_cue* zem_cue_open(const char* path_utf8, int* error);
+
+/*
+ * The image the links name, as a UTF-8 path resolved against the sheet's
+ * folder (the file a link in that folder opens), or NULL for NULL c. Valid
+ * until zem_cue_close().
+ */
+ZEM_API const char* zem_cue_image(const zem_cue* c);
+
+/* The number of audio tracks (1 or more), or a negative error. */
+ZEM_API int zem_cue_track_count(const zem_cue* c);
+
+/* Fills *track with track `index` (0 to count - 1). Returns ZEM_OK or ZEM_ERROR_INVALID_ARGUMENT. */
+ZEM_API int zem_cue_get_track(const zem_cue* c, int index, zem_cue_track* track);
+
+/*
+ * Writes one link file per track, exactly the files `zemtool links` writes:
+ * named by template_utf8 (NULL: "ARTIST - ALBUM - TRACK# - TITLE"; the words
+ * ARTIST, ALBUM, TRACK# and TITLE are replaced) into folder_utf8 (NULL: the
+ * sheet's folder, or the stream's). Links written beside the sheet (folder
+ * NULL) name the image as the sheet does; in any other folder they name it by
+ * its full path, so that they play from there. An
+ * existing file of the same name is replaced. Returns the number of files
+ * written (two tracks of the same name count once), or a negative error:
+ * ZEM_ERROR_INVALID_ARGUMENT (NULL c, malformed UTF-8),
+ * ZEM_ERROR_WRITE_FAILED when a link could not be created (or its name is
+ * too long): the others are written all the same.
+ */
+ZEM_API int zem_cue_write_links(const zem_cue* c, const char* template_utf8, const char* folder_utf8);
+
+/* Frees the sheet; NULL is ignored. */
+ZEM_API void zem_cue_close(zem_cue* c);
+
+/* ------------------------------------------------------------------------
+ * Since 1.1: encoding.
+ * ------------------------------------------------------------------------ */
+
+typedef struct zem_encoder zem_encoder;
+
+typedef struct zem_encoder_settings {
+    unsigned sample_rate, channels, bits_per_sample;  /* 1 or 2 channels of 8, 16 or 24 bits */
+    unsigned compression_level;   /* 1000, 2000, 3000, 4000 or 5000 */
+    unsigned threads;             /* 0: every core */
+    int verify;                   /* non-zero: every frame decoded again and compared */
+} zem_encoder_settings;
+
+/*
+ * Starts a version 3990 stream to be written at path_utf8. Nothing appears
+ * under that name before zem_encoder_finish(): the PCM is kept in a
+ * temporary file beside it ("NAME.pcm.partial") until then. Returns the
+ * encoder, or NULL with *error set (error may be NULL):
+ * ZEM_ERROR_INVALID_ARGUMENT for NULL arguments, an empty path, a zero rate or
+ * a level out of range; ZEM_ERROR_UNSUPPORTED for channels or sample sizes
+ * the encoder does not take; ZEM_ERROR_WRITE_FAILED when the temporary file
+ * cannot be created. An encoder is used by one thread at a time; it runs
+ * settings.threads threads of its own inside zem_encoder_finish().
+ */
+ZEM_API zem_encoder* zem_encoder_open(const char* path_utf8, const zem_encoder_settings* s, int* error);
+
+/*
+ * The WAV file's bytes in front of the PCM (up to and including the data
+ * chunk's size) and behind it, to be stored as they are, so that the stream
+ * decodes back to that exact file (zem_get_wav_header() and
+ * zem_get_wav_trailer() give them back). The header must be a PCM WAV header
+ * of the encoder's settings, set before the first zem_encoder_write(); its
+ * data size must match the PCM written (or be 0 or 0xFFFFFFFF, with no
+ * trailer), which zem_encoder_finish() checks. Without a header the encoder
+ * writes the 44-byte one for the PCM; without a trailer there is none. The
+ * bytes are copied. Returns ZEM_OK, ZEM_ERROR_INVALID_ARGUMENT (NULL e, NULL
+ * data with a size, a header set after PCM), or ZEM_ERROR_BAD_INPUT (not such
+ * a header, or one of other settings).
+ */
+ZEM_API int zem_encoder_set_wav_header(zem_encoder* e, const void* header, size_t size);
+ZEM_API int zem_encoder_set_wav_trailer(zem_encoder* e, const void* trailer, size_t size);
+
+/*
+ * Adds `blocks` blocks of interleaved PCM (the bytes of a WAV file's data
+ * chunk: blocks x channels x bits_per_sample / 8 bytes). Returns `blocks`, or
+ * a negative error: ZEM_ERROR_INVALID_ARGUMENT (NULL e, NULL pcm with blocks,
+ * negative blocks), ZEM_ERROR_UNSUPPORTED when the PCM would outgrow 2 GiB,
+ * ZEM_ERROR_WRITE_FAILED. After an error the encoder can only be aborted.
+ */
+ZEM_API long zem_encoder_write(zem_encoder* e, const void* pcm, long blocks);
+
+/*
+ * Encodes everything written and puts the stream in place under its name
+ * (replacing a file there) only when it is complete; then frees e. Returns
+ * ZEM_OK, or an error with nothing left behind: ZEM_ERROR_INVALID_ARGUMENT
+ * (NULL e), ZEM_ERROR_BAD_INPUT (a header whose data size does not match),
+ * ZEM_ERROR_BAD_FRAME (verify found a frame that does not decode back),
+ * ZEM_ERROR_WRITE_FAILED, ZEM_ERROR_NO_MEMORY.
+ */
+ZEM_API int zem_encoder_finish(zem_encoder* e);
+
+/* Stops, removes the temporary file and frees e: nothing is left behind. NULL is ignored. */
+ZEM_API void zem_encoder_abort(zem_encoder* e);
+
 #ifdef __cplusplus
 }
 #endif

@@ -5,6 +5,7 @@
 #include "codec/include/zem/zem.h"
 #include "platform/win32.h"
 #include "decode/decoder.h"
+#include "io/stream_io.h"
 
 #include <cstdint>
 #include <map>
@@ -13,7 +14,11 @@
 #include <string>
 
 struct zem_decoder {
+    // What the decoder reads from when the handle owns it (zem_open_io,
+    // zem_open_memory); declared first, so it goes after the decoder.
+    std::unique_ptr<CStreamIo> source;
     std::unique_ptr<CDecoder> decoder;
+    bool canSeek = true;          // false for a source read front to back
     zem_stream_info info = {};
     uint64_t rangeStart = 0;      // stream block that block 0 stands for
     uint64_t streamBlocks = 0;    // the stream's total blocks
@@ -47,5 +52,19 @@ auto Guarded(Body&& body) noexcept -> decltype(body()) {
 
 // UTF-8 to the library's wide text; false for malformed UTF-8.
 bool WideFromUtf8(const char* text, WString* wide);
+
+// A UTF-8 path as the library takes it (on Windows '/' becomes '\\', the
+// separator the link and cue code look for); false for NULL, empty or
+// malformed text.
+bool LibraryPathFromUtf8(const char* path, WString* wide);
+// A path the library gives, as UTF-8 for the system (on Linux '\\' becomes '/').
+std::string Utf8PathFromLibrary(const WString& path);
+// The path from a root, for a relative one taken from the current folder.
+WString AbsolutePath(const WString& path);
+
+// The handle of a decoder the factory made, with its facts read once.
+std::unique_ptr<zem_decoder> NewHandle(std::unique_ptr<CDecoder> decoder);
+// The C API's result for a factory that made no decoder.
+int OpenFailure(int codecError);
 
 }  // namespace zem_api

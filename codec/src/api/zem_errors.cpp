@@ -65,6 +65,8 @@ extern "C" const char* zem_error_text(int error) {
         return "reading the file failed";
     case ZEM_ERROR_BAD_FRAME:
         return "a frame failed its check";
+    case ZEM_ERROR_WRITE_FAILED:
+        return "writing a file failed";
     default:
         return "unknown error";
     }

@@ -88,6 +88,8 @@ extern "C" long zem_read(zem_decoder* d, void* pcm, long max_blocks) {
 extern "C" int zem_seek(zem_decoder* d, uint64_t block) {
     if (!d || block > d->info.total_blocks)
         return ZEM_ERROR_INVALID_ARGUMENT;
+    if (!d->canSeek)
+        return ZEM_ERROR_UNSUPPORTED;
     d->position = block;
     d->reposition = true;
     return ZEM_OK;

@@ -1,6 +1,7 @@
 #include "io/memory_stream.h"
 
 #include "container/codec_error.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,7 +15,7 @@ CMemoryStream::CMemoryStream(std::vector<uint8_t> bytes, bool readOnly)
     : m_bytes(std::move(bytes)), m_readOnly(readOnly) {}
 
 int CMemoryStream::Open(const WCHAR* name) {
-    if (!name || std::char_traits<WCHAR>::length(name) >= MAX_PATH)
+    if (!name || std::char_traits<WCHAR>::length(name) >= kMaxPathChars)
         return -1;
     m_name = name;
     m_open = true;
@@ -75,7 +76,7 @@ int CMemoryStream::Seek(int32_t distance, int origin) {
 }
 
 int CMemoryStream::Create(const WCHAR* name) {
-    if (!name || std::char_traits<WCHAR>::length(name) >= MAX_PATH)
+    if (!name || std::char_traits<WCHAR>::length(name) >= kMaxPathChars)
         return -1;
     m_name = name;
     m_bytes.clear();

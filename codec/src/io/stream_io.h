@@ -21,6 +21,6 @@ public:
     virtual int SetEof() = 0;
     virtual int32_t GetPosition() = 0;
     virtual int32_t GetSize() = 0;
-    // Copies the stored name with its NUL into `buffer` (MAX_PATH wide characters).
+    // Copies the stored name with its NUL into `buffer` (kMaxPathChars wide characters, platform/paths.h).
     virtual int GetName(WCHAR* buffer) = 0;
 };

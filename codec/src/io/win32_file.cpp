@@ -15,7 +15,7 @@ CWin32File::~CWin32File() {
 // sees it, and the previous name is dropped so that a later Delete cannot
 // remove a file this object no longer stands for.
 bool CWin32File::AcceptName(const WCHAR* name) {
-    if (name && std::char_traits<WCHAR>::length(name) < MAX_PATH)
+    if (name && std::char_traits<WCHAR>::length(name) < kMaxPathChars)
         return true;
     m_name[0] = 0;
     return false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "io/stream_io.h"
+#include "platform/paths.h"
 
 class CWin32File : public CStreamIo {
 public:
@@ -13,7 +14,7 @@ public:
 
     // Opens an existing file for reading and writing, shared with other
     // readers and writers; falls back to reading alone (shared with readers
-    // only) and then reports IsReadOnly() as 1. Names of MAX_PATH characters
+    // only) and then reports IsReadOnly() as 1. Names of kMaxPathChars characters
     // or more are refused.
     int Open(const WCHAR* name) override;
     // Opens an existing file for reading alone, shared with other readers and
@@ -40,6 +41,6 @@ private:
     bool AcceptName(const WCHAR* name);
 
     HANDLE m_handle;
-    WCHAR m_name[MAX_PATH];
+    WCHAR m_name[kMaxPathChars];
     int m_readOnly;
 };

@@ -97,9 +97,9 @@ void CLinkFile::ParseLinkText(const char* text, const WCHAR* linkPath) {
 
     WString path = ResolveLinkImagePath(DecodeImagePath(ImagePathBytes(image + sizeof(kImageKey) - 1)),
                                     linkPath);
-    // The field holds MAX_PATH characters with the terminator; a longer path
+    // The field holds kMaxPathChars characters with the terminator; a longer path
     // cannot name the image, so the link is refused rather than cut short.
-    if (path.size() >= MAX_PATH)
+    if (path.size() >= kMaxPathChars)
         return;
 
     std::copy(path.begin(), path.end(), m_imagePath);

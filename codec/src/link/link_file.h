@@ -2,6 +2,7 @@
 // and one track's block range, followed by the track's tag.
 #pragma once
 
+#include "platform/paths.h"
 #include "platform/win32.h"
 
 #include <cstdint>
@@ -39,5 +40,5 @@ private:
     int m_valid = 0;
     int32_t m_startBlock = 0;
     int32_t m_finishBlock = 0;
-    WCHAR m_imagePath[MAX_PATH] = {};
+    WCHAR m_imagePath[kMaxPathChars] = {};
 };

@@ -1,7 +1,7 @@
 #include "tessarine/app/win32/tessarine_dlg.h"
 
 #include "tessarine/app/dialog_texts.h"
-#include "tessarine/app/link_builder.h"
+#include "cue/link_builder.h"
 #include "tessarine/app/win32/resource.h"
 
 #include <commdlg.h>

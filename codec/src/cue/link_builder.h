@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/win32.h"
-#include "tessarine/app/cue_sheet.h"
+#include "cue/cue_sheet.h"
 
 #include <cstdint>
 #include <vector>
@@ -104,7 +104,7 @@ constexpr size_t kMaxLinkNameLength = 255;
 // The link name's length in the units of that limit.
 size_t LinkNameLength(const WString& stem);
 // Whether the link file `folder` + `stem` + ".zlk" can be created by its
-// name: within the name limit, and the whole path within MAX_PATH.
+// name: within the name limit, and the whole path within kMaxPathChars.
 bool LinkNameFits(const WString& folder, const WString& stem);
 // The text lines in front of the marker, as wide text.
 WString FormatLinkHeader(const WString& imageFile, int32_t startBlock, const std::optional<int32_t>& finishBlock);

@@ -1,4 +1,4 @@
-#include "tools/zemtool/tag_stream_end.h"
+#include "tag/tag_stream_end.h"
 
 #include "container/info_id.h"
 #include "container/stream_info.h"
@@ -6,7 +6,6 @@
 
 #include <algorithm>
 
-namespace zemtool {
 namespace {
 
 // Headers from version 3980 on declare every length up to the end of the
@@ -46,5 +45,3 @@ int64_t StreamAudioEnd(CStreamIo& file) {
     file.Seek(position, 0);
     return end;
 }
-
-}  // namespace zemtool

@@ -1,8 +1,8 @@
-#include "tessarine/app/embedded_cue_sheet.h"
+#include "cue/embedded_cue_sheet.h"
 
 #include "io/text_convert.h"
 #include "tag/tag_block.h"
-#include "tessarine/app/cue_sheet.h"
+#include "cue/cue_sheet.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
 // Finding the album fields and the tracks in a cue sheet's text.
-#include "tessarine/app/cue_sheet.h"
+#include "cue/cue_sheet.h"
 
 #include "io/decimal_text.h"
-#include "tessarine/app/key_index.h"
+#include "cue/key_index.h"
 
 #include <algorithm>
 

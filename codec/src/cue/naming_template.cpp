@@ -1,4 +1,6 @@
-#include "tessarine/app/link_builder.h"
+#include "cue/link_builder.h"
+
+#include "platform/paths.h"
 
 namespace {
 
@@ -86,7 +88,7 @@ size_t LinkNameLength(const WString& stem) {
 }
 
 bool LinkNameFits(const WString& folder, const WString& stem) {
-    // The file layer takes paths of MAX_PATH characters with the terminator.
+    // The file layer takes paths of kMaxPathChars characters with the terminator.
     return stem.size() <= kMaxExpandedNameChars && LinkNameLength(stem) <= kMaxLinkNameLength &&
-           folder.size() + stem.size() + 4 < MAX_PATH;
+           folder.size() + stem.size() + 4 < kMaxPathChars;
 }

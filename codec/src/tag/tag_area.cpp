@@ -1,4 +1,4 @@
-#include "tools/zemtool/tag_area.h"
+#include "tag/tag_area.h"
 
 #include "io/memory_stream.h"
 #include "tag/id3v1.h"
@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <climits>
 
-namespace zemtool {
 namespace {
 
 bool ReadAt(CStreamIo& file, int64_t offset, int64_t count, std::vector<uint8_t>* out) {
@@ -138,5 +137,3 @@ std::string ReadTagArea(CStreamIo& file, int64_t audioEnd, TagArea* area) {
         *area = TagArea();
     return problem;
 }
-
-}  // namespace zemtool

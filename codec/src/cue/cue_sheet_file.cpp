@@ -1,5 +1,5 @@
 // Loading a cue sheet file and turning its bytes into wide text.
-#include "tessarine/app/cue_sheet.h"
+#include "cue/cue_sheet.h"
 
 #include "io/text_convert.h"
 

@@ -1,12 +1,12 @@
 // What the job can tell about its links before it writes them: sheets that
 // yield links which cannot play, or play the wrong audio. The reader takes
 // such sheets without complaint; these checks look at the same text again.
-#include "tessarine/app/link_builder.h"
+#include "cue/link_builder.h"
 
 #include "decode/decoder_factory.h"
 #include "link/link_file.h"
 #include "platform/paths.h"
-#include "tessarine/app/key_index.h"
+#include "cue/key_index.h"
 
 #include <algorithm>
 #include <map>

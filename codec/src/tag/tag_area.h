@@ -1,4 +1,4 @@
-// The tags at the end of a file as `zemtool tag` rewrites them: at most one
+// The tags at the end of a file as a rewrite (`zemtool tag`, zem_tag_save) takes them: at most one
 // ZEM tag, then at most one ID3v1 record. The library strips any stack of tags
 // and takes a footer's word for how far back its tag reaches; a rewrite must
 // not, so this reading is strict: every byte of the area belongs to a tag that
@@ -10,8 +10,6 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-
-namespace zemtool {
 
 struct TagArea {
     int64_t start = 0;            // first byte of the tags; the file's size when it has none
@@ -27,5 +25,3 @@ struct TagArea {
 // text, or why the tags cannot be rewritten without losing something. Leaves
 // the file's position as it was.
 std::string ReadTagArea(CStreamIo& file, int64_t audioEnd, TagArea* area);
-
-}  // namespace zemtool

@@ -1,5 +1,5 @@
 // The bytes of one ZLK file: header lines, marker line, the track's tag.
-#include "tessarine/app/link_builder.h"
+#include "cue/link_builder.h"
 
 #include "io/memory_stream.h"
 #include "io/text_convert.h"

@@ -1,4 +1,4 @@
-#include "tessarine/app/link_builder.h"
+#include "cue/link_builder.h"
 
 #include "container/info_id.h"
 #include "decode/decoder_factory.h"

@@ -1,4 +1,4 @@
-#include "tessarine/app/key_index.h"
+#include "cue/key_index.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "tessarine/app/link_builder.h"
+#include "cue/link_builder.h"
 
 #include <cmath>
 #include <limits>

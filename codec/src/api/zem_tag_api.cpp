@@ -1,0 +1,271 @@
+// Tags read and written through the C API. The items are kept in memory as
+// UTF-8 (older tags' ANSI text converted once) together with the edits made
+// to them; saving applies the edits to the tags the file holds then, the way
+// `zemtool tag` does, so an ID3v1 record is kept and damaged tags refused.
+#include "api/decoder_handle.h"
+
+#include "container/codec_error.h"
+#include "io/memory_stream.h"
+#include "io/text_convert.h"
+#include "io/win32_file.h"
+#include "tag/tag_area.h"
+#include "tag/tag_area_rewrite.h"
+#include "tag/tag_block.h"
+#include "tag/tag_stream_end.h"
+#include "cue/embedded_cue_sheet.h"
+
+#include <climits>
+#include <deque>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Item flags of a binary value.
+constexpr uint32_t kBinaryItem = 0x2;
+
+struct TagEntry {
+    std::string name;
+    std::vector<uint8_t> value;
+    bool text = true;
+    bool readOnly = false;
+};
+
+struct TagChange {
+    std::string name;
+    std::vector<uint8_t> value;  // empty removes
+    bool text = true;
+};
+
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// As the tag format stores names: printable ASCII; '=' is left out so that
+// NAME=VALUE listings stay readable.
+bool IsStorableName(const char* name) {
+    if (!name || !*name)
+        return false;
+    for (const char* c = name; *c; ++c) {
+        if (*c < 0x20 || *c > 0x7E || *c == '=')
+            return false;
+    }
+    return true;
+}
+
+// A file ending in a ZEM tag and an ID3v1 record behind it shows its ZEM
+// tag, as `zemtool tag` lists it; the library's reader would stop at the record.
+std::vector<TagEntry> ReadEntries(const WString& path) {
+    std::vector<TagEntry> entries;
+    CWin32File file;
+    file.OpenForReading(path.c_str());
+    TagArea area;
+    const bool both = ReadTagArea(file, StreamAudioEnd(file), &area).empty() && !area.zemTag.empty() &&
+                      !area.id3v1.empty();
+    CMemoryStream zemOnly(area.zemTag, true);
+    CTagBlock tag(both ? static_cast<CStreamIo*>(&zemOnly) : &file, 1);
+    for (int index = 0; index < tag.GetFieldCount(); ++index) {
+        const CTagItem* item = tag.GetField(index);
+        TagEntry entry;
+        entry.name = CueSheetToUtf8(item->GetName());
+        entry.readOnly = item->IsReadOnly();
+        const auto* value = item->GetValue();
+        const size_t size = static_cast<size_t>(item->GetValueSize());
+        if (item->IsAnsiText()) {
+            const std::string ansi(reinterpret_cast<const char*>(value), strnlen(reinterpret_cast<const char*>(value), size));
+            const std::string utf8 = AnsiToUtf8(ansi.c_str());
+            entry.value.assign(utf8.begin(), utf8.end());
+        } else {
+            entry.text = item->IsText();
+            entry.value.assign(value, value + size);
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+int ApplyChange(CTagBlock& tag, const TagChange& change, bool record) {
+    const WString name = Utf8ToWide(change.name.c_str());
+    if (change.value.empty()) {
+        tag.DeleteField(name.c_str());  // a missing item is no failure
+        return CODEC_OK;
+    }
+    if (record && !change.text)
+        return CODEC_OK;  // an ID3v1 record has no room for binary values
+    if (change.text) {
+        const std::string text(change.value.begin(), change.value.end());
+        return tag.SetFieldTextNarrow(name.c_str(), text.c_str(), 1) == 0 ? CODEC_OK : CODEC_FAILED;
+    }
+    return tag.SetFieldBytes(name.c_str(), change.value.data(), static_cast<int>(change.value.size()), kBinaryItem) == 0
+               ? CODEC_OK
+               : CODEC_FAILED;
+}
+
+}  // namespace
+
+struct zem_tag {
+    WString path;
+    std::vector<TagEntry> entries;
+    std::vector<TagChange> changes;
+    // Texts handed out, kept until the tag changes.
+    mutable std::deque<std::string> texts;  // a deque: handed-out pointers survive new texts
+
+    TagEntry* Find(const std::string& name) {
+        for (TagEntry& entry : entries) {
+            if (SameName(entry.name, name))
+                return &entry;
+        }
+        return nullptr;
+    }
+    const TagEntry* Find(const std::string& name) const { return const_cast<zem_tag*>(this)->Find(name); }
+
+    int Change(const char* name, const void* data, size_t size, bool text) {
+        if (!IsStorableName(name) || (size > 0 && !data) || size > static_cast<size_t>(INT_MAX / 2))
+            return ZEM_ERROR_INVALID_ARGUMENT;
+        texts.clear();
+        TagChange change{name, std::vector<uint8_t>(static_cast<const uint8_t*>(data),
+                                                    static_cast<const uint8_t*>(data) + size),
+                         text};
+        TagEntry* existing = Find(name);
+        if (existing && existing->readOnly)
+            return ZEM_ERROR_FAILED;
+        if (change.value.empty()) {
+            if (existing)
+                entries.erase(entries.begin() + (existing - entries.data()));
+        } else if (existing) {
+            existing->value = change.value;
+            existing->text = text;
+        } else {
+            if (entries.size() >= static_cast<size_t>(CTagBlock::kMaxFields))
+                return ZEM_ERROR_FAILED;
+            entries.push_back({name, change.value, text, false});
+        }
+        changes.push_back(std::move(change));
+        return ZEM_OK;
+    }
+
+    int Save() {
+        CWin32File file;
+        if (file.Open(path.c_str()) != 0 || file.IsReadOnly())
+            return ZEM_ERROR_CANNOT_OPEN;
+        TagArea area;
+        if (!ReadTagArea(file, StreamAudioEnd(file), &area).empty())
+            return ZEM_ERROR_BAD_INPUT;
+        std::vector<uint8_t> bytes;
+        std::string reason;
+        const auto edit = [this](CTagBlock& tag, CTagBlock* id3v1, std::string&) {
+            for (const TagChange& change : changes) {
+                if (int error = ApplyChange(tag, change, false))
+                    return error;
+                if (id3v1)
+                    ApplyChange(*id3v1, change, true);
+            }
+            return static_cast<int>(CODEC_OK);
+        };
+        if (RewriteTagAreaWith(area, false, true, edit, &bytes, reason) != CODEC_OK)
+            return ZEM_ERROR_FAILED;
+        const std::vector<uint8_t> old = area.Bytes();
+        if (bytes != old) {
+            switch (ReplaceTagArea(file, area.start, old, bytes)) {
+            case ReplaceResult::Done: break;
+            case ReplaceResult::Restored: return ZEM_ERROR_WRITE_FAILED;
+            case ReplaceResult::Lost: return ZEM_ERROR_FAILED;
+            }
+        }
+        file.Close();
+        texts.clear();
+        changes.clear();
+        entries = ReadEntries(path);
+        return ZEM_OK;
+    }
+
+    const char* Keep(std::string text) const {
+        texts.push_back(std::move(text));
+        return texts.back().c_str();
+    }
+};
+
+extern "C" zem_tag* zem_tag_open(const char* path_utf8, int* error) {
+    zem_tag* result = nullptr;
+    int code = zem_api::Guarded([&] {
+        auto tag = std::make_unique<zem_tag>();
+        if (!zem_api::LibraryPathFromUtf8(path_utf8, &tag->path))
+            return ZEM_ERROR_INVALID_ARGUMENT;
+        CWin32File file;
+        if (file.OpenForReading(tag->path.c_str()) != 0)
+            return ZEM_ERROR_CANNOT_OPEN;
+        file.Close();
+        tag->entries = ReadEntries(tag->path);
+        result = tag.release();
+        return ZEM_OK;
+    });
+    if (error)
+        *error = code;
+    return code == ZEM_OK ? result : nullptr;
+}
+
+extern "C" int zem_tag_count(const zem_tag* t) {
+    return t ? static_cast<int>(t->entries.size()) : ZEM_ERROR_INVALID_ARGUMENT;
+}
+
+extern "C" const char* zem_tag_name(const zem_tag* t, int index) {
+    if (!t || index < 0 || static_cast<size_t>(index) >= t->entries.size())
+        return nullptr;
+    return t->entries[static_cast<size_t>(index)].name.c_str();
+}
+
+extern "C" const char* zem_tag_get(const zem_tag* t, const char* name) {
+    if (!t || !name)
+        return nullptr;
+    try {
+        const TagEntry* entry = t->Find(name);
+        if (!entry || !entry->text)
+            return nullptr;
+        const char* bytes = reinterpret_cast<const char*>(entry->value.data());
+        return t->Keep(std::string(bytes, strnlen(bytes, entry->value.size())));
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+extern "C" long zem_tag_get_binary(const zem_tag* t, const char* name, void* buffer, size_t size) {
+    if (!t || !name)
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    const TagEntry* entry = t->Find(name);
+    if (!entry || entry->value.size() > static_cast<size_t>(LONG_MAX))
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    if (buffer && size >= entry->value.size() && !entry->value.empty())
+        std::memcpy(buffer, entry->value.data(), entry->value.size());
+    return static_cast<long>(entry->value.size());
+}
+
+extern "C" int zem_tag_set(zem_tag* t, const char* name, const char* value_utf8) {
+    if (!t)
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    if (value_utf8 && !IsValidUtf8(value_utf8))
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    return zem_api::Guarded(
+        [&] { return t->Change(name, value_utf8, value_utf8 ? std::strlen(value_utf8) : 0, true); });
+}
+
+extern "C" int zem_tag_set_binary(zem_tag* t, const char* name, const void* data, size_t size) {
+    if (!t)
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    return zem_api::Guarded([&] { return t->Change(name, data, size, false); });
+}
+
+extern "C" int zem_tag_save(zem_tag* t) {
+    if (!t)
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    return zem_api::Guarded([&] { return t->Save(); });
+}
+
+extern "C" void zem_tag_close(zem_tag* t) { delete t; }
