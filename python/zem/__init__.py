@@ -35,7 +35,7 @@ from ._lib import (ZEM_ERROR_BAD_FRAME, ZEM_ERROR_BAD_INPUT, ZEM_ERROR_CANNOT_OP
 from ._tag import Cue, Tag, Track, cue
 from ._write import write
 
-__version__ = "1.1.0"
+__version__ = "1.0.0"
 
 library_version: str = _library.zem_version().decode()
 """The version of the libzem the package loaded."""
