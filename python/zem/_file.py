@@ -60,8 +60,8 @@ class _Reader:
     # the library's failure value and keep the exception for the caller.
     def _read(self, _user, buffer, size):
         try:
-            data = self.fileobj.read(size)
-            n = len(data)
+            data = self.fileobj.read(size) or b""
+            n = min(len(data), size)
             ctypes.memmove(buffer, data, n)
             return n
         except BaseException as e:  # noqa: B036 - reported after the call
@@ -99,10 +99,10 @@ class File:
     """
 
     def __init__(self, source: Source, errors: str = "strict") -> None:
+        self._handle: Optional[int] = None
         if errors not in ("strict", "silence"):
             raise ValueError("errors must be 'strict' or 'silence'")
         self.errors = errors
-        self._handle: Optional[int] = None
         self._keep: Any = None
         self._path: Optional[bytes] = None
         self._seekable = True

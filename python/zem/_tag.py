@@ -80,8 +80,9 @@ class Tag(MutableMapping):
     """
 
     def __init__(self, path) -> None:
+        self._handle: Optional[int] = None
         self.path = os.fsdecode(_lib.path_bytes(path))
-        self._handle: Optional[int] = _open_tag(_lib.path_bytes(path))
+        self._handle = _open_tag(_lib.path_bytes(path))
         self.pictures: MutableMapping[str, bytes] = _Binary(self)
 
     def _live(self) -> int:
@@ -162,8 +163,9 @@ class Cue:
     """A cue sheet read by zem.cue(): the image it names and its tracks."""
 
     def __init__(self, path) -> None:
+        self._handle: Optional[int] = None
         error = ctypes.c_int(0)
-        self._handle: Optional[int] = lib.zem_cue_open(_lib.path_bytes(path), ctypes.byref(error))
+        self._handle = lib.zem_cue_open(_lib.path_bytes(path), ctypes.byref(error))
         if not self._handle:
             raise ZemError(error.value, os.fsdecode(_lib.path_bytes(path)))
         self.image: str = lib.zem_cue_image(self._handle).decode("utf-8")
