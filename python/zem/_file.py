@@ -106,6 +106,9 @@ class File:
         self._keep: Any = None
         self._path: Optional[bytes] = None
         self._seekable = True
+        # Blocks of a damaged frame that an unseekable source skipped beyond
+        # the last read: the next read delivers them as silence first.
+        self._owed = 0
         error = ctypes.c_int(0)
         if isinstance(source, (bytes, bytearray, memoryview)):
             self._keep = bytes(source)
@@ -205,7 +208,7 @@ class File:
 
     def tell(self) -> int:
         """The block the next read() starts at."""
-        return _lib.check(lib.zem_tell(self._live()))
+        return _lib.check(lib.zem_tell(self._live())) - self._owed
 
     def seek(self, frames: int, whence: int = io.SEEK_SET) -> int:
         """Moves to a block (from the start, the current block or the end) and returns it."""
@@ -236,7 +239,10 @@ class File:
         align = self._info.block_align
         raw = np.empty(count * align, dtype=np.uint8)
         base = raw.ctypes.data
-        done = 0
+        silence = 128 if self.bits == 8 else 0
+        done = min(self._owed, count)
+        raw[:done * align] = silence
+        self._owed -= done
         while done < count:
             n = lib.zem_read(handle, ctypes.c_void_p(base + done * align), count - done)
             if n == 0:
@@ -247,19 +253,22 @@ class File:
             # The library skipped the rest of the failed frame: its blocks
             # are the ones between where this call began and where it stands.
             position = self.tell()
-            skipped = max(0, min(count - done, position - (start + done)))
+            skipped = max(0, position - (start + done))
             if self.errors == "strict":
                 detail = _lib.error_detail(handle)
                 where = f"{self.name}: blocks {start + done} to {position - 1}"
                 raise ZemError(n, f"{where} ({detail})" if detail else where)
-            raw[done * align:(done + skipped) * align] = 128 if self.bits == 8 else 0
-            done += skipped
-            if position > start + count and self._seekable:
-                # The frame reaches past what was asked: the next read gets
-                # the rest of it (and its failure) again.
-                lib.zem_seek(handle, start + count)
             if skipped == 0:
                 break
+            beyond = max(0, skipped - (count - done))
+            raw[done * align:(done + skipped - beyond) * align] = silence
+            done += skipped - beyond
+            if beyond and self._seekable:
+                # The frame reaches past what was asked: the next read meets
+                # the rest of it (and its failure) again.
+                lib.zem_seek(handle, start + count)
+            else:
+                self._owed = beyond
         return decode(raw[:done * align], self.bits, self.channels, d, always_2d)
 
     def blocks(self, blocksize: int, overlap: int = 0, frames: int = -1, dtype: str = "int16",
