@@ -47,6 +47,9 @@ packages=(
     # packages' checker, and what their test uses once they are installed
     # (man -w, the completion's loader).
     nsis lintian man-db bash-completion
+    # The Python package (python/) and its tests: NumPy, pytest, and setuptools
+    # for `pip install ./python` and the python3-zem package.
+    python3-numpy python3-pytest python3-setuptools
     # The ABI check of libzem.so against its first release (abidiff).
     abigail-tools
     # zemtool ripcheck: MusicBrainz disc IDs and the AccurateRip database lookup.

@@ -68,6 +68,10 @@ check "pkg-config --modversion zem" \
     env -u PKG_CONFIG_PATH -u PKG_CONFIG_LIBDIR bash -c "pkg-config --modversion zem | grep -Fx '$version'"
 check "complete -p zemtool" \
     bash -c 'source /usr/share/bash-completion/completions/zemtool && complete -p zemtool'
+# The Python module from the system's path alone (nothing of the build tree),
+# without leaving compiled files behind for the purge to trip over.
+check "python3 -c 'import zem'" env -i PATH=/usr/bin:/bin bash -c "cd / && /usr/bin/python3 -B -c \
+    'import zem; print(zem.__file__, zem.library_version)' | grep -Fx '/usr/lib/python3/dist-packages/zem/__init__.py $version'"
 if dpkg-query -W -f='${db:Status-Abbrev}' gstreamer1.0-zem 2>/dev/null | grep -q '^.i'; then
     # The system's plugin folders only (found through /lib or /usr/lib, one
     # folder on a merged-/usr system), and a registry of our own, so the
