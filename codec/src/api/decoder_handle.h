@@ -55,8 +55,9 @@ auto Guarded(Body&& body) noexcept -> decltype(body()) {
 bool WideFromUtf8(const char* text, WString* wide);
 
 // A UTF-8 path as the library takes it (on Windows '/' becomes '\\', the
-// separator the link and cue code look for); false for NULL, empty or
-// malformed text.
+// separator the link and cue code look for; elsewhere bytes that are not
+// UTF-8 pass through as the system's name); false for NULL or empty text, and
+// on Windows for text that is not UTF-8.
 bool LibraryPathFromUtf8(const char* path, WString* wide);
 // A path the library gives, as UTF-8 for the system (on Linux '\\' becomes '/').
 std::string Utf8PathFromLibrary(const WString& path);

@@ -4,7 +4,7 @@
 
 #include "container/codec_error.h"
 #include "container/info_id.h"
-#include "cue/embedded_cue_sheet.h"
+#include "io/path_text.h"
 
 #include <algorithm>
 #include <vector>
@@ -46,7 +46,7 @@ int OpenFailure(int codecError) {
 }
 
 bool LibraryPathFromUtf8(const char* path, WString* wide) {
-    if (!path || !*path || !WideFromUtf8(path, wide))
+    if (!path || !*path || !WidePathFromUtf8(path, wide))
         return false;
 #ifdef _WIN32
     std::replace(wide->begin(), wide->end(), WCHAR('/'), WCHAR('\\'));
@@ -55,7 +55,7 @@ bool LibraryPathFromUtf8(const char* path, WString* wide) {
 }
 
 std::string Utf8PathFromLibrary(const WString& path) {
-    std::string utf8 = CueSheetToUtf8(path);
+    std::string utf8 = Utf8PathFromWide(path);
 #ifndef _WIN32
     std::replace(utf8.begin(), utf8.end(), '\\', '/');
 #endif
@@ -76,7 +76,7 @@ WString AbsolutePath(const WString& path) {
         return path;
     std::vector<char> folder(4096);
     WString wide;
-    if (!getcwd(folder.data(), folder.size()) || !WideFromUtf8(folder.data(), &wide))
+    if (!getcwd(folder.data(), folder.size()) || !WidePathFromUtf8(folder.data(), &wide))
         return path;
     return wide + WCHAR('/') + path;
 #endif

@@ -10,10 +10,10 @@
 #include "link/remote_path.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
-unsigned Unsigned(int64_t value) { return static_cast<unsigned>(std::max<int64_t>(value, 0)); }
 
 std::string Quoted(const WString& path) { return "\"" + Utf8PathFromWide(path) + "\""; }
 
@@ -65,28 +65,11 @@ int Open(const char* path, zem_decoder** result, std::string* detail, OpenWide o
     OpenFindings found;
     std::unique_ptr<CDecoder> decoder = open(wide, &codecError, &found);
     if (!decoder) {
-        // The factory's -1 is a version no decoder takes (or a decoder that could not be built).
-        const int code = codecError == CODEC_FAILED
-                             ? ZEM_ERROR_UNSUPPORTED
-                             : (codecError ? zem_api::FromCodecError(codecError) : ZEM_ERROR_BAD_INPUT);
+        const int code = zem_api::OpenFailure(codecError);
         *detail = FailureDetail(code, wide, found);
         return code;
     }
-    auto handle = std::make_unique<zem_decoder>();
-    CDecoder& d = *decoder;
-    handle->info.version = Unsigned(d.GetInfo(Version));
-    handle->info.compression_level = Unsigned(d.GetInfo(CompressionLevel));
-    handle->info.sample_rate = Unsigned(d.GetInfo(SampleRate));
-    handle->info.channels = Unsigned(d.GetInfo(Channels));
-    handle->info.bits_per_sample = Unsigned(d.GetInfo(BitsPerSample));
-    handle->info.block_align = Unsigned(d.GetInfo(BlockAlign));
-    handle->info.total_blocks = static_cast<uint64_t>(std::max<int64_t>(d.GetInfo(DecoderTotalBlocks), 0));
-    handle->streamBlocks = static_cast<uint64_t>(std::max<int64_t>(d.GetInfo(TotalBlocks), 0));
-    handle->blocksPerFrame = d.GetInfo(BlocksPerFrame);
-    handle->totalFrames = d.GetInfo(TotalFrames);
-    handle->rangeStart = static_cast<uint64_t>(std::max<int64_t>(d.GetInfo(DecoderRangeStart), 0));
-    handle->decoder = std::move(decoder);
-    *result = handle.release();
+    *result = zem_api::NewHandle(std::move(decoder)).release();
     return ZEM_OK;
 }
 
@@ -130,6 +113,19 @@ extern "C" zem_decoder* zem_open(const char* path_utf8, int* error) {
 // The way the factory opens a link file's image, without the link file.
 extern "C" zem_decoder* zem_open_range(const char* image_path_utf8, int32_t start_block, int32_t finish_block,
                                        int* error) {
+    return zem_open_range64(image_path_utf8, start_block, finish_block, error);
+}
+
+extern "C" zem_decoder* zem_open_range64(const char* image_path_utf8, int64_t start_block, int64_t finish_block,
+                                         int* error) {
+    // The codec counts blocks in 32 bits, so no stream is longer than INT32_MAX
+    // blocks: a number beyond stands for the stream's end, as the clamp to the
+    // stream would make of it; a negative one for the default (-1).
+    const auto blockNumber = [](int64_t block) {
+        return block < 0 ? -1 : static_cast<int>(std::min<int64_t>(block, INT32_MAX));
+    };
+    const int start = blockNumber(start_block);
+    const int finish = blockNumber(finish_block);
     return OpenReporting(error, nullptr, 0, [&](zem_decoder** result, std::string* text) {
         return Open(image_path_utf8, result, text, [=](const WString& path, int* codecError, OpenFindings*) {
             auto* info = new CStreamInfo(path.c_str(), codecError);
@@ -137,7 +133,7 @@ extern "C" zem_decoder* zem_open_range(const char* image_path_utf8, int32_t star
                 delete info;
                 return std::unique_ptr<CDecoder>();
             }
-            return OpenDecoderFromInfo(info, start_block, finish_block, codecError);
+            return OpenDecoderFromInfo(info, start, finish, codecError);
         });
     });
 }
