@@ -54,6 +54,8 @@ packages=(
     abigail-tools
     # zemtool ripcheck: MusicBrainz disc IDs and the AccurateRip database lookup.
     libdiscid-dev libcurl4-openssl-dev
+    # zemtool convert: FLAC through libFLAC, and its test's reference tools (flac, metaflac).
+    libflac-dev flac
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)

@@ -1,5 +1,6 @@
 #include "tools/zemtool/zemtool.h"
 
+#include "tools/zemtool/convert_command.h"
 #include "tools/zemtool/decode_command.h"
 #include "tools/zemtool/encode_command.h"
 #include "tools/zemtool/info_command.h"
@@ -50,6 +51,8 @@ int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
         return RunVerifyCommand(rest, in, out, err);
     if (command == "ripcheck")
         return RunRipcheckCommand(rest, out, err);
+    if (command == "convert")
+        return RunConvertCommand(rest, out, err);
     return ReportUsageError(err, "", "unknown command " + Quoted(command));
 }
 
