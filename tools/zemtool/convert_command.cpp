@@ -12,6 +12,7 @@
 #include "tools/zemtool/zemtool.h"
 
 #include <atomic>
+#include <filesystem>
 #include <iostream>
 #include <mutex>
 #include <thread>
@@ -119,6 +120,13 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, s
     }
     if (!usageProblem.empty())
         return ReportUsageError(err, "convert", usageProblem);
+    if (!request.plan.outputDir.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(std::filesystem::u8path(request.plan.outputDir), error);
+        if (error)
+            return ReportFailure(err, CODEC_WRITE_FAILED, "cannot create the folder " +
+                                                              Quoted(request.plan.outputDir) + ": " + error.message());
+    }
     bool failed = false;
     std::vector<ConvertItem> items;
     for (const std::string& input : request.inputs) {
