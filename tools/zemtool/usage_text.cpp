@@ -25,6 +25,8 @@ const char* const kToolUsage =
     "  convert IN... [--to flac|wav|zem] [--output-dir DIR]\n"
     "                    tagged FLAC, WAV or ZEM files from streams, link files, the\n"
     "                    tracks of a cue sheet or image, WAV and FLAC files\n"
+    "  gain IN... [--album] [--dry-run]\n"
+    "                    ReplayGain of streams, link files and a sheet's tracks, into their tags\n"
     "\n"
     "Options:\n"
     "  -h, --help        show this help; 'zemtool COMMAND --help' explains a command\n"
@@ -231,5 +233,24 @@ const char* const kConvertUsage =
     "Each file written is printed; a failure names the file and the reason and the\n"
     "others go on. Exit status 1 when any failed. Builds without libFLAC say\n"
     "\"FLAC is not available in this build\" for FLAC in or out.\n";
+
+const char* const kGainUsage =
+    "Usage: zemtool gain IN... [--album] [--dry-run]\n"
+    "\n"
+    "Measures ReplayGain 2.0 values (integrated loudness against -18 LUFS, sample\n"
+    "peak) and writes them into the ZEM tags as REPLAYGAIN_TRACK_GAIN (\"-6.54 dB\"),\n"
+    "REPLAYGAIN_TRACK_PEAK (\"0.988553\"), REPLAYGAIN_ALBUM_GAIN and\n"
+    "REPLAYGAIN_ALBUM_PEAK:\n"
+    "  a stream or a link file   its track values\n"
+    "  a cue sheet, or an image carrying one\n"
+    "                            each track's values into the track's link file\n"
+    "                            (as 'zemtool links' names it), the album's into\n"
+    "                            the image and every link file\n"
+    "WAV and FLAC files are measured, not written.\n"
+    "\n"
+    "Options:\n"
+    "  --album           the files given make one album: album values across them\n"
+    "  --dry-run         only print the values\n"
+    "  -h, --help        show this help\n";
 
 }  // namespace zemtool

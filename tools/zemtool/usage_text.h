@@ -12,5 +12,6 @@ extern const char* const kDecodeUsage;
 extern const char* const kVerifyUsage;
 extern const char* const kRipcheckUsage;
 extern const char* const kConvertUsage;
+extern const char* const kGainUsage;
 
 }  // namespace zemtool

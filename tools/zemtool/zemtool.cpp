@@ -2,6 +2,7 @@
 
 #include "tools/zemtool/convert_command.h"
 #include "tools/zemtool/decode_command.h"
+#include "tools/zemtool/gain_command.h"
 #include "tools/zemtool/encode_command.h"
 #include "tools/zemtool/info_command.h"
 #include "tools/zemtool/links_command.h"
@@ -53,6 +54,8 @@ int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
         return RunRipcheckCommand(rest, out, err);
     if (command == "convert")
         return RunConvertCommand(rest, out, err);
+    if (command == "gain")
+        return RunGainCommand(rest, out, err);
     return ReportUsageError(err, "", "unknown command " + Quoted(command));
 }
 

@@ -31,6 +31,7 @@ struct ConvertItem {
     TagFields tags;
     Picture cover;
     std::string output;  // the file written, with its extension
+    std::string link;    // a track's link file as `zemtool links` names it (it may not exist)
 };
 
 // The first value of `name` (compared without regard to ASCII case), or "".

@@ -115,6 +115,13 @@ std::string PlanTracks(const std::string& input, const std::string& sheetPath, c
         for (const char* name : {"REPLAYGAIN_ALBUM_GAIN", "REPLAYGAIN_ALBUM_PEAK"})
             AddField(item.tags, name, FieldValue(imageFields, name));
         item.cover = cover;
+        item.link = SystemPath(link.path.c_str());
+        // A link file carries the track's own gain once `zemtool gain` measured it.
+        if (zem_tag* linkTag = zem_tag_open(item.link.c_str(), &error)) {
+            for (const char* name : {"REPLAYGAIN_TRACK_GAIN", "REPLAYGAIN_TRACK_PEAK"})
+                AddField(item.tags, name, FieldValue(FieldsFromZemTag(linkTag), name));
+            zem_tag_close(linkTag);
+        }
         item.output = OutputPath(sheetPath, options,
                                  Utf8FromWide(ExpandNamingTemplate(naming, plan.sheet, track)));
         items.push_back(std::move(item));
