@@ -1,17 +1,23 @@
 #!/usr/bin/env python3
 """`zemtool convert` end to end, checked with the reference FLAC tools.
 
-    convert_test.py ZEMTOOL ALBUM_DIR
+    convert_test.py ZEMTOOL ALBUM_DIR [--gain]
 
 The bundled album (image and cue sheet) to FLAC per track: every track's PCM
 equals `zemtool decode` of its link, STREAMINFO's MD5 is the PCM's, the tags
 are the sheet's; the image carrying the sheet gives the same files; FLAC with
 a picture to ZEM and back keeps PCM, tags and picture; WAV files of several
 formats go through FLAC and ZEM unchanged; a bad input fails alone.
+With --gain, `zemtool gain` against values worked out by hand (a stereo 1 kHz
+sine at -23 dBFS reads -23 LUFS, silence, a full-scale square) and the
+album's image tracks against the same tracks as FLAC files.
 Exit 77 (skipped) when flac or metaflac is missing.
 """
 
+import array
+import cmath
 import hashlib
+import math
 import os
 import random
 import shutil
@@ -173,6 +179,95 @@ def wav_formats(work):
         check(wav_data(zem_pcm(from_flac.decode().strip(), work)) == wav_data(wav), name + " FLAC to ZEM")
 
 
+def gain_line(text, name):
+    """(gain, peak) of the line about `name` in `zemtool gain`'s output; gain None for silence."""
+    for line in text.splitlines():
+        if line.startswith(name + ": ") or (name == "album" and line.startswith("album ")):
+            rest = line.rsplit(": gain ", 1)[1]
+            gain, peak = rest.split(", peak ")
+            return (None if gain.startswith("none") else float(gain.split()[0])), float(peak)
+    raise SystemExit("no gain line for %s in %r" % (name, text))
+
+
+def k_weighted_loudness(period, rate):
+    """The loudness (LUFS, both channels alike) of a periodic signal given by one period of 16-bit
+    samples: the power of each DFT bin through the K-weighting filters' response at 48 kHz."""
+    shelf = ([1.53512485958697, -2.69169618940638, 1.19839281085285], [1.0, -1.69065929318241, 0.73248077421585])
+    high_pass = ([1.0, -2.0, 1.0], [1.0, -1.99004745483398, 0.99007225036621])
+    n = len(period)
+    power = 0.0
+    for k in range(n):
+        z = cmath.exp(-2j * math.pi * k / n)
+        bin_value = sum(period[t] / 32768 * z ** t for t in range(n)) / n
+        response = 1.0
+        for b, a in (shelf, high_pass):
+            response *= (b[0] + b[1] * z + b[2] * z * z) / (a[0] + a[1] * z + a[2] * z * z)
+        power += abs(bin_value) ** 2 * abs(response) ** 2
+    return -0.691 + 10 * math.log10(2 * power)
+
+
+def write_samples(path, rate, samples):
+    data = array.array("h", samples)
+    if sys.byteorder != "little":
+        data.byteswap()
+    body = data.tobytes()
+    with open(path, "wb") as f:
+        f.write(b"RIFF" + struct.pack("<I", 36 + len(body)) + b"WAVEfmt " +
+                struct.pack("<IHHIIHH", 16, 1, 2, rate, rate * 4, 4, 16) + b"data" + struct.pack("<I", len(body)) +
+                body)
+
+
+def gain(work, album_flacs):
+    """Loudness against known values, written into a stream's tag; image tracks against their FLAC files."""
+    rate = 48000
+    amplitude = 32767 * 10 ** (-23 / 20)
+    sine = [0] * (2 * rate * 20)
+    for i in range(rate * 20):
+        sine[2 * i] = sine[2 * i + 1] = round(amplitude * math.sin(2 * math.pi * 1000 * i / rate))
+    square = [32767 if (i // 2 // 24) % 2 else -32767 for i in range(2 * rate * 5)]
+    # name, samples, expected gain (dB, None: silence), tolerance, expected peak
+    cases = [("sine", sine, -18.0 + 23.0, 0.1, max(sine) / 32768),
+             ("silence", [0] * (2 * rate * 5), None, 0, 0.0),
+             ("square", square, None, 0, 32767 / 32768)]
+    folder = os.path.join(work, "gain")
+    os.makedirs(folder)
+    for name, samples, expected, tolerance, peak in cases:
+        wav = os.path.join(folder, name + ".wav")
+        write_samples(wav, rate, samples)
+        stream = run(ZEMTOOL, "convert", wav, "--to", "zem").stdout.decode().strip()
+        printed = run(ZEMTOOL, "gain", stream).stdout.decode()
+        measured, measured_peak = gain_line(printed, stream)
+        if name == "square":
+            expected = -18.0 - k_weighted_loudness(square[0:96:2], rate)
+            check(measured is not None and abs(measured - expected) <= 0.02,
+                  "square gain %r, expected %r" % (measured, expected))
+        elif expected is None:
+            check(measured is None, "%s has no gain: %r" % (name, measured))
+        else:
+            check(abs(measured - expected) <= tolerance, "%s gain %r, expected %r" % (name, measured, expected))
+        check(abs(measured_peak - peak) < 2e-6, "%s peak %r, expected %r" % (name, measured_peak, peak))
+        listing = run(ZEMTOOL, "tag", stream).stdout.decode().splitlines()
+        check("REPLAYGAIN_TRACK_PEAK=%.6f" % measured_peak in listing, name + " peak in the tag")
+        if measured is not None:
+            check("REPLAYGAIN_TRACK_GAIN=%.2f dB" % measured in listing, name + " gain in the tag")
+    # The album's tracks inside the image read as the same tracks split to FLAC.
+    sheet = os.path.join(work, "Tallowmere.cue")
+    from_image = run(ZEMTOOL, "gain", "--dry-run", sheet).stdout.decode()
+    from_files = run(ZEMTOOL, "gain", "--dry-run", "--album", *album_flacs).stdout.decode()
+    check(gain_line(from_image, "album") == gain_line(from_files, "album"), "album gain of image and files")
+    image_lines = [line.split(": ", 1)[1] for line in from_image.splitlines()]
+    file_lines = [line.split(": ", 1)[1] for line in from_files.splitlines()]
+    check(image_lines == file_lines and len(image_lines) == 4, "track gains of image and files: %r" % image_lines)
+    run(ZEMTOOL, "gain", sheet)
+    link = os.path.join(work, "Corvane - Tallowmere - 01 - Wrenfall.zlk")
+    listing = run(ZEMTOOL, "tag", link).stdout.decode()
+    check("REPLAYGAIN_TRACK_GAIN=%.2f dB" % gain_line(from_files, album_flacs[0])[0] in listing.splitlines() and
+          "REPLAYGAIN_ALBUM_GAIN=%.2f dB" % gain_line(from_files, "album")[0] in listing.splitlines(),
+          "the link file holds its track's and the album's gain")
+    again = run(ZEMTOOL, "convert", link, "--output-dir", os.path.join(work, "gained")).stdout.decode().strip()
+    check(any(line.startswith("REPLAYGAIN_TRACK_GAIN=") for line in tags(again)), "FLAC carries the link's gain")
+
+
 def bad_input(work):
     """A damaged input fails alone, names itself and leaves nothing behind."""
     bad = os.path.join(work, "bad.flac")
@@ -198,6 +293,8 @@ def main():
         flac_zem_round_trip(work, written[0])
         wav_formats(work)
         bad_input(work)
+        if "--gain" in sys.argv[3:]:
+            gain(work, written)
     print("%d failures" % len(failures))
     return 1 if failures else 0
 
