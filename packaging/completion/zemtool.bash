@@ -2,7 +2,8 @@
 # Completes the commands, each command's options, and file names filtered by
 # what the command takes at that place: .zem/.qrb/.zlk to read, .wav to
 # encode or to decode into, .zem to encode into, .cue (or an image holding
-# one) for links, all of these and .flac to convert.
+# one) for links, all of these and .flac to convert
+# and to gain.
 
 _zemtool_streams='@(zem|qrb|zlk)'
 
@@ -28,7 +29,7 @@ _zemtool()
     local cur prev words cword
     _init_completion || return
 
-    local commands='info tag links encode decode verify ripcheck convert'
+    local commands='info tag links encode decode verify ripcheck convert gain'
     local i command='' at=0
     for ((i = 1; i < cword; i++)); do
         if [[ ${words[i]} != -* ]]; then
@@ -95,6 +96,7 @@ _zemtool()
         encode) options='--level --frame-blocks --threads --verify -q --quiet' ;;
         decode | verify) options='--threads --allow-remote-paths -q --quiet' ;;
         convert) options='--to --output-dir --template --flac-level --level --threads' ;;
+        gain) options='--album --dry-run' ;;
         *) return ;;
     esac
     if [[ $cur == -* ]]; then
@@ -111,7 +113,7 @@ _zemtool()
         verify)
             _filedir "$_zemtool_streams"
             ;;
-        convert)
+        convert | gain)
             _filedir '@(zem|qrb|zlk|cue|wav|flac)'
             ;;
         links | ripcheck)

@@ -20,7 +20,7 @@ import sys
 import tempfile
 
 BASH_COMPLETION = "/usr/share/bash-completion/bash_completion"
-COMMANDS = ["info", "tag", "links", "encode", "decode", "verify", "ripcheck", "convert"]
+COMMANDS = ["info", "tag", "links", "encode", "decode", "verify", "ripcheck", "convert", "gain"]
 FILES = ["a.wav", "B.WAV", "c.zem", "d.qrb", "e.zlk", "f.cue", "g.txt", "h.flac"]
 # words typed (the last one being completed) -> what the completion offers
 CASES = [
@@ -49,6 +49,7 @@ CASES = [
     (["zemtool", "ripcheck", "f.cue", "--log", ""], ["sub"]),
     (["zemtool", "convert", "a.wav", ""], ["B.WAV", "a.wav", "c.zem", "d.qrb", "e.zlk", "f.cue", "h.flac", "sub"]),
     (["zemtool", "convert", "--to", ""], ["flac", "wav", "zem"]),
+    (["zemtool", "gain", "--"], ["--album", "--dry-run", "--help"]),
     (["zemtool", "convert", "--output-dir", ""], ["sub"]),
     (["zemtool", "convert", "f.cue", "--"], ["--flac-level", "--help", "--level", "--output-dir", "--template",
                                              "--threads", "--to"]),
