@@ -41,7 +41,11 @@ const char* Extension(TargetKind target) {
 std::string OutputPath(const std::string& input, const ConvertPlanOptions& options, const std::string& stem) {
     std::string folder = options.outputDir.empty() ? Folder(input) : options.outputDir;
     if (!folder.empty() && folder.back() != '/' && folder.back() != '\\')
+#ifdef _WIN32
+        folder += '\\';
+#else
         folder += '/';
+#endif
     return folder + stem + Extension(options.target);
 }
 
