@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """`zemtool convert` end to end, checked with the reference FLAC tools.
 
-    convert_test.py ZEMTOOL ALBUM_DIR [--gain]
+    convert_test.py ZEMTOOL ALBUM_DIR LIBZEM [--gain]
 
 The bundled album (image and cue sheet) to FLAC per track: every track's PCM
 equals `zemtool decode` of its link, STREAMINFO's MD5 is the PCM's, the tags
-are the sheet's; the image carrying the sheet gives the same files; FLAC with
+are the sheet's and the cover the image's tag holds (set through LIBZEM's C
+API) is each file's front picture; a link file converts with its image's
+fields; the image carrying the sheet gives the same files; FLAC with
 a picture to ZEM and back keeps PCM, tags and picture; WAV files of several
 formats go through FLAC and ZEM unchanged; a bad input fails alone.
 With --gain, `zemtool gain` against values worked out by hand (a stereo 1 kHz
@@ -16,6 +18,7 @@ Exit 77 (skipped) when flac or metaflac is missing.
 
 import array
 import cmath
+import ctypes
 import hashlib
 import math
 import os
@@ -29,6 +32,10 @@ import zlib
 
 ZEMTOOL = sys.argv[1]
 ALBUM = sys.argv[2]
+LIBZEM = sys.argv[3]
+# A JPEG's start: SOI, a JFIF segment, a baseline frame header of 48 x 32 pixels, 3 components.
+JPEG = (b"\xff\xd8\xff\xe0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00"
+        b"\xff\xc0\x00\x11\x08\x00\x20\x00\x30\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01\xff\xd9")
 failures = []
 
 
@@ -101,10 +108,27 @@ def make_wav(path, rate, channels, bits, blocks, seed):
         f.write(header + samples)
 
 
+def set_cover(stream, picture):
+    """Stores the picture as the tag's front cover item: a file name, a zero byte, the bytes."""
+    lib = ctypes.CDLL(LIBZEM)
+    lib.zem_tag_open.restype = ctypes.c_void_p
+    lib.zem_tag_open.argtypes = [ctypes.c_char_p, ctypes.POINTER(ctypes.c_int)]
+    lib.zem_tag_set_binary.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_size_t]
+    lib.zem_tag_save.argtypes = [ctypes.c_void_p]
+    lib.zem_tag_close.argtypes = [ctypes.c_void_p]
+    error = ctypes.c_int()
+    tag = lib.zem_tag_open(stream.encode(), ctypes.byref(error))
+    value = b"front.jpg\0" + picture
+    if lib.zem_tag_set_binary(tag, b"Cover Art (Front)", value, len(value)) != 0 or lib.zem_tag_save(tag) != 0:
+        raise SystemExit("cannot set the cover of " + stream)
+    lib.zem_tag_close(tag)
+
+
 def album_tracks(work):
     """The sheet's tracks to FLAC, against the links' decoded PCM."""
     shutil.copy(os.path.join(ALBUM, "Tallowmere.zem"), work)
     shutil.copy(os.path.join(ALBUM, "Tallowmere.cue"), work)
+    set_cover(os.path.join(work, "Tallowmere.zem"), JPEG)
     sheet = os.path.join(work, "Tallowmere.cue")
     links = run(ZEMTOOL, "links", sheet).stdout.decode().split("\n")[:-1]
     out = os.path.join(work, "flac")
@@ -125,6 +149,18 @@ def album_tracks(work):
                            "TITLE=" + titles[index], "TRACKNUMBER=%d" % (index + 1), "TRACKTOTAL=3",
                            "DATE=2024", "GENRE=Folk", "COMMENT=bundled sample album"])
         check(tags(flac) == expected, "track %d tags: %r" % (index + 1, tags(flac)))
+        exported = os.path.join(work, "exported.jpg")
+        run("metaflac", "--export-picture-to=" + exported, flac)
+        check(open(exported, "rb").read() == JPEG, "track %d carries the image's cover" % (index + 1))
+        listed = run("metaflac", "--list", "--block-type=PICTURE", flac).stdout.decode()
+        check(all(line in listed for line in ["type: 3", "MIME type: image/jpeg", "width: 48", "height: 32",
+                                               "depth: 24"]), "a front cover block with MIME type and size")
+    # A link file alone: the track's fields from the link, the album's and the cover from the image.
+    run(ZEMTOOL, "tag", os.path.join(work, "Tallowmere.zem"), "--set", "Genre=Folk", "--set", "Year=2024")
+    alone = run(ZEMTOOL, "convert", links[1], "--output-dir", os.path.join(work, "link")).stdout.decode().strip()
+    check(flac_pcm(alone, work) == wav_data(zem_pcm(links[1], work)), "a link converts to its track")
+    check(set(tags(alone)) >= {"TITLE=Saltglass", "ALBUM=Tallowmere", "GENRE=Folk", "DATE=2024"},
+          "a link's FLAC has the track's and the image's fields: %r" % tags(alone))
     # The image carrying the same sheet gives the same files.
     image = os.path.join(work, "Tallowmere.zem")
     run(ZEMTOOL, "tag", image, "--set-cuesheet", sheet)
@@ -145,6 +181,7 @@ def flac_zem_round_trip(work, flac):
     cover = os.path.join(work, "cover.png")
     with open(cover, "wb") as f:
         f.write(png(3, 2))
+    run("metaflac", "--remove", "--block-type=PICTURE", source)
     run("metaflac", "--set-tag=MOOD=calm", "--import-picture-from=3|image/png|||" + cover, source)
     before = tags(source)
     zem_dir = os.path.join(work, "zem")
@@ -160,8 +197,8 @@ def flac_zem_round_trip(work, flac):
     run("metaflac", "--export-picture-to=" + exported, back)
     check(open(exported, "rb").read() == open(cover, "rb").read(), "the picture comes back")
     listed = run("metaflac", "--list", "--block-type=PICTURE", back).stdout.decode()
-    check("type: 3" in listed and "MIME type: image/png" in listed and "width: 3" in listed and
-          "height: 2" in listed, "a front cover block with MIME type and size")
+    check(all(line in listed for line in ["type: 3", "MIME type: image/png", "width: 3", "height: 2", "depth: 24"]),
+          "the PNG's front cover block with MIME type and size")
 
 
 def wav_formats(work):
@@ -293,7 +330,7 @@ def main():
         flac_zem_round_trip(work, written[0])
         wav_formats(work)
         bad_input(work)
-        if "--gain" in sys.argv[3:]:
+        if "--gain" in sys.argv[4:]:
             gain(work, written)
     print("%d failures" % len(failures))
     return 1 if failures else 0

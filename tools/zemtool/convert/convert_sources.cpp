@@ -2,6 +2,7 @@
 
 #include "cue/embedded_cue_sheet.h"
 #include "cue/link_builder.h"
+#include "link/link_file.h"
 #include "tools/zemtool/convert/flac_support.h"
 #include "tools/zemtool/convert/tag_mapping.h"
 #include "tools/zemtool/file_names.h"
@@ -77,6 +78,28 @@ std::string Unquoted(std::string value) {
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
         value = value.substr(1, value.size() - 2);
     return value;
+}
+
+// A link file's tag holds the track's own fields; the album's fields and the
+// cover live in its image's tag.
+void AddImageFields(const WString& linkPath, ConvertItem& item) {
+    CLinkFile link;
+    link.ReadLinkFile(linkPath.c_str());
+    if (!link.IsValid() || link.NamesRemotePath())
+        return;
+    int error = 0;
+    zem_tag* imageTag = zem_tag_open(SystemPath(link.GetImagePath()).c_str(), &error);
+    if (!imageTag)
+        return;
+    const TagFields imageFields = FieldsFromZemTag(imageTag);
+    for (const char* name : {"ALBUMARTIST", "ALBUM", "DATE", "GENRE", "COMMENT", "DISCNUMBER",
+                             "REPLAYGAIN_ALBUM_GAIN", "REPLAYGAIN_ALBUM_PEAK"}) {
+        if (FieldValue(item.tags, name).empty())
+            AddField(item.tags, name, FieldValue(imageFields, name));
+    }
+    if (item.cover.mime.empty())
+        item.cover = CoverFromZemTag(imageTag);
+    zem_tag_close(imageTag);
 }
 
 std::string PlanTracks(const std::string& input, const std::string& sheetPath, const LinkPlan& plan,
@@ -194,6 +217,8 @@ std::string PlanConversion(const std::string& input, const ConvertPlanOptions& o
         item.tags = FieldsFromZemTag(tag);
         item.cover = CoverFromZemTag(tag);
         zem_tag_close(tag);
+        if (!image)
+            AddImageFields(path, item);
     }
     item.output = OutputPath(input, options, NamedStem(input, options, item.tags));
     items.push_back(std::move(item));
