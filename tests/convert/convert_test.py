@@ -20,6 +20,7 @@ import array
 import cmath
 import ctypes
 import hashlib
+import json
 import math
 import os
 import random
@@ -40,7 +41,8 @@ failures = []
 
 
 def run(*args, ok=True):
-    result = subprocess.run(args, capture_output=True)
+    environment = json.loads(os.environ["ZEM_TEST_ENVIRONMENT"]) if "ZEM_TEST_ENVIRONMENT" in os.environ else None
+    result = subprocess.run(args, capture_output=True, env=environment)
     if ok and result.returncode != 0:
         raise SystemExit("%s failed (%d): %s" % (" ".join(args), result.returncode, result.stderr.decode()))
     return result
@@ -108,9 +110,28 @@ def make_wav(path, rate, channels, bits, blocks, seed):
         f.write(header + samples)
 
 
+def preload_sanitizer():
+    """A sanitizer build's libzem needs its runtime loaded before anything else in this
+    interpreter: the test then starts again with it preloaded (the programs it runs get the
+    environment it was started with)."""
+    if "ZEM_TEST_ENVIRONMENT" in os.environ:
+        return
+    linked = subprocess.run(["ldd", LIBZEM], capture_output=True, text=True).stdout
+    if "libasan" not in linked:
+        return
+    runtime = subprocess.run(["cc", "-print-file-name=libasan.so"], capture_output=True, text=True).stdout.strip()
+    environment = dict(os.environ, LD_PRELOAD=runtime, ASAN_OPTIONS="detect_leaks=0",
+                       ZEM_TEST_ENVIRONMENT=json.dumps(dict(os.environ)))
+    os.execve(sys.executable, [sys.executable] + sys.argv, environment)
+
+
+def load_libzem():
+    return ctypes.CDLL(LIBZEM)
+
+
 def set_cover(stream, picture):
     """Stores the picture as the tag's front cover item: a file name, a zero byte, the bytes."""
-    lib = ctypes.CDLL(LIBZEM)
+    lib = load_libzem()
     lib.zem_tag_open.restype = ctypes.c_void_p
     lib.zem_tag_open.argtypes = [ctypes.c_char_p, ctypes.POINTER(ctypes.c_int)]
     lib.zem_tag_set_binary.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_size_t]
@@ -322,6 +343,7 @@ def bad_input(work):
 
 
 def main():
+    preload_sanitizer()
     if not shutil.which("flac") or not shutil.which("metaflac"):
         print("flac and metaflac are needed: skipped")
         return 77
