@@ -326,6 +326,25 @@ def gain(work, album_flacs):
     check(any(line.startswith("REPLAYGAIN_TRACK_GAIN=") for line in tags(again)), "FLAC carries the link's gain")
 
 
+def foreign_chunks(work):
+    """WAVE chunks that `flac --keep-foreign-metadata` kept come back around the audio in ZEM and WAV."""
+    source = os.path.join(work, "w44100_2_16.wav")
+    pcm = wav_data(source)
+    fmt = b"fmt " + struct.pack("<IHHIIHH", 16, 1, 2, 44100, 176400, 4, 16)
+    info = b"LIST" + struct.pack("<I", 10) + b"INFOab\0\0cd"
+    body = b"WAVE" + fmt + b"junk" + struct.pack("<I", 4) + b"1234" + b"data" + struct.pack("<I", len(pcm)) + pcm + info
+    wav = os.path.join(work, "foreign.wav")
+    with open(wav, "wb") as f:
+        f.write(b"RIFF" + struct.pack("<I", len(body)) + body)
+    flac = os.path.join(work, "foreign.flac")
+    run("flac", "-s", "-f", "--keep-foreign-metadata", "-o", flac, wav)
+    out = os.path.join(work, "foreign")
+    stream = run(ZEMTOOL, "convert", flac, "--to", "zem", "--output-dir", out).stdout.decode().strip()
+    check(open(zem_pcm(stream, work), "rb").read() == open(wav, "rb").read(), "WAV to FLAC to ZEM is byte-exact")
+    again = run(ZEMTOOL, "convert", flac, "--to", "wav", "--output-dir", out).stdout.decode().strip()
+    check(open(again, "rb").read() == open(wav, "rb").read(), "WAV to FLAC to WAV is byte-exact")
+
+
 def bad_input(work):
     """A damaged input fails alone, names itself and leaves nothing behind."""
     bad = os.path.join(work, "bad.flac")
@@ -352,6 +371,7 @@ def main():
         flac_zem_round_trip(work, written[0])
         wav_formats(work)
         bad_input(work)
+        foreign_chunks(work)
         if "--gain" in sys.argv[4:]:
             gain(work, written)
     print("%d failures" % len(failures))

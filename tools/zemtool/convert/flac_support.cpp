@@ -54,6 +54,8 @@ public:
         if (!decoder)
             return "out of memory";
         FLAC__stream_decoder_set_md5_checking(decoder, true);
+        static const FLAC__byte kRiff[4] = {'r', 'i', 'f', 'f'};
+        FLAC__stream_decoder_set_metadata_respond_application(decoder, kRiff);
         std::string problem;
         if (FLAC__stream_decoder_init_file(decoder, path.c_str(), &Write, &Metadata, &Error, this) !=
             FLAC__STREAM_DECODER_INIT_STATUS_OK) {
@@ -66,6 +68,7 @@ public:
         FLAC__stream_decoder_delete(decoder);
         if (problem.empty())
             format.blocks = m_pcm.size() / format.BlockAlign();
+        KeepForeignChunks();
         return problem;
     }
 
@@ -92,8 +95,39 @@ private:
         return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
     }
 
+    // The WAVE file's own chunks that `flac --keep-foreign-metadata` stored, one
+    // "riff" application block each, in file order: the RIFF header, the chunks
+    // up to the data chunk's 8-byte header, then those behind the data. Used
+    // only when they describe this very audio.
+    void KeepForeignChunks() {
+        std::vector<uint8_t> header, trailer;
+        bool behindData = false;
+        for (const std::vector<uint8_t>& chunk : m_riffChunks) {
+            (behindData ? trailer : header).insert((behindData ? trailer : header).end(), chunk.begin(), chunk.end());
+            if (chunk.size() == 8 && std::memcmp(chunk.data(), "data", 4) == 0)
+                behindData = true;
+        }
+        const uint64_t dataBytes = format.blocks * format.BlockAlign();
+        if (!behindData || header.size() < 20 || std::memcmp(header.data(), "RIFF", 4) != 0)
+            return;
+        const uint8_t* size = header.data() + header.size() - 4;
+        const uint32_t stated = size[0] | (size[1] << 8) | (size[2] << 16) | (static_cast<uint32_t>(size[3]) << 24);
+        if (stated != dataBytes)
+            return;
+        if (dataBytes & 1u)
+            return;  // a pad byte follows odd data: left to the plain header
+        wavHeader = std::move(header);
+        wavTrailer = std::move(trailer);
+    }
+
     static void Metadata(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* block, void* user) {
         auto* self = static_cast<FlacSource*>(user);
+        if (block->type == FLAC__METADATA_TYPE_APPLICATION && block->length > 4 &&
+            std::memcmp(block->data.application.id, "riff", 4) == 0) {
+            const FLAC__byte* data = block->data.application.data;
+            self->m_riffChunks.emplace_back(data, data + (block->length - 4));
+            return;
+        }
         if (block->type != FLAC__METADATA_TYPE_STREAMINFO)
             return;
         const FLAC__StreamMetadata_StreamInfo& info = block->data.stream_info;
@@ -113,6 +147,7 @@ private:
     }
 
     std::vector<uint8_t> m_pcm;
+    std::vector<std::vector<uint8_t>> m_riffChunks;
     size_t m_at = 0;
     std::string m_problem;
 };
