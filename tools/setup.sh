@@ -54,6 +54,9 @@ packages=(
     abigail-tools
     # zemtool ripcheck: MusicBrainz disc IDs and the AccurateRip database lookup.
     libdiscid-dev libcurl4-openssl-dev
+    # zemtool convert: FLAC through libFLAC, and its test's reference tools (flac,
+    # metaflac); zemtool gain: loudness through libebur128.
+    libflac-dev flac libebur128-dev
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)

@@ -2,7 +2,8 @@
 # Completes the commands, each command's options, and file names filtered by
 # what the command takes at that place: .zem/.qrb/.zlk to read, .wav to
 # encode or to decode into, .zem to encode into, .cue (or an image holding
-# one) for links.
+# one) for links, all of these and .flac to convert
+# and to gain.
 
 _zemtool_streams='@(zem|qrb|zlk)'
 
@@ -14,7 +15,7 @@ _zemtool_operand_index()
     for ((i = $1 + 1; i < cword; i++)); do
         word=${words[i]}
         case $word in
-            --set | --set-cuesheet | --delete | --template | --level | --frame-blocks | --threads | --log | --database | --timeout) ((i++)) ;;
+            --set | --set-cuesheet | --delete | --template | --level | --frame-blocks | --threads | --log | --database | --timeout | --to | --output-dir | --flac-level) ((i++)) ;;
             -) ((count++)) ;;
             -*) ;;
             *) ((count++)) ;;
@@ -28,7 +29,7 @@ _zemtool()
     local cur prev words cword
     _init_completion || return
 
-    local commands='info tag links encode decode verify ripcheck'
+    local commands='info tag links encode decode verify ripcheck convert gain'
     local i command='' at=0
     for ((i = 1; i < cword; i++)); do
         if [[ ${words[i]} != -* ]]; then
@@ -54,6 +55,18 @@ _zemtool()
             ;;
         --log)
             _filedir log
+            return
+            ;;
+        --to)
+            COMPREPLY=($(compgen -W 'flac wav zem' -- "$cur"))
+            return
+            ;;
+        --flac-level)
+            COMPREPLY=($(compgen -W '0 1 2 3 4 5 6 7 8' -- "$cur"))
+            return
+            ;;
+        --output-dir)
+            _filedir -d
             return
             ;;
         --level)
@@ -82,6 +95,8 @@ _zemtool()
         ripcheck) options='--log --json --lookup --database --timeout' ;;
         encode) options='--level --frame-blocks --threads --verify -q --quiet' ;;
         decode | verify) options='--threads --allow-remote-paths -q --quiet' ;;
+        convert) options='--to --output-dir --template --flac-level --level --threads' ;;
+        gain) options='--album --dry-run' ;;
         *) return ;;
     esac
     if [[ $cur == -* ]]; then
@@ -97,6 +112,9 @@ _zemtool()
             ;;
         verify)
             _filedir "$_zemtool_streams"
+            ;;
+        convert | gain)
+            _filedir '@(zem|qrb|zlk|cue|wav|flac)'
             ;;
         links | ripcheck)
             ((operand == 0)) && _filedir '@(cue|zem|qrb)'

@@ -20,8 +20,8 @@ import sys
 import tempfile
 
 BASH_COMPLETION = "/usr/share/bash-completion/bash_completion"
-COMMANDS = ["info", "tag", "links", "encode", "decode", "verify", "ripcheck"]
-FILES = ["a.wav", "B.WAV", "c.zem", "d.qrb", "e.zlk", "f.cue", "g.txt"]
+COMMANDS = ["info", "tag", "links", "encode", "decode", "verify", "ripcheck", "convert", "gain"]
+FILES = ["a.wav", "B.WAV", "c.zem", "d.qrb", "e.zlk", "f.cue", "g.txt", "h.flac"]
 # words typed (the last one being completed) -> what the completion offers
 CASES = [
     (["zemtool", ""], COMMANDS),
@@ -47,6 +47,12 @@ CASES = [
     (["zemtool", "ripcheck", ""], ["c.zem", "d.qrb", "f.cue", "sub"]),
     (["zemtool", "ripcheck", "f.cue", "--"], ["--database", "--help", "--json", "--log", "--lookup", "--timeout"]),
     (["zemtool", "ripcheck", "f.cue", "--log", ""], ["sub"]),
+    (["zemtool", "convert", "a.wav", ""], ["B.WAV", "a.wav", "c.zem", "d.qrb", "e.zlk", "f.cue", "h.flac", "sub"]),
+    (["zemtool", "convert", "--to", ""], ["flac", "wav", "zem"]),
+    (["zemtool", "gain", "--"], ["--album", "--dry-run", "--help"]),
+    (["zemtool", "convert", "--output-dir", ""], ["sub"]),
+    (["zemtool", "convert", "f.cue", "--"], ["--flac-level", "--help", "--level", "--output-dir", "--template",
+                                             "--threads", "--to"]),
 ]
 ZEMFS_CASES = [
     (["zemfs", ""], ["sub"]),

@@ -11,5 +11,7 @@ extern const char* const kEncodeUsage;
 extern const char* const kDecodeUsage;
 extern const char* const kVerifyUsage;
 extern const char* const kRipcheckUsage;
+extern const char* const kConvertUsage;
+extern const char* const kGainUsage;
 
 }  // namespace zemtool

@@ -1,6 +1,8 @@
 #include "tools/zemtool/zemtool.h"
 
+#include "tools/zemtool/convert_command.h"
 #include "tools/zemtool/decode_command.h"
+#include "tools/zemtool/gain_command.h"
 #include "tools/zemtool/encode_command.h"
 #include "tools/zemtool/info_command.h"
 #include "tools/zemtool/links_command.h"
@@ -50,6 +52,10 @@ int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
         return RunVerifyCommand(rest, in, out, err);
     if (command == "ripcheck")
         return RunRipcheckCommand(rest, out, err);
+    if (command == "convert")
+        return RunConvertCommand(rest, out, err);
+    if (command == "gain")
+        return RunGainCommand(rest, out, err);
     return ReportUsageError(err, "", "unknown command " + Quoted(command));
 }
 
