@@ -75,30 +75,36 @@ static gboolean upstream_is_link(GstZemDec* self) {
     return link;
 }
 
-/* `name` is the file's name for people: its bytes need not be UTF-8, the text of a message must. */
-static void post_open_error(GstZemDec* self, const gchar* name, int error) {
-    const char* why = zem_error_text(error);
+/* `name` is the file's name for people: its bytes need not be UTF-8, the
+ * text of a message must, and so must libzem's detail, which quotes paths. */
+static void post_open_error(GstZemDec* self, const gchar* name, int error, const char* detail) {
+    gchar* valid = g_utf8_make_valid(detail, -1);
+    const char* why = *valid ? valid : zem_error_text(error);
     switch (error) {
     case ZEM_ERROR_CANNOT_OPEN:
     case ZEM_ERROR_READ_FAILED:
-        GST_ELEMENT_ERROR(self, RESOURCE, OPEN_READ, ("Cannot read \"%s\": %s.", name, why), ("zem_open: %d", error));
+        GST_ELEMENT_ERROR(self, RESOURCE, OPEN_READ, ("Cannot read \"%s\": %s.", name, why), ("zem_open_ex: %d", error));
+        break;
+    case ZEM_ERROR_PATH_REFUSED:
+        GST_ELEMENT_ERROR(self, RESOURCE, NOT_AUTHORIZED,
+                          ("\"%s\" is not opened: %s.", name, why),
+                          ("zem_open_ex: %d", error));
         break;
     case ZEM_ERROR_UNSUPPORTED:
         GST_ELEMENT_ERROR(self, STREAM, CODEC_NOT_FOUND, ("\"%s\" is a ZEM stream of a version not decoded: %s.", name, why),
-                          ("zem_open: %d", error));
+                          ("zem_open_ex: %d", error));
         break;
     default:
         if (upstream_is_link(self))
-            GST_ELEMENT_ERROR(self, STREAM, WRONG_TYPE,
-                              ("\"%s\" is a ZLK link file that does not open: the image it names is missing or "
-                               "unreadable, or the link is damaged (%s).", name, why),
-                              ("zem_open: %d", error));
+            GST_ELEMENT_ERROR(self, STREAM, WRONG_TYPE, ("\"%s\" is a ZLK link file that does not open: %s.", name, why),
+                              ("zem_open_ex: %d", error));
         else
             GST_ELEMENT_ERROR(self, STREAM, WRONG_TYPE,
-                              ("\"%s\" is not a ZEM stream (.zem, .qrb) or a ZLK link file (.zlk) that opens: %s.", name, why),
-                              ("zem_open: %d", error));
+                              ("\"%s\" does not open as a ZEM stream or a ZLK link file: %s.", name, why),
+                              ("zem_open_ex: %d", error));
         break;
     }
+    g_free(valid);
 }
 
 /* Opens the decoder on the first call; FALSE (error posted) when it does not open. */
@@ -111,11 +117,12 @@ static gboolean ensure_open(GstZemDec* self) {
         return FALSE;
     /* The path's bytes as they are: libzem takes names that are not UTF-8 too. */
     int error = ZEM_OK;
-    zem_decoder* decoder = zem_open(path, &error);
+    char detail[1024];
+    zem_decoder* decoder = zem_open_ex(path, 0, &error, detail, sizeof detail);
     gchar* name = g_filename_display_name(path);
     zem_stream_info info;
     if (!decoder) {
-        post_open_error(self, name, error);
+        post_open_error(self, name, error, detail);
     } else if (zem_get_info(decoder, &info) != ZEM_OK || !raw_format(info.bits_per_sample) || info.channels < 1 ||
                info.channels > 2 || info.sample_rate < 1 || info.sample_rate > G_MAXINT) {
         GST_ELEMENT_ERROR(self, STREAM, FORMAT, ("\"%s\" holds a sample layout this decoder does not output.", name),
@@ -271,20 +278,30 @@ static GstFlowReturn push_damage(GstZemDec* self) {
     return push_silence(self, from, from + blocks);
 }
 
-/* Nothing decodes from `from` to the segment's end, as when a download was
- * cut: the stream ends at the last block that decoded, with one warning,
- * rather than with a warning per frame and the rest of its length in silence. */
-static void end_at_damage(GstZemDec* self, guint64 from, long error) {
-    const GstClockTime at = block_time(self, from);
-    const guint64 missing = self->end_block - from;
+/* The file ends before the stream does: playback ends at the cut, with
+ * one warning in libzem's words (where the file ends, what the stream needs). */
+static void end_at_cut(GstZemDec* self, guint64 at) {
+    char detail[512];
+    if (zem_get_error_detail(self->decoder, detail, sizeof detail) <= 0)
+        g_strlcpy(detail, zem_error_text(ZEM_ERROR_TRUNCATED), sizeof detail);
+    gchar* valid = g_utf8_make_valid(detail, -1);
+    const GstClockTime when = block_time(self, at);
     GST_ELEMENT_WARNING(self, STREAM, DECODE,
-                        ("The stream does not decode from %" GST_TIME_FORMAT " (block %" G_GUINT64_FORMAT
-                         ") to its end (%" G_GUINT64_FORMAT " blocks, %" GST_TIME_FORMAT
-                         "): the file may be cut short. Playback ends there.",
-                         GST_TIME_ARGS(at), from, missing, GST_TIME_ARGS(block_time(self, self->end_block) - at)),
-                        ("zem_read: %ld (%s)", error, zem_error_text((int)error)));
-    self->damage.blocks = 0;
+                        ("The file is cut short: %s. Playback ends at %" GST_TIME_FORMAT " (block %" G_GUINT64_FORMAT
+                         ") of %" GST_TIME_FORMAT ".",
+                         valid, GST_TIME_ARGS(when), at, GST_TIME_ARGS(block_time(self, self->end_block))),
+                        ("zem_read: %d (%s)", ZEM_ERROR_TRUNCATED, zem_error_text(ZEM_ERROR_TRUNCATED)));
+    g_free(valid);
     finish_segment(self);
+}
+
+/* The silence of a pending run of damaged frames, then the segment's end. */
+static void finish_after_damage(GstZemDec* self) {
+    const GstFlowReturn ret = self->damage.blocks ? push_damage(self) : GST_FLOW_OK;
+    if (ret == GST_FLOW_OK)
+        finish_segment(self);
+    else
+        stop_on_flow(self, ret);
 }
 
 static void zem_dec_loop(gpointer user_data) {
@@ -312,10 +329,8 @@ static void zem_dec_loop(gpointer user_data) {
     /* Inside a run of failed reads the decoder stands past the blocks not yet pushed. */
     const guint64 at = first + self->damage.blocks;
     if (at >= self->end_block) {
-        if (self->damage.blocks)
-            end_at_damage(self, first, self->damage.error);
-        else
-            finish_segment(self);
+        /* A run of damaged frames up to the end plays as silence, as zemtool decodes it. */
+        finish_after_damage(self);
         return;
     }
     const long want = (long)MIN(self->end_block - at, (guint64)kChunkBlocks);
@@ -336,13 +351,23 @@ static void zem_dec_loop(gpointer user_data) {
             gst_buffer_unref(buffer);
     } else {
         gst_buffer_unref(buffer);
+        if (got == ZEM_ERROR_TRUNCATED) {
+            /* Damaged frames before the cut are damage; the cut ends the stream. */
+            ret = self->damage.blocks ? push_damage(self) : GST_FLOW_OK;
+            if (ret == GST_FLOW_OK)
+                end_at_cut(self, at);
+            else
+                stop_on_flow(self, ret);
+            return;
+        }
         const int64_t after = got < 0 ? zem_tell(self->decoder) : -1;
         if (got == 0 || after < 0 || (guint64)after <= at) {
-            /* Nothing more comes: the stream ends here. */
-            if (got == 0 && !self->damage.blocks)
-                finish_segment(self);
-            else
-                end_at_damage(self, first, self->damage.blocks ? self->damage.error : got);
+            /* Nothing more comes (zem_read skips what fails, so this is the end). */
+            if (got != 0)
+                GST_ELEMENT_WARNING(self, STREAM, DECODE,
+                                    ("Decoding stops at block %" G_GUINT64_FORMAT ": %s.", at, zem_error_text((int)got)),
+                                    ("zem_read: %ld without moving on", got));
+            finish_after_damage(self);
             return;
         }
         if (!self->damage.blocks) {

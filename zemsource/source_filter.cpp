@@ -26,6 +26,9 @@ HRESULT OpenFailure(int error) {
     case ZEM_ERROR_CANNOT_OPEN: return VFW_E_NOT_FOUND;
     case ZEM_ERROR_NO_MEMORY: return E_OUTOFMEMORY;
     case ZEM_ERROR_INVALID_ARGUMENT: return E_INVALIDARG;
+    // A link file naming \\host\share\...: opening it would send the user's
+    // credentials to a machine the file chose.
+    case ZEM_ERROR_PATH_REFUSED: return E_ACCESSDENIED;
     default: return VFW_E_UNSUPPORTED_STREAM;
     }
 }
@@ -168,7 +171,7 @@ STDMETHODIMP SourceFilter::Load(LPCOLESTR fileName, const AM_MEDIA_TYPE*) {
     FilterLock lock(*this);
     if (m_decoder) return HRESULT_FROM_WIN32(ERROR_ALREADY_INITIALIZED);
     int error = ZEM_OK;
-    zem_decoder* decoder = zem_open(Utf8(fileName).c_str(), &error);
+    zem_decoder* decoder = zem_open_ex(Utf8(fileName).c_str(), 0, &error, nullptr, 0);
     if (!decoder) return OpenFailure(error);
     zem_stream_info info{};
     PcmFormat format;

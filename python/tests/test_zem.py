@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: BSD-3-Clause
 """The zem package against zemtool: reading, slicing, writing, tags, tracks."""
 import io
+import re
 import shutil
 import subprocess
 import warnings
@@ -198,7 +199,8 @@ def test_damaged_frame_raises_or_reads_as_silence(zemtool, tmp_path):
     stream.write_bytes(bytes(data))
     with pytest.raises(zem.ZemError) as caught:
         zem.read(stream)
-    assert caught.value.code == zem.ZEM_ERROR_BAD_FRAME and "blocks" in str(caught.value)
+    assert caught.value.code == zem.ZEM_ERROR_BAD_FRAME
+    assert re.search(r": blocks \d+ to \d+ \(frame \d+ failed its check\)", str(caught.value)), str(caught.value)
     got, _ = zem.read(stream, errors="silence")
     expected, _, _ = decoded_samples(zemtool, stream, tmp_path, check=False)
     assert np.array_equal(got, expected)

@@ -31,7 +31,7 @@ package, else the system's libzem.so.1.
 from ._file import File, Info, blocks, info, read
 from ._lib import (ZEM_ERROR_BAD_FRAME, ZEM_ERROR_BAD_INPUT, ZEM_ERROR_CANNOT_OPEN, ZEM_ERROR_FAILED,
                    ZEM_ERROR_INVALID_ARGUMENT, ZEM_ERROR_NO_MEMORY, ZEM_ERROR_READ_FAILED, ZEM_ERROR_UNSUPPORTED,
-                   ZEM_ERROR_WRITE_FAILED, ZemError, lib as _library)
+                   ZEM_ERROR_TRUNCATED, ZEM_ERROR_PATH_REFUSED, ZEM_ERROR_WRITE_FAILED, ZemError, lib as _library)
 from ._tag import Cue, Tag, Track, cue
 from ._write import write
 
@@ -43,4 +43,4 @@ library_version: str = _library.zem_version().decode()
 __all__ = ["File", "Info", "read", "info", "blocks", "write", "Tag", "cue", "Cue", "Track", "ZemError",
            "library_version", "ZEM_ERROR_FAILED", "ZEM_ERROR_INVALID_ARGUMENT", "ZEM_ERROR_NO_MEMORY",
            "ZEM_ERROR_CANNOT_OPEN", "ZEM_ERROR_BAD_INPUT", "ZEM_ERROR_UNSUPPORTED", "ZEM_ERROR_READ_FAILED",
-           "ZEM_ERROR_BAD_FRAME", "ZEM_ERROR_WRITE_FAILED"]
+           "ZEM_ERROR_BAD_FRAME", "ZEM_ERROR_TRUNCATED", "ZEM_ERROR_PATH_REFUSED", "ZEM_ERROR_WRITE_FAILED"]

@@ -16,6 +16,8 @@ ZEM_ERROR_BAD_INPUT = -5
 ZEM_ERROR_UNSUPPORTED = -6
 ZEM_ERROR_READ_FAILED = -7
 ZEM_ERROR_BAD_FRAME = -8
+ZEM_ERROR_TRUNCATED = -9
+ZEM_ERROR_PATH_REFUSED = -10
 ZEM_ERROR_WRITE_FAILED = -11
 
 
@@ -135,17 +137,13 @@ _PROTOTYPES = {
     "zem_encoder_write": (ctypes.c_long, [_P, _P, ctypes.c_long]),
     "zem_encoder_finish": (ctypes.c_int, [_P]),
     "zem_encoder_abort": (None, [_P]),
-    # Newer libraries only: looked up below, absent ones are skipped.
     "zem_get_error_detail": (ctypes.c_long, [_P, ctypes.c_char_p, ctypes.c_size_t]),
 }
 
 for _name, (_restype, _argtypes) in _PROTOTYPES.items():
-    if hasattr(lib, _name):
-        _function = getattr(lib, _name)
-        _function.restype = _restype
-        _function.argtypes = _argtypes
-
-HAS_ERROR_DETAIL = hasattr(lib, "zem_get_error_detail")
+    _function = getattr(lib, _name)
+    _function.restype = _restype
+    _function.argtypes = _argtypes
 
 
 def error_text(code: int) -> str:
@@ -154,8 +152,8 @@ def error_text(code: int) -> str:
 
 
 def error_detail(decoder: Optional[int]) -> str:
-    """The detail of the decoder's last failure, when the library can tell it."""
-    if not HAS_ERROR_DETAIL or not decoder:
+    """The detail of the decoder's last failure ("frame 3 failed its check"), or ""."""
+    if not decoder:
         return ""
     size = lib.zem_get_error_detail(decoder, None, 0)
     if size <= 0:

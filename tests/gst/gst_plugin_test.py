@@ -333,19 +333,42 @@ def check_damage(streams):
     if read(out) != expected or len(expected) != 40000 * align:
         fail("damaged stream: %d bytes out, zemtool decode gives %d" % (len(read(out)), len(expected)))
 
-    # A file cut short plays what decodes and ends there, with one warning.
-    cut = streams.path("cut.zem")
-    with open(cut, "wb") as f:
-        f.write(bytes(data[:len(data) * 3 // 5]))
-    reference, _, _ = streams.reference(cut)
-    result = gst_decode(cut, cut + ".raw")
-    got = read(cut + ".raw")
-    warnings = (result.stdout + result.stderr).count("WARNING: from element")
-    if result.returncode != 0 or warnings != 1 or "may be cut short" not in result.stdout:
-        fail("cut stream: exit %d with %d warnings:\n%s%s" % (result.returncode, warnings, result.stdout, result.stderr))
-    if not got or got != expected[:len(got)] or got != reference[:len(got)] or any(reference[len(got):]):
-        fail("cut stream: %d bytes out; zemtool decodes %d, then fill up to %d"
-             % (len(got), len(reference.rstrip(b"\0")), len(reference)))
+    # A file cut short plays up to the first frame it lacks and ends there with
+    # one warning saying where the file ends; damaged frames before the cut
+    # still play as silence. zemtool names the first frame it fills for the cut.
+    for label, source, damaged_frames in (("cut stream", read(clean), 0), ("damaged and cut stream", data, 1)):
+        cut = streams.path(label.replace(" ", "-") + ".zem")
+        with open(cut, "wb") as f:
+            f.write(bytes(source[:len(source) * 3 // 5]))
+        told = run([streams.zemtool, "decode", cut, cut + ".ref.wav"], expect_ok=False).stderr
+        first_missing = re.search(r"frames from (\d+) on are fill", told)
+        if not first_missing:
+            fail("%s: zemtool decode does not name the cut:\n%s" % (label, told))
+        reference, _, _ = streams.reference(cut)
+        ends = int(first_missing.group(1)) * 4096 * align
+        result = gst_decode(cut, cut + ".raw")
+        text = result.stdout + result.stderr
+        got = read(cut + ".raw")
+        if (result.returncode != 0 or text.count("WARNING: from element") != damaged_frames + 1
+                or text.count("Damaged frame at") != damaged_frames
+                or "the file ends at byte %d" % (len(source) * 3 // 5) not in text):
+            fail("%s: exit %d, warnings:\n%s" % (label, result.returncode, text))
+        if len(got) != ends or got != reference[:ends] or any(reference[ends:]):
+            fail("%s: %d bytes out; zemtool decodes %d, then fill up to %d"
+                 % (label, len(got), ends, len(reference)))
+
+    # A run of damaged frames up to the end plays as silence, as zemtool writes it.
+    tail = bytearray(read(clean))
+    for i in range(len(tail) - 200, len(tail) - 184):
+        tail[i] ^= 0x5A
+    damaged_tail = streams.path("damaged-tail.zem")
+    with open(damaged_tail, "wb") as f:
+        f.write(tail)
+    reference, _, _ = streams.reference(damaged_tail)
+    result = gst_decode(damaged_tail, damaged_tail + ".raw")
+    if result.returncode != 0 or "Damaged frame at" not in result.stdout or read(damaged_tail + ".raw") != reference:
+        fail("damaged last frame: %d bytes out, zemtool decodes %d:\n%s%s"
+             % (len(read(damaged_tail + ".raw")), len(reference), result.stdout, result.stderr))
 
     truncated = streams.path("truncated.zem")
     with open(truncated, "wb") as f:
@@ -357,17 +380,28 @@ def check_damage(streams):
     # refuses fails zemdec's state change, which decodebin reports as a
     # missing decoder: what matters there is that the pipeline ends.
     broken_link = streams.link("broken", streams.path("nowhere.zem"), 0, -1)
-    for path in (truncated, garbage, broken_link):
+    remote_link = streams.path("remote.zlk")
+    with open(remote_link, "w", newline="") as f:
+        f.write("%s\r\nImage File=//host/share/x.zem\r\nStart Block=0\r\nFinish Block=-1\r\n\r\n" % LINK_HEADER)
+    cases = [  # path, what zemdec's error must say
+        (truncated, ["does not open as a ZEM stream"]),
+        (garbage, ["does not open as a ZEM stream"]),
+        (broken_link, ["does not open as a ZEM stream", "nowhere.zem"]),
+        (remote_link, ["names a network or device path", "//host/share/x.zem"]),
+    ]
+    for path, texts in cases:
         result = gst_decode(path, path + ".raw", "zemdec")
-        if result.returncode == 0 or "is not a ZEM stream" not in result.stdout + result.stderr:
-            fail("%s: exit %d without the error:\n%s%s" % (path, result.returncode, result.stdout, result.stderr))
+        missing = [text for text in texts if text not in result.stdout + result.stderr]
+        if result.returncode == 0 or missing:
+            fail("%s: exit %d without %s:\n%s%s" % (path, result.returncode, missing, result.stdout, result.stderr))
         report = run(["gst-discoverer-1.0", path], expect_ok=False).stdout
         if "Done discovering" not in report or "Duration" in report:
             fail("%s: gst-discoverer-1.0 says:\n%s" % (path, report))
-    # Found as a link by the type finder, the link's failure says so.
+    # Found as a link by the type finder, the link's failure says so and names the missing image.
     result = gst_decode(broken_link, broken_link + ".raw", "playbin")
-    if "is a ZLK link file that does not open" not in result.stdout + result.stderr:
-        fail("a link to a missing image: %s%s" % (result.stdout, result.stderr))
+    text = result.stdout + result.stderr
+    if "is a ZLK link file that does not open" not in text or streams.path("nowhere.zem") not in text:
+        fail("a link to a missing image: %s" % text)
 
 
 def check_typefind(streams):
@@ -395,10 +429,18 @@ def check_typefind(streams):
         claimed = re.search(r" - (audio/x-zem|application/x-zem-link)\b", found)
         if (claimed.group(1) if claimed else None) != caps:
             fail("%s: %s, %s expected" % (name, found, caps or "no ZEM type"))
+    # libzem opens by content too: decodebin plays them whatever their names.
+    for name, source in (("stream.bin", image), ("link.txt", link)):
+        expected, _, _ = streams.reference(source)
+        out = streams.path(name + ".out")
+        result = gst_decode(streams.path(name), out)
+        if result.returncode != 0 or read(out) != expected:
+            fail("%s: exit %d, %d bytes, %d from zemtool decode:\n%s%s" % (name, result.returncode, len(read(out)),
+                                                                          len(expected), result.stdout, result.stderr))
 
 
 def check_names(streams):
-    """A file name that is not UTF-8 reaches libzem as it is and messages show it readably."""
+    """A file name that is not UTF-8 reaches libzem as it is and plays as zemtool decodes it."""
     image = streams.stream("names", 16, 2, 44100, 9000)
     expected, _, _ = streams.reference(image)
     odd = os.fsencode(streams.path("Mot")) + b"\xf6rhead.zem"
@@ -409,14 +451,10 @@ def check_names(streams):
                              "audio-sink=wavenc ! filesink location=" + out], capture_output=True, text=True,
                             errors="replace", timeout=TIMEOUT)
     text = result.stdout + result.stderr
-    if "CRITICAL" in text:
-        fail("a name that is not UTF-8 gives:\n" + text)
-    # libzem may refuse such a name; then the message shows it with a replacement character.
-    if result.returncode == 0 and os.path.exists(out):
-        if wave_data(read(out)) != expected:
-            fail("%s plays other audio than zemtool decodes" % odd)
-    elif "Mot\ufffdrhead.zem\" is" not in text:
-        fail("the error does not name the file readably:\n" + text)
+    if "CRITICAL" in text or result.returncode != 0 or not os.path.exists(out):
+        fail("a name that is not UTF-8 gives exit %d:\n%s" % (result.returncode, text))
+    if wave_data(read(out)) != expected:
+        fail("%s plays other audio than zemtool decodes" % odd)
 
 
 def check_hostile(streams):

@@ -72,22 +72,10 @@ bool ReadGrid(zem_decoder* decoder, WaveLayout* layout) {
 }
 
 zem_decoder* OpenWithFlags(const std::string& path, unsigned flags, int* error) {
-#ifdef ZEM_OPEN_ALLOW_REMOTE_PATHS
-    if (flags != 0)
-        return zem_open_ex(path.c_str(), flags, error, nullptr, 0);
-#endif
-    (void)flags;
-    return zem_open(path.c_str(), error);
+    return zem_open_ex(path.c_str(), flags, error, nullptr, 0);
 }
 
-unsigned OpenFlags(const TreeOptions& options) {
-#ifdef ZEM_OPEN_ALLOW_REMOTE_PATHS
-    return options.allowRemote ? ZEM_OPEN_ALLOW_REMOTE_PATHS : 0u;
-#else
-    (void)options;
-    return 0;
-#endif
-}
+unsigned OpenFlags(const TreeOptions& options) { return options.allowRemote ? ZEM_OPEN_ALLOW_REMOTE_PATHS : 0u; }
 
 size_t EntriesCost(const std::vector<MountEntry>& entries) {
     size_t cost = 128;

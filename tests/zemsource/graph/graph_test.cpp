@@ -248,16 +248,27 @@ TEST(ZemSourceGraph, ALinkFilePlaysExactlyItsTrack) {
     EXPECT_EQ(TimeOf(7001 - 1234, format.rate), duration);
 }
 
-TEST(ZemSourceGraph, ALinkToAMissingImageIsRefusedByLoad) {
+TEST(ZemSourceGraph, ALinkThatDoesNotOpenIsRefusedByLoad) {
+    struct Case {
+        const char* image;
+        HRESULT expected;
+    };
+    // A network path is refused before anything is opened, so no host is asked.
+    const Case cases[] = {{"missing.zem", VFW_E_UNSUPPORTED_STREAM},
+                          {"\\\\host\\share\\x.zem", E_ACCESSDENIED},
+                          {"//host/share/x.zem", E_ACCESSDENIED}};
     ComScope com;
     TempDir dir;
-    const std::string link = WriteLink(dir, "lost.zlk", "missing.zem", 0, -1);
-    Ref<IGraphBuilder> graph;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                                     graph.Void()));
-    Ref<IBaseFilter> source;
-    EXPECT_EQ(VFW_E_UNSUPPORTED_STREAM, graph->AddSourceFilter(WideFromUtf8(link).c_str(), L"source", &source));
-    EXPECT_EQ(nullptr, source.p);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.image);
+        const std::string link = WriteLink(dir, "lost.zlk", c.image, 0, -1);
+        Ref<IGraphBuilder> graph;
+        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                         graph.Void()));
+        Ref<IBaseFilter> source;
+        EXPECT_EQ(c.expected, graph->AddSourceFilter(WideFromUtf8(link).c_str(), L"source", &source));
+        EXPECT_EQ(nullptr, source.p);
+    }
 }
 
 TEST(ZemSourceGraph, SeeksStartAtTheBlockTheyName) {
