@@ -85,6 +85,7 @@ int Open(const char* path, zem_decoder** result, std::string* detail, OpenWide o
     handle->blocksPerFrame = d.GetInfo(BlocksPerFrame);
     handle->totalFrames = d.GetInfo(TotalFrames);
     handle->rangeStart = static_cast<uint64_t>(std::max<int64_t>(d.GetInfo(DecoderRangeStart), 0));
+    handle->wholeStream = !found.link && handle->rangeStart == 0 && handle->info.total_blocks == handle->streamBlocks;
     handle->decoder = std::move(decoder);
     *result = handle.release();
     return ZEM_OK;
@@ -131,7 +132,7 @@ extern "C" zem_decoder* zem_open(const char* path_utf8, int* error) {
 extern "C" zem_decoder* zem_open_range(const char* image_path_utf8, int32_t start_block, int32_t finish_block,
                                        int* error) {
     return OpenReporting(error, nullptr, 0, [&](zem_decoder** result, std::string* text) {
-        return Open(image_path_utf8, result, text, [=](const WString& path, int* codecError, OpenFindings*) {
+        const int code = Open(image_path_utf8, result, text, [=](const WString& path, int* codecError, OpenFindings*) {
             auto* info = new CStreamInfo(path.c_str(), codecError);
             if (*codecError != CODEC_OK) {
                 delete info;
@@ -139,6 +140,9 @@ extern "C" zem_decoder* zem_open_range(const char* image_path_utf8, int32_t star
             }
             return OpenDecoderFromInfo(info, start_block, finish_block, codecError);
         });
+        if (code == ZEM_OK)
+            (*result)->wholeStream = false;  // a range's header is made for it, not the stream's
+        return code;
     });
 }
 
