@@ -228,8 +228,9 @@ TEST(ParallelDecode, OutcomeIsThatOfOneThread) {
             ASSERT_EQ(size_t(c.blocks) * 4, run.written.size());
             ASSERT_LE(run.tapped.size(), run.written.size());
             EXPECT_TRUE(std::equal(run.tapped.begin(), run.tapped.end(), run.written.begin()));
-            if (!c.error)
+            if (!c.error) {
                 EXPECT_EQ(run.written.size(), run.tapped.size());
+            }
             if (c.badFrames.empty()) {
                 EXPECT_TRUE(std::equal(run.written.begin(), run.written.end(), pcm.begin()));
             }
