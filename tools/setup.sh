@@ -62,7 +62,7 @@ if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)
 fi
 if [ "${1:-}" = "--bench" ]; then
-    packages+=(timidity freepats openttd-openmsx flac wavpack time libbenchmark-dev)
+    packages+=(timidity freepats openttd-openmsx flac wavpack time libbenchmark-dev nettle-dev libgcrypt20-dev)
 fi
 
 apt-get update

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -425,11 +426,82 @@ TEST(ZemApi, ADamagedFrameIsReportedAndSkippedAndReadingGoesOn) {
     }
 }
 
+// Reads d to its end as a caller's loop does; the results that were not a count, in order.
+std::vector<long> ReadToEnd(zem_decoder* d) {
+    std::vector<long> failures;
+    Bytes buffer(4096 * 4);
+    for (int call = 0; call < 100; ++call) {
+        const long n = zem_read(d, buffer.data(), 4096);
+        if (n == 0)
+            return failures;
+        if (n < 0)
+            failures.push_back(n);
+    }
+    ADD_FAILURE() << "reading did not end";
+    return failures;
+}
+
+// The check is made only when asked for, its verdict comes once at the end,
+// and what it cannot judge is refused or dropped.
+TEST(ZemApi, Md5CheckAskedForReportsAtTheEnd) {
+    constexpr size_t kDigestByte = 36 + 5;
+    const Bytes image = ReadFileBytes(Files().Image());
+    Bytes wrongDigest = image;
+    wrongDigest[kDigestByte] ^= 1;
+    Bytes noDigest = image;
+    std::fill(noDigest.begin() + 36, noDigest.begin() + 52, 0);
+    Bytes damagedFrame = image;
+    damagedFrame[size_t(CurrentDamage().damageAt)] ^= 0x5A;
+    const std::string wrongPath = Files().Write("wrong-md5.zem", wrongDigest);
+    auto memory = [&](const Bytes& bytes) {
+        int error = 1;
+        return Decoder(zem_open_memory(bytes.data(), bytes.size(), &error));
+    };
+    auto range = [&] { return Decoder(zem_open_range(Files().Image().c_str(), -1, -1, nullptr)); };
+    const struct {
+        const char* name;
+        std::function<Decoder()> open;
+        int asked;
+        std::vector<long> failures;
+    } cases[] = {
+        {"clean", [&] { return Open(Files().Image()); }, ZEM_OK, {}},
+        {"wrong digest", [&] { return Open(wrongPath); }, ZEM_OK, {ZEM_ERROR_BAD_MD5}},
+        {"wrong digest in memory", [&] { return memory(wrongDigest); }, ZEM_OK, {ZEM_ERROR_BAD_MD5}},
+        {"no digest", [&] { return memory(noDigest); }, ZEM_ERROR_UNSUPPORTED, {}},
+        {"damaged frame", [&] { return memory(damagedFrame); }, ZEM_OK, {ZEM_ERROR_BAD_FRAME}},
+        {"link file", [&] { return Open(Files().Link()); }, ZEM_ERROR_UNSUPPORTED, {}},
+        {"whole range", range, ZEM_ERROR_UNSUPPORTED, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Decoder d = c.open();
+        ASSERT_NE(nullptr, d);
+        EXPECT_EQ(c.asked, zem_check_md5(d.get()));
+        EXPECT_EQ(c.failures, ReadToEnd(d.get()));
+        EXPECT_EQ(0, zem_read(d.get(), Bytes(16).data(), 1));
+    }
+    Decoder d = Open(wrongPath);
+    ASSERT_EQ(ZEM_OK, zem_check_md5(d.get()));
+    EXPECT_EQ(std::vector<long>{ZEM_ERROR_BAD_MD5}, ReadToEnd(d.get()));
+    char detail[128];
+    zem_get_error_detail(d.get(), detail, sizeof detail);
+    EXPECT_STREQ("the decoded WAV file does not match the MD5 digest the stream stores", detail);
+    // Not asked for, after a seek, and once reading has begun: nothing is checked.
+    EXPECT_EQ(std::vector<long>{}, ReadToEnd(Open(wrongPath).get()));
+    ASSERT_EQ(ZEM_OK, zem_seek(d.get(), 0));
+    ASSERT_EQ(ZEM_OK, zem_check_md5(d.get()));
+    ASSERT_EQ(ZEM_OK, zem_seek(d.get(), 0));
+    EXPECT_EQ(std::vector<long>{}, ReadToEnd(d.get()));
+    ASSERT_EQ(ZEM_OK, zem_seek(d.get(), 1));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_check_md5(d.get()));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_check_md5(nullptr));
+}
+
 TEST(ZemApi, ErrorTextsAndVersion) {
     std::set<std::string> texts;
-    for (int error = ZEM_OK; error >= ZEM_ERROR_PATH_REFUSED; --error)
+    for (int error = ZEM_OK; error >= ZEM_ERROR_BAD_MD5; --error)
         texts.insert(zem_error_text(error));
-    EXPECT_EQ(11u, texts.size());
+    EXPECT_EQ(13u, texts.size());
     EXPECT_STREQ("unknown error", zem_error_text(1002));
     EXPECT_STREQ(ZEM_PROJECT_VERSION, zem_version());
 }

@@ -119,13 +119,17 @@ TEST_F(CodecCommands, DamagedFrameIsReportedAndStillWritten) {
     CStreamInfo info(&io, nullptr);
     stream[static_cast<size_t>(info.GetInfo(SeekByte, 4)) + 30] ^= 0xFF;
     std::string damaged = WriteIn(dir, "damaged.zem", stream);
-    RunResult verify = RunTool({"verify", "--threads", "2", damaged});
-    EXPECT_EQ(ZEMTOOL_FAILED, verify.exitCode);
-    EXPECT_EQ("zemtool: CODEC_BAD_CHECKSUM: " + damaged + ": frame 4 failed its check; its blocks are fill\n",
-              verify.err);
-    RunResult decode = RunTool({"decode", damaged, PathIn(dir, "d.wav")});
-    EXPECT_EQ(ZEMTOOL_FAILED, decode.exitCode);
-    EXPECT_EQ(verify.err, decode.err);
+    // The digest check, on a thread of its own, says nothing more: the frame's report is the whole report.
+    for (const char* threads : {"1", "2"}) {
+        SCOPED_TRACE(threads);
+        RunResult verify = RunTool({"verify", "--threads", threads, damaged});
+        EXPECT_EQ(ZEMTOOL_FAILED, verify.exitCode);
+        EXPECT_EQ("zemtool: CODEC_BAD_CHECKSUM: " + damaged + ": frame 4 failed its check; its blocks are fill\n",
+                  verify.err);
+        RunResult decode = RunTool({"decode", "--threads", threads, damaged, PathIn(dir, "d.wav")});
+        EXPECT_EQ(ZEMTOOL_FAILED, decode.exitCode);
+        EXPECT_EQ(verify.err, decode.err);
+    }
     Bytes got = ReadFileBytes(dir.File("d.wav"));
     ASSERT_EQ(wave.size(), got.size());
     size_t frame4 = 44 + 4 * 1024 * 4;

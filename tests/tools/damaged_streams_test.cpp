@@ -86,7 +86,7 @@ void AddToU32(Bytes& b, size_t at, uint32_t add) {
 
 TEST(DamagedStreams, HeaderDamageThatFramesDoNotShowIsReported) {
     WaveShape shape;
-    shape.blocks = 3000;
+    shape.blocks = 20000;  // several runs of frames, so that two threads decode on two workers
     shape.trailing = BytesOf("trailing chunk");
     int result = -7;
     const Bytes stream = EncodeWaveBytes(BuildWave(shape), 2000, 1024, &result);
@@ -114,11 +114,14 @@ TEST(DamagedStreams, HeaderDamageThatFramesDoNotShowIsReported) {
             continue;
         }
         EXPECT_EQ(ZEMTOOL_OK, RunTool({"info", path}).exitCode) << c.name;
-        for (const std::vector<std::string>& args :
-             {std::vector<std::string>{"verify", "-q", path}, {"decode", "-q", path, PathIn(dir, "out.wav")}}) {
-            RunResult r = RunTool(args);
-            EXPECT_EQ(ZEMTOOL_FAILED, r.exitCode) << c.name << " " << args[0];
-            EXPECT_EQ("zemtool: CODEC_BAD_CHECKSUM: " + path + ": " + c.reason + "\n", r.err) << c.name;
+        for (const char* threads : {"1", "2"}) {
+            for (const std::vector<std::string>& args :
+                 {std::vector<std::string>{"verify", "-q", "--threads", threads, path},
+                  {"decode", "-q", "--threads", threads, path, PathIn(dir, "out.wav")}}) {
+                RunResult r = RunTool(args);
+                EXPECT_EQ(ZEMTOOL_FAILED, r.exitCode) << c.name << " " << args[0] << " " << threads;
+                EXPECT_EQ("zemtool: CODEC_BAD_CHECKSUM: " + path + ": " + c.reason + "\n", r.err) << c.name;
+            }
         }
     }
 }

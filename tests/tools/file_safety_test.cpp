@@ -94,6 +94,13 @@ TEST(FileSafety, CommandLineCases) {
          [](Files& f) { return std::vector<std::string>{"decode", "-q", f.CutStream(), f.Path("o.wav")}; },
          Stream::Captured, Stream::Closed, 1, "",
          [](Files& f) { EXPECT_EQ(f.cut, ReadFileBytes(f.dir.File("cut.zem"))); }},
+        // The digest thread must not keep a writer that gave up waiting.
+        {"decode on one thread to a full standard output fails",
+         [](Files& f) { return std::vector<std::string>{"decode", "-q", "--threads", "1", f.zem, "-"}; },
+         Stream::DevFull, Stream::Captured, 1, "cannot write to standard output: " + space, Unchanged},
+        {"decode on two threads to a full standard output fails",
+         [](Files& f) { return std::vector<std::string>{"decode", "-q", "--threads", "2", f.zem, "-"}; },
+         Stream::DevFull, Stream::Captured, 1, "cannot write to standard output: " + space, Unchanged},
         {"info to a full standard output fails",
          [](Files& f) { return std::vector<std::string>{"info", f.zem}; }, Stream::DevFull, Stream::Captured, 1,
          "cannot write to standard output: " + space, nullptr},

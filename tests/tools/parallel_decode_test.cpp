@@ -148,6 +148,7 @@ private:
 struct RunResults {
     zemtool::DecodeOutcome outcome;
     Bytes written;
+    Bytes tapped;
     int sinkCallsAfterFailure = 0;
 };
 
@@ -173,13 +174,16 @@ RunResults DecodeOnThreads(const Bytes& stream, int threads, int64_t unreadable,
         run.written.insert(run.written.end(), bytes, bytes + count);
         return true;
     };
+    job.tap = [&](const uint8_t* bytes, size_t count) { run.tapped.insert(run.tapped.end(), bytes, bytes + count); };
     run.outcome = zemtool::DecodeRange(job);
     return run;
 }
 
 // Damaged frames are listed in order, a read error or a write error stops the
 // job at the same frame with the same report, and the bytes written before
-// are the same, whatever the number of threads.
+// are the same, whatever the number of threads. The tap sees what was
+// written, all of it when the job ends well; a failure that stops the writer
+// does not leave it or the workers waiting.
 TEST(ParallelDecode, OutcomeIsThatOfOneThread) {
     const int kFrameBlocks = 256;
     WaveShape shape;
@@ -222,6 +226,11 @@ TEST(ParallelDecode, OutcomeIsThatOfOneThread) {
             EXPECT_EQ(c.blocks, run.outcome.blocks);
             EXPECT_EQ(0, run.sinkCallsAfterFailure);
             ASSERT_EQ(size_t(c.blocks) * 4, run.written.size());
+            ASSERT_LE(run.tapped.size(), run.written.size());
+            EXPECT_TRUE(std::equal(run.tapped.begin(), run.tapped.end(), run.written.begin()));
+            if (!c.error) {
+                EXPECT_EQ(run.written.size(), run.tapped.size());
+            }
             if (c.badFrames.empty()) {
                 EXPECT_TRUE(std::equal(run.written.begin(), run.written.end(), pcm.begin()));
             }

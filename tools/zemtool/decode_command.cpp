@@ -21,6 +21,15 @@ namespace zemtool {
 namespace {
 
 using Sink = std::function<bool(const uint8_t*, size_t)>;
+using Tap = std::function<void(const uint8_t*, size_t)>;
+
+// The digest check as a tap of the decoding job: it hashes on a thread of its
+// own, beside the decoding and writing; none when the check is not made.
+Tap DigestTap(DigestCheck& digest) {
+    if (!digest.Active())
+        return nullptr;
+    return [&digest](const uint8_t* bytes, size_t count) { digest.Add(bytes, count); };
+}
 
 OpenOptions OpenOptionsOf(const CodecOptions& codecOptions) {
     OpenOptions options;
@@ -65,14 +74,15 @@ bool ReadEnds(const DecodeInput& input, const std::string& file, WaveEnds* ends,
     return true;
 }
 
-DecodeOutcome DecodeTo(const DecodeInput& input, const CodecOptions& options, const Sink& sink, std::ostream& err,
-                       const std::string& label) {
+DecodeOutcome DecodeTo(const DecodeInput& input, const CodecOptions& options, const Sink& sink, const Tap& tap,
+                       std::ostream& err, const std::string& label) {
     ProgressBar bar(err, !options.quiet && StandardErrorIsTerminal(), label);
     DecodeJob job;
     job.open = input.open;
     job.rangeStart = input.rangeStart;
     job.threads = WorkerCount(options.threads);
     job.sink = sink;
+    job.tap = tap;
     job.progress = [&](int64_t done, int64_t total) { bar.Update(done, total); };
     DecodeOutcome outcome = DecodeRange(job);
     bar.Finish();
@@ -113,14 +123,12 @@ int DecodeOne(const CodecOptions& options, std::istream& in, std::ostream& out, 
             return writeFailure.empty();
         };
     }
-    Sink sink = [&](const uint8_t* bytes, size_t count) {
-        digest->Add(bytes, count);
-        return write(bytes, count);
-    };
-    if (!sink(ends.header.data(), ends.header.size()))
+    digest->Add(ends.header.data(), ends.header.size());
+    if (!write(ends.header.data(), ends.header.size()))
         return ReportFailure(err, CODEC_WRITE_FAILED, writeFailure);
-    DecodeOutcome outcome = DecodeTo(input, options, sink, err, "decoding");
-    if (!outcome.error && !sink(ends.trailer.data(), ends.trailer.size()))
+    DecodeOutcome outcome = DecodeTo(input, options, write, DigestTap(*digest), err, "decoding");
+    digest->Add(ends.trailer.data(), ends.trailer.size());
+    if (!outcome.error && !write(ends.trailer.data(), ends.trailer.size()))
         outcome.error = CODEC_WRITE_FAILED;
     if (outcome.error == CODEC_WRITE_FAILED && !writeFailure.empty())
         return ReportFailure(err, CODEC_WRITE_FAILED, writeFailure);
@@ -169,11 +177,7 @@ int RunVerifyCommand(const std::vector<std::string>& args, std::istream& in, std
             result = ZEMTOOL_FAILED;
         } else if (result == CODEC_OK) {
             digest->Add(ends.header.data(), ends.header.size());
-            Sink hash = [&digest](const uint8_t* bytes, size_t count) {
-                digest->Add(bytes, count);
-                return true;
-            };
-            DecodeOutcome outcome = DecodeTo(input, options, digest->Active() ? hash : nullptr, err, "verifying");
+            DecodeOutcome outcome = DecodeTo(input, options, nullptr, DigestTap(*digest), err, "verifying");
             digest->Add(ends.trailer.data(), ends.trailer.size());
             result = ReportOutcome(outcome, input, *digest, file, err);
             if (result == ZEMTOOL_OK)

@@ -4,6 +4,7 @@
 #include "container/info_id.h"
 #include "tools/zemtool/frame_segments.h"
 #include "tools/zemtool/ordered_hand_off.h"
+#include "tools/zemtool/tap_thread.h"
 
 #include <algorithm>
 #include <thread>
@@ -14,6 +15,9 @@ namespace {
 // Workers take frames in runs of at least this many blocks: a stream of tiny
 // frames would otherwise cost a hand-off and a seek to a far place per frame.
 constexpr int64_t kRunBlocks = 4096;
+// Runs one thread decoding beside a tap may hold: enough for the tap to
+// catch up with a burst of fast frames without holding the decoder up.
+constexpr size_t kTapSlots = 4;
 
 struct RangeShape {
     int64_t length = 0;
@@ -93,6 +97,34 @@ void DecodeOnCallingThread(const DecodeJob& job, CDecoder& decoder, const RangeS
     }
 }
 
+// Hands run `item`'s segments, held in `results`, to the job's tap.
+void TapRun(const DecodeJob& job, const RangeShape& shape, const std::vector<SegmentResult>& results, size_t item) {
+    for (size_t i = 0; i < shape.RunEnd(item) - shape.RunStart(item); ++i)
+        job.tap(results[i].bytes.data(), results[i].bytes.size());
+}
+
+// Decodes and writes a run at a time on the calling thread, while the tap
+// reads the runs written before on its own.
+void DecodeBesideTap(const DecodeJob& job, CDecoder& decoder, const RangeShape& shape, DecodeOutcome& outcome) {
+    OrderedHandOff handOff(shape.runs, kTapSlots);
+    std::vector<std::vector<SegmentResult>> slots(kTapSlots);
+    TapThread tap(handOff, [&](size_t item) { TapRun(job, shape, slots[handOff.SlotOf(item)], item); });
+    size_t item = 0;
+    while (handOff.Claim(&item)) {
+        std::vector<SegmentResult>& results = slots[handOff.SlotOf(item)];
+        const size_t first = shape.RunStart(item);
+        results.resize(shape.RunEnd(item) - first);
+        for (size_t i = first; i < shape.RunEnd(item); ++i) {
+            DecodeSegment(decoder, shape.segments.At(i), shape.blockAlign, shape.style, results[i - first]);
+            if (!Deliver(job, shape, shape.segments.At(i), results[i - first], outcome)) {
+                handOff.Stop();
+                return;
+            }
+        }
+        tap.Pass(item);
+    }
+}
+
 // Long-lived decoding threads around one hand-off; leaving the scope stops
 // them (at the end of the frame each is decoding) and waits for them.
 class WorkerThreads {
@@ -148,15 +180,25 @@ void DecodeOnWorkers(const DecodeJob& job, std::vector<OpenedDecoder>& decoders,
                      size_t slots, DecodeOutcome& outcome) {
     WorkerThreads workers(decoders, shape, slots);
     OrderedHandOff& handOff = workers.HandOff();
+    // Declared after the workers: it ends, having read what it was passed,
+    // before their slots go away.
+    std::unique_ptr<TapThread> tap;
+    if (job.tap)
+        tap = std::make_unique<TapThread>(handOff, [&](size_t item) { TapRun(job, shape, workers.ResultsOf(item), item); });
     for (size_t item = 0; item < shape.runs; ++item) {
         handOff.WaitFinished(item);
         const std::vector<SegmentResult>& results = workers.ResultsOf(item);
         bool goOn = true;
         for (size_t i = shape.RunStart(item); goOn && i < shape.RunEnd(item); ++i)
             goOn = Deliver(job, shape, shape.segments.At(i), results[i - shape.RunStart(item)], outcome);
-        handOff.Release(item);
-        if (!goOn)
+        if (!goOn) {
+            handOff.Stop();
             return;
+        }
+        if (tap)
+            tap->Pass(item);
+        else
+            handOff.Release(item);
     }
 }
 
@@ -170,7 +212,10 @@ DecodeOutcome DecodeRange(const DecodeJob& job) {
     const RangeShape shape = ShapeOf(*decoders[0].decoder, job.rangeStart);
     const PoolSize pool = SizePoolFor(job.threads, shape);
     if (pool.workers == 1) {
-        DecodeOnCallingThread(job, *decoders[0].decoder, shape, outcome);
+        if (job.tap)
+            DecodeBesideTap(job, *decoders[0].decoder, shape, outcome);
+        else
+            DecodeOnCallingThread(job, *decoders[0].decoder, shape, outcome);
         return outcome;
     }
     if (OpenDecoders(job, pool.workers - 1, decoders, outcome))

@@ -3,7 +3,7 @@
 // a decoder of its own and takes the next frame as soon as it is free; the
 // calling thread hands the bytes on in order as they become ready, so the
 // output is the same for any number of threads. One thread decodes on the
-// calling thread alone.
+// calling thread alone, with a second one beside it when the job has a tap.
 #pragma once
 
 #include "decode/decoder.h"
@@ -33,6 +33,11 @@ struct DecodeJob {
     int threads = 1;
     // Receives the decoded bytes in order; false stops the job (write failure).
     std::function<bool(const uint8_t* bytes, size_t count)> sink;
+    // Sees the bytes the sink took, in the same order, on a thread of its own
+    // (the digest check), so that its cost hides behind decoding and writing.
+    // It has read them all when DecodeRange returns; after a failure it may
+    // miss the last ones.
+    std::function<void(const uint8_t* bytes, size_t count)> tap;
     std::function<void(int64_t done, int64_t total)> progress;
 };
 

@@ -491,6 +491,30 @@ ZEM_API int zem_encoder_finish(zem_encoder* e);
 /* Stops, removes the temporary file and frees e: nothing is left behind. NULL is ignored. */
 ZEM_API void zem_encoder_abort(zem_encoder* e);
 
+/* ------------------------------------------------------------------------
+ * Since 1.1: checking the stored MD5 while reading.
+ * ------------------------------------------------------------------------ */
+
+/* The WAV file read does not match the MD5 digest the stream stores. */
+#define ZEM_ERROR_BAD_MD5          (-12)
+
+/*
+ * Asks d to check the stream's stored MD5 digest (zem_get_md5()) as it is
+ * read; a decoder not asked computes no digest. Call it before the first
+ * zem_read(). From then on the WAV header, every block zem_read() delivers and
+ * the WAV trailer are hashed, and the zem_read() that reaches the end of the
+ * stream returns ZEM_ERROR_BAD_MD5 instead of 0 when they differ from the
+ * digest (zem_get_error_detail() says so; the next call returns 0). The
+ * check is dropped, and nothing more reported, by zem_seek() and by a failed
+ * zem_read() (that failure was the report). The digest is computed on the
+ * thread that reads, at some cost: MD5 runs at a few hundred MB/s.
+ * Returns ZEM_OK; ZEM_ERROR_UNSUPPORTED when there is nothing to check: a
+ * stream that stores no digest (before version 3980, or all zero bytes), a
+ * link file or a range (the digest is the whole image's); or
+ * ZEM_ERROR_INVALID_ARGUMENT for a NULL d or one that has read past block 0.
+ */
+ZEM_API int zem_check_md5(zem_decoder* d);
+
 #ifdef __cplusplus
 }
 #endif

@@ -5,6 +5,7 @@
 #include "codec/include/zem/zem.h"
 #include "platform/win32.h"
 #include "decode/decoder.h"
+#include "encode/md5.h"
 #include "io/stream_io.h"
 
 #include <cstdint>
@@ -12,6 +13,19 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
+
+namespace zem_api {
+
+// The MD5 check zem_check_md5() asks for: the digest of the WAV file read so
+// far (header and the blocks zem_read delivered) and what is left to add.
+struct Md5Check {
+    CMd5 md5;
+    uint8_t stored[16] = {};
+    std::vector<uint8_t> trailer;
+};
+
+}  // namespace zem_api
 
 struct zem_decoder {
     // What the decoder reads from when the handle owns it (zem_open_io,
@@ -29,6 +43,11 @@ struct zem_decoder {
     // Tag values as UTF-8, kept so that the pointers stay valid until zem_close.
     mutable std::map<std::string, std::string> tagTexts;
     std::string errorDetail;  // of the last failed zem_read or zem_seek
+    // A stream opened whole, not a link file or a range: the stored digest is
+    // that of what it decodes to.
+    bool wholeStream = false;
+    // Only while a check asked for runs: reading without one pays nothing.
+    std::unique_ptr<zem_api::Md5Check> md5Check;
 };
 
 namespace zem_api {

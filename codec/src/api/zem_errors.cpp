@@ -94,6 +94,8 @@ extern "C" const char* zem_error_text(int error) {
         return "the file ends before the stream does (it was cut short)";
     case ZEM_ERROR_PATH_REFUSED:
         return "a network or device path was refused (it could send credentials to another machine)";
+    case ZEM_ERROR_BAD_MD5:
+        return "the decoded WAV file does not match the MD5 digest the stream stores";
     default:
         return "unknown error";
     }

@@ -69,7 +69,9 @@ int Open(const char* path, zem_decoder** result, std::string* detail, OpenWide o
         *detail = FailureDetail(code, wide, found);
         return code;
     }
-    *result = zem_api::NewHandle(std::move(decoder)).release();
+    zem_decoder* handle = zem_api::NewHandle(std::move(decoder)).release();
+    handle->wholeStream = !found.link && handle->rangeStart == 0 && handle->info.total_blocks == handle->streamBlocks;
+    *result = handle;
     return ZEM_OK;
 }
 
@@ -127,7 +129,7 @@ extern "C" zem_decoder* zem_open_range64(const char* image_path_utf8, int64_t st
     const int start = blockNumber(start_block);
     const int finish = blockNumber(finish_block);
     return OpenReporting(error, nullptr, 0, [&](zem_decoder** result, std::string* text) {
-        return Open(image_path_utf8, result, text, [=](const WString& path, int* codecError, OpenFindings*) {
+        const int code = Open(image_path_utf8, result, text, [=](const WString& path, int* codecError, OpenFindings*) {
             auto* info = new CStreamInfo(path.c_str(), codecError);
             if (*codecError != CODEC_OK) {
                 delete info;
@@ -135,6 +137,9 @@ extern "C" zem_decoder* zem_open_range64(const char* image_path_utf8, int64_t st
             }
             return OpenDecoderFromInfo(info, start, finish, codecError);
         });
+        if (code == ZEM_OK)
+            (*result)->wholeStream = false;  // a range's header is made for it, not the stream's
+        return code;
     });
 }
 

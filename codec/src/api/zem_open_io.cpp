@@ -51,6 +51,7 @@ int OpenSource(std::unique_ptr<CStreamIo> source, bool canSeek, zem_decoder** re
     std::unique_ptr<zem_decoder> handle = zem_api::NewHandle(std::move(decoder));
     handle->source = std::move(source);
     handle->canSeek = canSeek;
+    handle->wholeStream = true;
     *result = handle.release();
     return ZEM_OK;
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -80,15 +81,30 @@ std::string DetailOf(const zem_decoder& d, long result, uint64_t position) {
 // A cut file ends the stream at the cut: the frames behind it are missing too.
 long Fail(zem_decoder& d, int codecError, uint64_t frameEnd) {
     const long result = ResultOf(codecError);
+    d.md5Check.reset();  // the frame's failure is the report
     d.errorDetail = DetailOf(d, result, d.position);
     d.position = result == ZEM_ERROR_TRUNCATED ? d.info.total_blocks : frameEnd;
     d.reposition = true;
     return result;
 }
 
+// The end of a stream read with the MD5 check: its verdict, once.
+long FinishCheck(zem_decoder& d) {
+    std::unique_ptr<zem_api::Md5Check> check = std::move(d.md5Check);
+    if (!check)
+        return 0;
+    check->md5.Update(check->trailer.data(), check->trailer.size());
+    uint8_t digest[16];
+    check->md5.Finish(digest);
+    if (std::memcmp(digest, check->stored, sizeof digest) == 0)
+        return 0;
+    d.errorDetail = "the decoded WAV file does not match the MD5 digest the stream stores";
+    return ZEM_ERROR_BAD_MD5;
+}
+
 long Read(zem_decoder& d, void* pcm, long maxBlocks) {
     if (d.position >= d.info.total_blocks)
-        return 0;
+        return FinishCheck(d);
     const uint64_t frameEnd = FrameEnd(d, d.position);
     const uint64_t wanted = std::min<uint64_t>({static_cast<uint64_t>(maxBlocks), frameEnd - d.position,
                                                 static_cast<uint64_t>(INT_MAX)});
@@ -103,6 +119,8 @@ long Read(zem_decoder& d, void* pcm, long maxBlocks) {
     if (code != CODEC_OK || got <= 0)
         return Fail(d, code, frameEnd);
     d.position += static_cast<uint64_t>(got);
+    if (d.md5Check)
+        d.md5Check->md5.Update(pcm, static_cast<size_t>(got) * d.info.block_align);
     return got;
 }
 
@@ -128,6 +146,7 @@ extern "C" int zem_seek(zem_decoder* d, uint64_t block) {
     }
     if (!d->canSeek)
         return ZEM_ERROR_UNSUPPORTED;
+    d->md5Check.reset();
     d->position = block;
     d->reposition = true;
     return ZEM_OK;
