@@ -11,5 +11,6 @@ extern const char* const kEncodeUsage;
 extern const char* const kDecodeUsage;
 extern const char* const kVerifyUsage;
 extern const char* const kRipcheckUsage;
+extern const char* const kBatchUsage;
 
 }  // namespace zemtool
