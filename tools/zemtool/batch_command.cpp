@@ -48,7 +48,7 @@ bool SmallNumber(const std::string& text, int low, int high, int* value) {
 bool ParseShard(const std::string& text, BatchRequest* request) {
     const size_t slash = text.find('/');
     return slash != std::string::npos && SmallNumber(text.substr(slash + 1), 1, 100000, &request->shardCount) &&
-           SmallNumber(text.substr(0, slash), 0, request->shardCount - 1, &request->shardIndex);
+        SmallNumber(text.substr(0, slash), 0, request->shardCount - 1, &request->shardIndex);
 }
 
 std::string ParseBatchArgs(const std::vector<std::string>& args, BatchRequest* request) {
@@ -106,8 +106,8 @@ std::set<std::string> DoneJobs(const std::string& text) {
         JsonObject object;
         std::string problem;
         BatchJob job;
-        if (ParseJsonObject(line, &object, &problem) && object.count("status") &&
-            object["status"].text == "ok" && JobFromObject(object, true, &job, &problem))
+        if (ParseJsonObject(line, &object, &problem) && object.count("status") && object["status"].text == "ok" &&
+            JobFromObject(object, true, &job, &problem))
             done.insert(job.Key());
     }
     return done;
@@ -146,8 +146,8 @@ JobResult RunJob(const BatchJob& job, int threads) {
     if (!job.output.empty() && !MakeFoldersAbove(job.output, &why))
         err << "zemtool: " << CodecErrorName(CODEC_WRITE_FAILED) << ": " << why << "\n";
     else
-        status = RunOneFileCommand(SingleFileArgs(job.command, passed, true, threads, job.input, job.output), none,
-                                   out, err);
+        status = RunOneFileCommand(SingleFileArgs(job.command, passed, true, threads, job.input, job.output), none, out,
+                                   err);
     // The output is on disk before the manifest says the job is done.
     if (status == ZEMTOOL_OK && !job.output.empty() && KindOfPath(job.output, &why) == PathKind::RegularFile &&
         !SyncFile(job.output, &why)) {
@@ -245,7 +245,7 @@ int RunBatchCommand(const std::vector<std::string>& args, std::istream& in, std:
             if (!request.manifest.empty() && !manifest.Append(line, &reason)) {
                 manifestFailed = true;
                 failure = "zemtool: " + std::string(CodecErrorName(CODEC_WRITE_FAILED)) + ": cannot write " +
-                          Quoted(request.manifest) + ": " + reason + "\n";
+                    Quoted(request.manifest) + ": " + reason + "\n";
             }
         }
         summary.Finished(out, line, failure);

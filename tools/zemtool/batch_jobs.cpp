@@ -15,7 +15,8 @@ bool IsResultMember(const std::string& key) {
 
 bool TakeLevel(const JsonValue& value, int* level) {
     const std::string& text = value.text;
-    if (value.kind != JsonValue::Number || text.size() != 4 || text.find_first_not_of("0123456789") != std::string::npos)
+    if (value.kind != JsonValue::Number || text.size() != 4 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
         return false;
     *level = std::atoi(text.c_str());
     return *level >= 1000 && *level <= 5000 && *level % 1000 == 0;
@@ -23,9 +24,7 @@ bool TakeLevel(const JsonValue& value, int* level) {
 
 }  // namespace
 
-std::string BatchJob::Key() const {
-    return command + '\n' + input + '\n' + output + '\n' + std::to_string(level);
-}
+std::string BatchJob::Key() const { return command + '\n' + input + '\n' + output + '\n' + std::to_string(level); }
 
 bool JobFromObject(const JsonObject& object, bool result, BatchJob* job, std::string* problem) {
     for (const auto& [key, value] : object) {
@@ -96,7 +95,7 @@ std::string ResultLine(const BatchJob& job, const JobResult& result) {
     if (job.level)
         line += ", \"level\": " + std::to_string(job.level);
     line += ", \"status\": " + JsonQuote(result.status) + ", \"seconds\": " + seconds +
-            ", \"bytes\": " + std::to_string(result.bytes) + ", \"error\": " + JsonQuote(result.error) + "}\n";
+        ", \"bytes\": " + std::to_string(result.bytes) + ", \"error\": " + JsonQuote(result.error) + "}\n";
     return line;
 }
 

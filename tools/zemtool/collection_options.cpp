@@ -30,7 +30,7 @@ std::string ParseCollectionOptions(const std::string& command, const std::vector
     while (cursor.Next()) {
         const std::string& arg = cursor.Current();
         const bool ours = cursor.Is("-r", "--recursive") || cursor.Is("--jobs") ||
-                          (TakesOutput(command) && (cursor.Is("-o") || cursor.Is("--output-dir")));
+            (TakesOutput(command) && (cursor.Is("-o") || cursor.Is("--output-dir")));
         const bool theirs = cursor.Is("--threads") || cursor.Is("--level") || cursor.Is("--frame-blocks");
         if ((ours || theirs) && !cursor.TakeValue(&value))
             return Quoted(arg) + " needs a value";
@@ -89,11 +89,12 @@ bool WantsManyFiles(const CollectionOptions& options) {
     const std::string& first = options.operands[0];
     const std::string& second = options.operands[1];
     const std::string extension = LowerExtension(second);
-    const bool inputKind = options.command == "encode" ? extension == ".wav"
-                                                       : extension == ".zem" || extension == ".qrb" || extension == ".zlk";
+    const bool inputKind = options.command == "encode"
+        ? extension == ".wav"
+        : extension == ".zem" || extension == ".qrb" || extension == ".zlk";
     std::string why;
     return first != "-" && inputKind && KindOfPath(second, &why) == PathKind::RegularFile &&
-           RefuseInputAsOutput(first, second).empty();
+        RefuseInputAsOutput(first, second).empty();
 }
 
 }  // namespace zemtool

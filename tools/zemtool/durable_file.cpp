@@ -19,9 +19,7 @@ namespace zemtool {
 namespace {
 
 #ifdef _WIN32
-std::string SystemReason() {
-    return "system error " + std::to_string(static_cast<unsigned long>(GetLastError()));
-}
+std::string SystemReason() { return "system error " + std::to_string(static_cast<unsigned long>(GetLastError())); }
 
 HANDLE OpenForSync(const std::string& path, DWORD access, DWORD disposition) {
     return CreateFileW(LibraryPath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

@@ -128,10 +128,10 @@ private:
             if (m_pos >= m_text.size())
                 return Fail("a \\u escape ends early");
             const char c = m_text[m_pos];
-            const uint32_t digit = c >= '0' && c <= '9'   ? uint32_t(c - '0')
-                                   : c >= 'a' && c <= 'f' ? uint32_t(c - 'a' + 10)
-                                   : c >= 'A' && c <= 'F' ? uint32_t(c - 'A' + 10)
-                                                          : 16;
+            const uint32_t digit = c >= '0' && c <= '9' ? uint32_t(c - '0')
+                : c >= 'a' && c <= 'f'                  ? uint32_t(c - 'a' + 10)
+                : c >= 'A' && c <= 'F'                  ? uint32_t(c - 'A' + 10)
+                                                        : 16;
             if (digit == 16)
                 return Fail("bad \\u escape");
             *unit = *unit * 16 + digit;

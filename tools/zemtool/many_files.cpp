@@ -52,8 +52,10 @@ void RunItem(const Plan& plan, const FileItem& item, std::ostream& out, RunSumma
     std::string why;
     if (TakesOutput(options.command) && !options.force && KindOfPath(item.output, &why) != PathKind::Missing) {
         summary.Skipped();
-        summary.Finished(out, "", plan.quiet ? "" : "zemtool: skipped " + Quoted(item.input) + ": " +
-                                                        Quoted(item.output) + " exists (--force replaces it)\n");
+        summary.Finished(out, "",
+                         plan.quiet ? ""
+                                    : "zemtool: skipped " + Quoted(item.input) + ": " + Quoted(item.output) +
+                                 " exists (--force replaces it)\n");
         return;
     }
     if (!options.outputDir.empty() && !MakeFoldersAbove(item.output, &why)) {
@@ -103,8 +105,8 @@ std::string OneLineJson(const std::string& text) {
     return line + "\n";
 }
 
-std::vector<std::string> SingleFileArgs(const std::string& command, const std::vector<std::string>& passed,
-                                        bool quiet, int threads, const std::string& input, const std::string& output) {
+std::vector<std::string> SingleFileArgs(const std::string& command, const std::vector<std::string>& passed, bool quiet,
+                                        int threads, const std::string& input, const std::string& output) {
     std::vector<std::string> args{command};
     args.insert(args.end(), passed.begin(), passed.end());
     if (command != "info") {
@@ -131,14 +133,13 @@ int RunManyFiles(const CollectionOptions& options, std::istream& in, std::ostrea
         return ReportUsageError(err, options.command, "no file given");
     if (!options.output.empty() && items.size() != 1)
         return ReportUsageError(err, options.command, "-o takes one input; --output-dir takes many");
-    const bool standardStream =
-        std::any_of(items.begin(), items.end(), [](const FileItem& item) { return item.input == "-" || item.output == "-"; });
+    const bool standardStream = std::any_of(
+        items.begin(), items.end(), [](const FileItem& item) { return item.input == "-" || item.output == "-"; });
     if (standardStream) {
         if (items.size() != 1 || options.deleteInput)
             return ReportUsageError(err, options.command, "'-' stands for one input or output alone");
-        return RunOneFileCommand(SingleFileArgs(options.command, options.passed, false, 0, items[0].input,
-                                                items[0].output),
-                                 in, out, err);
+        return RunOneFileCommand(
+            SingleFileArgs(options.command, options.passed, false, 0, items[0].input, items[0].output), in, out, err);
     }
     Plan plan{options, 0, options.quiet};
     if (options.jobs > 1 && !options.threadsGiven)

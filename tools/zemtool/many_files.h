@@ -17,7 +17,7 @@ std::string OneLineJson(const std::string& text);
 
 // The arguments that run `command` on one input (and output), with the
 // options every file gets.
-std::vector<std::string> SingleFileArgs(const std::string& command, const std::vector<std::string>& passed,
-                                        bool quiet, int threads, const std::string& input, const std::string& output);
+std::vector<std::string> SingleFileArgs(const std::string& command, const std::vector<std::string>& passed, bool quiet,
+                                        int threads, const std::string& input, const std::string& output);
 
 }  // namespace zemtool

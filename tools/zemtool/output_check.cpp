@@ -65,8 +65,8 @@ bool StreamGivesWave(const std::string& stream, const std::string& wave, int thr
     std::ostream sink(&decoded);
     std::istringstream none;
     std::ostringstream err;
-    if (RunOneFileCommand({"decode", "-q", "--threads", std::to_string(threads), "--", stream, "-"}, none, sink,
-                          err) != 0) {
+    if (RunOneFileCommand({"decode", "-q", "--threads", std::to_string(threads), "--", stream, "-"}, none, sink, err) !=
+        0) {
         const std::string text = err.str();
         *why = text.empty() ? Quoted(stream) + " does not decode" : text.substr(0, text.find('\n'));
         return false;
@@ -94,8 +94,8 @@ bool DeleteInputAfterCheck(const std::string& input, const std::string& output, 
         *why = "cannot sync " + Quoted(output) + ": " + reason;
         return false;
     }
-    const bool same = encoded ? StreamGivesWave(output, input, threads, &reason)
-                              : StreamGivesWave(input, output, threads, &reason);
+    const bool same =
+        encoded ? StreamGivesWave(output, input, threads, &reason) : StreamGivesWave(input, output, threads, &reason);
     if (!same) {
         *why = reason;
         return false;

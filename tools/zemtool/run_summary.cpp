@@ -28,7 +28,11 @@ double AudioSecondsOf(const std::string& path) {
 }
 
 RunSummary::RunSummary(std::ostream& err, size_t files, bool progress, std::string noun)
-    : m_err(err), m_files(files), m_progress(progress), m_noun(std::move(noun)), m_start(std::chrono::steady_clock::now()) {}
+    : m_err(err),
+      m_files(files),
+      m_progress(progress),
+      m_noun(std::move(noun)),
+      m_start(std::chrono::steady_clock::now()) {}
 
 void RunSummary::ClearLine() {
     if (m_drawn)
@@ -40,8 +44,8 @@ void RunSummary::DrawLine() {
     if (!m_progress)
         return;
     const size_t finished = m_done + m_failures.size() + m_skipped;
-    m_err << "\r" << finished << "/" << m_files << " " << m_noun << "s, " << m_failures.size() << " failed, " << m_skipped
-          << " skipped" << std::flush;
+    m_err << "\r" << finished << "/" << m_files << " " << m_noun << "s, " << m_failures.size() << " failed, "
+          << m_skipped << " skipped" << std::flush;
     m_drawn = true;
 }
 
