@@ -54,6 +54,8 @@ packages=(
     abigail-tools
     # zemtool ripcheck: MusicBrainz disc IDs and the AccurateRip database lookup.
     libdiscid-dev libcurl4-openssl-dev
+    # zemtool batch's test runs shares side by side through GNU parallel.
+    parallel
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)
