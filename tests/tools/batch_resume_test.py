@@ -8,7 +8,8 @@ After every kill each output present equals the one an uninterrupted encode
 writes; after the last run every job is in the manifest as done exactly once.
 The union of shares 0/3, 1/3 and 2/3 gives the results of the unshared run,
 each job once, run one after another and (when GNU parallel is installed)
-side by side.
+side by side. As root, --delete-input keeps its inputs when their outputs do
+not fit on a small tmpfs.
 """
 
 import json
@@ -126,12 +127,44 @@ def shares(zemtool, work):
         print("GNU parallel not installed: its run is left out")
 
 
+def full_disk(zemtool, work):
+    """Outputs that do not fit: nothing is deleted, nothing half-written stays."""
+    disk = os.path.join(work, "small")
+    os.makedirs(disk)
+    if os.geteuid() != 0 or subprocess.run(["mount", "-t", "tmpfs", "-o", "size=256k", "tmpfs", disk],
+                                           stderr=subprocess.DEVNULL).returncode != 0:
+        print("no tmpfs could be mounted: the full-disk check is left out")
+        return
+    try:
+        inputs = [os.path.join(work, "keep", "%02d.wav" % i) for i in range(3)]
+        os.makedirs(os.path.join(work, "keep"))
+        for i, path in enumerate(inputs):
+            shutil.copy(os.path.join(work, "in", "%02d.wav" % i), path)
+        run = subprocess.run([zemtool, "encode", "--delete-input", "--output-dir", disk] + inputs,
+                             capture_output=True, text=True)
+        check(run.returncode == 1, "encode onto a full disk should fail")
+        check("No space left on device" in run.stderr, "the reason is not given: " + run.stderr)
+        check(all(os.path.exists(path) for path in inputs), "an input was deleted")
+        run = subprocess.run([zemtool, "decode", "--delete-input", "--output-dir", disk,
+                              os.path.join(work, "ref", "05.zem")], capture_output=True, text=True)
+        check(run.returncode == 1 and os.path.exists(os.path.join(work, "ref", "05.zem")),
+              "decode onto a full disk deleted its input")
+        left = os.listdir(disk)
+        check(not any(name.endswith(".partial") for name in left), "temporary files left: %r" % left)
+        for name in left:
+            with open(os.path.join(disk, name), "rb") as a, open(os.path.join(work, "ref", name), "rb") as b:
+                check(a.read() == b.read(), "%s on the small disk is not whole" % name)
+    finally:
+        subprocess.run(["umount", disk])
+
+
 def main():
     zemtool, work = sys.argv[1], sys.argv[2]
     shutil.rmtree(work, ignore_errors=True)
     make_waves(os.path.join(work, "in"))
     kill_and_resume(zemtool, work)
     shares(zemtool, work)
+    full_disk(zemtool, work)
     print("ok")
 
 
