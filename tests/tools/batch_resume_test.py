@@ -8,7 +8,8 @@ After every kill each output present equals the one an uninterrupted encode
 writes; after the last run every job is in the manifest as done exactly once.
 The union of shares 0/3, 1/3 and 2/3 gives the results of the unshared run,
 each job once, run one after another and (when GNU parallel is installed)
-side by side. As root, --delete-input keeps its inputs when their outputs do
+side by side. SIGINT during files written side by side leaves no temporary
+file. As root, --delete-input keeps its inputs when their outputs do
 not fit on a small tmpfs.
 """
 
@@ -127,6 +128,19 @@ def shares(zemtool, work):
         print("GNU parallel not installed: its run is left out")
 
 
+def interrupted(zemtool, work):
+    """SIGINT while files are written side by side removes every temporary file."""
+    out = os.path.join(work, "interrupted")
+    for delay in (0.2, 0.5):
+        run = subprocess.Popen([zemtool, "encode", "-q", "-f", "--jobs", "2", "--output-dir", out, "-r",
+                                os.path.join(work, "in")], stderr=subprocess.DEVNULL)
+        time.sleep(delay)
+        run.send_signal(signal.SIGINT)
+        run.wait()
+        left = [name for name in os.listdir(out) if name.endswith(".partial")] if os.path.isdir(out) else []
+        check(not left, "temporary files left after SIGINT: %r" % left)
+
+
 def full_disk(zemtool, work):
     """Outputs that do not fit: nothing is deleted, nothing half-written stays."""
     disk = os.path.join(work, "small")
@@ -164,6 +178,7 @@ def main():
     make_waves(os.path.join(work, "in"))
     kill_and_resume(zemtool, work)
     shares(zemtool, work)
+    interrupted(zemtool, work)
     full_disk(zemtool, work)
     print("ok")
 

@@ -142,7 +142,7 @@ int RunManyFiles(const CollectionOptions& options, std::istream& in, std::ostrea
             SingleFileArgs(options.command, options.passed, false, 0, items[0].input, items[0].output), in, out, err);
     }
     Plan plan{options, 0, options.quiet};
-    if (options.jobs > 1 && !options.threadsGiven)
+    if (options.jobs > 1 && items.size() > 1 && !options.threadsGiven)
         plan.threads = std::max(1, WorkerCount(0) / options.jobs);
     RunSummary summary(err, items.size(), !options.quiet && StandardErrorIsTerminal());
     RunOnWorkers(items.size(), options.jobs, [&](size_t i) { RunItem(plan, items[i], out, summary); });
