@@ -35,8 +35,8 @@ std::string ParseCollectionOptions(const std::string& command, const std::vector
 // that is not A itself.
 bool WantsManyFiles(const CollectionOptions& options);
 
-// The extensions (lower case, with the dot) of the files a command takes
-// when it looks through folders.
+// True when `path`, found in a folder, is a file the command takes there
+// (by its extension: .wav for encode, .zem and .qrb for the others).
 bool IsInputOf(const std::string& command, const std::string& path);
 
 }  // namespace zemtool
