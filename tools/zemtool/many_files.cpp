@@ -70,7 +70,7 @@ void RunItem(const Plan& plan, const FileItem& item, std::ostream& out, RunSumma
         SingleFileArgs(options.command, options.passed, true, plan.threads, item.input, item.output);
     int status = RunOneFileCommand(args, none, fileOut, fileErr);
     std::string outText = fileOut.str();
-    if (options.command == "info" && status == ZEMTOOL_OK && !outText.empty() &&
+    if (options.command == "info" && !outText.empty() &&
         std::find(options.passed.begin(), options.passed.end(), "--json") != options.passed.end())
         outText = OneLineJson(outText);
     std::string errText = fileErr.str();
