@@ -57,6 +57,8 @@ packages=(
     # zemtool convert: FLAC through libFLAC, and its test's reference tools (flac,
     # metaflac); zemtool gain: loudness through libebur128.
     libflac-dev flac libebur128-dev
+    # zemtool batch's test runs shares side by side through GNU parallel.
+    parallel
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)

@@ -2,10 +2,11 @@
 # Completes the commands, each command's options, and file names filtered by
 # what the command takes at that place: .zem/.qrb/.zlk to read, .wav to
 # encode or to decode into, .zem to encode into, .cue (or an image holding
-# one) for links, all of these and .flac to convert
-# and to gain.
+# one) for links, folders for -r and --output-dir, .jsonl jobs for batch, and
+# all of these and .flac to convert and to gain.
 
 _zemtool_streams='@(zem|qrb|zlk)'
+_zemtool_many_outputs='-o --output-dir -r --recursive --jobs -f --force --delete-input'
 
 # Prints how many operands (words that are no option and no option's value)
 # stand between the command, at index $1, and the word being completed.
@@ -15,7 +16,8 @@ _zemtool_operand_index()
     for ((i = $1 + 1; i < cword; i++)); do
         word=${words[i]}
         case $word in
-            --set | --set-cuesheet | --delete | --template | --level | --frame-blocks | --threads | --log | --database | --timeout | --to | --output-dir | --flac-level) ((i++)) ;;
+            --set | --set-cuesheet | --delete | --template | --level | --frame-blocks | --threads | --log | --database | --timeout | \
+                --to | --flac-level | -o | --output-dir | -r | --recursive | --jobs | --manifest | --shard) ((i++)) ;;
             -) ((count++)) ;;
             -*) ;;
             *) ((count++)) ;;
@@ -29,7 +31,7 @@ _zemtool()
     local cur prev words cword
     _init_completion || return
 
-    local commands='info tag links encode decode verify ripcheck convert gain'
+    local commands='info tag links encode decode verify ripcheck convert gain batch'
     local i command='' at=0
     for ((i = 1; i < cword; i++)); do
         if [[ ${words[i]} != -* ]]; then
@@ -50,7 +52,19 @@ _zemtool()
 
     # Values of options.
     case $prev in
-        --set | --delete | --frame-blocks | --threads | --database | --timeout)
+        --set | --delete | --frame-blocks | --threads | --database | --timeout | --jobs | --shard)
+            return
+            ;;
+        -r | --recursive | --output-dir)
+            _filedir -d
+            return
+            ;;
+        -o)
+            [[ $command == encode ]] && _filedir zem || _filedir wav
+            return
+            ;;
+        --manifest)
+            _filedir
             return
             ;;
         --log)
@@ -89,12 +103,14 @@ _zemtool()
 
     local options
     case $command in
-        info) options='--json --allow-remote-paths' ;;
+        info) options='--json --allow-remote-paths -r --recursive --jobs' ;;
         tag) options='--set --set-cuesheet --delete --remove --id3v1' ;;
         links) options='--template --strict --allow-remote-paths' ;;
         ripcheck) options='--log --json --lookup --database --timeout' ;;
-        encode) options='--level --frame-blocks --threads --verify -q --quiet' ;;
-        decode | verify) options='--threads --allow-remote-paths -q --quiet' ;;
+        encode) options="--level --frame-blocks --threads --verify -q --quiet $_zemtool_many_outputs" ;;
+        decode) options="--threads --allow-remote-paths -q --quiet $_zemtool_many_outputs" ;;
+        verify) options='--threads --allow-remote-paths -q --quiet -r --recursive --jobs' ;;
+        batch) options='--manifest --shard --jobs -q --quiet' ;;
         convert) options='--to --output-dir --template --flac-level --level --threads' ;;
         gain) options='--album --dry-run' ;;
         *) return ;;
@@ -107,28 +123,33 @@ _zemtool()
     local operand
     operand=$(_zemtool_operand_index $at)
     case $command in
-        info | tag)
+        tag)
             ((operand == 0)) && _filedir "$_zemtool_streams"
             ;;
-        verify)
+        info | verify)
             _filedir "$_zemtool_streams"
             ;;
         convert | gain)
             _filedir '@(zem|qrb|zlk|cue|wav|flac)'
             ;;
+        batch)
+            ((operand == 0)) && _filedir jsonl
+            ;;
         links | ripcheck)
             ((operand == 0)) && _filedir '@(cue|zem|qrb)'
             ;;
+        # The second word is an output or another input; from the third on,
+        # inputs only.
         encode)
             case $operand in
-                0) _filedir wav ;;
-                1) _filedir zem ;;
+                1) _filedir '@(wav|zem)' ;;
+                *) _filedir wav ;;
             esac
             ;;
         decode)
             case $operand in
-                0) _filedir "$_zemtool_streams" ;;
-                1) _filedir wav ;;
+                1) _filedir '@(zem|qrb|zlk|wav)' ;;
+                *) _filedir "$_zemtool_streams" ;;
             esac
             ;;
     esac

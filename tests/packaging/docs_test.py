@@ -20,15 +20,16 @@ import sys
 import tempfile
 
 BASH_COMPLETION = "/usr/share/bash-completion/bash_completion"
-COMMANDS = ["info", "tag", "links", "encode", "decode", "verify", "ripcheck", "convert", "gain"]
-FILES = ["a.wav", "B.WAV", "c.zem", "d.qrb", "e.zlk", "f.cue", "g.txt", "h.flac"]
+COMMANDS = ["info", "tag", "links", "encode", "decode", "verify", "ripcheck", "convert", "gain", "batch"]
+FILES = ["a.wav", "B.WAV", "c.zem", "d.qrb", "e.zlk", "f.cue", "g.txt", "h.flac", "h.jsonl"]
 # words typed (the last one being completed) -> what the completion offers
 CASES = [
     (["zemtool", ""], COMMANDS),
     (["zemtool", "-"], ["--help", "--version"]),
     (["zemtool", "de"], ["decode"]),
     (["zemtool", "info", ""], ["c.zem", "d.qrb", "e.zlk", "sub"]),
-    (["zemtool", "info", "--"], ["--allow-remote-paths", "--help", "--json"]),
+    (["zemtool", "info", "--"], ["--allow-remote-paths", "--help", "--jobs", "--json", "--recursive"]),
+    (["zemtool", "info", "c.zem", ""], ["c.zem", "d.qrb", "e.zlk", "sub"]),
     (["zemtool", "tag", "c.zem", "--"], ["--delete", "--help", "--id3v1", "--remove", "--set", "--set-cuesheet"]),
     (["zemtool", "tag", "c.zem", "--set-cuesheet", ""], ["f.cue", "sub"]),
     (["zemtool", "tag", "c.zem", "--set-cuesheet", "f.cue", ""], []),
@@ -37,11 +38,20 @@ CASES = [
     (["zemtool", "links", "f.cue", "--template", "AR"], ["ARTIST\\ -\\ ALBUM\\ -\\ TRACK#\\ -\\ TITLE",
                                                           "ARTIST\\ -\\ TITLE"]),
     (["zemtool", "encode", ""], ["B.WAV", "a.wav", "sub"]),
-    (["zemtool", "encode", "--level", "3000", "a.wav", ""], ["c.zem", "sub"]),
+    (["zemtool", "encode", "--level", "3000", "a.wav", ""], ["B.WAV", "a.wav", "c.zem", "sub"]),
+    (["zemtool", "encode", "a.wav", "B.WAV", ""], ["B.WAV", "a.wav", "sub"]),
+    (["zemtool", "encode", "--output-dir", ""], ["sub"]),
+    (["zemtool", "encode", "-o", ""], ["c.zem", "sub"]),
+    (["zemtool", "encode", "--d"], ["--delete-input"]),
     (["zemtool", "encode", "--level", ""], ["1000", "2000", "3000", "4000", "5000"]),
     (["zemtool", "decode", ""], ["c.zem", "d.qrb", "e.zlk", "sub"]),
-    (["zemtool", "decode", "--threads", "2", "e.zlk", ""], ["B.WAV", "a.wav", "sub"]),
-    (["zemtool", "decode", "-q", "--"], ["--allow-remote-paths", "--help", "--quiet", "--threads"]),
+    (["zemtool", "decode", "--threads", "2", "e.zlk", ""], ["B.WAV", "a.wav", "c.zem", "d.qrb", "e.zlk", "sub"]),
+    (["zemtool", "decode", "-r", ""], ["sub"]),
+    (["zemtool", "decode", "-q", "--"], ["--allow-remote-paths", "--delete-input", "--force", "--help", "--jobs",
+                                        "--output-dir", "--quiet", "--recursive", "--threads"]),
+    (["zemtool", "batch", ""], ["h.jsonl", "sub"]),
+    (["zemtool", "batch", "h.jsonl", "--"], ["--help", "--jobs", "--manifest", "--quiet", "--shard"]),
+    (["zemtool", "batch", "h.jsonl", "--shard", ""], []),
     (["zemtool", "verify", "c.zem", ""], ["c.zem", "d.qrb", "e.zlk", "sub"]),
     (["zemtool", "verify", "c.zem", "--threads", ""], []),
     (["zemtool", "ripcheck", ""], ["c.zem", "d.qrb", "f.cue", "sub"]),

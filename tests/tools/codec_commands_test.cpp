@@ -144,7 +144,7 @@ TEST_F(CodecCommands, WrongCommandLinesAndInputs) {
         int exitCode;
         std::string errStart;
     } cases[] = {
-        {{"encode", wavePath}, ZEMTOOL_USAGE, "zemtool: CODEC_BAD_ARGUMENT: encode takes an input and an output"},
+        {{"encode", "-o", zemPath, wavePath, wavePath}, ZEMTOOL_USAGE, "zemtool: CODEC_BAD_ARGUMENT: -o takes one input"},
         {{"encode", "--level", "2500", wavePath, zemPath}, ZEMTOOL_USAGE, "zemtool: CODEC_BAD_ARGUMENT: --level takes"},
         {{"encode", "--frame-blocks", "0", wavePath, zemPath}, ZEMTOOL_USAGE, "zemtool: CODEC_BAD_ARGUMENT: --frame"},
         {{"decode", "--threads", "0", zemPath, "x.wav"}, ZEMTOOL_USAGE, "zemtool: CODEC_BAD_ARGUMENT: --threads"},

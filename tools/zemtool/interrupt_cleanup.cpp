@@ -12,17 +12,51 @@
 #include <pthread.h>
 #endif
 
+#include <atomic>
+
 namespace zemtool {
 namespace {
 
+// Every thread that writes an output (files run side by side with --jobs)
+// arms a slot of its own; the handler removes the file of each armed slot.
+constexpr int kSlots = 64;
+std::atomic<int> g_owned[kSlots];
+thread_local int t_slot = -1;
+
+// The calling thread's slot, taken on first use; -1 when all are taken.
+int SlotOfThread() {
+    if (t_slot >= 0)
+        return t_slot;
+    for (int slot = 0; slot < kSlots; ++slot) {
+        int free = 0;
+        if (g_owned[slot].compare_exchange_strong(free, 1)) {
+            t_slot = slot;
+            return slot;
+        }
+    }
+    return -1;
+}
+
+// Gives the slot back (the thread may end before the process does).
+void ReleaseSlot() {
+    if (t_slot >= 0)
+        g_owned[t_slot].store(0);
+    t_slot = -1;
+}
+
 #ifdef _WIN32
-wchar_t g_path[32768];
-volatile LONG g_armed = 0;
+wchar_t g_path[kSlots][32768];
+volatile LONG g_armed[kSlots] = {};
+
+void RemoveArmed() {
+    for (int slot = 0; slot < kSlots; ++slot)
+        if (g_armed[slot])
+            RemoveFromHandler(g_path[slot]);
+}
 
 // Runs on a thread of its own; returning FALSE lets the process end as usual.
 BOOL WINAPI OnConsoleEvent(DWORD) {
-    if (g_armed)
-        RemoveFromHandler(g_path);
+    RemoveArmed();
     return FALSE;
 }
 
@@ -32,23 +66,24 @@ void Install() {
         installed = SetConsoleCtrlHandler(OnConsoleEvent, TRUE) != 0;
 }
 
-bool Arm(const std::string& path) {
+bool Arm(int slot, const std::string& path) {
     const std::wstring wide(LibraryPath(path).c_str());
-    if (wide.size() >= sizeof g_path / sizeof g_path[0])
+    if (wide.size() >= sizeof g_path[0] / sizeof g_path[0][0])
         return false;
-    g_armed = 0;
-    wide.copy(g_path, wide.size());
-    g_path[wide.size()] = 0;
+    g_armed[slot] = 0;
+    wide.copy(g_path[slot], wide.size());
+    g_path[slot][wide.size()] = 0;
     return true;
 }
 #else
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-char g_path[8192];
-volatile sig_atomic_t g_armed = 0;
+char g_path[kSlots][4096];
+volatile sig_atomic_t g_armed[kSlots] = {};
 
 extern "C" void OnInterrupt(int signal) {
-    if (g_armed)
-        RemoveFromHandler(g_path);
+    for (int slot = 0; slot < kSlots; ++slot)
+        if (g_armed[slot])
+            RemoveFromHandler(g_path[slot]);
     // The signal stays blocked until the handler returns, then ends the process as usual.
     std::signal(signal, SIG_DFL);
     std::raise(signal);
@@ -72,11 +107,11 @@ void Install() {
     }
 }
 
-bool Arm(const std::string& path) {
-    if (path.size() >= sizeof g_path)
+bool Arm(int slot, const std::string& path) {
+    if (path.size() >= sizeof g_path[0])
         return false;
-    g_armed = 0;
-    std::memcpy(g_path, path.c_str(), path.size() + 1);
+    g_armed[slot] = 0;
+    std::memcpy(g_path[slot], path.c_str(), path.size() + 1);
     return true;
 }
 
@@ -94,11 +129,16 @@ sigset_t InterruptSet() {
 void RemoveOnInterrupt(const std::string& path) {
     InterruptsHeld held;
     Install();
-    if (Arm(path))
-        g_armed = 1;
+    const int slot = SlotOfThread();
+    if (slot >= 0 && Arm(slot, path))
+        g_armed[slot] = 1;
 }
 
-void KeepOnInterrupt() { g_armed = 0; }
+void KeepOnInterrupt() {
+    if (t_slot >= 0)
+        g_armed[t_slot] = 0;
+    ReleaseSlot();
+}
 
 #ifdef _WIN32
 InterruptsHeld::InterruptsHeld() {}

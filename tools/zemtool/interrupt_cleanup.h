@@ -1,6 +1,7 @@
-// The one temporary file that an interrupted zemtool removes before it dies:
-// on SIGINT, SIGTERM or SIGHUP (a console's Ctrl-C or close on Windows) the
-// file named here is deleted and the signal then takes its usual course.
+// The temporary files that an interrupted zemtool removes before it dies, one
+// per thread that writes an output: on SIGINT, SIGTERM or SIGHUP (a console's
+// Ctrl-C or close on Windows) the files named here are deleted and the signal
+// then takes its usual course.
 #pragma once
 
 #include <string>
@@ -11,9 +12,10 @@
 
 namespace zemtool {
 
-// From now on an interruption removes `path` (replacing any earlier name).
+// From now on an interruption removes `path` (replacing any earlier name of
+// the calling thread).
 void RemoveOnInterrupt(const std::string& path);
-// An interruption removes nothing any more.
+// An interruption removes nothing of the calling thread's any more.
 void KeepOnInterrupt();
 
 // Holds interruptions back while it lives, so that a rename and the end of

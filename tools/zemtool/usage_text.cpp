@@ -9,16 +9,20 @@ const char* const kToolUsage =
     "builds link files from cue sheets.\n"
     "\n"
     "Commands:\n"
-    "  info FILE         show what the stream header and the decoder tell about FILE\n"
-    "  info --json FILE  the same as one JSON object\n"
+    "  info FILE...      show what the stream header and the decoder tell about FILE\n"
+    "  info --json FILE...  the same as one JSON object (a line each with many files)\n"
     "  tag FILE          list the tag fields at the end of FILE, one NAME=VALUE a line\n"
     "  tag FILE OPTIONS  change the tag (see 'zemtool tag --help')\n"
     "  links CUE [--template T] [--strict] [--allow-remote-paths]\n"
     "                    write one .zlk link file per track of the cue sheet CUE\n"
     "                    (or of the sheet a .zem image carries in its tag)\n"
     "  encode IN.wav OUT.zem   compress a PCM wave file (see 'zemtool encode --help')\n"
+    "  encode IN.wav...        compress each to IN.zem beside it (or into --output-dir)\n"
     "  decode IN OUT.wav       decode a stream or a link file's track to a wave file\n"
+    "  decode IN...            decode each to IN.wav beside it (or into --output-dir)\n"
     "  verify FILE...          decode everything and report each frame that fails its check\n"
+    "  batch JOBS.jsonl [--manifest FILE] [--shard I/N] [--jobs N]\n"
+    "                    run the jobs of a JSON Lines file, resumable and shareable\n"
     "  ripcheck CUE|IMAGE [--log FILE] [--json] [--lookup]\n"
     "                    AccurateRip checksums, CRCs and disc ids of a CD image's\n"
     "                    tracks, checked against a rip log and the AccurateRip database\n"
@@ -32,12 +36,16 @@ const char* const kToolUsage =
     "  -h, --help        show this help; 'zemtool COMMAND --help' explains a command\n"
     "  --version         show zemtool's version\n"
     "\n"
+    "encode, decode, verify and info take many files, and -r/--recursive DIR for\n"
+    "the files below a folder; --jobs N runs N files side by side (see each\n"
+    "command's help).\n"
+    "\n"
     "Exit status: 0 on success, 1 when a file cannot be opened, read or written,\n"
     "2 when the command line is wrong. Failures are reported on standard error as\n"
     "the library's error name and a one-line reason.\n";
 
 const char* const kInfoUsage =
-    "Usage: zemtool info [--json] [--allow-remote-paths] FILE\n"
+    "Usage: zemtool info [--json] [--allow-remote-paths] FILE... [-r DIR] [--jobs N]\n"
     "\n"
     "Opens FILE (a ZEM stream or a .zlk link file, told apart by content) the way\n"
     "a player would, through the decoder,\n"
@@ -51,7 +59,11 @@ const char* const kInfoUsage =
     "              a link file adds ImagePath, StartBlock and FinishBlock\n"
     "  --allow-remote-paths  open a link file's image even when it is a network\n"
     "              or device path (\\\\host\\..., \\\\.\\, \\\\?\\), refused by default\n"
-    "  -h, --help  show this help\n";
+    "  -r, --recursive DIR  also every .zem and .qrb file below DIR\n"
+    "  --jobs N    N files side by side\n"
+    "  -h, --help  show this help\n"
+    "\n"
+    "With several files, --json prints one object a line.\n";
 
 const char* const kTagUsage =
     "Usage: zemtool tag FILE [--set NAME=VALUE]... [--set-cuesheet CUE] [--delete NAME]...\n"
@@ -120,6 +132,7 @@ const char* const kLinksUsage =
 
 const char* const kEncodeUsage =
     "Usage: zemtool encode [OPTIONS] IN.wav OUT.zem\n"
+    "       zemtool encode [OPTIONS] [-o OUT.zem | --output-dir DIR] IN.wav... [-r DIR]\n"
     "\n"
     "Compresses a RIFF/WAVE file of PCM audio (1 or 2 channels, 8, 16 or 24 bits)\n"
     "into a ZEM stream of version 3990. Every byte of the wave file comes back\n"
@@ -141,10 +154,26 @@ const char* const kEncodeUsage =
     "                    file's audio before OUT.zem is put in place; on a\n"
     "                    difference OUT.zem is not written and the exit status is 1\n"
     "  -q, --quiet       no progress bar (there is none unless standard error is a terminal)\n"
-    "  -h, --help        show this help\n";
+    "  -h, --help        show this help\n"
+    "\n"
+    "Many files: with one input and no output, or several inputs, each IN gets\n"
+    "its output beside it, named with the new extension; an input whose output\n"
+    "exists is skipped (-f replaces it). One failure does not stop the others;\n"
+    "each is named with its reason, a summary (files done, failed, skipped,\n"
+    "hours of audio, speed) ends the run, and the exit status is then 1.\n"
+    "  -o OUT            the output of the one input\n"
+    "  --output-dir DIR  outputs into DIR (files found by -r keep their subfolders)\n"
+    "  -r, --recursive DIR  also every .wav file below DIR\n"
+    "  --jobs N          N files side by side (default 1); each file's threads\n"
+    "                    are then shared out unless --threads is given\n"
+    "  -f, --force       replace outputs that exist\n"
+    "  --delete-input    delete each input once its output is complete, synced to\n"
+    "                    disk and decoded back to the input's exact bytes; an input\n"
+    "                    whose output, sync or check failed stays\n";
 
 const char* const kDecodeUsage =
     "Usage: zemtool decode [OPTIONS] IN OUT.wav\n"
+    "       zemtool decode [OPTIONS] [-o OUT.wav | --output-dir DIR] IN... [-r DIR]\n"
     "\n"
     "Decodes IN (.zem, .qrb, or a .zlk link file for one track of an image) to a\n"
     "wave file: the stream's own wave header, the audio and the bytes stored\n"
@@ -162,10 +191,25 @@ const char* const kDecodeUsage =
     "  --allow-remote-paths  open a link file's image even when it is a network\n"
     "               or device path, refused by default\n"
     "  -q, --quiet  no progress bar\n"
-    "  -h, --help   show this help\n";
+    "  -h, --help   show this help\n"
+    "\n"
+    "Many files: with one input and no output, or several inputs, each IN gets\n"
+    "its output beside it, named with the new extension; an input whose output\n"
+    "exists is skipped (-f replaces it). One failure does not stop the others;\n"
+    "each is named with its reason, a summary (files done, failed, skipped,\n"
+    "hours of audio, speed) ends the run, and the exit status is then 1.\n"
+    "  -o OUT            the output of the one input\n"
+    "  --output-dir DIR  outputs into DIR (files found by -r keep their subfolders)\n"
+    "  -r, --recursive DIR  also every .zem and .qrb file below DIR\n"
+    "  --jobs N          N files side by side (default 1); each file's threads\n"
+    "                    are then shared out unless --threads is given\n"
+    "  -f, --force       replace outputs that exist\n"
+    "  --delete-input    delete each input once its output is complete, synced to\n"
+    "                    disk and decoded back to the input's exact bytes; an input\n"
+    "                    whose output, sync or check failed stays\n";
 
 const char* const kVerifyUsage =
-    "Usage: zemtool verify [OPTIONS] FILE...\n"
+    "Usage: zemtool verify [OPTIONS] FILE... [-r DIR]\n"
     "\n"
     "Decodes each FILE completely and reports every frame that fails its check,\n"
     "or else a wave file that does not match the stream's MD5 digest. Prints\n"
@@ -177,8 +221,14 @@ const char* const kVerifyUsage =
     "               runs on a thread of its own, a second one with --threads 1\n"
     "  --allow-remote-paths  open a link file's image even when it is a network\n"
     "               or device path, refused by default\n"
-    "  -q, --quiet  no progress bar\n"
-    "  -h, --help   show this help\n";
+    "  -r, --recursive DIR  also every .zem and .qrb file below DIR\n"
+    "  --jobs N     N files side by side (default 1); each file's threads are\n"
+    "               then shared out unless --threads is given\n"
+    "  -q, --quiet  no progress bar, no summary\n"
+    "  -h, --help   show this help\n"
+    "\n"
+    "With several files, a summary (files done, failed, hours of audio, speed)\n"
+    "ends the run on standard error, and each failure is named with its reason.\n";
 
 const char* const kRipcheckUsage =
     "Usage: zemtool ripcheck CUE|IMAGE [--log FILE] [--json] [--lookup]\n"
@@ -256,5 +306,31 @@ const char* const kGainUsage =
     "  --album           the files given make one album: album values across them\n"
     "  --dry-run         only print the values\n"
     "  -h, --help        show this help\n";
+const char* const kBatchUsage =
+    "Usage: zemtool batch [OPTIONS] JOBS.jsonl\n"
+    "\n"
+    "Runs the jobs of JOBS.jsonl ('-' reads standard input), one JSON object a line:\n"
+    "  {\"command\": \"verify\", \"input\": \"a.zem\"}\n"
+    "  {\"command\": \"encode\", \"input\": \"a.wav\", \"output\": \"a.zem\", \"level\": 4000}\n"
+    "  {\"command\": \"decode\", \"input\": \"a.zem\", \"output\": \"a.wav\"}\n"
+    "An output left out goes beside the input; missing folders above it are made.\n"
+    "Prints one JSON line per job on standard output: job (its line number),\n"
+    "command, input, output, level, status (ok, failed, skipped), seconds, bytes\n"
+    "(of the output, or the input of verify) and error. A line that is no job is\n"
+    "reported with its number; the other jobs still run. Outputs appear whole or\n"
+    "not at all, and are synced to disk before their job counts as done.\n"
+    "\n"
+    "Options:\n"
+    "  --manifest FILE  append every finished job's line to FILE, synced; a later\n"
+    "                   run with the same FILE skips the jobs it lists as ok, so a\n"
+    "                   run stopped at any moment goes on where it was\n"
+    "  --shard I/N      take only share I (0 to N-1) of N: the jobs whose input's\n"
+    "                   path hashes (FNV-1a) to I modulo N; N runs together take\n"
+    "                   every job exactly once\n"
+    "  --jobs N         N jobs side by side (default 1)\n"
+    "  -q, --quiet      no progress line, no summary\n"
+    "  -h, --help       show this help\n"
+    "\n"
+    "Exit status 1 when a job failed or a line is no job.\n";
 
 }  // namespace zemtool

@@ -13,5 +13,6 @@ extern const char* const kVerifyUsage;
 extern const char* const kRipcheckUsage;
 extern const char* const kConvertUsage;
 extern const char* const kGainUsage;
+extern const char* const kBatchUsage;
 
 }  // namespace zemtool

@@ -1,0 +1,101 @@
+#include "tools/zemtool/input_search.h"
+
+#include "tools/zemtool/file_names.h"
+#include "tools/zemtool/tool_failure.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace zemtool {
+namespace {
+
+// Names pass as UTF-8 on Windows and as their bytes elsewhere.
+fs::path PathOf(const std::string& name) {
+#ifdef _WIN32
+    return fs::path(LibraryPath(name).c_str());
+#else
+    return fs::path(name);
+#endif
+}
+
+std::string NameOf(const fs::path& path) {
+#ifdef _WIN32
+    return path.u8string();
+#else
+    return path.string();
+#endif
+}
+
+std::string OutputExtension(const std::string& command) { return command == "encode" ? ".zem" : ".wav"; }
+
+// The output of `input`, which lies at `relative` below the folder it was found in.
+std::string OutputOf(const CollectionOptions& options, const std::string& input, const std::string& relative) {
+    if (options.command != "encode" && options.command != "decode")
+        return {};
+    if (!options.output.empty())
+        return options.output;
+    const std::string renamed = ReplaceExtension(relative, OutputExtension(options.command));
+    if (options.outputDir.empty())
+        return ReplaceExtension(input, OutputExtension(options.command));
+    std::string folder = options.outputDir;
+    if (folder.back() != '/' && folder.back() != '\\')
+        folder += '/';
+    return folder + renamed;
+}
+
+std::string LastPart(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string ReplaceExtension(const std::string& path, const std::string& extension) {
+    const size_t slash = path.find_last_of("/\\");
+    const size_t dot = path.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    return (hasExtension ? path.substr(0, dot) : path) + extension;
+}
+
+bool MakeFoldersAbove(const std::string& path, std::string* why) {
+    const fs::path folder = PathOf(path).parent_path();
+    if (folder.empty())
+        return true;
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error)
+        *why = "cannot make the folder of " + Quoted(path) + ": " + error.message();
+    return !error;
+}
+
+std::string FindInputs(const CollectionOptions& options, std::vector<FileItem>* items) {
+    for (const std::string& operand : options.operands)
+        items->push_back({operand, OutputOf(options, operand, LastPart(operand))});
+    for (const std::string& folder : options.folders) {
+        std::error_code error;
+        const fs::path root = PathOf(folder);
+        fs::recursive_directory_iterator walk(root, error), end;
+        if (error)
+            return "cannot read the folder " + Quoted(folder) + ": " + error.message();
+        std::vector<std::pair<std::string, std::string>> found;  // name, name below the folder
+        for (; walk != end; walk.increment(error)) {
+            if (error)
+                return "cannot read the folder " + Quoted(folder) + ": " + error.message();
+            std::error_code typeError;
+            if (!walk->is_regular_file(typeError))
+                continue;
+            const std::string name = NameOf(walk->path());
+            if (IsInputOf(options.command, name))
+                found.emplace_back(name, NameOf(walk->path().lexically_relative(root)));
+        }
+        std::sort(found.begin(), found.end());
+        for (const auto& [name, relative] : found)
+            items->push_back({name, OutputOf(options, name, relative)});
+    }
+    return {};
+}
+
+}  // namespace zemtool
