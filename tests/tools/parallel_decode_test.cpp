@@ -17,6 +17,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <thread>
 
 namespace tool_tests {
@@ -61,6 +64,55 @@ TEST(OrderedHandOff, ItemsComeBackInOrderWithinTheSlots) {
             thread.join();
         EXPECT_LE(mostUnderWay.load(), c.slots) << c.items << "/" << c.slots;
     }
+}
+
+// A consumer that hands each slot to a reader behind it (the MD5 tap) waits
+// for items while earlier ones are still held: it must get each item's own
+// result, never the one still held in the same slot.
+TEST(OrderedHandOff, ReleasesBehindTheConsumerNeverGiveAnEarlierItem) {
+    const size_t items = 300, slots = 3;
+    OrderedHandOff handOff(items, slots);
+    std::vector<size_t> held(slots, size_t(-1));
+    std::thread worker([&] {
+        size_t item = 0;
+        while (handOff.Claim(&item)) {
+            held[handOff.SlotOf(item)] = item;
+            handOff.Finish(item);
+        }
+    });
+    std::mutex mutex;
+    std::condition_variable passed;
+    std::deque<size_t> toRelease;
+    bool done = false;
+    std::thread releaser([&] {
+        for (;;) {
+            std::unique_lock<std::mutex> lock(mutex);
+            passed.wait(lock, [&] { return done || !toRelease.empty(); });
+            if (toRelease.empty())
+                return;
+            const size_t item = toRelease.front();
+            toRelease.pop_front();
+            lock.unlock();
+            std::this_thread::sleep_for(std::chrono::microseconds(item % 7 * 50));
+            handOff.Release(item);
+        }
+    });
+    for (size_t item = 0; item < items; ++item) {
+        handOff.WaitFinished(item);
+        ASSERT_EQ(item, held[handOff.SlotOf(item)]);
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            toRelease.push_back(item);
+        }
+        passed.notify_one();
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        done = true;
+    }
+    passed.notify_one();
+    releaser.join();
+    worker.join();
 }
 
 // A range splits into the part of every frame it touches, in order and

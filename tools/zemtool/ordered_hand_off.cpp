@@ -5,7 +5,7 @@
 namespace zemtool {
 
 OrderedHandOff::OrderedHandOff(size_t items, size_t slots)
-    : m_finished(std::max<size_t>(slots, 1), false), m_items(items) {}
+    : m_finished(std::max<size_t>(slots, 1), 0), m_items(items) {}
 
 bool OrderedHandOff::Claim(size_t* item) {
     std::unique_lock<std::mutex> lock(m_mutex);
@@ -21,20 +21,20 @@ bool OrderedHandOff::Claim(size_t* item) {
 void OrderedHandOff::Finish(size_t item) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_finished[SlotOf(item)] = true;
+        m_finished[SlotOf(item)] = item + 1;
     }
     m_itemFinished.notify_one();
 }
 
 void OrderedHandOff::WaitFinished(size_t item) {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_itemFinished.wait(lock, [&] { return m_finished[SlotOf(item)]; });
+    m_itemFinished.wait(lock, [&] { return m_finished[SlotOf(item)] == item + 1; });
 }
 
 void OrderedHandOff::Release(size_t item) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_finished[SlotOf(item)] = false;
+        m_finished[SlotOf(item)] = 0;
         m_released = item + 1;
     }
     m_slotFreed.notify_all();

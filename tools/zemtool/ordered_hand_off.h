@@ -28,7 +28,9 @@ public:
     // The claimed item's slot holds its result.
     void Finish(size_t item);
 
-    // Waits until `item`, the next one not yet released, is finished.
+    // Waits until `item` is finished. The consumer may wait for items ahead of
+    // those released so far (a tap that releases behind it): the slot says
+    // which item it holds, so an earlier item's result is never taken for it.
     void WaitFinished(size_t item);
     // The consumer is done with `item`'s slot; the next item may reuse it.
     void Release(size_t item);
@@ -41,7 +43,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_slotFreed;
     std::condition_variable m_itemFinished;
-    std::vector<bool> m_finished;  // per slot: its current item is finished
+    std::vector<size_t> m_finished;  // per slot: 1 + the item finished in it, 0 for none
     size_t m_items;
     size_t m_next = 0;      // the next item to claim
     size_t m_released = 0;  // items the consumer is done with (always the first ones)
