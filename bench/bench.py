@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """Speed, memory and size of the ZEM codec at every level, beside flac -8 and
 wavpack -hh on the same audio.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Speed of the frame CRC over runs of the lengths a frame decoder hands it,
 // through the path Update chooses and through each path on its own.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Speed of the MD5 digest decode and verify check against a wave file, ours
 // beside Nettle's and libgcrypt's, over the run lengths the writer hands it.
 //

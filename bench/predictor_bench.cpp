@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Speed of the predictor chains alone, per compression level and kernel
 // level, as multiples of real time for 44.1 kHz stereo. The residuals come
 // from the encoding direction over a synthetic two-voice signal, so the

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """How long `ls -l` takes through zemfs in one folder of many streams (a
 benchmark to run by hand, never a test).
 

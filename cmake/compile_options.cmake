@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # Warnings and sanitizers for every target of the project (not for third-party code).
 add_library(zem_options INTERFACE)
 target_compile_options(zem_options INTERFACE -Wall -Wextra -Wshadow -Wno-unused-parameter)

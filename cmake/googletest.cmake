@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # GoogleTest from the system's sources, built with the project's own compiler (native or MinGW).
 set(GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # `cmake --install --component X` installs X alone. The components whose files
 # load libzem.so.1 (Development's libzem.so link, the GStreamer plugin, and
 # zemtool and zemfs in Tools) would install broken on their own, so each

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # Cross build for 64-bit Windows with MinGW-w64; tests run under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

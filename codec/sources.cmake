@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # The codec library's sources, listed once: the main build (codec/src) and the
 # fuzz targets both take them from here. Each group is written relative to
 # codec/src; the lists below hold absolute paths.

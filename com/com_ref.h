@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // An owning reference to a COM interface: released when it goes out of scope.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The module of an in-process COM server (a DLL the system loads for a
 // class): its handle, its count of live objects and locks, and the static
 // class factory that makes its one class. Each DLL links its own copy.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Random call sequences on the C API, as a player or a file system would make
 // them: a file opened as a stream or through a link file, then reads of odd
 // sizes, seeks, frame queries, header and trailer copies, tag lookups and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Reads arbitrary bytes as a cue sheet and plans its link files as the job
 // does (names, blocks and warnings), without writing them: the reader must
 // stay within its limits, and every name the job would write must stay in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // zemtool's decoding of a whole stream from arbitrary bytes, as `decode` and
 // `verify` run it: the header's refusal and its reason, the wave header and
 // trailer, the plan of segments and their decoding on one and on two

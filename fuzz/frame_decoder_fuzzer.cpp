@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Decodes arbitrary bytes as a stream: every block the range offers, then a
 // seek into the middle, then frame after frame, each after a seek. Damaged frames must come out as fill of the right
 // length (current streams) or end decoding after the good blocks (older

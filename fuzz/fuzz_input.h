@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Shared limits of the fuzz targets: inputs are copied into buffers of exactly
 // their size so that a read past the end is caught at once.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The GStreamer element zemdec behind appsrc, driven by random seeks, queries
 // and state changes: `appsrc ! zemdec ! fakesink`, in push or pull mode. The
 // input's front is the file (a stream, or a link text naming a fixed image

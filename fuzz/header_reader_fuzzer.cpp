@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Parses a stream header from arbitrary bytes and asks every query of the
 // stream information and of decoders built on it, whole and for ranges.
 #include "container/info_id.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Reads arbitrary bytes as a link file lying beside a real image, opens the
 // link through the decoder factory and decodes the track's whole range, then
 // its second half after a seek. The image path must end inside its field, a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Parses arbitrary bytes as the text of a link file, against link paths of
 // every kind, and checks that the image path always ends inside its field.
 #include "fuzz/fuzz_input.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Writes a seed corpus for one fuzz target from the test fixture builders:
 //   make_seeds TARGET FOLDER
 // Existing seeds of the same names are overwritten; other files are kept.

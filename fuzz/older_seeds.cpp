@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Seeds of the older-stream decoder fuzzer: short streams of every version
 // band and level from the test encoder.
 #include "fuzz/older_seeds.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Parses arbitrary bytes as an INI file, checks that an untouched document is
 // written back byte for byte, then makes one edit and checks that it reads
 // back and that every other line keeps its bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Seeds of the frame decoder fuzzer whose passing frames cross the 16 KB
 // refills of the range decoder's buffer: the older path (3900 to 3920) from
 // the test encoder, the frame decoder's versions from its own frames. All

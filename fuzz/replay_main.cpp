@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Runs a fuzz target's entry point on saved inputs without libFuzzer, so that
 // the main build's tests replay fuzz/regressions/TARGET/: every file named,
 // and every file in a folder named. A broken invariant aborts, as under the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Builds the libFuzzer targets with clang and runs each one in turn.
 #
 #   fuzz/run.sh SECONDS [TARGET...]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Edits the tags of arbitrary bytes the way `zemtool tag` does, in memory:
 // the bytes in front of the tag area must stay as they were, every field that
 // no edit names must come back with its value, and a write that runs out of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Reads a tag from arbitrary bytes, asks every query, then checks that saving
 // and stripping give back what was read.
 #include "fuzz/fuzz_input.h"

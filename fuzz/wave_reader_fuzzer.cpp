@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The encoder on arbitrary bytes as its wave file: what it refuses it refuses
 // with a reason, and what it takes comes back from the decoder byte for byte,
 // in a stream sized by what the input holds, whatever its header claims.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Names any folder might hold, of every kind, through zemfs's folder naming:
 // every entry shown has a name a folder can hold, no two share one, files and
 // folders shown as themselves keep their names, and every source is either

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // zemfs's reads over random WAV layouts and frame grids, against a file whose
 // every byte is known, and its checks of the image paths links and sheets
 // name: every read gives exactly the file's bytes, decodes only the frames

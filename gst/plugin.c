@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: BSD-3-Clause */
 /* The zem plugin: the zemdec element and the type finders that lead decodebin to it. */
 #include "gst/zem_dec.h"
 #include "gst/zem_typefind.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 /* zemdec: decodes a ZEM stream or a ZLK link's track, read by path through libzem. */
 #ifndef GST_ZEM_DEC_H
 #define GST_ZEM_DEC_H

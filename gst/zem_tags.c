@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: BSD-3-Clause */
 #include "gst/zem_tags.h"
 
 #include <stdlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 /* A decoder's tag fields as a GStreamer tag list. */
 #ifndef GST_ZEM_TAGS_H
 #define GST_ZEM_TAGS_H

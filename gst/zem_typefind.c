@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: BSD-3-Clause */
 #include "gst/zem_typefind.h"
 
 #include <string.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 /* Type finders for ZEM streams and ZLK link files. */
 #ifndef GST_ZEM_TYPEFIND_H
 #define GST_ZEM_TYPEFIND_H

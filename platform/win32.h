@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The one header through which portable code reaches the Win32 calls it uses.
 // On Windows it is <windows.h>; on Linux it is our own small stand-in layer that
 // gives the same calls the same results for the few operations we need.

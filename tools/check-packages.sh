@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Fails when a catch-all media decoder is installed on this machine. Our tests
 # must only ever exercise our own decoder; these packages bundle decoders for
 # many formats and would let a player or framework open our files without us.

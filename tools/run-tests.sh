@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Builds and tests every configuration of the project, one after the other:
 #
 #   tools/run-tests.sh [--fuzz SECONDS] [PRESET...]

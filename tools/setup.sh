@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Installs what building and testing the project needs on Debian 12. Run it as
 # root or as a user with sudo: it asks sudo for root only when it needs to (a
 # fresh Debian machine set up as root has no sudo at all).

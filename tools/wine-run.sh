@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Runs one Windows program under Wine and hands back its exit code.
 #
 #   tools/wine-run.sh PROGRAM.exe [ARGS...]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "zemsource/enumerators.h"
 
 #include "com/com_ref.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The enumerators the filter hands out: of its one pin, and of the pin's media
 // types (none before a file is loaded, one after).
 #pragma once

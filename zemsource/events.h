@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The filter's own event, sent to the filter graph's event sink (the
 // application reads it with IMediaEvent::GetEvent).
 //

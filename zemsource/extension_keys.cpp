@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "zemsource/extension_keys.h"
 
 #include <wchar.h>

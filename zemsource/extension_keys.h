@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The "Source Filter" value of a Media Type\Extensions key, shared with other
 // filters: another program may have named its own filter there before us.
 // Claiming the key keeps that earlier value beside ours (under a value of our

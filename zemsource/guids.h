@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The class identifier of the ZEM source filter, and the subtypes under which
 // its files' byte patterns are registered (MEDIATYPE_Stream): ZEM streams and ZLK link files.
 #pragma once

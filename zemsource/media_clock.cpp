@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "zemsource/media_clock.h"
 
 #include <algorithm>

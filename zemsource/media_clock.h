@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Block numbers and reference time (units of 100 ns) for one sample rate.
 //
 // A block's time is rounded down: block n starts at floor(n * 10^7 / rate).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "zemsource/media_type.h"
 
 #include <mmreg.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The one media type the output pin offers, and the media-type record's
 // memory rules (the format block belongs to the task allocator).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The library's entry points for the system: loading, the class object and unloading.
 #include "com/server_module.h"
 #include "zemsource/guids.h"

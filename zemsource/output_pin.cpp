@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "zemsource/output_pin.h"
 
 #include "zemsource/enumerators.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The filter's one output pin: offers the stream's PCM type, connects to an
 // input pin that takes samples through IMemInputPin (on the allocator that pin
 // proposes, or on the system's memory allocator), and runs the streaming

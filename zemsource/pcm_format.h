@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The PCM format the source filter offers for a stream: the fields of a
 // WAVEFORMATEX record, worked out without any Windows header so that the rules
 // are tested on every platform.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The positions IMediaSeeking works with, as block numbers of one file: values
 // in samples or in reference time, and the moves SetPositions asks for
 // (absolute, relative to the current position, or from the new start). Any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Self-registration: the class with its in-process server, its entry in the
 // DirectShow filter category (through the system's filter mapper), and the
 // two ways a filter graph picks the source filter for a file:

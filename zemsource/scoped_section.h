@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Holds a critical section for a scope.
 #pragma once
 

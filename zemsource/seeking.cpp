@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "zemsource/seeking.h"
 
 #include "zemsource/media_clock.h"

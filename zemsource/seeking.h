@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // IMediaSeeking of the output pin: the segment to play, in reference time
 // (100 ns) or in samples (blocks), with the file's length as its duration.
 // Positions are kept as block numbers; a time means the block whose span holds

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "zemsource/source_filter.h"
 
 #include "zemsource/enumerators.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The ZEM source filter: IBaseFilter with one output pin, and
 // IFileSourceFilter, whose Load opens a ".zem" or ".qrb" stream or a ".zlk"
 // link file (its track only) through libzem. The pin delivers the decoded

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "zemsource/stream_thread.h"
 
 #include "zemsource/events.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The streaming thread: decodes the blocks of one segment into the
 // allocator's samples and hands them downstream with their time stamps,
 // then ends the stream. A frame that fails its check is delivered as silence

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "extorra/core/chooser_path.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Turns what the shell's folder chooser wrote into the folder path a run uses.
 #pragma once
 

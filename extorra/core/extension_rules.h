@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What makes an extension text acceptable, which file names it matches, and
 // what a matching file is renamed to.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The file search: every file in a folder, and optionally in all its
 // subfolders, whose name ends in a given extension.
 #pragma once

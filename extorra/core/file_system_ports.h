@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The two file-system operations the renamer needs, behind small interfaces so
 // that the search and the run work the same against the real platform and
 // against a folder tree held in memory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "extorra/core/form_layout.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The window's controls as laid out at design time, in twips, and the
 // conversion to the pixels of the display the window opens on.
 #pragma once

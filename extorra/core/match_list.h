@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The ordered list a search fills with the paths of matching files.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The fixed texts of every message box the renamer shows, and their styles.
 #pragma once
 

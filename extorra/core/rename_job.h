@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The whole run behind the "Rename All Files in a Folder" button, written
 // against small ports so that it runs the same with or without a window.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The platform's own folder listing and renaming: the Win32 calls on Windows,
 // POSIX calls on Linux (where the renamer's core is tested natively).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Folder listing and renaming with POSIX calls, for running the renamer's
 // core on Linux.
 #include "extorra/native/native_file_system.h"

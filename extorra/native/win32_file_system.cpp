@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Folder listing with FindFirstFileA/FindNextFileA/FindClose, renaming with MoveFileA.
 #include "extorra/native/native_file_system.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "extorra/win32/browse_for_folder_module.h"
 
 #include "extorra/core/chooser_path.h"

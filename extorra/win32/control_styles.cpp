@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "extorra/win32/control_styles.h"
 
 namespace extorra {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Which standard window class and styles stand for each kind of control.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The run's view of the window: the boxes, the tick, the chooser and message boxes.
 #pragma once
 

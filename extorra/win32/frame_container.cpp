@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "extorra/win32/frame_container.h"
 
 namespace extorra {

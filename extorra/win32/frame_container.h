@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Lets a group box hold the controls drawn inside it as its own children.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Extorra: renames every file of one extension in a folder to another extension.
 #include "extorra/win32/rename_form.h"
 

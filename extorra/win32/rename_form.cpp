@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "extorra/win32/rename_form.h"
 
 #include "extorra/core/rename_job.h"

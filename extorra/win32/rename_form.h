@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The program's one window: two extension boxes in a frame, the recursion
 // tick and the button that runs the whole job.
 #pragma once

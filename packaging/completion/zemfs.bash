@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # bash completion for zemfs                                   -*- shell-script -*-
 # Completes the options, FUSE's usual mount options after -o, and folders for
 # SOURCE and MOUNTPOINT.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # bash completion for zemtool                                 -*- shell-script -*-
 # Completes the commands, each command's options, and file names filtered by
 # what the command takes at that place: .zem/.qrb/.zlk to read, .wav to

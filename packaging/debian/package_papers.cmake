@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # CPack pre-build script: every package gets the copyright file and the
 # changelog in its doc folder, usr/share/doc/PACKAGE. The component's staged
 # files lie in CPACK_TEMPORARY_INSTALL_DIRECTORY/COMPONENT/PREFIX.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # Copies the Windows binaries the installer ships into STAGE without their
 # debug sections and symbols; each one's debug information goes to
 # SYMBOLS/NAME.debug (kept for reading crash addresses, never installed), and

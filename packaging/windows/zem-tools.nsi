@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: BSD-3-Clause
 ; The ZEM Tools installer: Tessarine, Extorra, Pathwick with its host,
 ; zemtool and zem.dll into one folder, Pathwick (and ZemSource when built)
 ; registered, Start-menu shortcuts, an Explorer verb on cue sheets and an

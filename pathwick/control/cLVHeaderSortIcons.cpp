@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "pathwick/control/cLVHeaderSortIcons.h"
 
 #include "pathwick/control/components/image_list.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Draws the sort arrow in the list's column headers.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The data of one tree node: owned copies of its folder's absolute identifier
 // and of its identifier relative to the parent folder. Freed when the node goes.
 #pragma once

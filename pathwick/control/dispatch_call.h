@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Late-bound calls of _Explorer's methods: the dispatch identifiers of the
 // type library and the reading and writing back of 32-bit arguments.
 #pragma once

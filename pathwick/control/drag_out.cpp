@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "pathwick/control/drag_out.h"
 
 #include <ole2.h>

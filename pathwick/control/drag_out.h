@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Dragging files out of the control: the paths go to the drop target as a
 // file list, and only copying is offered.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "pathwick/control/explorer_control.h"
 
 #include "pathwick/control/mGlobal.h"

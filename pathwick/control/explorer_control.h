@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The Explorer control itself: its window and four children, start-up,
 // layout, splitter dragging, settings, teardown and the public methods.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Layout of the panes and dragging of the splitter bar.
 #include "pathwick/control/explorer_control.h"
 #include "pathwick/core/layout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Identity, automation and class information of the control object.
 #include "pathwick/control/explorer_object.h"
 

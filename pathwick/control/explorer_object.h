@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The COM object of the Explorer control: the dual interface _Explorer and the
 // interfaces a standard ActiveX container needs to create the control in
 // place, size it, give it focus and keyboard input, and close it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Start-up: the children set up, the tree built from the desktop, the settings loaded.
 #include "pathwick/control/components/mouse_pointer.h"
 #include "pathwick/control/explorer_control.h"

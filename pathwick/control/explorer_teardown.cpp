@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Teardown and the public methods.
 #include "pathwick/control/components/mouse_pointer.h"
 #include "pathwick/control/explorer_control.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The size and modified cells of a file, looked up by its path.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // In-place activation: the control's window inside the container's, its size,
 // focus and keyboard input.
 #include "pathwick/control/explorer_object.h"

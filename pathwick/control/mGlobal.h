@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Module-wide references shared with the window procedures, the notification
 // handlers and the sort callbacks, which have no other way to reach the control.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "pathwick/control/mIShellFolderDefs.h"
 
 #include "pathwick/control/mWindowDefs.h"

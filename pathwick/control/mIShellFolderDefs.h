@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The shell's namespace as the control uses it: the shared allocator and
 // desktop folder, identifier lists in the shell's allocator, binding to
 // folders and display names.

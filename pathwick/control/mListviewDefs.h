@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The file list: the selected folder's contents with their columns, sorting
 // through the shell folder's own comparison, launching, keys and menus.
 #pragma once

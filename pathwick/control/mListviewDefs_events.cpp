@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The list's notifications and events: right-click menus, double-click,
 // header clicks, keys and dragging rows out.
 #include "pathwick/control/drag_out.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Paths, type names, icons, the system image lists and the shell's context menu.
 #pragma once
 

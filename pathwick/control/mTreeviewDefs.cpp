@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "pathwick/control/mTreeviewDefs.h"
 
 #include "pathwick/control/components/mouse_pointer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The folder tree: nodes of the shell namespace from the desktop down, their
 // data, expansion on demand, pruning, select-by-path and the tree's events.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Small window and text utilities of the control.
 #pragma once
 

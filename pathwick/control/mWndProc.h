@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Subclassing of the tree's and the list's native windows through window
 // properties, and the two window procedures that route their messages.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // IOleObject and the view: how a container embeds, activates and closes the control.
 #include "pathwick/control/explorer_object.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Self-registration: the class, its ProgID and the type library, and their
 // removal, which takes away every key the registration wrote.
 #include "pathwick/control/PathwickControl.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Resource identifiers of the library.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "pathwick/control/settings_file.h"
 
 #include "com/server_module.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The settings file beside the library, through the narrow profile-string calls.
 #pragma once
 

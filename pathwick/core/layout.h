@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Placement of the tree, the splitter bar and the list inside the control.
 #pragma once
 

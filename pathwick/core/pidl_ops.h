@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Item identifier lists as plain bytes: a run of items, each led by its own
 // little-endian 16-bit byte count (the count included), closed by a 16-bit zero.
 // The empty list (the terminator alone) names the desktop.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // "\Pathwick.ini" beside the library: the splitter, the last selected folder
 // and the list's column widths.
 #pragma once

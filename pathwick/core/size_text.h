@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The list's size cell: bytes shown as whole kilobytes, rounded up.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Which column the list sorts by and in which direction. Every column keeps
 // the direction it had when it was last the sort key (its tag: 0 ascending,
 // -1 descending), so clicking back to it sorts it the way it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Bookkeeping of window subclassing through window properties: the replaced
 // procedure lives in the window's "OldWndProc" property, the subclassed windows
 // in a collection keyed by the decimal text of their handle, and one narrow copy

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Select-by-path walks the tree one component at a time: first the node whose
 // full path is the first component, then the one whose path adds the second...
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "control_site.h"
 
 namespace pathwick_host {

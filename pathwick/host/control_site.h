@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The host's minimal ActiveX container: one site that embeds one control in
 // place in the host window and is its frame as well.
 #pragma once

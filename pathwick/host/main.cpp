@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // PathwickHost: a small resizable window that embeds the Explorer control
 // through COM, as any ActiveX container would, and lets a user try it.
 #include "control_site.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // MultiByteToWideChar and WideCharToMultiByte for the two code pages we need:
 // Windows-1252 (CP_ACP) and UTF-8. Results, counts and errors follow Win32.
 #include "platform/linux/cp1252.h"

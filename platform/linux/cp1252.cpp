@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "platform/linux/cp1252.h"
 
 namespace win32_linux {

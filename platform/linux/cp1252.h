@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The single-byte code page behind CP_ACP in the stand-in layer.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // ReadFile, WriteFile, SetFilePointer, SetEndOfFile, GetFileSize and GetFileType on the
 // handles of the stand-in layer, with Win32's results and errors.
 #include "platform/linux/handle_table.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // MoveFileExW over rename(2), for putting a finished file in place.
 #include "platform/linux/native_path.h"
 #include "platform/linux/win32_linux.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // CreateFileW, CloseHandle and DeleteFileW over POSIX files, with Win32's
 // dispositions, read-only attribute and share modes.
 #include "platform/linux/handle_table.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "platform/linux/handle_table.h"
 
 #include "platform/linux/native_path.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The process-wide table of open file handles. A HANDLE is the address of a
 // FileObject; the table tells live handles from stale or made-up ones and
 // enforces the share modes of all handles open on one file, as Win32 does.

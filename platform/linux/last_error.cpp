@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The calling thread's last-error value, as Win32 keeps it per thread.
 #include "platform/linux/win32_linux.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "platform/linux/native_path.h"
 
 #include "platform/linux/utf8_codec.h"

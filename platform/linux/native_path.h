@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // From Win32 names and errors to POSIX ones, for the file calls of the stand-in layer.
 #pragma once
 

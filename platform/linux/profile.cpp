@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // GetPrivateProfileStringW and WritePrivateProfileStringW on INI files, with
 // the counts, truncation and defaults of Win32.
 #include "platform/linux/native_path.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "platform/linux/profile_document.h"
 
 #include <climits>

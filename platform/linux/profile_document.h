@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // An INI file as lines of text, edited in place so that comments, blank
 // lines and the order of everything untouched survive a write. Lines that an
 // edit does not change are written back as the bytes they were read from, so

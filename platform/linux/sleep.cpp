@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "platform/linux/win32_linux.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // UTF-8 as the CP_UTF8 code page of the stand-in layer reads and writes it:
 // well-formed sequences only, with every ill-formed part replaced by U+FFFD.
 #pragma once

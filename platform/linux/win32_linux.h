@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Linux stand-ins for the handful of Win32 calls that the portable code uses.
 // Only the calls, flags and results that our code relies on exist here; values
 // are those of the Windows headers so that code behaves the same on both targets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tessarine/app/dialog_texts.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The texts Tessarine shows and the small pieces of its dialog's logic that
 // need no window: the cue sheet named on the command line, the settings file,
 // the help text and the completion report after a drop.

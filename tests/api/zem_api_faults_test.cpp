@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The C API on files cut short, on link files that name network paths, on
 // files named without regard to their kind or to UTF-8: what it returns and
 // the detail it gives a caller to show.

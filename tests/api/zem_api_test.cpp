@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The C API of libzem, used as a program would use it (through the shared
 // library): reading, seeking, tags, the WAV parts, damaged frames and every
 // kind of bad input. Decoded bytes are compared with the wave file a stream

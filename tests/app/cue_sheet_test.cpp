@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The cue sheet reader: key search, track discovery, carried-over fields,
 // times, text decoding and files that are no cue sheets.
 #include "cue/cue_sheet.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The dialog's logic that needs no window: its texts, the cue sheet named on
 // the command line, and the settings file.
 #include "tessarine/app/dialog_texts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The link build job: block arithmetic, naming, the bytes of a ZLK file, and
 // whole jobs read back through the decoder factory.
 #include "cue/link_builder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The job on real cue sheets written by rippers and people for other
 // projects, read in place from the shared corpus and run in a private folder.
 #include "cue/link_builder.h"

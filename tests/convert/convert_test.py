@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """`zemtool convert` end to end, checked with the reference FLAC tools.
 
     convert_test.py ZEMTOOL ALBUM_DIR LIBZEM [--gain]

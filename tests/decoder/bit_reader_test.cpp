@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Raw bit access: the word order of the buffer, reads spanning words, refills
 // and reloads, and the errors of each.
 #include "coding/range_bit_reader.h"

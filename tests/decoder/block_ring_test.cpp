@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The ring of decoded blocks: free and used bytes through writes, reads, the
 // wrap before the margin and removal from the tail across it.
 #include "decode/current/block_ring.h"

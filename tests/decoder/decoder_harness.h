@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A decoder built directly on stream information over an in-memory ZEM file,
 // with a second, independent stream information on the same bytes to compare
 // forwarded answers against.

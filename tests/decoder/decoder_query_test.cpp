@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Bitrate and time answers, 64-bit arithmetic, version refusal and ownership.
 #include "tests/decoder/decoder_harness.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Construction and range clamping, shared by both decoder classes.
 #include "tests/decoder/decoder_harness.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The frame CRC: every path the processor has against the bit-by-bit
 // reference, over every short length and some long ones, from unaligned
 // starts, in one piece and split in two.

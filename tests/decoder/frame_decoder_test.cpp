@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The frame loop on real encoded streams: damaged frames and their fill,
 // seeks, block ranges, flags and streams no frame can be decoded from.
 #include "container/codec_error.h"

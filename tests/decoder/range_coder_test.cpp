@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The range-coded residuals of both generations: tables, signed mapping, the
 // model step, the escape and split paths, where a block ends, and the
 // encoder as the reader's exact inverse.

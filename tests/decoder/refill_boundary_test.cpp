@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Frames (and, before 3930, channel blocks) that end at every byte around a
 // refill of the range decoder's buffer decode exactly: up to 3950 a block's
 // end steps back over bytes read before its last value, which a refill just

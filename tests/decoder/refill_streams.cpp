@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tests/decoder/refill_streams.h"
 
 #include "coding/range_bit_reader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Streams whose coded blocks end at chosen places relative to the range
 // decoder's buffer refills, and a walk over such a stream that tells where
 // each refill and each block end fall in the file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Encode then decode gives the wave file back byte for byte, over every level,
 // channel count, sample size and kind of signal, with a short final frame.
 #include "container/codec_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Every instruction-set version of the filter kernels this processor offers,
 // against the scalar references, over random data. The seed is printed; set
 // ZEM_CHECK_SEED to replay a failure.

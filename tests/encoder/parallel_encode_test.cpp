@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Encoding on several threads, the encoder's own check (--verify) and the
 // level a 24-bit stream is written at.
 #include "container/codec_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The bytes an encoded stream starts with, its digest, and the file handling
 // of EncodeFile.
 #include "container/codec_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What the encoder takes as input and what it refuses, with nothing written
 // for a refused file.
 #include "container/codec_error.h"

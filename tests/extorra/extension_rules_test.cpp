@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "extorra/core/extension_rules.h"
 
 #include <gtest/gtest.h>

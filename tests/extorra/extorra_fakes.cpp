@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tests/extorra/extorra_fakes.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // In-memory stand-ins for the renamer's ports: a folder tree that lists in a
 // fixed order and a window that answers from a script and records messages.
 #pragma once

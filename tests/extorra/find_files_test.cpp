@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "extorra/core/file_io_module.h"
 
 #include "tests/extorra/extorra_fakes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "extorra/core/match_list.h"
 
 #include <gtest/gtest.h>

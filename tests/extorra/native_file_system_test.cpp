@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The platform's own listing and renaming, and whole runs on real folders.
 #include "extorra/native/native_file_system.h"
 

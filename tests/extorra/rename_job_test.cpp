@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "extorra/core/rename_job.h"
 
 #include "tests/extorra/extorra_fakes.h"

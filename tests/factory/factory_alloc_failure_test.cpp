@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Opening a link file while any one of its allocations fails: the factory
 // reports the failure and nothing that was built stays allocated. This program
 // replaces the global allocation functions so that a chosen allocation throws

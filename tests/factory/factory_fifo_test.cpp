@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A stream or a link's image that is a FIFO is refused at once: the factory
 // only reads, and a pipe can neither be read back and forth nor counted on to end.
 #include "decode/decoder_factory.h"

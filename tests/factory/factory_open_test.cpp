@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Opening by path: extensions, link files and the failures of each way in.
 #include "decode/decoder_factory.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Opening on a caller's file object or stream information, and the failure
 // paths that must leave nothing allocated (the sanitizer build checks leaks).
 #include "decode/decoder_factory.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Read-only files for tests: made the way the platform shows them (the
 // read-only attribute on Windows, no write permission on Linux).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // OpenForReading: the open of callers that only read.
 #include "io/win32_file.h"
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """The GStreamer plugin (libgstzem.so) through GStreamer's own tools, against
 `zemtool decode`: type finding, decoding, durations and tags, seeking, damage.
 

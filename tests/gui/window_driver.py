@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 """Shared driver of the window tests: runs a real Windows program under Wine on
 a private virtual X display and uses it as a person would.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """Checks of the window-test driver itself that need no Wine: what a window
 test does when a tool it needs is missing, inside and outside CI."""
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Helper of the window tests: runs under Wine beside the program under test,
 // reads one tab-separated command a line (UTF-8) from standard input and
 // answers each with one line of JSON. It looks at windows of other processes

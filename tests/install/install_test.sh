@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # End-to-end check of the installed library: install the build into a
 # temporary prefix, build two programs outside the tree against it (a C
 # program through pkg-config, a CMake project through find_package with the

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: BSD-3-Clause */
 /* A program outside the project that uses the installed libzem: decodes a
  * stream or a link file's track to a wave file, as `zemtool decode` does. */
 #include <zem/zem.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Reading link files from disk: the 1023-byte window, missing files, the tag tail.
 #include "link/link_file.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Parsing of link texts: keys, numbers, image path decoding and resolution.
 #include "link/link_file.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The test encoder's forward filters against the decoder's reconstruction:
 // whatever goes in (random 32-bit values, music with silence, full scale and
 // noise, the side channel of such music), the decoder's member gives the

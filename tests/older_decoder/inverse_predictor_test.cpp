@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Reconstruction filters: short vectors worked by hand from the filter rules,
 // in both directions (so that a misreading shared by the test encoder and the
 // decoder shows),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Decoding an in-memory older stream through COlderDecoder, for the tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // COlderDecoder over whole streams: frame kinds, damaged frames, seeking,
 // block ranges, refused versions and hostile frame tables.
 #include "tests/older_decoder/older_decode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Streams of every older version band, level, channel count and sample size,
 // encoded by the test encoder, decode to exactly the samples they were made
 // from: both streams built from random residuals and streams built from PCM

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The Rice reader: buffer sizes, bit order, unary/k values, both generations
 // against hand-made bits and the test encoder, and the guards on damaged data.
 #include "decode/older/rice_bit_reader.h"

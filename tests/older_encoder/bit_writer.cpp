@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tests/older_encoder/bit_writer.h"
 
 namespace older_encoder {

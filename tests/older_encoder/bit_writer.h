@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Writes bits in the order the decoder's bit reader takes them: from the most
 // significant end of 32-bit words stored little-endian.
 #pragma once

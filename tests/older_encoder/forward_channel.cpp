@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A channel's whole reconstruction in the encoding direction: the member of
 // the level and version, and for level 4000 below 3800 the filter passes the
 // decoder runs ahead of its member, undone in the reverse order.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The level-3000 members from 3600 on, in the encoding direction: a leaky
 // integrator and a short stage are undone first, the long sign-adaptive stage
 // last.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The members of the oldest streams (below 3320) and the level-1000
 // integrator, in the encoding direction.
 #include "tests/older_encoder/forward_math.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Arithmetic of the forward filters: the codec's 32-bit wrapping helpers
 // (model/wrapping_math.h) and the sign rules the filters adapt their weights by.
 #pragma once

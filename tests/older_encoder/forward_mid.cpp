@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The members of streams 3320 to 3799 at levels 2000 and 3000, and the
 // level-2000 member from 3800 on, in the encoding direction.
 #include "tests/older_encoder/forward_math.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The encoding direction of the older streams' reconstruction filters: each
 // function takes the values a decoder's filter must produce and returns the
 // values it must be given, so that the filter gives them back bit for bit.

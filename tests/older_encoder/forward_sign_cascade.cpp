@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The level-4000 cascade of streams from 3800 on, in the encoding direction:
 // the integrator, the two short stages, the long 16-bit filter and (from
 // 3830) the 8-tap stage are undone in that order, value by value.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tests/older_encoder/mixed_signal.h"
 
 #include "tests/support/wave_fixture.h"

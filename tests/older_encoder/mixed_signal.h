@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Sample material for streams built from PCM: music-like stretches with
 // silence, full-scale jumps and noise between them, and the split of PCM into
 // the channel values the older path reconstructs.

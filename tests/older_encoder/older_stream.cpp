@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tests/older_encoder/older_stream.h"
 
 #include "decode/older/inverse_predictor.h"

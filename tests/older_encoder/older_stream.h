@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A test-only encoder of older ZEM streams, in one of two ways. Residuals
 // first: each channel's residuals are drawn at random and reconstructed into
 // the samples the stream must decode to. Samples first: PCM is drawn, split

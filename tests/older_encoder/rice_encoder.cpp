@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tests/older_encoder/rice_encoder.h"
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Rice coding of one channel's residuals, the mirror of both generations of
 // the decoder's Rice reader.
 #pragma once

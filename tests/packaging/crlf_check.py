@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """Every line of a Windows text file ends in CR LF: no bare LF, no bare CR.
 
     crlf_check.py FILE...

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # libzem-dev must depend on every package that linking its static library
 # needs: for each library in zem.pc's Libs.private, the package that holds the
 # file the compiler links for it (on a bare system, -lstdc++ needs

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Installs the Debian packages of the build into the real system, checks that
 # what they install works there, and purges them again:
 #

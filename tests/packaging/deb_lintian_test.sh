@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Runs lintian on the Debian packages of the build: no errors allowed; the
 # warnings are printed.
 #

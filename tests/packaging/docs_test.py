@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """zemtool's manual page and bash completion against the program itself.
 
 Every command and option that `zemtool --help` and each command's help name

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """The Windows installer under Wine, on the shared window-test driver
 (tests/gui/), in a fresh Wine prefix of its own:
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """The Windows binaries the installer ships, read as PE files: each carries a
 version resource (VS_VERSION_INFO) of the project's version that names the
 file itself, and none keeps debug sections or a symbol table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Identifier-list operations over a counting allocator that can be told to fail.
 #include "pathwick/core/pidl_ops.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Size cells, sort directions and comparison results of the list.
 #include "pathwick/core/size_text.h"
 #include "pathwick/core/sort_state.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // MultiByteToWideChar and WideCharToMultiByte for the ANSI code page
 // (Windows-1252) and UTF-8.
 #include "platform/win32.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Results and errors of the file calls, as the portable code relies on them.
 #include "platform/win32.h"
 #include "tests/file/read_only_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // GetPrivateProfileStringW and WritePrivateProfileStringW on INI files.
 #include "platform/win32.h"
 #include "tests/file/read_only_file.h"

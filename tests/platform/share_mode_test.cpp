@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Share modes as Win32 enforces them between handles of one process.
 #include "platform/win32.h"
 #include "tests/support/test_files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "dsp/cpu_features.h"
 #include "model/adaptive_filter.h"
 #include "model/decode_exception.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "encode/forward_predictor.h"
 #include "model/decode_exception.h"
 #include "model/filter_chain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Unhurried models of the filter and predictor rules, written for the tests
 // with unbounded histories (no sliding windows, no vector kernels) and 64-bit
 // sums wrapped to 32 bits only where the rules wrap. Used to check that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The encoding direction followed by the decoding direction gives every value
 // back, for every level and both predictor generations, over ordinary and
 // extreme signals.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The checksums of synthetic images against a reference written from their
 // definition: AccurateRip v1 sums word x position, v2 the low and high halves
 // of each 64-bit product, positions counted from 1 in each track, the first

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The database's binary answers, parsed and matched without a network (the
 // loopback server's test, lookup_test.py, takes the HTTP path).
 #include "tests/ripcheck/ripcheck_fixture.h"

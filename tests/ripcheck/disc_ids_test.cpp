@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Disc identifiers from tables of contents and from cue sheets.
 #include "tests/ripcheck/ripcheck_fixture.h"
 #include "tools/zemtool/ripcheck/disc_ids.h"

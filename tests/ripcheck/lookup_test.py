@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """zemtool ripcheck end to end: the checksums against Python's own (zlib.crc32
 and the AccurateRip sums of `zemtool decode`'s output), and --lookup against
 a loopback HTTP server that serves stored database responses.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Made-up rip logs in each dialect: their CRCs, tables of contents and
 // AccurateRip lines, and ripcheck's verdict against an image.
 #include "tests/ripcheck/ripcheck_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tests/ripcheck/ripcheck_fixture.h"
 
 #include "tests/support/wave_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // CD images made for ripcheck's tests: sample words, encoded to a ZEM image
 // with a cue sheet beside it, and zemtool run on them in-process.
 #pragma once

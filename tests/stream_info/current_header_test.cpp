@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "container/codec_error.h"
 #include "container/header_parse.h"
 #include "container/header_reader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Headers that cannot describe the file they are in are refused, and the
 // reader says why; the nearest headers that can are still taken.
 #include "container/codec_error.h"

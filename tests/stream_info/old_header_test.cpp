@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "container/codec_error.h"
 #include "tests/stream_info/open_stream.h"
 

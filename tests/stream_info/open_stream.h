@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Opens a CStreamInfo on bytes in memory; the stream outlives the information.
 #pragma once
 

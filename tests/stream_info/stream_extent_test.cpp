@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Where a stream's bytes end against where its header puts them: whole
 // files, cuts between, inside and before frames, trailers the file cannot
 // hold, and the frame data length a descriptor records.

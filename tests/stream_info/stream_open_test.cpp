@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Opening through a file name, ownership of the file and the tag, and the
 // header reader's refusals for damaged or hostile files.
 #include "container/codec_error.h"

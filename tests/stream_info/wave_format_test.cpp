@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "container/wave_format.h"
 
 #include "tests/support/test_files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Small helpers for tests that work on real files in a private temporary folder.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tests/support/wave_fixture.h"
 
 #include "container/info_id.h"

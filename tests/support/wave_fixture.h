@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // PCM wave files for encoder and decoder tests: signals of known content, a
 // RIFF/WAVE builder, and in-memory encode and decode helpers.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 """The registry as Wine's `reg export` writes it, for tests that check that a
 library's unregistration leaves the registry exactly as its registration found it."""
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Builders of synthetic ZEM files for tests and fuzz seeds. A ZemFixture
 // describes the file; its defaults make a small, valid version 3990 stream of
 // three fake frames. Change fields to make other layouts or hostile headers:

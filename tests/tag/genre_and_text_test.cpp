@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The genre table and the small text rules (case folding, decimal numbers).
 #include "io/decimal_text.h"
 #include "tag/genre_names.h"

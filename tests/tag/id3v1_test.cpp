@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // ID3v1 records: reading them into fields, building them from fields, saving them.
 #include "io/memory_stream.h"
 #include "tag/tag_block.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Finding, reading and changing fields in memory.
 #include "io/memory_stream.h"
 #include "tag/tag_block.h"

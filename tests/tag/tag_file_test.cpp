@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The tag on real files, opened by name.
 #include "io/win32_file.h"
 #include "tag/tag_block.h"

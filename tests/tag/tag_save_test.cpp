@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Stripping tags from a file's end and writing a fresh ZEM tag.
 #include "container/codec_error.h"
 #include "io/memory_stream.h"

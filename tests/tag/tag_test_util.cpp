@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tests/tag/tag_test_util.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Builders of tag bytes and small readers of fields, shared by the tag tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Damaged and hostile tags: nothing is read past a buffer, nothing huge is
 // allocated, nothing hangs, and the items before the damage survive.
 #include "io/memory_stream.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Reading ZEM tags: footer checks, item parsing and how items become fields.
 #include "io/memory_stream.h"
 #include "tag/tag_block.h"

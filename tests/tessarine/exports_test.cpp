@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Tessarine.exe exports FillWaveFormatEx and FillWaveHeader by name: load the
 // program as a module and call both through its export table.
 #include "tests/support/test_files.h"

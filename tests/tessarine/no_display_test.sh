@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Tessarine's command-line mode where no window can be made: a Wine prefix
 # whose desktop was started without a display (no DISPLAY), as a server first
 # started by a console program leaves it. The dialog that runs the job cannot

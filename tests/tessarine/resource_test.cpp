@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Tessarine.exe's dialog resource 102 and icon 128, read from the program
 // file itself: caption, size, font, styles and every control as designed.
 #include "tests/support/test_files.h"

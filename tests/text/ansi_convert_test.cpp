@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "io/text_convert.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """zemtool batch as a process: runs killed with SIGKILL at random moments and
 resumed from their manifest, and shares of one job list.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // `zemtool encode`, `decode` and `verify`: round trips through files and the
 // standard streams, thread counts, link-file tracks, damaged frames.
 #include "container/info_id.h"

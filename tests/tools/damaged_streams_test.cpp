@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Damaged streams are refused or reported by info, decode and verify alike,
 // never taken as success: the shared inputs that exposed such faults, and
 // header damage that every frame's own check lets through.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A cue sheet kept in the image's tag: `zemtool tag --set-cuesheet` stores
 // it, `zemtool links IMAGE` builds the links from it.
 #include "tests/support/test_files.h"

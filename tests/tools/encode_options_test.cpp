@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // `zemtool encode --threads` and `--verify`: the same file for any thread
 // count and with the check, and a check that fails leaves no file at all.
 #include "encode/frame_tamper.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // zemtool as a process: careful with the user's files (inputs never written,
 // outputs whole or not at all, links and FIFOs not followed where they do
 // harm) and plain about failures (which file, what, and the system's reason).

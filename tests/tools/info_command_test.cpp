@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // `zemtool info`: the person-readable lines, the JSON object and the failures.
 #include "tests/support/test_files.h"
 #include "tests/support/zem_fixture.h"

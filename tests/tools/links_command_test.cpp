@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // `zemtool links`: the files it writes and lists, and its refusals.
 #include "tests/support/test_files.h"
 #include "tests/support/zem_fixture.h"

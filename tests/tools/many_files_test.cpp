@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Commands over many files: outputs beside the inputs or in another folder,
 // a failing input among good ones, --delete-input and its check; batch job
 // lines and their shares.

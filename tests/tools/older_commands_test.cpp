@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // `zemtool decode`, `verify` and `info` on older streams: the same output,
 // reports and exit codes as for current ones.
 #include "tests/older_encoder/older_stream.h"

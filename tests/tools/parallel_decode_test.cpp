@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Decoding a range on several threads: the ordered hand-off between workers
 // and writer, and DecodeRange's outcome on damaged frames, read errors and
 // write errors, which must match one thread's exactly.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The bundled samples: the committed files are what the generator makes, and
 // zemtool reads them as the README shows.
 #include "tests/support/test_files.h"

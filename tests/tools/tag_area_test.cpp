@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The strict reading of a file's tag area, where a stream's audio ends, and
 // the write that puts the old tag back when it fails.
 #include "io/memory_stream.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // `zemtool tag`: listing, changing, removing and ID3v1 saving, checked against
 // the bytes of the file.
 #include "platform/win32.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // `zemtool tag` never loses a field nor a byte of the audio: a ZEM tag in
 // front of an ID3v1 record is kept, a damaged tag is refused, and a write that
 // fails on a full disk puts the old tag back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The command line's UTF-8 / UTF-16 conversion and the JSON string quoting.
 #include "tools/zemtool/json_writer.h"
 #include "tools/zemtool/utf_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // zemtool as a process of its own (see zemtool_harness.h).
 #ifndef _WIN32
 #include "tests/tools/zemtool_harness.h"

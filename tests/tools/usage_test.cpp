@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The top-level usage, --help on every command, and unknown commands.
 #include "tests/tools/zemtool_harness.h"
 #include "tools/zemtool/usage_text.h"

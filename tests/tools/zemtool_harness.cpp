@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tests/tools/zemtool_harness.h"
 
 #include "tools/zemtool/zemtool.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Running zemtool in-process on files in a temporary folder.
 #pragma once
 

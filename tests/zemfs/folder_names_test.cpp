@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemfs/folder_names.h"
 
 #include <gtest/gtest.h>

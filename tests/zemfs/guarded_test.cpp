@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemfs/guarded.h"
 
 #include <gtest/gtest.h>

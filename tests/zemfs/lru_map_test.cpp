@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemfs/lru_map.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """zemfs through a real mount: a folder with a stream, a link, a cue sheet
 with its image, an image carrying its own sheet, a picture and a damaged
 stream, read with cmp, dd, Python's wave module and sox, and compared with

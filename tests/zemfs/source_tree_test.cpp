@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemfs/source_tree.h"
 #include "tools/zemtool/zemtool.h"
 

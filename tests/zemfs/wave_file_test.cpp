@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemfs/frame_cache.h"
 #include "tools/zemfs/wave_file.h"
 

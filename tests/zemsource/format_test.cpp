@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The source filter's PCM format and its block and time arithmetic.
 #include "zemsource/media_clock.h"
 #include "zemsource/pcm_format.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // IMediaSeeking's positions at the ends of the 64-bit range: moves saturate
 // and land in the file, conversions hold at the range's ends.
 #include "zemsource/positions.h"

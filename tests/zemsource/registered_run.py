@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """Runs a test program with the source filter registered, under Wine:
 
   1. regsvr32 /u first, for what an interrupted run may have left;

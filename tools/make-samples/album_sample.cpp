@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The bundled album: a cue sheet as a ripper writes it (REM lines, CATALOG,
 // ISRC, a pregap, CR LF) and the whole-disc image it names, a real encoded
 // stream of 12 seconds of music-like stereo audio with the album's tag.

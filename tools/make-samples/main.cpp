@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Writes the bundled sample files into a folder (normally samples/).
 //   make_samples FOLDER          the committed samples
 //   make_samples --album FOLDER  the album image, made at build time

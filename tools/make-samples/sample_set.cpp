@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/make-samples/sample_set.h"
 
 #include "io/memory_stream.h"

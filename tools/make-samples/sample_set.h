@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The bundled sample files: a small synthetic ZEM image, a link file to one
 // track of it and an older-format stream. The frames are placeholder bytes,
 // not audio: the samples exist to show and test what the headers, the link

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemfs/cue_tracks.h"
 
 #include "link/link_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The tracks of a cue folder: for each link file Tessarine would write by
 // default for the sheet, its name as a WAV file and the image range it plays.
 // The plan is made in memory by the link build job's own code; nothing is

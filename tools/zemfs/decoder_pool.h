@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The decoders the mount has open, few and shared: each read borrows one for
 // its file (a reader going on sequentially gets back the one that stands
 // where it left off) and returns it. However many files are open, at most

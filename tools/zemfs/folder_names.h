@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // How the entries of one source folder are named in the mount: streams and
 // links become WAV files, cue sheets with their image and images carrying a
 // cue sheet become folders of tracks, everything else keeps its name.

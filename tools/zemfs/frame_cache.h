@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Decoded frames kept for readers that come back for them: a read of a few
 // kilobytes, the next read of the same frame and several readers of one file
 // all use the frame decoded once. Bounded in bytes; the frame used longest

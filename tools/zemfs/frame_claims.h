@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Frames being decoded right now, so that two readers (or a reader and the
 // read-ahead) never decode the same frame twice: the second waits for the
 // first and then finds the frame in the cache.

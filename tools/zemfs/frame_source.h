@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Decoded frames for readers: kept ones from the cache, others decoded once
 // (a frame being decoded for one reader is waited for by the next) on a
 // decoder borrowed from the pool.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // No exception may leave a FUSE operation: libfuse would end the process, and
 // the mount with it ("Transport endpoint is not connected"). An operation runs
 // through Guarded, which turns what it throws into a failed request.

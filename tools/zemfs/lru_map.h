@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A map from names to values that stays within a bound on the sum of its
 // values' costs (bytes, mostly): putting a value in drops the least recently
 // used ones, one at a time, until it fits. Not locked: its owner locks.

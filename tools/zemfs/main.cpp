@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // zemfs SOURCE MOUNTPOINT [-f] [-o options]: ZEM audio as WAV files, read-only, through FUSE.
 #include "tools/zemfs/log.h"
 #include "tools/zemfs/mount_args.h"

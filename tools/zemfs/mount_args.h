@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The command line of zemfs: SOURCE MOUNTPOINT [-f] [-o options].
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemfs/mount_ops.h"
 
 #include "tools/zemfs/frame_source.h"

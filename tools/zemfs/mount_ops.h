@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The FUSE operations of the read-only mount.
 #pragma once
 

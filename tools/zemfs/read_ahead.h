@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Decoding ahead of sequential readers: while a player reads one frame, the
 // next ones are decoded on worker threads, so reading a file from start to
 // end runs on more than one core.

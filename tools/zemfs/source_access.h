@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What a made file may reach and whom it may show it to: an image named by a
 // link file or a cue sheet must lie inside SOURCE and on this machine unless
 // the mount allows otherwise, and a made file is shown with permissions no

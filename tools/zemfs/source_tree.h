@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The mount's tree as the source folder's tree seen through folder_names:
 // resolves a mount path to what it shows and lists a mount folder. What a
 // file shows is learnt once per version of its sources (a stream's WAV size,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What zemfs learns of a source file beyond the library's answers: where a
 // stream's WAV trailer lies, to read a large one from the file instead of
 // holding it, and what identifies a version of the file's audio, to tell a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The bytes of a WAV file made from a stream: its header chunks, the decoded
 // audio and its trailing bytes, read at any offset without decoding more than
 // the frames that hold the range asked for.

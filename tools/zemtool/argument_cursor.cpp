@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/argument_cursor.h"
 
 namespace zemtool {

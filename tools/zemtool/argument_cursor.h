@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Walks a command's arguments the way every zemtool command reads them:
 // options start with '-' until a lone "--", after which everything is an
 // operand; a lone "-" (standard input or output) is always an operand.

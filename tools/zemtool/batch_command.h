@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // `zemtool batch`: jobs from a JSON Lines file, results as JSON Lines, a
 // manifest that lets a stopped run go on where it was, and shares of the
 // jobs for several processes or machines.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/batch_jobs.h"
 
 #include "tools/zemtool/input_search.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The jobs of `zemtool batch`: one JSON object a line, what each asks for,
 // which share of a split run takes it, and the result line it leaves.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/collection_options.h"
 
 #include "tools/zemtool/argument_cursor.h"

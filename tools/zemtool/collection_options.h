@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The options that spread encode, decode, verify and info over many files,
 // read apart from each file's own options, which pass through unchanged.
 #pragma once

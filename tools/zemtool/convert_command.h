@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // `zemtool convert`: streams, link files, cue sheets' tracks, WAV and FLAC
 // files to tagged FLAC, WAV or ZEM files.
 #pragma once

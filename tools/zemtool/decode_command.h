@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // `zemtool decode` and `zemtool verify`: whole streams and link-file tracks
 // decoded on all cores, to a wave file or only checked.
 #pragma once

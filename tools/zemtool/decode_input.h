@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The input of `decode` and `verify`: a stream, a link file or standard
 // input, opened once per worker.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The options shared by the commands that decode or encode.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Writes that must survive a power cut or a killed process: a finished file
 // and its name synced to disk before its input goes, and a log of finished
 // jobs whose every line is on disk before the next job counts on it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // `zemtool encode`: a PCM wave file to a ZEM stream.
 #pragma once
 

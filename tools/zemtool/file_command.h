@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // One command on one file, as `zemtool COMMAND ...` runs it, without the
 // layer that spreads a command over many files.
 #pragma once

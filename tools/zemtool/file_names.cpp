@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/file_names.h"
 
 #include "decode/decoder_factory.h"

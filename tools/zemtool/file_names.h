@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What zemtool needs to know about a file name before the library sees it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/frame_segments.h"
 
 #include "container/codec_error.h"

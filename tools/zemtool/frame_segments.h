@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The pieces a decoder's range splits into for decoding on several threads:
 // the part of each frame inside the range, decoded on its own after a seek.
 #pragma once

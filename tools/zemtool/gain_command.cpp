@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/gain_command.h"
 
 #include "container/codec_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // `zemtool gain`: ReplayGain 2.0 values of streams, link files and every
 // track of a cue sheet's image, written into their tags.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The files a many-file run works on: the ones named, then those found in
 // folders, each with the name of its output.
 #pragma once

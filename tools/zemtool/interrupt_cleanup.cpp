@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/interrupt_cleanup.h"
 
 #include "tools/zemtool/native_file.h"

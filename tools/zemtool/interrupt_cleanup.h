@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The temporary files that an interrupted zemtool removes before it dies, one
 // per thread that writes an output: on SIGINT, SIGTERM or SIGHUP (a console's
 // Ctrl-C or close on Windows) the files named here are deleted and the signal

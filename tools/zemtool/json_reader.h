@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A strict reader for one flat JSON object per line, as batch job files and
 // manifests hold them: string, number, true, false and null members; nested
 // objects and arrays are refused.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A small writer for one flat JSON object: string and integer members, in the
 // order they are added, one member a line.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // zemtool's entry point: keeps the standard descriptors taken, turns the
 // process's command line into UTF-8 text and checks standard output at the end.
 #include "tools/zemtool/zemtool.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // One command over many files: encode, decode, verify and info with several
 // inputs or folders, files side by side on --jobs threads, each file run by
 // the command's own single-file code.

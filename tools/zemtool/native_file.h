@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The few file calls zemtool makes on its own, straight to the system, each
 // failure with the system's own words for it: new files created exclusively,
 // writes, renames into place, and what a name stands for.

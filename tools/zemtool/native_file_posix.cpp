@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The native file calls on POSIX systems.
 #ifndef _WIN32
 #include "tools/zemtool/native_file.h"

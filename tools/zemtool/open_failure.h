@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Why the decoder factory would not open a file, in one line that names the
 // file (or the image a link file names) and, where the system refused it,
 // gives the system's reason.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Hands numbered work items to several workers and their results back to one
 // consumer strictly in number order, through a fixed ring of result slots:
 // item i lives in slot i % slots, so a worker may only start an item once the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The check made before an input is deleted: the output is synced to disk,
 // then read back and compared, as a whole wave file, with the input.
 #pragma once

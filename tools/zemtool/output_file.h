@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // An output file that appears whole or not at all. It is written under a
 // unique temporary name beside its target, created exclusively, and renamed
 // into place by Commit(); it is removed when the object goes uncommitted and

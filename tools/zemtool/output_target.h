@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What may be written where. An output must not be one of the command's
 // inputs: writing it would destroy what is being read. The comparison is by
 // file identity, so that another spelling, a symbolic link or a hard link to

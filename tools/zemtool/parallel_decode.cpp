@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/parallel_decode.h"
 
 #include "container/codec_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Decoding a decoder's whole range frame by frame on several threads. Frames
 // are independent once the seek table is read, so each long-lived worker has
 // a decoder of its own and takes the next frame as soon as it is free; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Text as zemtool prints names and messages: one line, whatever it holds.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The two forms in which `zemtool info` prints a stream report.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // `zemtool ripcheck CUE|IMAGE [--log FILE] [--json] [--lookup]`
 #pragma once
 

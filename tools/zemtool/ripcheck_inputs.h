@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Where `zemtool ripcheck` finds what it checks: the sheet's tracks, the image
 // it names, and a rip log beside it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/json_writer.h"
 #include "tools/zemtool/printable_text.h"
 #include "tools/zemtool/ripcheck_result.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What `zemtool ripcheck` found, gathered before it is printed.
 #pragma once
 

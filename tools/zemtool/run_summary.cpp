@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/run_summary.h"
 
 #include "container/info_id.h"

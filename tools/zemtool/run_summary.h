@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What a run over many files tells as it goes and at its end: one progress
 // line on a terminal, and a summary of files done, failed and skipped, hours
 // of audio and speed.

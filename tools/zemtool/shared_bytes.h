@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A read-only CStreamIo over bytes shared between threads, each reader with
 // its own position: standard input read once, decoded by every worker.
 #pragma once

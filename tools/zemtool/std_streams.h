@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The standard streams around a zemtool run: none of them may be missing
 // when files are opened, and a failed write to standard output is an error.
 #pragma once

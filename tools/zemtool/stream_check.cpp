@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/stream_check.h"
 
 #include "container/header_reader.h"

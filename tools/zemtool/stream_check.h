@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What decode and verify check besides the frames: that the header describes
 // the file (and if not, why), that the wave file's header and trailer can be
 // read, and that the decoded wave file matches the digest the stream stores.

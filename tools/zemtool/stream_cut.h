@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Where a stream's bytes end against where its header puts them: a file cut
 // short is told apart from frames that fail their check (the codec's own
 // measure, container/stream_extent.h, as the decoders apply it).

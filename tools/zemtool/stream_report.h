@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Everything `zemtool info` prints about one file, gathered in one place so
 // that the text and the JSON forms show the same answers.
 #pragma once

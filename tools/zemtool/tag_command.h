@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // `zemtool tag FILE [--set NAME=VALUE]... [--delete NAME]... [--remove] [--id3v1]`
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Changing the fields of a tag in memory, before it is written back.
 #pragma once
 

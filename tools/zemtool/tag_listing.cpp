@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/tag_listing.h"
 
 #include "io/memory_stream.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // `zemtool tag FILE` without options: one NAME=VALUE line per field.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The parsed command line of `zemtool tag`.
 #pragma once
 

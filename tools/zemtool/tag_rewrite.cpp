@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/tag_rewrite.h"
 
 #include "tools/zemtool/tag_edits.h"

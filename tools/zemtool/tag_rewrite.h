@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The tag area of a file after the edits of `zemtool tag`; written back with
 // ReplaceTagArea (tag/tag_area_rewrite.h).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A second reader of the decoded runs (the digest check) on a thread of its
 // own. The writer passes each run on once it has written it; this thread
 // reads the run's bytes where they lie and only then frees the run's slot of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The console around zemtool: whether standard error is a terminal (for the
 // progress bar), binary standard streams, and the progress bar itself.
 #pragma once

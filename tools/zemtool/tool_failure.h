@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // How every command reports a failure: the library's error name and one line
 // saying what went wrong, on the error stream.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The help texts of zemtool and its commands.
 #pragma once
 

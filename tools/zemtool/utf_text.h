@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Conversions between the command line's UTF-8 and the library's UTF-16 names.
 // Unlike the codec's own tag-text converters these handle characters outside
 // the 16-bit range (surrogate pairs), since file names on disk may use them.

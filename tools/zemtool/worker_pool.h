@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Runs numbered pieces of work on a few threads, each taking the next piece
 // as soon as it is free.
 #pragma once

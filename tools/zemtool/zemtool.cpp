@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/zemtool.h"
 
 #include "tools/zemtool/batch_command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The command logic of zemtool, separate from main() so that tests can run
 // every command in-process on their own streams.
 #pragma once

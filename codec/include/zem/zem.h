@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: BSD-3-Clause */
 /*
  * libzem: decoding ZEM streams and ZLK image-link files from C and C++.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What a zem_decoder holds: the codec's decoder with the facts about its
 // range that the C API needs on every call, and the tag texts handed out.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "api/io_source.h"
 
 #include "container/codec_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The codec's file interface over a caller's zem_io callbacks.
 #pragma once
 

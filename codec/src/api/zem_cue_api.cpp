@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Cue sheets through the C API: the link build job's plan (cue/link_builder.h),
 // read once, and written again with any naming template and folder.
 #include "api/decoder_handle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Encoding through the C API. The encoder reads a whole WAV file (it needs
 // the length up front and reads parts of the audio twice to choose a level),
 // so the PCM written is kept as that WAV file in a temporary file beside the

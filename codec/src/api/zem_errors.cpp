@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Result codes and texts of the C API, and the library's version.
 #include "api/decoder_handle.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The handle built around a decoder, and the path conversions of the C API's
 // newer functions.
 #include "api/decoder_handle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Opening and closing decoders, and what they tell about their stream.
 #include "api/decoder_handle.h"
 

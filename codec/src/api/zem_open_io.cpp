@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Opening streams that are no file of their own: from callbacks and from
 // memory. Sources that can seek are read where the decoder needs them;
 // others are read once, front to back, since the decoder needs the stream's

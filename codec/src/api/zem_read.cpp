@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Reading PCM frame by frame, so that a frame that fails is reported by the
 // call that meets it and reading goes on with the next frame.
 #include "api/decoder_handle.h"

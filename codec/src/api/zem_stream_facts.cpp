@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What a stream stores beside its audio: the digest of its WAV file, and the
 // check of it that a reader may ask for.
 #include "api/decoder_handle.h"

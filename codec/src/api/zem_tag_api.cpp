@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Tags read and written through the C API. The items are kept in memory as
 // UTF-8 (older tags' ANSI text converted once) together with the edits made
 // to them; saving applies the edits to the tags the file holds then, the way

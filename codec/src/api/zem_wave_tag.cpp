@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The WAV file's parts around the PCM, and tag values as UTF-8.
 #include "api/decoder_handle.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The read buffer over a stream's frames and raw bit access to it. Every
 // residual reader derives from CBitReader; the frame decoders drive a reader
 // only through the virtual operations below.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "coding/frame_crc.h"
 
 #include "dsp/filter_kernels.h"

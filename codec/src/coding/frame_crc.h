@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The check of a frame's output: CRC-32 (reflected polynomial 0xEDB88320) of
 // the decoded bytes; a frame stores (not register) >> 1 of it.
 #pragma once

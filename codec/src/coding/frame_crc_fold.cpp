@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The CRC of long runs by folding: the bytes seen so far are kept as a 128-bit
 // remainder (four of them side by side on long runs), which carry-less
 // multiplication by x^n mod P moves forward over the next bytes without

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Reader of range-coded residuals (stream versions 3900 and later): an
 // overflow symbol from a fixed table, then either k low bits (before 3990) or
 // a base below a pivot taken from the running sum (3990 and later).

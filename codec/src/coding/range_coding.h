@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Tables and rules shared by the range decoder and the range encoder: the
 // overflow symbol tables of both generations, the k boundaries, the running
 // sum update and the signed mapping of codes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The range decoder's arithmetic on a working copy of its registers. The
 // frame decoder's block loop holds a RangeCursor and the registers as a local
 // of its own (handed back by value), so that the decoder's state stays in

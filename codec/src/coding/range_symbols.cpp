@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "coding/range_symbols.h"
 
 SymbolFinder::SymbolFinder(const uint32_t* table) : m_table(table) {

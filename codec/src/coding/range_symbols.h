@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Fast symbol lookup in the overflow tables: a table of buckets gives the
 // symbol at the start of the frequency's bucket; the bucket holds at most a
 // few boundaries, so a short step forward finds the symbol.

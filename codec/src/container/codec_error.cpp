@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "container/codec_error.h"
 
 const char* CodecErrorName(int code) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Result codes of the codec library: 0 for success, never exceptions.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Holds a parsed header against the file it came from. Every value that later
 // sizes a buffer or bounds a loop (the sample layout, the frame length, the
 // number of frames, the trailer) must be one that the file can really hold,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Headers of version 3980 and later: a descriptor, a header, the seek table
 // and the stored wave header, each announced by a length in the descriptor.
 #include "container/header_parse.h"

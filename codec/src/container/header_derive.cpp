@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Values that follow from the header fields. The record's fields are 32-bit
 // like those the format was designed around: products and sums are formed in
 // unsigned arithmetic and keep their low 32 bits when a hostile header makes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Headers below version 3980: one 32-byte header with optional words behind
 // it, the stored wave header, the seek table and, up to 3800, seek bits.
 #include "container/header_parse.h"

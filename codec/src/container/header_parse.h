@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Pieces of the header reader shared by the current and the old layout.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Finds the ZEM header in a file and parses it into a StreamInfoRecord.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Numbered questions about a stream. 1000-1030, 3000 and 3001 are answered by the
 // stream information, 2000-2005 by a decoder (which forwards everything else).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "container/stream_extent.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Where a stream's bytes lie in its file against where its header puts them:
 // a file cut short (a broken download or copy) is told apart from frames that
 // fail their check, and a trailer the file cannot hold is not handed out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "container/stream_info.h"
 
 #include "container/codec_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Stream information of a ZEM file: finds and parses the header once and
 // answers every question about the stream through GetInfo (see InfoId).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Everything the header reader learns about a ZEM stream, plus the values
 // derived from it. Counts and sizes are signed 32-bit like the fields on disk;
 // derived values that overflow wrap around the way a 32-bit field would.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Locating the stream start ("QRB " and a version) behind an optional ID3v2
 // block and junk.
 #pragma once

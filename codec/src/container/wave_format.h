@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The wave-format record and the canonical 44-byte wave file header, as the
 // stream information synthesises them and as Tessarine exports them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Reading a cue sheet into the album's fields and its audio tracks. The reader
 // is no full cue sheet parser: it finds each piece by a plain, case-sensitive
 // substring search for a fixed key anywhere in the text and takes the text

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Loading a cue sheet file and turning its bytes into wide text.
 #include "cue/cue_sheet.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Finding the album fields and the tracks in a cue sheet's text.
 #include "cue/cue_sheet.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "cue/embedded_cue_sheet.h"
 
 #include "io/text_convert.h"

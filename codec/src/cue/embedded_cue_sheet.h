@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A cue sheet kept in the tag of the image it describes, as taggers of other
 // formats do it: the text field "Cuesheet", UTF-8.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "cue/key_index.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Every place where one key occurs in a text, so that "the first occurrence
 // at or after a position" costs a binary search instead of a scan. Tracks ask
 // this once each; scanning anew for every track would make a sheet with many

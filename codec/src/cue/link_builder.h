@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The link build job: one ZLK image-link file per audio track of a cue sheet,
 // written into the cue sheet's folder and named by a naming template.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What the job can tell about its links before it writes them: sheets that
 // yield links which cannot play, or play the wrong audio. The reader takes
 // such sheets without complaint; these checks look at the same text again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The bytes of one ZLK file: header lines, marker line, the track's tag.
 #include "cue/link_builder.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "cue/link_builder.h"
 
 #include "platform/paths.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "decode/block_range_queries.h"
 
 #include "container/info_id.h"

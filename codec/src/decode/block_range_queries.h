@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What every decoder shares before it decodes anything: fixing its block range
 // on the stream and answering the numbered queries that belong to a decoder
 // (2000-2005) or change their answer when only part of the stream is offered.

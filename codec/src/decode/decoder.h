@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The one interface through which every decoder of the codec library is used.
 // Decoders are made by the decoder factory and deleted by whoever received them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Opening audio by path: the factory picks the stream, reads link files and
 // chooses the decoder class by stream version. The caller owns the result;
 // `error` (optional) receives a CodecError, 0 on success. Nothing stays

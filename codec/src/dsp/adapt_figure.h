@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The adapt value a filter enters for each new sample, shared by the filter
 // and the kernels that run a whole stretch of samples at once.
 #pragma once

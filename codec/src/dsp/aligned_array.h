@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A fixed-size owned array whose first element sits on a 64-byte boundary, so
 // that the vector kernels read whole cache lines from coefficient arrays.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "dsp/cpu_features.h"
 
 #if defined(__x86_64__) || defined(__i386__)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What the processor offers the filter kernels.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Kernel tables by instruction-set level, and the limit that chooses among them.
 #include "dsp/cpu_features.h"
 #include "dsp/filter_kernels.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The hot loops of the adaptive filters, one scalar reference each and vector
 // versions chosen at run time.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // AVX2 versions: 16 lanes of 16 bits, one register per group of 16 values.
 #include "dsp/filter_kernels.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // AVX-512 versions: 32 lanes of 16 bits; an odd group of 16 at the end takes
 // 256-bit registers. The run kernel's pair pass reads the second sample's
 // values, one further on, straight from memory: most of its reads span two

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "dsp/filter_kernels.h"
 
 #include "dsp/adapt_figure.h"

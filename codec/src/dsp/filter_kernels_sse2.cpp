@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // SSE2 versions: 8 lanes of 16 bits, two registers per group of 16 values.
 #include "dsp/filter_kernels.h"
 

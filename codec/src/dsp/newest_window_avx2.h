@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The part of a filter step that the run kernels of every vector level share:
 // the newest 16 outputs and adapt values held in 256-bit registers, and the
 // step that completes a sample once the sum over the older values is known.

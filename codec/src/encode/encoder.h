@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The encoder: a RIFF/WAVE file in, a version 3990 ZEM stream out, from which
 // the decoder gives back the wave file byte for byte.
 //

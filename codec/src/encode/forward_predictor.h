@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The encoding direction of the predictor chains: a channel's value becomes
 // the residual from which CPredictor3930 or CPredictor3950 gives the value
 // back. Each weight and coefficient update depends only on values both

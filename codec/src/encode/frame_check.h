@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Checks encoded frames by decoding them again: a run of consecutive frames
 // is put into a stream of its own in memory and read back through the stream
 // decoder, the way a player reads it, frame by frame; each frame must pass

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "encode/frame_encoder.h"
 
 #include "coding/frame_crc.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Encodes one frame of PCM blocks into the bytes a frame decoder reads: the
 // check word (and flags when any), then the range-coded residuals of the
 // forward predictor chains. A frame depends on nothing but its own blocks:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Frames of a stream worked on by several threads and handed back in order.
 // The calling thread fills numbered items into a fixed ring of slots (item i
 // in slot i % slots) and submits them; workers take submitted items first

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A seam for the tests of the encoder's own check (EncodeSettings::verify):
 // a function that may change each frame's bytes after encoding, before they
 // are checked and written, so that a test can make one frame wrong. Nothing

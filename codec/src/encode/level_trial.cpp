@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "encode/level_trial.h"
 
 #include "encode/frame_encoder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The level a stream is written at. The filter stages keep their histories
 // as 16-bit values, saturated; loud 24-bit audio fills them with clipped
 // values, and then the longer stages of a higher level can predict worse

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "encode/md5.h"
 
 #include <cstring>

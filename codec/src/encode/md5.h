@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // MD5 message digest (RFC 1321), used for the digest an encoder stores in a
 // stream's descriptor.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "encode/range_encoder.h"
 
 using namespace range_coding;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The range encoder: the exact inverse of CRangeBitReader. It writes the
 // coded bytes of one block in reading order (the output writer later stores
 // each group of four last-to-first, the way the reader takes them).

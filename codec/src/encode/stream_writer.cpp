@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "encode/stream_writer.h"
 
 #include "container/codec_error.h"

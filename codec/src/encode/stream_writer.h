@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Writes a version 3990 stream: descriptor, header, seek table and the stored
 // wave header in front, then the frames, then the wave file's trailing bytes.
 // The front is written twice: reserved at the start, filled in at the end,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Reads the front of a RIFF/WAVE file up to its audio: the PCM format and
 // every byte in front of the samples, which a stream stores as they stand.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "io/decimal_text.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Decimal numbers in text, read the way the C library's atoi reads them:
 // optional leading white space and sign, then digits up to the first
 // non-digit; 0 when there are none. Where atoi leaves overflow undefined,

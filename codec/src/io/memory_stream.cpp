@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "io/memory_stream.h"
 
 #include "container/codec_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A CStreamIo over a byte buffer in memory: for callers that hold a stream
 // already loaded, and for tests and fuzzing of everything that parses files.
 #pragma once

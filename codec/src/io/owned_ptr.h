@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The codec library's owning pointer holder: a pointer, an array flag and an
 // owns flag. Releasing deletes the object only when the holder owns it, so one
 // holder type serves both objects a class made itself and objects it borrows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "io/path_text.h"
 
 #include "io/text_convert.h"

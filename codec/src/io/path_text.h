@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // File names between UTF-8 (the C API's, the command line's) and the
 // library's UTF-16. On Windows a name must be UTF-8; elsewhere it is the bytes
 // the system takes, and bytes that are not UTF-8 pass through unchanged (see

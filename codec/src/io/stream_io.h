@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The abstract file interface through which every byte of the codec library
 // passes. Offsets and sizes are signed 32-bit; results are 0 for success.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Conversions between the three encodings the codec library keeps text in:
 // wide (UTF-16) text, UTF-8 (tag values, image paths of link files) and the
 // system ANSI code page (ID3v1 records, old tag values, link file headers).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "io/win32_file.h"
 
 #include "container/codec_error.h"

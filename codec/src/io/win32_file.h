@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The codec library's file on the platform's file calls: one Win32 handle,
 // the name it was opened under, and whether it had to settle for reading.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "link/link_file.h"
 
 #include "io/decimal_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Reader of ZLK image-link files: a few text lines naming a whole-disc image
 // and one track's block range, followed by the track's tag.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "link/remote_path.h"
 
 #include "platform/paths.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Names that reach beyond the local disks: UNC paths (\\host\share\...) and
 // the device namespaces (\\.\..., \\?\..., \??\...), written with either
 // separator. Opening one that a downloaded link file or cue sheet chose would

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "model/adaptive_filter.h"
 
 #include "dsp/cpu_features.h"

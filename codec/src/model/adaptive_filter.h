@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // One sign-adaptive FIR stage of the predictor chain. Decode turns a residual
 // into a sample; Encode is its exact inverse.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "model/filter_chain.h"
 
 #include "model/decode_exception.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The adaptive filter stages of one channel's predictor, chosen by compression
 // level.
 #pragma once

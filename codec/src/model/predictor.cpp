@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "model/predictor.h"
 
 #include "model/predictor_3930.h"

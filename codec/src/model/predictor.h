@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The per-channel predictor chains of streams of version 3930 and later: a
 // residual goes through the filter stages, then a fixed-order adaptive
 // predictor, then a first-order de-emphasis, and comes out as the channel's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "model/predictor_3930.h"
 
 #include "model/decode_exception.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The predictor of stream versions 3930 to 3949: four weights over the last
 // prediction and its differences, with up to two filter stages (levels 1000 to
 // 4000).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "model/predictor_3950.h"
 
 #include <cstring>

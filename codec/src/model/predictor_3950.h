@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The predictor of stream versions 3950 and later: four weights over the
 // channel's own predictions and five over the other channel's values, with up
 // to three filter stages (levels 1000 to 5000).

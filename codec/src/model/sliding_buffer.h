@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A history stream that is written one element at a time and read as one
 // contiguous run of the most recent `history` elements before the write
 // position. The array holds history + window elements; when the window is used

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Signal arithmetic of the codec, in both directions and for every stream
 // version: 32-bit two's complement with wrap-around. Sums and products go
 // through unsigned types so that overflow is defined; right shifts of signed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tag/genre_names.h"
 
 #include "tag/tag_text.h"

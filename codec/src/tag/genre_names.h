@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The genre numbers of ID3v1 records: the position in the list is the number.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tag/id3v1.h"
 
 #include "io/decimal_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The 128-byte ID3v1 record that a file may carry at its very end instead of a
 // ZEM tag: fixed-width ANSI texts, a track byte and a genre byte.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tag/tag_area.h"
 
 #include "io/memory_stream.h"

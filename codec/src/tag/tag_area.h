@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The tags at the end of a file as a rewrite (`zemtool tag`, zem_tag_save) takes them: at most one
 // ZEM tag, then at most one ID3v1 record. The library strips any stack of tags
 // and takes a footer's word for how far back its tag reaches; a rewrite must

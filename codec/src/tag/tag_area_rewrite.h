@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Rewriting the tag area of a file (see tag_area.h): the new bytes are built
 // in memory from the old ones, then written in place of them; a failed write
 // puts the old bytes back. `zemtool tag` and zem_tag_save() both go this way.

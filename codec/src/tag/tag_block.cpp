@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tag/tag_block.h"
 
 #include "container/codec_error.h"

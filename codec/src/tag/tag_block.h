@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The fields of one file's tag in memory: read from the file's end (a ZEM tag
 // or an ID3v1 record), queried and changed by name, stripped and written back.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tag/tag_footer.h"
 
 #include "tag/tag_le32.h"

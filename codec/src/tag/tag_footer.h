@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The 32-byte block that ends a ZEM tag (and, with the same layout, may open
 // it as a header): magic, version, size of items plus footer, item count, flags.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // One field of a tag in memory: a name, a value of raw bytes and the item flags.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // One item of a ZEM tag as stored: value size n, flags, a NUL-terminated name
 // of printable ASCII, then n value bytes. Items are packed back to back.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Little-endian 32-bit fields of the tag layouts, taken apart byte by byte so
 // that neither the host's byte order nor the buffer's alignment matters.
 #pragma once

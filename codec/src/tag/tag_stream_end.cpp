@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tag/tag_stream_end.h"
 
 #include "container/info_id.h"

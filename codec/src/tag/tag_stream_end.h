@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Where the audio of a ZEM stream ends: the first byte a tag may take.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Small text rules shared by the tag code: field and genre names compare
 // without regard to ASCII case only (no locale).
 #pragma once

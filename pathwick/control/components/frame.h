@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Frame1: a plain child window that serves as the splitter bar. It shows the
 // west-east sizing pointer and reports its mouse events with the button and
 // the position in twips, as a form's frame does.

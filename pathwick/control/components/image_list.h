@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // ImageList1: pictures by key. It holds the two 16 by 16 header arrows,
 // "Ascending" and "Descending", drawn when the list is created.
 #pragma once

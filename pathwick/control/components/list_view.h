@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // ListView1: the least of a list-view component that the control needs, over
 // the native list window in report view. Rows carry a key of ours as their
 // item parameter; columns remember an alignment and, through SortState, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The busy pointer around long operations: set on construction, the normal
 // pointer back on destruction, so every return path restores it.
 #pragma once

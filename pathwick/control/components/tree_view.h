@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // TreeView1: the least of a tree-view component that the control needs, over
 // the native tree window. Nodes are kept in index order (1-based, as added,
 // closing up on removal); each native item carries a key of ours as its item

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tessarine/app/win32/dialog_layer.h"
 
 #include <commdlg.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A small dialog framework over the Win32 dialog manager: an application
 // object that runs InitInstance, a dialog class with data exchange,
 // initialisation and virtual handlers for the messages Tessarine's dialog

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Resource and control ids of Tessarine.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The application object: runs the one dialog and ends when it closes.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tessarine/app/win32/tessarine_dlg.h"
 
 #include "tessarine/app/dialog_texts.h"

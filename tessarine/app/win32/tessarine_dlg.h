@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Tessarine's one dialog: the naming template, the build button, the help
 // button, dropped cue sheets, and the settings kept beside the program.
 #pragma once

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: BSD-3-Clause */
 /*
  * The C API as a C program uses it, written from the header alone: encoding
  * PCM with its WAV header and trailer and decoding it back byte for byte (from

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """Window test of Extorra.exe, on the shared window-test driver (tests/gui/).
 
 Besides reading and typing, the probe makes the shell's folder chooser select

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Writes an older stream made by the test encoder, for measuring how fast the
 // older path decodes (bench/bench.py). The audio is what random residuals
 // reconstruct to, not music: its size says nothing, its decoding time does.

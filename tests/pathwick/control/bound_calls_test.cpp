@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Clients that bind through the type library: the slots and dispatch view it
 // describes, and calls through ITypeInfo::Invoke on a control that is in place
 // in a window.

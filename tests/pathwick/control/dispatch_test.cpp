@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Late-bound calls of the control: argument forms, write-back and refusals.
 #include "pathwick/control/dispatch_call.h"
 #include "pathwick/control/explorer_object.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What Pathwick.dll carries: the type library with the names hosts bind to,
 // and the 16 by 16 toolbox bitmap.
 #include <windows.h>

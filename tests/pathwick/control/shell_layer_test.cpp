@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The control's shell layer against the platform's shell: name records, paths,
 // the drag-out file list and the size cells of real files.
 #include "pathwick/control/drag_out.h"

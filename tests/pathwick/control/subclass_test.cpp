@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Subclassing real tree and list windows through their properties.
 #include "pathwick/control/mWndProc.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A second, independent container for the window test: the platform's own
 // ActiveX hosting window class (AtlAxWin of atl.dll, loaded at run time)
 // creates the Explorer control from its ProgID as the window text. The test

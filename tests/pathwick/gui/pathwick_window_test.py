@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """Window test of the Explorer control, on the shared window-test driver
 (tests/gui/), in either of its two hosts: PathwickHost.exe (its own minimal
 container) or pathwick_atl_host.exe (the platform's AtlAxWin hosting class).

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: BSD-3-Clause
 """Window test of Tessarine.exe, on the shared window-test driver (tests/gui/).
 
 Runs the program from a folder of its own inside the test's Wine prefix (so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The source filter in real filter graphs: AddSourceFilter on streams of every
 // sample format and on a link file, connected to the tests' own sink that
 // records every sample; seeks; a damaged frame; and RenderFile on a link file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tests/zemsource/graph/sample_sink.h"
 
 #include <cstring>

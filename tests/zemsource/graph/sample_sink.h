@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The tests' own renderer: a filter with one input pin that takes any PCM
 // type, accepts every sample at once (no clock) and records what it gets.
 #pragma once

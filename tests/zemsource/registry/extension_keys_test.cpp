@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The extension keys that registration shares with other filters, on keys of
 // the test's own under HKEY_CURRENT_USER: an earlier filter's value survives
 // registering and unregistering, and only what registering added goes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // One file that `zemtool convert` writes, and where its audio and tags come from.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/convert/convert_sources.h"
 
 #include "cue/embedded_cue_sheet.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What each input of `zemtool convert` becomes: one item for a stream, a link,
 // a WAV or a FLAC file; one item a track for a cue sheet or an image that
 // carries one, named by the link job's naming template.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/convert/flac_support.h"
 
 #include "tools/zemtool/convert/output_commit.h"

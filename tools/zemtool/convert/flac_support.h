@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Everything of `zemtool convert` that needs libFLAC. A build without libFLAC
 // (the Windows one) has these too, each failing with kNoFlacSupport.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/convert/loudness.h"
 
 #ifdef ZEM_HAVE_EBUR128

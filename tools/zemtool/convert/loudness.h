@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // ReplayGain 2.0 measurements through libebur128: integrated loudness against
 // the -18 LUFS reference, and the sample peak. A build without libebur128 has
 // these too, MeasureLoudness then failing with kNoLoudnessSupport.

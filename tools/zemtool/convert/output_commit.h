@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Outputs appear whole or not at all: written under a temporary name beside
 // the final one, renamed into place only when complete.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The WAV and ZEM halves of `zemtool convert` (FLAC's is in flac_support.h).
 #pragma once
 

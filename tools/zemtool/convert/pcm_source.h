@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The audio of one conversion, read block by block as the bytes of a WAV
 // file's data chunk (8-bit samples unsigned, wider ones signed little-endian).
 #pragma once

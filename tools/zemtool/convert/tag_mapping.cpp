@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/convert/tag_mapping.h"
 
 #include <zem/zem.h>

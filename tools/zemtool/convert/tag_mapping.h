@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Between the ZEM tag's item names and Vorbis comment names, and the binary
 // item that holds a cover: a file name, a zero byte, then the image's bytes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/ripcheck/database_fetch.h"
 
 #ifdef ZEM_HAVE_CURL

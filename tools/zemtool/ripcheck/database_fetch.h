@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Asking the AccurateRip database over HTTP (with libcurl, where the build has it).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The AccurateRip database's answer for one disc identifier: one block per
 // pressing the database knows, each with every track's checksum and the
 // number of rips that agreed on it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/ripcheck/disc_ids.h"
 
 #ifdef ZEM_HAVE_DISCID

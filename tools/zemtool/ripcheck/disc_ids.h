@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The identifiers by which disc databases know a CD, worked out from its
 // table of contents: the first sector of every track and of the lead-out.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Every track's sums from one pass over the image, decoded through libzem.
 #pragma once
 

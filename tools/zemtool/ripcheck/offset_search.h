@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Which read offset would make a track match the database: its v1 checksum
 // for the audio shifted by every offset up to a limit, in one pass (v1 is a
 // weighted sum, so shifting by one sample updates it in constant time).

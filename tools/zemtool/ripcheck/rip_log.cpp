@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/ripcheck/rip_log.h"
 
 #include "io/text_convert.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What a ripping program's log says about each track: the CRC of the audio it
 // wrote and its own AccurateRip verdict. Reads the text logs of the common
 // Windows and macOS rippers (UTF-8, UTF-16 with a byte-order mark, or 8-bit)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/ripcheck/track_checksum.h"
 
 #include "coding/frame_crc.h"

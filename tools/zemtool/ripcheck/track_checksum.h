@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The per-track sums rip checkers compare: the two AccurateRip checksums and
 // the CRC-32 of the track's PCM bytes that rip logs print as "Copy CRC".
 #pragma once

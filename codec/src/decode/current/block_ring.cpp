@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "decode/current/block_ring.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Circular byte buffer of decoded blocks between the frame loop and GetData.
 // A block is always written whole: when the tail gets within the wrap margin
 // of the end, the buffer's real end is moved to the tail and writing wraps.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Per-block decoding of CFrameDecoder: residuals through the predictors to
 // the X and Y values, and those to output bytes. Blocks go through in chunks:
 // the residuals of a chunk first, then each channel's predictor over them,

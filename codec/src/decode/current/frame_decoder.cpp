@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "decode/current/frame_decoder.h"
 
 #include "coding/bit_reader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Decoder of ZEM streams of version 3930 and later, offering a block range of
 // the stream through the decoder interface. Frames are decoded on demand into
 // a ring of blocks; a frame's blocks are handed out only once it has passed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The frame loop of CFrameDecoder: filling the ring frame by frame, checking
 // each frame and replacing a failed one by fill bytes.
 #include "decode/current/frame_decoder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "decode/older/inverse_predictor.h"
 
 #include <new>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Reconstruction filters of the older streams: each turns one channel's array
 // of residuals into samples. They keep no state between calls; several use
 // their input array as scratch.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Level-3000 members from 3600 on: a long sign-adaptive stage followed by the
 // short stages of the lower levels.
 #include "decode/older/inverse_predictor.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Members of the oldest streams (below 3320) and the level-1000 integrator.
 #include "decode/older/inverse_predictor.h"
 #include "decode/older/older_steps.h"

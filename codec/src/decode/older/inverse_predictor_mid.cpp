@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Members of streams 3320 to 3799 at level 2000 and 3000, and the level-2000
 // member from 3800 on.
 #include "decode/older/inverse_predictor.h"

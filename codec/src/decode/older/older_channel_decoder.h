@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // One channel of an older frame at a time: the residual block from the bit
 // reader, then the reconstruction the compression level and version call for.
 #pragma once

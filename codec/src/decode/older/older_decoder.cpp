@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "decode/older/older_decoder.h"
 
 #include "container/codec_error.h"

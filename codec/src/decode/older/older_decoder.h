@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Decoder of ZEM streams up to version 3920, which store each channel's
 // residuals of a frame as one block; same interface as CFrameDecoder.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Reads and checks whole frames of an older stream: positions the bit reader,
 // reads the frame header, decodes both channels and converts them to PCM.
 #pragma once

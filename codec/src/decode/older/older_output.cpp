@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "decode/older/older_output.h"
 
 #include "coding/frame_crc.h"

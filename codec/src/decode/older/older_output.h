@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // How the older path turns a frame's X and Y arrays into PCM bytes, and the
 // two checks a frame can store: the CRC of those bytes or the frame sum.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Small steps the older streams' reconstruction filters share: the sign rules
 // their weights adapt by, copies and running sums. Their arithmetic is the
 // wrap-around of model/wrapping_math.h.

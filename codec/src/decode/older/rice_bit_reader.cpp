@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "decode/older/rice_bit_reader.h"
 
 #include "coding/range_coding.h"

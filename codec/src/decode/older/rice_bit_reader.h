@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Reader of Rice-coded residuals (stream versions below 3900): unary counts
 // with k low bits, k chosen from running block sums (below 3860) or adapted
 // value by value (3860 to 3890).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The two Rice generations: k chosen from running block sums (below 3860) and
 // k adapted value by value (3860 to 3890).
 #include "decode/older/rice_bit_reader.h"

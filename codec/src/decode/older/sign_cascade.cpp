@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #include "decode/older/sign_cascade.h"
 
 #include "decode/older/older_steps.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The level-4000 reconstruction of streams from version 3800 on: a short
 // sign-adaptive stage (from 3830), one long 128- or 256-tap sign-adaptive
 // filter on 16-bit values, two short stages and a leaky integrator.
