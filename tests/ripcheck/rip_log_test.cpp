@@ -12,7 +12,7 @@ namespace {
 
 using namespace ripcheck_tests;
 
-enum class Dialect { Windows, Mac, Yaml };
+enum class Dialect { Windows, MacOs, Yaml };
 
 std::string SectorText(uint32_t sector, Dialect dialect) {
     char text[32];
@@ -103,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
                               "Accurately ripped (confidence 3)  [ABCDEF01]  (AR v2)"},
                       LogCase{"Windows8Bit", Dialect::Windows, false, "text",
                               "Accurately ripped (confidence 3)  [ABCDEF01]  (AR v2)"},
-                      LogCase{"Mac", Dialect::Mac, false, "text", "->Accurately ripped (v1+v2, confidence 2+3/5)"},
+                      LogCase{"MacOs", Dialect::MacOs, false, "text", "->Accurately ripped (v1+v2, confidence 2+3/5)"},
                       LogCase{"Yaml", Dialect::Yaml, false, "yaml", "AccurateRip v1 Result: Found, exact match"}),
     [](const ::testing::TestParamInfo<LogCase>& p) { return std::string(p.param.name); });
 
@@ -194,6 +194,6 @@ TEST_F(ImageWithCrcs, RangeLogComparesTheImageCrc) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Dialects, LogVerdictTest, ::testing::Values(Dialect::Windows, Dialect::Mac, Dialect::Yaml));
+INSTANTIATE_TEST_SUITE_P(Dialects, LogVerdictTest, ::testing::Values(Dialect::Windows, Dialect::MacOs, Dialect::Yaml));
 
 }  // namespace
