@@ -81,13 +81,33 @@ constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 char g_path[kSlots][4096];
 volatile sig_atomic_t g_armed[kSlots] = {};
 
-extern "C" void OnInterrupt(int signal) {
+// Threads between creating a file and arming its removal (or renaming it
+// and disarming): a signal blocked in one thread is still taken by another,
+// so the handler leaves the ending to the last of them to finish.
+std::atomic<int> g_inside{0};
+std::atomic<int> g_pending{0};
+static_assert(std::atomic<int>::is_always_lock_free, "used from a signal handler");
+
+void RemoveArmedAndEnd(int signal) {
     for (int slot = 0; slot < kSlots; ++slot)
         if (g_armed[slot])
             RemoveFromHandler(g_path[slot]);
     // The signal stays blocked until the handler returns, then ends the process as usual.
     std::signal(signal, SIG_DFL);
     std::raise(signal);
+}
+
+extern "C" void OnInterrupt(int signal) {
+    if (g_inside.load() > 0) {
+        g_pending.store(signal);
+        // The last thread may have left before it could see the signal.
+        if (g_inside.load() > 0)
+            return;
+        signal = g_pending.exchange(0);
+        if (signal == 0)
+            return;
+    }
+    RemoveArmedAndEnd(signal);
 }
 
 void Install() {
@@ -148,9 +168,18 @@ InterruptsHeld::~InterruptsHeld() {}
 InterruptsHeld::InterruptsHeld() {
     const sigset_t set = InterruptSet();
     pthread_sigmask(SIG_BLOCK, &set, &m_before);
+    g_inside.fetch_add(1);
 }
 
-InterruptsHeld::~InterruptsHeld() { pthread_sigmask(SIG_SETMASK, &m_before, nullptr); }
+InterruptsHeld::~InterruptsHeld() {
+    // A signal that another thread took meanwhile is carried out here, once
+    // the files of this thread are armed or gone.
+    if (g_inside.fetch_sub(1) == 1) {
+        if (const int signal = g_pending.exchange(0))
+            RemoveArmedAndEnd(signal);
+    }
+    pthread_sigmask(SIG_SETMASK, &m_before, nullptr);
+}
 #endif
 
 }  // namespace zemtool
