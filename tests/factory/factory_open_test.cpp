@@ -88,9 +88,10 @@ TEST_F(FactoryOpen, StreamExtensionsOpenTheWholeStreamInAnyCase) {
 
 TEST_F(FactoryOpen, FilesOpenByContentUnderAnyName) {
     // The extension is a hint only: a renamed link or stream opens as what it holds.
+    // (No name ending in a dot: Windows drops it, and "cd.zem." is the image itself there.)
     WriteImage("cd.zem");
     std::string link = LinkText("cd.zem", "0", "-1");
-    for (const char* name : {"cd.wav", "cd.zlk.bak", "cd.zem.", "cdzem", "zem", "cd.zlkx"}) {
+    for (const char* name : {"cd.wav", "cd.zlk.bak", "cd.zem~", "cdzem", "zem", "cd.zlkx"}) {
         WString path = WriteLink(name, link);
         EXPECT_NE(nullptr, Open(path)) << name;
         EXPECT_EQ(CODEC_OK, error) << name;
