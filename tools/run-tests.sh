@@ -5,7 +5,7 @@
 #   tools/run-tests.sh [--fuzz SECONDS] [PRESET...]
 #
 # PRESET is a workflow preset of CMakePresets.json (native, native-asan, native-tsan,
-# windows; all four by default). Each one configures, builds and tests in
+# windows; native, native-asan and windows by default). Each one configures, builds and tests in
 # build/<preset>/. The windows preset runs its tests under Wine through
 # tools/wine-run.sh. With --fuzz, the libFuzzer targets then run for SECONDS
 # each (fuzz/run.sh; needs clang and libFuzzer).
@@ -24,7 +24,7 @@ if [ "${1:-}" = "--fuzz" ]; then
 fi
 presets=("$@")
 if [ ${#presets[@]} -eq 0 ]; then
-    presets=(native native-asan native-tsan windows)
+    presets=(native native-asan windows)
 fi
 
 # The Wine server of the test prefix stays up between test programs on purpose
