@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: BSD-3-Clause
-# Builds and tests every configuration of the project, one after the other:
+# Builds and tests every configuration of the project:
 #
 #   tools/run-tests.sh [--fuzz SECONDS] [PRESET...]
 #
 # PRESET is a workflow preset of CMakePresets.json (native, native-asan, native-tsan,
 # windows; native, native-asan and windows by default). Each one configures, builds and tests in
-# build/<preset>/. The windows preset runs its tests under Wine through
-# tools/wine-run.sh. With --fuzz, the libFuzzer targets then run for SECONDS
-# each (fuzz/run.sh; needs clang and libFuzzer).
+# build/<preset>/, its output kept in build/logs/<preset>.log. The presets run one after
+# the other, but for windows, which runs its tests under Wine (tools/wine-run.sh) beside
+# the others when there are others. With --fuzz, the libFuzzer targets then run for
+# SECONDS each (fuzz/run.sh; needs clang and libFuzzer).
 #
 # Every preset runs even when an earlier one fails; the script ends with a
 # summary and fails when any preset or the fuzz run failed.
@@ -38,16 +39,58 @@ trap stop_wine EXIT
 
 failed=()
 summary=()
-for preset in "${presets[@]}"; do
-    echo "=== $preset"
-    start=$SECONDS
-    if cmake --workflow --preset "$preset"; then
-        result=passed
+logs="$root/build/logs"
+mkdir -p "$logs"
+
+# One preset: configure, build and test, its output in build/logs/PRESET.log
+# (and on the terminal as well with --show). The time and verdict go to
+# build/logs/PRESET.result.
+run_preset() {
+    local preset=$1 start=$SECONDS result=passed status
+    if [ "${2:-}" = --show ]; then
+        cmake --workflow --preset "$preset" 2>&1 | tee "$logs/$preset.log"
+        status=${PIPESTATUS[0]}
     else
-        result=FAILED
-        failed+=("$preset")
+        cmake --workflow --preset "$preset" >"$logs/$preset.log" 2>&1
+        status=$?
     fi
-    summary+=("$(printf '%-12s %-7s %4d s' "$preset" "$result" $((SECONDS - start)))")
+    [ "$status" -eq 0 ] || result=FAILED
+    echo "$result $((SECONDS - start))" >"$logs/$preset.result"
+}
+
+# The Windows tests spend most of their time waiting on Wine (process starts,
+# windows on the virtual display, the installer), so that preset runs beside
+# the others instead of after them; its build shares the cores with theirs.
+beside=()
+serial=()
+for preset in "${presets[@]}"; do
+    if [ "$preset" = windows ] && [ ${#presets[@]} -gt 1 ]; then
+        beside+=("$preset")
+    else
+        serial+=("$preset")
+    fi
+done
+pids=()
+for preset in "${beside[@]}"; do
+    echo "=== $preset (beside the others; output at the end, and in build/logs/$preset.log)"
+    run_preset "$preset" &
+    pids+=($!)
+done
+for preset in "${serial[@]}"; do
+    echo "=== $preset"
+    run_preset "$preset" --show
+done
+for pid in "${pids[@]}"; do
+    wait "$pid"
+done
+for preset in "${beside[@]}"; do
+    echo "=== $preset"
+    cat "$logs/$preset.log"
+done
+for preset in "${presets[@]}"; do
+    read -r result seconds <"$logs/$preset.result"
+    [ "$result" = passed ] || failed+=("$preset")
+    summary+=("$(printf '%-12s %-7s %4d s' "$preset" "$result" "$seconds")")
 done
 
 if [ -n "$fuzz_seconds" ]; then
