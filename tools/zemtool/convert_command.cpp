@@ -25,6 +25,7 @@ namespace {
 
 struct ConvertRequest {
     bool help = false;
+    bool quiet = false;
     std::vector<std::string> inputs;
     ConvertPlanOptions plan;
     unsigned flacLevel = 8;
@@ -49,6 +50,8 @@ std::string ParseConvertArgs(const std::vector<std::string>& args, ConvertReques
         const std::string& arg = cursor.Current();
         if (cursor.Is("-h", "--help")) {
             request.help = true;
+        } else if (cursor.Is("-q", "--quiet")) {
+            request.quiet = true;
         } else if (cursor.Is("--to")) {
             if (!cursor.TakeValue(&value))
                 return "--to needs flac, wav or zem";
@@ -152,7 +155,7 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, s
     std::atomic<size_t> next{0};
     std::atomic<size_t> done{0};
     std::mutex progress;
-    const bool showProgress = StandardErrorIsTerminal() && items.size() > 1 && &err == &std::cerr;
+    const bool showProgress = !request.quiet && StandardErrorIsTerminal() && items.size() > 1 && &err == &std::cerr;
     auto work = [&]() {
         for (size_t i; (i = next++) < items.size();) {
             problems[i] = ConvertOne(items[i], request, encoderThreads);

@@ -45,11 +45,11 @@ std::string FirstReason(const std::string& errText, const std::string& outText) 
         return line;
     }
     const size_t end = outText.find_last_not_of('\n');
-    if (end != std::string::npos && outText[end] == '.') {
-        const size_t begin = outText.find_last_of('\n', end);
-        return outText.substr(begin == std::string::npos ? 0 : begin + 1, end - (begin == std::string::npos ? 0 : begin + 1) + 1);
-    }
-    return "failed";
+    if (end == std::string::npos || outText[end] != '.')
+        return "failed";
+    const size_t newline = outText.find_last_of('\n', end);
+    const size_t begin = newline == std::string::npos ? 0 : newline + 1;
+    return outText.substr(begin, end + 1 - begin);
 }
 
 bool Passes(const std::vector<std::string>& passed, const char* option) {
