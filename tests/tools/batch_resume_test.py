@@ -92,8 +92,9 @@ def kill_and_resume(zemtool, work):
         run.send_signal(signal.SIGKILL)
         run.wait()
         outputs_whole()
-        with open(manifest, encoding="utf-8") as f:
-            print("killed after %d of %d jobs" % (len(f.readlines()), len(jobs)))
+        # A run killed while it starts (a slow sanitizer build) has no manifest yet.
+        finished = open(manifest, encoding="utf-8").readlines() if os.path.exists(manifest) else []
+        print("killed after %d of %d jobs" % (len(finished), len(jobs)))
     final = subprocess.run([zemtool, "batch", "-q", "--jobs", "2", "--manifest", manifest, jobs_path],
                            capture_output=True, text=True)
     check(final.returncode == 0, "the resumed run failed: " + final.stderr)
