@@ -132,9 +132,12 @@ static gboolean ensure_open(GstZemDec* self) {
         decoder = NULL;
     }
     g_free(name);
-    g_free(path);
-    if (!decoder)
+    if (!decoder) {
+        g_free(path);
         return FALSE;
+    }
+    g_free(self->path);
+    self->path = path;
 
     GST_OBJECT_LOCK(self);
     self->decoder = decoder;
@@ -186,7 +189,7 @@ static void push_segment(GstZemDec* self) {
 }
 
 static void push_tags(GstZemDec* self) {
-    gst_pad_push_event(self->srcpad, gst_event_new_tag(zem_tags_from_decoder(self->decoder)));
+    gst_pad_push_event(self->srcpad, gst_event_new_tag(zem_tags_from_decoder(self->decoder, self->path)));
 }
 
 static void push_end(GstZemDec* self) {
@@ -580,6 +583,8 @@ static void reset(GstZemDec* self) {
     zem_close(self->decoder);
     self->decoder = NULL;
     self->have_info = FALSE;
+    g_free(self->path);
+    self->path = NULL;
     self->position = 0;
     GST_OBJECT_UNLOCK(self);
     self->failed = FALSE;

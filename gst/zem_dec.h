@@ -18,6 +18,7 @@ struct _GstZemDec {
 
     /* Touched by the streaming task (on the sink pad), or by a seek with the task paused. */
     zem_decoder* decoder;
+    gchar* path;             /* the file the decoder reads, for its tag's binary items */
     gboolean failed;         /* opening failed: the task only ends */
     gboolean need_start;     /* stream-start, caps and tags still to send */
     gboolean need_segment;

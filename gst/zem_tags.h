@@ -9,8 +9,10 @@
 G_BEGIN_DECLS
 
 /* Title, artist, album, track number (and count, from "3/12"), genre, date
- * (from the year or an ISO 8601 date) and comment, plus the codec's name. */
-GstTagList* zem_tags_from_decoder(const zem_decoder* decoder);
+ * (from the year or an ISO 8601 date) and comment, plus the codec's name;
+ * the ReplayGain fields as track and album gain and peak; the front cover of
+ * the tag of the file at `path` (NULL: none) as an image. */
+GstTagList* zem_tags_from_decoder(const zem_decoder* decoder, const char* path);
 
 G_END_DECLS
 

@@ -8,7 +8,8 @@ The bundled album (image and cue sheet) to FLAC per track: every track's PCM
 equals `zemtool decode` of its link, STREAMINFO's MD5 is the PCM's, the tags
 are the sheet's and the cover the image's tag holds (set through LIBZEM's C
 API) is each file's front picture; a link file converts with its image's
-fields; the image carrying the sheet gives the same files; FLAC with
+fields; the image carrying the sheet gives the same files; an album with
+pregaps and a hidden track before track 1 splits at its INDEX 01 points; FLAC with
 a picture to ZEM and back keeps PCM, tags and picture; WAV files of several
 formats go through FLAC and ZEM unchanged; a bad input fails alone.
 With --gain, `zemtool gain` against values worked out by hand (a stereo 1 kHz
@@ -196,6 +197,38 @@ def album_tracks(work):
     return written
 
 
+def pregap_album(work):
+    """Pregaps (INDEX 00) and a hidden track before track 1: each track runs from its INDEX 01 to the next
+    one's, a pregap going with the track before it; the hidden audio is in no file."""
+    folder = os.path.join(work, "pregaps")
+    os.makedirs(folder)
+    wav = os.path.join(folder, "Undertow.wav")
+    sector = 588 * 4
+    make_wav(wav, 44100, 2, 16, 30 * 588, 11)
+    run(ZEMTOOL, "encode", "-q", wav, os.path.join(folder, "Undertow.zem"))
+    sheet = os.path.join(folder, "Undertow.cue")
+    with open(sheet, "w") as f:
+        f.write('PERFORMER "Vell"\nTITLE "Undertow"\nFILE "Undertow.zem" WAVE\n'
+                '  TRACK 01 AUDIO\n    TITLE "Ahead"\n    PERFORMER "Vell"\n    INDEX 00 00:00:00\n    INDEX 01 00:00:05\n'
+                '  TRACK 02 AUDIO\n    TITLE "Gap"\n    PERFORMER "Vell"\n    INDEX 00 00:00:12\n    INDEX 01 00:00:15\n'
+                '  TRACK 03 AUDIO\n    TITLE "Last"\n    PERFORMER "Vell"\n    INDEX 00 00:00:20\n    INDEX 01 00:00:22\n')
+    links = run(ZEMTOOL, "links", sheet).stdout.decode().split("\n")[:-1]
+    written = run(ZEMTOOL, "convert", sheet, "--output-dir", os.path.join(folder, "flac")).stdout.decode().split("\n")[:-1]
+    check(len(written) == len(links) == 3, "pregap album: one file a track: %r" % written)
+    audio = wav_data(wav)
+    for index, (start, end, title) in enumerate([(5, 15, "Ahead"), (15, 22, "Gap"), (22, 30, "Last")]):
+        if index >= len(written):
+            break
+        pcm = flac_pcm(written[index], work)
+        check(pcm == audio[start * sector:end * sector], "pregap album: track %d is sectors %d to %d"
+              % (index + 1, start, end))
+        check(pcm == wav_data(zem_pcm(links[index], work)), "pregap album: track %d equals its link" % (index + 1))
+        check(run("flac", "-s", "-t", written[index], ok=False).returncode == 0, "pregap album: flac -t, track %d"
+              % (index + 1))
+        check({"TITLE=" + title, "TRACKNUMBER=%d" % (index + 1), "TRACKTOTAL=3"} <= set(tags(written[index])),
+              "pregap album: track %d tags %r" % (index + 1, tags(written[index])))
+
+
 def flac_zem_round_trip(work, flac):
     """A FLAC with a picture and extra fields to ZEM and back to FLAC."""
     source = os.path.join(work, "picture.flac")
@@ -371,6 +404,7 @@ def main():
         written = album_tracks(work)
         flac_zem_round_trip(work, written[0])
         wav_formats(work)
+        pregap_album(work)
         bad_input(work)
         foreign_chunks(work)
         if "--gain" in sys.argv[4:]:

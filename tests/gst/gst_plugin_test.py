@@ -18,6 +18,7 @@ import subprocess
 import sys
 import urllib.parse
 import wave
+import zlib
 
 TIMEOUT = 60
 LINK_HEADER = "[Quillon Image Link File]"
@@ -183,6 +184,21 @@ def check_decode(streams):
                                                         min(len(got), len(expected)))))
 
 
+def tiny_png():
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 1, 1, 8, 2, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(b"\x00\xff\x00\x00")) + chunk(b"IEND", b""))
+
+
+def append_tag(path, items):
+    """A ZEM tag (footer only) of (name, bytes, binary) items at the end of a file that has none."""
+    body = b"".join(struct.pack("<II", len(value), 2 if binary else 0) + name.encode() + b"\0" + value
+                    for name, value, binary in items)
+    with open(path, "ab") as f:
+        f.write(body + b"ZEMTAGEX" + struct.pack("<IIII", 2000, len(body) + 32, len(items), 0x40000000) + bytes(8))
+
+
 def discovered(path):
     return run(["gst-discoverer-1.0", "-v", path]).stdout
 
@@ -192,13 +208,23 @@ def check_discover(streams):
             ("Genre", "Folk"), ("Year", "1998"), ("Comment", "first take")]
     image = streams.stream("tagged", 16, 2, 44100, 44101, tags=tags)
     link = streams.link("linked", image, 1000, 23051, tags=[("Title", "Second Half"), ("Artist", "Ines Dorr"),
-                                                            ("Track", "2")])
+                                                            ("Track", "2"), ("REPLAYGAIN_TRACK_GAIN", "-3.21 dB"),
+                                                            ("REPLAYGAIN_TRACK_PEAK", "loud")])
+    # The cover as a binary item ("Cover Art (Front)": a name, a zero byte, the image) and gains as players read them.
+    covered = streams.stream("covered", 16, 2, 44100, 4410)
+    append_tag(covered, [("REPLAYGAIN_TRACK_GAIN", b"-6.54 dB", False), ("REPLAYGAIN_TRACK_PEAK", b"0.988553", False),
+                         ("REPLAYGAIN_ALBUM_GAIN", b"+1.50 db", False), ("REPLAYGAIN_ALBUM_PEAK", b"1.25", False),
+                         ("Cover Art (Front)", b"cover.png\0" + tiny_png(), True)])
     cases = [
         # path, duration text (44101 and 22051 blocks at 44100 Hz, rounded down to nanoseconds), tag lines
         (image, "0:00:01.000022675", ["title: Night Ferry", "artist: Orla Vey", "album: Harbour Lights",
                                       "track number: 4", "track count: 11", "genre: Folk", "datetime: 1998",
                                       "comment: first take", "audio codec: ZEM"]),
-        (link, "0:00:00.500022675", ["title: Second Half", "artist: Ines Dorr", "track number: 2"]),
+        (link, "0:00:00.500022675", ["title: Second Half", "artist: Ines Dorr", "track number: 2",
+                                     "replaygain track gain: -3.21"]),
+        (covered, "0:00:00.100000000", ["replaygain track gain: -6.54", "replaygain track peak: 0.98855300000000002",
+                                        "replaygain album gain: 1.5", "replaygain album peak: 1.25",
+                                        "image: buffer of %d bytes, type: image/png" % len(tiny_png())]),
     ]
     for path, duration, lines in cases:
         report = discovered(path)
@@ -209,6 +235,8 @@ def check_discover(streams):
                 fail("%s: no tag line %r:\n%s" % (path, line, report))
         if "album: Harbour Lights" in report and path == link:
             fail("the link shows its image's tag:\n" + report)
+        if path == link and ("track peak" in report or "image:" in report):
+            fail("the link shows a peak that is no number, or a picture it has not:\n" + report)
 
 
 def play(pipeline, sink, length):

@@ -6,7 +6,8 @@ resumed from their manifest, and shares of one job list.
     batch_resume_test.py ZEMTOOL WORK_FOLDER
 
 After every kill each output present equals the one an uninterrupted encode
-writes; after the last run every job is in the manifest as done exactly once.
+(or convert) writes; after the last run every job is in the manifest as done
+exactly once and no temporary file is left beside the outputs.
 The union of shares 0/3, 1/3 and 2/3 gives the results of the unshared run,
 each job once, run one after another and (when GNU parallel is installed)
 side by side. SIGINT during files written side by side leaves no temporary
@@ -25,6 +26,7 @@ import time
 import wave
 
 FILES = 24
+CONVERTS = 6
 
 
 def make_waves(folder):
@@ -64,18 +66,24 @@ def check(condition, message):
 def kill_and_resume(zemtool, work):
     jobs = [{"command": "encode", "input": os.path.join(work, "in", "%02d.wav" % i),
              "output": os.path.join(work, "out", "%02d.zem" % i), "level": 3000} for i in range(FILES)]
+    jobs += [{"command": "convert", "input": os.path.join(work, "in", "%02d.wav" % i), "to": "zem",
+              "output_dir": os.path.join(work, "conv")} for i in range(CONVERTS)]
     jobs_path = os.path.join(work, "encode.jsonl")
     write_jobs(jobs_path, jobs)
     subprocess.run([zemtool, "encode", "-q", "--level", "3000", "--output-dir", os.path.join(work, "ref"),
                     "-r", os.path.join(work, "in")], check=True)
+    subprocess.run([zemtool, "convert", "--to", "zem", "--output-dir", os.path.join(work, "refconv")] +
+                   [os.path.join(work, "in", "%02d.wav" % i) for i in range(CONVERTS)], check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     manifest = os.path.join(work, "manifest.jsonl")
     rng = random.Random(11)
 
     def outputs_whole():
-        for name in os.listdir(os.path.join(work, "out")) if os.path.isdir(os.path.join(work, "out")) else []:
-            if name.endswith(".zem"):
-                with open(os.path.join(work, "out", name), "rb") as a, open(os.path.join(work, "ref", name), "rb") as b:
-                    check(a.read() == b.read(), "out/%s is not whole" % name)
+        for out, ref in (("out", "ref"), ("conv", "refconv")):
+            for name in os.listdir(os.path.join(work, out)) if os.path.isdir(os.path.join(work, out)) else []:
+                if name.endswith(".zem"):
+                    with open(os.path.join(work, out, name), "rb") as a, open(os.path.join(work, ref, name), "rb") as b:
+                        check(a.read() == b.read(), "%s/%s is not whole" % (out, name))
 
     for attempt in range(4):
         run = subprocess.Popen([zemtool, "batch", "-q", "--jobs", "2", "--manifest", manifest, jobs_path],
@@ -84,21 +92,26 @@ def kill_and_resume(zemtool, work):
         run.send_signal(signal.SIGKILL)
         run.wait()
         outputs_whole()
-        with open(manifest, encoding="utf-8") as f:
-            print("killed after %d of %d jobs" % (len(f.readlines()), FILES))
+        # A run killed while it starts (a slow sanitizer build) has no manifest yet.
+        finished = open(manifest, encoding="utf-8").readlines() if os.path.exists(manifest) else []
+        print("killed after %d of %d jobs" % (len(finished), len(jobs)))
     final = subprocess.run([zemtool, "batch", "-q", "--jobs", "2", "--manifest", manifest, jobs_path],
                            capture_output=True, text=True)
     check(final.returncode == 0, "the resumed run failed: " + final.stderr)
     outputs_whole()
     check(sorted(n for n in os.listdir(os.path.join(work, "out")) if n.endswith(".zem")) ==
           ["%02d.zem" % i for i in range(FILES)], "outputs missing")
+    check(sorted(os.listdir(os.path.join(work, "conv"))) == ["%02d.zem" % i for i in range(CONVERTS)],
+          "converted files missing, or others beside them")
+    left = [name for name in os.listdir(os.path.join(work, "out")) if name.endswith(".partial")]
+    check(not left, "temporary files of killed runs left: %r" % left)
     done = {}
     with open(manifest, encoding="utf-8") as f:
         for line in f:
             item = json.loads(line)
             check(item["status"] == "ok", "a job failed: " + line)
             done[item["job"]] = done.get(item["job"], 0) + 1
-    check(done == {i + 1: 1 for i in range(FILES)}, "jobs not done exactly once: %r" % done)
+    check(done == {i + 1: 1 for i in range(len(jobs))}, "jobs not done exactly once: %r" % done)
     for item in map(json.loads, final.stdout.splitlines()):
         if item["status"] == "skipped":
             check(done.get(item["job"]) == 1, "skipped a job the manifest lacks")

@@ -5,8 +5,10 @@
 #include "tests/support/wave_fixture.h"
 #include "tests/tools/zemtool_harness.h"
 #include "tools/zemtool/batch_jobs.h"
+#include "tools/zemtool/convert/loudness.h"
 #include "tools/zemtool/json_reader.h"
 #include "tools/zemtool/json_writer.h"
+#include "tools/zemtool/leftover_partials.h"
 #include "tools/zemtool/output_check.h"
 #include "tools/zemtool/zemtool.h"
 
@@ -136,6 +138,71 @@ TEST_F(ManyFiles, BatchReportsAMalformedLineByNumberAndRunsTheRest) {
     EXPECT_EQ(waves[1], ReadFileBytes(dir.File("new/b.wav")));
 }
 
+// A tree with a sheet's image (a.cue beside a.zem), streams without a sheet
+// and a damaged stream, as convert, gain and ripcheck find it with -r.
+TEST_F(ManyFiles, ConvertGainAndRipcheckTakeATreeAndGoOnPastAFailure) {
+    ASSERT_EQ(ZEMTOOL_OK, RunTool({"encode", "-q", "-r", Path("")}).exitCode);
+    WriteIn(dir, "a.cue", BytesOf("PERFORMER \"P\"\nTITLE \"L\"\nFILE \"a.zem\" WAVE\n  TRACK 01 AUDIO\n    TITLE \"T\"\n"
+                                  "    INDEX 01 00:00:00\n"));
+    WriteIn(dir, "bad.zem", BytesOf("no stream"));
+    // Left by a killed run: removed; another file's temporary file stays.
+    fs::create_directories(dir.File("out"));
+    for (const char* name : {"b.wav.0123abcd.partial", "b.wav.partial", "x.wav.partial"})
+        WriteIn(dir, std::string("out/") + name, BytesOf("half"));
+
+    RunResult convert = RunTool({"convert", "--to", "wav", "--jobs", "2", "--output-dir", Path("out"), "-r", Path("")});
+    EXPECT_EQ(ZEMTOOL_FAILED, convert.exitCode);
+    EXPECT_NE(std::string::npos, convert.err.find("zemtool: failed: " + Path("bad.zem") + ": ")) << convert.err;
+    EXPECT_NE(std::string::npos, convert.err.find("4 files: 3 done, 1 failed, 0 skipped")) << convert.err;
+    EXPECT_EQ(waves[1], ReadFileBytes(dir.File("out/b.wav")));
+    EXPECT_EQ(waves[2], ReadFileBytes(dir.File("out/sub/c.wav")));
+    std::vector<std::string> written;
+    for (const auto& entry : fs::directory_iterator(dir.File("out")))
+        written.push_back(entry.path().filename().string());
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ((std::vector<std::string>{"P - L - 01 - T.wav", "b.wav", "sub", "x.wav.partial"}), written);
+
+    RunResult ripcheck = RunTool({"ripcheck", "--json", "-r", Path("")});
+    EXPECT_EQ(ZEMTOOL_FAILED, ripcheck.exitCode);
+    EXPECT_NE(std::string::npos, ripcheck.err.find("4 files: 1 done, 1 failed, 2 skipped")) << ripcheck.err;
+    ASSERT_EQ(1u, Lines(ripcheck.out).size()) << ripcheck.out;
+    EXPECT_EQ(0u, ripcheck.out.find("{\"file\": " + zemtool::JsonQuote(Path("a.cue")) + ", \"disc\": {\"tracks\": 1"))
+        << ripcheck.out;
+
+    if (zemtool::kHaveLoudness) {
+        RunResult gain = RunTool({"gain", "--dry-run", Path("b.zem"), Path("bad.zem"), Path("sub/c.zem")});
+        EXPECT_EQ(ZEMTOOL_FAILED, gain.exitCode);
+        EXPECT_NE(std::string::npos, gain.err.find("3 files: 2 done, 1 failed")) << gain.err;
+        EXPECT_EQ(2u, Lines(gain.out).size()) << gain.out;
+    }
+
+    const std::string jobs = "{\"command\": \"ripcheck\", \"input\": " + zemtool::JsonQuote(Path("a.cue")) +
+                             "}\n{\"command\": \"convert\", \"input\": " + zemtool::JsonQuote(Path("b.zem")) +
+                             ", \"to\": \"wav\", \"output_dir\": " + zemtool::JsonQuote(Path("job")) + "}\n";
+    RunResult batch = RunTool({"batch", "-q", WriteIn(dir, "jobs.jsonl", BytesOf(jobs))});
+    EXPECT_EQ(ZEMTOOL_OK, batch.exitCode) << batch.err;
+    EXPECT_NE(std::string::npos, batch.out.find(", \"report\": \"{\\\"disc\\\": {\\\"tracks\\\": 1")) << batch.out;
+    EXPECT_NE(std::string::npos, batch.out.find("\"output_dir\": ")) << batch.out;
+    EXPECT_NE(std::string::npos, batch.out.find("b.wav\"}\n")) << batch.out;  // the report: the file written
+    EXPECT_EQ(waves[1], ReadFileBytes(dir.File("job/b.wav")));
+}
+
+TEST(LeftoverPartials, TheOutputEachTemporaryFileBelongsTo) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a.zem.0123abcd.partial", "a.zem"},
+        {"a.flac.partial", "a.flac"},
+        {"a.zem.partial.pcm.partial", "a.zem"},
+        {"a.zem.partial.89abcdef.partial", "a.zem"},
+        {"a.pcm.partial", "a.pcm"},
+        {"a.zem.0123ABCD.partial", "a.zem.0123ABCD"},
+        {"a.zem.0123abc.partial", "a.zem.0123abc"},
+        {"a.zem", ""},
+        {".partial", ""},
+    };
+    for (const auto& [name, target] : cases)
+        EXPECT_EQ(target, zemtool::PartialTarget(name)) << name;
+}
+
 TEST(BatchJobLines, StrictReadingOfEachLine) {
     struct Case {
         const char* line;
@@ -150,7 +217,12 @@ TEST(BatchJobLines, StrictReadingOfEachLine) {
         {R"({"command": "verify", "input": "a\ud800"})", "a high surrogate without its low one"},
         {R"({"command": "encode", "input": "a.wav", "level": 4500})", "\"level\" takes 1000"},
         {R"({"command": "verify", "input": "a.zem", "level": 4000})", "verify takes no \"level\""},
-        {R"({"command": "gain", "input": "a.zem"})", "unknown command \"gain\""},
+        {R"({"command": "convert", "input": "a.cue", "to": "zem", "level": 4000, "output_dir": "z"})", ""},
+        {R"({"command": "tag", "input": "a.zem"})", "unknown command \"tag\""},
+        {R"({"command": "convert", "input": "a.cue", "to": "ogg"})", "\"to\" takes \"flac\""},
+        {R"({"command": "convert", "input": "a.cue", "level": 4000})", "convert takes no \"level\" unless"},
+        {R"({"command": "gain", "input": "a.zem", "output": "b"})", "gain takes no \"output\""},
+        {R"({"command": "ripcheck", "input": "a.cue", "to": "wav"})", "ripcheck takes no \"to\""},
         {R"({"command": "verify", "inptu": "a.zem"})", "unknown member \"inptu\""},
         {R"({"command": "verify"})", "no \"input\""},
         {R"({"command": "verify", "input": 12})", "\"input\" takes a string"},

@@ -8,6 +8,7 @@
 #include "tools/zemtool/durable_file.h"
 #include "tools/zemtool/file_command.h"
 #include "tools/zemtool/input_search.h"
+#include "tools/zemtool/leftover_partials.h"
 #include "tools/zemtool/many_files.h"
 #include "tools/zemtool/native_file.h"
 #include "tools/zemtool/run_summary.h"
@@ -114,16 +115,6 @@ std::set<std::string> DoneJobs(const std::string& text) {
     return done;
 }
 
-int64_t SizeOf(const std::string& path) {
-    std::error_code error;
-#ifdef _WIN32
-    const auto size = std::filesystem::file_size(std::filesystem::u8path(path), error);
-#else
-    const auto size = std::filesystem::file_size(path, error);
-#endif
-    return error ? 0 : static_cast<int64_t>(size);
-}
-
 std::string FirstLine(const std::string& text) {
     std::string line = text.substr(0, text.find('\n'));
     const std::string prefix = "zemtool: ";
@@ -132,34 +123,67 @@ std::string FirstLine(const std::string& text) {
     return line;
 }
 
+// The options a job's command runs with, besides its input and output.
+std::vector<std::string> JobOptions(const BatchJob& job) {
+    std::vector<std::string> passed;
+    if (job.command == "convert") {
+        passed = {"--to", job.to};
+        if (job.level) {
+            passed.push_back("--level");
+            passed.push_back(std::to_string(job.level));
+        }
+    } else if (job.level) {
+        passed = {"--level", std::to_string(job.level)};
+    }
+    if (job.command == "ripcheck")
+        passed.push_back("--json");
+    return passed;
+}
+
+// A convert job's files, one a line as convert prints them.
+std::vector<std::string> Outputs(const BatchJob& job, const std::string& printed) {
+    if (job.command != "convert")
+        return job.output.empty() ? std::vector<std::string>() : std::vector<std::string>{job.output};
+    return Lines(printed);
+}
+
 JobResult RunJob(const BatchJob& job, int threads) {
     const auto start = std::chrono::steady_clock::now();
     JobResult result;
     std::string why;
     std::ostringstream out, err;
     std::istringstream none;
-    std::vector<std::string> passed;
-    if (job.level) {
-        passed.push_back("--level");
-        passed.push_back(std::to_string(job.level));
-    }
     int status = ZEMTOOL_FAILED;
     if (!job.output.empty() && !MakeFoldersAbove(job.output, &why))
         err << "zemtool: " << CodecErrorName(CODEC_WRITE_FAILED) << ": " << why << "\n";
     else
-        status = RunOneFileCommand(SingleFileArgs(job.command, passed, true, threads, job.input, job.output), none, out,
-                                   err);
-    // The output is on disk before the manifest says the job is done.
-    if (status == ZEMTOOL_OK && !job.output.empty() && KindOfPath(job.output, &why) == PathKind::RegularFile &&
-        !SyncFile(job.output, &why)) {
-        err << "zemtool: " << CodecErrorName(CODEC_WRITE_FAILED) << ": cannot sync " << Quoted(job.output) << ": "
-            << why << "\n";
-        status = ZEMTOOL_FAILED;
+        status = RunOneFileCommand(SingleFileArgs(job.command, JobOptions(job), true, threads, job.input,
+                                                  job.command == "convert" ? job.outputDir : job.output),
+                                   none, out, err);
+    // The outputs are on disk before the manifest says the job is done.
+    const std::vector<std::string> outputs = Outputs(job, out.str());
+    for (const std::string& output : outputs) {
+        if (status == ZEMTOOL_OK && KindOfPath(output, &why) == PathKind::RegularFile && !SyncFile(output, &why)) {
+            err << "zemtool: " << CodecErrorName(CODEC_WRITE_FAILED) << ": cannot sync " << Quoted(output) << ": "
+                << why << "\n";
+            status = ZEMTOOL_FAILED;
+        }
     }
     result.status = status == ZEMTOOL_OK ? "ok" : "failed";
     if (status != ZEMTOOL_OK)
         result.error = FirstLine(err.str());
-    result.bytes = SizeOf(job.output.empty() ? job.input : job.output);
+    if (job.command == "convert" || job.command == "gain")
+        result.report = out.str();
+    else if (job.command == "ripcheck" && !out.str().empty())
+        result.report = OneLineJson(out.str());
+    if (!result.report.empty() && result.report.back() == '\n')
+        result.report.pop_back();
+    if (job.command == "ripcheck" && status != ZEMTOOL_OK && result.error.empty())
+        result.error = "a check did not pass";
+    for (const std::string& output : outputs)
+        result.bytes += SizeOf(output);
+    if (outputs.empty())
+        result.bytes = SizeOf(AudioSourceOf(job.input));
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return result;
 }
@@ -209,7 +233,7 @@ int RunBatchCommand(const std::vector<std::string>& args, std::istream& in, std:
             ReportFailure(err, CODEC_BAD_ARGUMENT, where + ": " + wrong);
             BatchJob bad;
             bad.line = i + 1;
-            out << ResultLine(bad, {"failed", 0, 0, "line " + std::to_string(i + 1) + ": " + wrong});
+            out << ResultLine(bad, {"failed", 0, 0, "line " + std::to_string(i + 1) + ": " + wrong, ""});
             malformed = true;
             continue;
         }
@@ -220,11 +244,16 @@ int RunBatchCommand(const std::vector<std::string>& args, std::istream& in, std:
     std::vector<BatchJob> pending;
     for (const BatchJob& job : jobs) {
         if (done.count(job.Key()))
-            out << ResultLine(job, {"skipped", 0, 0, "done in an earlier run"});
+            out << ResultLine(job, {"skipped", 0, 0, "done in an earlier run", ""});
         else
             pending.push_back(job);
     }
     out.flush();
+    // What a run killed before left half-written (convert clears its own).
+    std::vector<std::string> outputs;
+    for (const BatchJob& job : pending)
+        outputs.push_back(job.output);
+    RemoveLeftoverPartials(outputs);
     RunSummary summary(err, jobs.size(), !request.quiet && StandardErrorIsTerminal(), "job");
     for (size_t i = pending.size(); i < jobs.size(); ++i)
         summary.Skipped();
@@ -236,7 +265,8 @@ int RunBatchCommand(const std::vector<std::string>& args, std::istream& in, std:
         const JobResult result = RunJob(job, threads);
         const std::string line = ResultLine(job, result);
         if (result.status == "ok")
-            summary.Done(AudioSecondsOf(job.command == "encode" ? job.output : job.input), SizeOf(job.input));
+            summary.Done(AudioSecondsOf(job.command == "encode" ? job.output : AudioSourceOf(job.input)),
+                         SizeOf(AudioSourceOf(job.input)));
         else
             summary.Failed(job.input, result.error);
         std::string failure;

@@ -11,7 +11,8 @@ namespace zemtool {
 namespace {
 
 bool IsResultMember(const std::string& key) {
-    return key == "job" || key == "status" || key == "seconds" || key == "bytes" || key == "error";
+    return key == "job" || key == "status" || key == "seconds" || key == "bytes" || key == "error" ||
+        key == "report";
 }
 
 bool TakeLevel(const JsonValue& value, int* level) {
@@ -23,9 +24,19 @@ bool TakeLevel(const JsonValue& value, int* level) {
     return *level >= 1000 && *level <= 5000 && *level % 1000 == 0;
 }
 
+bool KnownCommand(const std::string& command) {
+    return command == "verify" || command == "encode" || command == "decode" || command == "convert" ||
+        command == "gain" || command == "ripcheck";
+}
+
 }  // namespace
 
-std::string BatchJob::Key() const { return command + '\n' + input + '\n' + output + '\n' + std::to_string(level); }
+std::string BatchJob::Key() const {
+    std::string key = command + '\n' + input + '\n' + output + '\n' + std::to_string(level);
+    if (command == "convert")
+        key += '\n' + to + '\n' + outputDir;
+    return key;
+}
 
 bool JobFromObject(const JsonObject& object, bool result, BatchJob* job, std::string* problem) {
     for (const auto& [key, value] : object) {
@@ -36,6 +47,16 @@ bool JobFromObject(const JsonObject& object, bool result, BatchJob* job, std::st
             job->input = value.text;
         } else if (key == "output" && text) {
             job->output = value.text;
+        } else if (key == "to" && text && (value.text == "flac" || value.text == "wav" || value.text == "zem")) {
+            job->to = value.text;
+        } else if (key == "to") {
+            *problem = "\"to\" takes \"flac\", \"wav\" or \"zem\"";
+            return false;
+        } else if (key == "output_dir" && text && !value.text.empty()) {
+            job->outputDir = value.text;
+        } else if (key == "output_dir") {
+            *problem = "\"output_dir\" takes a folder's name";
+            return false;
         } else if (key == "level") {
             if (!TakeLevel(value, &job->level)) {
                 *problem = "\"level\" takes 1000, 2000, 3000, 4000 or 5000";
@@ -49,7 +70,7 @@ bool JobFromObject(const JsonObject& object, bool result, BatchJob* job, std::st
             return false;
         }
     }
-    if (job->command != "verify" && job->command != "encode" && job->command != "decode") {
+    if (!KnownCommand(job->command)) {
         *problem = job->command.empty() ? "no \"command\"" : "unknown command \"" + job->command + "\"";
         return false;
     }
@@ -57,15 +78,22 @@ bool JobFromObject(const JsonObject& object, bool result, BatchJob* job, std::st
         *problem = "no \"input\"";
         return false;
     }
-    if (job->command == "verify" && !job->output.empty()) {
-        *problem = "verify takes no \"output\"";
+    const bool oneOutput = job->command == "encode" || job->command == "decode";
+    if (!oneOutput && !job->output.empty()) {
+        *problem = job->command + " takes no \"output\"" + (job->command == "convert" ? " (\"output_dir\")" : "");
         return false;
     }
-    if (job->command != "encode" && job->level != 0) {
-        *problem = job->command + " takes no \"level\"";
+    if (job->command != "convert" && (!job->to.empty() || !job->outputDir.empty())) {
+        *problem = job->command + " takes no \"" + (job->to.empty() ? "output_dir" : "to") + "\"";
         return false;
     }
-    if (job->command != "verify" && job->output.empty())
+    if (job->command == "convert" && job->to.empty())
+        job->to = "flac";
+    if (job->level != 0 && job->command != "encode" && !(job->command == "convert" && job->to == "zem")) {
+        *problem = job->command + " takes no \"level\"" + (job->command == "convert" ? " unless \"to\" is zem" : "");
+        return false;
+    }
+    if (oneOutput && job->output.empty())
         job->output = ReplaceExtension(job->input, job->command == "encode" ? ".zem" : ".wav");
     return true;
 }
@@ -95,8 +123,15 @@ std::string ResultLine(const BatchJob& job, const JobResult& result) {
         line += ", \"output\": " + JsonQuote(job.output);
     if (job.level)
         line += ", \"level\": " + std::to_string(job.level);
+    if (!job.to.empty())
+        line += ", \"to\": " + JsonQuote(job.to);
+    if (!job.outputDir.empty())
+        line += ", \"output_dir\": " + JsonQuote(job.outputDir);
     line += ", \"status\": " + JsonQuote(result.status) + ", \"seconds\": " + seconds +
-        ", \"bytes\": " + std::to_string(result.bytes) + ", \"error\": " + JsonQuote(result.error) + "}\n";
+        ", \"bytes\": " + std::to_string(result.bytes) + ", \"error\": " + JsonQuote(result.error);
+    if (!result.report.empty())
+        line += ", \"report\": " + JsonQuote(result.report);
+    line += "}\n";
     return line;
 }
 

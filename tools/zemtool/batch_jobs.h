@@ -14,8 +14,10 @@ struct BatchJob {
     size_t line = 0;  // 1-based, in the jobs file
     std::string command;
     std::string input;
-    std::string output;  // encode and decode; beside the input when the job names none
-    int level = 0;       // encode; 0 for the default
+    std::string output;     // encode and decode; beside the input when the job names none
+    int level = 0;          // encode, and convert to zem; 0 for the default
+    std::string to;         // convert: "flac", "wav" or "zem"
+    std::string outputDir;  // convert: where its files go; "" beside the input
 
     // What tells one job from another across runs, whatever its line.
     std::string Key() const;
@@ -36,6 +38,7 @@ struct JobResult {
     double seconds = 0;
     int64_t bytes = 0;
     std::string error;
+    std::string report;  // what convert, gain and ripcheck print (convert: its files), "" for none
 };
 
 // The job and its result as one line of JSON, with its line end.

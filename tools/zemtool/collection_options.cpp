@@ -21,7 +21,25 @@ bool ParseJobs(const std::string& text, int* jobs) {
 
 bool TakesOutput(const std::string& command) { return command == "encode" || command == "decode"; }
 
+bool TakesOutputFolder(const std::string& command) { return TakesOutput(command) || command == "convert"; }
+
+// The command's own options that take a value, passed on to each file's run.
+bool IsValueOption(const std::string& command, const ArgumentCursor& cursor) {
+    if (command == "convert")
+        return cursor.Is("--to") || cursor.Is("--template") || cursor.Is("--flac-level") || cursor.Is("--level") ||
+            cursor.Is("--threads");
+    if (command == "ripcheck")
+        return cursor.Is("--log") || cursor.Is("--database") || cursor.Is("--timeout");
+    if (command == "gain")
+        return false;
+    return cursor.Is("--threads") || cursor.Is("--level") || cursor.Is("--frame-blocks");
+}
+
 }  // namespace
+
+bool RunsFilesSideBySide(const std::string& command) {
+    return command == "convert" || command == "gain" || command == "ripcheck";
+}
 
 std::string ParseCollectionOptions(const std::string& command, const std::vector<std::string>& args,
                                    CollectionOptions& options) {
@@ -31,8 +49,8 @@ std::string ParseCollectionOptions(const std::string& command, const std::vector
     while (cursor.Next()) {
         const std::string& arg = cursor.Current();
         const bool ours = cursor.Is("-r", "--recursive") || cursor.Is("--jobs") ||
-            (TakesOutput(command) && (cursor.Is("-o") || cursor.Is("--output-dir")));
-        const bool theirs = cursor.Is("--threads") || cursor.Is("--level") || cursor.Is("--frame-blocks");
+            (TakesOutput(command) && cursor.Is("-o")) || (TakesOutputFolder(command) && cursor.Is("--output-dir"));
+        const bool theirs = IsValueOption(command, cursor);
         if ((ours || theirs) && !cursor.TakeValue(&value))
             return Quoted(arg) + " needs a value";
         if (!cursor.IsOption()) {
@@ -43,9 +61,11 @@ std::string ParseCollectionOptions(const std::string& command, const std::vector
             if (!ParseJobs(value, &options.jobs))
                 return "--jobs takes a number from 1 to 64";
             options.jobsGiven = true;
-        } else if (cursor.Is("-o")) {
+        } else if (ours && cursor.Is("-o")) {
             options.output = value;
-        } else if (cursor.Is("--output-dir")) {
+        } else if (ours && cursor.Is("--output-dir")) {
+            if (value.empty() && command == "convert")
+                return "--output-dir needs a folder";
             options.outputDir = value;
         } else if (TakesOutput(command) && cursor.Is("--delete-input")) {
             options.deleteInput = true;
@@ -56,6 +76,10 @@ std::string ParseCollectionOptions(const std::string& command, const std::vector
                 options.quiet = true;
             if (cursor.Is("-h", "--help"))
                 options.help = true;
+            if (command == "gain" && cursor.Is("--album"))
+                options.album = true;
+            if (command == "convert" && cursor.Is("--to"))
+                options.target = value;
             options.threadsGiven = options.threadsGiven || cursor.Is("--threads");
             options.passed.push_back(arg);
             if (theirs)
@@ -67,20 +91,26 @@ std::string ParseCollectionOptions(const std::string& command, const std::vector
     return {};
 }
 
-bool IsInputOf(const std::string& command, const std::string& path) {
+bool IsInputOf(const CollectionOptions& options, const std::string& path) {
     const std::string extension = LowerExtension(path);
-    if (command == "encode")
+    if (options.command == "encode")
         return extension == ".wav";
-    return extension == ".zem" || extension == ".qrb";
+    const bool stream = extension == ".zem" || extension == ".qrb";
+    if (!RunsFilesSideBySide(options.command))
+        return stream;
+    const bool flacIn = options.command == "convert" && !options.target.empty() && options.target != "flac";
+    return stream || extension == ".cue" || (flacIn && extension == ".flac");
 }
 
 bool WantsManyFiles(const CollectionOptions& options) {
     if (options.help)
         return false;
+    const size_t count = options.operands.size();
+    if (RunsFilesSideBySide(options.command))
+        return !options.folders.empty() || options.jobsGiven || count > 1;
     if (!options.folders.empty() || options.jobsGiven || !options.output.empty() || !options.outputDir.empty() ||
         options.deleteInput || options.force)
         return true;
-    const size_t count = options.operands.size();
     if (!TakesOutput(options.command))
         return count > 1;
     if (count == 1)

@@ -6,6 +6,8 @@
 #include "tools/zemtool/convert/convert_sources.h"
 #include "tools/zemtool/convert/flac_support.h"
 #include "tools/zemtool/convert/output_writers.h"
+#include "tools/zemtool/durable_file.h"
+#include "tools/zemtool/leftover_partials.h"
 #include "tools/zemtool/printable_text.h"
 #include "tools/zemtool/terminal.h"
 #include "tools/zemtool/tool_failure.h"
@@ -23,6 +25,7 @@ namespace {
 
 struct ConvertRequest {
     bool help = false;
+    bool quiet = false;
     std::vector<std::string> inputs;
     ConvertPlanOptions plan;
     unsigned flacLevel = 8;
@@ -47,6 +50,8 @@ std::string ParseConvertArgs(const std::vector<std::string>& args, ConvertReques
         const std::string& arg = cursor.Current();
         if (cursor.Is("-h", "--help")) {
             request.help = true;
+        } else if (cursor.Is("-q", "--quiet")) {
+            request.quiet = true;
         } else if (cursor.Is("--to")) {
             if (!cursor.TakeValue(&value))
                 return "--to needs flac, wav or zem";
@@ -137,6 +142,11 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, s
             failed = true;
         }
     }
+    // What a run killed before left half-written under these names.
+    std::vector<std::string> outputs;
+    for (const ConvertItem& item : items)
+        outputs.push_back(item.output);
+    RemoveLeftoverPartials(outputs);
     // Files run side by side, one a thread; a single file gives its threads to the ZEM encoder.
     const unsigned cores = request.threads ? request.threads : std::max(1u, std::thread::hardware_concurrency());
     const unsigned workers = static_cast<unsigned>(std::min<size_t>(cores, items.size()));
@@ -145,10 +155,14 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& out, s
     std::atomic<size_t> next{0};
     std::atomic<size_t> done{0};
     std::mutex progress;
-    const bool showProgress = StandardErrorIsTerminal() && items.size() > 1 && &err == &std::cerr;
+    const bool showProgress = !request.quiet && StandardErrorIsTerminal() && items.size() > 1 && &err == &std::cerr;
     auto work = [&]() {
         for (size_t i; (i = next++) < items.size();) {
             problems[i] = ConvertOne(items[i], request, encoderThreads);
+            // On disk, name and all, before anyone (a batch's manifest) counts on it.
+            std::string why;
+            if (problems[i].empty() && !SyncFile(items[i].output, &why))
+                problems[i] = "cannot sync the file: " + why;
             const size_t finished = ++done;
             if (showProgress) {
                 std::lock_guard<std::mutex> lock(progress);

@@ -35,6 +35,8 @@ std::string ParseGainArgs(const std::vector<std::string>& args, GainRequest& req
             request.album = true;
         else if (cursor.Is("--dry-run"))
             request.dryRun = true;
+        else if (cursor.Is("-q", "--quiet"))
+            continue;  // nothing to silence: the values are the output
         else if (cursor.IsOption())
             return "unknown option " + Quoted(cursor.Current());
         else

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -34,6 +35,13 @@ std::string OutputExtension(const std::string& command) { return command == "enc
 
 // The output of `input`, which lies at `relative` below the folder it was found in.
 std::string OutputOf(const CollectionOptions& options, const std::string& input, const std::string& relative) {
+    if (options.command == "convert") {
+        // The folder its files go into: convert names them itself.
+        if (options.outputDir.empty())
+            return {};
+        const std::string below = NameOf(PathOf(relative).parent_path());
+        return below.empty() ? options.outputDir : NameOf(PathOf(options.outputDir) / PathOf(below));
+    }
     if (options.command != "encode" && options.command != "decode")
         return {};
     if (!options.output.empty())
@@ -50,6 +58,23 @@ std::string OutputOf(const CollectionOptions& options, const std::string& input,
 std::string LastPart(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A stream whose cue sheet lies beside it under the same name is the sheet's
+// image: the sheet stands for it, so that its tracks are not taken twice.
+void DropImagesOfSheets(std::vector<std::pair<std::string, std::string>>* found) {
+    std::set<std::string> sheets;
+    for (const auto& entry : *found) {
+        if (LowerExtension(entry.first) == ".cue")
+            sheets.insert(ReplaceExtension(entry.first, ""));
+    }
+    found->erase(std::remove_if(found->begin(), found->end(),
+                                [&](const auto& entry) {
+                                    const std::string extension = LowerExtension(entry.first);
+                                    return (extension == ".zem" || extension == ".qrb") &&
+                                        sheets.count(ReplaceExtension(entry.first, ""));
+                                }),
+                 found->end());
 }
 
 }  // namespace
@@ -89,12 +114,14 @@ std::string FindInputs(const CollectionOptions& options, std::vector<FileItem>* 
             if (!walk->is_regular_file(typeError))
                 continue;
             const std::string name = NameOf(walk->path());
-            if (IsInputOf(options.command, name))
+            if (IsInputOf(options, name))
                 found.emplace_back(name, NameOf(walk->path().lexically_relative(root)));
         }
+        if (RunsFilesSideBySide(options.command))
+            DropImagesOfSheets(&found);
         std::sort(found.begin(), found.end());
         for (const auto& [name, relative] : found)
-            items->push_back({name, OutputOf(options, name, relative)});
+            items->push_back({name, OutputOf(options, name, relative), true});
     }
     return {};
 }

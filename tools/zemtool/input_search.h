@@ -12,7 +12,8 @@ namespace zemtool {
 
 struct FileItem {
     std::string input;
-    std::string output;  // encode and decode only
+    std::string output;  // encode and decode; convert's output folder ("" beside the input)
+    bool found = false;  // found in a folder rather than named
 };
 
 // Lists the inputs, folders' files sorted by name. Returns an empty text or

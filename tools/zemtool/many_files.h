@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: BSD-3-Clause
-// One command over many files: encode, decode, verify and info with several
-// inputs or folders, files side by side on --jobs threads, each file run by
-// the command's own single-file code.
+// One command over many files: encode, decode, verify, info, convert, gain
+// and ripcheck with several inputs or folders, files side by side on --jobs
+// threads, each file run by the command's own single-file code.
 #pragma once
 
 #include "tools/zemtool/collection_options.h"
 
+#include <cstdint>
 #include <istream>
 #include <ostream>
 
@@ -15,6 +16,12 @@ int RunManyFiles(const CollectionOptions& options, std::istream& in, std::ostrea
 
 // A JSON object printed one member a line, on a single line.
 std::string OneLineJson(const std::string& text);
+
+// The file whose audio `path` stands for: a cue sheet's image, else `path`.
+std::string AudioSourceOf(const std::string& path);
+
+// The size of the file `path`, 0 when it cannot be told.
+int64_t SizeOf(const std::string& path);
 
 // The arguments that run `command` on one input (and output), with the
 // options every file gets.

@@ -40,6 +40,8 @@ std::string ParseRipcheckArgs(const std::vector<std::string>& args, RipcheckRequ
         const std::string& arg = cursor.Current();
         if (cursor.Is("-h", "--help")) {
             request.help = true;
+        } else if (cursor.Is("-q", "--quiet")) {
+            // Nothing to silence: the table is the output; many files' summary goes.
         } else if (cursor.Is("--json")) {
             request.json = true;
         } else if (cursor.Is("--lookup")) {

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/run_summary.h"
 
-#include "container/info_id.h"
-#include "tools/zemtool/stream_report.h"
+#include <zem/zem.h>
 
 #include <cstdio>
 
@@ -18,14 +17,14 @@ std::string Fixed(double value, int decimals) {
 }  // namespace
 
 double AudioSecondsOf(const std::string& path) {
-    StreamReport report;
-    std::string reason;
-    if (BuildStreamReport(path, report, reason) != 0)
+    int error = 0;
+    zem_decoder* decoder = zem_open(path.c_str(), &error);
+    if (!decoder)
         return 0;
-    const int64_t track = report.Answer(DecoderTotalBlocks);
-    const int64_t blocks = track > 0 ? track : report.Answer(TotalBlocks);
-    const int64_t rate = report.Answer(SampleRate);
-    return blocks > 0 && rate > 0 ? double(blocks) / double(rate) : 0;
+    zem_stream_info info{};
+    const bool known = zem_get_info(decoder, &info) == ZEM_OK && info.sample_rate > 0;
+    zem_close(decoder);
+    return known ? double(info.total_blocks) / double(info.sample_rate) : 0;
 }
 
 RunSummary::RunSummary(std::ostream& err, size_t files, bool progress, std::string noun)

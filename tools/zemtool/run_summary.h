@@ -13,7 +13,8 @@
 
 namespace zemtool {
 
-// The seconds of audio in the stream or link file `path`; 0 when it cannot be told.
+// The seconds of audio in the stream or link file `path` (a link: its track);
+// 0 when it cannot be told.
 double AudioSecondsOf(const std::string& path);
 
 class RunSummary {

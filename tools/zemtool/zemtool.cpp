@@ -39,6 +39,12 @@ int RunOneFileCommand(const std::vector<std::string>& args, std::istream& in, st
         return RunDecodeCommand(rest, in, out, err);
     if (command == "verify")
         return RunVerifyCommand(rest, in, out, err);
+    if (command == "ripcheck")
+        return RunRipcheckCommand(rest, out, err);
+    if (command == "convert")
+        return RunConvertCommand(rest, out, err);
+    if (command == "gain")
+        return RunGainCommand(rest, out, err);
     return ReportUsageError(err, "", "unknown command " + Quoted(command));
 }
 
@@ -61,7 +67,8 @@ int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
         out << "zemtool " << ZEM_VERSION_TEXT << "\n";
         return ZEMTOOL_OK;
     }
-    if (command == "info" || command == "encode" || command == "decode" || command == "verify") {
+    if (command == "info" || command == "encode" || command == "decode" || command == "verify" ||
+        RunsFilesSideBySide(command)) {
         CollectionOptions options;
         const std::string problem = ParseCollectionOptions(command, rest, options);
         if (!problem.empty())
@@ -76,12 +83,6 @@ int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
         return RunTagCommand(rest, out, err);
     if (command == "links")
         return RunLinksCommand(rest, out, err);
-    if (command == "ripcheck")
-        return RunRipcheckCommand(rest, out, err);
-    if (command == "convert")
-        return RunConvertCommand(rest, out, err);
-    if (command == "gain")
-        return RunGainCommand(rest, out, err);
     return ReportUsageError(err, "", "unknown command " + Quoted(command));
 }
 
