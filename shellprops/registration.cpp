@@ -8,7 +8,7 @@
 // handler per extension, and after ours is removed it shows none.
 #include "com/server_module.h"
 #include "shellprops/guids.h"
-#include "shellprops/registry_entries.h"
+#include "com/registry_entries.h"
 
 #include <olectl.h>
 
@@ -17,7 +17,7 @@
 
 namespace {
 
-using shellprops::RegistryEntry;
+using com::RegistryEntry;
 
 const wchar_t kHandlersKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\PropertySystem\\PropertyHandlers\\";
 // Up to CurrentVersion: PropertySystem itself goes when nothing else is in it (Wine has none before).
@@ -88,14 +88,14 @@ STDAPI DllRegisterServer() {
     const std::wstring path = com::ModulePath();
     if (path.empty()) return SELFREG_E_CLASS;
     const std::vector<RegistryEntry> entries = Entries(path);
-    if (!shellprops::WriteEntries(entries)) {
-        shellprops::RemoveEntries(entries);
+    if (!com::WriteEntries(entries)) {
+        com::RemoveEntries(entries);
         return SELFREG_E_CLASS;
     }
     return S_OK;
 }
 
 STDAPI DllUnregisterServer() {
-    shellprops::RemoveEntries(Entries(com::ModulePath()));
+    com::RemoveEntries(Entries(com::ModulePath()));
     return S_OK;
 }

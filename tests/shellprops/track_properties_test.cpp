@@ -25,7 +25,7 @@ TEST(TrackProperties, DurationIsTheStartOfTheBlockAfterTheLast) {
         {1, 44100, 226},                        // 226.75... rounds down
         {44100, 44100, 10000000},
         {529200, 44100, 120000000},
-        {3, 7, 42857142},
+        {3, 7, 4285714},
         {UINT64_MAX / 2, 1, UINT64_MAX},         // past 64 bits: the largest time
         {5, 0, 0},
     };

@@ -7,7 +7,7 @@
 // format with a full tag; damaged, foreign and empty files are refused.
 // The program registers the server itself with regsvr32 before the tests and
 // unregisters it after them, and checks that the registry is as it was.
-#include "tests/shellprops/handler/registered_server.h"
+#include "tests/support/registered_server.h"
 #include "tests/support/test_files.h"
 #include "tools/make-samples/sample_set.h"
 
@@ -27,7 +27,6 @@
 #include <vector>
 
 using namespace testing_support;
-using namespace shellprops_tests;
 namespace fs = std::filesystem;
 
 namespace {
@@ -325,59 +324,20 @@ TEST(PropertyHandler, RefusesDamagedForeignAndEmptyFiles) {
     EXPECT_EQ(E_NOINTERFACE, link->QueryInterface(IID_IInitializeWithStream, withStream.Void()));
 }
 
-// The ASCII letters of registry text (its names are UTF-16), for a failure's message.
-std::string Printable(const std::string& text) {
-    std::string out;
-    for (char c : text)
-        if (c >= 0x20 && c < 0x7f) out += c;
-        else if (c == '\n') out += " | ";
-    return out;
-}
-
-// What the server writes below the class root.
+// What the server writes below the class root, and keys registering must write.
 const std::vector<std::wstring> kClassKeys = {L".zem", L".qrb", L".zlk", L"SystemFileAssociations",
                                               L"CLSID\\{F6D8DD8C-86F3-4CBE-A95C-11B1C5232A70}",
                                               L"CLSID\\{9F72F973-4572-47FA-B53B-21B3BE3E32B3}"};
-
-// ZemProperties.dll, beside this program, registered for the length of the run.
-class RegisteredServer : public testing::Environment {
-public:
-    void SetUp() override {
-        wchar_t self[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        m_server = (fs::path(self).parent_path() / "ZemProperties.dll").wstring();
-        RunRegsvr32(m_server, true);  // what an interrupted run may have left
-        m_before = ServerParts(kClassKeys);
-        ASSERT_EQ(0u, RunRegsvr32(m_server, false));
-        const std::wstring classes = L"Software\\Classes\\";
-        for (const std::wstring& key :
-             {kHandlersKey + std::wstring(L".zem"), kHandlersKey + std::wstring(L".qrb"),
-              kHandlersKey + std::wstring(L".zlk"), classes + L"CLSID\\{F6D8DD8C-86F3-4CBE-A95C-11B1C5232A70}\\InprocServer32",
-              classes + L"CLSID\\{9F72F973-4572-47FA-B53B-21B3BE3E32B3}\\InprocServer32",
-              classes + L"SystemFileAssociations\\.zlk", classes + L".zem"})
-            EXPECT_TRUE(KeyExists(key)) << "not registered: " << Utf8FromWide(key);
-    }
-    void TearDown() override {
-        EXPECT_EQ(0u, RunRegsvr32(m_server, true));
-        const std::vector<std::string> after = ServerParts(kClassKeys);
-        for (size_t i = 0; i < after.size(); ++i) {
-            if (after[i] == m_before[i]) continue;
-            size_t at = 0;
-            while (at < after[i].size() && at < m_before[i].size() && after[i][at] == m_before[i][at]) ++at;
-            ADD_FAILURE() << "the registry differs after regsvr32 /u: part " << i << " at byte " << at << ": "
-                          << Printable(after[i].substr(at > 200 ? at - 200 : 0, 400));
-        }
-    }
-
-private:
-    std::wstring m_server;
-    std::vector<std::string> m_before;
-};
+const std::vector<std::wstring> kRegisteredKeys = {
+    kHandlersKey + L".zem", kHandlersKey + L".qrb", kHandlersKey + L".zlk",
+    L"Software\\Classes\\CLSID\\{F6D8DD8C-86F3-4CBE-A95C-11B1C5232A70}\\InprocServer32",
+    L"Software\\Classes\\CLSID\\{9F72F973-4572-47FA-B53B-21B3BE3E32B3}\\InprocServer32",
+    L"Software\\Classes\\SystemFileAssociations\\.zlk", L"Software\\Classes\\.zem"};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    testing::AddGlobalTestEnvironment(new RegisteredServer);
+    testing::AddGlobalTestEnvironment(new RegisteredServer(L"ZemProperties.dll", kClassKeys, kRegisteredKeys));
     return RUN_ALL_TESTS();
 }

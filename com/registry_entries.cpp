@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "shellprops/registry_entries.h"
+#include "com/registry_entries.h"
 
 #include <wchar.h>
 
 #include <cstring>
 
-namespace shellprops {
+namespace com {
 
 namespace {
 
@@ -83,4 +83,4 @@ void RemoveEntries(const std::vector<RegistryEntry>& entries) {
     for (const RegistryEntry& entry : entries) RemoveEmptyKeys(entry.root, entry.key, entry.keptParts);
 }
 
-}  // namespace shellprops
+}  // namespace com

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "tests/shellprops/handler/registered_server.h"
+#include "tests/support/registered_server.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <utility>
 
-namespace shellprops_tests {
+namespace testing_support {
 
 namespace {
 
@@ -87,4 +89,46 @@ bool KeyExists(const std::wstring& path) {
     return true;
 }
 
-}  // namespace shellprops_tests
+namespace {
+
+// The ASCII letters of registry text (its names are UTF-16), for a failure's message.
+std::string Printable(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        if (c >= 0x20 && c < 0x7f)
+            out += c;
+        else if (c == '\n')
+            out += " | ";
+    return out;
+}
+
+}  // namespace
+
+RegisteredServer::RegisteredServer(std::wstring fileName, std::vector<std::wstring> classKeys,
+                                   std::vector<std::wstring> registeredKeys)
+    : m_server(std::move(fileName)), m_classKeys(std::move(classKeys)), m_registeredKeys(std::move(registeredKeys)) {}
+
+void RegisteredServer::SetUp() {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    m_server = (std::filesystem::path(self).parent_path() / m_server).wstring();
+    RunRegsvr32(m_server, true);  // what an interrupted run may have left
+    m_before = ServerParts(m_classKeys);
+    ASSERT_EQ(0u, RunRegsvr32(m_server, false));
+    for (const std::wstring& key : m_registeredKeys)
+        EXPECT_TRUE(KeyExists(key)) << "not registered: " << Printable(std::string(key.begin(), key.end()));
+}
+
+void RegisteredServer::TearDown() {
+    EXPECT_EQ(0u, RunRegsvr32(m_server, true));
+    const std::vector<std::string> after = ServerParts(m_classKeys);
+    for (size_t i = 0; i < after.size(); ++i) {
+        if (after[i] == m_before[i]) continue;
+        size_t at = 0;
+        while (at < after[i].size() && at < m_before[i].size() && after[i][at] == m_before[i][at]) ++at;
+        ADD_FAILURE() << "the registry differs after regsvr32 /u: part " << i << " at byte " << at << ": "
+                      << Printable(after[i].substr(at > 200 ? at - 200 : 0, 400));
+    }
+}
+
+}  // namespace testing_support

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace shellprops {
+namespace com {
 
 struct RegistryEntry {
     HKEY root;
@@ -29,4 +29,4 @@ bool WriteEntries(const std::vector<RegistryEntry>& entries);
 // parents left empty, up to its kept parts.
 void RemoveEntries(const std::vector<RegistryEntry>& entries);
 
-}  // namespace shellprops
+}  // namespace com
