@@ -18,7 +18,8 @@ using com::RegistryEntry;
 
 const wchar_t kTitle[] = L"ZEM Byte Stream Handler";
 const wchar_t kHandlersKey[] = L"SOFTWARE\\Microsoft\\Windows Media Foundation\\ByteStreamHandlers\\";
-constexpr unsigned kHandlersKeptParts = 4;  // up to ByteStreamHandlers
+// Up to Windows Media Foundation: ByteStreamHandlers goes when nothing else is in it (a fresh Wine has none).
+constexpr unsigned kHandlersKeptParts = 3;
 const wchar_t* const kNames[] = {L".zem", L".qrb", L".zlk", L"audio/x-zem"};
 
 RegistryEntry Text(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& text,

@@ -189,6 +189,12 @@ fs::path WriteStream(const TempDir& dir, unsigned channels, unsigned bits, unsig
     return file;
 }
 
+// The album's image, encoded once for the tests that take it.
+const samples::SampleFile& AlbumImage() {
+    static const samples::SampleFile image = samples::AlbumImage();
+    return image;
+}
+
 class SourceReader : public testing::Test {
 protected:
     void SetUp() override {
@@ -211,7 +217,8 @@ TEST_F(SourceReader, AlbumImageSeeksAndALinkBeyondAscii) {
     TempDir dir;
     const fs::path folder = dir.Path() / fs::path(L"Tallowmere \u00C5lbum \u266B");
     fs::create_directories(folder);
-    const samples::SampleFile cue = samples::AlbumCueSheet(), image = samples::AlbumImage();
+    const samples::SampleFile cue = samples::AlbumCueSheet();
+    const samples::SampleFile& image = AlbumImage();
     const fs::path imagePath = folder / fs::path(image.name).filename();
     WriteFileBytes(folder / fs::path(cue.name).filename(), cue.bytes);
     WriteFileBytes(imagePath, image.bytes);
@@ -231,8 +238,7 @@ TEST_F(SourceReader, AlbumImageSeeksAndALinkBeyondAscii) {
 
 TEST_F(SourceReader, DamagedFrameReadsAsSilenceOfItsLength) {
     TempDir dir;
-    const samples::SampleFile image = samples::AlbumImage();
-    Bytes bytes = image.bytes;
+    Bytes bytes = AlbumImage().bytes;
     bytes[bytes.size() / 2] ^= 0x5A;
     const fs::path file = dir.File("damaged.zem");
     WriteFileBytes(file, bytes);
