@@ -331,7 +331,7 @@ int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "Usage: make_seeds tag_reader|header_reader|link_text|link_file|cue_sheet|"
                              "frame_decoder|profile_document|tag_edit|decode_planning|wave_reader|zemfs_names|"
-                             "zemfs_read|api_calls|gst_element FOLDER\n");
+                             "zemfs_read|api_calls|gst_element|shell_properties FOLDER\n");
         return 2;
     }
     const std::string target = argv[1];
@@ -370,6 +370,13 @@ int main(int argc, char** argv) {
         seeds = ApiCallSeeds();
     else if (target == "gst_element")
         seeds = GstElementSeeds();
+    else if (target == "shell_properties") {
+        // Whole streams, older ones, damaged headers and tags: what a folder of files hands the shell.
+        seeds = FrameSeeds();
+        for (std::vector<Bytes> more : {OlderDecoderSeeds(), HeaderSeeds(), TagSeeds()})
+            for (Bytes& seed : more)
+                seeds.push_back(std::move(seed));
+    }
     else {
         std::fprintf(stderr, "make_seeds: unknown target %s\n", argv[1]);
         return 2;

@@ -6,7 +6,7 @@
 #
 # TARGET is tag_reader, header_reader, link_text, link_file, cue_sheet,
 # frame_decoder, profile_document, tag_edit, decode_planning, wave_reader,
-# zemfs_names, zemfs_read, api_calls or gst_element (all by default;
+# zemfs_names, zemfs_read, api_calls, shell_properties or gst_element (all by default;
 # gst_element when GStreamer's development files are there).
 # Each target first replays fuzz/regressions/TARGET/, then fuzzes for SECONDS
 # from a corpus seeded with the test fixtures (fuzz/corpus-TARGET/, not kept in
@@ -24,7 +24,7 @@ shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(tag_reader header_reader link_text link_file cue_sheet frame_decoder profile_document tag_edit
-             decode_planning wave_reader zemfs_names zemfs_read api_calls gst_element)
+             decode_planning wave_reader zemfs_names zemfs_read api_calls shell_properties gst_element)
 fi
 build=${FUZZ_BUILD_DIR:-$root/build/fuzz}
 

@@ -12,8 +12,12 @@
 // pattern; under Wine the extension keys are therefore left out and the
 // patterns lead to this filter. An extension key may name another filter
 // already: its value is kept and comes back on unregistering (see
-// extension_keys.h). Unregistering removes exactly what registering added.
+// extension_keys.h). Windows Media Player (the legacy player) learns the
+// extensions from its own Extensions keys: with the DirectShow runtime it
+// plays them through this filter and takes them into its library.
+// Unregistering removes exactly what registering added.
 #include "com/com_ref.h"
+#include "com/registry_entries.h"
 #include "zemsource/guids.h"
 #include "com/server_module.h"
 #include "zemsource/extension_keys.h"
@@ -23,6 +27,7 @@
 #include <dshow.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -41,6 +46,24 @@ const FilePattern kPatterns[] = {
     {MEDIASUBTYPE_ZemStream, L"0,4,,51524220"},  // "QRB "
     {MEDIASUBTYPE_ZemLink, L"0,25,,5B5175696C6C6F6E20496D616765204C696E6B2046696C655D"},  // "[Quillon Image Link File]"
 };
+
+const wchar_t kPlayerExtensionsKey[] = L"SOFTWARE\\Microsoft\\MediaPlayer\\Player\\Extensions\\";
+constexpr unsigned kPlayerKeptParts = 3;  // up to MediaPlayer
+constexpr DWORD kDirectShowRuntime = 7;
+// Play, add to the library, burn, sync: everything the player offers for a file type.
+constexpr DWORD kPlayerPermissions = 0x0F;
+
+std::vector<com::RegistryEntry> PlayerEntries() {
+    std::vector<com::RegistryEntry> entries;
+    for (const wchar_t* extension : kExtensions) {
+        const std::wstring key = kPlayerExtensionsKey + std::wstring(extension);
+        entries.push_back({HKEY_LOCAL_MACHINE, key, L"Runtime", L"", kDirectShowRuntime, true, kPlayerKeptParts});
+        entries.push_back({HKEY_LOCAL_MACHINE, key, L"Permissions", L"", kPlayerPermissions, true, kPlayerKeptParts});
+        entries.push_back({HKEY_LOCAL_MACHINE, key, L"PerceivedType", L"audio", 0, false, kPlayerKeptParts});
+        entries.push_back({HKEY_LOCAL_MACHINE, key, L"MediaType.Description", L"ZEM Audio", 0, false, kPlayerKeptParts});
+    }
+    return entries;
+}
 
 bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
@@ -101,6 +124,7 @@ void RemoveEverything() {
         zemsource::ReleaseExtension(HKEY_CLASSES_ROOT, kExtensionsKey + std::wstring(extension),
                                     com::GuidText(CLSID_ZemSource));
     for (const FilePattern& pattern : kPatterns) DeleteKey(PatternKey(pattern));
+    com::RemoveEntries(PlayerEntries());
     DeleteKey(ClassKey());
 }
 
@@ -122,7 +146,8 @@ STDAPI DllRegisterServer() {
     ComScope com;
     const std::wstring path = com::ModulePath();
     if (path.empty()) return SELFREG_E_CLASS;
-    if (!WriteClassKeys(path) || FAILED(RegisterInCategory()) || !WriteFileTypeKeys()) {
+    if (!WriteClassKeys(path) || FAILED(RegisterInCategory()) || !WriteFileTypeKeys() ||
+        !com::WriteEntries(PlayerEntries())) {
         RemoveEverything();
         return SELFREG_E_CLASS;
     }

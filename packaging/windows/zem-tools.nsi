@@ -1,13 +1,15 @@
 ; SPDX-License-Identifier: BSD-3-Clause
 ; The ZEM Tools installer: Tessarine, Extorra, Pathwick with its host,
-; zemtool and zem.dll into one folder, Pathwick (and ZemSource when built)
-; registered, Start-menu shortcuts, an Explorer verb on cue sheets and an
+; zemtool and zem.dll into one folder, Pathwick (and ZemSource, the shell's
+; property handler and the Media Foundation source when built) registered, Start-menu shortcuts, an Explorer verb on cue sheets and an
 ; uninstaller. Built by the CMake target `installer`, which passes:
 ;   VERSION      the project's version (1.2.3)
 ;   OUTFILE      the setup program to write
 ;   TESSARINE, EXTORRA, PATHWICK, PATHWICKHOST, ZEMTOOL, ZEMDLL, README
 ;                the files to install
 ;   ZEMSOURCE    the DirectShow source filter, only when it is built
+;   ZEMPROPS     the shell's property handler, only when it is built
+;   ZEMMEDIA     the Media Foundation byte-stream handler, only when it is built
 ; Runs silently with /S; /D=FOLDER chooses the folder. Installing over an
 ; earlier installation first runs its uninstaller in place, keeping settings.
 ; A folder that holds files and is no installation of ours is refused (a
@@ -151,11 +153,23 @@ Section "ZEM Tools" SecMain
 !ifdef ZEMSOURCE
   File "/oname=ZemSource.ax" "${ZEMSOURCE}"
 !endif
+!ifdef ZEMPROPS
+  File "/oname=ZemProperties.dll" "${ZEMPROPS}"
+!endif
+!ifdef ZEMMEDIA
+  File "/oname=ZemMediaSource.dll" "${ZEMMEDIA}"
+!endif
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   !insertmacro RegisterServer "$INSTDIR\Pathwick.dll"
 !ifdef ZEMSOURCE
   !insertmacro RegisterServer "$INSTDIR\ZemSource.ax"
+!endif
+!ifdef ZEMPROPS
+  !insertmacro RegisterServer "$INSTDIR\ZemProperties.dll"
+!endif
+!ifdef ZEMMEDIA
+  !insertmacro RegisterServer "$INSTDIR\ZemMediaSource.dll"
 !endif
 
   CreateDirectory "${MENU_FOLDER}"
@@ -193,6 +207,12 @@ Section "Uninstall"
   ${If} ${FileExists} "$INSTDIR\ZemSource.ax"
     UnRegDLL "$INSTDIR\ZemSource.ax"
   ${EndIf}
+  ${If} ${FileExists} "$INSTDIR\ZemProperties.dll"
+    UnRegDLL "$INSTDIR\ZemProperties.dll"
+  ${EndIf}
+  ${If} ${FileExists} "$INSTDIR\ZemMediaSource.dll"
+    UnRegDLL "$INSTDIR\ZemMediaSource.dll"
+  ${EndIf}
 
   Delete "$INSTDIR\Tessarine.exe"
   Delete "$INSTDIR\Extorra.exe"
@@ -201,6 +221,8 @@ Section "Uninstall"
   Delete "$INSTDIR\zemtool.exe"
   Delete "$INSTDIR\zem.dll"
   Delete "$INSTDIR\ZemSource.ax"
+  Delete "$INSTDIR\ZemProperties.dll"
+  Delete "$INSTDIR\ZemMediaSource.dll"
   Delete "$INSTDIR\ReadMe.txt"
   ; Only what the installer wrote goes: the settings the programs keep beside
   ; themselves (Tessarine.ini, Pathwick.ini) and any file of the user's stay,

@@ -41,7 +41,10 @@ SHORTCUTS = ["Extorra.lnk", "Pathwick Explorer.lnk", "Tessarine.lnk"]
 UNINSTALL_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + PRODUCT
 VERB_KEY = "HKLM\\Software\\Classes\\SystemFileAssociations\\.cue\\shell\\ZemTools.MakeLinks"
 PROG_ID_KEY = "HKCR\\PathwickControl.Explorer\\CLSID"
-SNAPSHOT_KEYS = ["HKLM\\Software\\Classes", "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"]
+# The keys a part of the installation may write in; those Wine lacks before (PropertySystem) must be gone after.
+SNAPSHOT_KEYS = ["HKLM\\Software\\Classes", "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                 "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\PropertySystem",
+                 "HKLM\\Software\\Microsoft\\Windows Media Foundation", "HKLM\\Software\\Microsoft\\MediaPlayer"]
 DATA_FOLDER = "installer-data"
 FOREIGN_DIR = "C:\\Documents"
 # A folder of the user's, and the files a user keeps beside the programs: none may be touched.
@@ -63,9 +66,9 @@ class InstallerSession(WindowSession):
         inputs = dict(item.split("=", 1) for item in args.data)
         self.version = inputs["version"]
         self.previous = inputs["previous"]
-        # The DirectShow source filter, in builds that have it.
-        self.filter = inputs.get("filter")
-        self.files = sorted(FILES + ([self.filter] if self.filter else []))
+        # The DirectShow source filter, the property handler and the Media Foundation source, in builds that have them.
+        self.servers = [name for name in inputs.get("servers", "").split(",") if name]
+        self.files = sorted(FILES + self.servers)
         self.sample = inputs["sample"]
         self.drive_c = os.path.join(self.prefix, "drive_c")
         self.default_dir = os.path.join(self.drive_c, "Program Files", PRODUCT)
@@ -98,9 +101,11 @@ class InstallerSession(WindowSession):
             path = os.path.join(self.work, "%s-%d.reg" % (name, number))
             if os.path.exists(path):
                 os.remove(path)
-            check(self.wine_run("reg", "export", key, path).returncode == 0, "reg export %s failed" % key)
-            with open(path, "rb") as data:
-                exported += data.read()
+            exported += key.encode("utf-16-le")
+            # A key that is not there exports nothing (and fails).
+            if self.wine_run("reg", "export", key, path).returncode == 0:
+                with open(path, "rb") as data:
+                    exported += data.read()
         return exported
 
     # --- steps --------------------------------------------------------------------
@@ -142,12 +147,14 @@ class InstallerSession(WindowSession):
         server = self.query("HKCR\\CLSID\\%s\\InprocServer32" % self.query(PROG_ID_KEY)["(Default)"])
         check(server is not None and server.get("(Default)", "").lower() == (INSTALL_DIR + "\\Pathwick.dll").lower(),
               "the control's server is %r" % server)
-        if self.filter:
-            # As a .reg file writes it: backslashes doubled.
-            server = (INSTALL_DIR + "\\" + self.filter).replace("\\", "\\\\").encode("utf-16-le")
-            check(server in self.registry_snapshot("registry-installed"), "%s is not registered" % self.filter)
+        if self.servers:
+            installed = self.registry_snapshot("registry-installed")
+            for name in self.servers:
+                # As a .reg file writes it: backslashes doubled.
+                server = (INSTALL_DIR + "\\" + name).replace("\\", "\\\\").encode("utf-16-le")
+                check(server in installed, "%s is not registered" % name)
         log("installed: %d files, %d shortcuts, uninstall entry (%d KB), verb, control class%s"
-            % (len(present), len(shortcuts), size_kb, ", " + self.filter if self.filter else ""))
+            % (len(present), len(shortcuts), size_kb, "".join(", " + name for name in self.servers)))
 
     def verb_command(self):
         return self.query(VERB_KEY + "\\command").get("(Default)")
