@@ -79,6 +79,9 @@ export interface CueTrack {
 }
 
 export declare function open(input: Input | Promise<Input>): Promise<Decoder>;
+/** The blocks from `start` up to `finish` (-1: the end), as a link file naming them opens them. */
+export declare function openRange(input: Input | Promise<Input>, start: number, finish?: number,
+                                  tags?: Record<string, string> | null): Promise<Decoder>;
 export declare function openLink(linkBytes: Uint8Array | ArrayBuffer | Promise<Uint8Array | ArrayBuffer>,
                                   resolveImage: (name: string) => Input | null | Promise<Input | null>): Promise<Decoder>;
 /** The tracks as `zemtool links` makes their link files, blocks at `sampleRate` (44100 by default). */

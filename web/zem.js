@@ -15,6 +15,13 @@ export function open(input) {
     return openDecoder(input);
 }
 
+// A decoder on the blocks from `start` up to `finish` (-1: the end) of a
+// stream, as a link file naming them opens it; `tags` stand in for the
+// stream's own.
+export function openRange(input, start, finish = -1, tags = null) {
+    return openDecoder(input, { range: { start, finish }, tags });
+}
+
 // A decoder on the track a link file names: `linkBytes` are the link file's,
 // `resolveImage(name)` gives the image it names (as written in the link) in
 // any form open() takes. The decoder's tags are the link file's own.
