@@ -4,7 +4,7 @@
 #
 #   tools/run-tests.sh [--fuzz SECONDS] [PRESET...]
 #
-# PRESET is a workflow preset of CMakePresets.json (native, native-asan, native-tsan,
+# PRESET is a workflow preset of CMakePresets.json (native, native-asan, native-tsan, web,
 # windows; native, native-asan and windows by default). Each one configures, builds and tests in
 # build/<preset>/. The windows preset runs its tests under Wine through
 # tools/wine-run.sh. With --fuzz, the libFuzzer targets then run for SECONDS
