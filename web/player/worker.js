@@ -116,7 +116,12 @@ async function pump() {
                 current.decoder.close();
                 if (next && next.file === track.file && next.start === track.finish) {
                     // The next track of the same image follows without a gap.
-                    playing = { index: current.index + 1, decoder: await openTrack(current.index + 1), generation: current.generation };
+                    const decoder = await openTrack(current.index + 1);
+                    if (playing !== current) {  // a seek or another track came meanwhile
+                        decoder.close();
+                        continue;
+                    }
+                    playing = { index: current.index + 1, decoder, generation: current.generation };
                 } else {
                     feed.postMessage({ type: 'end', generation: current.generation });
                     playing = null;
