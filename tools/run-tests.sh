@@ -4,7 +4,7 @@
 #
 #   tools/run-tests.sh [--fuzz SECONDS] [PRESET...]
 #
-# PRESET is a workflow preset of CMakePresets.json (native, native-asan, native-tsan,
+# PRESET is a workflow preset of CMakePresets.json (native, native-asan, native-tsan, web,
 # windows; native, native-asan and windows by default). Each one configures, builds and tests in
 # build/<preset>/, its output kept in build/logs/<preset>.log. The presets run one after
 # the other, but for windows, which runs its tests under Wine (tools/wine-run.sh) beside

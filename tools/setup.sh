@@ -60,6 +60,9 @@ packages=(
     libflac-dev flac libebur128-dev
     # zemtool batch's test runs shares side by side through GNU parallel.
     parallel
+    # The web preset: libzem as WebAssembly, its module's tests in Node, the
+    # player's test in headless Chromium.
+    emscripten nodejs chromium
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)
@@ -72,3 +75,10 @@ apt-get update
 # No recommended packages: Wine's would pull in a catch-all media decoder
 # library (through libasound2-plugins) that must never be on our machines.
 apt-get install -y --no-install-recommends "${packages[@]}"
+
+# The player test's driver, from the npm registry as web/package-lock.json
+# pins it. It drives the Chromium installed above and downloads no browser.
+# A Node.js from elsewhere may bring its own npm, which Debian's would clash with.
+command -v npm >/dev/null 2>&1 || apt-get install -y --no-install-recommends npm
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+(cd "$root/web" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)

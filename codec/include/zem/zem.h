@@ -398,6 +398,18 @@ typedef struct zem_cue_track {
 ZEM_API zem_cue* zem_cue_open(const char* path_utf8, int* error);
 
 /*
+ * Reads a cue sheet held in memory (`size` bytes, the contents of a cue
+ * sheet file) the way zem_cue_open() reads a file. There is
+ * no folder and no image to open: times turn into blocks at sample_rate (0
+ * for 44100, the rate of a CD), zem_cue_image() gives the FILE line's name as
+ * written, and zem_cue_write_links() with a NULL folder writes into the
+ * current folder. Returns the sheet, or NULL with *error set (error may be
+ * NULL): ZEM_ERROR_INVALID_ARGUMENT for NULL text, ZEM_ERROR_BAD_INPUT for a
+ * sheet without TRACK 01 AUDIO or one beyond a megabyte.
+ */
+ZEM_API zem_cue* zem_cue_parse(const char* text, size_t size, unsigned sample_rate, int* error);
+
+/*
  * The image the links name, as a UTF-8 path resolved against the sheet's
  * folder (the file a link in that folder opens), or NULL for NULL c. Valid
  * until zem_cue_close().

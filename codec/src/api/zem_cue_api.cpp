@@ -42,9 +42,31 @@ struct zem_cue {
     std::vector<std::string> titles;
     std::vector<std::string> performers;
 
+    // A sheet given as text has no folder and no image to ask for its rate.
+    int32_t givenRate = 0;
+
     LinkPlan Plan(const WString& naming) const {
+        if (givenRate)
+            return PlanAtRate(CueSheetFolder(path), naming);
         return inImage ? PlanLinksForImage(sheetText, path, naming)
                        : PlanLinksFromText(sheetText, CueSheetFolder(path), naming);
+    }
+
+    // The plan with the blocks counted at givenRate, whatever file the FILE
+    // line happens to name in the current folder.
+    LinkPlan PlanAtRate(const WString& folder, const WString& naming) const {
+        LinkJobOptions options;
+        options.allowRemotePaths = false;
+        LinkPlan made = PlanLinksFromSheet(ParseCueSheetText(sheetText), sheetText, folder, naming, options);
+        for (PlannedLink& link : made.links) {
+            const CueTrack& track = made.sheet.tracks[link.trackIndex];
+            link.startBlock = CueTimeToBlock(track.start, givenRate);
+            link.finishBlock.reset();
+            if (track.finish)
+                link.finishBlock = CueTimeToBlock(*track.finish, givenRate);
+            link.header = FormatLinkHeader(made.sheet.imageFile, link.startBlock, link.finishBlock);
+        }
+        return made;
     }
 
     // Elsewhere than beside the sheet a link names the image by its full path.
@@ -67,9 +89,25 @@ struct zem_cue {
         inImage = IsStream(path);
         sheetText = inImage ? ReadEmbeddedCueSheet(path.c_str()) : ReadCueSheetText(path.c_str());
         plan = Plan(kDefaultTemplate);
+        return Collect();
+    }
+
+    int Parse(const char* text, size_t size, unsigned rate) {
+        if (!text || rate > static_cast<unsigned>(INT32_MAX))
+            return ZEM_ERROR_INVALID_ARGUMENT;
+        if (size > static_cast<size_t>(kMaxCueSheetBytes))
+            return ZEM_ERROR_BAD_INPUT;  // as a file of that size reads: no tracks
+        givenRate = rate ? static_cast<int32_t>(rate) : 44100;
+        sheetText = DecodeCueSheetBytes(std::vector<uint8_t>(text, text + size));
+        plan = Plan(kDefaultTemplate);
+        return Collect();
+    }
+
+    int Collect() {
         if (plan.sheet.tracks.empty())
             return ZEM_ERROR_BAD_INPUT;
-        image = zem_api::Utf8PathFromLibrary(ResolveLinkImagePath(plan.sheet.imageFile, plan.folder.c_str()));
+        image = zem_api::Utf8PathFromLibrary(givenRate ? plan.sheet.imageFile
+                                                       : ResolveLinkImagePath(plan.sheet.imageFile, plan.folder.c_str()));
         for (const CueTrack& track : plan.sheet.tracks) {
             titles.push_back(CueSheetToUtf8(track.title));
             performers.push_back(CueSheetToUtf8(track.performer));
@@ -100,6 +138,20 @@ extern "C" zem_cue* zem_cue_open(const char* path_utf8, int* error) {
         if (opened == ZEM_OK)
             result = cue.release();
         return opened;
+    });
+    if (error)
+        *error = code;
+    return code == ZEM_OK ? result : nullptr;
+}
+
+extern "C" zem_cue* zem_cue_parse(const char* text, size_t size, unsigned sample_rate, int* error) {
+    zem_cue* result = nullptr;
+    int code = zem_api::Guarded([&] {
+        auto cue = std::make_unique<zem_cue>();
+        int parsed = cue->Parse(text, size, sample_rate);
+        if (parsed == ZEM_OK)
+            result = cue.release();
+        return parsed;
     });
     if (error)
         *error = code;

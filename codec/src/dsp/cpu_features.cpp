@@ -26,6 +26,13 @@ SimdLevel MachineSimdLevel() {
     return SimdLevel::Scalar;
 }
 
+#elif defined(__wasm_simd128__) && defined(__SSE2__)
+
+bool ProcessorHasMmx() { return false; }
+
+// A module built with 128-bit vectors only loads where the engine has them.
+SimdLevel MachineSimdLevel() { return SimdLevel::Sse2; }
+
 #else
 
 bool ProcessorHasMmx() { return false; }

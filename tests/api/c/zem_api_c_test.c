@@ -493,6 +493,28 @@ static void TestCue(const char* zemtool) {
     CHECK(zem_cue_open(NULL, &error) == NULL && error == ZEM_ERROR_INVALID_ARGUMENT);
     CHECK(zem_cue_track_count(NULL) < 0 && zem_cue_image(NULL) == NULL && zem_cue_write_links(NULL, NULL, NULL) < 0);
     zem_cue_close(NULL);
+
+    /* The sheet from memory: no folder, the image named as written, the blocks at the caller's rate. */
+    {
+        static const struct {
+            unsigned rate;
+            int64_t second, third;
+        } rates[] = {{0, 44100, 88788}, {44100, 44100, 88788}, {48000, 48000, 96640}};
+        zem_cue_track track;
+        for (i = 0; i < 3; ++i) {
+            c = zem_cue_parse(kSheet, sizeof kSheet - 1, rates[i].rate, &error);
+            CHECK(c != NULL && zem_cue_track_count(c) == 3 && strcmp(zem_cue_image(c), "image.zem") == 0);
+            if (!c)
+                continue;
+            CHECK(zem_cue_get_track(c, 1, &track) == ZEM_OK && strcmp(track.title, "Saltglass") == 0 &&
+                  track.start_block == rates[i].second && track.finish_block == rates[i].third);
+            CHECK(zem_cue_get_track(c, 2, &track) == ZEM_OK && track.start_block == rates[i].third &&
+                  track.finish_block == -1);
+            zem_cue_close(c);
+        }
+    }
+    CHECK(zem_cue_parse(kSheet, 40, 0, &error) == NULL && error == ZEM_ERROR_BAD_INPUT);
+    CHECK(zem_cue_parse(NULL, 0, 0, &error) == NULL && error == ZEM_ERROR_INVALID_ARGUMENT);
 }
 
 #ifndef _WIN32
