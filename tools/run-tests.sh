@@ -25,7 +25,7 @@ if [ "${1:-}" = "--fuzz" ]; then
 fi
 presets=("$@")
 if [ ${#presets[@]} -eq 0 ]; then
-    presets=(native native-asan windows)
+    presets=(native web native-asan windows)
 fi
 
 # The Wine server of the test prefix stays up between test programs on purpose
