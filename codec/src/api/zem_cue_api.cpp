@@ -12,6 +12,7 @@
 #include "platform/paths.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,24 @@ extern "C" int zem_cue_write_links(const zem_cue* c, const char* template_utf8, 
     if (!c)
         return ZEM_ERROR_INVALID_ARGUMENT;
     return zem_api::Guarded([&] { return c->WriteLinks(template_utf8, folder_utf8); });
+}
+
+extern "C" long zem_cue_link_name(const zem_cue* c, int index, const char* template_utf8, char* buffer, size_t size) {
+    if (!c || index < 0 || static_cast<size_t>(index) >= c->plan.links.size())
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    return zem_api::Guarded([&]() -> long {
+        WString naming = kDefaultTemplate;
+        if (template_utf8 && !zem_api::WideFromUtf8(template_utf8, &naming))
+            return ZEM_ERROR_INVALID_ARGUMENT;
+        const LinkPlan plan = template_utf8 ? c->Plan(naming) : c->plan;
+        const PlannedLink& link = plan.links.at(static_cast<size_t>(index));
+        const bool refused = !link.problem.empty();
+        const std::string text = refused ? CueSheetToUtf8(link.problem)
+                                         : zem_api::Utf8PathFromLibrary(link.path.substr(CueSheetFolder(link.path).size()));
+        if (buffer && size > text.size())
+            std::memcpy(buffer, text.c_str(), text.size() + 1);
+        return refused ? static_cast<long>(ZEM_ERROR_BAD_INPUT) : static_cast<long>(text.size());
+    });
 }
 
 extern "C" void zem_cue_close(zem_cue* c) { delete c; }

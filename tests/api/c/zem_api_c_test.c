@@ -446,6 +446,15 @@ static void TestCue(const char* zemtool) {
     if (!c)
         return;
     ExpectTracks(c);
+    {
+        char name[64];
+        CHECK(zem_cue_link_name(c, 1, NULL, NULL, 0) == (long)strlen(kLinkNames[1]));
+        CHECK(zem_cue_link_name(c, 1, NULL, name, sizeof name) == (long)strlen(kLinkNames[1]) &&
+              strcmp(name, kLinkNames[1]) == 0);
+        CHECK(zem_cue_link_name(c, 2, "TRACK# TITLE", name, sizeof name) == 10 && strcmp(name, "03 Ebb.zlk") == 0);
+        CHECK(zem_cue_link_name(c, 3, NULL, name, sizeof name) == ZEM_ERROR_INVALID_ARGUMENT);
+        CHECK(zem_cue_link_name(c, 0, "\xFF", name, sizeof name) == ZEM_ERROR_INVALID_ARGUMENT);
+    }
     CHECK(zem_cue_write_links(c, NULL, NULL) == 3);
     for (i = 0; i < 3; ++i) {
         ours[i] = Slurp(In(kLinkNames[i]), &sizes[i]);
