@@ -59,6 +59,7 @@ TEST(JsonQuoteTest, KeepsWellFormedUtf8AndReplacesTheRest) {
     EXPECT_EQ(JsonQuote("Caf\xC3\xA9 \xF0\x9F\x8E\xB5"), "\"Caf\xC3\xA9 \xF0\x9F\x8E\xB5\"");
     EXPECT_EQ(JsonQuote("Caf\xE9"), "\"Caf\\ufffd\"");
     EXPECT_EQ(JsonQuote("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");
+    EXPECT_EQ(JsonQuote("\xF0\x9F\x8E\xB5 \xC0\xAF \xE2\x82"), "\"\xF0\x9F\x8E\xB5 \\ufffd\\ufffd \\ufffd\\ufffd\"");
 }
 
 TEST(JsonObjectWriterTest, WritesMembersInOrderAndClosesTheObject) {
