@@ -2,32 +2,11 @@
 #include "tools/zemtool/output_target.h"
 
 #include "tools/zemtool/file_names.h"
+#include "tools/zemtool/link_image.h"
 #include "tools/zemtool/native_file.h"
 #include "tools/zemtool/tool_failure.h"
 
-#include <zem/zem.h>
-
 namespace zemtool {
-namespace {
-
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
-
-// A network or device path (\\host\..., \\.\..., \\?\..., also with '/').
-bool IsRemotePath(const std::string& path) { return path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]); }
-
-// The image a link file names, as the system's path; empty when it is no link file.
-std::string LinkImage(const std::string& link) {
-    const long length = zem_link_read(link.c_str(), nullptr, 0, nullptr, nullptr);
-    if (length <= 0)
-        return {};
-    std::string image(static_cast<size_t>(length) + 1, '\0');
-    if (zem_link_read(link.c_str(), &image[0], image.size(), nullptr, nullptr) != length)
-        return {};
-    image.resize(static_cast<size_t>(length));
-    return image;
-}
-
-}  // namespace
 
 std::string RefuseInputAsOutput(const std::string& source, const std::string& target) {
     if (source == "-" || target == "-")
