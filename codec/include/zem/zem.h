@@ -568,6 +568,42 @@ ZEM_API long zem_link_read(const char* link_path_utf8, char* buffer, size_t size
  */
 ZEM_API long zem_cue_link_name(const zem_cue* c, int index, const char* template_utf8, char* buffer, size_t size);
 
+/*
+ * As zem_cue_open(), with flags: ZEM_OPEN_ALLOW_REMOTE_PATHS lets the sheet's
+ * FILE line name a network or device path, which is otherwise warned about
+ * (zem_cue_warning()) and not looked at. Unknown bits give
+ * ZEM_ERROR_INVALID_ARGUMENT.
+ */
+ZEM_API zem_cue* zem_cue_open_ex(const char* path_utf8, unsigned flags, int* error);
+
+/*
+ * Warning `index` (from 0) about the links the sheet makes with
+ * template_utf8 (NULL: the default): an image that is missing or no stream,
+ * a track that would be empty, a path refused, ... (the links are written all
+ * the same; a caller may refuse instead). One line of English, copied
+ * NUL-terminated into buffer when size is larger than its length (buffer may
+ * be NULL with size 0). Returns its length, or ZEM_ERROR_INVALID_ARGUMENT
+ * past the last warning (so a loop from 0 ends there), for NULL c or
+ * malformed UTF-8.
+ */
+ZEM_API long zem_cue_warning(const zem_cue* c, const char* template_utf8, int index, char* buffer, size_t size);
+
+/*
+ * Told of each link file as zem_cue_write_links_ex() goes: its path (UTF-8),
+ * and for a file that could not be written, why (one line), with
+ * cannot_create non-zero when the name was fine but the system refused to
+ * create the file; failure is NULL for a file written. The texts are valid
+ * during the call only.
+ */
+typedef void (*zem_cue_report)(void* user, const char* path_utf8, const char* failure_utf8, int cannot_create);
+
+/*
+ * As zem_cue_write_links(), telling `report` (may be NULL) of every file
+ * written, once and in the order first written, then of every failure.
+ */
+ZEM_API int zem_cue_write_links_ex(const zem_cue* c, const char* template_utf8, const char* folder_utf8,
+                                   zem_cue_report report, void* user);
+
 #ifdef __cplusplus
 }
 #endif
