@@ -36,7 +36,7 @@ public:
 
 protected:
     std::streamsize xsputn(const char* bytes, std::streamsize count) override {
-        if (!m_same)
+        if (!m_same || count <= 0)
             return count;
         m_piece.resize(static_cast<size_t>(count));
         m_file.read(m_piece.data(), count);
