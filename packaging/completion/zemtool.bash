@@ -17,7 +17,7 @@ _zemtool_operand_index()
     for ((i = $1 + 1; i < cword; i++)); do
         word=${words[i]}
         case $word in
-            --set | --set-cuesheet | --delete | --template | --level | --frame-blocks | --threads | --log | --database | --timeout | \
+            --set | --set-cuesheet | --set-picture | --export-picture | --picture-type | --delete | --template | --level | --frame-blocks | --threads | --log | --database | --timeout | \
                 --to | --flac-level | -o | --output-dir | -r | --recursive | --jobs | --manifest | --shard) ((i++)) ;;
             -) ((count++)) ;;
             -*) ;;
@@ -64,7 +64,7 @@ _zemtool()
             [[ $command == encode ]] && _filedir zem || _filedir wav
             return
             ;;
-        --manifest)
+        --manifest | --export-picture)
             _filedir
             return
             ;;
@@ -92,6 +92,14 @@ _zemtool()
             _filedir cue
             return
             ;;
+        --set-picture)
+            _filedir '@(jpg|jpeg|png)'
+            return
+            ;;
+        --picture-type)
+            COMPREPLY=($(compgen -W 'Front Back Leaflet Media Artist Band Composer Conductor Illustration Icon Other' -- "$cur"))
+            return
+            ;;
         --template)
             local template
             local IFS=$'\n'
@@ -105,7 +113,7 @@ _zemtool()
     local options
     case $command in
         info) options='--json --allow-remote-paths -r --recursive --jobs' ;;
-        tag) options='--set --set-cuesheet --delete --remove --id3v1' ;;
+        tag) options='--set --set-cuesheet --delete --remove --id3v1 --set-picture --remove-picture --export-picture --picture-type -r --recursive' ;;
         links) options='--template --strict --allow-remote-paths' ;;
         ripcheck) options='--log --json --lookup --database --timeout' ;;
         encode) options="--level --frame-blocks --threads --verify -q --quiet $_zemtool_many_outputs" ;;
@@ -124,10 +132,7 @@ _zemtool()
     local operand
     operand=$(_zemtool_operand_index $at)
     case $command in
-        tag)
-            ((operand == 0)) && _filedir "$_zemtool_streams"
-            ;;
-        info | verify)
+        tag | info | verify)
             _filedir "$_zemtool_streams"
             ;;
         convert | gain)

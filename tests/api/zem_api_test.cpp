@@ -306,6 +306,42 @@ TEST(ZemApi, TagsOfAStreamAndTheLinkFilesOwnTag) {
     EXPECT_EQ(nullptr, zem_get_tag(link.get(), ""));
 }
 
+TEST(ZemApi, LayoutPlacesTheTrailerBeforeTheTagAndLinksHaveNone) {
+    const Bytes file = ReadFileBytes(std::filesystem::u8path(Files().Image()));
+    Decoder d = Open(Files().Image());
+    zem_stream_layout layout;
+    ASSERT_EQ(ZEM_OK, zem_get_layout(d.get(), &layout));
+    const Bytes trailer = Shape().trailing;
+    EXPECT_EQ(0u, layout.stream_start);
+    EXPECT_EQ(trailer.size(), layout.trailer_bytes);
+    EXPECT_EQ(kBlocks, layout.blocks);
+    ASSERT_LT(layout.audio_end, file.size());  // the tag follows
+    EXPECT_EQ(trailer, Bytes(file.begin() + static_cast<ptrdiff_t>(layout.audio_end - trailer.size()),
+                             file.begin() + static_cast<ptrdiff_t>(layout.audio_end)));
+    EXPECT_GT(layout.frames_start, 44u);
+    EXPECT_LT(layout.frames_start, layout.audio_end);
+    Decoder link = Open(Files().Link());
+    EXPECT_EQ(ZEM_ERROR_UNSUPPORTED, zem_get_layout(link.get(), &layout));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_get_layout(d.get(), nullptr));
+}
+
+TEST(ZemApi, LinkReadNamesTheImageWithoutOpeningIt) {
+    const std::string image = Files().Image();
+    int64_t start = 0, finish = 0;
+    EXPECT_EQ(long(image.size()), zem_link_read(Files().Link().c_str(), nullptr, 0, &start, &finish));
+    std::string path(image.size(), 'x');  // one byte short of room for the terminator
+    EXPECT_EQ(long(image.size()), zem_link_read(Files().Link().c_str(), &path[0], path.size(), nullptr, nullptr));
+    EXPECT_EQ(std::string(image.size(), 'x'), path);
+    path.assign(image.size() + 1, 'x');
+    EXPECT_EQ(long(image.size()), zem_link_read(Files().Link().c_str(), &path[0], path.size(), nullptr, nullptr));
+    EXPECT_EQ(image, path.c_str());
+    EXPECT_EQ(kLinkStart, start);
+    EXPECT_EQ(kLinkFinish, finish);
+    EXPECT_EQ(ZEM_ERROR_BAD_INPUT, zem_link_read(image.c_str(), nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(ZEM_ERROR_CANNOT_OPEN, zem_link_read(Files().Path("none.zlk").c_str(), nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_link_read("", nullptr, 0, nullptr, nullptr));
+}
+
 TEST(ZemApi, WavePartsAreCopiedOnlyWhenTheyFit) {
     Decoder d = Open(Files().Image());
     const long size = zem_get_wav_header(d.get(), nullptr, 0);

@@ -59,6 +59,7 @@ check() {
 }
 check "zemtool --version" bash -c "/usr/bin/zemtool --version | grep -Fx 'zemtool $version'"
 check "man -w zemtool" bash -c "man -w zemtool | grep -Fx /usr/share/man/man1/zemtool.1.gz"
+check "man -w 3 zem" bash -c "man -w 3 zem | grep -Fx /usr/share/man/man3/zem.3.gz"
 if [ -x /usr/bin/zemfs ]; then
     check "zemfs --version" bash -c "/usr/bin/zemfs --version | grep -Fx 'zemfs $version (libzem $version)'"
     check "man -w zemfs" bash -c "man -w zemfs | grep -Fx /usr/share/man/man1/zemfs.1.gz"

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: BSD-3-Clause
-// The command line's UTF-8 / UTF-16 conversion and the JSON string quoting.
+// The command line's UTF-8 / UTF-16 conversion, the JSON string quoting and the result names.
+#include "container/codec_error.h"
 #include "tools/zemtool/json_writer.h"
+#include "tools/zemtool/tool_errors.h"
 #include "tools/zemtool/utf_text.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +59,7 @@ TEST(JsonQuoteTest, KeepsWellFormedUtf8AndReplacesTheRest) {
     EXPECT_EQ(JsonQuote("Caf\xC3\xA9 \xF0\x9F\x8E\xB5"), "\"Caf\xC3\xA9 \xF0\x9F\x8E\xB5\"");
     EXPECT_EQ(JsonQuote("Caf\xE9"), "\"Caf\\ufffd\"");
     EXPECT_EQ(JsonQuote("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");
+    EXPECT_EQ(JsonQuote("\xF0\x9F\x8E\xB5 \xC0\xAF \xE2\x82"), "\"\xF0\x9F\x8E\xB5 \\ufffd\\ufffd \\ufffd\\ufffd\"");
 }
 
 TEST(JsonObjectWriterTest, WritesMembersInOrderAndClosesTheObject) {
@@ -75,3 +78,29 @@ TEST(JsonObjectWriterTest, WritesMembersInOrderAndClosesTheObject) {
 
 }  // namespace
 }  // namespace tool_tests
+
+namespace {
+
+// zemtool names its results as the codec does, number for number.
+TEST(ToolErrors, NamesAndNumbersAreTheCodecs) {
+    const std::pair<int, int> codes[] = {
+        {zemtool::CODEC_OK, CodecError::CODEC_OK},
+        {zemtool::CODEC_FAILED, CodecError::CODEC_FAILED},
+        {zemtool::CODEC_INVALID_PARAMETER, CodecError::CODEC_INVALID_PARAMETER},
+        {zemtool::CODEC_READ_FAILED, CodecError::CODEC_READ_FAILED},
+        {zemtool::CODEC_WRITE_FAILED, CodecError::CODEC_WRITE_FAILED},
+        {zemtool::CODEC_BAD_INPUT, CodecError::CODEC_BAD_INPUT},
+        {zemtool::CODEC_BAD_CHECKSUM, CodecError::CODEC_BAD_CHECKSUM},
+        {zemtool::CODEC_TRUNCATED, CodecError::CODEC_TRUNCATED},
+        {zemtool::CODEC_PATH_REFUSED, CodecError::CODEC_PATH_REFUSED},
+        {zemtool::CODEC_NO_MEMORY, CodecError::CODEC_NO_MEMORY},
+        {zemtool::CODEC_BAD_ARGUMENT, CodecError::CODEC_BAD_ARGUMENT},
+        {12345, 12345},
+    };
+    for (const auto& [ours, codecs] : codes) {
+        EXPECT_EQ(ours, codecs);
+        EXPECT_STREQ(zemtool::ToolErrorName(ours), CodecErrorName(codecs));
+    }
+}
+
+}  // namespace

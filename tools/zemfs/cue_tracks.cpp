@@ -1,49 +1,72 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemfs/cue_tracks.h"
 
-#include "link/link_file.h"
-#include "tessarine/app/dialog_texts.h"
-#include "cue/embedded_cue_sheet.h"
-#include "cue/link_builder.h"
 #include "tools/zemfs/folder_names.h"
-#include "tools/zemtool/file_names.h"
-#include "tools/zemtool/utf_text.h"
 
+#include <zem/zem.h>
+
+#include <cstdio>
 #include <map>
+#include <memory>
 
 namespace zemfs {
 namespace {
 
-std::string FileName(const WString& path) {
-    const WString folder = CueSheetFolder(path);
-    return zemtool::Utf8FromWide(path.substr(folder.size()));
+struct CueCloser {
+    void operator()(zem_cue* cue) const { zem_cue_close(cue); }
+};
+using CuePtr = std::unique_ptr<zem_cue, CueCloser>;
+
+// The link name of a track (true), or why it has none (false).
+bool LinkName(const zem_cue* cue, int index, std::string* text) {
+    const long length = zem_cue_link_name(cue, index, nullptr, nullptr, 0);
+    if (length == ZEM_ERROR_INVALID_ARGUMENT)
+        return false;
+    std::string buffer(static_cast<size_t>(length < 0 ? 4096 : length + 1), '\0');
+    const long got = zem_cue_link_name(cue, index, nullptr, &buffer[0], buffer.size());
+    text->assign(buffer.c_str());
+    return got >= 0;
 }
 
-CueFolderPlan FromLinkPlan(const LinkPlan& plan) {
+std::string TrackNumber(int number) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", number);
+    return text;
+}
+
+CueFolderPlan FromSheet(const std::string& path) {
     CueFolderPlan folder;
-    if (plan.sheet.imageFile.empty())
+    int error = 0;
+    const CuePtr cue(zem_cue_open(path.c_str(), &error));
+    if (!cue)
         return folder;
-    const WString image = ResolveLinkImagePath(plan.sheet.imageFile, plan.folder.c_str());
-    folder.image = zemtool::SystemPath(image.c_str());
-    folder.imageAsWritten = zemtool::Utf8FromWide(image);
+    const std::string image = zem_cue_image(cue.get());
+    if (image.empty() || image.back() == '/')
+        return folder;  // a sheet without a FILE line names no image
+    folder.image = image;
+    folder.imageAsWritten = image;
     std::map<std::string, TrackFile> byName;
-    for (const PlannedLink& link : plan.links) {
-        if (!link.problem.empty()) {
+    const int count = zem_cue_track_count(cue.get());
+    for (int i = 0; i < count; ++i) {
+        zem_cue_track cueTrack;
+        std::string name;
+        if (zem_cue_get_track(cue.get(), i, &cueTrack) != ZEM_OK)
+            continue;
+        if (!LinkName(cue.get(), i, &name)) {
             // A name no folder takes: Tessarine writes no file either.
-            folder.leftOut.push_back(zemtool::Utf8FromWide(link.problem));
+            folder.leftOut.push_back(name);
             continue;
         }
         TrackFile track;
-        track.name = TrackFileName(FileName(link.path));
+        track.name = TrackFileName(name);
         if (track.name.size() > kMaxNameBytes) {
-            const CueTrack& cue = plan.sheet.tracks[link.trackIndex];
-            folder.leftOut.push_back("track " + zemtool::Utf8FromWide(cue.numberText) + ": the name '" + track.name +
+            folder.leftOut.push_back("track " + TrackNumber(cueTrack.number) + ": the name '" + track.name +
                                      "' is too long (" + std::to_string(track.name.size()) + " bytes; a name takes " +
                                      std::to_string(kMaxNameBytes) + " at most)");
             continue;
         }
-        track.start = link.startBlock;
-        track.finish = link.finishBlock ? *link.finishBlock : -1;
+        track.start = static_cast<int32_t>(cueTrack.start_block);
+        track.finish = cueTrack.finish_block < 0 ? -1 : static_cast<int32_t>(cueTrack.finish_block);
         byName[track.name] = track;
     }
     for (auto& [name, track] : byName)
@@ -53,16 +76,8 @@ CueFolderPlan FromLinkPlan(const LinkPlan& plan) {
 
 }  // namespace
 
-CueFolderPlan PlanCueFolder(const std::string& cuePath) {
-    return FromLinkPlan(PlanLinkFiles(zemtool::LibraryPath(cuePath).c_str(), kDefaultNamingTemplate));
-}
+CueFolderPlan PlanCueFolder(const std::string& cuePath) { return FromSheet(cuePath); }
 
-CueFolderPlan PlanImageCueFolder(const std::string& imagePath) {
-    const WString path = zemtool::LibraryPath(imagePath);
-    const WString sheet = ReadEmbeddedCueSheet(path.c_str());
-    if (sheet.empty())
-        return {};
-    return FromLinkPlan(PlanLinksForImage(sheet, path, kDefaultNamingTemplate));
-}
+CueFolderPlan PlanImageCueFolder(const std::string& imagePath) { return FromSheet(imagePath); }
 
 }  // namespace zemfs

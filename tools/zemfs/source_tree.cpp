@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemfs/source_tree.h"
 
-#include "link/link_file.h"
 #include "tools/zemfs/log.h"
 #include "tools/zemfs/source_access.h"
 #include "tools/zemfs/stream_facts.h"
-#include "tools/zemtool/file_names.h"
-#include "tools/zemtool/utf_text.h"
+
+#include <zem/zem.h>
 
 #include <dirent.h>
 
@@ -141,11 +140,14 @@ SourceTree::Probe SourceTree::MakeProbe(const std::string& path, SourceKind kind
     probe.stamp = stamp;
     std::string asWritten;
     if (kind == SourceKind::Link) {
-        CLinkFile link;
-        link.ReadLinkFile(zemtool::LibraryPath(path).c_str());
-        if (link.IsValid()) {
-            probe.image = zemtool::SystemPath(link.GetImagePath());
-            asWritten = zemtool::Utf8FromWide(link.GetImagePath());
+        const long length = zem_link_read(path.c_str(), nullptr, 0, nullptr, nullptr);
+        if (length >= 0) {
+            std::string image(static_cast<size_t>(length) + 1, '\0');
+            if (zem_link_read(path.c_str(), &image[0], image.size(), nullptr, nullptr) == length) {
+                image.resize(static_cast<size_t>(length));
+                probe.image = image;
+                asWritten = image;
+            }
         }
     }
     if (kind == SourceKind::CueSheet) {

@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemfs/stream_facts.h"
 
-#include "container/info_id.h"
-#include "container/stream_info.h"
-#include "tag/tag_block.h"
-#include "tools/zemtool/file_names.h"
+#include <zem/zem.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -72,25 +69,20 @@ struct StreamEnds {
 
 std::optional<StreamEnds> ReadStreamEnds(const std::string& path) {
     int error = 0;
-    CStreamInfo info(zemtool::LibraryPath(path).c_str(), &error);
-    if (!info.IsValid())
+    zem_decoder* decoder = zem_open(path.c_str(), &error);
+    if (!decoder)
         return std::nullopt;
-    const auto* record = reinterpret_cast<const StreamInfoRecord*>(info.GetInfo(InfoRecord));
-    auto* io = reinterpret_cast<CStreamIo*>(info.GetInfo(IoSource));
-    auto* tag = reinterpret_cast<CTagBlock*>(info.GetInfo(Tag));
-    if (!record || !io)
+    zem_stream_layout layout;
+    const int got = zem_get_layout(decoder, &layout);
+    zem_close(decoder);
+    if (got != ZEM_OK)
         return std::nullopt;
-    const int64_t size = io->GetSize();
-    const int64_t tags = tag ? tag->GetTrailingBytes() : 0;
-    const int64_t trailer = static_cast<uint32_t>(record->waveTerminatingBytes);
     StreamEnds ends;
-    ends.descriptionStart = static_cast<uint32_t>(record->junkBytes);
-    ends.framesStart = static_cast<uint32_t>(info.GetInfo(SeekByte, 0));
-    if (size < tags + trailer || ends.framesStart < ends.descriptionStart)
-        return std::nullopt;
-    ends.trailerEnd = static_cast<uint64_t>(size - tags);
-    ends.trailerBytes = static_cast<uint64_t>(trailer);
-    ends.blocks = static_cast<uint64_t>(info.GetInfo(TotalBlocks));
+    ends.descriptionStart = layout.stream_start;
+    ends.framesStart = layout.frames_start;
+    ends.trailerEnd = layout.audio_end;
+    ends.trailerBytes = layout.trailer_bytes;
+    ends.blocks = layout.blocks;
     return ends;
 }
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/info_command.h"
 
-#include "container/codec_error.h"
 #include "tools/zemtool/argument_cursor.h"
 #include "tools/zemtool/report_output.h"
 #include "tools/zemtool/stream_report.h"
+#include "tools/zemtool/tool_errors.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
 #include "tools/zemtool/zemtool.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/json_writer.h"
 
-#include "io/text_convert.h"
+#include "tools/zemtool/utf_text.h"
 
 namespace zemtool {
 namespace {
@@ -42,7 +42,7 @@ std::string JsonQuote(const std::string& text) {
         } else if (byte < 0x80) {
             out += static_cast<char>(byte);
             ++pos;
-        } else if (size_t length = WellFormedUtf8Length(text.c_str() + pos)) {
+        } else if (size_t length = WellFormedUtf8Length(text, pos)) {
             out.append(text, pos, length);
             pos += length;
         } else {

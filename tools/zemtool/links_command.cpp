@@ -1,19 +1,18 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/links_command.h"
 
-#include "container/codec_error.h"
-#include "cue/embedded_cue_sheet.h"
-#include "cue/link_builder.h"
 #include "tools/zemtool/argument_cursor.h"
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/output_target.h"
 #include "tools/zemtool/printable_text.h"
+#include "tools/zemtool/tool_errors.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
-#include "tools/zemtool/utf_text.h"
 #include "tools/zemtool/zemtool.h"
 
-#include <algorithm>
+#include <zem/zem.h>
+
+#include <memory>
 
 namespace zemtool {
 namespace {
@@ -57,18 +56,50 @@ std::string ParseLinksArgs(const std::vector<std::string>& args, LinksRequest& r
     return {};
 }
 
-// Each file once, in the order the job first wrote it (a later track of the
-// same name replaced the earlier one's file).
-std::vector<WString> UniquePaths(const std::vector<WString>& paths) {
-    std::vector<WString> unique;
-    for (const WString& path : paths) {
-        if (std::find(unique.begin(), unique.end(), path) == unique.end())
-            unique.push_back(path);
-    }
-    return unique;
+struct CueCloser {
+    void operator()(zem_cue* cue) const { zem_cue_close(cue); }
+};
+using CuePtr = std::unique_ptr<zem_cue, CueCloser>;
+
+// A text the library copies out: `copy(buffer, size)` returns its length or a
+// negative error (then `*text` is what the buffer got, if anything).
+template <class Copy>
+long CopiedText(Copy copy, std::string* text) {
+    const long length = copy(nullptr, 0);
+    std::string buffer(static_cast<size_t>(length < 0 ? 4096 : length + 1), '\0');
+    const long got = copy(&buffer[0], buffer.size());
+    *text = buffer.c_str();
+    return got;
 }
 
-std::string Printable(const WString& text) { return PrintableText(Utf8FromWide(text)); }
+// The image's tag holds the field the sheet is stored in.
+bool HasCueSheetInTag(const std::string& image) {
+    int error = 0;
+    zem_tag* tag = zem_tag_open(image.c_str(), &error);
+    const bool has = tag && zem_tag_get(tag, "Cuesheet");
+    zem_tag_close(tag);
+    return has;
+}
+
+struct WriteReport {
+    std::ostream& out;
+    std::ostream& err;
+    size_t failures = 0;
+};
+
+void ReportLink(void* user, const char* path, const char* failure, int cannotCreate) {
+    auto* report = static_cast<WriteReport*>(user);
+    if (!failure) {
+        report->out << PrintableText(path) << "\n";
+        return;
+    }
+    ++report->failures;
+    report->err << "zemtool: " << PrintableText(failure);
+    // The library knows only that the file could not be created; the system says why.
+    if (cannotCreate)
+        report->err << ": " << WhyCannotCreate(path);
+    report->err << "\n";
+}
 
 }  // namespace
 
@@ -86,28 +117,27 @@ int RunLinksCommand(const std::vector<std::string>& args, std::ostream& out, std
     if (!CanOpenFile(request.sheet))
         return ReportFailure(err, CODEC_BAD_INPUT,
                              std::string(image ? "cannot open image " : "cannot open cue sheet ") + Quoted(request.sheet));
-    LinkPlan plan;
-    if (image) {
-        const WString path = LibraryPath(request.sheet);
-        const WString sheet = ReadEmbeddedCueSheet(path.c_str());
-        if (sheet.empty())
+    int error = 0;
+    const CuePtr cue(zem_cue_open_ex(request.sheet.c_str(), request.allowRemotePaths ? ZEM_OPEN_ALLOW_REMOTE_PATHS : 0,
+                                     &error));
+    if (!cue) {
+        if (image && !HasCueSheetInTag(request.sheet))
             return ReportFailure(err, CODEC_BAD_INPUT, Quoted(request.sheet) + " carries no cue sheet in its tag");
-        plan = PlanLinksForImage(sheet, path, WideFromUtf8(request.naming));
-    } else {
-        LinkJobOptions options;
-        options.allowRemotePaths = request.allowRemotePaths;
-        plan = PlanLinkFiles(LibraryPath(request.sheet).c_str(), WideFromUtf8(request.naming).c_str(), options);
-    }
-    if (plan.sheet.tracks.empty())
         return ReportFailure(err, CODEC_BAD_INPUT, Quoted(request.sheet) + " lists no audio track (no TRACK 01 AUDIO)");
-    for (const LinkWarning& warning : plan.warnings)
-        err << "zemtool: warning: " << Printable(warning.text) << "\n";
+    }
+    const char* naming = request.naming.c_str();
+    size_t problems = 0;
+    std::string text;
+    for (int i = 0; CopiedText([&](char* b, size_t n) { return zem_cue_warning(cue.get(), naming, i, b, n); }, &text) >= 0;
+         ++i, ++problems)
+        err << "zemtool: warning: " << PrintableText(text) << "\n";
+    const int tracks = zem_cue_track_count(cue.get());
     if (request.strict) {
         // Names that cannot be written count as problems too: nothing is written.
-        size_t problems = plan.warnings.size();
-        for (const PlannedLink& link : plan.links) {
-            if (!link.problem.empty()) {
-                err << "zemtool: " << Printable(link.problem) << "\n";
+        for (int i = 0; i < tracks; ++i) {
+            if (CopiedText([&](char* b, size_t n) { return zem_cue_link_name(cue.get(), i, naming, b, n); }, &text) ==
+                ZEM_ERROR_BAD_INPUT) {
+                err << "zemtool: " << PrintableText(text) << "\n";
                 ++problems;
             }
         }
@@ -116,21 +146,12 @@ int RunLinksCommand(const std::vector<std::string>& args, std::ostream& out, std
                                  std::to_string(problems) + (problems == 1 ? " problem" : " problems") +
                                      " with --strict: no link file written");
     }
-    const LinkBuildResult result = WriteLinkFiles(plan);
-    for (const WString& path : UniquePaths(result.written))
-        out << Printable(path) << "\n";
-    if (!result.failed.empty()) {
-        for (const LinkFailure& failure : result.failed) {
-            err << "zemtool: " << Printable(failure.reason);
-            // The job knows only that the file could not be created; the system says why.
-            if (failure.createFailed)
-                err << ": " << WhyCannotCreate(Utf8FromWide(failure.path));
-            err << "\n";
-        }
+    WriteReport report{out, err};
+    zem_cue_write_links_ex(cue.get(), naming, nullptr, ReportLink, &report);
+    if (report.failures > 0)
         return ReportFailure(err, CODEC_WRITE_FAILED,
-                             std::to_string(result.failed.size()) + " of " + std::to_string(result.tracks) +
+                             std::to_string(report.failures) + " of " + std::to_string(tracks) +
                                  " link files could not be created");
-    }
     return ZEMTOOL_OK;
 }
 

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/open_failure.h"
 
-#include "container/codec_error.h"
-#include "io/path_text.h"
-#include "link/link_file.h"
-#include "link/remote_path.h"
 #include "tools/zemtool/file_names.h"
+#include "tools/zemtool/link_image.h"
 #include "tools/zemtool/native_file.h"
 #include "tools/zemtool/stream_check.h"
+#include "tools/zemtool/tool_errors.h"
 #include "tools/zemtool/tool_failure.h"
 
 namespace zemtool {
@@ -17,11 +15,9 @@ std::string ExplainLinkFailure(const std::string& file) {
     const std::string why = WhyNotReadable(file);
     if (!why.empty())
         return "cannot open " + Quoted(file) + ": " + why;
-    CLinkFile link;
-    link.ReadLinkFile(LibraryPath(file).c_str());
-    if (!link.IsValid())
+    const std::string image = LinkImage(file);
+    if (image.empty())
         return Quoted(file) + " is not a valid image link file";
-    const std::string image = SystemPath(link.GetImagePath());
     const std::string imageWhy = WhyNotReadable(image);
     if (!imageWhy.empty())
         return "cannot open the image " + Quoted(image) + " named by " + Quoted(file) + ": " + imageWhy;
@@ -45,10 +41,9 @@ std::string ExplainBadInput(const std::string& file) {
 }
 
 std::string ExplainRefusedPath(const std::string& file) {
-    CLinkFile link;
-    link.ReadLinkFile(LibraryPath(file).c_str());
-    return Quoted(file) + " names the image " + Quoted(Utf8PathFromWide(WString(link.GetImagePath()))) + ": " +
-           kRemotePathReason + " (use --allow-remote-paths to open it)";
+    return Quoted(file) + " names the image " + Quoted(LinkImage(file)) +
+           ": it names a network or device path (\\\\host\\..., \\\\.\\, \\\\?\\), which could send the user's "
+           "credentials to another machine (use --allow-remote-paths to open it)";
 }
 
 }  // namespace

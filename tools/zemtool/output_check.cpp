@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/output_check.h"
 
-#include "encode/md5.h"
 #include "tools/zemtool/durable_file.h"
 #include "tools/zemtool/file_command.h"
 #include "tools/zemtool/file_names.h"
@@ -18,16 +17,30 @@
 namespace zemtool {
 namespace {
 
-// A stream buffer that keeps only the digest and the count of what passes.
-class DigestBuffer : public std::streambuf {
+// A stream buffer that compares what passes with a file's bytes, read in
+// pieces as they are needed, so that a long recording needs no more memory.
+class CompareBuffer : public std::streambuf {
 public:
-    void Finish(uint8_t digest[16]) { m_md5.Finish(digest); }
-    int64_t Bytes() const { return m_bytes; }
+#ifdef _WIN32
+    explicit CompareBuffer(const std::string& path)
+        : m_file(std::filesystem::path(LibraryPath(path).c_str()), std::ios::binary) {}
+#else
+    explicit CompareBuffer(const std::string& path) : m_file(path, std::ios::binary) {}
+#endif
+    bool Opened() const { return m_file.is_open(); }
+    // True when every byte matched and the file has no more.
+    bool Same() {
+        char extra;
+        return m_same && !m_file.read(&extra, 1) && m_file.eof() && !m_file.bad();
+    }
 
 protected:
     std::streamsize xsputn(const char* bytes, std::streamsize count) override {
-        m_md5.Update(bytes, static_cast<size_t>(count));
-        m_bytes += count;
+        if (!m_same || count <= 0)
+            return count;
+        m_piece.resize(static_cast<size_t>(count));
+        m_file.read(m_piece.data(), count);
+        m_same = m_file.gcount() == count && std::memcmp(m_piece.data(), bytes, static_cast<size_t>(count)) == 0;
         return count;
     }
     int_type overflow(int_type c) override {
@@ -38,31 +51,19 @@ protected:
     }
 
 private:
-    CMd5 m_md5;
-    int64_t m_bytes = 0;
+    std::ifstream m_file;
+    std::vector<char> m_piece;
+    bool m_same = true;
 };
-
-// Reads the file in pieces, so that a long recording needs no more memory.
-bool DigestOfFile(const std::string& path, CMd5* md5, int64_t* size) {
-#ifdef _WIN32
-    std::ifstream file(std::filesystem::path(LibraryPath(path).c_str()), std::ios::binary);
-#else
-    std::ifstream file(path, std::ios::binary);
-#endif
-    std::vector<char> piece(1 << 20);
-    while (file) {
-        file.read(piece.data(), static_cast<std::streamsize>(piece.size()));
-        const std::streamsize got = file.gcount();
-        md5->Update(piece.data(), static_cast<size_t>(got));
-        *size += got;
-    }
-    return file.eof() && !file.bad();
-}
 
 }  // namespace
 
 bool StreamGivesWave(const std::string& stream, const std::string& wave, int threads, std::string* why) {
-    DigestBuffer decoded;
+    CompareBuffer decoded(wave);
+    if (!decoded.Opened()) {
+        *why = "cannot read " + Quoted(wave) + " back";
+        return false;
+    }
     std::ostream sink(&decoded);
     std::istringstream none;
     std::ostringstream err;
@@ -72,16 +73,7 @@ bool StreamGivesWave(const std::string& stream, const std::string& wave, int thr
         *why = text.empty() ? Quoted(stream) + " does not decode" : text.substr(0, text.find('\n'));
         return false;
     }
-    CMd5 read;
-    int64_t size = 0;
-    if (!DigestOfFile(wave, &read, &size)) {
-        *why = "cannot read " + Quoted(wave) + " back";
-        return false;
-    }
-    uint8_t a[16], b[16];
-    decoded.Finish(a);
-    read.Finish(b);
-    if (decoded.Bytes() != size || std::memcmp(a, b, sizeof a) != 0) {
+    if (!decoded.Same()) {
         *why = Quoted(stream) + " does not decode to the bytes of " + Quoted(wave);
         return false;
     }

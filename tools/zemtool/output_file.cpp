@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/output_file.h"
 
-#include "container/codec_error.h"
 #include "tools/zemtool/interrupt_cleanup.h"
+#include "tools/zemtool/tool_errors.h"
 #include "tools/zemtool/tool_failure.h"
 
 #include <cstdio>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/output_target.h"
 
-#include "link/link_file.h"
 #include "tools/zemtool/file_names.h"
+#include "tools/zemtool/link_image.h"
 #include "tools/zemtool/native_file.h"
 #include "tools/zemtool/tool_failure.h"
 
@@ -15,11 +15,9 @@ std::string RefuseInputAsOutput(const std::string& source, const std::string& ta
         return "the output " + Quoted(target) + " is the input file";
     if (!IsLinkPath(source))
         return {};
-    CLinkFile link;
-    link.ReadLinkFile(LibraryPath(source).c_str());
-    const std::string image = SystemPath(link.GetImagePath());
+    const std::string image = LinkImage(source);
     // A network path is not looked at here: opening it refuses it, or the user allowed it.
-    if (link.IsValid() && !link.NamesRemotePath() && SameFile(image, target))
+    if (!image.empty() && !IsRemotePath(image) && SameFile(image, target))
         return "the output " + Quoted(target) + " is the image that " + Quoted(source) + " names";
     return {};
 }

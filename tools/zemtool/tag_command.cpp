@@ -5,8 +5,11 @@
 #include "io/win32_file.h"
 #include "cue/cue_sheet.h"
 #include "cue/embedded_cue_sheet.h"
+#include "tools/zemtool/collection_options.h"
 #include "tools/zemtool/file_names.h"
+#include "tools/zemtool/input_search.h"
 #include "tools/zemtool/tag_listing.h"
+#include "tools/zemtool/tag_picture.h"
 #include "tools/zemtool/tag_request.h"
 #include "tools/zemtool/tag_rewrite.h"
 #include "tag/tag_stream_end.h"
@@ -74,6 +77,51 @@ std::string ReadCueSheets(TagRequest& request) {
     return {};
 }
 
+// Reads each --set-picture image into its edit. Returns an empty text, or
+// why an image cannot be stored.
+std::string ReadPictures(TagRequest& request) {
+    for (TagEdit& edit : request.edits) {
+        if (edit.kind != TagEdit::SetBinary)
+            continue;
+        const std::string problem = ReadPictureItem(edit.value, &edit.bytes);
+        if (!problem.empty())
+            return problem;
+    }
+    return {};
+}
+
+int RunOnFile(const TagRequest& request, std::ostream& out, std::ostream& err) {
+    if (!request.exportPicture.empty()) {
+        bool missing = false;
+        const std::string problem = ExportPicture(request.file, request.pictureItem, request.exportPicture, &missing);
+        if (problem.empty())
+            return ZEMTOOL_OK;
+        return ReportFailure(err, missing ? CODEC_BAD_INPUT : CODEC_WRITE_FAILED, problem);
+    }
+    const WString wide = LibraryPath(request.file);
+    CWin32File file;
+    if (request.file.empty() || file.Open(wide.c_str()) != 0)
+        return ReportFailure(err, CODEC_BAD_INPUT, "cannot open " + Quoted(request.file));
+    if (!request.ChangesFile()) {
+        ListTags(file, out);
+        return ZEMTOOL_OK;
+    }
+    return EditTag(file, request, err);
+}
+
+// The files named, then the streams found in -r folders.
+std::string ListFiles(const TagRequest& request, std::vector<std::string>* files) {
+    CollectionOptions options;
+    options.command = "tag";
+    options.operands = request.files;
+    options.folders = request.folders;
+    std::vector<FileItem> items;
+    const std::string problem = FindInputs(options, &items);
+    for (const FileItem& item : items)
+        files->push_back(item.input);
+    return problem;
+}
+
 }  // namespace
 
 int RunTagCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -85,18 +133,28 @@ int RunTagCommand(const std::vector<std::string>& args, std::ostream& out, std::
     }
     if (!problem.empty())
         return ReportUsageError(err, "tag", problem);
-    const std::string sheetProblem = ReadCueSheets(request);
+    std::vector<std::string> files;
+    const std::string listProblem = ListFiles(request, &files);
+    if (!listProblem.empty())
+        return ReportFailure(err, CODEC_BAD_INPUT, listProblem);
+    request.file = files.size() == 1 ? files[0] : std::string();
+    std::string sheetProblem = ReadCueSheets(request);
+    if (sheetProblem.empty())
+        sheetProblem = ReadPictures(request);
     if (!sheetProblem.empty())
-        return ReportFailure(err, CODEC_BAD_INPUT, sheetProblem + Unchanged(request));
-    const WString wide = LibraryPath(request.file);
-    CWin32File file;
-    if (request.file.empty() || file.Open(wide.c_str()) != 0)
-        return ReportFailure(err, CODEC_BAD_INPUT, "cannot open " + Quoted(request.file));
-    if (!request.ChangesFile()) {
-        ListTags(file, out);
-        return ZEMTOOL_OK;
+        return ReportFailure(err, CODEC_BAD_INPUT,
+                             sheetProblem + (files.size() == 1 ? Unchanged(request) : "; no file is changed"));
+    // Each file on its own, whole or not at all; a failure leaves the others
+    // to be done.
+    int status = ZEMTOOL_OK;
+    for (const std::string& name : files) {
+        request.file = name;
+        if (files.size() > 1 && !request.ChangesFile() && request.exportPicture.empty())
+            out << "==> " << name << " <==\n";
+        if (RunOnFile(request, out, err) != ZEMTOOL_OK)
+            status = ZEMTOOL_FAILED;
     }
-    return EditTag(file, request, err);
+    return status;
 }
 
 }  // namespace zemtool

@@ -29,6 +29,17 @@ int SetField(CTagBlock& tag, const TagEdit& edit, std::string& reason) {
     return CODEC_FAILED;
 }
 
+// Binary items are flagged so; readers hand them out as bytes, not text.
+constexpr uint32_t kBinaryItemFlags = 0x2;
+
+int SetBinaryField(CTagBlock& tag, const TagEdit& edit, std::string& reason) {
+    const WString name = WideFromUtf8(edit.name);
+    if (tag.SetFieldBytes(name.c_str(), edit.bytes.data(), static_cast<int>(edit.bytes.size()), kBinaryItemFlags) == 0)
+        return CODEC_OK;
+    reason = WhySetFailed(tag, name, edit.name);
+    return CODEC_FAILED;
+}
+
 int DeleteField(CTagBlock& tag, CTagBlock* id3v1, const TagEdit& edit, std::string& reason) {
     const WString name = WideFromUtf8(edit.name);
     const bool deleted = tag.DeleteField(name.c_str()) == 0;
@@ -45,6 +56,7 @@ int ApplyTagEdit(CTagBlock& tag, const TagEdit& edit, std::string& reason) {
     case TagEdit::Set: return SetField(tag, edit, reason);
     case TagEdit::Delete: return DeleteField(tag, nullptr, edit, reason);
     case TagEdit::DeleteAll: tag.ClearFields(); return CODEC_OK;
+    case TagEdit::SetBinary: return SetBinaryField(tag, edit, reason);
     }
     return CODEC_OK;
 }
@@ -58,7 +70,8 @@ int ApplyTagEdits(CTagBlock& tag, CTagBlock* id3v1, const std::vector<TagEdit>& 
         }
         if (int error = ApplyTagEdit(tag, edit, reason))
             return error;
-        if (int error = id3v1 ? ApplyTagEdit(*id3v1, edit, reason) : CODEC_OK)
+        // An ID3v1 record has no room for binary items; the ZEM tag in front holds them.
+        if (int error = id3v1 && edit.kind != TagEdit::SetBinary ? ApplyTagEdit(*id3v1, edit, reason) : CODEC_OK)
             return error;
     }
     return CODEC_OK;

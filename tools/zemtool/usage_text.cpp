@@ -67,8 +67,10 @@ const char* const kInfoUsage =
     "With several files, --json prints one object a line.\n";
 
 const char* const kTagUsage =
-    "Usage: zemtool tag FILE [--set NAME=VALUE]... [--set-cuesheet CUE] [--delete NAME]...\n"
-    "                        [--remove] [--id3v1]\n"
+    "Usage: zemtool tag FILE... [-r DIR]... [--set NAME=VALUE]... [--set-cuesheet CUE]\n"
+    "                           [--delete NAME]... [--remove] [--id3v1]\n"
+    "                           [--set-picture IMG | --remove-picture | --export-picture OUT]\n"
+    "                           [--picture-type TYPE]\n"
     "\n"
     "Without options, lists the tag fields at the end of FILE (any file: .zem, .qrb,\n"
     ".zlk), one NAME=VALUE a line. Text values are printed as UTF-8, with control\n"
@@ -81,6 +83,10 @@ const char* const kTagUsage =
     "not rewritten, and a failed write puts the old tag back: FILE then stays as\n"
     "it was.\n"
     "\n"
+    "Several files (and the .zem and .qrb files below each -r DIR) get the same\n"
+    "edits, each file whole or not at all; a listing of several files puts a line\n"
+    "\"==> FILE <==\" in front of each.\n"
+    "\n"
     "Options, applied in the order given; the tag is then written once:\n"
     "  --set NAME=VALUE  set a text field (VALUE is UTF-8); an empty VALUE deletes\n"
     "                    the field. NAME is printable ASCII without '='\n"
@@ -92,6 +98,17 @@ const char* const kTagUsage =
     "  --id3v1           write a 128-byte ID3v1 record instead of a ZEM tag; only\n"
     "                    Title, Artist, Album, Year, Comment, Track and Genre fit\n"
     "                    (a file with both keeps both)\n"
+    "  --set-picture IMG  store the JPEG or PNG image IMG (15 MiB at most) as the\n"
+    "                    binary field \"Cover Art (Front)\": IMG's file name, a zero\n"
+    "                    byte and the image's bytes\n"
+    "  --remove-picture  delete that field (no failure when there is none)\n"
+    "  --export-picture OUT  write the image of that field of one FILE to OUT;\n"
+    "                    changes nothing\n"
+    "  --picture-type TYPE  the picture the three options above mean, instead of\n"
+    "                    Front: Back, Leaflet, Media, Artist, Band, Composer,\n"
+    "                    Conductor, Illustration, Icon or Other (field \"Cover Art\n"
+    "                    (TYPE)\")\n"
+    "  -r, --recursive DIR  also every .zem and .qrb file below DIR\n"
     "  -h, --help        show this help\n";
 
 const char* const kLinksUsage =

@@ -56,6 +56,8 @@ bool DecodeSequence(const std::string& text, size_t& pos, uint32_t& code) {
     return value >= shape.minimum && value <= 0x10FFFF;
 }
 
+bool IsSurrogate(uint32_t code) { return code >= 0xD800 && code <= 0xDFFF; }
+
 uint32_t DecodeOne(const std::string& text, size_t& pos) {
     uint32_t code = 0;
     return DecodeSequence(text, pos, code) ? code : kReplacement;
@@ -119,5 +121,11 @@ std::string Utf8FromWide(const WCHAR* wide, size_t length) {
 }
 
 std::string Utf8FromWide(const WString& wide) { return Utf8FromWide(wide.data(), wide.size()); }
+
+size_t WellFormedUtf8Length(const std::string& text, size_t pos) {
+    size_t end = pos;
+    uint32_t code = 0;
+    return pos < text.size() && DecodeSequence(text, end, code) && !IsSurrogate(code) ? end - pos : 0;
+}
 
 }  // namespace zemtool

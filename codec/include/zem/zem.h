@@ -528,6 +528,94 @@ ZEM_API void zem_encoder_abort(zem_encoder* e);
  */
 ZEM_API int zem_check_md5(zem_decoder* d);
 
+/* ------------------------------------------------------------------------
+ * Since 1.1: where a stream's parts lie, link files read alone, the names
+ * of a cue sheet's links.
+ * ------------------------------------------------------------------------ */
+
+typedef struct zem_stream_layout {
+    uint64_t stream_start;   /* the stream's first byte, behind any bytes in front of it (an ID3v2 block) */
+    uint64_t frames_start;   /* the first frame's first byte (the description, seek table and WAV header lie before) */
+    uint64_t audio_end;      /* where the tags at the end begin (the file's size when it has none) */
+    uint64_t trailer_bytes;  /* the stored WAV trailer's size; it ends at audio_end */
+    uint64_t blocks;         /* the stream's total blocks */
+} zem_stream_layout;
+
+/*
+ * Where the parts of a stream opened whole (zem_open() of a stream,
+ * zem_open_io(), zem_open_memory()) lie in its file, so that a program can
+ * read a large trailer from the file itself, or tell a tag edit (which moves
+ * only audio_end's tags) from a change of the audio. Fills *layout and
+ * returns ZEM_OK; ZEM_ERROR_UNSUPPORTED for a link file or a range (their
+ * parts are the image's), ZEM_ERROR_BAD_INPUT when the file is too short to
+ * hold the parts its description announces, ZEM_ERROR_INVALID_ARGUMENT for a
+ * NULL argument. Any thread, as zem_get_info().
+ */
+ZEM_API int zem_get_layout(const zem_decoder* d, zem_stream_layout* layout);
+
+/*
+ * Reads the link file at link_path_utf8 without opening its image: the image
+ * path resolved against the link file's folder, as UTF-8 for the system
+ * (with '/' on Linux; a network or device path stays as written, so that a
+ * caller can refuse it), copied NUL-terminated into buffer when size is
+ * larger than its length (buffer may be NULL with size 0 to ask for the
+ * length), and the blocks into *start_block and *finish_block (either may be
+ * NULL; a negative finish is the image's end). Returns the path's length in
+ * bytes, or a negative error: ZEM_ERROR_INVALID_ARGUMENT (NULL or empty
+ * path), ZEM_ERROR_CANNOT_OPEN, ZEM_ERROR_BAD_INPUT (not a link file, or one
+ * lacking a key). Any thread.
+ */
+ZEM_API long zem_link_read(const char* link_path_utf8, char* buffer, size_t size, int64_t* start_block,
+                           int64_t* finish_block);
+
+/*
+ * The file name (without a folder) that zem_cue_write_links() gives the link
+ * of track `index` with template_utf8 (NULL: the default), copied
+ * NUL-terminated into buffer when size is larger than its length (buffer may
+ * be NULL with size 0). Returns the name's length in bytes; or, for a track
+ * whose link cannot be written (its name is too long for the system),
+ * ZEM_ERROR_BAD_INPUT with the reason ("track 03: ...") copied into buffer
+ * the same way; or ZEM_ERROR_INVALID_ARGUMENT (NULL c, index out of range,
+ * malformed UTF-8). One thread at a time per zem_cue.
+ */
+ZEM_API long zem_cue_link_name(const zem_cue* c, int index, const char* template_utf8, char* buffer, size_t size);
+
+/*
+ * As zem_cue_open(), with flags: ZEM_OPEN_ALLOW_REMOTE_PATHS lets the sheet's
+ * FILE line name a network or device path, which is otherwise warned about
+ * (zem_cue_warning()) and not looked at. Unknown bits give
+ * ZEM_ERROR_INVALID_ARGUMENT.
+ */
+ZEM_API zem_cue* zem_cue_open_ex(const char* path_utf8, unsigned flags, int* error);
+
+/*
+ * Warning `index` (from 0) about the links the sheet makes with
+ * template_utf8 (NULL: the default): an image that is missing or no stream,
+ * a track that would be empty, a path refused, ... (the links are written all
+ * the same; a caller may refuse instead). One line of English, copied
+ * NUL-terminated into buffer when size is larger than its length (buffer may
+ * be NULL with size 0). Returns its length, or ZEM_ERROR_INVALID_ARGUMENT
+ * past the last warning (so a loop from 0 ends there), for NULL c or
+ * malformed UTF-8.
+ */
+ZEM_API long zem_cue_warning(const zem_cue* c, const char* template_utf8, int index, char* buffer, size_t size);
+
+/*
+ * Told of each link file as zem_cue_write_links_ex() goes: its path (UTF-8),
+ * and for a file that could not be written, why (one line), with
+ * cannot_create non-zero when the name was fine but the system refused to
+ * create the file; failure is NULL for a file written. The texts are valid
+ * during the call only.
+ */
+typedef void (*zem_cue_report)(void* user, const char* path_utf8, const char* failure_utf8, int cannot_create);
+
+/*
+ * As zem_cue_write_links(), telling `report` (may be NULL) of every file
+ * written, once and in the order first written, then of every failure.
+ */
+ZEM_API int zem_cue_write_links_ex(const zem_cue* c, const char* template_utf8, const char* folder_utf8,
+                                   zem_cue_report report, void* user);
+
 #ifdef __cplusplus
 }
 #endif

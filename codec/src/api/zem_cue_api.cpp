@@ -12,6 +12,7 @@
 #include "platform/paths.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,7 @@ struct zem_cue {
     WString path;
     WString sheetText;
     bool inImage = false;  // the sheet came from the tag of the stream at `path`
+    LinkJobOptions options;
     LinkPlan plan;
     std::string image;
     std::vector<std::string> titles;
@@ -49,7 +51,7 @@ struct zem_cue {
         if (givenRate)
             return PlanAtRate(CueSheetFolder(path), naming);
         return inImage ? PlanLinksForImage(sheetText, path, naming)
-                       : PlanLinksFromText(sheetText, CueSheetFolder(path), naming);
+                       : PlanLinksFromText(sheetText, CueSheetFolder(path), naming, options);
     }
 
     // The plan with the blocks counted at givenRate, whatever file the FILE
@@ -75,7 +77,7 @@ struct zem_cue {
             folder += kSeparator;
         CueSheet sheet = plan.sheet;
         sheet.imageFile = zem_api::AbsolutePath(ResolveLinkImagePath(sheet.imageFile, plan.folder.c_str()));
-        return PlanLinksFromSheet(std::move(sheet), sheetText, folder, naming);
+        return PlanLinksFromSheet(std::move(sheet), sheetText, folder, naming, options);
     }
 
     int Open(const char* utf8) {
@@ -115,25 +117,51 @@ struct zem_cue {
         return ZEM_OK;
     }
 
-    int WriteLinks(const char* naming, const char* folder) const {
+    // The plan for a template (NULL: the default); false for malformed UTF-8.
+    bool PlanFor(const char* naming, LinkPlan* result) const {
+        WString wideNaming = kDefaultTemplate;
+        if (naming && !zem_api::WideFromUtf8(naming, &wideNaming))
+            return false;
+        *result = naming ? Plan(wideNaming) : plan;
+        return true;
+    }
+
+    int WriteLinks(const char* naming, const char* folder, zem_cue_report report, void* user) const {
         WString wideNaming = kDefaultTemplate;
         WString wideFolder;
         if ((naming && !zem_api::WideFromUtf8(naming, &wideNaming)) ||
             (folder && !zem_api::LibraryPathFromUtf8(folder, &wideFolder)))
             return ZEM_ERROR_INVALID_ARGUMENT;
         const LinkBuildResult result = WriteLinkFiles(folder ? PlanIn(wideFolder, wideNaming) : Plan(wideNaming));
+        // Each file once, in the order first written (a later track of the
+        // same name replaced the earlier one's file).
+        std::vector<WString> unique;
+        for (const WString& written : result.written) {
+            if (std::find(unique.begin(), unique.end(), written) == unique.end())
+                unique.push_back(written);
+        }
+        if (report) {
+            for (const WString& written : unique)
+                report(user, zem_api::Utf8PathFromLibrary(written).c_str(), nullptr, 0);
+            for (const LinkFailure& failure : result.failed)
+                report(user, zem_api::Utf8PathFromLibrary(failure.path).c_str(), CueSheetToUtf8(failure.reason).c_str(),
+                       failure.createFailed ? 1 : 0);
+        }
         if (!result.failed.empty())
             return ZEM_ERROR_WRITE_FAILED;
-        std::vector<WString> unique = result.written;
-        std::sort(unique.begin(), unique.end());
-        return static_cast<int>(std::unique(unique.begin(), unique.end()) - unique.begin());
+        return static_cast<int>(unique.size());
     }
 };
 
-extern "C" zem_cue* zem_cue_open(const char* path_utf8, int* error) {
+extern "C" zem_cue* zem_cue_open(const char* path_utf8, int* error) { return zem_cue_open_ex(path_utf8, 0, error); }
+
+extern "C" zem_cue* zem_cue_open_ex(const char* path_utf8, unsigned flags, int* error) {
     zem_cue* result = nullptr;
     int code = zem_api::Guarded([&] {
+        if (flags & ~ZEM_OPEN_ALLOW_REMOTE_PATHS)
+            return ZEM_ERROR_INVALID_ARGUMENT;
         auto cue = std::make_unique<zem_cue>();
+        cue->options.allowRemotePaths = (flags & ZEM_OPEN_ALLOW_REMOTE_PATHS) != 0;
         int opened = cue->Open(path_utf8);
         if (opened == ZEM_OK)
             result = cue.release();
@@ -179,7 +207,45 @@ extern "C" int zem_cue_get_track(const zem_cue* c, int index, zem_cue_track* tra
 extern "C" int zem_cue_write_links(const zem_cue* c, const char* template_utf8, const char* folder_utf8) {
     if (!c)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] { return c->WriteLinks(template_utf8, folder_utf8); });
+    return zem_api::Guarded([&] { return c->WriteLinks(template_utf8, folder_utf8, nullptr, nullptr); });
+}
+
+extern "C" int zem_cue_write_links_ex(const zem_cue* c, const char* template_utf8, const char* folder_utf8,
+                                      zem_cue_report report, void* user) {
+    if (!c)
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    return zem_api::Guarded([&] { return c->WriteLinks(template_utf8, folder_utf8, report, user); });
+}
+
+extern "C" long zem_cue_warning(const zem_cue* c, const char* template_utf8, int index, char* buffer, size_t size) {
+    if (!c || index < 0)
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    return zem_api::Guarded([&]() -> long {
+        LinkPlan plan;
+        if (!c->PlanFor(template_utf8, &plan) || static_cast<size_t>(index) >= plan.warnings.size())
+            return ZEM_ERROR_INVALID_ARGUMENT;
+        const std::string text = CueSheetToUtf8(plan.warnings[static_cast<size_t>(index)].text);
+        if (buffer && size > text.size())
+            std::memcpy(buffer, text.c_str(), text.size() + 1);
+        return static_cast<long>(text.size());
+    });
+}
+
+extern "C" long zem_cue_link_name(const zem_cue* c, int index, const char* template_utf8, char* buffer, size_t size) {
+    if (!c || index < 0 || static_cast<size_t>(index) >= c->plan.links.size())
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    return zem_api::Guarded([&]() -> long {
+        LinkPlan plan;
+        if (!c->PlanFor(template_utf8, &plan))
+            return ZEM_ERROR_INVALID_ARGUMENT;
+        const PlannedLink& link = plan.links.at(static_cast<size_t>(index));
+        const bool refused = !link.problem.empty();
+        const std::string text = refused ? CueSheetToUtf8(link.problem)
+                                         : zem_api::Utf8PathFromLibrary(link.path.substr(CueSheetFolder(link.path).size()));
+        if (buffer && size > text.size())
+            std::memcpy(buffer, text.c_str(), text.size() + 1);
+        return refused ? static_cast<long>(ZEM_ERROR_BAD_INPUT) : static_cast<long>(text.size());
+    });
 }
 
 extern "C" void zem_cue_close(zem_cue* c) { delete c; }

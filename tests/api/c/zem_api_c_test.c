@@ -434,7 +434,13 @@ static void ExpectTracks(zem_cue* c) {
     CHECK(SamePath(zem_cue_image(c), In("image.zem")));
 }
 
+/* Counts the files written; a failure counts 100. */
+static void CountReport(void* user, const char* path, const char* failure, int cannot_create) {
+    *(int*)user += path && strstr(path, "elsewhere") && !failure && !cannot_create ? 1 : 100;
+}
+
 static void TestCue(const char* zemtool) {
+    int reported;
     unsigned char* ours[3];
     long sizes[3];
     int error = 0, i;
@@ -446,6 +452,18 @@ static void TestCue(const char* zemtool) {
     if (!c)
         return;
     ExpectTracks(c);
+    {
+        char name[64];
+        CHECK(zem_cue_link_name(c, 1, NULL, NULL, 0) == (long)strlen(kLinkNames[1]));
+        CHECK(zem_cue_link_name(c, 1, NULL, name, sizeof name) == (long)strlen(kLinkNames[1]) &&
+              strcmp(name, kLinkNames[1]) == 0);
+        CHECK(zem_cue_link_name(c, 2, "TRACK# TITLE", name, sizeof name) == 10 && strcmp(name, "03 Ebb.zlk") == 0);
+        CHECK(zem_cue_link_name(c, 3, NULL, name, sizeof name) == ZEM_ERROR_INVALID_ARGUMENT);
+        CHECK(zem_cue_link_name(c, 0, "\xFF", name, sizeof name) == ZEM_ERROR_INVALID_ARGUMENT);
+        /* The image is there and the sheet is whole: nothing to warn about. */
+        CHECK(zem_cue_warning(c, NULL, 0, name, sizeof name) == ZEM_ERROR_INVALID_ARGUMENT);
+        CHECK(zem_cue_open_ex(In("album.cue"), 0x80u, &error) == NULL && error == ZEM_ERROR_INVALID_ARGUMENT);
+    }
     CHECK(zem_cue_write_links(c, NULL, NULL) == 3);
     for (i = 0; i < 3; ++i) {
         ours[i] = Slurp(In(kLinkNames[i]), &sizes[i]);
@@ -468,7 +486,9 @@ static void TestCue(const char* zemtool) {
 
     /* Elsewhere, links name the image by its full path and play their tracks. */
     MAKE_FOLDER(In("elsewhere"));
-    CHECK(zem_cue_write_links(c, "TRACK#", In("elsewhere")) == 3);
+    reported = 0;
+    CHECK(zem_cue_write_links_ex(c, "TRACK#", In("elsewhere"), CountReport, &reported) == 3);
+    CHECK(reported == 3);
     {
         zem_decoder* d = zem_open(In("elsewhere/02.zlk"), &error);
         CHECK(d != NULL && zem_get_tag(d, "Title") && strcmp(zem_get_tag(d, "Title"), "Saltglass") == 0);
