@@ -57,8 +57,6 @@ struct zem_cue {
     // The plan with the blocks counted at givenRate, whatever file the FILE
     // line happens to name in the current folder.
     LinkPlan PlanAtRate(const WString& folder, const WString& naming) const {
-        LinkJobOptions options;
-        options.allowRemotePaths = false;
         LinkPlan made = PlanLinksFromSheet(ParseCueSheetText(sheetText), sheetText, folder, naming, options);
         for (PlannedLink& link : made.links) {
             const CueTrack& track = made.sheet.tracks[link.trackIndex];
