@@ -3,6 +3,9 @@
 // worker decodes and feeds the audio worklet; this thread only shows and asks.
 const $ = (id) => document.getElementById(id);
 const worker = new Worker(new URL('./worker.js', import.meta.url), { type: 'module' });
+// Kept for use with no network once loaded (browsers allow it on https and localhost only).
+if ('serviceWorker' in navigator)
+    navigator.serviceWorker.register(new URL('./offline.js', import.meta.url)).catch(() => {});
 const lookaheadSeconds = Number(new URLSearchParams(location.search).get('lookahead')) || 2;
 
 let tracks = [];

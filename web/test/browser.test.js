@@ -3,7 +3,8 @@
 // bundled album's image and sheet opened through the file input, the track
 // list, the samples of track 2 that reach the audio worklet against `zemtool
 // decode`'s PCM of that track (from its start, then from a seek), and the
-// saved WAV file byte for byte. A screenshot goes to $SCREENSHOT.
+// saved WAV file byte for byte; then the page again with no network. A
+// screenshot goes to $SCREENSHOT.
 import assert from 'node:assert/strict';
 import { copyFileSync, mkdtempSync, readFileSync, symlinkSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -75,5 +76,14 @@ test('the player plays, seeks and saves track 2 of the album exactly', async (t)
     await page.click('#play');  // pause, for a still picture
     if (process.env.SCREENSHOT)
         await page.screenshot({ path: process.env.SCREENSHOT });
+
+    // Once loaded, the page opens and reads the album with no network at all.
+    await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 20000 });
+    server.close();
+    server.closeAllConnections();
+    await context.setOffline(true);
+    await page.reload();
+    await page.setInputFiles('#files', [join(album, 'Tallowmere.zem'), join(album, 'Tallowmere.cue')]);
+    await page.waitForFunction(() => document.querySelectorAll('#tracks tbody tr').length === 3);
     assert.deepEqual(problems, []);
 });
