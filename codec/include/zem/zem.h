@@ -617,7 +617,7 @@ ZEM_API int zem_cue_write_links_ex(const zem_cue* c, const char* template_utf8, 
                                    zem_cue_report report, void* user);
 
 /* ------------------------------------------------------------------------
- * Since 1.1: the ID3v1 record kept behind a ZEM tag.
+ * Since 1.1: the ID3v1 record at the end of a file, read and saved on its own.
  * ------------------------------------------------------------------------ */
 
 /* What zem_tag_found() reports the file's end to hold. */
@@ -648,6 +648,24 @@ ZEM_API zem_tag* zem_tag_open_ex(const char* path_utf8, unsigned flags, int* err
  * reads). ZEM_ERROR_INVALID_ARGUMENT for a NULL t. Threads as zem_tag_count().
  */
 ZEM_API int zem_tag_found(const zem_tag* t);
+
+/* zem_tag_save_ex(): how a tag that is not a ZEM tag in front of an ID3v1 record is saved. */
+#define ZEM_TAG_SAVE_ID3V1    0x1u  /* as an ID3v1 record alone */
+#define ZEM_TAG_SAVE_ZEM_ONLY 0x2u  /* as a ZEM tag alone, also in place of a record the file ends in */
+
+/*
+ * As zem_tag_save(), with flags that choose what a file holds afterwards
+ * when it does not end in a ZEM tag followed by an ID3v1 record (such a
+ * pair is always kept, both edited). 0 is zem_tag_save(): a ZEM tag, with a
+ * record the file ended in kept behind it. ZEM_TAG_SAVE_ID3V1 writes an
+ * ID3v1 record alone, in place of a ZEM tag the file ended in: only the
+ * fields a record holds (Title, Artist, Album, Year, Comment, Track, Genre),
+ * cut to its sizes, survive. ZEM_TAG_SAVE_ZEM_ONLY writes a ZEM tag alone,
+ * with a lone record's fields but not the record. Both bits together, or
+ * unknown ones, give ZEM_ERROR_INVALID_ARGUMENT; other results as for
+ * zem_tag_save().
+ */
+ZEM_API int zem_tag_save_ex(zem_tag* t, unsigned flags);
 
 #ifdef __cplusplus
 }

@@ -176,7 +176,7 @@ struct zem_tag {
         return ZEM_OK;
     }
 
-    int Save() {
+    int Save(unsigned saveFlags) {
         CWin32File file;
         if (file.Open(path.c_str()) != 0 || file.IsReadOnly())
             return ZEM_ERROR_CANNOT_OPEN;
@@ -194,7 +194,9 @@ struct zem_tag {
             }
             return static_cast<int>(CODEC_OK);
         };
-        if (RewriteTagAreaWith(area, false, true, edit, &bytes, reason) != CODEC_OK)
+        const bool useId3v1 = (saveFlags & ZEM_TAG_SAVE_ID3V1) != 0;
+        const bool keepId3v1 = (saveFlags & ZEM_TAG_SAVE_ZEM_ONLY) == 0;
+        if (RewriteTagAreaWith(area, useId3v1, keepId3v1, edit, &bytes, reason) != CODEC_OK)
             return ZEM_ERROR_FAILED;
         const std::vector<uint8_t> old = area.Bytes();
         if (bytes != old) {
@@ -295,10 +297,13 @@ extern "C" int zem_tag_set_binary(zem_tag* t, const char* name, const void* data
     return zem_api::Guarded([&] { return t->Change(name, data, size, false); });
 }
 
-extern "C" int zem_tag_save(zem_tag* t) {
-    if (!t)
+extern "C" int zem_tag_save(zem_tag* t) { return zem_tag_save_ex(t, 0); }
+
+extern "C" int zem_tag_save_ex(zem_tag* t, unsigned flags) {
+    if (!t || (flags & ~(ZEM_TAG_SAVE_ID3V1 | ZEM_TAG_SAVE_ZEM_ONLY)) ||
+        flags == (ZEM_TAG_SAVE_ID3V1 | ZEM_TAG_SAVE_ZEM_ONLY))
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] { return t->Save(); });
+    return zem_api::Guarded([&] { return t->Save(flags); });
 }
 
 extern "C" void zem_tag_close(zem_tag* t) { delete t; }
