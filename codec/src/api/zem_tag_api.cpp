@@ -74,8 +74,8 @@ void ReadSource(const WString& path, TagSource* source) {
     source->file.OpenForReading(path.c_str());
     if (!ReadTagArea(source->file, StreamAudioEnd(source->file), &source->area).empty())
         return;
-    source->found = (source->area.zemTag.empty() ? 0u : ZEM_TAG_HAS_ZEM) |
-                    (source->area.id3v1.empty() ? 0u : ZEM_TAG_HAS_ID3V1);
+    source->found =
+        (source->area.zemTag.empty() ? 0u : ZEM_TAG_HAS_ZEM) | (source->area.id3v1.empty() ? 0u : ZEM_TAG_HAS_ID3V1);
 }
 
 // A file ending in a ZEM tag and an ID3v1 record behind it shows its ZEM
@@ -243,9 +243,7 @@ extern "C" zem_tag* zem_tag_open_ex(const char* path_utf8, unsigned flags, int* 
     return code == ZEM_OK ? result : nullptr;
 }
 
-extern "C" int zem_tag_found(const zem_tag* t) {
-    return t ? static_cast<int>(t->found) : ZEM_ERROR_INVALID_ARGUMENT;
-}
+extern "C" int zem_tag_found(const zem_tag* t) { return t ? static_cast<int>(t->found) : ZEM_ERROR_INVALID_ARGUMENT; }
 
 extern "C" int zem_tag_count(const zem_tag* t) {
     return t ? static_cast<int>(t->entries.size()) : ZEM_ERROR_INVALID_ARGUMENT;
