@@ -306,6 +306,48 @@ TEST(ZemApi, TagsOfAStreamAndTheLinkFilesOwnTag) {
     EXPECT_EQ(nullptr, zem_get_tag(link.get(), ""));
 }
 
+// A ZEM tag of `version` holding a text item Artist and a binary item Cover,
+// behind a few bytes of "audio".
+Bytes TagOfVersion(uint32_t version, const char* artist) {
+    Bytes file(16, 0x5A);
+    const size_t start = file.size();
+    struct Item {
+        const char* name;
+        Bytes value;
+        uint32_t flags;
+    };
+    for (const Item& item : {Item{"Artist", BytesOf(artist), 0}, Item{"Cover", Bytes{1, 0, 2}, 2}}) {
+        PutU32(file, static_cast<uint32_t>(item.value.size()));
+        PutU32(file, item.flags);
+        PutText(file, item.name);
+        file.push_back(0);
+        file.insert(file.end(), item.value.begin(), item.value.end());
+    }
+    const uint32_t size = static_cast<uint32_t>(file.size() - start) + 32;
+    PutText(file, "ZEMTAGEX");
+    for (uint32_t word : {version, size, 2u, 0x40000000u, 0u, 0u})
+        PutU32(file, word);
+    return file;
+}
+
+TEST(ZemApi, TagTextIsUtf8AndBinaryItemsKeepTheirBytesInEveryTagVersion) {
+    struct Case {
+        uint32_t version;
+        const char* stored;  // older tags hold ANSI text
+    } cases[] = {{1000, "Caf\xE9"}, {2000, "Caf\xC3\xA9"}};
+    for (const Case& c : cases) {
+        zem_tag* tag = zem_tag_open(Files().Write("versioned.zem", TagOfVersion(c.version, c.stored)).c_str(), nullptr);
+        ASSERT_NE(tag, nullptr);
+        EXPECT_EQ(zem_tag_found(tag), ZEM_TAG_HAS_ZEM) << c.version;
+        EXPECT_STREQ(zem_tag_get(tag, "Artist"), "Caf\xC3\xA9") << c.version;
+        EXPECT_EQ(zem_tag_get(tag, "Cover"), nullptr) << c.version;
+        unsigned char cover[4] = {};
+        EXPECT_EQ(zem_tag_get_binary(tag, "Cover", cover, sizeof cover), 3) << c.version;
+        EXPECT_EQ(Bytes(cover, cover + 3), (Bytes{1, 0, 2})) << c.version;
+        zem_tag_close(tag);
+    }
+}
+
 TEST(ZemApi, LayoutPlacesTheTrailerBeforeTheTagAndLinksHaveNone) {
     const Bytes file = ReadFileBytes(std::filesystem::u8path(Files().Image()));
     Decoder d = Open(Files().Image());

@@ -15,17 +15,18 @@ namespace {
 using zemtool::JsonQuote;
 using zemtool::Utf8FromWide;
 using zemtool::WideFromUtf8;
+using zemtool::WideText;
 
-WString Units(std::initializer_list<uint16_t> units) {
-    WString text;
+WideText Units(std::initializer_list<uint16_t> units) {
+    WideText text;
     for (uint16_t unit : units)
-        text += static_cast<WCHAR>(unit);
+        text += static_cast<zemtool::WideChar>(unit);
     return text;
 }
 
 TEST(UtfTextTest, EveryLengthOfSequenceRoundTrips) {
     const std::string utf8 = "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB5";  // A, e-acute, euro, a note
-    const WString wide = Units({0x41, 0xE9, 0x20AC, 0xD83C, 0xDFB5});
+    const WideText wide = Units({0x41, 0xE9, 0x20AC, 0xD83C, 0xDFB5});
     EXPECT_EQ(WideFromUtf8(utf8), wide);
     EXPECT_EQ(Utf8FromWide(wide), utf8);
 }
@@ -33,7 +34,7 @@ TEST(UtfTextTest, EveryLengthOfSequenceRoundTrips) {
 TEST(UtfTextTest, LoneSurrogatesSurviveTheRoundTrip) {
     // Windows names may hold unpaired surrogates; they must reach the file
     // system unchanged.
-    const WString wide = Units({0x61, 0xD800, 0x62, 0xDC01});
+    const WideText wide = Units({0x61, 0xD800, 0x62, 0xDC01});
     const std::string utf8 = Utf8FromWide(wide);
     EXPECT_EQ(utf8, "a\xED\xA0\x80" "b\xED\xB0\x81");
     EXPECT_EQ(WideFromUtf8(utf8), wide);

@@ -21,6 +21,43 @@
 namespace zemtool {
 namespace {
 
+// The output file as the encoder writes it: front to back, then back to the
+// header to fill in what it learns only at the end.
+class EncoderOutput : public CStreamIo {
+public:
+    explicit EncoderOutput(OutputFile& file) : m_file(file) {}
+
+    int Open(const WCHAR*) override { return -1; }
+    int Close() override { return 0; }
+    int Read(void*, int32_t, int32_t* bytesRead) override {
+        if (bytesRead)
+            *bytesRead = 0;
+        return CODEC_READ_FAILED;
+    }
+    int Write(const void* buffer, int32_t bytesToWrite, int32_t* bytesWritten) override {
+        const bool ok = bytesToWrite >= 0 && m_file.WriteAll(buffer, static_cast<size_t>(bytesToWrite));
+        if (bytesWritten)
+            *bytesWritten = ok ? bytesToWrite : 0;
+        return ok ? CODEC_OK : CODEC_WRITE_FAILED;
+    }
+    int Seek(int32_t distance, int origin) override {
+        const int64_t base = origin == 1 ? m_file.Position() : origin == 2 ? m_file.Size() : 0;
+        return m_file.SeekTo(base + distance) ? 0 : -1;
+    }
+    int Create(const WCHAR*) override { return -1; }
+    int Delete() override { return -1; }
+    int SetEof() override { return -1; }
+    int32_t GetPosition() override { return static_cast<int32_t>(m_file.Position()); }
+    int32_t GetSize() override { return static_cast<int32_t>(m_file.Size()); }
+    int GetName(WCHAR* buffer) override {
+        buffer[0] = 0;
+        return 0;
+    }
+
+private:
+    OutputFile& m_file;
+};
+
 // Standard input and output hold the whole stream in memory; a named output
 // appears under its name only once it is complete.
 int Encode(const CodecOptions& options, std::istream& in, std::ostream& out, std::ostream& err) {
@@ -47,10 +84,11 @@ int Encode(const CodecOptions& options, std::istream& in, std::ostream& out, std
         return ReportFailure(err, CODEC_BAD_ARGUMENT, refusal);
     CMemoryStream memoryOutput;
     OutputFile fileOutput;
+    EncoderOutput encoderOutput(fileOutput);
     std::string message;
     if (target != "-" && !fileOutput.Begin(target, &message))
         return ReportFailure(err, CODEC_WRITE_FAILED, message);
-    CStreamIo& output = target == "-" ? static_cast<CStreamIo&>(memoryOutput) : fileOutput;
+    CStreamIo& output = target == "-" ? static_cast<CStreamIo&>(memoryOutput) : encoderOutput;
     ProgressBar bar(err, !options.quiet && StandardErrorIsTerminal(), "encoding");
     EncodeProgress progress = [&](int64_t done, int64_t total) { bar.Update(done, total); };
     std::string reason;

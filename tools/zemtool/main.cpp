@@ -22,7 +22,7 @@ int wmain(int argc, wchar_t** argv) {
     zemtool::UseBinaryStandardStreams();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
-        args.push_back(zemtool::Utf8FromWide(WString(argv[i])));
+        args.push_back(zemtool::Utf8FromWide(zemtool::WideText(argv[i])));
     return zemtool::CloseStandardOutput(std::cerr, RunZemtool(args, std::cin, std::cout, std::cerr));
 }
 #else

@@ -2,7 +2,6 @@
 #include "tools/zemtool/output_file.h"
 
 #include "tools/zemtool/interrupt_cleanup.h"
-#include "tools/zemtool/tool_errors.h"
 #include "tools/zemtool/tool_failure.h"
 
 #include <cstdio>
@@ -118,34 +117,14 @@ bool OutputFile::WriteAll(const void* bytes, size_t count) {
     return true;
 }
 
-int OutputFile::Read(void*, int32_t, int32_t* bytesRead) {
-    if (bytesRead)
-        *bytesRead = 0;
-    return CODEC_READ_FAILED;
-}
-
-int OutputFile::Write(const void* buffer, int32_t bytesToWrite, int32_t* bytesWritten) {
-    const bool ok = bytesToWrite >= 0 && WriteAll(buffer, static_cast<size_t>(bytesToWrite));
-    if (bytesWritten)
-        *bytesWritten = ok ? bytesToWrite : 0;
-    return ok ? CODEC_OK : CODEC_WRITE_FAILED;
-}
-
-int OutputFile::Seek(int32_t distance, int origin) {
-    const int64_t base = origin == 1 ? m_position : origin == 2 ? m_size : 0;
-    const int64_t position = base + distance;
+bool OutputFile::SeekTo(int64_t position) {
     std::string why;
     if (position < 0 || !m_file.SeekTo(position, &why)) {
         m_failure = "cannot write " + Quoted(m_target) + ": " + (why.empty() ? "seek before the start" : why);
-        return -1;
+        return false;
     }
     m_position = position;
-    return 0;
-}
-
-int OutputFile::GetName(WCHAR* buffer) {
-    buffer[0] = 0;
-    return 0;
+    return true;
 }
 
 }  // namespace zemtool

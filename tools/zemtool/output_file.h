@@ -7,17 +7,19 @@
 // straight.
 #pragma once
 
-#include "io/stream_io.h"
 #include "tools/zemtool/native_file.h"
 
+#include <cstdint>
 #include <string>
 
 namespace zemtool {
 
-class OutputFile : public CStreamIo {
+class OutputFile {
 public:
     OutputFile() = default;
-    ~OutputFile() override;
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
 
     // Starts the file for `target`. False with a one-line message (which file,
     // what failed and the system's reason) in `message`.
@@ -28,21 +30,13 @@ public:
     void Discard();
 
     bool WriteAll(const void* bytes, size_t count);
+    // Moves where the next write goes, for writers that go back to fill in
+    // what they learn only at the end.
+    bool SeekTo(int64_t position);
+    int64_t Position() const { return m_position; }
+    int64_t Size() const { return m_size; }
     // Why the last write or seek failed, as a message like those above.
     const std::string& Failure() const { return m_failure; }
-
-    // CStreamIo, for writers that write and seek back: Write and Seek from the start.
-    int Open(const WCHAR*) override { return -1; }
-    int Close() override { return 0; }
-    int Read(void*, int32_t, int32_t* bytesRead) override;
-    int Write(const void* buffer, int32_t bytesToWrite, int32_t* bytesWritten) override;
-    int Seek(int32_t distance, int origin) override;
-    int Create(const WCHAR*) override { return -1; }
-    int Delete() override { return -1; }
-    int SetEof() override { return -1; }
-    int32_t GetPosition() override { return static_cast<int32_t>(m_position); }
-    int32_t GetSize() override { return static_cast<int32_t>(m_size); }
-    int GetName(WCHAR* buffer) override;
 
 private:
     bool CreateTemporary(std::string* message);

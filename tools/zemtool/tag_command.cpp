@@ -103,7 +103,9 @@ int RunOnFile(const TagRequest& request, std::ostream& out, std::ostream& err) {
     if (request.file.empty() || file.Open(wide.c_str()) != 0)
         return ReportFailure(err, CODEC_BAD_INPUT, "cannot open " + Quoted(request.file));
     if (!request.ChangesFile()) {
-        ListTags(file, out);
+        file.Close();
+        if (ListTags(request.file, out) != ZEM_OK)
+            return ReportFailure(err, CODEC_BAD_INPUT, "cannot read the tag of " + Quoted(request.file));
         return ZEMTOOL_OK;
     }
     return EditTag(file, request, err);

@@ -86,24 +86,24 @@ bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 }  // namespace
 
-WString WideFromUtf8(const std::string& utf8) {
-    WString wide;
+WideText WideFromUtf8(const std::string& utf8) {
+    WideText wide;
     wide.reserve(utf8.size());
     size_t pos = 0;
     while (pos < utf8.size()) {
         const uint32_t code = DecodeOne(utf8, pos);
         if (code >= 0x10000) {
             const uint32_t offset = code - 0x10000;
-            wide += static_cast<WCHAR>(0xD800 + (offset >> 10));
-            wide += static_cast<WCHAR>(0xDC00 + (offset & 0x3FF));
+            wide += static_cast<WideChar>(0xD800 + (offset >> 10));
+            wide += static_cast<WideChar>(0xDC00 + (offset & 0x3FF));
         } else {
-            wide += static_cast<WCHAR>(code);
+            wide += static_cast<WideChar>(code);
         }
     }
     return wide;
 }
 
-std::string Utf8FromWide(const WCHAR* wide, size_t length) {
+std::string Utf8FromWide(const WideChar* wide, size_t length) {
     std::string out;
     out.reserve(length);
     for (size_t i = 0; i < length; ++i) {
@@ -120,7 +120,7 @@ std::string Utf8FromWide(const WCHAR* wide, size_t length) {
     return out;
 }
 
-std::string Utf8FromWide(const WString& wide) { return Utf8FromWide(wide.data(), wide.size()); }
+std::string Utf8FromWide(const WideText& wide) { return Utf8FromWide(wide.data(), wide.size()); }
 
 size_t WellFormedUtf8Length(const std::string& text, size_t pos) {
     size_t end = pos;

@@ -616,6 +616,57 @@ typedef void (*zem_cue_report)(void* user, const char* path_utf8, const char* fa
 ZEM_API int zem_cue_write_links_ex(const zem_cue* c, const char* template_utf8, const char* folder_utf8,
                                    zem_cue_report report, void* user);
 
+/* ------------------------------------------------------------------------
+ * Since 1.1: the ID3v1 record at the end of a file, read and saved on its own.
+ * ------------------------------------------------------------------------ */
+
+/* What zem_tag_found() reports the file's end to hold. */
+#define ZEM_TAG_HAS_ZEM   0x1  /* a ZEM tag */
+#define ZEM_TAG_HAS_ID3V1 0x2  /* an ID3v1 record (behind the ZEM tag when both are there) */
+
+/* zem_tag_open_ex(): the fields of the file's ID3v1 record rather than its ZEM tag. */
+#define ZEM_TAG_OPEN_ID3V1 0x1u
+
+/*
+ * As zem_tag_open(), with flags. ZEM_TAG_OPEN_ID3V1 gives the seven fields
+ * of the ID3v1 record at the file's end (Title, Artist, Album, Year, Comment,
+ * Track, Genre, those that are not empty), also when a ZEM tag lies in front
+ * of it, so that a program can show both; a file without a record that
+ * zem_tag_found() reports gives an empty tag. Such a tag is changed and
+ * saved as any other: zem_tag_save() applies the changes to both tags, as
+ * it does for zem_tag_open()'s, and then t holds the record's fields again.
+ * Unknown bits give ZEM_ERROR_INVALID_ARGUMENT; other errors as for
+ * zem_tag_open().
+ */
+ZEM_API zem_tag* zem_tag_open_ex(const char* path_utf8, unsigned flags, int* error);
+
+/*
+ * The tags the file held when t was opened or last saved, read as
+ * zem_tag_save() reads them: ZEM_TAG_HAS_ZEM and ZEM_TAG_HAS_ID3V1 or'ed
+ * together; 0 for a file without tags, and also for one whose tags cannot be
+ * rewritten safely (zem_tag_save() refuses it; t then holds what a player
+ * reads). ZEM_ERROR_INVALID_ARGUMENT for a NULL t. Threads as zem_tag_count().
+ */
+ZEM_API int zem_tag_found(const zem_tag* t);
+
+/* zem_tag_save_ex(): how a tag that is not a ZEM tag in front of an ID3v1 record is saved. */
+#define ZEM_TAG_SAVE_ID3V1    0x1u  /* as an ID3v1 record alone */
+#define ZEM_TAG_SAVE_ZEM_ONLY 0x2u  /* as a ZEM tag alone, also in place of a record the file ends in */
+
+/*
+ * As zem_tag_save(), with flags that choose what a file holds afterwards
+ * when it does not end in a ZEM tag followed by an ID3v1 record (such a
+ * pair is always kept, both edited). 0 is zem_tag_save(): a ZEM tag, with a
+ * record the file ended in kept behind it. ZEM_TAG_SAVE_ID3V1 writes an
+ * ID3v1 record alone, in place of a ZEM tag the file ended in: only the
+ * fields a record holds (Title, Artist, Album, Year, Comment, Track, Genre),
+ * cut to its sizes, survive. ZEM_TAG_SAVE_ZEM_ONLY writes a ZEM tag alone,
+ * with a lone record's fields but not the record. Both bits together, or
+ * unknown ones, give ZEM_ERROR_INVALID_ARGUMENT; other results as for
+ * zem_tag_save().
+ */
+ZEM_API int zem_tag_save_ex(zem_tag* t, unsigned flags);
+
 #ifdef __cplusplus
 }
 #endif

@@ -62,30 +62,51 @@ bool IsStorableName(const char* name) {
     return true;
 }
 
-// A file ending in a ZEM tag and an ID3v1 record behind it shows its ZEM
-// tag, as `zemtool tag` lists it; the library's reader would stop at the record.
-std::vector<TagEntry> ReadEntries(const WString& path) {
-    std::vector<TagEntry> entries;
+// A file and the tags at its end as a rewrite reads them; `found` holds
+// ZEM_TAG_HAS_* bits, or 0 when they cannot be rewritten safely.
+struct TagSource {
     CWin32File file;
-    file.OpenForReading(path.c_str());
     TagArea area;
-    const bool both = ReadTagArea(file, StreamAudioEnd(file), &area).empty() && !area.zemTag.empty() &&
-                      !area.id3v1.empty();
-    CMemoryStream zemOnly(area.zemTag, true);
-    CTagBlock tag(both ? static_cast<CStreamIo*>(&zemOnly) : &file, 1);
+    unsigned found = 0;
+};
+
+void ReadSource(const WString& path, TagSource* source) {
+    source->file.OpenForReading(path.c_str());
+    if (!ReadTagArea(source->file, StreamAudioEnd(source->file), &source->area).empty())
+        return;
+    source->found =
+        (source->area.zemTag.empty() ? 0u : ZEM_TAG_HAS_ZEM) | (source->area.id3v1.empty() ? 0u : ZEM_TAG_HAS_ID3V1);
+}
+
+// A file ending in a ZEM tag and an ID3v1 record behind it shows its ZEM
+// tag, as `zemtool tag` lists it; the library's reader would stop at the
+// record. With ZEM_TAG_OPEN_ID3V1 it shows the record's fields instead.
+std::vector<TagEntry> ReadEntries(const WString& path, unsigned flags, unsigned* found) {
+    std::vector<TagEntry> entries;
+    TagSource source;
+    ReadSource(path, &source);
+    *found = source.found;
+    const bool both = source.found == (ZEM_TAG_HAS_ZEM | ZEM_TAG_HAS_ID3V1);
+    const bool record = (flags & ZEM_TAG_OPEN_ID3V1) != 0;
+    if (record && !(source.found & ZEM_TAG_HAS_ID3V1))
+        return entries;
+    CMemoryStream zemOnly(record ? source.area.id3v1 : source.area.zemTag, true);
+    CTagBlock tag(both || record ? static_cast<CStreamIo*>(&zemOnly) : &source.file, 1);
     for (int index = 0; index < tag.GetFieldCount(); ++index) {
         const CTagItem* item = tag.GetField(index);
         TagEntry entry;
         entry.name = CueSheetToUtf8(item->GetName());
         entry.readOnly = item->IsReadOnly();
+        entry.text = item->IsText();
         const auto* value = item->GetValue();
         const size_t size = static_cast<size_t>(item->GetValueSize());
-        if (item->IsAnsiText()) {
-            const std::string ansi(reinterpret_cast<const char*>(value), strnlen(reinterpret_cast<const char*>(value), size));
+        // An older tag's binary items keep their bytes: only text is ANSI.
+        if (item->IsAnsiText() && entry.text) {
+            const char* text = reinterpret_cast<const char*>(value);
+            const std::string ansi(text, strnlen(text, size));
             const std::string utf8 = AnsiToUtf8(ansi.c_str());
             entry.value.assign(utf8.begin(), utf8.end());
         } else {
-            entry.text = item->IsText();
             entry.value.assign(value, value + size);
         }
         entries.push_back(std::move(entry));
@@ -114,6 +135,8 @@ int ApplyChange(CTagBlock& tag, const TagChange& change, bool record) {
 
 struct zem_tag {
     WString path;
+    unsigned flags = 0;
+    unsigned found = 0;
     std::vector<TagEntry> entries;
     std::vector<TagChange> changes;
     // Texts handed out, kept until the tag changes.
@@ -153,7 +176,7 @@ struct zem_tag {
         return ZEM_OK;
     }
 
-    int Save() {
+    int Save(unsigned saveFlags) {
         CWin32File file;
         if (file.Open(path.c_str()) != 0 || file.IsReadOnly())
             return ZEM_ERROR_CANNOT_OPEN;
@@ -171,7 +194,9 @@ struct zem_tag {
             }
             return static_cast<int>(CODEC_OK);
         };
-        if (RewriteTagAreaWith(area, false, true, edit, &bytes, reason) != CODEC_OK)
+        const bool useId3v1 = (saveFlags & ZEM_TAG_SAVE_ID3V1) != 0;
+        const bool keepId3v1 = (saveFlags & ZEM_TAG_SAVE_ZEM_ONLY) == 0;
+        if (RewriteTagAreaWith(area, useId3v1, keepId3v1, edit, &bytes, reason) != CODEC_OK)
             return ZEM_ERROR_FAILED;
         const std::vector<uint8_t> old = area.Bytes();
         if (bytes != old) {
@@ -184,7 +209,7 @@ struct zem_tag {
         file.Close();
         texts.clear();
         changes.clear();
-        entries = ReadEntries(path);
+        entries = ReadEntries(path, flags, &found);
         return ZEM_OK;
     }
 
@@ -194,17 +219,22 @@ struct zem_tag {
     }
 };
 
-extern "C" zem_tag* zem_tag_open(const char* path_utf8, int* error) {
+extern "C" zem_tag* zem_tag_open(const char* path_utf8, int* error) { return zem_tag_open_ex(path_utf8, 0, error); }
+
+extern "C" zem_tag* zem_tag_open_ex(const char* path_utf8, unsigned flags, int* error) {
     zem_tag* result = nullptr;
     int code = zem_api::Guarded([&] {
+        if (flags & ~ZEM_TAG_OPEN_ID3V1)
+            return ZEM_ERROR_INVALID_ARGUMENT;
         auto tag = std::make_unique<zem_tag>();
+        tag->flags = flags;
         if (!zem_api::LibraryPathFromUtf8(path_utf8, &tag->path))
             return ZEM_ERROR_INVALID_ARGUMENT;
         CWin32File file;
         if (file.OpenForReading(tag->path.c_str()) != 0)
             return ZEM_ERROR_CANNOT_OPEN;
         file.Close();
-        tag->entries = ReadEntries(tag->path);
+        tag->entries = ReadEntries(tag->path, flags, &tag->found);
         result = tag.release();
         return ZEM_OK;
     });
@@ -212,6 +242,8 @@ extern "C" zem_tag* zem_tag_open(const char* path_utf8, int* error) {
         *error = code;
     return code == ZEM_OK ? result : nullptr;
 }
+
+extern "C" int zem_tag_found(const zem_tag* t) { return t ? static_cast<int>(t->found) : ZEM_ERROR_INVALID_ARGUMENT; }
 
 extern "C" int zem_tag_count(const zem_tag* t) {
     return t ? static_cast<int>(t->entries.size()) : ZEM_ERROR_INVALID_ARGUMENT;
@@ -263,10 +295,13 @@ extern "C" int zem_tag_set_binary(zem_tag* t, const char* name, const void* data
     return zem_api::Guarded([&] { return t->Change(name, data, size, false); });
 }
 
-extern "C" int zem_tag_save(zem_tag* t) {
-    if (!t)
+extern "C" int zem_tag_save(zem_tag* t) { return zem_tag_save_ex(t, 0); }
+
+extern "C" int zem_tag_save_ex(zem_tag* t, unsigned flags) {
+    if (!t || (flags & ~(ZEM_TAG_SAVE_ID3V1 | ZEM_TAG_SAVE_ZEM_ONLY)) ||
+        flags == (ZEM_TAG_SAVE_ID3V1 | ZEM_TAG_SAVE_ZEM_ONLY))
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] { return t->Save(); });
+    return zem_api::Guarded([&] { return t->Save(flags); });
 }
 
 extern "C" void zem_tag_close(zem_tag* t) { delete t; }

@@ -381,7 +381,37 @@ static void TestTags(void) {
     free(bytes);
     t = zem_tag_open(In("id3.zem"), &error);
     CHECK(t && zem_tag_get(t, "Mood") && strcmp(zem_tag_get(t, "Mood"), "calm") == 0);
+    CHECK(zem_tag_found(t) == (ZEM_TAG_HAS_ZEM | ZEM_TAG_HAS_ID3V1));
     zem_tag_close(t);
+    /* The record behind the ZEM tag read on its own (Title, Track 0, Genre 0 = Blues); none gives no fields. */
+    t = zem_tag_open_ex(In("id3.zem"), ZEM_TAG_OPEN_ID3V1, &error);
+    CHECK(t && zem_tag_count(t) == 3 && strcmp(zem_tag_name(t, 0), "Title") == 0 && !zem_tag_get(t, "Mood"));
+    CHECK(zem_tag_get(t, "Title") && strcmp(zem_tag_get(t, "Title"), "New title") == 0);
+    zem_tag_close(t);
+    t = zem_tag_open_ex(In("image.zem"), ZEM_TAG_OPEN_ID3V1, &error);
+    CHECK(t && zem_tag_count(t) == 0 && zem_tag_found(t) == ZEM_TAG_HAS_ZEM);
+    zem_tag_close(t);
+    CHECK(zem_tag_open_ex(In("image.zem"), 0x2u, &error) == NULL && error == ZEM_ERROR_INVALID_ARGUMENT);
+
+    /* A lone record becomes a ZEM tag alone, and that a record alone again (keeping what a record holds). */
+    bytes = Slurp(In("plain.zem"), &before);
+    bytes = realloc(bytes, (size_t)before + 128);
+    memset(bytes + before, 0, 128);
+    memcpy(bytes + before, "TAGOld title", 12);
+    Spit(In("lone.zem"), bytes, (size_t)before + 128);
+    free(bytes);
+    t = zem_tag_open(In("lone.zem"), &error);
+    CHECK(t && zem_tag_found(t) == ZEM_TAG_HAS_ID3V1 && zem_tag_set(t, "Mood", "calm") == ZEM_OK);
+    CHECK(zem_tag_save_ex(t, ZEM_TAG_SAVE_ID3V1 | ZEM_TAG_SAVE_ZEM_ONLY) == ZEM_ERROR_INVALID_ARGUMENT);
+    CHECK(zem_tag_save_ex(t, 0x4u) == ZEM_ERROR_INVALID_ARGUMENT && zem_tag_save_ex(NULL, 0) < 0);
+    CHECK(zem_tag_save_ex(t, ZEM_TAG_SAVE_ZEM_ONLY) == ZEM_OK && zem_tag_found(t) == ZEM_TAG_HAS_ZEM);
+    CHECK(zem_tag_get(t, "Mood") && zem_tag_get(t, "Title") && strcmp(zem_tag_get(t, "Title"), "Old title") == 0);
+    CHECK(zem_tag_save_ex(t, ZEM_TAG_SAVE_ID3V1) == ZEM_OK && zem_tag_found(t) == ZEM_TAG_HAS_ID3V1);
+    CHECK(zem_tag_get(t, "Title") && !zem_tag_get(t, "Mood"));
+    zem_tag_close(t);
+    bytes = Slurp(In("lone.zem"), &size);
+    CHECK(size == before + 128 && memcmp(bytes + before, "TAGOld title", 12) == 0);
+    free(bytes);
 
     /* A ZEM tag whose footer counts an item more than it holds is refused, and the file left alone. */
     bytes = Slurp(In("image.zem"), &size);
@@ -402,6 +432,7 @@ static void TestTags(void) {
     CHECK(zem_tag_open(NULL, &error) == NULL && error == ZEM_ERROR_INVALID_ARGUMENT);
     CHECK(zem_tag_count(NULL) < 0 && zem_tag_name(NULL, 0) == NULL && zem_tag_get(NULL, "Title") == NULL);
     CHECK(zem_tag_set(NULL, "Title", "x") < 0 && zem_tag_save(NULL) < 0 && zem_tag_get_binary(NULL, "x", NULL, 0) < 0);
+    CHECK(zem_tag_found(NULL) == ZEM_ERROR_INVALID_ARGUMENT && zem_tag_open_ex(NULL, 0, &error) == NULL);
     zem_tag_close(NULL);
 }
 
