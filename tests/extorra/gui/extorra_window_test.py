@@ -209,6 +209,8 @@ class ExtorraSession(WindowSession):
         self.select_folder(chooser, folder)
         self.screenshot("04-chooser.png")
         self.probe.ask("click", self.chooser_button(chooser, 1)["hwnd"])
+        # On a busy machine the chooser may still be up when the next dialog is looked for.
+        check(self.probe.ask("gone", chooser["hwnd"], 10000, timeout=15)["gone"], "the folder chooser did not close")
         box = self.wait_dialog(15)
         check(box, "no message after choosing the folder")
         self.expect_message(box[0], "Extorra", "Error renaming '%s\\clash.qrb'." % folder, "none",
