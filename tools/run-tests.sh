@@ -4,8 +4,9 @@
 #
 #   tools/run-tests.sh [--fuzz SECONDS] [PRESET...]
 #
-# PRESET is a workflow preset of CMakePresets.json (native, native-asan, native-tsan, web,
-# windows; native, native-asan and windows by default). Each one configures, builds and tests in
+# PRESET is a workflow preset of CMakePresets.json (native, web, native-asan, native-tsan,
+# windows; all but native-tsan by default, web after native, whose zemtool its tests compare
+# with). Each one configures, builds and tests in
 # build/<preset>/, its output kept in build/logs/<preset>.log. The presets run one after
 # the other, but for windows, which runs its tests under Wine (tools/wine-run.sh) beside
 # the others when there are others. With --fuzz, the libFuzzer targets then run for
