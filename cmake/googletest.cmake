@@ -7,7 +7,7 @@ set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 # Test code only: built for compile speed, as the tests themselves are.
 foreach(target gtest gtest_main)
-  target_compile_options(${target} PRIVATE $<$<CONFIG:Release,RelWithDebInfo>:-O1> $<$<CONFIG:RelWithDebInfo,Debug>:-g1>)
+  target_compile_options(${target} PRIVATE $<$<CONFIG:Release,RelWithDebInfo>:-Og> $<$<CONFIG:RelWithDebInfo,Debug>:-g1>)
 endforeach()
 if(ZEM_SANITIZE)
   target_compile_options(gtest PRIVATE -fsanitize=address,undefined)

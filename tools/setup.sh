@@ -20,7 +20,7 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 packages=(
     # Native builds and GoogleTest, built from its sources in /usr/src/googletest.
-    build-essential cmake googletest
+    build-essential cmake ninja-build googletest
     # Windows cross build (the POSIX-threads flavour of the 64-bit compiler only).
     g++-mingw-w64-x86-64-posix
     # The IDL compiler for Pathwick's type library.

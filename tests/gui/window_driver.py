@@ -112,11 +112,18 @@ class WindowSession:
         ready = os.path.join(self.prefix, ".window-test-ready")
         if os.path.exists(ready):
             return
-        log("creating Wine prefix " + self.prefix)
-        os.makedirs(self.prefix, exist_ok=True)
-        subprocess.run([self.wine, "wineboot", "-i"], env=self.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=90, check=True)
-        install_wine_fonts(self.prefix)
+        template = os.environ.get("ZEM_WINE_TEMPLATE")
+        if template:
+            # A copy of one prefix made for all window tests: as fresh as a
+            # new one, without each test paying for its own `wineboot -i`.
+            stop_wine(self.env)
+            shutil.rmtree(self.prefix, ignore_errors=True)
+            make_template_prefix(template)
+            os.makedirs(os.path.dirname(self.prefix), exist_ok=True)
+            subprocess.run(["cp", "-a", template, self.prefix], check=True, timeout=120)
+        else:
+            log("creating Wine prefix " + self.prefix)
+            make_prefix(self.env, self.prefix)
         open(ready, "w").close()
 
     def prepare(self):
@@ -314,10 +321,38 @@ def install_wine_fonts(prefix, source=WINE_FONTS):
     return copied
 
 
-def prefix_environment(work):
-    prefix = os.path.join(os.path.realpath(work), "wine-prefix")
+def wine_environment(prefix):
     return dict(os.environ, WINEPREFIX=prefix, WINEARCH="win64", WINEDEBUG="-all",
                 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d")
+
+
+def prefix_environment(work):
+    return wine_environment(os.path.join(os.path.realpath(work), "wine-prefix"))
+
+
+def make_prefix(env, prefix):
+    """A new Wine prefix with Wine's own fonts, its server ended so that every file is written."""
+    os.makedirs(prefix, exist_ok=True)
+    subprocess.run([shutil.which("wine64") or shutil.which("wine"), "wineboot", "-i"], env=env,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=90,
+                   check=True)
+    subprocess.run(["wineserver", "-w"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+    install_wine_fonts(prefix)
+
+
+def make_template_prefix(template):
+    """Makes the shared template prefix once; window tests that run at the
+    same time wait on a lock beside it while one of them makes it."""
+    import fcntl
+    os.makedirs(os.path.dirname(template), exist_ok=True)
+    with open(template + ".lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        done = os.path.join(template, ".template-ready")
+        if not os.path.exists(done):
+            log("creating the template Wine prefix " + template)
+            shutil.rmtree(template, ignore_errors=True)
+            make_prefix(wine_environment(template), template)
+            open(done, "w").close()
 
 
 def stop_wine(env):
