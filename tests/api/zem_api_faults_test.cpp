@@ -6,6 +6,7 @@
 
 #include "container/info_id.h"
 #include "decode/decoder_factory.h"
+#include "tests/api/decoder_handle.h"
 #include "tests/support/wave_fixture.h"
 #include "tools/zemtool/zemtool.h"
 
@@ -19,13 +20,6 @@ using namespace testing_support;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Closer {
-    void operator()(zem_decoder* d) const { zem_close(d); }
-};
-using Decoder = std::unique_ptr<zem_decoder, Closer>;
-
-std::string Utf8(const fs::path& path) { return Utf8FromWide(ToWide(path)); }
 
 fs::path ReproFile(const char* name) {
     for (fs::path folder : {fs::path(ZEM_SOURCE_DIR) / ".." / "shared" / "repro", fs::path("/work/shared/repro")}) {

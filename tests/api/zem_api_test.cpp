@@ -9,6 +9,7 @@
 #include "container/info_id.h"
 #include "tag/tag_block.h"
 #include "tests/older_encoder/older_stream.h"
+#include "tests/api/decoder_handle.h"
 #include "tests/support/wave_fixture.h"
 #include "tests/support/zem_fixture.h"
 #include "tools/zemtool/zemtool.h"
@@ -30,13 +31,6 @@ constexpr int32_t kBlocksPerFrame = 1000;  // frames of 1000, 1000 and 500 block
 constexpr int64_t kLinkStart = 700;
 constexpr int64_t kLinkFinish = 2300;
 const char* const kTitle = "Saltglass \xF0\x9F\x8E\xB5";  // a character beyond 16 bits
-
-struct Closer {
-    void operator()(zem_decoder* d) const { zem_close(d); }
-};
-using Decoder = std::unique_ptr<zem_decoder, Closer>;
-
-std::string Utf8(const std::filesystem::path& path) { return Utf8FromWide(ToWide(path)); }
 
 WaveShape Shape() {
     WaveShape shape;

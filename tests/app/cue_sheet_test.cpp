@@ -3,6 +3,7 @@
 // times, text decoding and files that are no cue sheets.
 #include "cue/cue_sheet.h"
 
+#include "tests/app/text_shorthand.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -13,9 +14,6 @@
 using namespace testing_support;
 
 namespace {
-
-WString W(const std::string& utf8) { return WideFromUtf8(utf8); }
-std::string U(const WString& wide) { return Utf8FromWide(wide); }
 
 std::string TimeText(const CueTime& time) {
     return std::to_string(time.minutes) + "/" + std::to_string(time.seconds) + "/" + std::to_string(time.frames);

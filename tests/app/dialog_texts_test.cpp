@@ -3,6 +3,7 @@
 // the command line, and the settings file.
 #include "tessarine/app/dialog_texts.h"
 
+#include "tests/app/text_shorthand.h"
 #include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -12,9 +13,6 @@
 using namespace testing_support;
 
 namespace {
-
-WString W(const std::string& utf8) { return WideFromUtf8(utf8); }
-std::string U(const WString& wide) { return Utf8FromWide(wide); }
 
 TEST(DialogTexts, HelpTextLineForLine) {
     EXPECT_EQ("You can create filenames using any combination of letters and keywords.\r\n"

@@ -9,6 +9,7 @@
 #include "link/link_file.h"
 #include "tag/tag_block.h"
 #include "tag/tag_item.h"
+#include "tests/app/text_shorthand.h"
 #include "tests/support/test_files.h"
 #include "tests/support/zem_fixture.h"
 
@@ -22,9 +23,6 @@
 using namespace testing_support;
 
 namespace {
-
-WString W(const std::string& utf8) { return WideFromUtf8(utf8); }
-std::string U(const WString& wide) { return Utf8FromWide(wide); }
 
 TEST(CueTimeToBlock, DoublePrecisionOrderAndLimits) {
     const struct {

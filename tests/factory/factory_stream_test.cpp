@@ -19,7 +19,7 @@ using namespace testing_support;
 
 namespace {
 
-const int32_t kTotalBlocks = 2 * 73728 + 4096;  // the default fixture
+const int32_t kFixtureBlocks = 2 * 73728 + 4096;  // the default fixture
 
 // A file whose reads throw after a given number of them succeeded.
 class ThrowingStream : public CMemoryStream {
@@ -45,7 +45,7 @@ TEST(FactoryFromIo, OpensTheWholeStreamAndLeavesTheFileToTheCaller) {
         auto decoder = OpenDecoderFromIo(&io, &error);
         ASSERT_NE(nullptr, decoder);
         EXPECT_EQ(CODEC_OK, error);
-        EXPECT_EQ(kTotalBlocks, decoder->GetInfo(DecoderTotalBlocks));
+        EXPECT_EQ(kFixtureBlocks, decoder->GetInfo(DecoderTotalBlocks));
         EXPECT_EQ(reinterpret_cast<intptr_t>(static_cast<CStreamIo*>(&io)), decoder->GetInfo(IoSource));
         EXPECT_NE(0, decoder->GetInfo(Tag));
     }
@@ -102,7 +102,7 @@ TEST(FactoryFromInfo, BuildsOnTheCallersStreamWithItsRange) {
 
     auto whole = OpenDecoderFromInfo(new CStreamInfo(&io, nullptr), -1, -1, &error);
     ASSERT_NE(nullptr, whole);
-    EXPECT_EQ(kTotalBlocks, whole->GetInfo(DecoderTotalBlocks));
+    EXPECT_EQ(kFixtureBlocks, whole->GetInfo(DecoderTotalBlocks));
     EXPECT_EQ(44, whole->GetInfo(WavHeaderBytes));  // the stored header of the fixture is canonical
     EXPECT_EQ(0, whole->GetInfo(WavTrailerBytes));
 }

@@ -52,8 +52,6 @@ int64_t TimeOf(uint64_t block, uint32_t rate) {
     return static_cast<int64_t>(static_cast<unsigned __int128>(block) * 10000000u / rate);
 }
 
-std::string Utf8(const fs::path& path) { return Utf8FromWide(ToWide(path)); }
-
 // What libzem decodes: every block, a failed frame's blocks as silence.
 struct Reference {
     zem_stream_info info{};

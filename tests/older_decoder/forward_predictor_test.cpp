@@ -26,7 +26,7 @@ using older_encoder::Values;
 using Forward = std::function<Values(const Values&)>;
 using Inverse = std::function<void(int32_t* in, int32_t* out, int n)>;
 
-struct Row {
+struct PredictorRow {
     std::string name;
     Forward forward;
     Inverse inverse;
@@ -54,10 +54,10 @@ std::vector<int> Parameters(int version, uint32_t seed) {
     return parameters;
 }
 
-std::vector<Row> Rows() {
+std::vector<PredictorRow> Rows() {
     using namespace older_encoder::forward_blocks;
     using namespace inverse_blocks;
-    std::vector<Row> rows;
+    std::vector<PredictorRow> rows;
     // Every member the decoder's factory makes, one version from each band.
     for (int level : {1000, 2000, 3000})
         for (int version : {3319, 3320, 3599, 3600, 3700, 3800, 3920}) {
@@ -121,7 +121,7 @@ TEST(ForwardPredictor, EveryMemberAndBlockGivesTheSamplesBack) {
     // Around each threshold: 3 (integrator), 8, 16, 20, 32, 134 and 262 values.
     const size_t lengths[] = {2, 3, 7, 8, 15, 16, 19, 20, 31, 32, 65, 133, 134, 261, 262, 1500};
     uint32_t seed = 1;
-    for (const Row& row : Rows())
+    for (const PredictorRow& row : Rows())
         for (size_t n : lengths)
             for (const auto& [signalName, samples] : Signals(n, seed++)) {
                 const Values residuals = row.forward(samples);

@@ -22,7 +22,7 @@ std::string AllBytes() {
     return bytes;
 }
 
-WString ToWide(UINT codePage, const std::string& bytes, DWORD flags = 0) {
+WString DecodeCodePage(UINT codePage, const std::string& bytes, DWORD flags = 0) {
     WString wide(bytes.size() * 2 + 1, 0);
     int count = MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), &wide[0],
                                     static_cast<int>(wide.size()));
@@ -41,7 +41,7 @@ std::string ToBytes(UINT codePage, const WString& wide) {
 WString Units(std::initializer_list<char16_t> units) { return WString(units.begin(), units.end()); }
 
 TEST(AnsiCodePage, EveryByteMapsAsWindows1252) {
-    WString wide = ToWide(CP_ACP, AllBytes());
+    WString wide = DecodeCodePage(CP_ACP, AllBytes());
     ASSERT_EQ(wide.size(), 256u);
     for (unsigned b = 0; b < 256; ++b) {
         unsigned expected = b >= 0x80 && b <= 0x9F ? kHigh[b - 0x80] : b;
@@ -50,7 +50,7 @@ TEST(AnsiCodePage, EveryByteMapsAsWindows1252) {
 }
 
 TEST(AnsiCodePage, EveryByteRoundTripsWithoutTheDefaultCharacter) {
-    WString wide = ToWide(CP_ACP, AllBytes());
+    WString wide = DecodeCodePage(CP_ACP, AllBytes());
     std::string bytes(256, 0);
     BOOL usedDefault = TRUE;
     EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, wide.data(), 256, &bytes[0], 256, nullptr, &usedDefault), 256);
@@ -104,7 +104,7 @@ TEST(AnsiCodePage, BadArgumentsFail) {
 
 TEST(Utf8CodePage, RoundTripsEveryPlane) {
     const std::string utf8 = "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF";
-    WString wide = ToWide(CP_UTF8, utf8);
+    WString wide = DecodeCodePage(CP_UTF8, utf8);
     EXPECT_EQ(wide, Units({0x41, 0xE9, 0x20AC, 0xD83D, 0xDE00, 0xDBFF, 0xDFFF}));
     EXPECT_EQ(ToBytes(CP_UTF8, wide), utf8);
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0), 8);
@@ -112,8 +112,8 @@ TEST(Utf8CodePage, RoundTripsEveryPlane) {
 }
 
 TEST(Utf8CodePage, IllFormedInputBecomesTheReplacementCharacter) {
-    EXPECT_EQ(ToWide(CP_UTF8, "a\xFF" "b"), Units({0x61, 0xFFFD, 0x62}));
-    EXPECT_EQ(ToWide(CP_UTF8, "a\x80" "b"), Units({0x61, 0xFFFD, 0x62}));
+    EXPECT_EQ(DecodeCodePage(CP_UTF8, "a\xFF" "b"), Units({0x61, 0xFFFD, 0x62}));
+    EXPECT_EQ(DecodeCodePage(CP_UTF8, "a\x80" "b"), Units({0x61, 0xFFFD, 0x62}));
     EXPECT_EQ(ToBytes(CP_UTF8, Units({0x61, 0xD800, 0x62})), "a\xEF\xBF\xBD" "b");
 }
 

@@ -71,6 +71,13 @@ Bytes ReadFileBytes(const fs::path& path) {
 
 Bytes BytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
+Bytes Concat(Bytes front, const Bytes& back) {
+    front.insert(front.end(), back.begin(), back.end());
+    return front;
+}
+
+std::string Utf8(const std::filesystem::path& path) { return Utf8FromWide(ToWide(path)); }
+
 void PutU16(Bytes& out, uint16_t value) {
     out.push_back(static_cast<uint8_t>(value));
     out.push_back(static_cast<uint8_t>(value >> 8));

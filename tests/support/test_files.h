@@ -31,6 +31,8 @@ private:
 };
 
 WString ToWide(const std::filesystem::path& path);
+// A path as UTF-8 text, as the C API takes it.
+std::string Utf8(const std::filesystem::path& path);
 // UTF-8 text to wide text (test-side conversion, independent of the library's).
 WString WideFromUtf8(const std::string& utf8);
 std::string Utf8FromWide(const WString& wide);
@@ -39,6 +41,7 @@ std::string Utf8FromWide(const WString& wide);
 void WriteFileBytes(const std::filesystem::path& path, const Bytes& bytes);
 Bytes ReadFileBytes(const std::filesystem::path& path);
 Bytes BytesOf(const std::string& text);
+Bytes Concat(Bytes front, const Bytes& back);
 
 // Little-endian appenders for building binary fixtures.
 void PutU16(Bytes& out, uint16_t value);

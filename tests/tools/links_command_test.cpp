@@ -16,14 +16,14 @@ namespace {
 using testing_support::BytesOf;
 using testing_support::TempDir;
 
-const char kSheet[] =
+const char kAlbumSheet[] =
     "PERFORMER \"Corvane\"\r\nTITLE \"Tallowmere\"\r\nFILE \"Tallowmere.zem\" WAVE\r\n"
     "  TRACK 01 AUDIO\r\n    TITLE \"Wrenfall\"\r\n    INDEX 01 00:00:00\r\n"
     "  TRACK 02 AUDIO\r\n    TITLE \"A/B\"\r\n    INDEX 01 00:02:33\r\n";
 
 TEST(LinksCommandTest, WritesAndListsOneFilePerTrack) {
     TempDir dir;
-    const std::string sheet = WriteIn(dir, "album.cue", BytesOf(kSheet));
+    const std::string sheet = WriteIn(dir, "album.cue", BytesOf(kAlbumSheet));
     WriteIn(dir, "Tallowmere.zem", testing_support::BuildZemBytes(testing_support::CurrentZemFixture(3990)));
     const RunResult result = RunTool({"links", sheet});
     EXPECT_EQ(ZEMTOOL_OK, result.exitCode) << result.err;
@@ -38,7 +38,7 @@ TEST(LinksCommandTest, WritesAndListsOneFilePerTrack) {
 
 TEST(LinksCommandTest, TemplateOptionAndSharedNames) {
     TempDir dir;
-    const std::string sheet = WriteIn(dir, "album.cue", BytesOf(kSheet));
+    const std::string sheet = WriteIn(dir, "album.cue", BytesOf(kAlbumSheet));
     const RunResult result = RunTool({"links", "--template", "ALBUM", sheet});
     EXPECT_EQ(ZEMTOOL_OK, result.exitCode) << result.err;
     EXPECT_EQ(PathIn(dir, "Tallowmere.zlk") + "\n", result.out);
@@ -75,7 +75,7 @@ TEST(LinksCommandTest, WrongInputFailsWithAReason) {
 
 TEST(LinksCommandTest, UncreatableLinkIsReported) {
     TempDir dir;
-    const std::string sheet = WriteIn(dir, "album.cue", BytesOf(kSheet));
+    const std::string sheet = WriteIn(dir, "album.cue", BytesOf(kAlbumSheet));
     const std::string longName(300, 'n');
     const RunResult result = RunTool({"links", "--template", longName + "TRACK#", sheet});
     EXPECT_EQ(ZEMTOOL_FAILED, result.exitCode);

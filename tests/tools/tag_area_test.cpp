@@ -17,12 +17,8 @@ namespace {
 
 using testing_support::Bytes;
 using testing_support::BytesOf;
+using testing_support::Concat;
 using namespace zemtool;
-
-Bytes Concat(Bytes front, const Bytes& back) {
-    front.insert(front.end(), back.begin(), back.end());
-    return front;
-}
 
 void PutLe32(Bytes& bytes, size_t offset, uint32_t value) {
     for (int i = 0; i < 4; ++i)

@@ -17,12 +17,8 @@ namespace {
 
 using testing_support::Bytes;
 using testing_support::BytesOf;
+using testing_support::Concat;
 using testing_support::TempDir;
-
-Bytes Concat(Bytes front, const Bytes& back) {
-    front.insert(front.end(), back.begin(), back.end());
-    return front;
-}
 
 class TagCommandTest : public ::testing::Test {
 protected:

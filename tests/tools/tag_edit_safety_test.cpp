@@ -21,6 +21,7 @@ namespace {
 
 using testing_support::Bytes;
 using testing_support::BytesOf;
+using testing_support::Concat;
 using testing_support::TempDir;
 namespace fs = std::filesystem;
 
@@ -30,11 +31,6 @@ fs::path ReproFile(const std::string& name) {
             return folder / name;
     }
     return fs::path();
-}
-
-Bytes Concat(Bytes front, const Bytes& back) {
-    front.insert(front.end(), back.begin(), back.end());
-    return front;
 }
 
 Bytes Head(const Bytes& bytes, size_t count) { return Bytes(bytes.begin(), bytes.begin() + static_cast<long>(count)); }

@@ -4,6 +4,7 @@
 // in a window.
 #include "pathwick/control/dispatch_call.h"
 #include "pathwick/control/explorer_object.h"
+#include "tests/pathwick/control/library_path.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -17,17 +18,6 @@ using namespace pathwick;
 namespace {
 
 const wchar_t* const MethodNames[] = {L"SortListview", L"Terminate", L"RefreshFileLists", L"SetHeaderIcons"};
-
-std::wstring BesideTheProgram(const wchar_t* name) {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
-}
-
-std::wstring LibraryPath() {
-    return BesideTheProgram(L"Pathwick.dll");
-}
 
 // The dispatch view (as found by its identifier) and the interface view of _Explorer.
 struct Views {

@@ -4,21 +4,12 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include "tests/pathwick/control/library_path.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-namespace {
-
-std::wstring LibraryPath() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + L"Pathwick.dll";
-}
-
-}  // namespace
 
 TEST(LibraryResources, TypeLibraryNamesTheControlItsInterfacesAndMethods) {
     ITypeLib* library = nullptr;

@@ -57,8 +57,6 @@ REFERENCE_TIME TimeOf(uint64_t block, uint32_t rate) {
     return static_cast<REFERENCE_TIME>(static_cast<unsigned __int128>(block) * 10000000u / rate);
 }
 
-std::string Utf8(const std::filesystem::path& path) { return Utf8FromWide(ToWide(path)); }
-
 // The data chunk of a wave file.
 Bytes WaveData(const Bytes& wave) {
     size_t at = 12;
