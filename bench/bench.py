@@ -15,7 +15,8 @@ same files.
 
 For every level it times encoding on one thread, on all threads and on all
 threads with --verify, checks that decoding gives the input back byte for
-byte, and times decoding on one thread and on all threads. One row
+byte, and times decoding on one thread and on all threads, as written and
+with the stored MD5 zeroed (where decoding checks none). One row
 times the older-version path: a version 3800 stream at level 4000 of the same
 length, written by the test encoder (zem_write_old_stream; its audio is not
 music, so only its decoding speed is shown). Another row codes the music at
@@ -121,6 +122,12 @@ def measure_zem(zemtool, music, work, level, repeat, audio_seconds, frame_blocks
     os.sync()
     one_s, one_kib = best_of(repeat, [zemtool, "decode", "-q", "--threads", "1", stream, "-"])
     all_s, all_kib = best_of(repeat, [zemtool, "decode", "-q", stream, "-"])
+    # The same stream with its stored MD5 zeroed: decoding checks nothing, so
+    # the difference is what the check costs.
+    unchecked = without_md5(stream)
+    one_plain_s = best_of(repeat, [zemtool, "decode", "-q", "--threads", "1", unchecked, "-"])[0]
+    all_plain_s = best_of(repeat, [zemtool, "decode", "-q", unchecked, "-"])[0]
+    os.remove(unchecked)
     blocks = "one block" if frame_blocks == 1 else f"{frame_blocks} blocks"
     return {
         "name": f"ZEM {level}, frames of {blocks}" if frame_blocks else f"ZEM {level}",
@@ -130,8 +137,45 @@ def measure_zem(zemtool, music, work, level, repeat, audio_seconds, frame_blocks
         "verify_all": audio_seconds / verify_s,
         "decode": audio_seconds / one_s,
         "decode_all": audio_seconds / all_s,
+        "decode_unchecked": audio_seconds / one_plain_s,
+        "decode_all_unchecked": audio_seconds / all_plain_s,
         "peak_kib": max(one_enc_kib, verify_kib, encode_kib, one_kib, all_kib),
     }
+
+
+# Where the encoder stores the MD5 of the wave file: after the magic, the
+# version, the padding and seven 32-bit sizes of the descriptor.
+MD5_OFFSET = 36
+
+
+def without_md5(stream):
+    """A copy of a stream the encoder just wrote, with its stored MD5 all zero."""
+    copy = stream[:-4] + "-no-md5.zem"
+    with open(stream, "rb") as f:
+        data = bytearray(f.read())
+    if data[:4] != b"QRB ":
+        fail(f"{stream} does not start with a stream descriptor")
+    data[MD5_OFFSET:MD5_OFFSET + 16] = bytes(16)
+    with open(copy, "wb") as f:
+        f.write(data)
+    return copy
+
+
+def md5_columns():
+    """Encoding's gain from more threads; decoding speeds without the MD5 check,
+    and the share of decode time the check costs."""
+    def cell(key):
+        return lambda r: f"{r[key]:.0f}x" if r.get(key) else "-"
+
+    def cost(checked, unchecked):
+        return lambda r: f"{100 * (1 - r[checked] / r[unchecked]):.1f}%" if r.get(unchecked) else "-"
+    def gain(r):
+        return f"{r['encode_all'] / r['encode']:.2f}" if r.get("encode_all") and r.get("encode") else "-"
+    return [("encode, all threads vs 1 thread", gain),
+            ("decode, 1 thread, MD5 zeroed", cell("decode_unchecked")),
+            ("decode, all threads, MD5 zeroed", cell("decode_all_unchecked")),
+            ("MD5 check's cost, 1 thread", cost("decode", "decode_unchecked")),
+            ("MD5 check's cost, all threads", cost("decode_all", "decode_all_unchecked"))]
 
 
 def measure_older(zemtool, writer, work, repeat, audio_seconds):
@@ -282,13 +326,13 @@ def main():
         rows.append(measure_reference("wavpack -hh", [wavpack, "-hh", "-q", "-y", music, "-o", wv_file],
                                       [wvunpack, "-q", "-y", wv_file, "-o", "-"], wv_file, args.repeat,
                                       audio_seconds))
-        extra = []
+        extra = md5_columns()
         wine_run = os.path.join(root, "tools", "wine-run.sh")
         if width == 2 and shutil.which("wine") and os.path.exists(args.windows_zemtool):
             print("measuring the Windows build under Wine", file=sys.stderr)
             start = measure_windows(wine_run, args.windows_zemtool, music, rows, args.repeat, audio_seconds)
             print(f"Wine start-up: {start:.2f} s, taken off each Windows time", file=sys.stderr)
-            extra = windows_columns()
+            extra += windows_columns()
         tables.append(table(rows, wav_bytes, audio_seconds, 8 * width, extra))
 
     text = "\n\n".join(tables)
