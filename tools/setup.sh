@@ -71,10 +71,33 @@ if [ "${1:-}" = "--bench" ]; then
     packages+=(timidity freepats openttd-openmsx flac wavpack time libbenchmark-dev nettle-dev libgcrypt20-dev)
 fi
 
+# The Windows build's libFLAC and libebur128 are built from the upstream
+# tarballs of Debian's source packages of these versions (the build unpacks
+# them: cmake/windows_audio_libs.cmake).
+windows_audio_sources=(flac=1.4.2+ds-2 libebur128=1.2.6-1)
+windows_audio_cache=/var/cache/zem-tools/sources
+# Source packages need a deb-src entry for bookworm's main; ours only when the
+# machine has none.
+if ! apt-get indextargets --format '$(TARGET_OF) $(RELEASE) $(COMPONENT)' | grep -x 'deb-src bookworm main' >/dev/null; then
+    cat > /etc/apt/sources.list.d/zem-tools-sources.sources <<'SOURCES'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+fi
+
 apt-get update
 # No recommended packages: Wine's would pull in a catch-all media decoder
 # library (through libasound2-plugins) that must never be on our machines.
 apt-get install -y --no-install-recommends "${packages[@]}"
+
+# Only the upstream tarballs as Debian ships them, checked by apt against the
+# archive's signed index (a file already in the cache is kept). Debian's
+# patches to flac change its program and documentation, not libFLAC.
+mkdir -p "$windows_audio_cache"
+(cd "$windows_audio_cache" && apt-get source -q --download-only --tar-only "${windows_audio_sources[@]}")
 
 # The player test's driver, from the npm registry as web/package-lock.json
 # pins it. It drives the Chromium installed above and downloads no browser.

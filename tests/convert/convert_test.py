@@ -3,6 +3,7 @@
 """`zemtool convert` end to end, checked with the reference FLAC tools.
 
     convert_test.py ZEMTOOL ALBUM_DIR LIBZEM [--gain]
+    convert_test.py ZEMTOOL.exe ALBUM_DIR --wine-run WINE_RUN MAKE_SAMPLES.exe
 
 The bundled album (image and cue sheet) to FLAC per track: every track's PCM
 equals `zemtool decode` of its link, STREAMINFO's MD5 is the PCM's, the tags
@@ -15,6 +16,11 @@ formats go through FLAC and ZEM unchanged; a bad input fails alone.
 With --gain, `zemtool gain` against values worked out by hand (a stereo 1 kHz
 sine at -23 dBFS reads -23 LUFS, silence, a full-scale square) and the
 album's image tracks against the same tracks as FLAC files.
+With --wine-run, the Windows build under Wine (WINE_RUN is tools/wine-run.sh),
+one program start a step: the album's image made by MAKE_SAMPLES.exe, its
+links, its tracks to FLAC in a folder of a non-ASCII name, checked here as
+above against zemtool.exe's decode of the links; `gain --dry-run` of the sheet
+and of those FLAC files gives the values the native build gives (README).
 Exit 77 (skipped) when flac or metaflac is missing.
 """
 
@@ -35,7 +41,14 @@ import zlib
 
 ZEMTOOL = sys.argv[1]
 ALBUM = sys.argv[2]
-LIBZEM = sys.argv[3]
+WINE_RUN, MAKE_SAMPLES = sys.argv[4:6] if sys.argv[3] == "--wine-run" else (None, None)
+LIBZEM = None if WINE_RUN else sys.argv[3]
+# The album's tracks: file name (the link template's), title, artist.
+ALBUM_TRACKS = [("Corvane - Tallowmere - 01 - Wrenfall", "Wrenfall", "Corvane"),
+                ("Corvane - Tallowmere - 02 - Saltglass", "Saltglass", "Corvane"),
+                ("Ilse Marrow - Tallowmere - 03 - Lanternfield", "Lanternfield", "Ilse Marrow")]
+# What the native build's `zemtool gain` prints for the album and its tracks (README): gain in dB, peak.
+ALBUM_GAINS = [(-9.67, 0.822693), (-9.57, 0.821136), (-9.60, 0.820770), (-9.85, 0.822693)]
 # A JPEG's start: SOI, a JFIF segment, a baseline frame header of 48 x 32 pixels, 3 components.
 JPEG = (b"\xff\xd8\xff\xe0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00"
         b"\xff\xc0\x00\x11\x08\x00\x20\x00\x30\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01\xff\xd9")
@@ -44,6 +57,8 @@ failures = []
 
 def run(*args, ok=True):
     environment = json.loads(os.environ["ZEM_TEST_ENVIRONMENT"]) if "ZEM_TEST_ENVIRONMENT" in os.environ else None
+    if WINE_RUN and args[0] in (ZEMTOOL, MAKE_SAMPLES):
+        args = (WINE_RUN,) + args
     result = subprocess.run(args, capture_output=True, env=environment)
     if ok and result.returncode != 0:
         raise SystemExit("%s failed (%d): %s" % (" ".join(args), result.returncode, result.stderr.decode()))
@@ -147,6 +162,20 @@ def set_cover(stream, picture):
     lib.zem_tag_close(tag)
 
 
+def check_album_flac(index, flac, pcm, work):
+    """Track index + 1 of the album as FLAC: its PCM and STREAMINFO MD5 are `pcm`'s (its link decoded), flac -t
+    passes, the tags are the sheet's."""
+    title, artist = ALBUM_TRACKS[index][1:]
+    check(len(pcm) > 0 and flac_pcm(flac, work) == pcm, "track %d PCM equals its link's" % (index + 1))
+    md5 = run("metaflac", "--show-md5sum", flac).stdout.decode().strip()
+    check(md5 == hashlib.md5(pcm).hexdigest(), "track %d STREAMINFO MD5" % (index + 1))
+    check(run("flac", "-s", "-t", flac, ok=False).returncode == 0, "flac -t passes track %d" % (index + 1))
+    expected = sorted(["ARTIST=" + artist, "ALBUMARTIST=Corvane", "ALBUM=Tallowmere", "TITLE=" + title,
+                       "TRACKNUMBER=%d" % (index + 1), "TRACKTOTAL=3", "DATE=2024", "GENRE=Folk",
+                       "COMMENT=bundled sample album"])
+    check(tags(flac) == expected, "track %d tags: %r" % (index + 1, tags(flac)))
+
+
 def album_tracks(work):
     """The sheet's tracks to FLAC, against the links' decoded PCM."""
     shutil.copy(os.path.join(ALBUM, "Tallowmere.zem"), work)
@@ -157,21 +186,9 @@ def album_tracks(work):
     out = os.path.join(work, "flac")
     written = run(ZEMTOOL, "convert", sheet, "--output-dir", out, "--flac-level", "5").stdout.decode().split("\n")[:-1]
     check(len(written) == len(links) == 3, "one FLAC file a track: %r" % written)
-    names = ["Corvane - Tallowmere - 01 - Wrenfall", "Corvane - Tallowmere - 02 - Saltglass",
-             "Ilse Marrow - Tallowmere - 03 - Lanternfield"]
-    titles = ["Wrenfall", "Saltglass", "Lanternfield"]
-    artists = ["Corvane", "Corvane", "Ilse Marrow"]
     for index, (link, flac) in enumerate(zip(links, written)):
-        check(os.path.basename(flac) == names[index] + ".flac", "named by the link template: " + flac)
-        pcm = wav_data(zem_pcm(link, work))
-        check(len(pcm) > 0 and flac_pcm(flac, work) == pcm, "track %d PCM equals its link's" % (index + 1))
-        md5 = run("metaflac", "--show-md5sum", flac).stdout.decode().strip()
-        check(md5 == hashlib.md5(pcm).hexdigest(), "track %d STREAMINFO MD5" % (index + 1))
-        check(run("flac", "-s", "-t", flac, ok=False).returncode == 0, "flac -t passes track %d" % (index + 1))
-        expected = sorted(["ARTIST=" + artists[index], "ALBUMARTIST=Corvane", "ALBUM=Tallowmere",
-                           "TITLE=" + titles[index], "TRACKNUMBER=%d" % (index + 1), "TRACKTOTAL=3",
-                           "DATE=2024", "GENRE=Folk", "COMMENT=bundled sample album"])
-        check(tags(flac) == expected, "track %d tags: %r" % (index + 1, tags(flac)))
+        check(os.path.basename(flac) == ALBUM_TRACKS[index][0] + ".flac", "named by the link template: " + flac)
+        check_album_flac(index, flac, wav_data(zem_pcm(link, work)), work)
         exported = os.path.join(work, "exported.jpg")
         run("metaflac", "--export-picture-to=" + exported, flac)
         check(open(exported, "rb").read() == JPEG, "track %d carries the image's cover" % (index + 1))
@@ -395,20 +412,61 @@ def bad_input(work):
     check(usage.returncode == 2, "a level beyond 8 is a usage error")
 
 
+def file_name(printed):
+    """The last part of a path zemtool.exe printed, whichever separator it used."""
+    return printed.replace("\\", "/").rsplit("/", 1)[-1]
+
+
+def windows_album(work):
+    """zemtool.exe under Wine: links, convert to a folder of a non-ASCII name, decode, gain (see the top)."""
+    run(MAKE_SAMPLES, "--album", work)
+    album = os.path.join(work, "album")
+    shutil.copy(os.path.join(ALBUM, "Tallowmere.cue"), album)
+    sheet = os.path.join(album, "Tallowmere.cue")
+    links = run(ZEMTOOL, "links", sheet).stdout.decode().splitlines()
+    check([file_name(link) for link in links] == [name + ".zlk" for name, _, _ in ALBUM_TRACKS],
+          "one link a track: %r" % links)
+    out = os.path.join(work, "Flac – Grüße 夜")
+    written = run(ZEMTOOL, "convert", sheet, "--output-dir", out).stdout.decode().splitlines()
+    check([file_name(flac) for flac in written] == [name + ".flac" for name, _, _ in ALBUM_TRACKS],
+          "one FLAC file a track: %r" % written)
+    decoded = os.path.join(work, "decoded")
+    run(ZEMTOOL, "decode", "-q", "--output-dir", decoded,
+        *[os.path.join(album, name + ".zlk") for name, _, _ in ALBUM_TRACKS])
+    flacs = [os.path.join(out, name + ".flac") for name, _, _ in ALBUM_TRACKS]
+    for index, flac in enumerate(flacs):
+        check_album_flac(index, flac, wav_data(os.path.join(decoded, ALBUM_TRACKS[index][0] + ".wav")), work)
+    # The FLAC files are read back too: tags, then audio, through names the ANSI code page cannot spell.
+    printed = run(ZEMTOOL, "gain", "--dry-run", sheet, *flacs).stdout.decode()
+    measured = {}
+    for line in printed.splitlines():
+        name, values = line.rsplit(": gain ", 1)
+        gain_db, peak = values.split(" dB, peak ")
+        measured["album" if name.startswith("album ") else file_name(name)] = (float(gain_db), float(peak))
+    expected = {"album": ALBUM_GAINS[0]}
+    for (name, _, _), values in zip(ALBUM_TRACKS, ALBUM_GAINS[1:]):
+        expected[name + ".zlk"] = expected[name + ".flac"] = values
+    check(measured == expected, "gain of the sheet's tracks and of their FLAC files: %r" % measured)
+
+
 def main():
-    preload_sanitizer()
+    if WINE_RUN is None:
+        preload_sanitizer()
     if not shutil.which("flac") or not shutil.which("metaflac"):
         print("flac and metaflac are needed: skipped")
         return 77
     with tempfile.TemporaryDirectory() as work:
-        written = album_tracks(work)
-        flac_zem_round_trip(work, written[0])
-        wav_formats(work)
-        pregap_album(work)
-        bad_input(work)
-        foreign_chunks(work)
-        if "--gain" in sys.argv[4:]:
-            gain(work, written)
+        if WINE_RUN:
+            windows_album(work)
+        else:
+            written = album_tracks(work)
+            flac_zem_round_trip(work, written[0])
+            wav_formats(work)
+            pregap_album(work)
+            bad_input(work)
+            foreign_chunks(work)
+            if "--gain" in sys.argv[4:]:
+                gain(work, written)
     print("%d failures" % len(failures))
     return 1 if failures else 0
 

@@ -3,6 +3,7 @@
 
 #include "tools/zemtool/convert/output_commit.h"
 #include "tools/zemtool/convert/tag_mapping.h"
+#include "tools/zemtool/convert/utf8_file.h"
 
 #ifdef ZEM_HAVE_FLAC
 #include <FLAC/metadata.h>
@@ -58,8 +59,10 @@ public:
         static const FLAC__byte kRiff[4] = {'r', 'i', 'f', 'f'};
         FLAC__stream_decoder_set_metadata_respond_application(decoder, kRiff);
         std::string problem;
-        if (FLAC__stream_decoder_init_file(decoder, path.c_str(), &Write, &Metadata, &Error, this) !=
-            FLAC__STREAM_DECODER_INIT_STATUS_OK) {
+        // The decoder owns the stream from here and closes it.
+        std::FILE* file = OpenUtf8File(path, "rb");
+        if (!file || FLAC__stream_decoder_init_FILE(decoder, file, &Write, &Metadata, &Error, this) !=
+                         FLAC__STREAM_DECODER_INIT_STATUS_OK) {
             problem = "cannot open the file";
         } else if (!FLAC__stream_decoder_process_until_end_of_stream(decoder) || !m_problem.empty()) {
             problem = m_problem.empty() ? FLAC__stream_decoder_get_resolved_state_string(decoder) : m_problem;
@@ -153,6 +156,74 @@ private:
     std::string m_problem;
 };
 
+// The metadata blocks alone, from a stream our code opened as for the audio:
+// how a UTF-8 name reaches the system is our choice on every platform, not
+// the libFLAC version's at hand. Picks the blocks libFLAC's readers by name
+// would: the first Vorbis comment block (none makes the file unreadable, as
+// for them) and, of the front covers, the largest, then the deepest.
+class FlacTagReader {
+public:
+    bool Read(const std::string& path) {
+        FLAC__StreamDecoder* decoder = FLAC__stream_decoder_new();
+        if (!decoder)
+            return false;
+        FLAC__stream_decoder_set_metadata_respond(decoder, FLAC__METADATA_TYPE_VORBIS_COMMENT);
+        FLAC__stream_decoder_set_metadata_respond(decoder, FLAC__METADATA_TYPE_PICTURE);
+        std::FILE* file = OpenUtf8File(path, "rb");
+        const bool read = file &&
+                          FLAC__stream_decoder_init_FILE(decoder, file, &Write, &Metadata, &Error, this) ==
+                              FLAC__STREAM_DECODER_INIT_STATUS_OK &&
+                          FLAC__stream_decoder_process_until_end_of_metadata(decoder) && !m_damaged;
+        FLAC__stream_decoder_delete(decoder);
+        return read && m_haveComments;
+    }
+
+    TagFields tags;
+    std::vector<uint8_t> cover;
+
+private:
+    static FLAC__StreamDecoderWriteStatus Write(const FLAC__StreamDecoder*, const FLAC__Frame*,
+                                                const FLAC__int32* const[], void*) {
+        return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;  // never reached: the reading ends before the audio
+    }
+
+    static void Metadata(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* block, void* user) {
+        auto* self = static_cast<FlacTagReader*>(user);
+        if (block->type == FLAC__METADATA_TYPE_VORBIS_COMMENT && !self->m_haveComments) {
+            self->m_haveComments = true;
+            const FLAC__StreamMetadata_VorbisComment& comments = block->data.vorbis_comment;
+            for (FLAC__uint32 i = 0; i < comments.num_comments; ++i) {
+                char* name = nullptr;
+                char* value = nullptr;
+                if (FLAC__metadata_object_vorbiscomment_entry_to_name_value_pair(comments.comments[i], &name,
+                                                                                 &value)) {
+                    self->tags.emplace_back(name, value);
+                    free(name);
+                    free(value);
+                }
+            }
+        } else if (block->type == FLAC__METADATA_TYPE_PICTURE) {
+            const FLAC__StreamMetadata_Picture& p = block->data.picture;
+            const uint64_t area = uint64_t{p.width} * p.height;
+            if (p.type == FLAC__STREAM_METADATA_PICTURE_TYPE_FRONT_COVER &&
+                (area > self->m_coverArea || (area == self->m_coverArea && p.depth > self->m_coverDepth))) {
+                self->cover.assign(p.data, p.data + p.data_length);
+                self->m_coverArea = area;
+                self->m_coverDepth = p.depth;
+            }
+        }
+    }
+
+    static void Error(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void* user) {
+        static_cast<FlacTagReader*>(user)->m_damaged = true;
+    }
+
+    bool m_haveComments = false;
+    bool m_damaged = false;
+    uint64_t m_coverArea = 0;
+    uint32_t m_coverDepth = 0;
+};
+
 FLAC__StreamMetadata* CommentBlock(const TagFields& tags) {
     FLAC__StreamMetadata* block = FLAC__metadata_object_new(FLAC__METADATA_TYPE_VORBIS_COMMENT);
     for (const auto& field : tags) {
@@ -196,8 +267,10 @@ std::string Encode(PcmSource& source, const ConvertItem& item, unsigned level, c
     blocks.push_back(padding);
     FLAC__stream_encoder_set_metadata(encoder, blocks.data(), static_cast<unsigned>(blocks.size()));
     std::string problem;
-    if (FLAC__stream_encoder_init_file(encoder, path.c_str(), nullptr, nullptr) !=
-        FLAC__STREAM_ENCODER_INIT_STATUS_OK) {
+    // The encoder owns the stream from here and closes it.
+    std::FILE* file = OpenUtf8File(path, "wb");
+    if (!file ||
+        FLAC__stream_encoder_init_FILE(encoder, file, nullptr, nullptr) != FLAC__STREAM_ENCODER_INIT_STATUS_OK) {
         problem = "cannot create the file";
     } else {
         const unsigned bytes = (f.bitsPerSample + 7) / 8;
@@ -233,28 +306,12 @@ std::string Encode(PcmSource& source, const ConvertItem& item, unsigned level, c
 }  // namespace
 
 std::string ReadFlacTags(const std::string& path, TagFields* tags, Picture* cover) {
-    FLAC__StreamMetadata* comments = nullptr;
-    if (!FLAC__metadata_get_tags(path.c_str(), &comments))
+    FlacTagReader reader;
+    if (!reader.Read(path))
         return "not a readable FLAC file";
-    for (FLAC__uint32 i = 0; i < comments->data.vorbis_comment.num_comments; ++i) {
-        char* name = nullptr;
-        char* value = nullptr;
-        if (FLAC__metadata_object_vorbiscomment_entry_to_name_value_pair(comments->data.vorbis_comment.comments[i],
-                                                                         &name, &value)) {
-            tags->emplace_back(name, value);
-            free(name);
-            free(value);
-        }
-    }
-    FLAC__metadata_object_delete(comments);
-    FLAC__StreamMetadata* picture = nullptr;
-    const uint32_t any = 0xFFFFFFFFu;
-    if (FLAC__metadata_get_picture(path.c_str(), &picture, FLAC__STREAM_METADATA_PICTURE_TYPE_FRONT_COVER, nullptr,
-                                   nullptr, any, any, any, any)) {
-        const FLAC__StreamMetadata_Picture& p = picture->data.picture;
-        *cover = DescribePicture(std::vector<uint8_t>(p.data, p.data + p.data_length));
-        FLAC__metadata_object_delete(picture);
-    }
+    tags->insert(tags->end(), reader.tags.begin(), reader.tags.end());
+    if (!reader.cover.empty())
+        *cover = DescribePicture(std::move(reader.cover));
     return {};
 }
 

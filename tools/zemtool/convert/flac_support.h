@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 // Everything of `zemtool convert` that needs libFLAC. A build without libFLAC
-// (the Windows one) has these too, each failing with kNoFlacSupport.
+// has these too, each failing with kNoFlacSupport. Files are named in UTF-8
+// and opened by our own code, on Windows too (see utf8_file.h).
 #pragma once
 
 #include "tools/zemtool/convert/convert_item.h"
