@@ -5,7 +5,7 @@
 #include "tests/support/zem_fixture.h"
 #include "tests/tools/zemtool_harness.h"
 #include "tag/tag_area.h"
-#include "tools/zemtool/tag_rewrite.h"
+#include "tag/tag_area_rewrite.h"
 #include "tag/tag_stream_end.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,6 @@ namespace {
 
 using testing_support::Bytes;
 using testing_support::BytesOf;
-using namespace zemtool;
 
 Bytes Concat(Bytes front, const Bytes& back) {
     front.insert(front.end(), back.begin(), back.end());
