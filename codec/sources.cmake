@@ -33,6 +33,7 @@ set(ZEM_CODEC_TAG_SOURCES
     tag/tag_area.cpp
     tag/tag_area_rewrite.cpp
     tag/tag_block.cpp
+    tag/tag_changes.cpp
     tag/tag_footer.cpp
     tag/tag_item.cpp
     tag/tag_item_format.cpp

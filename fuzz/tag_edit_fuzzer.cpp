@@ -1,23 +1,22 @@
 // SPDX-License-Identifier: BSD-3-Clause
-// Edits the tags of arbitrary bytes the way `zemtool tag` does, in memory:
+// Edits the tags of arbitrary bytes the way zem_tag_save() (and so `zemtool
+// tag`) does, in memory:
 // the bytes in front of the tag area must stay as they were, every field that
 // no edit names must come back with its value, and a write that runs out of
 // room must leave the file as it was.
 #include "fuzz/fuzz_input.h"
 #include "io/memory_stream.h"
 #include "io/text_convert.h"
-#include "tag/tag_block.h"
 #include "tag/tag_area.h"
-#include "tools/zemtool/tag_rewrite.h"
+#include "tag/tag_area_rewrite.h"
+#include "tag/tag_block.h"
+#include "tag/tag_changes.h"
 #include "tag/tag_stream_end.h"
-#include "tools/zemtool/utf_text.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
-
-using namespace zemtool;
 
 namespace {
 
@@ -69,44 +68,55 @@ const Field* Find(const std::vector<Field>& fields, const WString& name) {
     return nullptr;
 }
 
-bool Names(const TagRequest& request, const WString& name) {
-    for (const TagEdit& edit : request.edits) {
-        if (edit.kind == TagEdit::DeleteAll ||
-            CTagItem(name.c_str(), nullptr, 0, 0).HasName(WideFromUtf8(edit.name).c_str()))
+// The edits of one run, and whether the tag alone is saved as an ID3v1 record.
+struct Request {
+    std::vector<TagChange> changes;
+    bool id3v1 = false;
+};
+
+bool Names(const Request& request, const WString& name) {
+    for (const TagChange& change : request.changes) {
+        if (change.kind == TagChange::Clear ||
+            CTagItem(name.c_str(), nullptr, 0, 0).HasName(Utf8ToWide(change.name.c_str()).c_str()))
             return true;
     }
     return false;
 }
 
-bool TouchesRecord(const TagRequest& request) {
+bool TouchesRecord(const Request& request) {
     for (const char* name : kRecordFields) {
-        if (Names(request, WideFromUtf8(name)))
+        if (Names(request, Utf8ToWide(name)))
             return true;
     }
     return false;
+}
+
+TagChange SetText(const std::string& name, const std::string& value) {
+    return {TagChange::Set, name, std::vector<uint8_t>(value.begin(), value.end()), true};
 }
 
 // Up to two edits: a field of the tag itself when the pick lands on one, or a
-// record field, set or deleted; `--remove` now and then; `--id3v1` by a bit.
-TagRequest MakeRequest(uint8_t choice, uint8_t pick, const std::vector<Field>& fields) {
-    TagRequest request;
+// record field, set or removed; everything cleared now and then; the tag
+// alone saved as an ID3v1 record by a bit.
+Request MakeRequest(uint8_t choice, uint8_t pick, const std::vector<Field>& fields) {
+    Request request;
     request.id3v1 = (choice & 0x80) != 0;
-    const std::string name = pick < fields.size() ? Utf8FromWide(fields[pick].name) : kRecordFields[pick % 7];
+    const std::string name = pick < fields.size() ? WideToUtf8(fields[pick].name.c_str()) : kRecordFields[pick % 7];
     const std::string value = "v" + std::to_string(choice & 0x0F);
     switch ((choice >> 4) & 0x7) {
-    case 0: request.edits.push_back({TagEdit::Set, name, value}); break;
-    case 1: request.edits.push_back({TagEdit::Delete, name, {}}); break;
-    case 2: request.edits.push_back({TagEdit::Set, "Fuzzed", value}); break;
-    case 3: request.edits.push_back({TagEdit::DeleteAll, {}, {}}); break;
+    case 0: request.changes.push_back(SetText(name, value)); break;
+    case 1: request.changes.push_back({TagChange::Remove, name, {}, true}); break;
+    case 2: request.changes.push_back(SetText("Fuzzed", value)); break;
+    case 3: request.changes.push_back({TagChange::Clear, {}, {}, true}); break;
     default:
-        request.edits.push_back({TagEdit::Set, name, value});
-        request.edits.push_back({TagEdit::Set, "Year", "1999"});
+        request.changes.push_back(SetText(name, value));
+        request.changes.push_back(SetText("Year", "1999"));
         break;
     }
     return request;
 }
 
-void CheckFieldsSurvive(const std::vector<Field>& before, const std::vector<Field>& after, const TagRequest& request) {
+void CheckFieldsSurvive(const std::vector<Field>& before, const std::vector<Field>& after, const Request& request) {
     for (const Field& field : before) {
         if (Names(request, field.name))
             continue;
@@ -115,10 +125,10 @@ void CheckFieldsSurvive(const std::vector<Field>& before, const std::vector<Fiel
         FUZZ_REQUIRE(kept->value == field.value && kept->flags == field.flags);
     }
     // The last edit, when it sets a field, leaves it with its value.
-    const TagEdit& last = request.edits.back();
-    if (last.kind == TagEdit::Set) {
-        const Field* set = Find(after, WideFromUtf8(last.name));
-        FUZZ_REQUIRE(set != nullptr && set->value == std::vector<uint8_t>(last.value.begin(), last.value.end()));
+    const TagChange& last = request.changes.back();
+    if (last.kind == TagChange::Set) {
+        const Field* set = Find(after, Utf8ToWide(last.name.c_str()));
+        FUZZ_REQUIRE(set != nullptr && set->value == last.value);
     }
 }
 
@@ -142,10 +152,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const bool both = !area.zemTag.empty() && !area.id3v1.empty();
     const std::vector<Field> before = FieldsOf(area.zemTag.empty() ? area.id3v1 : area.zemTag);
-    const TagRequest request = MakeRequest(data[0], data[1], before);
+    const Request request = MakeRequest(data[0], data[1], before);
+    const auto edit = [&request](CTagBlock& tag, CTagBlock* id3v1, std::string&) {
+        return ApplyTagChanges(tag, id3v1, request.changes);
+    };
     std::vector<uint8_t> bytes;
     std::string reason;
-    if (RewriteTagArea(area, request, &bytes, reason) != 0)
+    if (RewriteTagAreaWith(area, request.id3v1, false, edit, &bytes, reason) != 0)
         return 0;
 
     SmallDisk disk(input, input.size() + data[2]);

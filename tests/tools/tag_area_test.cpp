@@ -5,7 +5,7 @@
 #include "tests/support/zem_fixture.h"
 #include "tests/tools/zemtool_harness.h"
 #include "tag/tag_area.h"
-#include "tools/zemtool/tag_rewrite.h"
+#include "tag/tag_area_rewrite.h"
 #include "tag/tag_stream_end.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +18,6 @@ namespace {
 using testing_support::Bytes;
 using testing_support::BytesOf;
 using testing_support::Concat;
-using namespace zemtool;
 
 void PutLe32(Bytes& bytes, size_t offset, uint32_t value) {
     for (int i = 0; i < 4; ++i)

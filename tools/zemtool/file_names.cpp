@@ -58,4 +58,10 @@ bool CanOpenFile(const std::string& path) {
     return true;
 }
 
+bool CanWriteFile(const std::string& path) {
+    CWin32File file;
+    const WString wide = LibraryPath(path);
+    return file.Open(wide.c_str()) == 0 && !file.IsReadOnly();
+}
+
 }  // namespace zemtool

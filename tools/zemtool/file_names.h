@@ -29,4 +29,11 @@ bool IsLinkPath(const std::string& path);
 // True when the file can be opened for reading through the library's file class.
 bool CanOpenFile(const std::string& path);
 
+// True when the file can be opened for writing through the library's file
+// class: not read-only, and no handle of this process keeps others from
+// writing. (On Linux, share modes are kept per copy of the file class, and
+// libzem.so has a copy of its own: only this one sees the handles that code
+// running zemtool in-process holds.)
+bool CanWriteFile(const std::string& path);
+
 }  // namespace zemtool

@@ -1,62 +1,102 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/tag_command.h"
 
-#include "container/codec_error.h"
-#include "io/win32_file.h"
-#include "cue/cue_sheet.h"
-#include "cue/embedded_cue_sheet.h"
 #include "tools/zemtool/collection_options.h"
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/input_search.h"
+#include "tools/zemtool/tag_edits.h"
 #include "tools/zemtool/tag_listing.h"
 #include "tools/zemtool/tag_picture.h"
 #include "tools/zemtool/tag_request.h"
-#include "tools/zemtool/tag_rewrite.h"
-#include "tag/tag_stream_end.h"
+#include "tools/zemtool/tool_errors.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
-#include "tools/zemtool/utf_text.h"
 #include "tools/zemtool/zemtool.h"
+
+#include <zem/zem.h>
+
+#include <memory>
 
 namespace zemtool {
 namespace {
 
+struct TagCloser {
+    void operator()(zem_tag* tag) const { zem_tag_close(tag); }
+};
+using TagHandle = std::unique_ptr<zem_tag, TagCloser>;
+
 std::string Unchanged(const TagRequest& request) { return "; " + Quoted(request.file) + " is unchanged"; }
 
-int WriteTagArea(CWin32File& file, const TagArea& area, const std::vector<uint8_t>& bytes,
-                 const TagRequest& request, std::ostream& err) {
-    const std::vector<uint8_t> old = area.Bytes();
-    if (bytes == old)
-        return ZEMTOOL_OK;
-    switch (ReplaceTagArea(file, area.start, old, bytes)) {
-    case ReplaceResult::Done: return ZEMTOOL_OK;
-    case ReplaceResult::Restored:
-        return ReportFailure(err, CODEC_WRITE_FAILED, "cannot write the tag to " + Quoted(request.file) +
-                                                          " (is the disk full?)" + Unchanged(request));
-    case ReplaceResult::Lost: break;
-    }
-    return ReportFailure(err, CODEC_WRITE_FAILED,
-                         "cannot write the tag to " + Quoted(request.file) + ", nor put its old tag back: the " +
-                             std::to_string(old.size()) + " bytes from byte " + std::to_string(area.start) +
-                             " on are damaged");
-}
+// One tag alone is saved as the library saves it: as a ZEM tag, or as an
+// ID3v1 record with --id3v1. A ZEM tag followed by a record stays so, both
+// edited.
+unsigned SaveFlags(const TagRequest& request) { return request.id3v1 ? ZEM_TAG_SAVE_ID3V1 : ZEM_TAG_SAVE_ZEM_ONLY; }
 
-int EditTag(CWin32File& file, const TagRequest& request, std::ostream& err) {
-    if (file.IsReadOnly())
+// Why the file cannot take the tag, found before anything is written or by the write itself.
+int ReportSaveFailure(const zem_tag* tag, int error, const TagRequest& request, std::ostream& err) {
+    switch (error) {
+    case ZEM_ERROR_CANNOT_OPEN:
         return ReportFailure(err, CODEC_WRITE_FAILED,
                              Quoted(request.file) + " is read-only or in use; its tag cannot be changed");
-    TagArea area;
-    const std::string problem = ReadTagArea(file, StreamAudioEnd(file), &area);
-    if (!problem.empty())
+    case ZEM_ERROR_BAD_INPUT:
         return ReportFailure(err, CODEC_BAD_INPUT,
-                             "the tag of " + Quoted(request.file) + " cannot be rewritten safely: " + problem +
-                                 Unchanged(request));
-    // Every edit is made in memory first, so a failing one leaves the file alone.
-    std::vector<uint8_t> bytes;
+                             "the tag of " + Quoted(request.file) + " cannot be rewritten safely: " +
+                                 TagErrorDetail(tag) + Unchanged(request));
+    case ZEM_ERROR_WRITE_FAILED:
+        return ReportFailure(err, CODEC_WRITE_FAILED, "cannot write the tag to " + Quoted(request.file) +
+                                                          " (is the disk full?)" + Unchanged(request));
+    case ZEM_ERROR_FAILED:
+        // Writing failed, and so did putting the old bytes back.
+        return ReportFailure(err, CODEC_WRITE_FAILED,
+                             "cannot write the tag to " + Quoted(request.file) + ", nor put its old tag back: " +
+                                 TagErrorDetail(tag));
+    default: break;
+    }
+    return ReportFailure(err, error == ZEM_ERROR_NO_MEMORY ? CODEC_NO_MEMORY : CODEC_FAILED,
+                         "cannot write the tag to " + Quoted(request.file) + ": " + zem_error_text(error));
+}
+
+int EditTag(const TagRequest& request, std::ostream& err) {
+    int error = ZEM_OK;
+    const TagHandle tag(zem_tag_open(request.file.c_str(), &error));
+    if (!tag)
+        return ReportFailure(err, CODEC_BAD_INPUT, "cannot open " + Quoted(request.file));
+    if (!CanWriteFile(request.file))
+        return ReportSaveFailure(tag.get(), ZEM_ERROR_CANNOT_OPEN, request, err);
+    // Every edit is made in memory first, so a failing one leaves the file
+    // alone; a file that cannot take any tag is named before a refused edit.
     std::string reason;
-    if (int error = RewriteTagArea(area, request, &bytes, reason))
-        return ReportFailure(err, error, reason + Unchanged(request));
-    return WriteTagArea(file, area, bytes, request, err);
+    const int edited = ApplyTagEdits(tag.get(), request.edits, reason);
+    const unsigned flags = SaveFlags(request);
+    const int check = zem_tag_check_save(tag.get(), flags);
+    if (check == ZEM_ERROR_CANNOT_OPEN || check == ZEM_ERROR_BAD_INPUT)
+        return ReportSaveFailure(tag.get(), check, request, err);
+    if (edited != CODEC_OK)
+        return ReportFailure(err, edited, reason + Unchanged(request));
+    if (check == ZEM_ERROR_FAILED)  // the new tag would be too large
+        return ReportFailure(err, CODEC_FAILED, TagErrorDetail(tag.get()) + Unchanged(request));
+    const int saved = check == ZEM_OK ? zem_tag_save_ex(tag.get(), flags) : check;
+    return saved == ZEM_OK ? ZEMTOOL_OK : ReportSaveFailure(tag.get(), saved, request, err);
+}
+
+// A cue sheet's text as UTF-8, read as the library reads sheets; empty when
+// it cannot be read.
+std::string ReadCueSheetUtf8(const std::string& path) {
+    const long length = zem_cue_read_text(path.c_str(), nullptr, 0);
+    if (length <= 0)
+        return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    if (zem_cue_read_text(path.c_str(), &text[0], text.size()) != length)
+        return {};
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+bool ListsAudioTracks(const std::string& sheet) {
+    zem_cue* parsed = zem_cue_parse(sheet.data(), sheet.size(), 0, nullptr);
+    const bool lists = parsed != nullptr;
+    zem_cue_close(parsed);
+    return lists;
 }
 
 // Reads each --set-cuesheet file into its edit's value, decoded as Tessarine
@@ -66,12 +106,12 @@ std::string ReadCueSheets(TagRequest& request) {
         if (!edit.fromCueSheet)
             continue;
         const std::string sheet = edit.value;
-        const WString text = CanOpenFile(sheet) ? ReadCueSheetText(LibraryPath(sheet).c_str()) : WString();
+        const std::string text = ReadCueSheetUtf8(sheet);
         if (text.empty())
             return "cannot read cue sheet " + Quoted(sheet);
-        if (ParseCueSheetText(text).tracks.empty())
+        if (!ListsAudioTracks(text))
             return Quoted(sheet) + " lists no audio track (no TRACK 01 AUDIO)";
-        edit.value = CueSheetToUtf8(text);
+        edit.value = text;
         edit.fromCueSheet = false;
     }
     return {};
@@ -98,17 +138,14 @@ int RunOnFile(const TagRequest& request, std::ostream& out, std::ostream& err) {
             return ZEMTOOL_OK;
         return ReportFailure(err, missing ? CODEC_BAD_INPUT : CODEC_WRITE_FAILED, problem);
     }
-    const WString wide = LibraryPath(request.file);
-    CWin32File file;
-    if (request.file.empty() || file.Open(wide.c_str()) != 0)
+    if (request.ChangesFile())
+        return EditTag(request, err);
+    const int listed = ListTags(request.file, out);
+    if (listed == ZEM_ERROR_CANNOT_OPEN || listed == ZEM_ERROR_INVALID_ARGUMENT)
         return ReportFailure(err, CODEC_BAD_INPUT, "cannot open " + Quoted(request.file));
-    if (!request.ChangesFile()) {
-        file.Close();
-        if (ListTags(request.file, out) != ZEM_OK)
-            return ReportFailure(err, CODEC_BAD_INPUT, "cannot read the tag of " + Quoted(request.file));
-        return ZEMTOOL_OK;
-    }
-    return EditTag(file, request, err);
+    if (listed != ZEM_OK)
+        return ReportFailure(err, CODEC_BAD_INPUT, "cannot read the tag of " + Quoted(request.file));
+    return ZEMTOOL_OK;
 }
 
 // The files named, then the streams found in -r folders.

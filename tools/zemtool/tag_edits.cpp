@@ -1,77 +1,64 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/tag_edits.h"
 
-#include "container/codec_error.h"
-#include "tag/tag_block.h"
+#include "tools/zemtool/tool_errors.h"
 #include "tools/zemtool/tool_failure.h"
-#include "tools/zemtool/utf_text.h"
+
+#include <cstring>
 
 namespace zemtool {
 namespace {
 
-std::string WhySetFailed(CTagBlock& tag, const WString& name, const std::string& utf8Name) {
-    const CTagItem* existing = tag.GetField(name.c_str());
-    if (existing && existing->IsReadOnly())
-        return "the field " + Quoted(utf8Name) + " is read-only";
-    if (!existing && tag.GetFieldCount() >= CTagBlock::kMaxFields)
-        return "the tag already holds " + std::to_string(CTagBlock::kMaxFields) + " fields";
-    return "cannot set the field " + Quoted(utf8Name);
-}
-
-int SetField(CTagBlock& tag, const TagEdit& edit, std::string& reason) {
-    const WString name = WideFromUtf8(edit.name);
-    // An empty value deletes; deleting a field that is not there is no failure.
-    if (edit.value.empty() && tag.FindField(name.c_str()) < 0)
-        return CODEC_OK;
-    if (tag.SetFieldTextNarrow(name.c_str(), edit.value.c_str(), 1) == 0)
-        return CODEC_OK;
-    reason = WhySetFailed(tag, name, edit.name);
+// A field the library refuses (read-only, or one too many) it names itself.
+int SetFailed(const zem_tag* tag, int error, const TagEdit& edit, std::string& reason) {
+    const std::string detail = TagErrorDetail(tag);
+    reason = error == ZEM_ERROR_FAILED && !detail.empty() ? detail
+                                                          : "cannot set the field " + Quoted(edit.name) +
+                                                                (detail.empty() ? "" : ": " + detail);
     return CODEC_FAILED;
 }
 
-// Binary items are flagged so; readers hand them out as bytes, not text.
-constexpr uint32_t kBinaryItemFlags = 0x2;
-
-int SetBinaryField(CTagBlock& tag, const TagEdit& edit, std::string& reason) {
-    const WString name = WideFromUtf8(edit.name);
-    if (tag.SetFieldBytes(name.c_str(), edit.bytes.data(), static_cast<int>(edit.bytes.size()), kBinaryItemFlags) == 0)
-        return CODEC_OK;
-    reason = WhySetFailed(tag, name, edit.name);
-    return CODEC_FAILED;
-}
-
-int DeleteField(CTagBlock& tag, CTagBlock* id3v1, const TagEdit& edit, std::string& reason) {
-    const WString name = WideFromUtf8(edit.name);
-    const bool deleted = tag.DeleteField(name.c_str()) == 0;
-    if ((id3v1 && id3v1->DeleteField(name.c_str()) == 0) || deleted)
-        return CODEC_OK;
-    reason = "there is no field " + Quoted(edit.name);
-    return CODEC_FAILED;
-}
-
-}  // namespace
-
-int ApplyTagEdit(CTagBlock& tag, const TagEdit& edit, std::string& reason) {
+int ApplyTagEdit(zem_tag* tag, const TagEdit& edit, std::string& reason) {
     switch (edit.kind) {
-    case TagEdit::Set: return SetField(tag, edit, reason);
-    case TagEdit::Delete: return DeleteField(tag, nullptr, edit, reason);
-    case TagEdit::DeleteAll: tag.ClearFields(); return CODEC_OK;
-    case TagEdit::SetBinary: return SetBinaryField(tag, edit, reason);
+    case TagEdit::Set:
+        // An empty value deletes, a read-only field too; deleting a field
+        // that is not there is no failure.
+        if (edit.value.empty()) {
+            zem_tag_remove(tag, edit.name.c_str());
+            return CODEC_OK;
+        }
+        if (int error = zem_tag_set(tag, edit.name.c_str(), edit.value.c_str()))
+            return SetFailed(tag, error, edit, reason);
+        return CODEC_OK;
+    case TagEdit::SetBinary:
+        if (int error = zem_tag_set_binary(tag, edit.name.c_str(), edit.bytes.data(), edit.bytes.size()))
+            return SetFailed(tag, error, edit, reason);
+        return CODEC_OK;
+    case TagEdit::Delete:
+        if (zem_tag_remove(tag, edit.name.c_str()) == ZEM_OK)
+            return CODEC_OK;
+        reason = "there is no field " + Quoted(edit.name);
+        return CODEC_FAILED;
+    case TagEdit::DeleteAll: zem_tag_clear(tag); return CODEC_OK;
     }
     return CODEC_OK;
 }
 
-int ApplyTagEdits(CTagBlock& tag, CTagBlock* id3v1, const std::vector<TagEdit>& edits, std::string& reason) {
+}  // namespace
+
+std::string TagErrorDetail(const zem_tag* tag) {
+    const long length = zem_tag_get_error_detail(tag, nullptr, 0);
+    if (length <= 0)
+        return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    zem_tag_get_error_detail(tag, &text[0], text.size());
+    text.resize(std::strlen(text.c_str()));
+    return text;
+}
+
+int ApplyTagEdits(zem_tag* tag, const std::vector<TagEdit>& edits, std::string& reason) {
     for (const TagEdit& edit : edits) {
-        if (edit.kind == TagEdit::Delete) {
-            if (int error = DeleteField(tag, id3v1, edit, reason))
-                return error;
-            continue;
-        }
         if (int error = ApplyTagEdit(tag, edit, reason))
-            return error;
-        // An ID3v1 record has no room for binary items; the ZEM tag in front holds them.
-        if (int error = id3v1 && edit.kind != TagEdit::SetBinary ? ApplyTagEdit(*id3v1, edit, reason) : CODEC_OK)
             return error;
     }
     return CODEC_OK;

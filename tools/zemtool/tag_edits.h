@@ -4,20 +4,20 @@
 
 #include "tools/zemtool/tag_request.h"
 
+#include <zem/zem.h>
+
 #include <string>
 #include <vector>
 
-class CTagBlock;
-
 namespace zemtool {
 
-// Applies one edit. Returns 0, or the library's error with `reason` filled.
-int ApplyTagEdit(CTagBlock& tag, const TagEdit& edit, std::string& reason);
+// The library's one line on the last failure of a call on `tag`.
+std::string TagErrorDetail(const zem_tag* tag);
 
-// Applies the edits in order to `tag` and, when the file ends in an ID3v1
-// record behind its ZEM tag, to that record's fields (`id3v1`, else null) as
-// well: a field is set in both, and deleting one needs it in either. Stops at
-// the first failure.
-int ApplyTagEdits(CTagBlock& tag, CTagBlock* id3v1, const std::vector<TagEdit>& edits, std::string& reason);
+// Applies the edits in order to `tag`. When the file ends in an ID3v1 record
+// behind its ZEM tag the library edits that record's fields as well: a field
+// is set in both, and deleting one needs it in either. Stops at the first
+// failure. Returns 0, or CODEC_FAILED with `reason` filled.
+int ApplyTagEdits(zem_tag* tag, const std::vector<TagEdit>& edits, std::string& reason);
 
 }  // namespace zemtool

@@ -667,6 +667,73 @@ ZEM_API int zem_tag_found(const zem_tag* t);
  */
 ZEM_API int zem_tag_save_ex(zem_tag* t, unsigned flags);
 
+/* ------------------------------------------------------------------------
+ * Since 1.1: tag edits that say why they fail, checked before they are
+ * written; the text of a cue sheet.
+ * ------------------------------------------------------------------------ */
+
+/*
+ * Removes the item `name` (compared without regard to ASCII case) from t, a
+ * read-only one too, and when the file ends in a ZEM tag followed by an ID3v1
+ * record, from both of them, so that it is gone whichever of the two held it.
+ * Only the tag in memory changes; texts handed out end as after
+ * zem_tag_set(). Returns ZEM_OK, or ZEM_ERROR_INVALID_ARGUMENT for a NULL t
+ * or name and when neither tag holds such an item (t is then unchanged).
+ */
+ZEM_API int zem_tag_remove(zem_tag* t, const char* name);
+
+/*
+ * Removes every item of t, read-only ones too, and of an ID3v1 record behind
+ * the ZEM tag; saved, the file then ends in no tag, unless items are set
+ * afterwards. Only the tag in memory changes; texts handed out end as after
+ * zem_tag_set(). Returns ZEM_OK, or ZEM_ERROR_INVALID_ARGUMENT for a NULL t.
+ */
+ZEM_API int zem_tag_clear(zem_tag* t);
+
+/*
+ * Does what zem_tag_save_ex(t, flags) does but write: the file is opened for
+ * writing, its tags are read and the changes applied to them in memory. It
+ * returns what that save would, short of a failing write, and changes
+ * neither the file nor t: ZEM_OK; ZEM_ERROR_CANNOT_OPEN when the file is
+ * missing, read-only or in use; ZEM_ERROR_BAD_INPUT for tags that cannot be
+ * rewritten safely; ZEM_ERROR_FAILED for a tag grown too large;
+ * ZEM_ERROR_INVALID_ARGUMENT as for zem_tag_save_ex(). A program that makes
+ * several changes can so tell a file it cannot save from a change it
+ * refused, before it writes anything.
+ */
+ZEM_API int zem_tag_check_save(zem_tag* t, unsigned flags);
+
+/*
+ * The detail of the last failure of a function on t (zem_tag_set(),
+ * zem_tag_set_binary(), zem_tag_remove(), zem_tag_check_save(),
+ * zem_tag_save(), zem_tag_save_ex()), one line of English: "the field 'Title'
+ * is read-only", "the tag already holds 256 fields", "there is no field
+ * 'Genre'", why the file's tags cannot be rewritten safely ("its ZEM tag's
+ * footer is damaged", ...), "the new tag would be larger than a tag may be",
+ * or, for a save whose write failed and whose old bytes could not be put
+ * back (ZEM_ERROR_FAILED), which bytes are damaged ("the 160 bytes from byte
+ * 90112 on are damaged"). Copied NUL-terminated into buffer (cut to size
+ * bytes, at a character boundary; buffer may be NULL with size 0). Returns
+ * the detail's whole length in bytes (0 when nothing has failed yet), or
+ * ZEM_ERROR_INVALID_ARGUMENT.
+ */
+ZEM_API long zem_tag_get_error_detail(const zem_tag* t, char* buffer, size_t size);
+
+/*
+ * Reads the cue sheet file at path_utf8 as zem_cue_open() reads a sheet
+ * (UTF-8 with or without its byte order mark, else text in the system's ANSI
+ * code page, up to a first NUL byte) and gives its text as UTF-8, as `zemtool
+ * tag --set-cuesheet` stores it in the field "Cuesheet": copied
+ * NUL-terminated into buffer when size is larger than its length (buffer may
+ * be NULL with size 0 to ask for the length). Nothing is parsed; hand the
+ * text to zem_cue_parse() for its tracks. Returns the text's length in bytes
+ * (0 for an empty file), or a negative error: ZEM_ERROR_INVALID_ARGUMENT
+ * (NULL or empty path), ZEM_ERROR_CANNOT_OPEN, ZEM_ERROR_READ_FAILED,
+ * ZEM_ERROR_BAD_INPUT for a file beyond a megabyte, which is no cue sheet.
+ * Any thread.
+ */
+ZEM_API long zem_cue_read_text(const char* path_utf8, char* buffer, size_t size);
+
 #ifdef __cplusplus
 }
 #endif

@@ -12,6 +12,7 @@
 #include "platform/paths.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -247,3 +248,30 @@ extern "C" long zem_cue_link_name(const zem_cue* c, int index, const char* templ
 }
 
 extern "C" void zem_cue_close(zem_cue* c) { delete c; }
+
+extern "C" long zem_cue_read_text(const char* path_utf8, char* buffer, size_t size) {
+    if (!buffer && size > 0)
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    return zem_api::Guarded([&]() -> long {
+        WString path;
+        if (!zem_api::LibraryPathFromUtf8(path_utf8, &path))
+            return ZEM_ERROR_INVALID_ARGUMENT;
+        CWin32File file;
+        if (file.OpenForReading(path.c_str()) != 0)
+            return ZEM_ERROR_CANNOT_OPEN;
+        // A size the file class cannot tell is one of 2 GiB or more.
+        const int32_t bytes = file.GetSize();
+        if (bytes < 0 || bytes > kMaxCueSheetBytes)
+            return ZEM_ERROR_BAD_INPUT;
+        std::vector<uint8_t> raw(static_cast<size_t>(bytes));
+        int32_t got = 0;
+        if (bytes > 0 && (file.Read(raw.data(), bytes, &got) != 0 || got != bytes))
+            return ZEM_ERROR_READ_FAILED;
+        const std::string text = CueSheetToUtf8(DecodeCueSheetBytes(raw));
+        if (text.size() > static_cast<size_t>(LONG_MAX))
+            return ZEM_ERROR_BAD_INPUT;
+        if (buffer && size > text.size())
+            std::memcpy(buffer, text.c_str(), text.size() + 1);
+        return static_cast<long>(text.size());
+    });
+}

@@ -12,9 +12,11 @@
 #include "tag/tag_area.h"
 #include "tag/tag_area_rewrite.h"
 #include "tag/tag_block.h"
+#include "tag/tag_changes.h"
 #include "tag/tag_stream_end.h"
 #include "cue/embedded_cue_sheet.h"
 
+#include <algorithm>
 #include <climits>
 #include <deque>
 #include <cstring>
@@ -23,20 +25,11 @@
 
 namespace {
 
-// Item flags of a binary value.
-constexpr uint32_t kBinaryItem = 0x2;
-
 struct TagEntry {
     std::string name;
     std::vector<uint8_t> value;
     bool text = true;
     bool readOnly = false;
-};
-
-struct TagChange {
-    std::string name;
-    std::vector<uint8_t> value;  // empty removes
-    bool text = true;
 };
 
 bool SameName(const std::string& a, const std::string& b) {
@@ -62,6 +55,8 @@ bool IsStorableName(const char* name) {
     return true;
 }
 
+std::string Quoted(const std::string& name) { return "'" + name + "'"; }
+
 // A file and the tags at its end as a rewrite reads them; `found` holds
 // ZEM_TAG_HAS_* bits, or 0 when they cannot be rewritten safely.
 struct TagSource {
@@ -78,20 +73,8 @@ void ReadSource(const WString& path, TagSource* source) {
         (source->area.zemTag.empty() ? 0u : ZEM_TAG_HAS_ZEM) | (source->area.id3v1.empty() ? 0u : ZEM_TAG_HAS_ID3V1);
 }
 
-// A file ending in a ZEM tag and an ID3v1 record behind it shows its ZEM
-// tag, as `zemtool tag` lists it; the library's reader would stop at the
-// record. With ZEM_TAG_OPEN_ID3V1 it shows the record's fields instead.
-std::vector<TagEntry> ReadEntries(const WString& path, unsigned flags, unsigned* found) {
+std::vector<TagEntry> EntriesOf(CTagBlock& tag) {
     std::vector<TagEntry> entries;
-    TagSource source;
-    ReadSource(path, &source);
-    *found = source.found;
-    const bool both = source.found == (ZEM_TAG_HAS_ZEM | ZEM_TAG_HAS_ID3V1);
-    const bool record = (flags & ZEM_TAG_OPEN_ID3V1) != 0;
-    if (record && !(source.found & ZEM_TAG_HAS_ID3V1))
-        return entries;
-    CMemoryStream zemOnly(record ? source.area.id3v1 : source.area.zemTag, true);
-    CTagBlock tag(both || record ? static_cast<CStreamIo*>(&zemOnly) : &source.file, 1);
     for (int index = 0; index < tag.GetFieldCount(); ++index) {
         const CTagItem* item = tag.GetField(index);
         TagEntry entry;
@@ -114,21 +97,37 @@ std::vector<TagEntry> ReadEntries(const WString& path, unsigned flags, unsigned*
     return entries;
 }
 
-int ApplyChange(CTagBlock& tag, const TagChange& change, bool record) {
-    const WString name = Utf8ToWide(change.name.c_str());
-    if (change.value.empty()) {
-        tag.DeleteField(name.c_str());  // a missing item is no failure
-        return CODEC_OK;
+// What a zem_tag shows of a file, and the names of the other tag a save
+// edits alongside (the record behind a ZEM tag, or the ZEM tag in front of
+// the record shown), so that removing a field only the other holds works.
+struct TagView {
+    unsigned found = 0;
+    std::vector<TagEntry> entries;
+    std::vector<std::string> otherNames;
+};
+
+// A file ending in a ZEM tag and an ID3v1 record behind it shows its ZEM
+// tag, as `zemtool tag` lists it; the library's reader would stop at the
+// record. With ZEM_TAG_OPEN_ID3V1 it shows the record's fields instead.
+TagView ReadView(const WString& path, unsigned flags) {
+    TagView view;
+    TagSource source;
+    ReadSource(path, &source);
+    view.found = source.found;
+    const bool both = source.found == (ZEM_TAG_HAS_ZEM | ZEM_TAG_HAS_ID3V1);
+    const bool record = (flags & ZEM_TAG_OPEN_ID3V1) != 0;
+    if (record && !(source.found & ZEM_TAG_HAS_ID3V1))
+        return view;
+    CMemoryStream shownIo(record ? source.area.id3v1 : source.area.zemTag, true);
+    CTagBlock shown(both || record ? static_cast<CStreamIo*>(&shownIo) : &source.file, 1);
+    view.entries = EntriesOf(shown);
+    if (both) {
+        CMemoryStream otherIo(record ? source.area.zemTag : source.area.id3v1, true);
+        CTagBlock other(&otherIo, 1);
+        for (TagEntry& entry : EntriesOf(other))
+            view.otherNames.push_back(std::move(entry.name));
     }
-    if (record && !change.text)
-        return CODEC_OK;  // an ID3v1 record has no room for binary values
-    if (change.text) {
-        const std::string text(change.value.begin(), change.value.end());
-        return tag.SetFieldTextNarrow(name.c_str(), text.c_str(), 1) == 0 ? CODEC_OK : CODEC_FAILED;
-    }
-    return tag.SetFieldBytes(name.c_str(), change.value.data(), static_cast<int>(change.value.size()), kBinaryItem) == 0
-               ? CODEC_OK
-               : CODEC_FAILED;
+    return view;
 }
 
 }  // namespace
@@ -136,14 +135,19 @@ int ApplyChange(CTagBlock& tag, const TagChange& change, bool record) {
 struct zem_tag {
     WString path;
     unsigned flags = 0;
-    unsigned found = 0;
-    std::vector<TagEntry> entries;
+    TagView view;
     std::vector<TagChange> changes;
+    std::string detail;  // of the last failure
     // Texts handed out, kept until the tag changes.
     mutable std::deque<std::string> texts;  // a deque: handed-out pointers survive new texts
 
+    int Fail(int error, std::string why) {
+        detail = std::move(why);
+        return error;
+    }
+
     TagEntry* Find(const std::string& name) {
-        for (TagEntry& entry : entries) {
+        for (TagEntry& entry : view.entries) {
             if (SameName(entry.name, name))
                 return &entry;
         }
@@ -151,65 +155,110 @@ struct zem_tag {
     }
     const TagEntry* Find(const std::string& name) const { return const_cast<zem_tag*>(this)->Find(name); }
 
+    std::vector<std::string>::iterator FindOther(const std::string& name) {
+        return std::find_if(view.otherNames.begin(), view.otherNames.end(),
+                            [&name](const std::string& other) { return SameName(other, name); });
+    }
+
+    // A save sets a field in the other tag too, but a binary one in a record.
+    void NoteOther(const std::string& name, bool set, bool text) {
+        const auto other = FindOther(name);
+        const bool otherIsRecord = (flags & ZEM_TAG_OPEN_ID3V1) == 0;
+        const bool both = view.found == (ZEM_TAG_HAS_ZEM | ZEM_TAG_HAS_ID3V1);
+        if (!set && other != view.otherNames.end())
+            view.otherNames.erase(other);
+        else if (set && both && other == view.otherNames.end() && (text || !otherIsRecord))
+            view.otherNames.push_back(name);
+    }
+
     int Change(const char* name, const void* data, size_t size, bool text) {
-        if (!IsStorableName(name) || (size > 0 && !data) || size > static_cast<size_t>(INT_MAX / 2))
-            return ZEM_ERROR_INVALID_ARGUMENT;
+        if (!IsStorableName(name))
+            return Fail(ZEM_ERROR_INVALID_ARGUMENT, "a field name is printable ASCII without '='");
+        if ((size > 0 && !data) || size > static_cast<size_t>(INT_MAX / 2))
+            return Fail(ZEM_ERROR_INVALID_ARGUMENT, "a value of " + std::to_string(size) + " bytes cannot be set");
         texts.clear();
-        TagChange change{name, std::vector<uint8_t>(static_cast<const uint8_t*>(data),
-                                                    static_cast<const uint8_t*>(data) + size),
+        TagChange change{TagChange::Set, name,
+                         std::vector<uint8_t>(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size),
                          text};
         TagEntry* existing = Find(name);
         if (existing && existing->readOnly)
-            return ZEM_ERROR_FAILED;
+            return Fail(ZEM_ERROR_FAILED, "the field " + Quoted(name) + " is read-only");
         if (change.value.empty()) {
             if (existing)
-                entries.erase(entries.begin() + (existing - entries.data()));
+                view.entries.erase(view.entries.begin() + (existing - view.entries.data()));
         } else if (existing) {
             existing->value = change.value;
             existing->text = text;
         } else {
-            if (entries.size() >= static_cast<size_t>(CTagBlock::kMaxFields))
-                return ZEM_ERROR_FAILED;
-            entries.push_back({name, change.value, text, false});
+            if (view.entries.size() >= static_cast<size_t>(CTagBlock::kMaxFields))
+                return Fail(ZEM_ERROR_FAILED, "the tag already holds " + std::to_string(CTagBlock::kMaxFields) + " fields");
+            view.entries.push_back({name, change.value, text, false});
         }
+        NoteOther(name, !change.value.empty(), text);
         changes.push_back(std::move(change));
         return ZEM_OK;
     }
 
-    int Save(unsigned saveFlags) {
+    int Remove(const char* name) {
+        if (!name)
+            return Fail(ZEM_ERROR_INVALID_ARGUMENT, "no field name given");
+        TagEntry* existing = Find(name);
+        if (!existing && FindOther(name) == view.otherNames.end())
+            return Fail(ZEM_ERROR_INVALID_ARGUMENT, "there is no field " + Quoted(name));
+        texts.clear();
+        if (existing)
+            view.entries.erase(view.entries.begin() + (existing - view.entries.data()));
+        NoteOther(name, false, true);
+        changes.push_back({TagChange::Remove, name, {}, true});
+        return ZEM_OK;
+    }
+
+    void Clear() {
+        texts.clear();
+        view.entries.clear();
+        view.otherNames.clear();
+        changes.push_back({TagChange::Clear, {}, {}, true});
+    }
+
+    // Saves, or with `write` false only finds what a save would answer.
+    int Save(unsigned saveFlags, bool write) {
         CWin32File file;
         if (file.Open(path.c_str()) != 0 || file.IsReadOnly())
-            return ZEM_ERROR_CANNOT_OPEN;
+            return Fail(ZEM_ERROR_CANNOT_OPEN, "the file is missing, read-only or in use");
         TagArea area;
-        if (!ReadTagArea(file, StreamAudioEnd(file), &area).empty())
-            return ZEM_ERROR_BAD_INPUT;
+        const std::string problem = ReadTagArea(file, StreamAudioEnd(file), &area);
+        if (!problem.empty())
+            return Fail(ZEM_ERROR_BAD_INPUT, problem);
         std::vector<uint8_t> bytes;
         std::string reason;
-        const auto edit = [this](CTagBlock& tag, CTagBlock* id3v1, std::string&) {
-            for (const TagChange& change : changes) {
-                if (int error = ApplyChange(tag, change, false))
-                    return error;
-                if (id3v1)
-                    ApplyChange(*id3v1, change, true);
-            }
-            return static_cast<int>(CODEC_OK);
+        const auto edit = [this](CTagBlock& tag, CTagBlock* id3v1, std::string& why) {
+            const int error = ApplyTagChanges(tag, id3v1, changes);
+            if (error)
+                why = "the file's tag no longer takes the changes (it was changed since it was read)";
+            return error;
         };
+        // A lone record is kept behind a new ZEM tag only when no flag asks
+        // for one kind of tag alone.
         const bool useId3v1 = (saveFlags & ZEM_TAG_SAVE_ID3V1) != 0;
-        const bool keepId3v1 = (saveFlags & ZEM_TAG_SAVE_ZEM_ONLY) == 0;
-        if (RewriteTagAreaWith(area, useId3v1, keepId3v1, edit, &bytes, reason) != CODEC_OK)
-            return ZEM_ERROR_FAILED;
+        if (RewriteTagAreaWith(area, useId3v1, saveFlags == 0, edit, &bytes, reason) != CODEC_OK)
+            return Fail(ZEM_ERROR_FAILED, reason);
+        if (!write)
+            return ZEM_OK;
         const std::vector<uint8_t> old = area.Bytes();
         if (bytes != old) {
             switch (ReplaceTagArea(file, area.start, old, bytes)) {
             case ReplaceResult::Done: break;
-            case ReplaceResult::Restored: return ZEM_ERROR_WRITE_FAILED;
-            case ReplaceResult::Lost: return ZEM_ERROR_FAILED;
+            case ReplaceResult::Restored:
+                return Fail(ZEM_ERROR_WRITE_FAILED, "writing the file failed; its old tag is back in place");
+            case ReplaceResult::Lost:
+                return Fail(ZEM_ERROR_FAILED, "the " + std::to_string(old.size()) + " bytes from byte " +
+                                                  std::to_string(area.start) + " on are damaged");
             }
         }
         file.Close();
         texts.clear();
         changes.clear();
-        entries = ReadEntries(path, flags, &found);
+        view = ReadView(path, flags);
         return ZEM_OK;
     }
 
@@ -234,7 +283,7 @@ extern "C" zem_tag* zem_tag_open_ex(const char* path_utf8, unsigned flags, int* 
         if (file.OpenForReading(tag->path.c_str()) != 0)
             return ZEM_ERROR_CANNOT_OPEN;
         file.Close();
-        tag->entries = ReadEntries(tag->path, flags, &tag->found);
+        tag->view = ReadView(tag->path, flags);
         result = tag.release();
         return ZEM_OK;
     });
@@ -243,16 +292,18 @@ extern "C" zem_tag* zem_tag_open_ex(const char* path_utf8, unsigned flags, int* 
     return code == ZEM_OK ? result : nullptr;
 }
 
-extern "C" int zem_tag_found(const zem_tag* t) { return t ? static_cast<int>(t->found) : ZEM_ERROR_INVALID_ARGUMENT; }
+extern "C" int zem_tag_found(const zem_tag* t) {
+    return t ? static_cast<int>(t->view.found) : ZEM_ERROR_INVALID_ARGUMENT;
+}
 
 extern "C" int zem_tag_count(const zem_tag* t) {
-    return t ? static_cast<int>(t->entries.size()) : ZEM_ERROR_INVALID_ARGUMENT;
+    return t ? static_cast<int>(t->view.entries.size()) : ZEM_ERROR_INVALID_ARGUMENT;
 }
 
 extern "C" const char* zem_tag_name(const zem_tag* t, int index) {
-    if (!t || index < 0 || static_cast<size_t>(index) >= t->entries.size())
+    if (!t || index < 0 || static_cast<size_t>(index) >= t->view.entries.size())
         return nullptr;
-    return t->entries[static_cast<size_t>(index)].name.c_str();
+    return t->view.entries[static_cast<size_t>(index)].name.c_str();
 }
 
 extern "C" const char* zem_tag_get(const zem_tag* t, const char* name) {
@@ -283,10 +334,11 @@ extern "C" long zem_tag_get_binary(const zem_tag* t, const char* name, void* buf
 extern "C" int zem_tag_set(zem_tag* t, const char* name, const char* value_utf8) {
     if (!t)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    if (value_utf8 && !IsValidUtf8(value_utf8))
-        return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded(
-        [&] { return t->Change(name, value_utf8, value_utf8 ? std::strlen(value_utf8) : 0, true); });
+    return zem_api::Guarded([&] {
+        if (value_utf8 && !IsValidUtf8(value_utf8))
+            return t->Fail(ZEM_ERROR_INVALID_ARGUMENT, "the value is not UTF-8");
+        return t->Change(name, value_utf8, value_utf8 ? std::strlen(value_utf8) : 0, true);
+    });
 }
 
 extern "C" int zem_tag_set_binary(zem_tag* t, const char* name, const void* data, size_t size) {
@@ -301,7 +353,36 @@ extern "C" int zem_tag_save_ex(zem_tag* t, unsigned flags) {
     if (!t || (flags & ~(ZEM_TAG_SAVE_ID3V1 | ZEM_TAG_SAVE_ZEM_ONLY)) ||
         flags == (ZEM_TAG_SAVE_ID3V1 | ZEM_TAG_SAVE_ZEM_ONLY))
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] { return t->Save(flags); });
+    return zem_api::Guarded([&] { return t->Save(flags, true); });
+}
+
+extern "C" int zem_tag_check_save(zem_tag* t, unsigned flags) {
+    if (!t || (flags & ~(ZEM_TAG_SAVE_ID3V1 | ZEM_TAG_SAVE_ZEM_ONLY)) ||
+        flags == (ZEM_TAG_SAVE_ID3V1 | ZEM_TAG_SAVE_ZEM_ONLY))
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    return zem_api::Guarded([&] { return t->Save(flags, false); });
+}
+
+extern "C" int zem_tag_remove(zem_tag* t, const char* name) {
+    if (!t)
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    return zem_api::Guarded([&] { return t->Remove(name); });
+}
+
+extern "C" int zem_tag_clear(zem_tag* t) {
+    if (!t)
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    return zem_api::Guarded([&] {
+        t->Clear();
+        return ZEM_OK;
+    });
+}
+
+extern "C" long zem_tag_get_error_detail(const zem_tag* t, char* buffer, size_t size) {
+    if (!t || (!buffer && size > 0))
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    zem_api::CopyDetail(t->detail, buffer, size);
+    return static_cast<long>(std::min<size_t>(t->detail.size(), LONG_MAX));
 }
 
 extern "C" void zem_tag_close(zem_tag* t) { delete t; }

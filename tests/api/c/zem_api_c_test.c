@@ -413,6 +413,22 @@ static void TestTags(void) {
     CHECK(size == before + 128 && memcmp(bytes + before, "TAGOld title", 12) == 0);
     free(bytes);
 
+    /* A field the record behind the ZEM tag holds goes from both; a check before the save writes nothing. */
+    {
+        char detail[64];
+        const char* missing = "there is no field 'Nothing'";
+        t = zem_tag_open(In("id3.zem"), &error);
+        CHECK(t && zem_tag_remove(t, "Nothing") == ZEM_ERROR_INVALID_ARGUMENT);
+        CHECK(zem_tag_get_error_detail(t, detail, sizeof detail) == (long)strlen(missing) && strcmp(detail, missing) == 0);
+        CHECK(zem_tag_remove(t, "Mood") == ZEM_OK && zem_tag_check_save(t, 0) == ZEM_OK);
+        CHECK(zem_tag_clear(t) == ZEM_OK && zem_tag_count(t) == 0 && zem_tag_save(t) == ZEM_OK);
+        CHECK(zem_tag_found(t) == 0);
+        zem_tag_close(t);
+        bytes = Slurp(In("id3.zem"), &size);
+        CHECK(size == before);
+        free(bytes);
+    }
+
     /* A ZEM tag whose footer counts an item more than it holds is refused, and the file left alone. */
     bytes = Slurp(In("image.zem"), &size);
     bytes[size - 32 + 16] += 1;
@@ -433,6 +449,8 @@ static void TestTags(void) {
     CHECK(zem_tag_count(NULL) < 0 && zem_tag_name(NULL, 0) == NULL && zem_tag_get(NULL, "Title") == NULL);
     CHECK(zem_tag_set(NULL, "Title", "x") < 0 && zem_tag_save(NULL) < 0 && zem_tag_get_binary(NULL, "x", NULL, 0) < 0);
     CHECK(zem_tag_found(NULL) == ZEM_ERROR_INVALID_ARGUMENT && zem_tag_open_ex(NULL, 0, &error) == NULL);
+    CHECK(zem_tag_remove(NULL, "Title") < 0 && zem_tag_clear(NULL) < 0 && zem_tag_check_save(NULL, 0) < 0);
+    CHECK(zem_tag_get_error_detail(NULL, NULL, 0) < 0);
     zem_tag_close(NULL);
 }
 
@@ -483,6 +501,12 @@ static void TestCue(const char* zemtool) {
     if (!c)
         return;
     ExpectTracks(c);
+    {
+        char text[sizeof kSheet];
+        CHECK(zem_cue_read_text(In("album.cue"), text, sizeof text) == (long)sizeof kSheet - 1 && strcmp(text, kSheet) == 0);
+        CHECK(zem_cue_read_text(In("missing.cue"), NULL, 0) == ZEM_ERROR_CANNOT_OPEN);
+        CHECK(zem_cue_read_text(NULL, NULL, 0) == ZEM_ERROR_INVALID_ARGUMENT);
+    }
     {
         char name[64];
         CHECK(zem_cue_link_name(c, 1, NULL, NULL, 0) == (long)strlen(kLinkNames[1]));
