@@ -92,6 +92,21 @@ TEST_F(Win32FileIo, SeekFromEachOrigin) {
     EXPECT_EQ(m_file.GetSize(), 100);
 }
 
+TEST_F(Win32FileIo, PositionFollowsShortReadsAndStartsAtZeroOnEveryOpen) {
+    m_file.Seek(96, 0);
+    uint8_t buffer[8];
+    int32_t count = -1;
+    EXPECT_EQ(m_file.Read(buffer, 8, &count), 0);
+    EXPECT_EQ(count, 4);
+    EXPECT_EQ(m_file.GetPosition(), 100);
+    EXPECT_EQ(m_file.Open(m_dir.WideFile("data.bin").c_str()), 0);
+    EXPECT_EQ(m_file.GetPosition(), 0);
+    EXPECT_EQ(m_file.Read(buffer, 3, &count), 0);
+    EXPECT_EQ(m_file.GetPosition(), 3);
+    m_file.Close();
+    EXPECT_EQ(m_file.GetPosition(), -1) << "a closed file has no position";
+}
+
 TEST_F(Win32FileIo, SeekWithAnUnknownOriginChangesNothing) {
     m_file.Seek(7, 0);
     EXPECT_EQ(m_file.Seek(3, 5), 0);

@@ -5,7 +5,7 @@
 
 #include <string>
 
-CWin32File::CWin32File() : m_handle(INVALID_HANDLE_VALUE), m_name{0}, m_readOnly(0) {}
+CWin32File::CWin32File() : m_handle(INVALID_HANDLE_VALUE), m_name{0}, m_readOnly(0), m_position(-1) {}
 
 CWin32File::~CWin32File() {
     if (m_handle != INVALID_HANDLE_VALUE)
@@ -36,10 +36,15 @@ int CWin32File::Open(const WCHAR* name) {
         if (handle == INVALID_HANDLE_VALUE)
             return -1;
     }
+    Opened(handle, name, readOnly);
+    return 0;
+}
+
+void CWin32File::Opened(HANDLE handle, const WCHAR* name, int readOnly) {
     m_handle = handle;
     m_readOnly = readOnly;
+    m_position = 0;
     std::char_traits<WCHAR>::copy(m_name, name, std::char_traits<WCHAR>::length(name) + 1);
-    return 0;
 }
 
 int CWin32File::OpenForReading(const WCHAR* name) {
@@ -54,9 +59,7 @@ int CWin32File::OpenForReading(const WCHAR* name) {
         CloseHandle(handle);
         return -1;
     }
-    m_handle = handle;
-    m_readOnly = 1;
-    std::char_traits<WCHAR>::copy(m_name, name, std::char_traits<WCHAR>::length(name) + 1);
+    Opened(handle, name, 1);
     return 0;
 }
 
@@ -65,6 +68,7 @@ int CWin32File::Close() {
         CloseHandle(m_handle);
         m_handle = INVALID_HANDLE_VALUE;
     }
+    m_position = -1;
     return 0;
 }
 
@@ -81,6 +85,7 @@ int CWin32File::Read(void* buffer, int32_t bytesToRead, int32_t* bytesRead) {
     }
     if (bytesRead)
         *bytesRead = total;
+    m_position = ok && m_position >= 0 ? m_position + total : -1;
     return ok ? CODEC_OK : CODEC_READ_FAILED;
 }
 
@@ -91,11 +96,15 @@ int CWin32File::Write(const void* buffer, int32_t bytesToWrite, int32_t* bytesWr
               WriteFile(m_handle, buffer, static_cast<DWORD>(bytesToWrite), &written, nullptr);
     if (bytesWritten)
         *bytesWritten = static_cast<int32_t>(written);
+    m_position = ok && m_position >= 0 ? m_position + written : -1;
     return ok && written == static_cast<DWORD>(bytesToWrite) ? CODEC_OK : CODEC_WRITE_FAILED;
 }
 
 int CWin32File::Seek(int32_t distance, int origin) {
-    SetFilePointer(m_handle, distance, nullptr, static_cast<DWORD>(origin));
+    DWORD position = SetFilePointer(m_handle, distance, nullptr, static_cast<DWORD>(origin));
+    // A failed seek leaves the pointer where it was, which is still known.
+    if (position != INVALID_SET_FILE_POINTER)
+        m_position = position;
     return 0;
 }
 
@@ -107,9 +116,7 @@ int CWin32File::Create(const WCHAR* name) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return -1;
-    m_handle = handle;
-    m_readOnly = 0;
-    std::char_traits<WCHAR>::copy(m_name, name, std::char_traits<WCHAR>::length(name) + 1);
+    Opened(handle, name, 0);
     return 0;
 }
 
@@ -121,8 +128,13 @@ int CWin32File::Delete() {
 int CWin32File::SetEof() { return SetEndOfFile(m_handle) ? 0 : -1; }
 
 int32_t CWin32File::GetPosition() {
+    if (m_position >= 0)
+        return static_cast<int32_t>(static_cast<DWORD>(m_position));
     DWORD position = SetFilePointer(m_handle, 0, nullptr, FILE_CURRENT);
-    return position == INVALID_SET_FILE_POINTER ? -1 : static_cast<int32_t>(position);
+    if (position == INVALID_SET_FILE_POINTER)
+        return -1;
+    m_position = position;
+    return static_cast<int32_t>(position);
 }
 
 int32_t CWin32File::GetSize() {

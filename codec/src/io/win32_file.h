@@ -41,7 +41,13 @@ public:
 private:
     bool AcceptName(const WCHAR* name);
 
+    void Opened(HANDLE handle, const WCHAR* name, int readOnly);
+
     HANDLE m_handle;
     WCHAR m_name[kMaxPathChars];
     int m_readOnly;
+    // The file pointer as this object last moved it: the handle is this
+    // object's alone, so GetPosition needs no call to the system (readers ask
+    // at every frame). -1 when a failed call leaves it unknown.
+    int64_t m_position;
 };
