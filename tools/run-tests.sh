@@ -48,6 +48,13 @@ mkdir -p "$logs"
 # build/logs/PRESET.result.
 run_preset() {
     local preset=$1 start=$SECONDS result=passed status
+    # A build folder configured by an older checkout with another generator
+    # (the presets once used Make) would stop CMake: start it afresh.
+    local cache="$root/build/$preset/CMakeCache.txt"
+    if [ -f "$cache" ] && ! grep -qx 'CMAKE_GENERATOR:INTERNAL=Ninja' "$cache"; then
+        echo "build/$preset was made with another generator; configuring it afresh"
+        rm -rf "$cache" "$root/build/$preset/CMakeFiles"
+    fi
     if [ "${2:-}" = --show ]; then
         cmake --workflow --preset "$preset" 2>&1 | tee "$logs/$preset.log"
         status=${PIPESTATUS[0]}
