@@ -5,12 +5,12 @@
 #   tools/run-tests.sh [--fuzz SECONDS] [PRESET...]
 #
 # PRESET is a workflow preset of CMakePresets.json (native, web, native-asan, native-tsan,
-# windows; all but native-tsan by default, web after native, whose zemtool its tests compare
-# with). Each one configures, builds and tests in
-# build/<preset>/, its output kept in build/logs/<preset>.log. The presets run one after
-# the other, but for windows, which runs its tests under Wine (tools/wine-run.sh) beside
-# the others when there are others. With --fuzz, the libFuzzer targets then run for
-# SECONDS each (fuzz/run.sh; needs clang and libFuzzer).
+# windows; all by default, web after native, whose zemtool its tests compare with). Each
+# one configures, builds and tests in build/<preset>/, its output kept in
+# build/logs/<preset>.log. The presets run one after the other in two lanes when there
+# are several: windows, which spends most of its time waiting on Wine
+# (tools/wine-run.sh), and then native-tsan run beside the rest. With --fuzz, the
+# libFuzzer targets then run for SECONDS each (fuzz/run.sh; needs clang and libFuzzer).
 #
 # Every preset runs even when an earlier one fails; the script ends with a
 # summary and fails when any preset or the fuzz run failed.
@@ -26,7 +26,7 @@ if [ "${1:-}" = "--fuzz" ]; then
 fi
 presets=("$@")
 if [ ${#presets[@]} -eq 0 ]; then
-    presets=(native web native-asan windows)
+    presets=(native web native-asan windows native-tsan)
 fi
 
 # The Wine server of the test prefix stays up between test programs on purpose
@@ -68,29 +68,29 @@ run_preset() {
 
 # The Windows tests spend most of their time waiting on Wine (process starts,
 # windows on the virtual display, the installer), so that preset runs beside
-# the others instead of after them; its build shares the cores with theirs.
+# the others instead of after them, its build sharing the cores with theirs;
+# the short ThreadSanitizer run follows it in that lane, which ends well before
+# the other one (native, web, native-asan).
 beside=()
 serial=()
 for preset in "${presets[@]}"; do
-    if [ "$preset" = windows ] && [ ${#presets[@]} -gt 1 ]; then
+    if { [ "$preset" = windows ] || [ "$preset" = native-tsan ]; } && [ ${#presets[@]} -gt 1 ]; then
         beside+=("$preset")
     else
         serial+=("$preset")
     fi
 done
-pids=()
-for preset in "${beside[@]}"; do
-    echo "=== $preset (beside the others; output at the end, and in build/logs/$preset.log)"
-    run_preset "$preset" &
-    pids+=($!)
-done
+pid=""
+if [ ${#beside[@]} -gt 0 ]; then
+    echo "=== ${beside[*]} (beside the others; output at the end, and in build/logs/)"
+    (for preset in "${beside[@]}"; do run_preset "$preset"; done) &
+    pid=$!
+fi
 for preset in "${serial[@]}"; do
     echo "=== $preset"
     run_preset "$preset" --show
 done
-for pid in "${pids[@]}"; do
-    wait "$pid"
-done
+[ -z "$pid" ] || wait "$pid"
 for preset in "${beside[@]}"; do
     echo "=== $preset"
     cat "$logs/$preset.log"
