@@ -90,9 +90,10 @@ class File:
     """An open ZEM stream (``.zem``, ``.qrb``) or link file's track (``.zlk``).
 
     `source` is a path, a ``bytes`` object holding a stream, or a binary file
-    object (one without seeking is read once, front to back, and then cannot
-    seek). `errors` says what reading does with a damaged frame: ``'strict'``
-    raises ZemError naming its blocks, ``'silence'`` gives zeros for them.
+    object (one without seeking is decoded front to back as its bytes arrive,
+    without the tag behind its audio, and cannot seek). `errors` says what
+    reading does with a damaged frame: ``'strict'`` raises ZemError naming its
+    blocks, ``'silence'`` gives zeros for them.
 
         with zem.File("album.zem") as f:
             head = f.read(44100, dtype="float32")

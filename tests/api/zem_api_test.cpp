@@ -104,6 +104,29 @@ Decoder Open(const std::string& path) {
     return d;
 }
 
+// Bytes handed over through callbacks without seek, `piece` at a time (a
+// pipe), counting how many the library has taken.
+struct PipeSource {
+    const Bytes* bytes;
+    size_t piece;
+    size_t taken = 0;
+
+    static long Read(void* user, void* buffer, long count) {
+        auto* s = static_cast<PipeSource*>(user);
+        const size_t n = std::min({static_cast<size_t>(count), s->piece, s->bytes->size() - s->taken});
+        std::copy_n(s->bytes->begin() + static_cast<ptrdiff_t>(s->taken), n, static_cast<uint8_t*>(buffer));
+        s->taken += n;
+        return static_cast<long>(n);
+    }
+    Decoder Open() {
+        static const zem_io kIo = {Read, nullptr, nullptr};
+        int error = 1;
+        Decoder d(zem_open_io(&kIo, this, &error));
+        EXPECT_EQ(ZEM_OK, error);
+        return d;
+    }
+};
+
 // Reads `count` blocks (all that is left with -1) in calls of `chunk`;
 // every call must succeed and stay inside one frame.
 Bytes ReadBlocks(zem_decoder* d, long chunk, int64_t count = -1) {
@@ -542,6 +565,9 @@ TEST(ZemApi, Md5CheckAskedForReportsAtTheEnd) {
         {"wrong digest in memory", [&] { return memory(wrongDigest); }, ZEM_OK, {ZEM_ERROR_BAD_MD5}},
         {"no digest", [&] { return memory(noDigest); }, ZEM_ERROR_UNSUPPORTED, {}},
         {"damaged frame", [&] { return memory(damagedFrame); }, ZEM_OK, {ZEM_ERROR_BAD_FRAME}},
+        {"clean, through a pipe", [&] { return PipeSource{&image, 333}.Open(); }, ZEM_OK, {}},
+        {"wrong digest, through a pipe", [&] { return PipeSource{&wrongDigest, 333}.Open(); }, ZEM_OK,
+         {ZEM_ERROR_BAD_MD5}},
         {"link file", [&] { return Open(Files().Link()); }, ZEM_ERROR_UNSUPPORTED, {}},
         {"whole range", range, ZEM_ERROR_UNSUPPORTED, {}},
     };
@@ -568,6 +594,47 @@ TEST(ZemApi, Md5CheckAskedForReportsAtTheEnd) {
     ASSERT_EQ(ZEM_OK, zem_seek(d.get(), 1));
     EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_check_md5(d.get()));
     EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_check_md5(nullptr));
+}
+
+// A source without seek is decoded as its bytes arrive, keeping only the
+// frame being read: the first frame comes out long before the last bytes are
+// taken, and the tag behind the audio is never read.
+TEST(ZemApi, ASourceWithoutSeekIsDecodedAsItArrives) {
+    WaveShape shape = Shape();
+    shape.blocks = 300000;
+    const Bytes wave = BuildWave(shape);
+    const Bytes stream = EncodeWaveBytes(wave, 2000, kBlocksPerFrame);
+    const std::string path = Files().Write("long.zem", stream);
+    PipeSource source{&stream, 4096};
+    Decoder d = source.Open();
+    ASSERT_NE(nullptr, d);
+    Bytes first = ReadBlocks(d.get(), 4000, kBlocksPerFrame);
+    EXPECT_LT(source.taken, stream.size() / 4);
+    Bytes all = first;
+    Bytes rest = ReadBlocks(d.get(), 4000);
+    all.insert(all.end(), rest.begin(), rest.end());
+    EXPECT_EQ(ReadBlocks(Open(path).get(), 4000), all);
+    EXPECT_EQ(Bytes(wave.end() - ptrdiff_t(shape.trailing.size()), wave.end()), WavePart(d.get(), false));
+
+    // The tag lies behind the audio: a pipe gives none; the same bytes in
+    // memory give it.
+    const Bytes tagged = ReadFileBytes(Files().Image());
+    PipeSource pipe{&tagged, 100};
+    EXPECT_EQ(nullptr, zem_get_tag(pipe.Open().get(), "Album"));
+    int error = 1;
+    Decoder inMemory(zem_open_memory(tagged.data(), tagged.size(), &error));
+    EXPECT_STREQ("Tallowmere", zem_get_tag(inMemory.get(), "Album"));
+
+    // An older stream does not say where its last frame ends: it is taken
+    // whole first, and decodes all the same.
+    older_encoder::OlderStreamShape olderShape;
+    olderShape.frames = 3;
+    const older_encoder::OlderStream older = older_encoder::BuildOlderStream(olderShape);
+    PipeSource whole{&older.file, 700};
+    Decoder o = whole.Open();
+    ASSERT_NE(nullptr, o);
+    EXPECT_EQ(older.file.size(), whole.taken);
+    EXPECT_EQ(older.pcm, ReadBlocks(o.get(), 4000));
 }
 
 TEST(ZemApi, ErrorTextsAndVersion) {

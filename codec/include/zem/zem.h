@@ -257,12 +257,18 @@ typedef struct zem_io {
  * A source with `seek` is read where the decoder needs it, as a file is: the
  * stream starts at offset 0, and its length is `size`, or, when that is NULL
  * or unknown, what one pass of reading finds. A source without `seek` is read
- * once, front to back, from where it stands up to its end: the
- * decoder needs the stream's end (its tag and the WAV trailer) before it
- * hands out a block, so it keeps what it read in memory (as much as the
- * stream is long) and decodes from there; zem_seek() on such a decoder answers
- * ZEM_ERROR_UNSUPPORTED and changes nothing. zem_get_frame(), zem_tell() and
- * everything else work as for a file.
+ * once, front to back, from where it stands, as zem_read() needs its bytes:
+ * the first blocks come out as soon as their frame has arrived, and the
+ * library keeps only a few hundred KiB of what it read. zem_seek() on such a
+ * decoder answers ZEM_ERROR_UNSUPPORTED and changes nothing. What lies behind
+ * the audio is not there yet when reading begins: the tag is not read
+ * (zem_get_tag() gives NULL), and zem_get_wav_trailer() gives the trailer's
+ * size at once but its bytes (and the MD5 check its verdict) only once
+ * zem_read() has reached the end; before, copying it answers
+ * ZEM_ERROR_UNSUPPORTED. Streams of versions before 3980, which do not record
+ * where their last frame ends, are read whole first (up to the source's end,
+ * kept in memory), and then behave as a file does, tag and all.
+ * zem_get_frame(), zem_tell() and everything else work as for a file.
  *
  * Streams of 2 GiB and more are refused (ZEM_ERROR_UNSUPPORTED), as for files.
  * Returns the decoder, or NULL with *error set (error may be NULL):

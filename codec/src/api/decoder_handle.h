@@ -24,6 +24,7 @@ struct Md5Check {
     CMd5 md5;
     uint8_t stored[16] = {};
     std::vector<uint8_t> trailer;
+    bool trailerAtEnd = false;  // read when reading gets there (a source without seek)
 };
 
 }  // namespace zem_api
@@ -34,6 +35,9 @@ struct zem_decoder {
     std::unique_ptr<CStreamIo> source;
     std::unique_ptr<CDecoder> decoder;
     bool canSeek = true;          // false for a source read front to back
+    // A source read front to back as it arrives: the WAV trailer behind the
+    // frames can be read only once reading has got there.
+    bool trailerAtEnd = false;
     zem_stream_info info = {};
     uint64_t rangeStart = 0;      // stream block that block 0 stands for
     uint64_t streamBlocks = 0;    // the stream's total blocks

@@ -59,22 +59,6 @@ int CCallbackStream::GetName(WCHAR* buffer) {
     return 0;
 }
 
-int ReadWhole(const zem_io& io, void* user, std::vector<uint8_t>* bytes) {
-    bytes->clear();
-    for (;;) {
-        const size_t done = bytes->size();
-        if (static_cast<int64_t>(done) > kMaxSourceBytes)
-            return CODEC_BAD_INPUT;
-        bytes->resize(done + kChunk);
-        const long got = io.read(user, bytes->data() + done, kChunk);
-        bytes->resize(done + static_cast<size_t>(std::clamp<long>(got, 0, kChunk)));
-        if (got < 0)
-            return CODEC_READ_FAILED;
-        if (got == 0)
-            return CODEC_OK;
-    }
-}
-
 int64_t SourceSize(const zem_io& io, void* user) {
     const int64_t told = io.size ? io.size(user) : -1;
     if (told >= 0)

@@ -38,10 +38,6 @@ private:
     std::shared_ptr<void> m_owner;
 };
 
-// Reads from `io` until it ends: the bytes delivered up to the end, or a
-// CodecError (CODEC_READ_FAILED, CODEC_BAD_INPUT beyond 2 GiB).
-int ReadWhole(const zem_io& io, void* user, std::vector<uint8_t>* bytes);
-
 // The number of bytes `io` holds from offset 0: its `size`, or, when that is
 // missing or unknown, what reading through it finds (then seeks back to 0).
 // A negative CodecError when it cannot be had.

@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: BSD-3-Clause
 // Opening streams that are no file of their own: from callbacks and from
 // memory. Sources that can seek are read where the decoder needs them;
-// others are read once, front to back, since the decoder needs the stream's
-// end (its tag, the WAV trailer) before its first block.
+// others front to back, as the decoder reads its frames.
 #include "api/decoder_handle.h"
 #include "api/io_source.h"
+#include "api/sequential_source.h"
 
 #include "container/codec_error.h"
+#include "container/header_reader.h"
+#include "container/stream_extent.h"
 #include "decode/decoder_factory.h"
-#include "io/memory_stream.h"
 
 #include <climits>
 #include <cstring>
@@ -57,13 +58,37 @@ int OpenSource(std::unique_ptr<CStreamIo> source, bool canSeek, zem_decoder** re
     return ZEM_OK;
 }
 
-int OpenIo(const zem_io& io, void* user, std::shared_ptr<void> owner, zem_decoder** result) {
-    if (!io.seek) {
-        std::vector<uint8_t> bytes;
-        if (int codecError = zem_api::ReadWhole(io, user, &bytes))
-            return codecError == CODEC_BAD_INPUT ? ZEM_ERROR_UNSUPPORTED : ZEM_ERROR_READ_FAILED;
-        return OpenSource(std::make_unique<CMemoryStream>(std::move(bytes), true), false, result);
+// A source that cannot seek. The header says how far the frames and the WAV
+// trailer reach, so the decoder reads up to there as the bytes arrive, keeping
+// only the frame it is in; the tags behind are never read. Streams that do
+// not record where their last frame ends (the older versions), and bytes that
+// hold no header the reader takes, are read whole first, tags and all.
+int OpenSequential(const zem_io& io, void* user, zem_decoder** result) {
+    auto source = std::make_unique<zem_api::CSequentialStream>(io, user);
+    StreamInfoRecord record;
+    StreamExtent extent;
+    if (CHeaderReader(source.get()).Read(&record) == 0)
+        extent = FindStreamExtent(record, INT32_MAX, 0);
+    if (extent.neededExact && extent.neededBytes < INT32_MAX) {
+        source->SetSize(extent.neededBytes);
+        source->KeepFrom(extent.neededBytes - extent.announcedTrailer);
     }
+    else if (int codecError = source->ReadToEnd())
+        return codecError == CODEC_BAD_INPUT ? ZEM_ERROR_UNSUPPORTED : ZEM_ERROR_READ_FAILED;
+    if (source->Seek(0, 0) != 0)
+        return ZEM_ERROR_READ_FAILED;
+    zem_api::CSequentialStream* stream = source.get();
+    const int code = OpenSource(std::move(source), false, result);
+    if (code == ZEM_OK && stream->IsSequential()) {
+        stream->ForgetBehindSeeks();
+        (*result)->trailerAtEnd = true;
+    }
+    return code;
+}
+
+int OpenIo(const zem_io& io, void* user, std::shared_ptr<void> owner, zem_decoder** result) {
+    if (!io.seek)
+        return OpenSequential(io, user, result);
     const int64_t size = zem_api::SourceSize(io, user);
     if (size > INT32_MAX || size == CODEC_BAD_INPUT)
         return ZEM_ERROR_UNSUPPORTED;

@@ -94,6 +94,14 @@ long FinishCheck(zem_decoder& d) {
     std::unique_ptr<zem_api::Md5Check> check = std::move(d.md5Check);
     if (!check)
         return 0;
+    if (check->trailerAtEnd) {
+        const long size = zem_get_wav_trailer(&d, nullptr, 0);
+        check->trailer.resize(size > 0 ? static_cast<size_t>(size) : 0);
+        if (size < 0 || (size > 0 && zem_get_wav_trailer(&d, check->trailer.data(), check->trailer.size()) != size)) {
+            d.errorDetail = "the WAV trailer behind the frames cannot be read";
+            return ZEM_ERROR_READ_FAILED;
+        }
+    }
     check->md5.Update(check->trailer.data(), check->trailer.size());
     uint8_t digest[16];
     check->md5.Finish(digest);

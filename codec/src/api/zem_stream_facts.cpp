@@ -53,8 +53,10 @@ extern "C" int zem_check_md5(zem_decoder* d) {
         std::vector<uint8_t> header;
         if (int code = WavePart(d, zem_get_wav_header, &header))
             return code;
-        if (int code = WavePart(d, zem_get_wav_trailer, &check->trailer))
-            return code;
+        check->trailerAtEnd = d->trailerAtEnd;
+        if (!check->trailerAtEnd)
+            if (int code = WavePart(d, zem_get_wav_trailer, &check->trailer))
+                return code;
         check->md5.Update(header.data(), header.size());
         d->md5Check = std::move(check);
         return ZEM_OK;

@@ -16,6 +16,9 @@ long WavePart(const zem_decoder& d, void* buffer, size_t size, int sizeQuery, in
     const int64_t bytes = d.decoder->GetInfo(sizeQuery);
     if (bytes < 0 || bytes > LONG_MAX)
         return ZEM_ERROR_FAILED;
+    if (bytes > 0 && buffer && size >= static_cast<uint64_t>(bytes) && dataQuery == WavTrailerData &&
+        d.trailerAtEnd && d.position < d.info.total_blocks)
+        return ZEM_ERROR_UNSUPPORTED;
     if (bytes > 0 && buffer && size >= static_cast<uint64_t>(bytes) &&
         d.decoder->GetInfo(dataQuery, reinterpret_cast<intptr_t>(buffer), static_cast<intptr_t>(bytes)) != 0)
         return ZEM_ERROR_READ_FAILED;

@@ -24,4 +24,8 @@ public:
     virtual int32_t GetSize() = 0;
     // Copies the stored name with its NUL into `buffer` (kMaxPathChars wide characters, platform/paths.h).
     virtual int GetName(WCHAR* buffer) = 0;
+    // True for a source read front to back as it arrives (a pipe): what lies
+    // at its end cannot be looked at before everything in front of it was
+    // read, so readers of the end (the tags) leave it alone.
+    virtual bool IsSequential() const { return false; }
 };

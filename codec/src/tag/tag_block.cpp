@@ -103,7 +103,7 @@ int CTagBlock::ReadTags() {
     m_hasZemTag = 0;
     m_hasId3v1 = 0;
     m_zemTagVersion = -1;
-    if (!m_file)
+    if (!m_file || m_file->IsSequential())
         return 0;
     int32_t position = m_file->GetPosition();
     int64_t fileSize = m_file->GetSize();

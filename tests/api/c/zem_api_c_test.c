@@ -289,18 +289,45 @@ static void TestSources(void) {
     ExpectBlocks(d, 12345, kBlocks - 12345);
     zem_close(d);
 
+    /* Front to back as the bytes arrive: the trailer behind the frames is
+       there once reading has got to it, and the MD5 check takes it then. */
     rewind(source.file);
     source.piece = 1;
     d = zem_open_io(&forward, &source, &error);
     CHECK(d != NULL);
+    CHECK(zem_check_md5(d) == ZEM_OK);
     CHECK(zem_seek(d, 10) == ZEM_ERROR_UNSUPPORTED && zem_tell(d) == 0);
-    ExpectBlocks(d, 0, kBlocks);
+    {
+        unsigned char trailer[64];
+        CHECK(zem_get_wav_trailer(d, NULL, 0) == (long)sizeof kTrailer - 1);
+        CHECK(zem_get_wav_trailer(d, trailer, sizeof trailer) == ZEM_ERROR_UNSUPPORTED);
+        ExpectBlocks(d, 0, kBlocks);
+        CHECK(zem_get_wav_trailer(d, trailer, sizeof trailer) == (long)sizeof kTrailer - 1);
+        CHECK(memcmp(trailer, kTrailer, sizeof kTrailer - 1) == 0);
+    }
     CHECK(zem_seek(d, 0) == ZEM_ERROR_UNSUPPORTED && zem_tell(d) == kBlocks);
     zem_close(d);
 
+    /* A source that fails inside the header does not open; one that fails
+       later opens, and reading reports the failure and still comes to an end. */
     rewind(source.file);
-    source.failAfter = 3;
+    source.piece = 16;
+    source.failAfter = 1;
     CHECK(zem_open_io(&forward, &source, &error) == NULL && error == ZEM_ERROR_READ_FAILED);
+    rewind(source.file);
+    source.piece = 65536;
+    source.failAfter = 4;
+    d = zem_open_io(&forward, &source, &error);
+    CHECK(d != NULL);
+    {
+        unsigned char* out = malloc((size_t)kBlocks * kAlign);
+        long n, failed = 0, calls = 0;
+        while ((n = zem_read(d, out, kBlocks)) != 0 && ++calls < 1000)
+            failed += n < 0;
+        CHECK(n == 0 && failed > 0 && zem_tell(d) == kBlocks);
+        free(out);
+    }
+    zem_close(d);
     fclose(source.file);
 
     CHECK(zem_open_memory(bytes, 100, &error) == NULL && error == ZEM_ERROR_BAD_INPUT);
