@@ -1,6 +1,8 @@
 /* SPDX-License-Identifier: BSD-3-Clause */
 #include "gst/zem_typefind.h"
 
+#include <zem/zem.h>
+
 #include <string.h>
 
 /* A stream begins with this magic and its version, possibly behind an ID3v2
@@ -8,9 +10,9 @@
  * looks up to a megabyte past them). A claim rests on the start's shape, not
  * on four letters: the version and either the descriptor's own lengths
  * (3980 on) or the compression level of the older header. */
-static const char kStreamMagic[4] = {'Q', 'R', 'B', ' '};
+static const char kStreamMagic[4] = ZEM_STREAM_MAGIC;
 /* The link reader wants this line, exactly so, somewhere in the text. */
-static const char kLinkHeader[] = "[Quillon Image Link File]";
+static const char kLinkHeader[] = ZEM_LINK_HEADER;
 
 enum {
     kId3HeaderBytes = 10,

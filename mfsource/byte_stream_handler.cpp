@@ -11,6 +11,7 @@
 #include <mferror.h>
 #include <mfidl.h>
 #include <shlwapi.h>
+#include <zem/zem.h>
 
 #include <cstring>
 #include <memory>
@@ -23,7 +24,7 @@ namespace {
 
 using com::ComRef;
 
-const char kLinkHeader[] = "[Quillon Image Link File]";
+const char kLinkHeader[] = ZEM_LINK_HEADER;
 // Link files have always been read with their header anywhere in the first kilobyte.
 constexpr ULONG kLinkHeaderWindow = 1024;
 

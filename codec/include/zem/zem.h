@@ -68,6 +68,16 @@ extern "C" {
 #define ZEM_ERROR_TRUNCATED        (-9)  /* the file ends before the stream does (a cut file) */
 #define ZEM_ERROR_PATH_REFUSED     (-10) /* a link file or cue sheet names a network or device path (\\host\..., \\.\, \\?\) */
 
+/*
+ * The first bytes of a stream ("QRB ", then its version as 16 bits, little
+ * endian), possibly behind an ID3v2 block or other bytes, and the header line
+ * a link file starts with (the library finds it anywhere in the first
+ * kilobyte of a ".zlk" file). For type finders and file dialogs; zem_open()
+ * tells the two apart itself.
+ */
+#define ZEM_STREAM_MAGIC "QRB "
+#define ZEM_LINK_HEADER "[Quillon Image Link File]"
+
 /* Flags of zem_open_ex(). */
 #define ZEM_OPEN_ALLOW_REMOTE_PATHS 0x1u  /* let link files name UNC and device paths */
 

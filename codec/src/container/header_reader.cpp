@@ -2,6 +2,7 @@
 #include "container/header_reader.h"
 
 #include "container/codec_error.h"
+#include "container/format_magic.h"
 #include "container/header_parse.h"
 #include "container/stream_start.h"
 
@@ -20,7 +21,7 @@ int CHeaderReader::Read(StreamInfoRecord* record) {
     if (junkBytes < 0)
         return Refuse("no stream start was found in it");
     uint8_t start[6];
-    if (!header_parse::ReadExact(m_io, start, sizeof(start)) || std::memcmp(start, "QRB ", 4) != 0)
+    if (!header_parse::ReadExact(m_io, start, sizeof(start)) || std::memcmp(start, kStreamMagic, sizeof(kStreamMagic)) != 0)
         return Refuse("no stream start was found in it");
     const int parsed = header_parse::LoadU16(start + 4) < kFirstDescriptorVersion
                            ? header_parse::ReadOldHeader(m_io, junkBytes, record)

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "container/stream_start.h"
 
+#include "container/format_magic.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 namespace {
 
-constexpr char kMagic[4] = {'Q', 'R', 'B', ' '};
 constexpr int32_t kId3HeaderBytes = 10;
 constexpr int32_t kChunkBytes = 65536;
 
@@ -56,8 +57,8 @@ int32_t SearchStart(CStreamIo* io) {
 // kMaxStreamSearchSteps bytes after `start`.
 int32_t SearchMagic(CStreamIo* io, int32_t start) {
     io->Seek(start, 0);
-    constexpr int32_t kTail = sizeof(kMagic) - 1;  // bytes kept so a magic may straddle two chunks
-    const int64_t windowBytes = static_cast<int64_t>(kMaxStreamSearchSteps) + sizeof(kMagic);
+    constexpr int32_t kTail = sizeof(kStreamMagic) - 1;  // bytes kept so a magic may straddle two chunks
+    const int64_t windowBytes = static_cast<int64_t>(kMaxStreamSearchSteps) + sizeof(kStreamMagic);
     std::vector<uint8_t> buffer(kTail + kChunkBytes);
     int32_t kept = 0;       // bytes of the previous chunk at the front of the buffer
     int64_t consumed = 0;   // bytes read from `start` on
@@ -69,7 +70,7 @@ int32_t SearchMagic(CStreamIo* io, int32_t start) {
             break;
         consumed += got;
         auto end = buffer.begin() + kept + got;
-        auto found = std::search(buffer.begin(), end, std::begin(kMagic), std::end(kMagic));
+        auto found = std::search(buffer.begin(), end, std::begin(kStreamMagic), std::end(kStreamMagic));
         if (found != end)
             return static_cast<int32_t>(consumed - (end - found));
         kept = static_cast<int32_t>(std::min<std::ptrdiff_t>(kTail, end - buffer.begin()));

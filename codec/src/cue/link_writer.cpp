@@ -2,6 +2,7 @@
 // The bytes of one ZLK file: header lines, marker line, the track's tag.
 #include "cue/link_builder.h"
 
+#include "container/format_magic.h"
 #include "io/memory_stream.h"
 #include "io/text_convert.h"
 #include "io/win32_file.h"
@@ -47,7 +48,7 @@ void WriteBytes(CWin32File* file, const void* bytes, size_t count) {
 }  // namespace
 
 WString FormatLinkHeader(const WString& imageFile, int32_t startBlock, const std::optional<int32_t>& finishBlock) {
-    WString header = WTXT("[Quillon Image Link File]\r\nImage File=");
+    WString header = Utf8ToWide(kLinkHeaderLine) + WTXT("\r\nImage File=");
     header += imageFile;
     header += WTXT("\r\nStart Block=");
     header += BlockText(startBlock);

@@ -2,9 +2,11 @@
 #include "encode/stream_writer.h"
 
 #include "container/codec_error.h"
+#include "container/format_magic.h"
 #include "io/stream_io.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -35,9 +37,8 @@ uint32_t CStreamWriter::FrameBlocks(uint32_t frame) const {
 }
 
 std::vector<uint8_t> CStreamWriter::Front(const uint8_t digest[16]) const {
-    std::vector<uint8_t> out;
+    std::vector<uint8_t> out(std::begin(kStreamMagic), std::end(kStreamMagic));
     const WAVEFORMATEX& f = m_layout.format;
-    out.insert(out.end(), {'Q', 'R', 'B', ' '});
     Put16(out, kVersion);
     Put16(out, 0);
     Put32(out, kDescriptorBytes);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "link/link_file.h"
 
+#include "container/format_magic.h"
 #include "io/decimal_text.h"
 #include "io/path_text.h"
 #include "io/text_convert.h"
@@ -14,7 +15,6 @@
 
 namespace {
 
-const char kHeaderKey[] = "[Quillon Image Link File]";
 const char kImageKey[] = "Image File=";
 const char kStartKey[] = "Start Block=";
 const char kFinishKey[] = "Finish Block=";
@@ -66,10 +66,10 @@ bool HasLinkHeader(const char* text, bool anywhere) {
     if (!text)
         return false;
     if (anywhere)
-        return std::strstr(text, kHeaderKey) != nullptr;
+        return std::strstr(text, kLinkHeaderLine) != nullptr;
     if (std::strncmp(text, "\xEF\xBB\xBF", 3) == 0)
         text += 3;
-    return std::strncmp(text, kHeaderKey, sizeof(kHeaderKey) - 1) == 0;
+    return std::strncmp(text, kLinkHeaderLine, sizeof(kLinkHeaderLine) - 1) == 0;
 }
 
 CLinkFile::CLinkFile() { Clear(); }
@@ -102,7 +102,7 @@ void CLinkFile::ParseLinkText(const char* text, const WCHAR* linkPath) {
     Clear();
     if (!text)
         return;
-    const char* header = std::strstr(text, kHeaderKey);
+    const char* header = std::strstr(text, kLinkHeaderLine);
     const char* image = std::strstr(text, kImageKey);
     const char* start = std::strstr(text, kStartKey);
     const char* finish = std::strstr(text, kFinishKey);
