@@ -114,7 +114,9 @@ static gboolean choose_source(GstZemDec* self, GstPadMode mode) {
     g_free(self->uri);
     self->uri = upstream_uri(self);
     g_free(self->path);
-    self->path = self->uri && gst_uri_has_protocol(self->uri, "file") ? g_filename_from_uri(self->uri, NULL, NULL) : NULL;
+    self->path = NULL;
+    if (self->uri && gst_uri_has_protocol(self->uri, "file"))
+        self->path = g_filename_from_uri(self->uri, NULL, NULL);
     if (self->path) {
         self->source = ZEM_DEC_BY_PATH;
         return TRUE;
@@ -343,7 +345,8 @@ static void end_at_cut(GstZemDec* self, guint64 at) {
     GST_ELEMENT_WARNING(self, STREAM, DECODE,
                         ("The %s is cut short: %s. Playback ends at %" GST_TIME_FORMAT " (block %" G_GUINT64_FORMAT
                          ") of %" GST_TIME_FORMAT ".",
-                         self->source == ZEM_DEC_BY_PATH ? "file" : "stream", valid, GST_TIME_ARGS(when), at, GST_TIME_ARGS(block_time(self, self->end_block))),
+                         self->source == ZEM_DEC_BY_PATH ? "file" : "stream", valid, GST_TIME_ARGS(when), at,
+                         GST_TIME_ARGS(block_time(self, self->end_block))),
                         ("zem_read: %d (%s)", ZEM_ERROR_TRUNCATED, zem_error_text(ZEM_ERROR_TRUNCATED)));
     g_free(valid);
     finish_segment(self);
@@ -747,9 +750,9 @@ static void gst_zem_dec_class_init(GstZemDecClass* klass) {
     element_class->change_state = change_state;
     gst_element_class_add_static_pad_template(element_class, &sink_template);
     gst_element_class_add_static_pad_template(element_class, &src_template);
-    gst_element_class_set_static_metadata(element_class, "ZEM decoder", "Codec/Demuxer/Audio",
-                                          "Decodes ZEM lossless streams from any source, and the tracks of ZLK link files from local files",
-                                          "ZemTools");
+    gst_element_class_set_static_metadata(
+        element_class, "ZEM decoder", "Codec/Demuxer/Audio",
+        "Decodes ZEM lossless streams from any source, and the tracks of ZLK link files from local files", "ZemTools");
     GST_DEBUG_CATEGORY_INIT(zem_dec_debug, "zemdec", 0, "ZEM decoder");
 }
 

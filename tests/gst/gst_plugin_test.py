@@ -635,13 +635,25 @@ def check_stream(streams):
             fail("%s: %d blocks from %s, not blocks %d.. of zemtool's decode" % (description, len(got) // align, pts,
                                                                                  first))
 
-    # Stopped while it waits for bytes that do not come, the element lets go.
-    pipeline = Gst.parse_launch("appsrc name=src ! zemdec ! fakesink")
-    pipeline.get_by_name("src").emit("push-buffer", Gst.Buffer.new_wrapped(read(image)[:1000]))
-    pipeline.set_state(Gst.State.PLAYING)
-    if pipeline.get_state(Gst.SECOND // 10)[0] != Gst.StateChangeReturn.ASYNC:
-        fail("appsrc without its end: the pipeline is not waiting")
-    pipeline.set_state(Gst.State.NULL)
+    # Waiting for bytes that do not come, the element lets go when flushed (and
+    # reads the bytes after the flush afresh), and when stopped.
+    for flush in (True, False):
+        pipeline = Gst.parse_launch("appsrc name=src ! zemdec name=dec ! appsink name=sink sync=false")
+        source = pipeline.get_by_name("src")
+        source.emit("push-buffer", Gst.Buffer.new_wrapped(read(image)[:1000]))
+        pipeline.set_state(Gst.State.PLAYING)
+        if pipeline.get_state(Gst.SECOND // 10)[0] != Gst.StateChangeReturn.ASYNC:
+            fail("appsrc without its end: the pipeline is not waiting")
+        if flush:
+            pad = pipeline.get_by_name("dec").get_static_pad("sink")
+            if not pad.send_event(Gst.Event.new_flush_start()) or not pad.send_event(Gst.Event.new_flush_stop(True)):
+                fail("appsrc without its end: a flush is refused")
+            source.emit("push-buffer", Gst.Buffer.new_wrapped(read(image)))
+            source.emit("end-of-stream")
+            pts, got = play(pipeline, pipeline.get_by_name("sink"), None)
+            if pts != 0 or got != expected:
+                fail("after a flush: %d blocks from %s, not the whole stream" % (len(got) // align, pts))
+        pipeline.set_state(Gst.State.NULL)
 
     # A link file names its image beside it: from anywhere but a local file it is refused, and says why.
     link = streams.link("web", image, 100, 2000)
