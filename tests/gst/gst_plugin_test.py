@@ -570,6 +570,8 @@ def launch_stdin(path, chain, out):
 def check_stream(streams):
     """Streams that are no local file play from their bytes: pushed (a pipe, appsrc, HTTP as players fetch it)
     with seeks refused, or pulled (HTTP behind a download buffer) with seeks; a link file needs a local file."""
+    for name in ("http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"):  # the server is local
+        os.environ.pop(name, None)
     init_gst()
     base = serve(streams.work)
     image = streams.stream("web", 16, 2, 44100, 30000, frame_blocks=4096, tags=[("Title", "Tide Line")])
