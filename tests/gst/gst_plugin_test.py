@@ -597,6 +597,11 @@ def check_stream(streams):
         fail("a pipe cut short: exit %d, %d bytes of zemtool's %d:\n%s%s"
              % (result.returncode, len(got), len(reference), result.stdout, result.stderr))
 
+    # Bytes that hold no stream fail in the element's words, naming the stream's location.
+    result = launch_stdin(streams.path("web.wav"), ["zemdec"], out)
+    if result.returncode == 0 or '"fd://0" does not open as a ZEM stream' not in result.stdout + result.stderr:
+        fail("a pipe of a WAV file: exit %d:\n%s%s" % (result.returncode, result.stdout, result.stderr))
+
     # Tags and duration of a stream fetched as players fetch it.
     report = run(["gst-discoverer-1.0", "-v", base + "web.zem"]).stdout
     if "Duration: 0:00:00.680272108\n" not in report or not re.search(r"^\s*title: Tide Line$", report, re.M):
