@@ -408,6 +408,11 @@ static void zem_dec_loop(gpointer user_data) {
             gst_buffer_unref(buffer);
     } else {
         gst_buffer_unref(buffer);
+        if (got < 0 && self->source != ZEM_DEC_BY_PATH && zem_input_is_flushing(&self->input)) {
+            /* A read that a flush or a state change cut off: no damage of the stream's. */
+            gst_pad_pause_task(task_pad(self));
+            return;
+        }
         if (got == ZEM_ERROR_TRUNCATED) {
             /* Damaged frames before the cut are damage; the cut ends the stream. */
             ret = self->damage.blocks ? push_damage(self) : GST_FLOW_OK;
