@@ -2,8 +2,10 @@
 // The GStreamer element zemdec behind appsrc, driven by random seeks, queries
 // and state changes: `appsrc ! zemdec ! fakesink`, in push or pull mode. The
 // input's front is the file (a stream, or a link text naming a fixed image
-// beside it); the rest is the script. zemdec reads by path, so the appsrc
-// answers the location query with the file's URI, as filesrc would.
+// beside it); the rest is the script. Either the appsrc answers the location
+// query with the file's URI, as filesrc would, and zemdec reads the file by
+// its path; or it answers none and hands out the file's bytes, which zemdec
+// then reads from its sink pad.
 //
 // Besides the sanitizers' findings, a GLib or GStreamer CRITICAL and data that
 // flows before its segment ("Got data flow before segment event") abort the
@@ -18,6 +20,7 @@
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -59,6 +62,31 @@ GstPadProbeReturn AnswerUri(GstPad*, GstPadProbeInfo* info, gpointer uri) {
     if (GST_QUERY_TYPE(query) != GST_QUERY_URI) return GST_PAD_PROBE_OK;
     gst_query_set_uri(query, static_cast<const gchar*>(uri));
     return GST_PAD_PROBE_HANDLED;
+}
+
+// The file's bytes for an appsrc that does not name the file: from where the
+// last seek-data put it (random access), or on from the last chunk (a stream).
+struct Feed {
+    std::string bytes;
+    size_t offset = 0;
+};
+
+void NeedData(GstAppSrc* source, guint length, gpointer user) {
+    auto* feed = static_cast<Feed*>(user);
+    if (feed->offset >= feed->bytes.size()) {
+        gst_app_src_end_of_stream(source);
+        return;
+    }
+    const size_t count = std::min<size_t>(std::max<guint>(length, 1), feed->bytes.size() - feed->offset);
+    gst_app_src_push_buffer(source, gst_buffer_new_memdup(feed->bytes.data() + feed->offset, count));
+    feed->offset += count;
+}
+
+gboolean SeekData(GstAppSrc*, guint64 offset, gpointer user) {
+    auto* feed = static_cast<Feed*>(user);
+    if (offset > feed->bytes.size()) return FALSE;
+    feed->offset = static_cast<size_t>(offset);
+    return TRUE;
 }
 
 const gint64 kEdges[] = {0, 1, -1, G_MAXINT64, G_MININT64, G_MAXINT64 - 1, G_MININT64 + 1, GST_SECOND / 100,
@@ -143,6 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* const extensions[] = {".zem", ".qrb", ".zlk"};
     const char* extension = actions.PickValueInArray(extensions);
     const bool pull = actions.ConsumeBool();
+    const bool byPath = actions.ConsumeBool();
     const int steps = actions.ConsumeIntegralInRange(1, 32);
     if (std::strcmp(extension, ".zlk") == 0 && bytes.find("Image File=") == std::string::npos)
         bytes = "[Quillon Image Link File]\r\nImage File=image.zem\r\n" + bytes;
@@ -163,9 +192,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     GstElement* source = gst_bin_get_by_name(GST_BIN(pipeline), "src");
     g_object_set(source, "stream-type", pull ? GST_APP_STREAM_TYPE_RANDOM_ACCESS : GST_APP_STREAM_TYPE_STREAM,
                  "size", static_cast<gint64>(bytes.size()), nullptr);
-    GstPad* pad = gst_element_get_static_pad(source, "src");
-    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_QUERY_UPSTREAM, AnswerUri, uri, nullptr);
-    gst_object_unref(pad);
+    Feed feed{bytes};
+    if (byPath) {
+        GstPad* pad = gst_element_get_static_pad(source, "src");
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_QUERY_UPSTREAM, AnswerUri, uri, nullptr);
+        gst_object_unref(pad);
+    } else {
+        GstAppSrcCallbacks callbacks{};
+        callbacks.need_data = NeedData;
+        callbacks.seek_data = SeekData;
+        gst_app_src_set_callbacks(GST_APP_SRC(source), &callbacks, &feed, nullptr);
+    }
     gst_object_unref(source);
 
     const GstState states[] = {GST_STATE_NULL, GST_STATE_READY, GST_STATE_PAUSED, GST_STATE_PLAYING};

@@ -40,28 +40,20 @@ static const char* raw_format(unsigned bits) {
     }
 }
 
-/* The local path of the file upstream reads, or NULL after posting an error. */
-static gchar* upstream_path(GstZemDec* self) {
+/* The task runs on the sink pad, except in push mode: there upstream's
+ * thread holds the sink pad's stream lock while it hands a buffer over. */
+static GstPad* task_pad(const GstZemDec* self) {
+    return self->source == ZEM_DEC_PUSHED ? self->srcpad : self->sinkpad;
+}
+
+/* Upstream's location, or NULL when it does not tell (appsrc, some pipes). */
+static gchar* upstream_uri(GstZemDec* self) {
     GstQuery* query = gst_query_new_uri();
     gchar* uri = NULL;
     if (gst_pad_peer_query(self->sinkpad, query))
         gst_query_parse_uri(query, &uri);
     gst_query_unref(query);
-    if (!uri) {
-        GST_ELEMENT_ERROR(self, RESOURCE, NOT_FOUND,
-                          ("The ZEM decoder needs to know the file it plays, but upstream does not tell its location."),
-                          ("the URI query on the sink pad failed"));
-        return NULL;
-    }
-    GError* error = NULL;
-    gchar* path = gst_uri_has_protocol(uri, "file") ? g_filename_from_uri(uri, NULL, &error) : NULL;
-    if (!path)
-        GST_ELEMENT_ERROR(self, RESOURCE, NOT_FOUND,
-                          ("The ZEM decoder plays local files only (file:// locations), not \"%s\".", uri),
-                          ("%s", error ? error->message : "not a file URI"));
-    g_clear_error(&error);
-    g_free(uri);
-    return path;
+    return uri;
 }
 
 /* Whether the type finder upstream took the file for a link file: it
@@ -76,36 +68,69 @@ static gboolean upstream_is_link(GstZemDec* self) {
     return link;
 }
 
-/* `name` is the file's name for people: its bytes need not be UTF-8, the
- * text of a message must, and so must libzem's detail, which quotes paths. */
+/* `name` is the file's name (or the stream's location) for people, NULL
+ * for a stream without one: its bytes need not be UTF-8, the text of a
+ * message must, and so must libzem's detail, which quotes paths. */
 static void post_open_error(GstZemDec* self, const gchar* name, int error, const char* detail) {
     gchar* valid = g_utf8_make_valid(detail, -1);
+    gchar* quoted = name ? g_strdup_printf("\"%s\"", name) : NULL;
     const char* why = *valid ? valid : zem_error_text(error);
+    const char* subject = quoted ? quoted : "The stream";
+    const char* object = quoted ? quoted : "the stream";
+    const char* call = self->source == ZEM_DEC_BY_PATH ? "zem_open_ex" : "zem_open_io";
     switch (error) {
     case ZEM_ERROR_CANNOT_OPEN:
     case ZEM_ERROR_READ_FAILED:
-        GST_ELEMENT_ERROR(self, RESOURCE, OPEN_READ, ("Cannot read \"%s\": %s.", name, why), ("zem_open_ex: %d", error));
+        GST_ELEMENT_ERROR(self, RESOURCE, OPEN_READ, ("Cannot read %s: %s.", object, why), ("%s: %d", call, error));
         break;
     case ZEM_ERROR_PATH_REFUSED:
         GST_ELEMENT_ERROR(self, RESOURCE, NOT_AUTHORIZED,
-                          ("\"%s\" is not opened: %s.", name, why),
-                          ("zem_open_ex: %d", error));
+                          ("%s is not opened: %s.", subject, why),
+                          ("%s: %d", call, error));
         break;
     case ZEM_ERROR_UNSUPPORTED:
-        GST_ELEMENT_ERROR(self, STREAM, CODEC_NOT_FOUND, ("\"%s\" is a ZEM stream of a version not decoded: %s.", name, why),
-                          ("zem_open_ex: %d", error));
+        GST_ELEMENT_ERROR(self, STREAM, CODEC_NOT_FOUND, ("%s is a ZEM stream of a version not decoded: %s.", subject, why),
+                          ("%s: %d", call, error));
         break;
     default:
         if (upstream_is_link(self))
-            GST_ELEMENT_ERROR(self, STREAM, WRONG_TYPE, ("\"%s\" is a ZLK link file that does not open: %s.", name, why),
-                              ("zem_open_ex: %d", error));
+            GST_ELEMENT_ERROR(self, STREAM, WRONG_TYPE, ("%s is a ZLK link file that does not open: %s.", subject, why),
+                              ("%s: %d", call, error));
         else
             GST_ELEMENT_ERROR(self, STREAM, WRONG_TYPE,
-                              ("\"%s\" does not open as a ZEM stream or a ZLK link file: %s.", name, why),
-                              ("zem_open_ex: %d", error));
+                              ("%s does not open as a ZEM stream or a ZLK link file: %s.", subject, why),
+                              ("%s: %d", call, error));
         break;
     }
+    g_free(quoted);
     g_free(valid);
+}
+
+/* A local file is opened by its path, as libzem opens it for any program (a
+ * link file needs its folder to find its image); any other stream is read
+ * from the sink pad. FALSE (error posted) for a link file that is no local
+ * file. */
+static gboolean choose_source(GstZemDec* self, GstPadMode mode) {
+    g_free(self->uri);
+    self->uri = upstream_uri(self);
+    g_free(self->path);
+    self->path = NULL;
+    if (self->uri && gst_uri_has_protocol(self->uri, "file"))
+        self->path = g_filename_from_uri(self->uri, NULL, NULL);
+    if (self->path) {
+        self->source = ZEM_DEC_BY_PATH;
+        return TRUE;
+    }
+    self->source = mode == GST_PAD_MODE_PULL ? ZEM_DEC_PULLED : ZEM_DEC_PUSHED;
+    GST_DEBUG_OBJECT(self, "reading the stream from upstream in %s mode", gst_pad_mode_get_name(mode));
+    if (upstream_is_link(self)) {
+        GST_ELEMENT_ERROR(self, STREAM, WRONG_TYPE,
+                          ("ZLK link files play from local files only (they name their image beside them), not from "
+                           "\"%s\".", self->uri ? self->uri : "a stream"),
+                          ("upstream is no file:// location"));
+        return FALSE;
+    }
+    return TRUE;
 }
 
 /* Opens the decoder on the first call; FALSE (error posted) when it does not open. */
@@ -113,31 +138,42 @@ static gboolean ensure_open(GstZemDec* self) {
     if (self->decoder || self->failed)
         return self->decoder != NULL;
     self->failed = TRUE;
-    gchar* path = upstream_path(self);
-    if (!path)
-        return FALSE;
-    /* The path's bytes as they are: libzem takes names that are not UTF-8 too. */
     int error = ZEM_OK;
-    char detail[1024];
-    zem_decoder* decoder = zem_open_ex(path, 0, &error, detail, sizeof detail);
-    gchar* name = g_filename_display_name(path);
+    char detail[1024] = "";
+    zem_decoder* decoder = NULL;
+    gchar* name = NULL;
+    if (self->source == ZEM_DEC_BY_PATH) {
+        /* The path's bytes as they are: libzem takes names that are not UTF-8 too. */
+        decoder = zem_open_ex(self->path, 0, &error, detail, sizeof detail);
+        name = g_filename_display_name(self->path);
+    } else {
+        decoder = self->source == ZEM_DEC_PULLED ? zem_input_open_pull(&self->input, &error)
+                                                  : zem_input_open_push(&self->input, &error);
+        name = g_strdup(self->uri);
+        if (!decoder && zem_input_is_flushing(&self->input)) {
+            /* Stopped while reading (a flush, a state change): no failure of the stream's. */
+            GST_DEBUG_OBJECT(self, "opening stopped by a flush");
+            g_free(name);
+            self->failed = FALSE;
+            return FALSE;
+        }
+    }
     zem_stream_info info;
     if (!decoder) {
         post_open_error(self, name, error, detail);
     } else if (zem_get_info(decoder, &info) != ZEM_OK || !raw_format(info.bits_per_sample) || info.channels < 1 ||
                info.channels > 2 || info.sample_rate < 1 || info.sample_rate > G_MAXINT) {
-        GST_ELEMENT_ERROR(self, STREAM, FORMAT, ("\"%s\" holds a sample layout this decoder does not output.", name),
+        GST_ELEMENT_ERROR(self, STREAM, FORMAT, ("%s%s%s holds a sample layout this decoder does not output.",
+                                                 name ? "\"" : "", name ? name : "The stream", name ? "\"" : ""),
                           ("%u bits, %u channels, %u Hz", info.bits_per_sample, info.channels, info.sample_rate));
         zem_close(decoder);
         decoder = NULL;
     }
     g_free(name);
     if (!decoder) {
-        g_free(path);
+        zem_input_refuse(&self->input);
         return FALSE;
     }
-    g_free(self->path);
-    self->path = path;
 
     GST_OBJECT_LOCK(self);
     self->decoder = decoder;
@@ -153,14 +189,30 @@ static gboolean ensure_open(GstZemDec* self) {
     return TRUE;
 }
 
+/* Made before it is added: in push mode the task that opens the stream runs on it. */
+static void make_src_pad(GstZemDec* self) {
+    if (self->srcpad)
+        return;
+    self->srcpad = gst_object_ref_sink(gst_pad_new_from_static_template(&src_template, "src"));
+    gst_pad_set_event_function(self->srcpad, src_event);
+    gst_pad_set_query_function(self->srcpad, src_query);
+    gst_pad_use_fixed_caps(self->srcpad);
+}
+
+static void drop_src_pad(GstZemDec* self) {
+    if (!self->srcpad)
+        return;
+    gst_pad_set_active(self->srcpad, FALSE);
+    if (GST_OBJECT_PARENT(self->srcpad) == GST_OBJECT(self))
+        gst_element_remove_pad(GST_ELEMENT(self), self->srcpad);
+    gst_clear_object(&self->srcpad);
+}
+
 /* The source pad appears once the stream is open and its caps are set, so
  * that decodebin, told by pad-added in this thread, links it before any data
  * flows. */
 static void add_src_pad(GstZemDec* self) {
-    self->srcpad = gst_pad_new_from_static_template(&src_template, "src");
-    gst_pad_set_event_function(self->srcpad, src_event);
-    gst_pad_set_query_function(self->srcpad, src_query);
-    gst_pad_use_fixed_caps(self->srcpad);
+    make_src_pad(self);
     gst_pad_set_active(self->srcpad, TRUE);
 
     gchar* stream_id = gst_pad_create_stream_id(self->srcpad, GST_ELEMENT(self), NULL);
@@ -203,7 +255,7 @@ static void push_end(GstZemDec* self) {
 
 /* At the segment's end: segment-done after a segment seek, EOS otherwise. */
 static void finish_segment(GstZemDec* self) {
-    gst_pad_pause_task(self->sinkpad);
+    gst_pad_pause_task(task_pad(self));
     if (!(self->segment.flags & GST_SEGMENT_FLAG_SEGMENT)) {
         push_end(self);
         return;
@@ -221,7 +273,7 @@ static void finish_segment(GstZemDec* self) {
 
 static void stop_on_flow(GstZemDec* self, GstFlowReturn ret) {
     GST_DEBUG_OBJECT(self, "pausing: %s", gst_flow_get_name(ret));
-    gst_pad_pause_task(self->sinkpad);
+    gst_pad_pause_task(task_pad(self));
     if (ret == GST_FLOW_EOS) {
         push_end(self);
     } else if (ret == GST_FLOW_NOT_LINKED || ret < GST_FLOW_EOS) {
@@ -291,9 +343,10 @@ static void end_at_cut(GstZemDec* self, guint64 at) {
     gchar* valid = g_utf8_make_valid(detail, -1);
     const GstClockTime when = block_time(self, at);
     GST_ELEMENT_WARNING(self, STREAM, DECODE,
-                        ("The file is cut short: %s. Playback ends at %" GST_TIME_FORMAT " (block %" G_GUINT64_FORMAT
+                        ("The %s is cut short: %s. Playback ends at %" GST_TIME_FORMAT " (block %" G_GUINT64_FORMAT
                          ") of %" GST_TIME_FORMAT ".",
-                         valid, GST_TIME_ARGS(when), at, GST_TIME_ARGS(block_time(self, self->end_block))),
+                         self->source == ZEM_DEC_BY_PATH ? "file" : "stream", valid, GST_TIME_ARGS(when), at,
+                         GST_TIME_ARGS(block_time(self, self->end_block))),
                         ("zem_read: %d (%s)", ZEM_ERROR_TRUNCATED, zem_error_text(ZEM_ERROR_TRUNCATED)));
     g_free(valid);
     finish_segment(self);
@@ -311,7 +364,7 @@ static void finish_after_damage(GstZemDec* self) {
 static void zem_dec_loop(gpointer user_data) {
     GstZemDec* self = GST_ZEM_DEC(user_data);
     if (!ensure_open(self)) {
-        gst_pad_pause_task(self->sinkpad);
+        gst_pad_pause_task(task_pad(self));
         return;
     }
     if (self->need_start) {
@@ -355,6 +408,11 @@ static void zem_dec_loop(gpointer user_data) {
             gst_buffer_unref(buffer);
     } else {
         gst_buffer_unref(buffer);
+        if (got < 0 && self->source != ZEM_DEC_BY_PATH && zem_input_is_flushing(&self->input)) {
+            /* A read that a flush or a state change cut off: no damage of the stream's. */
+            gst_pad_pause_task(task_pad(self));
+            return;
+        }
         if (got == ZEM_ERROR_TRUNCATED) {
             /* Damaged frames before the cut are damage; the cut ends the stream. */
             ret = self->damage.blocks ? push_damage(self) : GST_FLOW_OK;
@@ -438,6 +496,10 @@ static gboolean handle_seek(GstZemDec* self, GstEvent* event) {
     const gboolean known = self->have_info;
     const guint64 position = self->position;
     GST_OBJECT_UNLOCK(self);
+    if (self->source == ZEM_DEC_PUSHED) {
+        GST_DEBUG_OBJECT(self, "refusing a seek: upstream pushes the stream front to back");
+        return FALSE;
+    }
     if (!known || rate <= 0.0 || (format != GST_FORMAT_TIME && format != GST_FORMAT_DEFAULT)) {
         GST_DEBUG_OBJECT(self, "refusing a seek at rate %f in %s", rate, gst_format_get_name(format));
         return FALSE;
@@ -457,10 +519,10 @@ static gboolean handle_seek(GstZemDec* self, GstEvent* event) {
         gst_event_set_seqnum(flush_start, seqnum);
         gst_pad_push_event(self->srcpad, flush_start);
     } else {
-        gst_pad_pause_task(self->sinkpad);
+        gst_pad_pause_task(task_pad(self));
     }
 
-    GST_PAD_STREAM_LOCK(self->sinkpad);
+    GST_PAD_STREAM_LOCK(task_pad(self));
     /* Only the number is checked, and it lies within the stream. */
     zem_seek(self->decoder, first);
     GST_OBJECT_LOCK(self);
@@ -492,8 +554,8 @@ static gboolean handle_seek(GstZemDec* self, GstEvent* event) {
         gst_message_set_seqnum(message, seqnum);
         gst_element_post_message(GST_ELEMENT(self), message);
     }
-    gst_pad_start_task(self->sinkpad, zem_dec_loop, self, NULL);
-    GST_PAD_STREAM_UNLOCK(self->sinkpad);
+    gst_pad_start_task(task_pad(self), zem_dec_loop, self, NULL);
+    GST_PAD_STREAM_UNLOCK(task_pad(self));
     return TRUE;
 }
 
@@ -534,7 +596,7 @@ static gboolean src_query(GstPad* pad, GstObject* parent, GstQuery* query) {
         gst_query_parse_seeking(query, &format, NULL, NULL, NULL);
         if (format != GST_FORMAT_TIME && format != GST_FORMAT_DEFAULT)
             break;
-        if (!known) {
+        if (!known || self->source == ZEM_DEC_PUSHED) {
             gst_query_set_seeking(query, format, FALSE, -1, -1);
             return TRUE;
         }
@@ -547,15 +609,59 @@ static gboolean src_query(GstPad* pad, GstObject* parent, GstQuery* query) {
     return gst_pad_query_default(pad, parent, query);
 }
 
-/* Upstream's data is never used: the library reads the file by its path. */
+/* A local file's data is not used: the library reads the file by its path. */
 static GstFlowReturn sink_chain(GstPad* pad, GstObject* parent, GstBuffer* buffer) {
+    GstZemDec* self = GST_ZEM_DEC(parent);
+    if (self->source == ZEM_DEC_PUSHED)
+        return zem_input_put(&self->input, buffer);
     gst_buffer_unref(buffer);
     return GST_FLOW_EOS;
 }
 
+/* Upstream's segments, caps and tags say nothing about the decoded stream.
+ * In push mode EOS ends the bytes, and a flush passes through to stop and
+ * restart the task (what was queued is dropped). */
 static gboolean sink_event(GstPad* pad, GstObject* parent, GstEvent* event) {
+    GstZemDec* self = GST_ZEM_DEC(parent);
+    if (self->source == ZEM_DEC_PUSHED) {
+        switch (GST_EVENT_TYPE(event)) {
+        case GST_EVENT_EOS: zem_input_end(&self->input); break;
+        case GST_EVENT_FLUSH_START:
+            zem_input_set_flushing(&self->input, TRUE);
+            if (GST_OBJECT_PARENT(self->srcpad))
+                gst_pad_push_event(self->srcpad, gst_event_ref(event));
+            gst_pad_pause_task(self->srcpad);
+            break;
+        case GST_EVENT_FLUSH_STOP:
+            zem_input_set_flushing(&self->input, FALSE);
+            if (GST_OBJECT_PARENT(self->srcpad))
+                gst_pad_push_event(self->srcpad, gst_event_ref(event));
+            self->need_segment = TRUE;
+            self->discont = TRUE;
+            gst_pad_start_task(self->srcpad, zem_dec_loop, self, NULL);
+            break;
+        default: break;
+        }
+    }
     gst_event_unref(event);
     return TRUE;
+}
+
+/* Whether the element upstream already runs (decodebin's type finder, which
+ * has read the stream's front), so that a pull answers now. */
+static gboolean upstream_running(GstZemDec* self) {
+    GstPad* peer = gst_pad_get_peer(self->sinkpad);
+    GstElement* upstream = peer ? gst_pad_get_parent_element(peer) : NULL;
+    gboolean running = FALSE;
+    if (upstream) {
+        GST_OBJECT_LOCK(upstream);
+        running = GST_STATE(upstream) >= GST_STATE_PAUSED;
+        GST_OBJECT_UNLOCK(upstream);
+        gst_object_unref(upstream);
+    }
+    if (peer)
+        gst_object_unref(peer);
+    return running;
 }
 
 /* Pull mode when upstream offers it, so nothing is read in vain; the
@@ -569,13 +675,27 @@ static gboolean sink_activate(GstPad* pad, GstObject* parent) {
 
 static gboolean sink_activate_mode(GstPad* pad, GstObject* parent, GstPadMode mode, gboolean active) {
     GstZemDec* self = GST_ZEM_DEC(parent);
+    if (!active) {
+        zem_input_set_flushing(&self->input, TRUE);
+        return gst_pad_stop_task(task_pad(self));
+    }
+    if (!choose_source(self, mode))
+        return FALSE;
+    if (self->source == ZEM_DEC_PUSHED) {
+        /* The bytes come only once every element is ready: the task opens the stream. */
+        zem_input_reset(&self->input);
+        make_src_pad(self);
+        return gst_pad_start_task(self->srcpad, zem_dec_loop, self, NULL);
+    }
     /* Opening here rather than in the task makes a file that does not open
      * fail the state change: decodebin drops errors that its elements post
      * while it brings them to PAUSED, yet reports a failed state change with
-     * the element's own message. */
-    if (active)
-        return ensure_open(self) && gst_pad_start_task(self->sinkpad, zem_dec_loop, self, NULL);
-    return gst_pad_stop_task(self->sinkpad);
+     * the element's own message. Pulled bytes may not come yet: in a plain
+     * pipeline elements start from the sink, and a source that fills a
+     * buffer upstream (queue2) starts after us; then the task opens. */
+    if (self->source == ZEM_DEC_PULLED && !upstream_running(self))
+        return gst_pad_start_task(self->sinkpad, zem_dec_loop, self, NULL);
+    return ensure_open(self) && gst_pad_start_task(self->sinkpad, zem_dec_loop, self, NULL);
 }
 
 static void reset(GstZemDec* self) {
@@ -585,8 +705,12 @@ static void reset(GstZemDec* self) {
     self->have_info = FALSE;
     g_free(self->path);
     self->path = NULL;
+    g_free(self->uri);
+    self->uri = NULL;
     self->position = 0;
     GST_OBJECT_UNLOCK(self);
+    zem_input_reset(&self->input);
+    self->source = ZEM_DEC_BY_PATH;
     self->failed = FALSE;
     self->need_start = TRUE;
     self->need_segment = TRUE;
@@ -602,20 +726,25 @@ static GstStateChangeReturn change_state(GstElement* element, GstStateChange tra
     GstZemDec* self = GST_ZEM_DEC(element);
     if (transition == GST_STATE_CHANGE_READY_TO_PAUSED)
         reset(self);
+    /* A task waiting for bytes lets go before the pads deactivate: the source
+     * pad's deactivation waits for the task to leave its loop. */
+    if (transition == GST_STATE_CHANGE_PAUSED_TO_READY)
+        zem_input_set_flushing(&self->input, TRUE);
     GstStateChangeReturn ret = GST_ELEMENT_CLASS(gst_zem_dec_parent_class)->change_state(element, transition);
     if (transition == GST_STATE_CHANGE_PAUSED_TO_READY) {
+        if (self->srcpad)
+            gst_pad_stop_task(self->srcpad);
         reset(self);
-        if (self->srcpad) {
-            gst_pad_set_active(self->srcpad, FALSE);
-            gst_element_remove_pad(element, self->srcpad);
-            self->srcpad = NULL;
-        }
+        drop_src_pad(self);
     }
     return ret;
 }
 
 static void finalize(GObject* object) {
-    reset(GST_ZEM_DEC(object));
+    GstZemDec* self = GST_ZEM_DEC(object);
+    reset(self);
+    gst_clear_object(&self->srcpad);
+    zem_input_clear(&self->input);
     G_OBJECT_CLASS(gst_zem_dec_parent_class)->finalize(object);
 }
 
@@ -626,9 +755,9 @@ static void gst_zem_dec_class_init(GstZemDecClass* klass) {
     element_class->change_state = change_state;
     gst_element_class_add_static_pad_template(element_class, &sink_template);
     gst_element_class_add_static_pad_template(element_class, &src_template);
-    gst_element_class_set_static_metadata(element_class, "ZEM decoder", "Codec/Demuxer/Audio",
-                                          "Decodes ZEM lossless streams and the tracks of ZLK link files from local files",
-                                          "ZemTools");
+    gst_element_class_set_static_metadata(
+        element_class, "ZEM decoder", "Codec/Demuxer/Audio",
+        "Decodes ZEM lossless streams from any source, and the tracks of ZLK link files from local files", "ZemTools");
     GST_DEBUG_CATEGORY_INIT(zem_dec_debug, "zemdec", 0, "ZEM decoder");
 }
 
@@ -639,5 +768,6 @@ static void gst_zem_dec_init(GstZemDec* self) {
     gst_pad_set_chain_function(self->sinkpad, sink_chain);
     gst_pad_set_event_function(self->sinkpad, sink_event);
     gst_element_add_pad(GST_ELEMENT(self), self->sinkpad);
+    zem_input_init(&self->input, self->sinkpad);
     reset(self);
 }

@@ -36,7 +36,8 @@ packages=(
     fontconfig
     # The GStreamer plugin (gst/) and its tests: the development files, the
     # command-line tools (gst-launch, gst-inspect, gst-discoverer, gst-play),
-    # the base and good plugins (decodebin, wavenc, id3demux) and the Python
+    # the base and good plugins (decodebin, wavenc, id3demux, souphttpsrc for
+    # the HTTP stream tests, which brings its libsoup as a dependency) and the Python
     # bindings. Never the catch-all decoder plugins (see check-packages.sh).
     libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev pkg-config
     gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-base-apps

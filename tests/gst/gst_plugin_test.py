@@ -5,10 +5,12 @@
 
     gst_plugin_test.py CHECK --zemtool PATH --plugins DIR --work DIR
 
-CHECK is inspect, decode, discover, seek, damage, hostile, names or typefind; the streams are made from
-wave files written here (deterministic noise over a sine) with zemtool encode.
+CHECK is inspect, decode, discover, seek, damage, hostile, names, typefind or stream (sources other than
+local files: a pipe, appsrc, HTTP from a server started here); the streams are made from wave files
+written here (deterministic noise over a sine) with zemtool encode.
 """
 import argparse
+import http.server
 import math
 import os
 import re
@@ -16,6 +18,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import threading
 import urllib.parse
 import wave
 import zlib
@@ -260,14 +263,17 @@ def play(pipeline, sink, length):
     return pts, bytes(got)
 
 
-def check_seek(streams):
-    os.environ["GST_PLUGIN_PATH"] = os.environ.get("GST_PLUGIN_PATH", "")
+def init_gst():
     import gi
     gi.require_version("Gst", "1.0")
     gi.require_version("GstApp", "1.0")
     global Gst
     from gi.repository import Gst, GstApp  # noqa: F401
     Gst.init(None)
+
+
+def check_seek(streams):
+    init_gst()
 
     image = streams.stream("seek", 16, 2, 44100, 50000, frame_blocks=8192)
     cases = [
@@ -508,8 +514,165 @@ def check_hostile(streams):
             fail("%s: gst-launch ended with %d:\n%s%s" % (label, result.returncode, result.stdout, result.stderr))
 
 
+class RangeHandler(http.server.BaseHTTPRequestHandler):
+    """Serves the work folder's files, with byte ranges ("bytes=A-" and "bytes=A-B") as web servers do."""
+
+    def log_message(self, *args):
+        pass
+
+    def answer(self, with_body):
+        try:
+            data = read(os.path.join(self.server.folder, os.path.basename(self.path)))
+        except OSError:
+            self.send_error(404)
+            return
+        wanted = re.fullmatch(r"bytes=(\d+)-(\d*)", self.headers.get("Range", ""))
+        if wanted and int(wanted.group(1)) < len(data):
+            first = int(wanted.group(1))
+            last = min(int(wanted.group(2) or len(data) - 1), len(data) - 1)
+            self.send_response(206)
+            self.send_header("Content-Range", "bytes %d-%d/%d" % (first, last, len(data)))
+            data = data[first:last + 1]
+        else:
+            self.send_response(200)
+        self.send_header("Accept-Ranges", "bytes")
+        self.send_header("Content-Length", str(len(data)))
+        self.end_headers()
+        if with_body:
+            try:
+                self.wfile.write(data)
+            except OSError:  # the player went away
+                pass
+
+    def do_GET(self):
+        self.answer(True)
+
+    def do_HEAD(self):
+        self.answer(False)
+
+
+def serve(folder):
+    """An HTTP server on a free local port, in a thread of this process: its base URL."""
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), RangeHandler)
+    server.daemon_threads = True
+    server.folder = folder
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return "http://127.0.0.1:%d/" % server.server_address[1]
+
+
+def launch_stdin(path, chain, out):
+    """gst-launch with `fdsrc fd=0` reading `path` as its standard input (a pipe's way: push mode)."""
+    with open(path, "rb") as source:
+        return subprocess.run(["gst-launch-1.0", "fdsrc", "fd=0", "!"] + chain + ["!", "filesink", "location=" + out],
+                              stdin=source, capture_output=True, text=True, errors="replace", timeout=TIMEOUT)
+
+
+def check_stream(streams):
+    """Streams that are no local file play from their bytes: pushed (a pipe, appsrc, HTTP as players fetch it)
+    with seeks refused, or pulled (HTTP behind a download buffer) with seeks; a link file needs a local file."""
+    for name in ("http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"):  # the server is local
+        os.environ.pop(name, None)
+    init_gst()
+    base = serve(streams.work)
+    image = streams.stream("web", 16, 2, 44100, 30000, frame_blocks=4096, tags=[("Title", "Tide Line")])
+    expected, align, rate = streams.reference(image)
+    total = len(expected) // align
+
+    # A pipe, through decodebin's type finder.
+    out = streams.path("pipe.raw")
+    result = launch_stdin(image, ["decodebin", "!", "audio/x-raw"], out)
+    if result.returncode != 0 or read(out) != expected:
+        fail("a pipe: exit %d, %d bytes, %d from zemtool decode:\n%s%s"
+             % (result.returncode, len(read(out)), len(expected), result.stdout, result.stderr))
+
+    # A pipe cut short ends where the bytes end, with the cut's warning, as a cut file does.
+    cut = streams.path("cut-pipe.zem")
+    with open(cut, "wb") as f:
+        f.write(read(image)[:len(read(image)) * 3 // 5])
+    reference, _, _ = streams.reference(cut)
+    result = launch_stdin(cut, ["zemdec"], out)
+    got = read(out)
+    if (result.returncode != 0 or "The stream is cut short" not in result.stdout or not got or len(got) % (4096 * align)
+            or got != reference[:len(got)] or any(reference[len(got):])):
+        fail("a pipe cut short: exit %d, %d bytes of zemtool's %d:\n%s%s"
+             % (result.returncode, len(got), len(reference), result.stdout, result.stderr))
+
+    # Bytes that hold no stream fail in the element's words, naming the stream's location.
+    result = launch_stdin(streams.path("web.wav"), ["zemdec"], out)
+    if result.returncode == 0 or '"fd://0" does not open as a ZEM stream' not in result.stdout + result.stderr:
+        fail("a pipe of a WAV file: exit %d:\n%s%s" % (result.returncode, result.stdout, result.stderr))
+
+    # Tags and duration of a stream fetched as players fetch it.
+    report = run(["gst-discoverer-1.0", "-v", base + "web.zem"]).stdout
+    if "Duration: 0:00:00.680272108\n" not in report or not re.search(r"^\s*title: Tide Line$", report, re.M):
+        fail("discovered over HTTP:\n" + report)
+
+    # (pipeline, seekable): souphttpsrc pushes; behind queue2's download buffer the bytes are pulled.
+    routes = [("souphttpsrc location=%sweb.zem ! decodebin" % base, False),
+              ("souphttpsrc location=%sweb.zem ! queue2 temp-template=%s ! decodebin"
+               % (base, streams.path("download-XXXXXX")), True),
+              ("appsrc name=src ! zemdec", False)]
+    for description, seekable in routes:
+        pipeline = Gst.parse_launch(description + " ! appsink name=sink sync=false caps=audio/x-raw")
+        source = pipeline.get_by_name("src")
+        if source:  # the whole stream, then its end, queued before anything plays
+            data = read(image)
+            for at in range(0, len(data), 10000):
+                source.emit("push-buffer", Gst.Buffer.new_wrapped(data[at:at + 10000]))
+            source.emit("end-of-stream")
+        sink = pipeline.get_by_name("sink")
+        pipeline.set_state(Gst.State.PAUSED)
+        if pipeline.get_state(TIMEOUT * Gst.SECOND)[0] != Gst.StateChangeReturn.SUCCESS:
+            fail("%s: does not preroll" % description)
+        ok, duration = pipeline.query_duration(Gst.Format.DEFAULT)
+        query = Gst.Query.new_seeking(Gst.Format.TIME)
+        answered = pipeline.query(query)
+        if not ok or duration != total or not answered or query.parse_seeking()[1] != seekable:
+            fail("%s: duration %s, seekable %s" % (description, duration, answered and query.parse_seeking()[1]))
+        first = total // 2 + 5
+        accepted = pipeline.seek(1.0, Gst.Format.TIME, Gst.SeekFlags.FLUSH | Gst.SeekFlags.ACCURATE,
+                                 Gst.SeekType.SET, first * Gst.SECOND // rate + 1, Gst.SeekType.NONE, -1)
+        if accepted != seekable:
+            fail("%s: a seek is %s" % (description, "accepted" if accepted else "refused"))
+        if not seekable:
+            first = 0
+        pts, got = play(pipeline, sink, None)
+        pipeline.set_state(Gst.State.NULL)
+        if pts != first * Gst.SECOND // rate or got != expected[first * align:]:
+            fail("%s: %d blocks from %s, not blocks %d.. of zemtool's decode" % (description, len(got) // align, pts,
+                                                                                 first))
+
+    # Waiting for bytes that do not come, the element lets go when flushed (and
+    # reads the bytes after the flush afresh), and when stopped.
+    for flush in (True, False):
+        pipeline = Gst.parse_launch("appsrc name=src ! zemdec name=dec ! appsink name=sink sync=false")
+        source = pipeline.get_by_name("src")
+        source.emit("push-buffer", Gst.Buffer.new_wrapped(read(image)[:1000]))
+        pipeline.set_state(Gst.State.PLAYING)
+        if pipeline.get_state(Gst.SECOND // 10)[0] != Gst.StateChangeReturn.ASYNC:
+            fail("appsrc without its end: the pipeline is not waiting")
+        if flush:
+            pad = pipeline.get_by_name("dec").get_static_pad("sink")
+            if not pad.send_event(Gst.Event.new_flush_start()) or not pad.send_event(Gst.Event.new_flush_stop(True)):
+                fail("appsrc without its end: a flush is refused")
+            source.emit("push-buffer", Gst.Buffer.new_wrapped(read(image)))
+            source.emit("end-of-stream")
+            pts, got = play(pipeline, pipeline.get_by_name("sink"), None)
+            if pts != 0 or got != expected:
+                fail("after a flush: %d blocks from %s, not the whole stream" % (len(got) // align, pts))
+        pipeline.set_state(Gst.State.NULL)
+
+    # A link file names its image beside it: from anywhere but a local file it is refused, and says why.
+    link = streams.link("web", image, 100, 2000)
+    result = run(["gst-launch-1.0", "souphttpsrc", "location=" + base + os.path.basename(link), "!", "decodebin", "!",
+                  "fakesink"], expect_ok=False)
+    if result.returncode == 0 or "ZLK link files play from local files only" not in result.stdout + result.stderr:
+        fail("a link file over HTTP: exit %d:\n%s%s" % (result.returncode, result.stdout, result.stderr))
+
+
 CHECKS = {"inspect": check_inspect, "decode": check_decode, "discover": check_discover, "seek": check_seek,
-          "damage": check_damage, "hostile": check_hostile, "names": check_names, "typefind": check_typefind}
+          "damage": check_damage, "hostile": check_hostile, "names": check_names, "typefind": check_typefind,
+          "stream": check_stream}
 
 
 def main():
