@@ -634,6 +634,17 @@ static gboolean sink_event(GstPad* pad, GstObject* parent, GstEvent* event) {
             break;
         case GST_EVENT_FLUSH_STOP:
             zem_input_set_flushing(&self->input, FALSE);
+            /* The bytes after a flush are a stream from its start: a decoder
+             * opened on the bytes before (a header that had come) reads them
+             * no more, so the task opens the stream afresh. */
+            GST_OBJECT_LOCK(self);
+            zem_close(self->decoder);
+            self->decoder = NULL;
+            self->position = 0;
+            GST_OBJECT_UNLOCK(self);
+            self->failed = FALSE;
+            self->damage.blocks = 0;
+            self->tags_pending = TRUE;
             if (GST_OBJECT_PARENT(self->srcpad))
                 gst_pad_push_event(self->srcpad, gst_event_ref(event));
             self->need_segment = TRUE;

@@ -616,6 +616,29 @@ TEST(ZemApi, ASourceWithoutSeekIsDecodedAsItArrives) {
     EXPECT_EQ(ReadBlocks(Open(path).get(), 4000), all);
     EXPECT_EQ(Bytes(wave.end() - ptrdiff_t(shape.trailing.size()), wave.end()), WavePart(d.get(), false));
 
+    // A pipe that ends inside the frames is a cut stream: reading stops at
+    // the first frame it lacks, with ZEM_ERROR_TRUNCATED and where it ends.
+    const Bytes cut(stream.begin(), stream.begin() + ptrdiff_t(stream.size() * 3 / 5));
+    PipeSource cutPipe{&cut, 4096};
+    Decoder c = cutPipe.Open();
+    Bytes buffer(4000 * 4), got;
+    long n;
+    std::vector<long> failures;
+    while ((n = zem_read(c.get(), buffer.data(), 4000)) != 0) {
+        if (n < 0)
+            failures.push_back(n);
+        else
+            got.insert(got.end(), buffer.begin(), buffer.begin() + n * 4);
+    }
+    EXPECT_EQ(std::vector<long>{ZEM_ERROR_TRUNCATED}, failures);
+    EXPECT_EQ(0u, got.size() % (kBlocksPerFrame * 4));
+    EXPECT_GT(got.size(), all.size() / 2);
+    EXPECT_TRUE(std::equal(got.begin(), got.end(), all.begin()));
+    char detail[128];
+    zem_get_error_detail(c.get(), detail, sizeof detail);
+    EXPECT_EQ(0, std::string(detail).rfind("the stream ends at byte " + std::to_string(cut.size()) + "; frame ", 0))
+        << detail;
+
     // The tag lies behind the audio: a pipe gives none; the same bytes in
     // memory give it.
     const Bytes tagged = ReadFileBytes(Files().Image());

@@ -18,6 +18,8 @@
 
 namespace zem_api {
 
+class CSequentialStream;
+
 // The MD5 check zem_check_md5() asks for: the digest of the WAV file read so
 // far (header and the blocks zem_read delivered) and what is left to add.
 struct Md5Check {
@@ -38,6 +40,7 @@ struct zem_decoder {
     // A source read front to back as it arrives: the WAV trailer behind the
     // frames can be read only once reading has got there.
     bool trailerAtEnd = false;
+    const zem_api::CSequentialStream* sequential = nullptr;  // that source (owned by `source`)
     zem_stream_info info = {};
     uint64_t rangeStart = 0;      // stream block that block 0 stands for
     uint64_t streamBlocks = 0;    // the stream's total blocks

@@ -48,6 +48,8 @@ public:
     // source's. A CodecError: CODEC_READ_FAILED, CODEC_BAD_INPUT beyond 2 GiB.
     int ReadToEnd();
     bool ReachedEnd() const { return m_reachedEnd; }
+    // Where the source ended, once reading has met its end; -1 before.
+    int64_t SourceEnd() const { return m_reachedEnd ? m_keptStart + static_cast<int64_t>(m_kept.size()) : -1; }
 
 private:
     // Reads until the bytes kept reach `end` (or the source ends); false on a

@@ -82,6 +82,7 @@ int OpenSequential(const zem_io& io, void* user, zem_decoder** result) {
     if (code == ZEM_OK && stream->IsSequential()) {
         stream->ForgetBehindSeeks();
         (*result)->trailerAtEnd = true;
+        (*result)->sequential = stream;
     }
     return code;
 }

@@ -2,6 +2,7 @@
 // Reading PCM frame by frame, so that a frame that fails is reported by the
 // call that meets it and reading goes on with the next frame.
 #include "api/decoder_handle.h"
+#include "api/sequential_source.h"
 
 #include "container/codec_error.h"
 #include "container/info_id.h"
@@ -79,11 +80,35 @@ std::string DetailOf(const zem_decoder& d, long result, uint64_t position) {
     }
 }
 
+// A source without seek that ended before the bytes of the frame at
+// `position` did: the stream is cut there, as a file cut short is. The
+// detail says where.
+bool CutShort(const zem_decoder& d, uint64_t position, std::string* detail) {
+    const int64_t end = d.sequential ? d.sequential->SourceEnd() : -1;
+    if (end < 0 || !HasFrames(d))
+        return false;
+    const uint64_t frame = FrameIndex(d, position);
+    const int64_t frameEnd = frame + 1 < static_cast<uint64_t>(d.totalFrames)
+                                 ? d.decoder->GetInfo(SeekByte, static_cast<intptr_t>(frame + 1))
+                                 : int64_t(d.source->GetSize()) - d.decoder->GetInfo(WavTrailerBytes);
+    if (end >= frameEnd)
+        return false;
+    *detail = "the stream ends at byte " + std::to_string(end) + "; frame " + std::to_string(frame) +
+              " needs " + std::to_string(frameEnd);
+    return true;
+}
+
 // A cut file ends the stream at the cut: the frames behind it are missing too.
 long Fail(zem_decoder& d, int codecError, uint64_t frameEnd) {
-    const long result = ResultOf(codecError);
+    long result = ResultOf(codecError);
     d.md5Check.reset();  // the frame's failure is the report
-    d.errorDetail = DetailOf(d, result, d.position);
+    std::string cut;
+    if (CutShort(d, d.position, &cut)) {
+        result = ZEM_ERROR_TRUNCATED;
+        d.errorDetail = cut;
+    } else {
+        d.errorDetail = DetailOf(d, result, d.position);
+    }
     d.position = result == ZEM_ERROR_TRUNCATED ? d.info.total_blocks : frameEnd;
     d.reposition = true;
     return result;
