@@ -258,6 +258,30 @@ static long SourceRead(void* user, void* buffer, long bytes) {
 
 static int SourceSeek(void* user, int64_t offset) { return fseek(((struct Source*)user)->file, (long)offset, SEEK_SET); }
 
+static long NoWrite(void* user, const void* data, long bytes) {
+    (void)user, (void)data, (void)bytes;
+    return -1;
+}
+
+static int NoSeek(void* user, int64_t offset) {
+    (void)user, (void)offset;
+    return -1;
+}
+
+/* zem_encode_wav() reads from a source that seeks and says why it refuses one. */
+static void TestEncodeWav(struct Source* source, const zem_io* seekable, const zem_io* forward) {
+    const zem_output nowhere = {NoWrite, NoSeek};
+    zem_encode_options options;
+    char detail[64];
+    memset(&options, 0, sizeof options);
+    options.compression_level = 2000;
+    rewind(source->file);
+    source->failAfter = -1;
+    CHECK(zem_encode_wav(seekable, source, &nowhere, NULL, &options, detail, sizeof detail) == ZEM_ERROR_BAD_INPUT &&
+          strcmp(detail, "not a RIFF/WAVE file") == 0);
+    CHECK(zem_encode_wav(forward, source, &nowhere, NULL, &options, NULL, 0) == ZEM_ERROR_INVALID_ARGUMENT);
+}
+
 static void TestSources(void) {
     long size = 0;
     unsigned char* bytes = Slurp(In("image.zem"), &size);
@@ -301,6 +325,7 @@ static void TestSources(void) {
     rewind(source.file);
     source.failAfter = 3;
     CHECK(zem_open_io(&forward, &source, &error) == NULL && error == ZEM_ERROR_READ_FAILED);
+    TestEncodeWav(&source, &seekable, &forward);
     fclose(source.file);
 
     CHECK(zem_open_memory(bytes, 100, &error) == NULL && error == ZEM_ERROR_BAD_INPUT);
