@@ -785,6 +785,22 @@ typedef struct zem_encode_options {
 ZEM_API int zem_encode_wav(const zem_io* wav, void* wav_user, const zem_output* out, void* out_user,
                            const zem_encode_options* options, char* detail, size_t detail_size);
 
+/* ------------------------------------------------------------------------
+ * Since 1.2: a cue sheet track's time as written.
+ * ------------------------------------------------------------------------ */
+
+/*
+ * The time of track `index`'s INDEX 01 (0 to zem_cue_track_count() - 1) as
+ * the sheet writes it, MM:SS:FF: minutes, seconds and frames of 1/75 second,
+ * each read as a decimal number and not checked against its range (a sheet
+ * may say 03:75:00), 0:00:00 when the track has none. A program that needs
+ * CD sectors, or refuses a malformed time, takes them from here rather than
+ * from start_block, which is counted at the image's rate. Any pointer but c
+ * may be NULL. Returns ZEM_OK, or ZEM_ERROR_INVALID_ARGUMENT for a NULL c or
+ * an index out of range. One thread at a time per zem_cue.
+ */
+ZEM_API int zem_cue_track_time(const zem_cue* c, int index, int* minutes, int* seconds, int* frames);
+
 #ifdef __cplusplus
 }
 #endif

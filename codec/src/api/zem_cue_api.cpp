@@ -203,6 +203,19 @@ extern "C" int zem_cue_get_track(const zem_cue* c, int index, zem_cue_track* tra
     return ZEM_OK;
 }
 
+extern "C" int zem_cue_track_time(const zem_cue* c, int index, int* minutes, int* seconds, int* frames) {
+    if (!c || index < 0 || static_cast<size_t>(index) >= c->plan.links.size())
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    const CueTime& time = c->plan.sheet.tracks[c->plan.links[static_cast<size_t>(index)].trackIndex].start;
+    if (minutes)
+        *minutes = time.minutes;
+    if (seconds)
+        *seconds = time.seconds;
+    if (frames)
+        *frames = time.frames;
+    return ZEM_OK;
+}
+
 extern "C" int zem_cue_write_links(const zem_cue* c, const char* template_utf8, const char* folder_utf8) {
     if (!c)
         return ZEM_ERROR_INVALID_ARGUMENT;

@@ -601,6 +601,7 @@ static void TestCue(const char* zemtool) {
             int64_t second, third;
         } rates[] = {{0, 44100, 88788}, {44100, 44100, 88788}, {48000, 48000, 96640}};
         zem_cue_track track;
+        int minutes, seconds, frames;
         for (i = 0; i < 3; ++i) {
             c = zem_cue_parse(kSheet, sizeof kSheet - 1, rates[i].rate, &error);
             CHECK(c != NULL && zem_cue_track_count(c) == 3 && strcmp(zem_cue_image(c), "image.zem") == 0);
@@ -610,6 +611,8 @@ static void TestCue(const char* zemtool) {
                   track.start_block == rates[i].second && track.finish_block == rates[i].third);
             CHECK(zem_cue_get_track(c, 2, &track) == ZEM_OK && track.start_block == rates[i].third &&
                   track.finish_block == -1);
+            CHECK(zem_cue_track_time(c, 2, &minutes, &seconds, &frames) == ZEM_OK && minutes == 0 && seconds == 2 &&
+                  frames == 1);
             zem_cue_close(c);
         }
     }
