@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
-// zem_cue_track_time(): a track's INDEX 01 as the sheet writes it, whatever
-// the rate its blocks are counted at, malformed times included.
+// A sheet as written: a track's INDEX 01 whatever the rate its blocks are
+// counted at (malformed times included), the album's fields, and names made
+// from a template as the links are named.
 #include <zem/zem.h>
 
 #include <gtest/gtest.h>
@@ -31,7 +32,39 @@ TEST(ZemCueTrackTime, GivesTheTimeAsWritten) {
     EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_cue_track_time(cue, -1, &minutes, nullptr, nullptr));
     EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_cue_track_time(nullptr, 0, &minutes, nullptr, nullptr));
     EXPECT_EQ(71, minutes);
+    const char* title = "x";
+    const char* performer = "x";
+    EXPECT_EQ(ZEM_OK, zem_cue_get_album(cue, &title, &performer));
+    EXPECT_STREQ("", title);
+    EXPECT_STREQ("", performer);
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_cue_get_album(nullptr, &title, nullptr));
     zem_cue_close(cue);
+}
+
+TEST(ZemTemplateName, FillsTheWordsOnceAndKeepsTheNameInItsFolder) {
+    struct Case {
+        const char* naming;
+        const char* artist;
+        const char* title;
+        std::string name;
+    } cases[] = {
+        {"ARTIST - ALBUM - TRACK# - TITLE", "Quell", "Brine", "Quell - Tallowmere - 07 - Brine"},
+        {"TRACK#. TITLE", "TITLE FIGHT", "ARTIST", "07. ARTIST"},  // values are not searched again
+        {"TITLE.zlk", nullptr, "a/b\\c:d*e", "a-b-c-d-e"},
+        {"TRACK# TRACK#", "", "", "07 07"},
+    };
+    for (const Case& c : cases) {
+        char name[64];
+        EXPECT_EQ(long(c.name.size()), zem_template_name(c.naming, c.artist, "Tallowmere", "07", c.title, name, sizeof name));
+        EXPECT_EQ(c.name, name);
+        EXPECT_EQ(long(c.name.size()), zem_template_name(c.naming, c.artist, "Tallowmere", "07", c.title, nullptr, 0));
+    }
+    char small[4] = "abc";
+    EXPECT_EQ(5, zem_template_name("TITLE", nullptr, nullptr, nullptr, "Brine", small, sizeof small));
+    EXPECT_STREQ("abc", small);  // too small: untouched
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_template_name(nullptr, "a", "b", "c", "d", small, sizeof small));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_template_name("TITLE", nullptr, nullptr, nullptr, "\xC3(", nullptr, 0));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_template_name("TITLE", nullptr, nullptr, nullptr, "x", nullptr, 4));
 }
 
 }  // namespace

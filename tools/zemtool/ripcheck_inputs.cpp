@@ -2,12 +2,12 @@
 #include "tools/zemtool/ripcheck_inputs.h"
 
 #include "tools/zemtool/file_names.h"
+#include "tools/zemtool/sheet_text.h"
 #include "tools/zemtool/tool_failure.h"
 
 #include <zem/zem.h>
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -21,43 +21,19 @@ fs::path SystemFsPath(const std::string& utf8) { return fs::u8path(utf8); }
 
 std::string Utf8Of(const fs::path& path) { return path.u8string(); }
 
-// No sheet is larger; a larger field is no sheet.
-constexpr size_t kMaxSheetBytes = 1024 * 1024;
-
-struct CueCloser {
+struct SheetCueCloser {
     void operator()(zem_cue* cue) const { zem_cue_close(cue); }
 };
-using CuePtr = std::unique_ptr<zem_cue, CueCloser>;
-
-struct TagCloser {
-    void operator()(zem_tag* tag) const { zem_tag_close(tag); }
-};
+using SheetCuePtr = std::unique_ptr<zem_cue, SheetCueCloser>;
 
 bool ValidTime(int minutes, int seconds, int frames) {
     return minutes >= 0 && minutes < 1000 && seconds >= 0 && seconds < 60 && frames >= 0 && frames < 75;
 }
 
-// The sheet an image carries in its tag; empty when it has none.
-std::string SheetInTag(const std::string& image) {
-    int error = 0;
-    const std::unique_ptr<zem_tag, TagCloser> tag(zem_tag_open(image.c_str(), &error));
-    const char* text = tag ? zem_tag_get(tag.get(), "Cuesheet") : nullptr;
-    return text && std::strlen(text) <= kMaxSheetBytes ? text : "";
-}
-
-// The text of a sheet file, as the library reads it.
-std::string SheetText(const std::string& path) {
-    const long length = zem_cue_read_text(path.c_str(), nullptr, 0);
-    std::string text(static_cast<size_t>(std::max(length, 0L)) + 1, '\0');
-    const long got = zem_cue_read_text(path.c_str(), &text[0], text.size());
-    text.resize(static_cast<size_t>(std::clamp(got, 0L, length)));
-    return text;
-}
-
 // The image as the sheet's FILE line names it.
 std::string ImageAsWritten(const std::string& text) {
     int error = 0;
-    const CuePtr cue(zem_cue_parse(text.data(), text.size(), 0, &error));
+    const SheetCuePtr cue(zem_cue_parse(text.data(), text.size(), 0, &error));
     return cue ? zem_cue_image(cue.get()) : "";
 }
 
@@ -105,14 +81,14 @@ RipcheckSheet ReadRipcheckSheet(const std::string& path) {
         result.problem = (inImage ? "cannot open image " : "cannot open cue sheet ") + Quoted(path);
         return result;
     }
-    const std::string text = inImage ? SheetInTag(path) : SheetText(path);
+    const std::string text = inImage ? SheetInTag(path) : SheetFileText(path);
     if (inImage && text.empty()) {
         result.problem = Quoted(path) + " carries no cue sheet in its tag";
         return result;
     }
     // The tracks' times as written: sectors count at the rate of a CD, whatever the image holds.
     int error = 0;
-    const CuePtr cue(inImage ? zem_cue_parse(text.data(), text.size(), 0, &error) : zem_cue_open(path.c_str(), &error));
+    const SheetCuePtr cue(inImage ? zem_cue_parse(text.data(), text.size(), 0, &error) : zem_cue_open(path.c_str(), &error));
     result.dataTracks = DataTracks(text);
     if (inImage) {
         result.image = path;

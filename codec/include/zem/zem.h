@@ -786,7 +786,7 @@ ZEM_API int zem_encode_wav(const zem_io* wav, void* wav_user, const zem_output* 
                            const zem_encode_options* options, char* detail, size_t detail_size);
 
 /* ------------------------------------------------------------------------
- * Since 1.2: a cue sheet track's time as written.
+ * Since 1.2: a cue sheet's times and album as written, names from a template.
  * ------------------------------------------------------------------------ */
 
 /*
@@ -800,6 +800,30 @@ ZEM_API int zem_encode_wav(const zem_io* wav, void* wav_user, const zem_output* 
  * an index out of range. One thread at a time per zem_cue.
  */
 ZEM_API int zem_cue_track_time(const zem_cue* c, int index, int* minutes, int* seconds, int* frames);
+
+/*
+ * The sheet's own TITLE and PERFORMER, the album's (those in front of the
+ * first track), as UTF-8 ("" when the sheet has none), valid until
+ * zem_cue_close(). Either pointer may be NULL. Returns ZEM_OK, or
+ * ZEM_ERROR_INVALID_ARGUMENT for a NULL c.
+ */
+ZEM_API int zem_cue_get_album(const zem_cue* c, const char** title, const char** performer);
+
+/*
+ * The name (without folder or extension) that template_utf8 gives a track of
+ * these fields, made as zem_cue_link_name() makes a link's: the words ARTIST,
+ * ALBUM, TRACK# and TITLE are replaced by artist, album, number and title
+ * (NULL stands for ""), once each where they stand (a value is not searched
+ * again), a name ending in ".zlk" loses it, and every separator, drive colon,
+ * wildcard or control character becomes '-', so that the name stays in its
+ * folder. A program names other files of a track (a converted copy) so as a
+ * cue sheet names its links. Copied NUL-terminated into buffer when size is
+ * larger than its length (buffer may be NULL with size 0). Returns the
+ * name's length in bytes, or ZEM_ERROR_INVALID_ARGUMENT for a NULL template
+ * or malformed UTF-8. Any thread.
+ */
+ZEM_API long zem_template_name(const char* template_utf8, const char* artist, const char* album, const char* number,
+                               const char* title, char* buffer, size_t size);
 
 #ifdef __cplusplus
 }

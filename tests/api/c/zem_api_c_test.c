@@ -496,6 +496,8 @@ static void ExpectTracks(zem_cue* c) {
         int64_t start, finish;
     } expected[] = {{1, "Brine", "Quell", 0, 44100}, {2, "Saltglass", "Quell", 44100, 88788}, {3, "Ebb", "Quell", 88788, -1}};
     zem_cue_track track;
+    const char* album = NULL;
+    char name[16];
     int i;
     CHECK(zem_cue_track_count(c) == 3);
     for (i = 0; i < 3; ++i) {
@@ -506,6 +508,8 @@ static void ExpectTracks(zem_cue* c) {
     }
     CHECK(zem_cue_get_track(c, 3, &track) == ZEM_ERROR_INVALID_ARGUMENT);
     CHECK(SamePath(zem_cue_image(c), In("image.zem")));
+    CHECK(zem_cue_get_album(c, &album, NULL) == ZEM_OK && strcmp(album, "Tallowmere") == 0);
+    CHECK(zem_template_name("TITLE", NULL, NULL, NULL, "Brine", name, sizeof name) == 5 && strcmp(name, "Brine") == 0);
 }
 
 /* Counts the files written; a failure counts 100. */
