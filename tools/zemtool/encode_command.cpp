@@ -15,6 +15,7 @@
 
 #include <zem/zem.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
