@@ -12,10 +12,11 @@
 namespace {
 
 TEST(ZemCueTrackTime, GivesTheTimeAsWritten) {
-    const std::string sheet = "FILE \"image.zem\" WAVE\n"
-                              "TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
-                              "TRACK 02 AUDIO\n  INDEX 01 03:75:00\n"
-                              "TRACK 03 AUDIO\n  INDEX 01 71:02:74\n";
+    const std::string sheet =
+        "FILE \"image.zem\" WAVE\n"
+        "TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+        "TRACK 02 AUDIO\n  INDEX 01 03:75:00\n"
+        "TRACK 03 AUDIO\n  INDEX 01 71:02:74\n";
     const std::array<int, 3> expected[] = {{0, 0, 0}, {3, 75, 0}, {71, 2, 74}};
     int error = 1;
     zem_cue* cue = zem_cue_parse(sheet.data(), sheet.size(), 48000, &error);
@@ -55,7 +56,8 @@ TEST(ZemTemplateName, FillsTheWordsOnceAndKeepsTheNameInItsFolder) {
     };
     for (const Case& c : cases) {
         char name[64];
-        EXPECT_EQ(long(c.name.size()), zem_template_name(c.naming, c.artist, "Tallowmere", "07", c.title, name, sizeof name));
+        EXPECT_EQ(long(c.name.size()),
+                  zem_template_name(c.naming, c.artist, "Tallowmere", "07", c.title, name, sizeof name));
         EXPECT_EQ(c.name, name);
         EXPECT_EQ(long(c.name.size()), zem_template_name(c.naming, c.artist, "Tallowmere", "07", c.title, nullptr, 0));
     }

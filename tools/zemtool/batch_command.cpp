@@ -164,8 +164,8 @@ JobResult RunJob(const BatchJob& job, int threads) {
     const std::vector<std::string> outputs = Outputs(job, out.str());
     for (const std::string& output : outputs) {
         if (status == ZEMTOOL_OK && KindOfPath(output, &why) == PathKind::RegularFile && !SyncFile(output, &why)) {
-            err << "zemtool: " << ToolErrorName(CODEC_WRITE_FAILED) << ": cannot sync " << Quoted(output) << ": "
-                << why << "\n";
+            err << "zemtool: " << ToolErrorName(CODEC_WRITE_FAILED) << ": cannot sync " << Quoted(output) << ": " << why
+                << "\n";
             status = ZEMTOOL_FAILED;
         }
     }

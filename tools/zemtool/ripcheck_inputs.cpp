@@ -88,7 +88,8 @@ RipcheckSheet ReadRipcheckSheet(const std::string& path) {
     }
     // The tracks' times as written: sectors count at the rate of a CD, whatever the image holds.
     int error = 0;
-    const SheetCuePtr cue(inImage ? zem_cue_parse(text.data(), text.size(), 0, &error) : zem_cue_open(path.c_str(), &error));
+    const SheetCuePtr cue(inImage ? zem_cue_parse(text.data(), text.size(), 0, &error)
+                                  : zem_cue_open(path.c_str(), &error));
     result.dataTracks = DataTracks(text);
     if (inImage) {
         result.image = path;

@@ -753,12 +753,12 @@ typedef struct zem_output {
 typedef void (*zem_encode_progress)(void* user, uint64_t blocks_done, uint64_t blocks_total);
 
 typedef struct zem_encode_options {
-    unsigned compression_level;    /* 1000, 2000, 3000, 4000 or 5000 */
-    unsigned threads;              /* 0: every core; the stream is the same for any number */
-    int verify;                    /* non-zero: every frame decoded again and compared */
-    unsigned frame_blocks;         /* blocks per frame; 0: the encoder's default */
-    zem_encode_progress progress;  /* may be NULL */
-    void* progress_user;           /* handed to progress */
+    unsigned compression_level;   /* 1000, 2000, 3000, 4000 or 5000 */
+    unsigned threads;             /* 0: every core; the stream is the same for any number */
+    int verify;                   /* non-zero: every frame decoded again and compared */
+    unsigned frame_blocks;        /* blocks per frame; 0: the encoder's default */
+    zem_encode_progress progress; /* may be NULL */
+    void* progress_user;          /* handed to progress */
 } zem_encode_options;
 
 /*

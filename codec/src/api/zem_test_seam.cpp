@@ -7,6 +7,4 @@
 // refuses: setting it never lets a damaged frame into a file.
 #include "api/test_seam.h"
 
-extern "C" void zem_test_set_encoded_frame_tamper(EncodedFrameTamper tamper) {
-    SetEncodedFrameTamperForTests(tamper);
-}
+extern "C" void zem_test_set_encoded_frame_tamper(EncodedFrameTamper tamper) { SetEncodedFrameTamperForTests(tamper); }

@@ -192,7 +192,8 @@ std::string PlanTracks(const std::string& input, const zem_cue* cue, const std::
         for (const char* name : {"REPLAYGAIN_ALBUM_GAIN", "REPLAYGAIN_ALBUM_PEAK"})
             AddField(item.tags, name, FieldValue(imageFields, name));
         item.cover = cover;
-        item.link = LinkPath(input, cue, i, TemplateName(kDefaultTemplate, track.performer, album, number, track.title));
+        item.link =
+            LinkPath(input, cue, i, TemplateName(kDefaultTemplate, track.performer, album, number, track.title));
         // A link file carries the track's own gain once `zemtool gain` measured it.
         if (zem_tag* linkTag = zem_tag_open(item.link.c_str(), &error)) {
             for (const char* name : {"REPLAYGAIN_TRACK_GAIN", "REPLAYGAIN_TRACK_PEAK"})
