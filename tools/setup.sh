@@ -54,8 +54,9 @@ packages=(
     python3-numpy python3-pytest python3-setuptools
     # The ABI check of libzem.so against its first release (abidiff).
     abigail-tools
-    # zemtool ripcheck: MusicBrainz disc IDs and the AccurateRip database lookup.
-    libdiscid-dev libcurl4-openssl-dev
+    # zemtool ripcheck: MusicBrainz disc IDs and the AccurateRip database lookup;
+    # zlib's CRC-32 for the CRCs rip logs print (native and Windows builds).
+    libdiscid-dev libcurl4-openssl-dev zlib1g-dev libz-mingw-w64-dev
     # zemtool convert: FLAC through libFLAC, and its test's reference tools (flac,
     # metaflac); zemtool gain: loudness through libebur128.
     libflac-dev flac libebur128-dev

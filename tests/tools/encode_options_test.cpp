@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 // `zemtool encode --threads` and `--verify`: the same file for any thread
 // count and with the check, and a check that fails leaves no file at all.
-#include "encode/frame_tamper.h"
+#include "api/test_seam.h"
 #include "tests/support/wave_fixture.h"
 #include "tests/tools/zemtool_harness.h"
 #include "tools/zemtool/zemtool.h"
@@ -48,15 +48,16 @@ TEST_F(EncodeOptions, ThreadsAndVerifyWriteTheSameFile) {
     }
 }
 
-// Frame 4's check word comes out wrong while it lives.
+// Frame 4's check word comes out wrong while it lives, in the encoder of
+// libzem, through which zemtool encodes.
 struct DamagedFrameFour {
     DamagedFrameFour() {
-        SetEncodedFrameTamperForTests([](uint32_t frame, std::vector<uint8_t>& bytes) {
+        zem_test_set_encoded_frame_tamper([](uint32_t frame, std::vector<uint8_t>& bytes) {
             if (frame == 4)
                 bytes[0] ^= 1;
         });
     }
-    ~DamagedFrameFour() { SetEncodedFrameTamperForTests(nullptr); }
+    ~DamagedFrameFour() { zem_test_set_encoded_frame_tamper(nullptr); }
 };
 
 TEST_F(EncodeOptions, FailedVerifyNamesTheFrameAndLeavesNothing) {

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/batch_command.h"
 
-#include "container/codec_error.h"
 #include "tools/zemtool/argument_cursor.h"
 #include "tools/zemtool/batch_jobs.h"
 #include "tools/zemtool/decode_options.h"
@@ -13,6 +12,7 @@
 #include "tools/zemtool/native_file.h"
 #include "tools/zemtool/run_summary.h"
 #include "tools/zemtool/terminal.h"
+#include "tools/zemtool/tool_errors.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
 #include "tools/zemtool/worker_pool.h"
@@ -155,7 +155,7 @@ JobResult RunJob(const BatchJob& job, int threads) {
     std::istringstream none;
     int status = ZEMTOOL_FAILED;
     if (!job.output.empty() && !MakeFoldersAbove(job.output, &why))
-        err << "zemtool: " << CodecErrorName(CODEC_WRITE_FAILED) << ": " << why << "\n";
+        err << "zemtool: " << ToolErrorName(CODEC_WRITE_FAILED) << ": " << why << "\n";
     else
         status = RunOneFileCommand(SingleFileArgs(job.command, JobOptions(job), true, threads, job.input,
                                                   job.command == "convert" ? job.outputDir : job.output),
@@ -164,8 +164,8 @@ JobResult RunJob(const BatchJob& job, int threads) {
     const std::vector<std::string> outputs = Outputs(job, out.str());
     for (const std::string& output : outputs) {
         if (status == ZEMTOOL_OK && KindOfPath(output, &why) == PathKind::RegularFile && !SyncFile(output, &why)) {
-            err << "zemtool: " << CodecErrorName(CODEC_WRITE_FAILED) << ": cannot sync " << Quoted(output) << ": "
-                << why << "\n";
+            err << "zemtool: " << ToolErrorName(CODEC_WRITE_FAILED) << ": cannot sync " << Quoted(output) << ": " << why
+                << "\n";
             status = ZEMTOOL_FAILED;
         }
     }
@@ -275,7 +275,7 @@ int RunBatchCommand(const std::vector<std::string>& args, std::istream& in, std:
             std::string reason;
             if (!request.manifest.empty() && !manifest.Append(line, &reason)) {
                 manifestFailed = true;
-                failure = "zemtool: " + std::string(CodecErrorName(CODEC_WRITE_FAILED)) + ": cannot write " +
+                failure = "zemtool: " + std::string(ToolErrorName(CODEC_WRITE_FAILED)) + ": cannot write " +
                     Quoted(request.manifest) + ": " + reason + "\n";
             }
         }

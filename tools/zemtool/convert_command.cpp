@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/convert_command.h"
 
-#include "container/codec_error.h"
 #include "tools/zemtool/argument_cursor.h"
 #include "tools/zemtool/convert/convert_sources.h"
 #include "tools/zemtool/convert/flac_support.h"
@@ -10,6 +9,7 @@
 #include "tools/zemtool/leftover_partials.h"
 #include "tools/zemtool/printable_text.h"
 #include "tools/zemtool/terminal.h"
+#include "tools/zemtool/tool_errors.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
 #include "tools/zemtool/zemtool.h"

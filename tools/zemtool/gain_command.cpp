@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/gain_command.h"
 
-#include "container/codec_error.h"
 #include "tools/zemtool/argument_cursor.h"
 #include "tools/zemtool/convert/convert_sources.h"
 #include "tools/zemtool/convert/loudness.h"
 #include "tools/zemtool/file_names.h"
 #include "tools/zemtool/printable_text.h"
+#include "tools/zemtool/tool_errors.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
 #include "tools/zemtool/zemtool.h"

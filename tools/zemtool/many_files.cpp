@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/many_files.h"
 
-#include "container/codec_error.h"
 #include "tools/zemtool/decode_options.h"
 #include "tools/zemtool/file_command.h"
 #include "tools/zemtool/file_names.h"
@@ -13,6 +12,7 @@
 #include "tools/zemtool/printable_text.h"
 #include "tools/zemtool/run_summary.h"
 #include "tools/zemtool/terminal.h"
+#include "tools/zemtool/tool_errors.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/worker_pool.h"
 #include "tools/zemtool/zemtool.h"
@@ -115,7 +115,7 @@ void RunItem(const Plan& plan, const FileItem& item, std::ostream& out, RunSumma
     }
     if (TakesOutput(options.command) && !options.outputDir.empty() && !MakeFoldersAbove(item.output, &why)) {
         summary.Failed(item.input, why);
-        summary.Finished(out, "", "zemtool: " + std::string(CodecErrorName(CODEC_WRITE_FAILED)) + ": " + why + "\n");
+        summary.Finished(out, "", "zemtool: " + std::string(ToolErrorName(CODEC_WRITE_FAILED)) + ": " + why + "\n");
         return;
     }
     const std::string source = AudioSourceOf(item.input);
@@ -131,7 +131,7 @@ void RunItem(const Plan& plan, const FileItem& item, std::ostream& out, RunSumma
     if (status == ZEMTOOL_OK && options.deleteInput) {
         const int threads = plan.threads > 0 ? plan.threads : WorkerCount(0);
         if (!DeleteInputAfterCheck(item.input, item.output, options.command == "encode", threads, &why)) {
-            reason = std::string(CodecErrorName(CODEC_BAD_CHECKSUM)) + ": " + Quoted(item.input) + " is kept: " + why;
+            reason = std::string(ToolErrorName(CODEC_BAD_CHECKSUM)) + ": " + Quoted(item.input) + " is kept: " + why;
             errText += "zemtool: " + reason + "\n";
             status = ZEMTOOL_FAILED;
         }

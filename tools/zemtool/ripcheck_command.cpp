@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/ripcheck_command.h"
 
-#include "container/codec_error.h"
 #include "tools/zemtool/argument_cursor.h"
 #include "tools/zemtool/ripcheck/database_fetch.h"
 #include "tools/zemtool/ripcheck/image_sums.h"
 #include "tools/zemtool/ripcheck/offset_search.h"
 #include "tools/zemtool/ripcheck_inputs.h"
 #include "tools/zemtool/ripcheck_result.h"
+#include "tools/zemtool/tool_errors.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
 #include "tools/zemtool/zemtool.h"

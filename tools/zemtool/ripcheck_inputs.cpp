@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/ripcheck_inputs.h"
 
-#include "link/link_file.h"
-#include "cue/cue_sheet.h"
-#include "cue/embedded_cue_sheet.h"
 #include "tools/zemtool/file_names.h"
+#include "tools/zemtool/sheet_text.h"
 #include "tools/zemtool/tool_failure.h"
-#include "tools/zemtool/utf_text.h"
+
+#include <zem/zem.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 namespace zemtool {
 namespace {
@@ -21,19 +21,25 @@ fs::path SystemFsPath(const std::string& utf8) { return fs::u8path(utf8); }
 
 std::string Utf8Of(const fs::path& path) { return path.u8string(); }
 
-uint32_t Sectors(const CueTime& time) {
-    return static_cast<uint32_t>((time.minutes * 60 + time.seconds) * 75 + time.frames);
+struct SheetCueCloser {
+    void operator()(zem_cue* cue) const { zem_cue_close(cue); }
+};
+using SheetCuePtr = std::unique_ptr<zem_cue, SheetCueCloser>;
+
+bool ValidTime(int minutes, int seconds, int frames) {
+    return minutes >= 0 && minutes < 1000 && seconds >= 0 && seconds < 60 && frames >= 0 && frames < 75;
 }
 
-bool ValidTime(const CueTime& time) {
-    return time.minutes >= 0 && time.minutes < 1000 && time.seconds >= 0 && time.seconds < 60 && time.frames >= 0 &&
-           time.frames < 75;
+// The image as the sheet's FILE line names it.
+std::string ImageAsWritten(const std::string& text) {
+    int error = 0;
+    const SheetCuePtr cue(zem_cue_parse(text.data(), text.size(), 0, &error));
+    return cue ? zem_cue_image(cue.get()) : "";
 }
 
 // The numbers of the sheet's data tracks ("TRACK 03 MODE1/2352").
-std::vector<int> DataTracks(const WString& text) {
+std::vector<int> DataTracks(const std::string& utf8) {
     std::vector<int> numbers;
-    const std::string utf8 = Utf8FromWide(text);
     for (size_t at = utf8.find("TRACK "); at != std::string::npos; at = utf8.find("TRACK ", at + 1)) {
         size_t digits = at + 6;
         while (digits < utf8.size() && utf8[digits] == ' ')
@@ -70,50 +76,49 @@ RipcheckSheet ReadRipcheckSheet(const std::string& path) {
     RipcheckSheet result;
     SplitName(path, &result);
     const std::string extension = LowerExtension(path);
-    CueSheet sheet;
-    if (extension == ".zem" || extension == ".qrb") {
-        if (!CanOpenFile(path)) {
-            result.problem = "cannot open image " + Quoted(path);
-            return result;
-        }
-        const WString text = ReadEmbeddedCueSheet(LibraryPath(path).c_str());
-        if (text.empty()) {
-            result.problem = Quoted(path) + " carries no cue sheet in its tag";
-            return result;
-        }
-        sheet = ParseCueSheetText(text);
-        result.dataTracks = DataTracks(text);
+    const bool inImage = extension == ".zem" || extension == ".qrb";
+    if (!CanOpenFile(path)) {
+        result.problem = (inImage ? "cannot open image " : "cannot open cue sheet ") + Quoted(path);
+        return result;
+    }
+    const std::string text = inImage ? SheetInTag(path) : SheetFileText(path);
+    if (inImage && text.empty()) {
+        result.problem = Quoted(path) + " carries no cue sheet in its tag";
+        return result;
+    }
+    // The tracks' times as written: sectors count at the rate of a CD, whatever the image holds.
+    int error = 0;
+    const SheetCuePtr cue(inImage ? zem_cue_parse(text.data(), text.size(), 0, &error)
+                                  : zem_cue_open(path.c_str(), &error));
+    result.dataTracks = DataTracks(text);
+    if (inImage) {
         result.image = path;
-    } else {
-        if (!CanOpenFile(path)) {
-            result.problem = "cannot open cue sheet " + Quoted(path);
-            return result;
-        }
-        const WString libraryPath = LibraryPath(path);
-        const WString text = ReadCueSheetText(libraryPath.c_str());
-        sheet = ParseCueSheetText(text);
-        result.dataTracks = DataTracks(text);
-        result.image = SystemPath(ResolveLinkImagePath(sheet.imageFile, libraryPath.c_str()).c_str());
+    } else if (cue) {
+        result.image = zem_cue_image(cue.get());
         if (!CanOpenFile(result.image)) {
             const std::string beside = StreamBeside(result.image);
             if (beside.empty()) {
-                result.problem = "image " + Quoted(Utf8FromWide(sheet.imageFile)) + " not found";
+                result.problem = "image " + Quoted(ImageAsWritten(text)) + " not found";
                 return result;
             }
             result.image = beside;
         }
     }
-    if (sheet.tracks.empty()) {
+    if (!cue) {
         result.problem = Quoted(path) + " lists no audio track (no TRACK 01 AUDIO)";
         return result;
     }
-    for (const CueTrack& track : sheet.tracks) {
-        if (!ValidTime(track.start)) {
+    for (int i = 0, count = zem_cue_track_count(cue.get()); i < count; ++i) {
+        zem_cue_track track = {};
+        int minutes = 0, seconds = 0, frames = 0;
+        zem_cue_get_track(cue.get(), i, &track);
+        zem_cue_track_time(cue.get(), i, &minutes, &seconds, &frames);
+        if (!ValidTime(minutes, seconds, frames)) {
             result.problem = "track " + std::to_string(track.number) + " has no INDEX 01 written MM:SS:FF";
             return result;
         }
         result.numbers.push_back(track.number);
-        result.startSectors.push_back(Sectors(track.start));
+        result.startSectors.push_back(static_cast<uint32_t>((minutes * 60 + seconds) * 75 + frames));
     }
     return result;
 }

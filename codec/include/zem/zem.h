@@ -750,6 +750,97 @@ ZEM_API long zem_tag_get_error_detail(const zem_tag* t, char* buffer, size_t siz
  */
 ZEM_API long zem_cue_read_text(const char* path_utf8, char* buffer, size_t size);
 
+/* ------------------------------------------------------------------------
+ * Since 1.2: encoding a WAV file from any source into any sink.
+ * ------------------------------------------------------------------------ */
+
+/*
+ * Where an encoded stream goes. `write` takes `bytes` bytes and returns how
+ * many it took: all of them, or a negative number on failure. `seek` moves to
+ * `offset` bytes from the start (at most the bytes written so far) and
+ * returns 0 on success. `user` is handed to every call unchanged.
+ */
+typedef struct zem_output {
+    long (*write)(void* user, const void* data, long bytes);
+    int (*seek)(void* user, int64_t offset);
+} zem_output;
+
+/* Told after every run of frames encoded: the blocks done and the blocks of the whole file. */
+typedef void (*zem_encode_progress)(void* user, uint64_t blocks_done, uint64_t blocks_total);
+
+typedef struct zem_encode_options {
+    unsigned compression_level;   /* 1000, 2000, 3000, 4000 or 5000 */
+    unsigned threads;             /* 0: every core; the stream is the same for any number */
+    int verify;                   /* non-zero: every frame decoded again and compared */
+    unsigned frame_blocks;        /* blocks per frame; 0: the encoder's default */
+    zem_encode_progress progress; /* may be NULL */
+    void* progress_user;          /* handed to progress */
+} zem_encode_options;
+
+/*
+ * Encodes the WAV file that `wav` delivers from offset 0 (PCM, 1 or 2
+ * channels of 8, 16 or 24 bits, below 2 GiB) into a version 3990 stream,
+ * written through `out` from offset 0 on, which decodes back to that exact
+ * file (zem_get_wav_header(), the blocks, zem_get_wav_trailer()). Both must
+ * seek: the encoder reads parts of the audio twice (to choose a level for
+ * 24-bit audio) and goes back to the stream's front at the end, so a caller
+ * that has a pipe keeps it in memory. Nothing is spooled: what `out` holds is
+ * complete only when ZEM_OK is returned; on failure the caller drops it. The
+ * functions are called on the calling thread only; options->threads
+ * threads of the library's own encode meanwhile.
+ * Returns ZEM_OK, or an error with a one-line English reason copied
+ * NUL-terminated into detail (cut to detail_size bytes, at a character
+ * boundary; detail may be NULL with detail_size 0; "" on success):
+ * ZEM_ERROR_INVALID_ARGUMENT (NULL wav, out or options, a missing read,
+ * write or seek, a level or frame size out of range), ZEM_ERROR_BAD_INPUT
+ * (not a WAV file the encoder takes, one that ends inside its data, a stream
+ * that would outgrow 2 GiB), ZEM_ERROR_READ_FAILED, ZEM_ERROR_WRITE_FAILED,
+ * ZEM_ERROR_BAD_FRAME (verify found a frame that does not decode back; the
+ * reason names it), ZEM_ERROR_NO_MEMORY. Any thread.
+ */
+ZEM_API int zem_encode_wav(const zem_io* wav, void* wav_user, const zem_output* out, void* out_user,
+                           const zem_encode_options* options, char* detail, size_t detail_size);
+
+/* ------------------------------------------------------------------------
+ * Since 1.2: a cue sheet's times and album as written, names from a template.
+ * ------------------------------------------------------------------------ */
+
+/*
+ * The time of track `index`'s INDEX 01 (0 to zem_cue_track_count() - 1) as
+ * the sheet writes it, MM:SS:FF: minutes, seconds and frames of 1/75 second,
+ * each read as a decimal number and not checked against its range (a sheet
+ * may say 03:75:00), 0:00:00 when the track has none. A program that needs
+ * CD sectors, or refuses a malformed time, takes them from here rather than
+ * from start_block, which is counted at the image's rate. Any pointer but c
+ * may be NULL. Returns ZEM_OK, or ZEM_ERROR_INVALID_ARGUMENT for a NULL c or
+ * an index out of range. One thread at a time per zem_cue.
+ */
+ZEM_API int zem_cue_track_time(const zem_cue* c, int index, int* minutes, int* seconds, int* frames);
+
+/*
+ * The sheet's own TITLE and PERFORMER, the album's (those in front of the
+ * first track), as UTF-8 ("" when the sheet has none), valid until
+ * zem_cue_close(). Either pointer may be NULL. Returns ZEM_OK, or
+ * ZEM_ERROR_INVALID_ARGUMENT for a NULL c.
+ */
+ZEM_API int zem_cue_get_album(const zem_cue* c, const char** title, const char** performer);
+
+/*
+ * The name (without folder or extension) that template_utf8 gives a track of
+ * these fields, made as zem_cue_link_name() makes a link's: the words ARTIST,
+ * ALBUM, TRACK# and TITLE are replaced by artist, album, number and title
+ * (NULL stands for ""), once each where they stand (a value is not searched
+ * again), a name ending in ".zlk" loses it, and every separator, drive colon,
+ * wildcard or control character becomes '-', so that the name stays in its
+ * folder. A program names other files of a track (a converted copy) so as a
+ * cue sheet names its links. Copied NUL-terminated into buffer when size is
+ * larger than its length (buffer may be NULL with size 0). Returns the
+ * name's length in bytes, or ZEM_ERROR_INVALID_ARGUMENT for a NULL template
+ * or malformed UTF-8. Any thread.
+ */
+ZEM_API long zem_template_name(const char* template_utf8, const char* artist, const char* album, const char* number,
+                               const char* title, char* buffer, size_t size);
+
 #ifdef __cplusplus
 }
 #endif

@@ -44,6 +44,8 @@ struct zem_cue {
     std::string image;
     std::vector<std::string> titles;
     std::vector<std::string> performers;
+    std::string albumTitle;
+    std::string albumPerformer;
 
     // A sheet given as text has no folder and no image to ask for its rate.
     int32_t givenRate = 0;
@@ -109,6 +111,8 @@ struct zem_cue {
             return ZEM_ERROR_BAD_INPUT;
         image = zem_api::Utf8PathFromLibrary(givenRate ? plan.sheet.imageFile
                                                        : ResolveLinkImagePath(plan.sheet.imageFile, plan.folder.c_str()));
+        albumTitle = CueSheetToUtf8(plan.sheet.title);
+        albumPerformer = CueSheetToUtf8(plan.sheet.performer);
         for (const CueTrack& track : plan.sheet.tracks) {
             titles.push_back(CueSheetToUtf8(track.title));
             performers.push_back(CueSheetToUtf8(track.performer));
@@ -201,6 +205,48 @@ extern "C" int zem_cue_get_track(const zem_cue* c, int index, zem_cue_track* tra
     track->start_block = link.startBlock;
     track->finish_block = link.finishBlock ? *link.finishBlock : -1;
     return ZEM_OK;
+}
+
+extern "C" int zem_cue_track_time(const zem_cue* c, int index, int* minutes, int* seconds, int* frames) {
+    if (!c || index < 0 || static_cast<size_t>(index) >= c->plan.links.size())
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    const CueTime& time = c->plan.sheet.tracks[c->plan.links[static_cast<size_t>(index)].trackIndex].start;
+    if (minutes)
+        *minutes = time.minutes;
+    if (seconds)
+        *seconds = time.seconds;
+    if (frames)
+        *frames = time.frames;
+    return ZEM_OK;
+}
+
+extern "C" int zem_cue_get_album(const zem_cue* c, const char** title, const char** performer) {
+    if (!c)
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    if (title)
+        *title = c->albumTitle.c_str();
+    if (performer)
+        *performer = c->albumPerformer.c_str();
+    return ZEM_OK;
+}
+
+extern "C" long zem_template_name(const char* template_utf8, const char* artist, const char* album, const char* number,
+                                  const char* title, char* buffer, size_t size) {
+    if (!template_utf8 || (!buffer && size > 0))
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    return zem_api::Guarded([&]() -> long {
+        WString naming;
+        CueSheet sheet;
+        CueTrack track;
+        if (!zem_api::WideFromUtf8(template_utf8, &naming) || !zem_api::WideFromUtf8(artist, &track.performer) ||
+            !zem_api::WideFromUtf8(album, &sheet.title) || !zem_api::WideFromUtf8(number, &track.numberText) ||
+            !zem_api::WideFromUtf8(title, &track.title))
+            return ZEM_ERROR_INVALID_ARGUMENT;
+        const std::string name = CueSheetToUtf8(ExpandNamingTemplate(naming, sheet, track));
+        if (buffer && size > name.size())
+            std::memcpy(buffer, name.c_str(), name.size() + 1);
+        return static_cast<long>(name.size());
+    });
 }
 
 extern "C" int zem_cue_write_links(const zem_cue* c, const char* template_utf8, const char* folder_utf8) {

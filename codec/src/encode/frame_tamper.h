@@ -3,7 +3,9 @@
 // a function that may change each frame's bytes after encoding, before they
 // are checked and written, so that a test can make one frame wrong. Nothing
 // in the library or the tools sets it, and no option, file or environment
-// variable reaches it: only a test program that calls the setter can.
+// variable reaches it: only a test program that calls the setter can (libzem
+// exports one for its own copy, api/zem_test_seam.cpp). It acts only on
+// frames the encoder checks, so a frame it damages is never written.
 #pragma once
 
 #include <cstdint>

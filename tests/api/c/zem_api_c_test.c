@@ -258,6 +258,30 @@ static long SourceRead(void* user, void* buffer, long bytes) {
 
 static int SourceSeek(void* user, int64_t offset) { return fseek(((struct Source*)user)->file, (long)offset, SEEK_SET); }
 
+static long NoWrite(void* user, const void* data, long bytes) {
+    (void)user, (void)data, (void)bytes;
+    return -1;
+}
+
+static int NoSeek(void* user, int64_t offset) {
+    (void)user, (void)offset;
+    return -1;
+}
+
+/* zem_encode_wav() reads from a source that seeks and says why it refuses one. */
+static void TestEncodeWav(struct Source* source, const zem_io* seekable, const zem_io* forward) {
+    const zem_output nowhere = {NoWrite, NoSeek};
+    zem_encode_options options;
+    char detail[64];
+    memset(&options, 0, sizeof options);
+    options.compression_level = 2000;
+    rewind(source->file);
+    source->failAfter = -1;
+    CHECK(zem_encode_wav(seekable, source, &nowhere, NULL, &options, detail, sizeof detail) == ZEM_ERROR_BAD_INPUT &&
+          strcmp(detail, "not a RIFF/WAVE file") == 0);
+    CHECK(zem_encode_wav(forward, source, &nowhere, NULL, &options, NULL, 0) == ZEM_ERROR_INVALID_ARGUMENT);
+}
+
 static void TestSources(void) {
     long size = 0;
     unsigned char* bytes = Slurp(In("image.zem"), &size);
@@ -328,6 +352,7 @@ static void TestSources(void) {
         free(out);
     }
     zem_close(d);
+    TestEncodeWav(&source, &seekable, &forward);
     fclose(source.file);
 
     CHECK(zem_open_memory(bytes, 100, &error) == NULL && error == ZEM_ERROR_BAD_INPUT);
@@ -498,6 +523,8 @@ static void ExpectTracks(zem_cue* c) {
         int64_t start, finish;
     } expected[] = {{1, "Brine", "Quell", 0, 44100}, {2, "Saltglass", "Quell", 44100, 88788}, {3, "Ebb", "Quell", 88788, -1}};
     zem_cue_track track;
+    const char* album = NULL;
+    char name[16];
     int i;
     CHECK(zem_cue_track_count(c) == 3);
     for (i = 0; i < 3; ++i) {
@@ -508,6 +535,8 @@ static void ExpectTracks(zem_cue* c) {
     }
     CHECK(zem_cue_get_track(c, 3, &track) == ZEM_ERROR_INVALID_ARGUMENT);
     CHECK(SamePath(zem_cue_image(c), In("image.zem")));
+    CHECK(zem_cue_get_album(c, &album, NULL) == ZEM_OK && strcmp(album, "Tallowmere") == 0);
+    CHECK(zem_template_name("TITLE", NULL, NULL, NULL, "Brine", name, sizeof name) == 5 && strcmp(name, "Brine") == 0);
 }
 
 /* Counts the files written; a failure counts 100. */
@@ -603,6 +632,7 @@ static void TestCue(const char* zemtool) {
             int64_t second, third;
         } rates[] = {{0, 44100, 88788}, {44100, 44100, 88788}, {48000, 48000, 96640}};
         zem_cue_track track;
+        int minutes, seconds, frames;
         for (i = 0; i < 3; ++i) {
             c = zem_cue_parse(kSheet, sizeof kSheet - 1, rates[i].rate, &error);
             CHECK(c != NULL && zem_cue_track_count(c) == 3 && strcmp(zem_cue_image(c), "image.zem") == 0);
@@ -612,6 +642,8 @@ static void TestCue(const char* zemtool) {
                   track.start_block == rates[i].second && track.finish_block == rates[i].third);
             CHECK(zem_cue_get_track(c, 2, &track) == ZEM_OK && track.start_block == rates[i].third &&
                   track.finish_block == -1);
+            CHECK(zem_cue_track_time(c, 2, &minutes, &seconds, &frames) == ZEM_OK && minutes == 0 && seconds == 2 &&
+                  frames == 1);
             zem_cue_close(c);
         }
     }

@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/convert/convert_sources.h"
 
-#include "cue/embedded_cue_sheet.h"
-#include "cue/link_builder.h"
-#include "link/link_file.h"
 #include "tools/zemtool/convert/flac_support.h"
 #include "tools/zemtool/convert/tag_mapping.h"
 #include "tools/zemtool/file_names.h"
+#include "tools/zemtool/sheet_text.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/utf_text.h"
 
 #include <zem/zem.h>
 
+#include <algorithm>
+#include <memory>
 #include <sstream>
 
 namespace zemtool {
@@ -51,21 +51,38 @@ std::string OutputPath(const std::string& input, const ConvertPlanOptions& optio
     return folder + stem + Extension(options.target);
 }
 
+// Malformed UTF-8 of a file's fields becomes U+FFFD, as names have always shown it.
+std::string Mended(const std::string& text) { return Utf8FromWide(WideFromUtf8(text)); }
+
+// A track named by the template, as a cue sheet names its links.
+std::string TemplateName(const std::string& naming, const std::string& artist, const std::string& album,
+                         const std::string& number, const std::string& title) {
+    const std::string fields[] = {Mended(naming), Mended(artist), Mended(album), Mended(number), Mended(title)};
+    auto name = [&](char* buffer, size_t size) {
+        return zem_template_name(fields[0].c_str(), fields[1].c_str(), fields[2].c_str(), fields[3].c_str(),
+                                 fields[4].c_str(), buffer, size);
+    };
+    const long length = name(nullptr, 0);
+    if (length < 0)
+        return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    name(&text[0], text.size());
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+// Two digits at least, as a sheet's TRACK lines number the tracks.
+std::string NumberText(int number) { return (number >= 0 && number < 10 ? "0" : "") + std::to_string(number); }
+
 // A single file named by the template: its own tag fields fill the keywords.
 std::string NamedStem(const std::string& input, const ConvertPlanOptions& options, const TagFields& tags) {
     if (options.naming.empty())
         return Stem(input);
-    CueSheet sheet;
-    sheet.performer = WideFromUtf8(FieldValue(tags, "ALBUMARTIST"));
-    sheet.title = WideFromUtf8(FieldValue(tags, "ALBUM"));
-    CueTrack track;
-    track.performer = WideFromUtf8(FieldValue(tags, "ARTIST"));
-    track.title = WideFromUtf8(FieldValue(tags, "TITLE"));
     std::string number = FieldValue(tags, "TRACKNUMBER");
     if (number.size() == 1)
         number = "0" + number;
-    track.numberText = WideFromUtf8(number);
-    return Utf8FromWide(ExpandNamingTemplate(WideFromUtf8(options.naming), sheet, track));
+    return TemplateName(options.naming, FieldValue(tags, "ARTIST"), FieldValue(tags, "ALBUM"), number,
+                        FieldValue(tags, "TITLE"));
 }
 
 void AddField(TagFields& tags, const char* name, const std::string& value) {
@@ -81,15 +98,36 @@ std::string Unquoted(std::string value) {
     return value;
 }
 
+struct TrackCueCloser {
+    void operator()(zem_cue* cue) const { zem_cue_close(cue); }
+};
+using TrackCuePtr = std::unique_ptr<zem_cue, TrackCueCloser>;
+
+// The folder a sheet's links lie in, written as the system writes it.
+std::string LinkFolder(const std::string& input) {
+    std::string folder = Folder(input);
+#ifdef _WIN32
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+#endif
+    return folder;
+}
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
 // A link file's tag holds the track's own fields; the album's fields and the
-// cover live in its image's tag.
-void AddImageFields(const WString& linkPath, ConvertItem& item) {
-    CLinkFile link;
-    link.ReadLinkFile(linkPath.c_str());
-    if (!link.IsValid() || link.NamesRemotePath())
+// cover live in its image's tag. An image on a network or device path is not
+// looked at, as the link itself would not open it.
+void AddImageFields(const std::string& linkPath, ConvertItem& item) {
+    const long length = zem_link_read(linkPath.c_str(), nullptr, 0, nullptr, nullptr);
+    if (length < 0)
+        return;
+    std::string image(static_cast<size_t>(length) + 1, '\0');
+    zem_link_read(linkPath.c_str(), &image[0], image.size(), nullptr, nullptr);
+    image.resize(static_cast<size_t>(length));
+    if (image.size() >= 2 && IsSeparator(image[0]) && IsSeparator(image[1]))
         return;
     int error = 0;
-    zem_tag* imageTag = zem_tag_open(SystemPath(link.GetImagePath()).c_str(), &error);
+    zem_tag* imageTag = zem_tag_open(image.c_str(), &error);
     if (!imageTag)
         return;
     const TagFields imageFields = FieldsFromZemTag(imageTag);
@@ -103,39 +141,50 @@ void AddImageFields(const WString& linkPath, ConvertItem& item) {
     zem_tag_close(imageTag);
 }
 
-std::string PlanTracks(const std::string& input, const std::string& sheetPath, const LinkPlan& plan,
-                       const std::string& sheetText, const ConvertPlanOptions& options,
-                       std::vector<ConvertItem>& items) {
-    int error = 0;
-    zem_cue* cue = zem_cue_open(sheetPath.c_str(), &error);
-    if (!cue)
-        return std::string("cannot read the cue sheet: ") + zem_error_text(error);
+// The track's link file as `zemtool links` names it beside the sheet; a name
+// too long for the system is kept whole (no such file can exist).
+std::string LinkPath(const std::string& input, const zem_cue* cue, int index, const std::string& fallback) {
+    const std::string folder = LinkFolder(input);
+    const long length = zem_cue_link_name(cue, index, nullptr, nullptr, 0);
+    if (length < 0)
+        return folder + fallback + ".zlk";
+    std::string name(static_cast<size_t>(length) + 1, '\0');
+    zem_cue_link_name(cue, index, nullptr, &name[0], name.size());
+    name.resize(static_cast<size_t>(length));
+    return folder + name;
+}
+
+std::string PlanTracks(const std::string& input, const zem_cue* cue, const std::string& sheetText,
+                       const ConvertPlanOptions& options, std::vector<ConvertItem>& items) {
     const std::string image = zem_cue_image(cue) ? zem_cue_image(cue) : "";
-    zem_cue_close(cue);
-    if (plan.links.size() != plan.sheet.tracks.size())
-        return "some tracks of the sheet have no block range (see 'zemtool links')";
+    int error = 0;
     zem_tag* imageTag = zem_tag_open(image.c_str(), &error);
     const TagFields imageFields = imageTag ? FieldsFromZemTag(imageTag) : TagFields();
     const Picture cover = imageTag ? CoverFromZemTag(imageTag) : Picture();
     zem_tag_close(imageTag);
     const TagFields remarks = SheetRemarks(sheetText);
-    const WString naming = WideFromUtf8(options.naming.empty() ? kDefaultTemplate : options.naming);
-    for (const PlannedLink& link : plan.links) {
-        const CueTrack& track = plan.sheet.tracks[link.trackIndex];
+    const std::string naming = options.naming.empty() ? kDefaultTemplate : options.naming;
+    const char* album = "";
+    const char* albumPerformer = "";
+    zem_cue_get_album(cue, &album, &albumPerformer);
+    const int tracks = zem_cue_track_count(cue);
+    for (int i = 0; i < tracks; ++i) {
+        zem_cue_track track = {};
+        zem_cue_get_track(cue, i, &track);
+        const std::string number = NumberText(track.number);
         ConvertItem item;
         item.input = input;
         item.kind = SourceKind::Zem;
         item.path = image;
         item.range = true;
-        item.start = link.startBlock;
-        item.finish = link.finishBlock ? *link.finishBlock : -1;
-        const std::string album = Utf8FromWide(plan.sheet.title);
-        AddField(item.tags, "ARTIST", Utf8FromWide(track.performer));
-        AddField(item.tags, "ALBUMARTIST", Utf8FromWide(plan.sheet.performer));
-        AddField(item.tags, "ALBUM", album.empty() ? FieldValue(imageFields, "ALBUM") : album);
-        AddField(item.tags, "TITLE", Utf8FromWide(track.title));
+        item.start = track.start_block;
+        item.finish = track.finish_block;
+        AddField(item.tags, "ARTIST", track.performer);
+        AddField(item.tags, "ALBUMARTIST", albumPerformer);
+        AddField(item.tags, "ALBUM", *album ? album : FieldValue(imageFields, "ALBUM"));
+        AddField(item.tags, "TITLE", track.title);
         AddField(item.tags, "TRACKNUMBER", std::to_string(track.number));
-        AddField(item.tags, "TRACKTOTAL", std::to_string(plan.sheet.tracks.size()));
+        AddField(item.tags, "TRACKTOTAL", std::to_string(tracks));
         for (const char* name : {"DATE", "GENRE", "COMMENT", "DISCNUMBER", "DISCTOTAL"}) {
             const std::string remark = FieldValue(remarks, name);
             AddField(item.tags, name, remark.empty() ? FieldValue(imageFields, name) : remark);
@@ -143,15 +192,15 @@ std::string PlanTracks(const std::string& input, const std::string& sheetPath, c
         for (const char* name : {"REPLAYGAIN_ALBUM_GAIN", "REPLAYGAIN_ALBUM_PEAK"})
             AddField(item.tags, name, FieldValue(imageFields, name));
         item.cover = cover;
-        item.link = SystemPath(link.path.c_str());
+        item.link =
+            LinkPath(input, cue, i, TemplateName(kDefaultTemplate, track.performer, album, number, track.title));
         // A link file carries the track's own gain once `zemtool gain` measured it.
         if (zem_tag* linkTag = zem_tag_open(item.link.c_str(), &error)) {
             for (const char* name : {"REPLAYGAIN_TRACK_GAIN", "REPLAYGAIN_TRACK_PEAK"})
                 AddField(item.tags, name, FieldValue(FieldsFromZemTag(linkTag), name));
             zem_tag_close(linkTag);
         }
-        item.output = OutputPath(sheetPath, options,
-                                 Utf8FromWide(ExpandNamingTemplate(naming, plan.sheet, track)));
+        item.output = OutputPath(input, options, TemplateName(naming, track.performer, album, number, track.title));
         items.push_back(std::move(item));
     }
     return {};
@@ -185,11 +234,12 @@ std::string PlanConversion(const std::string& input, const ConvertPlanOptions& o
     if (!CanOpenFile(input))
         return "cannot open the file";
     if (extension == ".cue") {
-        const WString path = LibraryPath(input);
-        const LinkPlan plan = PlanLinkFiles(path.c_str(), WideFromUtf8(kDefaultTemplate).c_str());
-        if (plan.sheet.tracks.empty())
-            return "the sheet lists no audio track (no TRACK 01 AUDIO)";
-        return PlanTracks(input, input, plan, Utf8FromWide(ReadCueSheetText(path.c_str())), options, items);
+        int error = 0;
+        const TrackCuePtr cue(zem_cue_open(input.c_str(), &error));
+        if (!cue)
+            return error == ZEM_ERROR_BAD_INPUT ? "the sheet lists no audio track (no TRACK 01 AUDIO)"
+                                                : std::string("cannot read the cue sheet: ") + zem_error_text(error);
+        return PlanTracks(input, cue.get(), SheetFileText(input), options, items);
     }
     ConvertItem item;
     item.input = input;
@@ -203,15 +253,13 @@ std::string PlanConversion(const std::string& input, const ConvertPlanOptions& o
             return problem;
     } else {
         const bool image = extension == ".zem" || extension == ".qrb";
-        const WString path = LibraryPath(input);
-        const WString sheet = image ? ReadEmbeddedCueSheet(path.c_str()) : WString();
+        int error = 0;
+        const std::string sheet = image ? SheetInTag(input) : std::string();
         // An image that carries a sheet becomes its tracks, unless it is re-encoded whole.
         if (!sheet.empty() && options.target != TargetKind::Zem) {
-            const LinkPlan plan = PlanLinksForImage(sheet, path, WideFromUtf8(kDefaultTemplate));
-            if (!plan.sheet.tracks.empty())
-                return PlanTracks(input, input, plan, Utf8FromWide(sheet), options, items);
+            if (const TrackCuePtr cue{zem_cue_open(input.c_str(), &error)})
+                return PlanTracks(input, cue.get(), sheet, options, items);
         }
-        int error = 0;
         zem_tag* tag = zem_tag_open(input.c_str(), &error);
         if (!tag)
             return std::string("cannot read its tag: ") + zem_error_text(error);
@@ -219,7 +267,7 @@ std::string PlanConversion(const std::string& input, const ConvertPlanOptions& o
         item.cover = CoverFromZemTag(tag);
         zem_tag_close(tag);
         if (!image)
-            AddImageFields(path, item);
+            AddImageFields(input, item);
     }
     item.output = OutputPath(input, options, NamedStem(input, options, item.tags));
     items.push_back(std::move(item));

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/ripcheck/image_sums.h"
 
-#include "coding/frame_crc.h"
-
 #include <zem/zem.h>
 
 #include <algorithm>
@@ -52,7 +50,7 @@ ImageSums SumImage(zem_decoder* decoder, const std::vector<uint64_t>& starts) {
         sums.emplace_back(end - starts[i], i == 0, i + 1 == starts.size());
     }
     std::unique_ptr<uint8_t[]> pcm(new uint8_t[static_cast<size_t>(kReadSamples) * 4]);
-    uint32_t imageCrc = frame_crc::kInitial;
+    uint32_t imageCrc = 0;
     uint64_t position = 0;
     size_t track = 0;
     while (position < info.total_blocks) {
@@ -74,7 +72,7 @@ ImageSums SumImage(zem_decoder* decoder, const std::vector<uint64_t>& starts) {
         }
         const std::vector<uint8_t> silence(got > 0 ? 0 : static_cast<size_t>(taken) * 4, 0);
         const uint8_t* samples = got > 0 ? pcm.get() : silence.data();
-        imageCrc = frame_crc::Update(imageCrc, samples, static_cast<size_t>(taken) * 4);
+        imageCrc = Crc32(imageCrc, samples, static_cast<size_t>(taken) * 4);
         uint64_t done = 0;
         // Audio before track 1 (a hidden track) counts in the image's CRC alone.
         if (position < starts.front()) {
@@ -97,7 +95,7 @@ ImageSums SumImage(zem_decoder* decoder, const std::vector<uint64_t>& starts) {
     }
     for (const TrackChecksum& sum : sums)
         result.tracks.push_back(sum.Result());
-    result.imageCrc32 = ~imageCrc;
+    result.imageCrc32 = imageCrc;
     result.ok = true;
     return result;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/ripcheck/rip_log.h"
 
-#include "io/text_convert.h"
+#include "tools/zemtool/utf_text.h"
 
 #include <regex>
 #include <sstream>
@@ -50,6 +50,16 @@ std::string Trimmed(const std::string& line) {
     return line.substr(first, line.find_last_not_of(" \t\r") + 1 - first);
 }
 
+bool IsWellFormedUtf8(const std::string& text) {
+    for (size_t at = 0; at < text.size();) {
+        const size_t length = zemtool::WellFormedUtf8Length(text, at);
+        if (length == 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
 uint32_t HexValue(const std::string& digits) { return static_cast<uint32_t>(std::stoul(digits, nullptr, 16)); }
 
 }  // namespace
@@ -62,7 +72,7 @@ std::string LogTextFromBytes(const std::vector<uint8_t>& bytes) {
     size_t begin = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
     std::string text(bytes.begin() + static_cast<std::ptrdiff_t>(begin), bytes.end());
     // A NUL would end the check early; logs hold none.
-    if (text.find('\0') == std::string::npos && IsValidUtf8(text.c_str()))
+    if (text.find('\0') == std::string::npos && IsWellFormedUtf8(text))
         return text;
     std::string latin;
     for (char byte : text)

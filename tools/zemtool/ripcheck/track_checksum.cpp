@@ -1,17 +1,32 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/ripcheck/track_checksum.h"
 
-#include "coding/frame_crc.h"
+#include <zlib.h>
+
+#include <algorithm>
+#include <climits>
 
 namespace ripcheck {
+
+uint32_t Crc32(uint32_t crc, const uint8_t* bytes, size_t count) {
+    // zlib counts in unsigned int: a longer run goes in pieces.
+    uLong value = crc;
+    while (count > 0) {
+        const size_t piece = std::min<size_t>(count, UINT_MAX);
+        value = crc32(value, bytes, static_cast<uInt>(piece));
+        bytes += piece;
+        count -= piece;
+    }
+    return static_cast<uint32_t>(value);
+}
 
 TrackChecksum::TrackChecksum(uint64_t samples, bool firstTrack, bool lastTrack)
     : m_firstCounted(firstTrack ? kSkippedSamples : 1),
       m_lastCounted(!lastTrack ? samples : samples >= kSkippedSamples ? samples - kSkippedSamples : 0),
-      m_crc(frame_crc::kInitial) {}
+      m_crc(0) {}
 
 void TrackChecksum::Add(const uint8_t* pcm, size_t samples) {
-    m_crc = frame_crc::Update(m_crc, pcm, samples * 4);
+    m_crc = Crc32(m_crc, pcm, samples * 4);
     uint32_t v1 = m_v1;
     uint32_t v2 = m_v2;
     for (size_t i = 0; i < samples; ++i) {
@@ -35,7 +50,7 @@ TrackSums TrackChecksum::Result() const {
     TrackSums sums;
     sums.v1 = m_v1;
     sums.v2 = m_v2;
-    sums.crc32 = ~m_crc;
+    sums.crc32 = m_crc;
     return sums;
 }
 

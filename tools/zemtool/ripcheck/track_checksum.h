@@ -14,6 +14,9 @@ constexpr uint32_t kSectorSamples = 588;
 // every read offset, so the checksums leave them out of the first and last track.
 constexpr uint32_t kSkippedSamples = 5 * kSectorSamples;
 
+// The CRC-32 rip logs print (zlib's) after `count` more bytes; 0 before the first.
+uint32_t Crc32(uint32_t crc, const uint8_t* bytes, size_t count);
+
 struct TrackSums {
     uint32_t v1 = 0;
     uint32_t v2 = 0;
