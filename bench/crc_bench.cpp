@@ -10,6 +10,8 @@
 #include <random>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 using UpdateFunction = uint32_t (*)(uint32_t, const uint8_t*, size_t);

@@ -12,6 +12,8 @@
 #include <random>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 const std::vector<uint8_t>& Bytes() {

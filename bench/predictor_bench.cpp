@@ -18,6 +18,8 @@
 #include <random>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 constexpr int kRate = 44100;

@@ -10,6 +10,8 @@
 
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 // A folder that does not exist: no image is ever found, nothing is written.

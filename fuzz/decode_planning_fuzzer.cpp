@@ -17,6 +17,8 @@
 #include <memory>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 using namespace zemtool;

@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 // Decoding is linear in the blocks a header claims; past these limits an

@@ -13,6 +13,8 @@
 #include <memory>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 // Frames worth asking about: both ends of the table and just outside them.

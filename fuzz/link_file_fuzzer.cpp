@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 constexpr int32_t kImageBlocks = 3000;

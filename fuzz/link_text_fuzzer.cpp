@@ -7,6 +7,8 @@
 
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 // A link path long enough that joining any name to its folder overflows.

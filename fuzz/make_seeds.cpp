@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 using testing_support::Bytes;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-using win32_linux::ProfileDocument;
+using zem::win32_linux::ProfileDocument;
 
 namespace {
 

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 constexpr size_t kPrefixBytes = 3;  // edits, field pick, room left on the disk

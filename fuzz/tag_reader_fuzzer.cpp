@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 void QueryField(CTagBlock& tag, const CTagItem& item) {

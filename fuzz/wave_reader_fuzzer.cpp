@@ -10,6 +10,8 @@
 
 #include <string>
 
+using namespace zem;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > fuzzing::kMaxInputBytes)
         return 0;

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-using namespace win32_linux;
+using namespace zem::win32_linux;
 
 namespace {
 

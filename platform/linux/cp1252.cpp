@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "platform/linux/cp1252.h"
 
-namespace win32_linux {
+namespace zem::win32_linux {
 
 namespace {
 // Bytes 0x80..0x9F; the rest of the page equals the first 256 code points.
@@ -31,4 +31,4 @@ int WideToCp1252(WCHAR c, bool bestFit) {
     return -1;
 }
 
-}  // namespace win32_linux
+}  // namespace zem::win32_linux

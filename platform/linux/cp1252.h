@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace win32_linux {
+namespace zem::win32_linux {
 
 // Every byte has a character; the five bytes the code page leaves undefined
 // (0x81 0x8D 0x8F 0x90 0x9D) map to the C1 controls of the same value.
@@ -16,4 +16,4 @@ WCHAR Cp1252ToWide(uint8_t byte);
 // the C1 controls U+0080..U+009F come back as the byte of the same value.
 int WideToCp1252(WCHAR c, bool bestFit);
 
-}  // namespace win32_linux
+}  // namespace zem::win32_linux

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 
-using namespace win32_linux;
+using namespace zem::win32_linux;
 
 BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
     if (!from || !from[0] || !to || !to[0]) {

@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using namespace win32_linux;
+using namespace zem::win32_linux;
 
 namespace {
 

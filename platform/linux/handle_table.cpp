@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace win32_linux {
+namespace zem::win32_linux {
 
 namespace {
 
@@ -90,4 +90,4 @@ DWORD HandleTable::Unlink(const std::string& path) {
     return ERROR_SUCCESS;
 }
 
-}  // namespace win32_linux
+}  // namespace zem::win32_linux

@@ -14,7 +14,7 @@
 #include <string>
 #include <sys/types.h>
 
-namespace win32_linux {
+namespace zem::win32_linux {
 
 struct FileObject {
     FileObject(int descriptor, DWORD accessMask, DWORD shareMask, dev_t deviceId, ino_t inodeId)
@@ -57,4 +57,4 @@ private:
     std::map<HANDLE, std::shared_ptr<FileObject>> m_handles;
 };
 
-}  // namespace win32_linux
+}  // namespace zem::win32_linux

@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-namespace win32_linux {
+namespace zem::win32_linux {
 
 namespace {
 
@@ -69,4 +69,4 @@ DWORD ErrorFromErrno(int error, const std::string& path) {
     }
 }
 
-}  // namespace win32_linux
+}  // namespace zem::win32_linux

@@ -7,7 +7,7 @@
 #include <string>
 #include <sys/stat.h>
 
-namespace win32_linux {
+namespace zem::win32_linux {
 
 // The UTF-8 path for a UTF-16 name, backslashes turned into '/'. A raw
 // byte's escape (platform/paths.h) becomes that byte; any other lone
@@ -23,4 +23,4 @@ DWORD ErrorFromErrno(int error, const std::string& path);
 // because root bypasses the permission bits.
 inline bool IsReadOnlyMode(mode_t mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
 
-}  // namespace win32_linux
+}  // namespace zem::win32_linux

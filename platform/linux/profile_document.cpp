@@ -3,7 +3,7 @@
 
 #include <climits>
 
-namespace win32_linux {
+namespace zem::win32_linux {
 
 namespace {
 
@@ -320,4 +320,4 @@ bool ProfileDocument::DeleteSection(const WString& section) {
     return true;
 }
 
-}  // namespace win32_linux
+}  // namespace zem::win32_linux

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace win32_linux {
+namespace zem::win32_linux {
 
 class ProfileDocument {
 public:
@@ -60,4 +60,4 @@ private:
 // Blanks (spaces, tabs, stray carriage returns) removed from both ends.
 WString TrimBlanks(const WString& text);
 
-}  // namespace win32_linux
+}  // namespace zem::win32_linux

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "platform/linux/utf8_codec.h"
 
-namespace win32_linux {
+namespace zem::win32_linux {
 
 namespace {
 
@@ -95,4 +95,4 @@ size_t EncodeUtf8(uint32_t codePoint, uint8_t* out) {
     return 4;
 }
 
-}  // namespace win32_linux
+}  // namespace zem::win32_linux

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace win32_linux {
+namespace zem::win32_linux {
 
 constexpr uint32_t kReplacementChar = 0xFFFD;
 
@@ -24,4 +24,4 @@ size_t DecodeUtf16(const WCHAR* p, size_t count, uint32_t* codePoint, bool* vali
 // Writes the UTF-8 bytes of `codePoint` into `out` (room for 4); returns how many.
 size_t EncodeUtf8(uint32_t codePoint, uint8_t* out);
 
-}  // namespace win32_linux
+}  // namespace zem::win32_linux

@@ -5,8 +5,9 @@
 #    their own headers, never a header of the codec (codec/src, platform/,
 #    Tessarine's); the files of internal_includes.txt beside this script are
 #    the ones not moved over yet, and that list may only shrink;
-#  - libzem.a and libzem.so give no strong global symbol but zem_* (inline
-#    functions and template instances stay weak, as every C++ library's do).
+#  - libzem.a and libzem.so give no strong global symbol but zem_*, and the
+#    weak ones libzem.a keeps (inline functions, template instances, as every
+#    C++ library's) are in namespace zem.
 #
 #   check_boundary.sh SOURCE_DIR LIBZEM_A LIBZEM_SO
 set -uo pipefail
@@ -35,6 +36,18 @@ done < "$allowed"
 strong_symbols() {
     nm "$@" | awk '$2 ~ /^[TDBRGSu]$/ && $3 !~ /^zem_/ { print $3 }' | sort -u
 }
+# Weak ones too (inline functions, template instances, type information):
+# every C++ name the codec defines lives in namespace zem.
+foreign_names() {
+    nm -C --defined-only --extern-only "$@" | awk 'NF >= 3 { $1 = ""; $2 = ""; sub(/^ +/, ""); print }' |
+        grep -vE 'zem::|^zem_|std::|^__gnu|^__cxa|^DW\.ref\.' | sort -u
+}
+leaked=$(foreign_names "$static_library")
+if [ -n "$leaked" ]; then
+    echo "check_boundary: libzem.a defines C++ names outside namespace zem:" >&2
+    echo "$leaked" | head -20 >&2
+    status=1
+fi
 leaked=$(strong_symbols --defined-only --extern-only "$static_library")
 if [ -n "$leaked" ]; then
     echo "check_boundary: libzem.a gives global symbols besides zem_*:" >&2

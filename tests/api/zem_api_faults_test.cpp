@@ -16,6 +16,8 @@
 #include <memory>
 #include <sstream>
 
+using namespace zem;
+
 using namespace testing_support;
 namespace fs = std::filesystem;
 

@@ -22,6 +22,8 @@
 #include <sstream>
 #include <string>
 
+using namespace zem;
+
 using namespace testing_support;
 
 namespace {

@@ -11,6 +11,8 @@
 #include <climits>
 #include <string>
 
+using namespace zem;
+
 using namespace testing_support;
 
 namespace {

@@ -20,6 +20,8 @@
 #include <set>
 #include <string>
 
+using namespace zem;
+
 using namespace testing_support;
 
 namespace {

@@ -15,6 +15,8 @@
 #include <set>
 #include <string>
 
+using namespace zem;
+
 using namespace testing_support;
 namespace fs = std::filesystem;
 

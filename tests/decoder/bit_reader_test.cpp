@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace zem;
+
 using testing_support::Bytes;
 
 namespace {

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 TEST(BlockRing, CountsAndBytesThroughWrapAndRemoval) {

@@ -9,6 +9,8 @@
 
 #include <random>
 
+using namespace zem;
+
 namespace {
 
 using testing_support::Bytes;

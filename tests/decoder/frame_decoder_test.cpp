@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <memory>
 
+using namespace zem;
+
 using namespace testing_support;
 
 namespace {

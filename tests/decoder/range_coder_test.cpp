@@ -13,6 +13,8 @@
 #include <functional>
 #include <vector>
 
+using namespace zem;
+
 using namespace range_coding;
 
 namespace {

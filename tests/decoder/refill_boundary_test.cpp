@@ -18,6 +18,8 @@
 #include <functional>
 #include <set>
 
+using namespace zem;
+
 using namespace refill_streams;
 namespace fs = std::filesystem;
 

@@ -10,6 +10,8 @@
 #include <climits>
 #include <utility>
 
+using namespace zem;
+
 namespace refill_streams {
 
 using testing_support::ZemFixture;

@@ -9,6 +9,8 @@
 #include <string>
 #include <tuple>
 
+using namespace zem;
+
 using namespace testing_support;
 
 namespace {

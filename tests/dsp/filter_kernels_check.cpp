@@ -14,6 +14,8 @@
 #include <random>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 uint32_t CheckSeed() {

@@ -13,6 +13,8 @@
 #include <climits>
 #include <filesystem>
 
+using namespace zem;
+
 using namespace testing_support;
 
 namespace {

@@ -14,6 +14,8 @@
 #include <cstring>
 #include <filesystem>
 
+using namespace zem;
+
 using namespace testing_support;
 
 namespace {

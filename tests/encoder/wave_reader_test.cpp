@@ -11,6 +11,8 @@
 
 #include <functional>
 
+using namespace zem;
+
 using namespace testing_support;
 
 namespace {

@@ -11,6 +11,8 @@
 #ifndef _WIN32
 #include <sys/stat.h>
 
+using namespace zem;
+
 using namespace testing_support;
 
 namespace {

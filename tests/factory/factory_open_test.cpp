@@ -16,6 +16,8 @@
 
 #include <string>
 
+using namespace zem;
+
 using namespace testing_support;
 
 namespace {

@@ -15,6 +15,8 @@
 
 #include <stdexcept>
 
+using namespace zem;
+
 using namespace testing_support;
 
 namespace {

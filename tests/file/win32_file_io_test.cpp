@@ -8,6 +8,8 @@
 
 #include <numeric>
 
+using namespace zem;
+
 using namespace testing_support;
 
 namespace {

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <filesystem>
 
+using namespace zem;
+
 using namespace testing_support;
 namespace fs = std::filesystem;
 

@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #endif
 
+using namespace zem;
+
 using namespace testing_support;
 
 namespace {

@@ -8,6 +8,8 @@
 
 #include <string>
 
+using namespace zem;
+
 using testing_support::Bytes;
 using testing_support::BytesOf;
 using testing_support::TempDir;

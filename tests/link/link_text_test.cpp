@@ -9,6 +9,8 @@
 #include <climits>
 #include <string>
 
+using namespace zem;
+
 using testing_support::WideFromUtf8;
 
 namespace {

@@ -20,6 +20,8 @@
 #include <random>
 #include <string>
 
+using namespace zem;
+
 namespace {
 
 using older_encoder::Values;

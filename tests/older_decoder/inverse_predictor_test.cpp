@@ -16,6 +16,8 @@
 #include <random>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 using Values = std::vector<int32_t>;

@@ -10,6 +10,8 @@
 #include <random>
 #include <string>
 
+using namespace zem;
+
 namespace {
 
 using Values = std::vector<int32_t>;

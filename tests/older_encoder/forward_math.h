@@ -11,6 +11,8 @@
 
 namespace older_encoder::forward_math {
 
+using namespace zem;
+
 // The oldest members' rule: an incoming value above 0 steps the weight up when
 // the prediction is above 0, one below 0 when the prediction is 0 or below;
 // otherwise down. An incoming 0 leaves the weight.

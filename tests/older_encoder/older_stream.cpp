@@ -13,6 +13,8 @@
 
 #include <random>
 
+using namespace zem;
+
 namespace older_encoder {
 
 namespace {

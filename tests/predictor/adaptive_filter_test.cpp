@@ -11,6 +11,8 @@
 #include <random>
 #include <vector>
 
+using namespace zem;
+
 using predictor_tests::FilterModel;
 
 namespace {

@@ -13,6 +13,8 @@
 #include <random>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 std::vector<int32_t> DecodeAll(CPredictor& predictor, const std::vector<int32_t>& values,

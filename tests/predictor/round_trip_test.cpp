@@ -11,6 +11,8 @@
 #include <random>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 constexpr int kLength = 2100;  // four window rolls and a part

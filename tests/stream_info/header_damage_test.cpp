@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+using namespace zem;
+
 using namespace testing_support;
 
 namespace {

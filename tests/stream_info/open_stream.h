@@ -11,6 +11,8 @@
 
 namespace stream_info_tests {
 
+using namespace zem;
+
 struct OpenedStream {
     explicit OpenedStream(testing_support::Bytes bytes) : io(std::move(bytes)) {
         info = std::make_unique<CStreamInfo>(&io, &error);

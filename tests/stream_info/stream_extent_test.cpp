@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace zem;
+
 namespace {
 
 // Three frames at 100, 300 and 500; `recordedFrameBytes` (0: none) from the

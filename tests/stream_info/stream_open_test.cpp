@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace zem;
+
 using namespace testing_support;
 using stream_info_tests::EmptyZemTag;
 using stream_info_tests::Open;

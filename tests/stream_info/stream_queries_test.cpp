@@ -8,6 +8,8 @@
 
 #include <cstring>
 
+using namespace zem;
+
 using namespace testing_support;
 using stream_info_tests::EmptyZemTag;
 using stream_info_tests::Open;

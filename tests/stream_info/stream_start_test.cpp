@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace zem;
+
 using namespace testing_support;
 using stream_info_tests::Open;
 

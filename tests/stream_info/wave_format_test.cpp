@@ -7,6 +7,8 @@
 
 #include <cstring>
 
+using namespace zem;
+
 using testing_support::Bytes;
 
 TEST(FillWaveFormatEx, CdAudio) {

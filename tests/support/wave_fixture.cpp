@@ -9,6 +9,8 @@
 
 #include <cmath>
 
+using namespace zem;
+
 namespace testing_support {
 
 namespace {

@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <vector>
 
+namespace zem {
 class CDecoder;
+}
 
 namespace testing_support {
 
@@ -40,7 +42,7 @@ Bytes EncodeWaveBytes(const Bytes& wave, int32_t level, int32_t blocksPerFrame, 
 
 // Everything the decoder gives from its current position, `chunkBlocks` at a
 // time; the last non-zero GetData result goes to `result`.
-Bytes DecodeBlocks(CDecoder& decoder, int32_t chunkBlocks, int* result = nullptr);
+Bytes DecodeBlocks(zem::CDecoder& decoder, int32_t chunkBlocks, int* result = nullptr);
 // The wave file a whole stream decodes to: header, blocks, trailer.
 Bytes DecodeToWave(const Bytes& stream, int* result = nullptr);
 

@@ -10,6 +10,8 @@
 #include <set>
 #include <string>
 
+using namespace zem;
+
 TEST(GenreNames, HoldsAllNamesInOrderWithTheirOddSpellings) {
     ASSERT_EQ(148, kGenreCount);
     EXPECT_STREQ("Blues", GenreNames[0]);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace zem;
+
 using namespace tag_test;
 
 namespace {

@@ -8,6 +8,8 @@
 
 #include <cstring>
 
+using namespace zem;
+
 using namespace tag_test;
 
 namespace {

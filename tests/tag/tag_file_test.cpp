@@ -8,6 +8,8 @@
 
 #include <filesystem>
 
+using namespace zem;
+
 using namespace tag_test;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;

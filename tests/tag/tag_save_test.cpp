@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+using namespace zem;
+
 using namespace tag_test;
 
 namespace {

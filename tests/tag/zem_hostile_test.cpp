@@ -11,6 +11,8 @@
 #include <cstring>
 #include <utility>
 
+using namespace zem;
+
 using namespace tag_test;
 
 namespace {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace zem;
+
 namespace {
 
 // Windows-1252 bytes 0x80..0x9F; the five bytes the page leaves undefined map

@@ -6,6 +6,8 @@
 #include <memory>
 #include <random>
 
+using namespace zem;
+
 namespace {
 
 WString Units(std::initializer_list<char16_t> units) { return WString(units.begin(), units.end()); }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace zem;
+
 namespace {
 
 TEST(IsValidUtf8, AcceptsWellFormedText) {

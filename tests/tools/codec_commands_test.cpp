@@ -12,6 +12,8 @@
 
 #include <sstream>
 
+using namespace zem;
+
 namespace tool_tests {
 namespace {
 

@@ -10,6 +10,8 @@
 
 #include <filesystem>
 
+using namespace zem;
+
 namespace tool_tests {
 namespace {
 

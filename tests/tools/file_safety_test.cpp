@@ -20,6 +20,8 @@
 #include <thread>
 #include <unistd.h>
 
+using namespace zem;
+
 namespace tool_tests {
 namespace {
 

@@ -23,6 +23,8 @@
 #include <mutex>
 #include <thread>
 
+using namespace zem;
+
 namespace tool_tests {
 namespace {
 

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+using namespace zem;
+
 namespace tool_tests {
 namespace {
 

@@ -13,6 +13,8 @@
 
 #include <filesystem>
 
+using namespace zem;
+
 namespace tool_tests {
 namespace {
 

@@ -9,6 +9,8 @@
 
 #include <sstream>
 
+using namespace zem;
+
 namespace tool_tests {
 namespace {
 

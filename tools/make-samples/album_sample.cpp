@@ -8,6 +8,8 @@
 #include "tag/tag_block.h"
 #include "tests/support/wave_fixture.h"
 
+using namespace zem;
+
 namespace samples {
 
 SampleFile AlbumCueSheet() {

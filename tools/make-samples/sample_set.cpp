@@ -7,6 +7,8 @@
 
 #include <utility>
 
+using namespace zem;
+
 namespace samples {
 namespace {
 

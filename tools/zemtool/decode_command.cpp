@@ -18,6 +18,8 @@
 #include <functional>
 #include <memory>
 
+using namespace zem;
+
 namespace zemtool {
 namespace {
 

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <iterator>
 
+using namespace zem;
+
 namespace zemtool {
 namespace {
 

@@ -12,6 +12,9 @@
 
 namespace zemtool {
 
+// Until these files read through <zem/zem.h>, they name the codec's classes.
+using namespace zem;
+
 struct DecodeInput {
     DecoderOpener open;
     int64_t rangeStart = 0;

@@ -6,6 +6,8 @@
 #include "io/win32_file.h"
 #include "tools/zemtool/utf_text.h"
 
+using namespace zem;
+
 namespace zemtool {
 
 std::string LowerExtension(const std::string& path) {

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+using namespace zem;
+
 namespace zemtool {
 
 SegmentPlan::SegmentPlan(int64_t rangeStart, int64_t length, int64_t blocksPerFrame)

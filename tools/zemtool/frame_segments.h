@@ -11,6 +11,9 @@
 
 namespace zemtool {
 
+// Until these files read through <zem/zem.h>, they name the codec's classes.
+using namespace zem;
+
 // The part of one frame inside the range, in blocks counted from the range's start.
 struct Segment {
     int32_t frame;

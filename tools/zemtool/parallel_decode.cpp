@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <thread>
 
+using namespace zem;
+
 namespace zemtool {
 namespace {
 

@@ -18,6 +18,9 @@
 
 namespace zemtool {
 
+// Until these files read through <zem/zem.h>, they name the codec's classes.
+using namespace zem;
+
 // A decoder with the file object it borrows, if any.
 struct OpenedDecoder {
     std::unique_ptr<CStreamIo> io;

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+using namespace zem;
+
 namespace zemtool {
 namespace {
 

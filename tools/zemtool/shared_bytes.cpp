@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 
+using namespace zem;
+
 namespace zemtool {
 
 int CSharedBytesStream::Read(void* buffer, int32_t bytesToRead, int32_t* bytesRead) {

@@ -10,6 +10,9 @@
 
 namespace zemtool {
 
+// Until these files read through <zem/zem.h>, they name the codec's classes.
+using namespace zem;
+
 class CSharedBytesStream : public CStreamIo {
 public:
     explicit CSharedBytesStream(std::shared_ptr<const std::vector<uint8_t>> bytes) : m_bytes(std::move(bytes)) {}

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace zem;
+
 namespace zemtool {
 namespace {
 

@@ -14,6 +14,9 @@
 
 namespace zemtool {
 
+// Until these files read through <zem/zem.h>, they name the codec's classes.
+using namespace zem;
+
 // Why the header of the stream in `io` is refused, in a few words; empty when
 // it is not (or when there is no file).
 std::string HeaderProblem(CStreamIo* io);

@@ -4,6 +4,8 @@
 #include "container/info_id.h"
 #include "decode/decoder.h"
 
+using namespace zem;
+
 namespace zemtool {
 
 StreamCut FindStreamCut(CDecoder& decoder) {

@@ -9,9 +9,14 @@
 #include <cstdint>
 #include <string>
 
+namespace zem {
 class CDecoder;
+}
 
 namespace zemtool {
+
+// Until these files read through <zem/zem.h>, they name the codec's classes.
+using namespace zem;
 
 struct StreamCut {
     bool cut = false;

@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <memory>
 
+using namespace zem;
+
 namespace zemtool {
 namespace {
 

@@ -10,9 +10,14 @@
 #include <string>
 #include <vector>
 
+namespace zem {
 class CDecoder;
+}
 
 namespace zemtool {
+
+// Until these files read through <zem/zem.h>, they name the codec's classes.
+using namespace zem;
 
 struct QueryAnswer {
     const char* name;  // the query's name, as in the InfoId enumeration

@@ -27,6 +27,8 @@
 #include <memory>
 #include <string>
 
+using namespace zem;
+
 #define ZEM_WEB_EXPORT extern "C" __attribute__((used, visibility("default")))
 
 extern "C" {
@@ -62,7 +64,7 @@ const zem_io kSourceIo = {SourceRead, SourceSeek, nullptr};
 std::unique_ptr<CStreamIo> OpenStream(int id, double size) {
     auto source = std::make_shared<WebSource>(WebSource{id});
     void* user = source.get();
-    return std::make_unique<zem_api::CCallbackStream>(kSourceIo, user, static_cast<int64_t>(size), std::move(source));
+    return std::make_unique<zem::api::CCallbackStream>(kSourceIo, user, static_cast<int64_t>(size), std::move(source));
 }
 
 int OpenOnSource(int id, double size, int start, int finish, bool whole, zem_decoder** result) {
@@ -81,8 +83,8 @@ int OpenOnSource(int id, double size, int start, int finish, bool whole, zem_dec
             decoder = OpenDecoderFromInfo(info, start, finish, &codecError);
     }
     if (!decoder)
-        return zem_api::OpenFailure(codecError);
-    std::unique_ptr<zem_decoder> handle = zem_api::NewHandle(std::move(decoder));
+        return zem::api::OpenFailure(codecError);
+    std::unique_ptr<zem_decoder> handle = zem::api::NewHandle(std::move(decoder));
     handle->source = std::move(stream);
     handle->wholeStream = whole;
     *result = handle.release();
@@ -125,7 +127,7 @@ std::string TagPairs(CStreamIo& io) {
 // A decoder on the whole stream of source `id` (`size` bytes), as zem_open_io() opens one.
 ZEM_WEB_EXPORT zem_decoder* zem_web_open(int id, double size, int* error) {
     zem_decoder* result = nullptr;
-    const int code = zem_api::Guarded([&] { return OpenOnSource(id, size, -1, -1, true, &result); });
+    const int code = zem::api::Guarded([&] { return OpenOnSource(id, size, -1, -1, true, &result); });
     if (error)
         *error = code;
     return code == ZEM_OK ? result : nullptr;
@@ -135,7 +137,7 @@ ZEM_WEB_EXPORT zem_decoder* zem_web_open(int id, double size, int* error) {
 // zem_open_range64() opens them from a file (a link file's track).
 ZEM_WEB_EXPORT zem_decoder* zem_web_open_range(int id, double size, double start, double finish, int* error) {
     zem_decoder* result = nullptr;
-    const int code = zem_api::Guarded(
+    const int code = zem::api::Guarded(
         [&] { return OpenOnSource(id, size, BlockNumber(start), BlockNumber(finish), false, &result); });
     if (error)
         *error = code;
@@ -147,7 +149,7 @@ ZEM_WEB_EXPORT zem_decoder* zem_web_open_range(int id, double size, double start
 ZEM_WEB_EXPORT char* zem_web_tags(int id, double size, long* length) {
     char* copy = nullptr;
     *length = 0;
-    zem_api::Guarded([&] {
+    zem::api::Guarded([&] {
         if (!(size >= 0) || size > INT32_MAX)
             return ZEM_ERROR_UNSUPPORTED;
         std::unique_ptr<CStreamIo> stream = OpenStream(id, size);
@@ -167,12 +169,12 @@ ZEM_WEB_EXPORT char* zem_web_tags(int id, double size, long* length) {
 // link file that holds them all, 0 otherwise.
 ZEM_WEB_EXPORT int zem_web_parse_link(const char* text, char* image, size_t imageSize, double* start,
                                       double* finish) {
-    return zem_api::Guarded([&] {
+    return zem::api::Guarded([&] {
         CLinkFile link;
         link.ParseLinkText(text, nullptr);
         if (!link.IsValid())
             return 0;
-        zem_api::CopyDetail(zem_api::Utf8PathFromLibrary(link.GetImagePath()), image, imageSize);
+        zem::api::CopyDetail(zem::api::Utf8PathFromLibrary(link.GetImagePath()), image, imageSize);
         *start = link.GetStartBlock();
         *finish = link.GetFinishBlock();
         return 1;

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace zem_api {
+namespace zem::api {
 
 class CSequentialStream;
 
@@ -29,18 +29,18 @@ struct Md5Check {
     bool trailerAtEnd = false;  // read when reading gets there (a source without seek)
 };
 
-}  // namespace zem_api
+}  // namespace zem::api
 
 struct zem_decoder {
     // What the decoder reads from when the handle owns it (zem_open_io,
     // zem_open_memory); declared first, so it goes after the decoder.
-    std::unique_ptr<CStreamIo> source;
-    std::unique_ptr<CDecoder> decoder;
+    std::unique_ptr<zem::CStreamIo> source;
+    std::unique_ptr<zem::CDecoder> decoder;
     bool canSeek = true;          // false for a source read front to back
     // A source read front to back as it arrives: the WAV trailer behind the
     // frames can be read only once reading has got there.
     bool trailerAtEnd = false;
-    const zem_api::CSequentialStream* sequential = nullptr;  // that source (owned by `source`)
+    const zem::api::CSequentialStream* sequential = nullptr;  // that source (owned by `source`)
     zem_stream_info info = {};
     uint64_t rangeStart = 0;      // stream block that block 0 stands for
     uint64_t streamBlocks = 0;    // the stream's total blocks
@@ -55,10 +55,10 @@ struct zem_decoder {
     // that of what it decodes to.
     bool wholeStream = false;
     // Only while a check asked for runs: reading without one pays nothing.
-    std::unique_ptr<zem_api::Md5Check> md5Check;
+    std::unique_ptr<zem::api::Md5Check> md5Check;
 };
 
-namespace zem_api {
+namespace zem::api {
 
 // The C API's result code for a codec result code.
 int FromCodecError(int codecError);
@@ -99,4 +99,4 @@ int OpenFailure(int codecError);
 // `size` is 0), cut to `size` bytes at a UTF-8 character boundary.
 void CopyDetail(const std::string& text, char* buffer, size_t size);
 
-}  // namespace zem_api
+}  // namespace zem::api

@@ -7,7 +7,9 @@
 #include <climits>
 #include <vector>
 
-namespace zem_api {
+using namespace zem;
+
+namespace zem::api {
 namespace {
 
 constexpr int64_t kMaxSourceBytes = INT32_MAX;  // the codec's offsets are 32-bit
@@ -80,4 +82,4 @@ int64_t SourceSize(const zem_io& io, void* user) {
     return io.seek(user, 0) == 0 ? total : int64_t(CODEC_READ_FAILED);
 }
 
-}  // namespace zem_api
+}  // namespace zem::api

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-namespace zem_api {
+namespace zem::api {
 
 // Reads where the decoder asks, through `seek` and `read`; writes nothing.
 // `owner` (may be empty) keeps the callbacks' user data alive.
@@ -43,4 +43,4 @@ private:
 // A negative CodecError when it cannot be had.
 int64_t SourceSize(const zem_io& io, void* user);
 
-}  // namespace zem_api
+}  // namespace zem::api

@@ -7,7 +7,9 @@
 #include <climits>
 #include <cstring>
 
-namespace zem_api {
+using namespace zem;
+
+namespace zem::api {
 namespace {
 
 constexpr int64_t kMaxSourceBytes = INT32_MAX;  // the codec's offsets are 32-bit
@@ -100,4 +102,4 @@ int CSequentialStream::ReadToEnd() {
     return CODEC_OK;
 }
 
-}  // namespace zem_api
+}  // namespace zem::api

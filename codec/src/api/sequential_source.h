@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace zem_api {
+namespace zem::api {
 
 class CSequentialStream : public CStreamIo {
 public:
@@ -70,4 +70,4 @@ private:
     bool m_failed = false;
 };
 
-}  // namespace zem_api
+}  // namespace zem::api

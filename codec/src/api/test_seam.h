@@ -6,4 +6,4 @@
 #include "codec/include/zem/zem.h"
 #include "encode/frame_tamper.h"
 
-extern "C" ZEM_API void zem_test_set_encoded_frame_tamper(EncodedFrameTamper tamper);
+extern "C" ZEM_API void zem_test_set_encoded_frame_tamper(zem::EncodedFrameTamper tamper);

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 const WCHAR kDefaultTemplate[] = WTXT("ARTIST - ALBUM - TRACK# - TITLE");
@@ -77,12 +79,12 @@ struct zem_cue {
         if (!IsPathSeparator(folder.back()))
             folder += kSeparator;
         CueSheet sheet = plan.sheet;
-        sheet.imageFile = zem_api::AbsolutePath(ResolveLinkImagePath(sheet.imageFile, plan.folder.c_str()));
+        sheet.imageFile = zem::api::AbsolutePath(ResolveLinkImagePath(sheet.imageFile, plan.folder.c_str()));
         return PlanLinksFromSheet(std::move(sheet), sheetText, folder, naming, options);
     }
 
     int Open(const char* utf8) {
-        if (!zem_api::LibraryPathFromUtf8(utf8, &path))
+        if (!zem::api::LibraryPathFromUtf8(utf8, &path))
             return ZEM_ERROR_INVALID_ARGUMENT;
         {
             CWin32File file;
@@ -109,7 +111,7 @@ struct zem_cue {
     int Collect() {
         if (plan.sheet.tracks.empty())
             return ZEM_ERROR_BAD_INPUT;
-        image = zem_api::Utf8PathFromLibrary(givenRate ? plan.sheet.imageFile
+        image = zem::api::Utf8PathFromLibrary(givenRate ? plan.sheet.imageFile
                                                        : ResolveLinkImagePath(plan.sheet.imageFile, plan.folder.c_str()));
         albumTitle = CueSheetToUtf8(plan.sheet.title);
         albumPerformer = CueSheetToUtf8(plan.sheet.performer);
@@ -123,7 +125,7 @@ struct zem_cue {
     // The plan for a template (NULL: the default); false for malformed UTF-8.
     bool PlanFor(const char* naming, LinkPlan* result) const {
         WString wideNaming = kDefaultTemplate;
-        if (naming && !zem_api::WideFromUtf8(naming, &wideNaming))
+        if (naming && !zem::api::WideFromUtf8(naming, &wideNaming))
             return false;
         *result = naming ? Plan(wideNaming) : plan;
         return true;
@@ -132,8 +134,8 @@ struct zem_cue {
     int WriteLinks(const char* naming, const char* folder, zem_cue_report report, void* user) const {
         WString wideNaming = kDefaultTemplate;
         WString wideFolder;
-        if ((naming && !zem_api::WideFromUtf8(naming, &wideNaming)) ||
-            (folder && !zem_api::LibraryPathFromUtf8(folder, &wideFolder)))
+        if ((naming && !zem::api::WideFromUtf8(naming, &wideNaming)) ||
+            (folder && !zem::api::LibraryPathFromUtf8(folder, &wideFolder)))
             return ZEM_ERROR_INVALID_ARGUMENT;
         const LinkBuildResult result = WriteLinkFiles(folder ? PlanIn(wideFolder, wideNaming) : Plan(wideNaming));
         // Each file once, in the order first written (a later track of the
@@ -145,9 +147,9 @@ struct zem_cue {
         }
         if (report) {
             for (const WString& written : unique)
-                report(user, zem_api::Utf8PathFromLibrary(written).c_str(), nullptr, 0);
+                report(user, zem::api::Utf8PathFromLibrary(written).c_str(), nullptr, 0);
             for (const LinkFailure& failure : result.failed)
-                report(user, zem_api::Utf8PathFromLibrary(failure.path).c_str(), CueSheetToUtf8(failure.reason).c_str(),
+                report(user, zem::api::Utf8PathFromLibrary(failure.path).c_str(), CueSheetToUtf8(failure.reason).c_str(),
                        failure.createFailed ? 1 : 0);
         }
         if (!result.failed.empty())
@@ -160,7 +162,7 @@ extern "C" zem_cue* zem_cue_open(const char* path_utf8, int* error) { return zem
 
 extern "C" zem_cue* zem_cue_open_ex(const char* path_utf8, unsigned flags, int* error) {
     zem_cue* result = nullptr;
-    int code = zem_api::Guarded([&] {
+    int code = zem::api::Guarded([&] {
         if (flags & ~ZEM_OPEN_ALLOW_REMOTE_PATHS)
             return ZEM_ERROR_INVALID_ARGUMENT;
         auto cue = std::make_unique<zem_cue>();
@@ -177,7 +179,7 @@ extern "C" zem_cue* zem_cue_open_ex(const char* path_utf8, unsigned flags, int* 
 
 extern "C" zem_cue* zem_cue_parse(const char* text, size_t size, unsigned sample_rate, int* error) {
     zem_cue* result = nullptr;
-    int code = zem_api::Guarded([&] {
+    int code = zem::api::Guarded([&] {
         auto cue = std::make_unique<zem_cue>();
         int parsed = cue->Parse(text, size, sample_rate);
         if (parsed == ZEM_OK)
@@ -234,13 +236,13 @@ extern "C" long zem_template_name(const char* template_utf8, const char* artist,
                                   const char* title, char* buffer, size_t size) {
     if (!template_utf8 || (!buffer && size > 0))
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&]() -> long {
+    return zem::api::Guarded([&]() -> long {
         WString naming;
         CueSheet sheet;
         CueTrack track;
-        if (!zem_api::WideFromUtf8(template_utf8, &naming) || !zem_api::WideFromUtf8(artist, &track.performer) ||
-            !zem_api::WideFromUtf8(album, &sheet.title) || !zem_api::WideFromUtf8(number, &track.numberText) ||
-            !zem_api::WideFromUtf8(title, &track.title))
+        if (!zem::api::WideFromUtf8(template_utf8, &naming) || !zem::api::WideFromUtf8(artist, &track.performer) ||
+            !zem::api::WideFromUtf8(album, &sheet.title) || !zem::api::WideFromUtf8(number, &track.numberText) ||
+            !zem::api::WideFromUtf8(title, &track.title))
             return ZEM_ERROR_INVALID_ARGUMENT;
         const std::string name = CueSheetToUtf8(ExpandNamingTemplate(naming, sheet, track));
         if (buffer && size > name.size())
@@ -252,20 +254,20 @@ extern "C" long zem_template_name(const char* template_utf8, const char* artist,
 extern "C" int zem_cue_write_links(const zem_cue* c, const char* template_utf8, const char* folder_utf8) {
     if (!c)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] { return c->WriteLinks(template_utf8, folder_utf8, nullptr, nullptr); });
+    return zem::api::Guarded([&] { return c->WriteLinks(template_utf8, folder_utf8, nullptr, nullptr); });
 }
 
 extern "C" int zem_cue_write_links_ex(const zem_cue* c, const char* template_utf8, const char* folder_utf8,
                                       zem_cue_report report, void* user) {
     if (!c)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] { return c->WriteLinks(template_utf8, folder_utf8, report, user); });
+    return zem::api::Guarded([&] { return c->WriteLinks(template_utf8, folder_utf8, report, user); });
 }
 
 extern "C" long zem_cue_warning(const zem_cue* c, const char* template_utf8, int index, char* buffer, size_t size) {
     if (!c || index < 0)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&]() -> long {
+    return zem::api::Guarded([&]() -> long {
         LinkPlan plan;
         if (!c->PlanFor(template_utf8, &plan) || static_cast<size_t>(index) >= plan.warnings.size())
             return ZEM_ERROR_INVALID_ARGUMENT;
@@ -279,14 +281,14 @@ extern "C" long zem_cue_warning(const zem_cue* c, const char* template_utf8, int
 extern "C" long zem_cue_link_name(const zem_cue* c, int index, const char* template_utf8, char* buffer, size_t size) {
     if (!c || index < 0 || static_cast<size_t>(index) >= c->plan.links.size())
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&]() -> long {
+    return zem::api::Guarded([&]() -> long {
         LinkPlan plan;
         if (!c->PlanFor(template_utf8, &plan))
             return ZEM_ERROR_INVALID_ARGUMENT;
         const PlannedLink& link = plan.links.at(static_cast<size_t>(index));
         const bool refused = !link.problem.empty();
         const std::string text = refused ? CueSheetToUtf8(link.problem)
-                                         : zem_api::Utf8PathFromLibrary(link.path.substr(CueSheetFolder(link.path).size()));
+                                         : zem::api::Utf8PathFromLibrary(link.path.substr(CueSheetFolder(link.path).size()));
         if (buffer && size > text.size())
             std::memcpy(buffer, text.c_str(), text.size() + 1);
         return refused ? static_cast<long>(ZEM_ERROR_BAD_INPUT) : static_cast<long>(text.size());
@@ -298,9 +300,9 @@ extern "C" void zem_cue_close(zem_cue* c) { delete c; }
 extern "C" long zem_cue_read_text(const char* path_utf8, char* buffer, size_t size) {
     if (!buffer && size > 0)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&]() -> long {
+    return zem::api::Guarded([&]() -> long {
         WString path;
-        if (!zem_api::LibraryPathFromUtf8(path_utf8, &path))
+        if (!zem::api::LibraryPathFromUtf8(path_utf8, &path))
             return ZEM_ERROR_INVALID_ARGUMENT;
         CWin32File file;
         if (file.OpenForReading(path.c_str()) != 0)

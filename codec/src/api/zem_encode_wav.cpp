@@ -14,11 +14,13 @@
 #include <string>
 #include <thread>
 
+using namespace zem;
+
 namespace {
 
 // A source that says when a seek fails: the decoder's adapter leaves the
 // position where it was and goes on, the encoder must stop.
-class CWaveSource : public zem_api::CCallbackStream {
+class CWaveSource : public zem::api::CCallbackStream {
 public:
     CWaveSource(const zem_io& io, void* user, int64_t size) : CCallbackStream(io, user, size), m_size(size) {}
 
@@ -82,7 +84,7 @@ private:
 };
 
 int FromEncodeError(int codecError) {
-    return codecError == CODEC_WRITE_FAILED ? ZEM_ERROR_WRITE_FAILED : zem_api::FromCodecError(codecError);
+    return codecError == CODEC_WRITE_FAILED ? ZEM_ERROR_WRITE_FAILED : zem::api::FromCodecError(codecError);
 }
 
 int EncodeWave(const zem_io& wav, void* wavUser, const zem_output& out, void* outUser,
@@ -91,7 +93,7 @@ int EncodeWave(const zem_io& wav, void* wavUser, const zem_output& out, void* ou
         *detail = "blocks per frame out of range";
         return ZEM_ERROR_INVALID_ARGUMENT;
     }
-    const int64_t size = zem_api::SourceSize(wav, wavUser);
+    const int64_t size = zem::api::SourceSize(wav, wavUser);
     if (size < 0) {
         *detail = size == CODEC_BAD_INPUT ? "the wave file is larger than 2 GiB" : "the wave file cannot be read";
         return FromEncodeError(static_cast<int>(size));
@@ -126,9 +128,9 @@ extern "C" int zem_encode_wav(const zem_io* wav, void* wav_user, const zem_outpu
     if (!wav || !wav->read || !wav->seek || !out || !out->write || !out->seek || !options)
         reason = "a source, a sink with their read, write and seek, and options are needed";
     else
-        result = zem_api::Guarded([&] { return EncodeWave(*wav, wav_user, *out, out_user, *options, &reason); });
+        result = zem::api::Guarded([&] { return EncodeWave(*wav, wav_user, *out, out_user, *options, &reason); });
     if (result == ZEM_ERROR_NO_MEMORY && reason.empty())
         reason = "out of memory";
-    zem_api::CopyDetail(result == ZEM_OK ? std::string() : reason, detail, detail_size);
+    zem::api::CopyDetail(result == ZEM_OK ? std::string() : reason, detail, detail_size);
     return result;
 }

@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 constexpr size_t kPlainHeaderBytes = 44;
@@ -39,7 +41,7 @@ int FromEncodeError(int codecError) {
     case CODEC_WRITE_FAILED: return ZEM_ERROR_WRITE_FAILED;
     case CODEC_BAD_CHECKSUM: return ZEM_ERROR_BAD_FRAME;
     case CODEC_BAD_INPUT: return ZEM_ERROR_BAD_INPUT;
-    default: return zem_api::FromCodecError(codecError);
+    default: return zem::api::FromCodecError(codecError);
     }
 }
 
@@ -74,7 +76,7 @@ struct zem_encoder {
     }
 
     int Open(const char* utf8, const zem_encoder_settings& s) {
-        if (!zem_api::LibraryPathFromUtf8(utf8, &path))
+        if (!zem::api::LibraryPathFromUtf8(utf8, &path))
             return ZEM_ERROR_INVALID_ARGUMENT;
         if (int problem = CheckSettings(s))
             return problem;
@@ -194,7 +196,7 @@ struct zem_encoder {
 
 extern "C" zem_encoder* zem_encoder_open(const char* path_utf8, const zem_encoder_settings* s, int* error) {
     zem_encoder* result = nullptr;
-    int code = zem_api::Guarded([&] {
+    int code = zem::api::Guarded([&] {
         if (!s)
             return ZEM_ERROR_INVALID_ARGUMENT;
         auto encoder = std::make_unique<zem_encoder>();
@@ -211,13 +213,13 @@ extern "C" zem_encoder* zem_encoder_open(const char* path_utf8, const zem_encode
 extern "C" int zem_encoder_set_wav_header(zem_encoder* e, const void* header, size_t size) {
     if (!e || (!header && size > 0) || size > kMaxWaveHeaderBytes)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] { return e->SetHeader(static_cast<const uint8_t*>(header), size); });
+    return zem::api::Guarded([&] { return e->SetHeader(static_cast<const uint8_t*>(header), size); });
 }
 
 extern "C" int zem_encoder_set_wav_trailer(zem_encoder* e, const void* trailer, size_t size) {
     if (!e || (!trailer && size > 0) || size > kMaxWaveHeaderBytes)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] {
+    return zem::api::Guarded([&] {
         const auto* bytes = static_cast<const uint8_t*>(trailer);
         e->trailer.assign(bytes, bytes + size);
         return ZEM_OK;
@@ -227,13 +229,13 @@ extern "C" int zem_encoder_set_wav_trailer(zem_encoder* e, const void* trailer, 
 extern "C" long zem_encoder_write(zem_encoder* e, const void* pcm, long blocks) {
     if (!e || blocks < 0 || (!pcm && blocks > 0))
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] { return e->Write(pcm, blocks); });
+    return zem::api::Guarded([&] { return e->Write(pcm, blocks); });
 }
 
 extern "C" int zem_encoder_finish(zem_encoder* e) {
     if (!e)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    const int result = zem_api::Guarded([&] { return e->Finish(); });
+    const int result = zem::api::Guarded([&] { return e->Finish(); });
     delete e;
     return result;
 }

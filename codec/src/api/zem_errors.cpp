@@ -7,11 +7,13 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace zem;
+
 #ifndef ZEM_VERSION_TEXT
 #error "ZEM_VERSION_TEXT must come from the build (the project's version)"
 #endif
 
-namespace zem_api {
+namespace zem::api {
 
 int FromCodecError(int codecError) {
     switch (codecError) {
@@ -63,7 +65,7 @@ void CopyDetail(const std::string& text, char* buffer, size_t size) {
     buffer[length] = '\0';
 }
 
-}  // namespace zem_api
+}  // namespace zem::api
 
 extern "C" const char* zem_error_text(int error) {
     switch (error) {

@@ -11,9 +11,11 @@
 #include <vector>
 #ifndef _WIN32
 #include <unistd.h>
+
+using namespace zem;
 #endif
 
-namespace zem_api {
+namespace zem::api {
 namespace {
 
 unsigned Unsigned(int64_t value) { return static_cast<unsigned>(std::max<int64_t>(value, 0)); }
@@ -83,4 +85,4 @@ WString AbsolutePath(const WString& path) {
 #endif
 }
 
-}  // namespace zem_api
+}  // namespace zem::api

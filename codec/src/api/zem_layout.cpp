@@ -12,12 +12,14 @@
 
 #include <cstring>
 
+using namespace zem;
+
 extern "C" int zem_get_layout(const zem_decoder* d, zem_stream_layout* layout) {
     if (!d || !layout)
         return ZEM_ERROR_INVALID_ARGUMENT;
     if (!d->wholeStream)
         return ZEM_ERROR_UNSUPPORTED;
-    return zem_api::Guarded([&] {
+    return zem::api::Guarded([&] {
         CDecoder& decoder = *d->decoder;
         const auto* record = reinterpret_cast<const StreamInfoRecord*>(
             static_cast<intptr_t>(decoder.GetInfo(InfoRecord)));
@@ -44,9 +46,9 @@ extern "C" int zem_get_layout(const zem_decoder* d, zem_stream_layout* layout) {
 extern "C" long zem_link_read(const char* link_path_utf8, char* buffer, size_t size, int64_t* start_block,
                               int64_t* finish_block) {
     WString path;
-    if (!zem_api::LibraryPathFromUtf8(link_path_utf8, &path))
+    if (!zem::api::LibraryPathFromUtf8(link_path_utf8, &path))
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&]() -> long {
+    return zem::api::Guarded([&]() -> long {
         {
             CWin32File file;
             if (file.OpenForReading(path.c_str()) != 0)
@@ -56,7 +58,7 @@ extern "C" long zem_link_read(const char* link_path_utf8, char* buffer, size_t s
         link.ReadLinkFile(path.c_str());
         if (!link.IsValid())
             return ZEM_ERROR_BAD_INPUT;
-        const std::string image = zem_api::Utf8PathFromLibrary(link.GetImagePath());
+        const std::string image = zem::api::Utf8PathFromLibrary(link.GetImagePath());
         if (buffer && size > image.size())
             std::memcpy(buffer, image.c_str(), image.size() + 1);
         if (start_block)

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <climits>
 
+using namespace zem;
+
 namespace {
 
 
@@ -66,11 +68,11 @@ int Open(const char* path, zem_decoder** result, std::string* detail, OpenWide o
     OpenFindings found;
     std::unique_ptr<CDecoder> decoder = open(wide, &codecError, &found);
     if (!decoder) {
-        const int code = zem_api::OpenFailure(codecError);
+        const int code = zem::api::OpenFailure(codecError);
         *detail = FailureDetail(code, wide, found);
         return code;
     }
-    zem_decoder* handle = zem_api::NewHandle(std::move(decoder)).release();
+    zem_decoder* handle = zem::api::NewHandle(std::move(decoder)).release();
     handle->wholeStream = !found.link && handle->rangeStart == 0 && handle->info.total_blocks == handle->streamBlocks;
     *result = handle;
     return ZEM_OK;
@@ -81,12 +83,12 @@ template <class Opener>
 zem_decoder* OpenReporting(int* error, char* detail, size_t detailSize, Opener opener) {
     zem_decoder* result = nullptr;
     std::string text;
-    int code = zem_api::Guarded([&] { return opener(&result, &text); });
+    int code = zem::api::Guarded([&] { return opener(&result, &text); });
     if (code == ZEM_ERROR_NO_MEMORY && text.empty())
         text = "out of memory";
     if (error)
         *error = code;
-    zem_api::CopyDetail(code == ZEM_OK ? std::string() : text, detail, detailSize);
+    zem::api::CopyDetail(code == ZEM_OK ? std::string() : text, detail, detailSize);
     return code == ZEM_OK ? result : nullptr;
 }
 

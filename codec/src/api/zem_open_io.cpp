@@ -14,6 +14,8 @@
 #include <climits>
 #include <cstring>
 
+using namespace zem;
+
 namespace {
 
 // A caller's bytes, read through the same callbacks as any other source.
@@ -49,8 +51,8 @@ int OpenSource(std::unique_ptr<CStreamIo> source, bool canSeek, zem_decoder** re
     int codecError = CODEC_OK;
     std::unique_ptr<CDecoder> decoder = OpenDecoderFromIo(source.get(), &codecError);
     if (!decoder)
-        return zem_api::OpenFailure(codecError);
-    std::unique_ptr<zem_decoder> handle = zem_api::NewHandle(std::move(decoder));
+        return zem::api::OpenFailure(codecError);
+    std::unique_ptr<zem_decoder> handle = zem::api::NewHandle(std::move(decoder));
     handle->source = std::move(source);
     handle->canSeek = canSeek;
     handle->wholeStream = true;
@@ -64,7 +66,7 @@ int OpenSource(std::unique_ptr<CStreamIo> source, bool canSeek, zem_decoder** re
 // not record where their last frame ends (the older versions), and bytes that
 // hold no header the reader takes, are read whole first, tags and all.
 int OpenSequential(const zem_io& io, void* user, zem_decoder** result) {
-    auto source = std::make_unique<zem_api::CSequentialStream>(io, user);
+    auto source = std::make_unique<zem::api::CSequentialStream>(io, user);
     StreamInfoRecord record;
     StreamExtent extent;
     if (CHeaderReader(source.get()).Read(&record) == 0)
@@ -77,7 +79,7 @@ int OpenSequential(const zem_io& io, void* user, zem_decoder** result) {
         return codecError == CODEC_BAD_INPUT ? ZEM_ERROR_UNSUPPORTED : ZEM_ERROR_READ_FAILED;
     if (source->Seek(0, 0) != 0)
         return ZEM_ERROR_READ_FAILED;
-    zem_api::CSequentialStream* stream = source.get();
+    zem::api::CSequentialStream* stream = source.get();
     const int code = OpenSource(std::move(source), false, result);
     if (code == ZEM_OK && stream->IsSequential()) {
         stream->ForgetBehindSeeks();
@@ -90,12 +92,12 @@ int OpenSequential(const zem_io& io, void* user, zem_decoder** result) {
 int OpenIo(const zem_io& io, void* user, std::shared_ptr<void> owner, zem_decoder** result) {
     if (!io.seek)
         return OpenSequential(io, user, result);
-    const int64_t size = zem_api::SourceSize(io, user);
+    const int64_t size = zem::api::SourceSize(io, user);
     if (size > INT32_MAX || size == CODEC_BAD_INPUT)
         return ZEM_ERROR_UNSUPPORTED;
     if (size < 0 || io.seek(user, 0) != 0)
         return ZEM_ERROR_READ_FAILED;
-    return OpenSource(std::make_unique<zem_api::CCallbackStream>(io, user, size, std::move(owner)), true, result);
+    return OpenSource(std::make_unique<zem::api::CCallbackStream>(io, user, size, std::move(owner)), true, result);
 }
 
 zem_decoder* Finish(int code, zem_decoder* result, int* error) {
@@ -108,7 +110,7 @@ zem_decoder* Finish(int code, zem_decoder* result, int* error) {
 
 extern "C" zem_decoder* zem_open_io(const zem_io* io, void* user, int* error) {
     zem_decoder* result = nullptr;
-    int code = zem_api::Guarded([&] {
+    int code = zem::api::Guarded([&] {
         if (!io || !io->read)
             return ZEM_ERROR_INVALID_ARGUMENT;
         return OpenIo(*io, user, nullptr, &result);
@@ -118,7 +120,7 @@ extern "C" zem_decoder* zem_open_io(const zem_io* io, void* user, int* error) {
 
 extern "C" zem_decoder* zem_open_memory(const void* data, size_t size, int* error) {
     zem_decoder* result = nullptr;
-    int code = zem_api::Guarded([&] {
+    int code = zem::api::Guarded([&] {
         if (!data)
             return ZEM_ERROR_INVALID_ARGUMENT;
         if (size > static_cast<size_t>(INT32_MAX))

@@ -12,6 +12,8 @@
 #include <climits>
 #include <cstring>
 
+using namespace zem;
+
 namespace {
 
 // The stream frame that holds `position` (counted from the range's start).
@@ -56,7 +58,7 @@ long ResultOf(int codecError) {
     case CODEC_OK:  // fewer blocks than the frame holds
         return ZEM_ERROR_READ_FAILED;
     default:
-        return zem_api::FromCodecError(codecError);
+        return zem::api::FromCodecError(codecError);
     }
 }
 
@@ -116,7 +118,7 @@ long Fail(zem_decoder& d, int codecError, uint64_t frameEnd) {
 
 // The end of a stream read with the MD5 check: its verdict, once.
 long FinishCheck(zem_decoder& d) {
-    std::unique_ptr<zem_api::Md5Check> check = std::move(d.md5Check);
+    std::unique_ptr<zem::api::Md5Check> check = std::move(d.md5Check);
     if (!check)
         return 0;
     if (check->trailerAtEnd) {
@@ -163,7 +165,7 @@ long Read(zem_decoder& d, void* pcm, long maxBlocks) {
 extern "C" long zem_read(zem_decoder* d, void* pcm, long max_blocks) {
     if (!d || !pcm || max_blocks <= 0)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] { return Read(*d, pcm, max_blocks); });
+    return zem::api::Guarded([&] { return Read(*d, pcm, max_blocks); });
 }
 
 extern "C" int zem_seek(zem_decoder* d, uint64_t block) {
@@ -205,6 +207,6 @@ extern "C" int zem_get_frame(const zem_decoder* d, uint64_t block, uint64_t* fir
 extern "C" long zem_get_error_detail(const zem_decoder* d, char* buffer, size_t size) {
     if (!d || (!buffer && size > 0))
         return ZEM_ERROR_INVALID_ARGUMENT;
-    zem_api::CopyDetail(d->errorDetail, buffer, size);
+    zem::api::CopyDetail(d->errorDetail, buffer, size);
     return static_cast<long>(std::min<size_t>(d->errorDetail.size(), LONG_MAX));
 }

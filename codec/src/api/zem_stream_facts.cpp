@@ -11,6 +11,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 // Where the descriptor keeps the digest (versions from 3980 on).
@@ -31,7 +33,7 @@ int WavePart(const zem_decoder* d, long (*part)(const zem_decoder*, void*, size_
 extern "C" int zem_get_md5(const zem_decoder* d, unsigned char md5[16]) {
     if (!d || !md5)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] {
+    return zem::api::Guarded([&] {
         const auto* record = reinterpret_cast<const StreamInfoRecord*>(
             static_cast<intptr_t>(d->decoder->GetInfo(InfoRecord)));
         if (!record || record->version < kFirstDescriptorVersion ||
@@ -45,8 +47,8 @@ extern "C" int zem_get_md5(const zem_decoder* d, unsigned char md5[16]) {
 extern "C" int zem_check_md5(zem_decoder* d) {
     if (!d || d->position != 0)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] {
-        auto check = std::make_unique<zem_api::Md5Check>();
+    return zem::api::Guarded([&] {
+        auto check = std::make_unique<zem::api::Md5Check>();
         if (!d->wholeStream || zem_get_md5(d, check->stored) != ZEM_OK ||
             std::all_of(std::begin(check->stored), std::end(check->stored), [](uint8_t b) { return b == 0; }))
             return ZEM_ERROR_UNSUPPORTED;

@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+using namespace zem;
+
 namespace {
 
 struct TagEntry {
@@ -272,12 +274,12 @@ extern "C" zem_tag* zem_tag_open(const char* path_utf8, int* error) { return zem
 
 extern "C" zem_tag* zem_tag_open_ex(const char* path_utf8, unsigned flags, int* error) {
     zem_tag* result = nullptr;
-    int code = zem_api::Guarded([&] {
+    int code = zem::api::Guarded([&] {
         if (flags & ~ZEM_TAG_OPEN_ID3V1)
             return ZEM_ERROR_INVALID_ARGUMENT;
         auto tag = std::make_unique<zem_tag>();
         tag->flags = flags;
-        if (!zem_api::LibraryPathFromUtf8(path_utf8, &tag->path))
+        if (!zem::api::LibraryPathFromUtf8(path_utf8, &tag->path))
             return ZEM_ERROR_INVALID_ARGUMENT;
         CWin32File file;
         if (file.OpenForReading(tag->path.c_str()) != 0)
@@ -334,7 +336,7 @@ extern "C" long zem_tag_get_binary(const zem_tag* t, const char* name, void* buf
 extern "C" int zem_tag_set(zem_tag* t, const char* name, const char* value_utf8) {
     if (!t)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] {
+    return zem::api::Guarded([&] {
         if (value_utf8 && !IsValidUtf8(value_utf8))
             return t->Fail(ZEM_ERROR_INVALID_ARGUMENT, "the value is not UTF-8");
         return t->Change(name, value_utf8, value_utf8 ? std::strlen(value_utf8) : 0, true);
@@ -344,7 +346,7 @@ extern "C" int zem_tag_set(zem_tag* t, const char* name, const char* value_utf8)
 extern "C" int zem_tag_set_binary(zem_tag* t, const char* name, const void* data, size_t size) {
     if (!t)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] { return t->Change(name, data, size, false); });
+    return zem::api::Guarded([&] { return t->Change(name, data, size, false); });
 }
 
 extern "C" int zem_tag_save(zem_tag* t) { return zem_tag_save_ex(t, 0); }
@@ -353,26 +355,26 @@ extern "C" int zem_tag_save_ex(zem_tag* t, unsigned flags) {
     if (!t || (flags & ~(ZEM_TAG_SAVE_ID3V1 | ZEM_TAG_SAVE_ZEM_ONLY)) ||
         flags == (ZEM_TAG_SAVE_ID3V1 | ZEM_TAG_SAVE_ZEM_ONLY))
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] { return t->Save(flags, true); });
+    return zem::api::Guarded([&] { return t->Save(flags, true); });
 }
 
 extern "C" int zem_tag_check_save(zem_tag* t, unsigned flags) {
     if (!t || (flags & ~(ZEM_TAG_SAVE_ID3V1 | ZEM_TAG_SAVE_ZEM_ONLY)) ||
         flags == (ZEM_TAG_SAVE_ID3V1 | ZEM_TAG_SAVE_ZEM_ONLY))
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] { return t->Save(flags, false); });
+    return zem::api::Guarded([&] { return t->Save(flags, false); });
 }
 
 extern "C" int zem_tag_remove(zem_tag* t, const char* name) {
     if (!t)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] { return t->Remove(name); });
+    return zem::api::Guarded([&] { return t->Remove(name); });
 }
 
 extern "C" int zem_tag_clear(zem_tag* t) {
     if (!t)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] {
+    return zem::api::Guarded([&] {
         t->Clear();
         return ZEM_OK;
     });
@@ -381,7 +383,7 @@ extern "C" int zem_tag_clear(zem_tag* t) {
 extern "C" long zem_tag_get_error_detail(const zem_tag* t, char* buffer, size_t size) {
     if (!t || (!buffer && size > 0))
         return ZEM_ERROR_INVALID_ARGUMENT;
-    zem_api::CopyDetail(t->detail, buffer, size);
+    zem::api::CopyDetail(t->detail, buffer, size);
     return static_cast<long>(std::min<size_t>(t->detail.size(), LONG_MAX));
 }
 

@@ -7,4 +7,6 @@
 // refuses: setting it never lets a damaged frame into a file.
 #include "api/test_seam.h"
 
+using namespace zem;
+
 extern "C" void zem_test_set_encoded_frame_tamper(EncodedFrameTamper tamper) { SetEncodedFrameTamperForTests(tamper); }

@@ -9,6 +9,8 @@
 #include <climits>
 #include <cstring>
 
+using namespace zem;
+
 namespace {
 
 // The size of one part (query `sizeQuery`), copied by `dataQuery` when it fits.
@@ -34,7 +36,7 @@ const char* TagText(const zem_decoder& d, const char* field) {
         return found->second.c_str();
     auto* tag = reinterpret_cast<CTagBlock*>(static_cast<intptr_t>(d.decoder->GetInfo(Tag)));
     WString name;
-    if (!tag || !zem_api::WideFromUtf8(field, &name) || name.empty())
+    if (!tag || !zem::api::WideFromUtf8(field, &name) || name.empty())
         return nullptr;
     const CTagItem* item = tag->GetField(name.c_str());
     if (!item)
@@ -55,13 +57,13 @@ const char* TagText(const zem_decoder& d, const char* field) {
 extern "C" long zem_get_wav_header(const zem_decoder* d, void* buffer, size_t size) {
     if (!d)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] { return WavePart(*d, buffer, size, WavHeaderBytes, WavHeaderData); });
+    return zem::api::Guarded([&] { return WavePart(*d, buffer, size, WavHeaderBytes, WavHeaderData); });
 }
 
 extern "C" long zem_get_wav_trailer(const zem_decoder* d, void* buffer, size_t size) {
     if (!d)
         return ZEM_ERROR_INVALID_ARGUMENT;
-    return zem_api::Guarded([&] { return WavePart(*d, buffer, size, WavTrailerBytes, WavTrailerData); });
+    return zem::api::Guarded([&] { return WavePart(*d, buffer, size, WavTrailerBytes, WavTrailerData); });
 }
 
 extern "C" const char* zem_get_tag(const zem_decoder* d, const char* field) {

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+namespace zem {
+
 static_assert(sizeof(uint32_t) == 4, "the buffer is read as 32-bit words");
 
 namespace {
@@ -132,3 +134,5 @@ void CBitReader::DecodeAdaptivePairs(RangeModelState& first, int32_t* a, RangeMo
 }
 void CBitReader::StartRange() {}
 void CBitReader::FinishRange() {}
+
+}  // namespace zem

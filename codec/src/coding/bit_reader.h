@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace zem {
+
 class CStreamIo;
 struct RangeModelState;
 
@@ -79,3 +81,5 @@ protected:
 // null when memory is exhausted or the version has no reader.
 class CStreamInfo;
 CBitReader* CreateBitReader(CStreamInfo* info, int32_t version);
+
+}  // namespace zem

@@ -5,6 +5,8 @@
 
 #include <array>
 
+namespace zem {
+
 namespace frame_crc {
 namespace {
 
@@ -71,3 +73,5 @@ uint32_t Update(uint32_t reg, const uint8_t* bytes, size_t count) {
 }
 
 }  // namespace frame_crc
+
+}  // namespace zem

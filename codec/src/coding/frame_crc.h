@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace zem {
+
 namespace frame_crc {
 
 constexpr uint32_t kInitial = 0xFFFFFFFFu;
@@ -25,3 +27,5 @@ bool FoldingAvailable();
 uint32_t UpdateFolded(uint32_t reg, const uint8_t* bytes, size_t count);
 
 }  // namespace frame_crc
+
+}  // namespace zem

@@ -8,6 +8,11 @@
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+#endif
+
+namespace zem {
+
+#if defined(__x86_64__) || defined(__i386__)
 
 #define ZEM_CLMUL __attribute__((target("pclmul,sse2")))
 
@@ -90,3 +95,5 @@ uint32_t UpdateFolded(uint32_t reg, const uint8_t* bytes, size_t count) { return
 }  // namespace frame_crc
 
 #endif
+
+}  // namespace zem

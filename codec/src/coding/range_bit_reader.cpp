@@ -6,6 +6,8 @@
 #include <cstring>
 #include <new>
 
+namespace zem {
+
 using namespace range_coding;
 
 uint32_t RangeCursor::Refill(uint32_t bitIndex) const { return m_reader.RefillAt(bitIndex); }
@@ -153,3 +155,5 @@ void CRangeBitReader::DecodeArray(int32_t* values, int32_t count, int32_t) {
     DecodeAdaptiveValues(state, values, count);
     FinishRange();
 }
+
+}  // namespace zem

@@ -7,6 +7,8 @@
 #include "coding/bit_reader.h"
 #include "coding/range_cursor.h"
 
+namespace zem {
+
 class CRangeBitReader : public CBitReader {
 public:
     static constexpr int32_t kBufferBytes = 16384;
@@ -45,3 +47,5 @@ private:
     std::vector<uint8_t> m_bytes;
     uint32_t m_refillThreshold = 0;
 };
+
+}  // namespace zem

@@ -7,6 +7,8 @@
 #include <climits>
 #include <cstdint>
 
+namespace zem {
+
 // Per-channel adaptive state of the range-coded residuals.
 struct RangeModelState {
     int32_t k = 10;
@@ -95,3 +97,5 @@ inline uint32_t Pivot(const RangeModelState& state) {
 inline int BitLength(uint32_t v) { return v ? 32 - __builtin_clz(v) : 0; }
 
 }  // namespace range_coding
+
+}  // namespace zem

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace zem {
+
 // The decoder's registers. The low end runs one bit behind the bytes taken,
 // so it is kept as low * 2 plus the lowest bit of the last byte (the carry):
 // taking a byte is then a plain shift of whole bytes into `lowCarry`.
@@ -261,3 +263,5 @@ private:
     const SymbolFinder& m_symbols;
     int32_t m_version;
 };
+
+}  // namespace zem

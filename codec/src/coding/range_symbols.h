@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace zem {
+
 class SymbolFinder {
 public:
     explicit SymbolFinder(const uint32_t* table);
@@ -35,3 +37,5 @@ private:
 
 const SymbolFinder& OlderSymbols();  // versions 3900..3989
 const SymbolFinder& NewerSymbols();  // versions 3990 and later
+
+}  // namespace zem

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "container/codec_error.h"
 
+namespace zem {
+
 const char* CodecErrorName(int code) {
     switch (code) {
     case CODEC_OK: return "CODEC_OK";
@@ -17,3 +19,5 @@ const char* CodecErrorName(int code) {
     }
     return "CODEC_UNKNOWN";
 }
+
+}  // namespace zem

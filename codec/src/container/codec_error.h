@@ -2,6 +2,8 @@
 // Result codes of the codec library: 0 for success, never exceptions.
 #pragma once
 
+namespace zem {
+
 enum CodecError : int {
     CODEC_OK = 0,
     CODEC_FAILED = -1,
@@ -18,3 +20,5 @@ enum CodecError : int {
 
 // The upper-case name of a result code ("CODEC_BAD_INPUT"), or "CODEC_UNKNOWN".
 const char* CodecErrorName(int code);
+
+}  // namespace zem

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace zem {
+
 namespace header_parse {
 
 namespace {
@@ -101,3 +103,5 @@ const char* LayoutProblem(const StreamInfoRecord& record, int64_t headerEnd) {
 }
 
 }  // namespace header_parse
+
+}  // namespace zem

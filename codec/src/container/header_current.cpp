@@ -3,6 +3,8 @@
 // and the stored wave header, each announced by a length in the descriptor.
 #include "container/header_parse.h"
 
+namespace zem {
+
 namespace header_parse {
 
 namespace {
@@ -65,3 +67,5 @@ int ReadCurrentHeader(CStreamIo* io, int32_t junkBytes, StreamInfoRecord* record
 }
 
 }  // namespace header_parse
+
+}  // namespace zem

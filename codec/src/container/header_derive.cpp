@@ -5,6 +5,8 @@
 // them overflow, instead of being undefined.
 #include "container/header_parse.h"
 
+namespace zem {
+
 namespace header_parse {
 
 namespace {
@@ -52,3 +54,5 @@ void DeriveValues(StreamInfoRecord* record) {
 }
 
 }  // namespace header_parse
+
+}  // namespace zem

@@ -3,6 +3,8 @@
 // it, the stored wave header, the seek table and, up to 3800, seek bits.
 #include "container/header_parse.h"
 
+namespace zem {
+
 namespace header_parse {
 
 namespace {
@@ -72,3 +74,5 @@ int ReadOldHeader(CStreamIo* io, int32_t junkBytes, StreamInfoRecord* record) {
 }
 
 }  // namespace header_parse
+
+}  // namespace zem

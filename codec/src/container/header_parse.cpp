@@ -3,6 +3,8 @@
 
 #include <new>
 
+namespace zem {
+
 namespace header_parse {
 
 uint16_t LoadU16(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | bytes[1] << 8); }
@@ -55,3 +57,5 @@ int32_t OldBlocksPerFrame(int32_t version, int32_t compressionLevel) {
 }
 
 }  // namespace header_parse
+
+}  // namespace zem

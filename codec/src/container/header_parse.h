@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace zem {
+
 namespace header_parse {
 
 uint16_t LoadU16(const uint8_t* bytes);
@@ -39,3 +41,5 @@ int ReadOldHeader(CStreamIo* io, int32_t junkBytes, StreamInfoRecord* record);
 int32_t OldBlocksPerFrame(int32_t version, int32_t compressionLevel);
 
 }  // namespace header_parse
+
+}  // namespace zem

@@ -8,6 +8,8 @@
 
 #include <cstring>
 
+namespace zem {
+
 int CHeaderReader::Refuse(const char* problem) {
     m_problem = problem;
     return -1;
@@ -32,3 +34,5 @@ int CHeaderReader::Read(StreamInfoRecord* record) {
         return Refuse(problem);
     return 0;
 }
+
+}  // namespace zem

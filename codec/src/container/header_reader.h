@@ -5,6 +5,8 @@
 #include "container/stream_info_record.h"
 #include "io/stream_io.h"
 
+namespace zem {
+
 class CHeaderReader {
 public:
     explicit CHeaderReader(CStreamIo* io) : m_io(io) {}
@@ -27,3 +29,5 @@ private:
     CStreamIo* m_io;
     const char* m_problem = "";
 };
+
+}  // namespace zem

@@ -3,6 +3,8 @@
 // stream information, 2000-2005 by a decoder (which forwards everything else).
 #pragma once
 
+namespace zem {
+
 enum InfoId : int {
     Version = 1000,
     CompressionLevel = 1001,
@@ -51,3 +53,5 @@ enum InfoId : int {
     // (a const StreamExtent*): a cut file, a trailer the file does not hold.
     StreamExtentRecord = 3001,
 };
+
+}  // namespace zem

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+namespace zem {
+
 namespace {
 
 uint32_t LoadU32(const uint8_t* p) {
@@ -74,3 +76,5 @@ std::string DescribeStreamCut(const StreamExtent& extent) {
            (extent.neededExact ? "" : "more than ") +
            std::to_string(extent.neededExact ? extent.neededBytes : extent.neededBytes - 1);
 }
+
+}  // namespace zem

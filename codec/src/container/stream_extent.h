@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+namespace zem {
+
 struct StreamExtent {
     int64_t fileEnd = 0;          // where the stream's bytes end: the file's size less the tags behind them
     int64_t framesEnd = 0;        // where the last frame's bytes end in the file
@@ -36,3 +38,5 @@ StreamExtent FindStreamExtent(const StreamInfoRecord& record, int64_t fileBytes,
 // "the file ends at byte 132; the stream needs 723" ("... needs more than N"
 // when the end of the last frame is unknown).
 std::string DescribeStreamCut(const StreamExtent& extent);
+
+}  // namespace zem

@@ -10,6 +10,8 @@
 
 #include <cstring>
 
+namespace zem {
+
 namespace {
 
 int32_t Wrap(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
@@ -233,3 +235,5 @@ int CStreamInfo::CopyWavTrailer(uint8_t* buffer, intptr_t size) {
     m_io->Seek(remembered, 0);
     return got == trailerBytes ? 0 : -1;
 }
+
+}  // namespace zem

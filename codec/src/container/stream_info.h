@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+namespace zem {
+
 class CTagBlock;
 
 class CStreamInfo {
@@ -64,3 +66,5 @@ private:
     StreamInfoRecord m_record;
     StreamExtent m_extent;
 };
+
+}  // namespace zem

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace zem {
+
 struct StreamInfoRecord {
     int32_t version = 0;
     int32_t compressionLevel = 0;
@@ -57,3 +59,5 @@ constexpr int32_t kFirstFrameDecoderVersion = 3930;  // decoded by CFrameDecoder
 
 // The largest frame a stream may have (and the encoder writes), in bytes of decoded audio.
 constexpr int64_t kMaxFramePcmBytes = int64_t(1) << 26;
+
+}  // namespace zem

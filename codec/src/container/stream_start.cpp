@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+namespace zem {
+
 namespace {
 
 constexpr int32_t kId3HeaderBytes = 10;
@@ -92,3 +94,5 @@ int32_t FindStreamStart(CStreamIo* io) {
     io->Seek(start + offset, 0);
     return start + offset;
 }
+
+}  // namespace zem

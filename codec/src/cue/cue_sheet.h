@@ -13,6 +13,8 @@
 #include <optional>
 #include <vector>
 
+namespace zem {
+
 // Minutes, seconds and frames of 1/75 second, as written (no range check).
 struct CueTime {
     int32_t minutes = 0;
@@ -55,3 +57,5 @@ CueSheet ParseCueSheetText(const WString& text);
 // The text from `index` up to the next double quote (or the end of the text).
 WString ExtractQuotedValue(const WString& text, size_t index);
 CueTime ParseCueTime(const WString& value);
+
+}  // namespace zem

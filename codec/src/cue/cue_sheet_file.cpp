@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace zem {
+
 namespace {
 
 constexpr uint8_t kUtf8Mark[] = {0xEF, 0xBB, 0xBF};
@@ -104,3 +106,5 @@ WString ReadCueSheetText(const WCHAR* path) {
 }
 
 CueSheet ReadCueSheet(const WCHAR* path) { return ParseCueSheetText(ReadCueSheetText(path)); }
+
+}  // namespace zem

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+namespace zem {
+
 namespace {
 
 struct SheetKeys {
@@ -100,3 +102,5 @@ CueSheet ParseCueSheetText(const WString& text) {
     }
     return sheet;
 }
+
+}  // namespace zem

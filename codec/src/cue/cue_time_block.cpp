@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+namespace zem {
+
 int32_t CueTimeToBlock(const CueTime& time, int32_t rate) {
     // 1/75 is not exact in binary, so the order of these steps shows in the
     // result (one block short of the exact value for some times); existing
@@ -22,3 +24,5 @@ int32_t CueTimeToBlock(const CueTime& time, int32_t rate) {
         return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(std::trunc(d));
 }
+
+}  // namespace zem

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace zem {
+
 const WCHAR kCueSheetField[] = WTXT("Cuesheet");
 
 std::string CueSheetToUtf8(const WString& text) {
@@ -41,3 +43,5 @@ WString ReadEmbeddedCueSheet(const WCHAR* imagePath) {
     const std::string text(value, strnlen(value, static_cast<size_t>(item->GetValueSize())));
     return item->IsAnsiText() ? AnsiToWide(text.c_str()) : CueSheetFromUtf8(text);
 }
+
+}  // namespace zem

@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace zem {
+
 // The tag field's name.
 extern const WCHAR kCueSheetField[];
 
@@ -20,3 +22,5 @@ WString ReadEmbeddedCueSheet(const WCHAR* imagePath);
 // from the sheet's file.
 std::string CueSheetToUtf8(const WString& text);
 WString CueSheetFromUtf8(const std::string& utf8);
+
+}  // namespace zem

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace zem {
+
 KeyIndex::KeyIndex(const WString& text, const WString& key) : m_keyLength(key.size()) {
     if (key.empty())
         return;
@@ -63,3 +65,5 @@ std::vector<size_t> FindTrackKeys(const WString& text, int maxTrack) {
     }
     return first;
 }
+
+}  // namespace zem

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <vector>
 
+namespace zem {
+
 class KeyIndex {
 public:
     KeyIndex(const WString& text, const WString& key);
@@ -30,3 +32,5 @@ private:
 std::vector<size_t> FindTrackKeys(const WString& text, int maxTrack);
 // The key of track `number`: "TRACK %2d AUDIO" with a blank tens digit as "0".
 WString TrackKey(int number);
+
+}  // namespace zem

@@ -9,6 +9,8 @@
 
 #include <string>
 
+namespace zem {
+
 namespace {
 
 constexpr int32_t kDefaultSampleRate = 44100;
@@ -136,3 +138,5 @@ LinkBuildResult WriteLinkFiles(const LinkPlan& plan) {
     }
     return result;
 }
+
+}  // namespace zem

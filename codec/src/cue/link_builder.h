@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace zem {
+
 class CLinkBuilder {
 public:
     virtual ~CLinkBuilder() = default;
@@ -126,3 +128,5 @@ WString FormatLinkHeader(const WString& imageFile, int32_t startBlock, const std
 bool WriteLinkFile(const WCHAR* linkPath, const WString& header, const CueSheet& sheet, const CueTrack& track);
 // The cue sheet's path up to and including its last backslash (or separator).
 WString CueSheetFolder(const WString& cueSheetPath);
+
+}  // namespace zem

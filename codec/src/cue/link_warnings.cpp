@@ -14,6 +14,8 @@
 #include <set>
 #include <string>
 
+namespace zem {
+
 namespace {
 
 WString Decimal(int64_t value) {
@@ -285,3 +287,5 @@ std::vector<LinkWarning> CheckLinkPlan(const LinkPlan& plan, const WString& shee
     CheckNameCollisions(plan, &warnings);
     return warnings;
 }
+
+}  // namespace zem

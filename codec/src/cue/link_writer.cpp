@@ -10,6 +10,8 @@
 
 #include <string>
 
+namespace zem {
+
 namespace {
 
 const char kMarker[] = "\r\n----- ZEM TAG (DO NOT TOUCH!!!) -----\r\n";
@@ -71,3 +73,5 @@ bool WriteLinkFile(const WCHAR* linkPath, const WString& header, const CueSheet&
     WriteBytes(&file, tag.data(), tag.size());
     return true;
 }
+
+}  // namespace zem

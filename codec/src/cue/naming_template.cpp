@@ -3,6 +3,8 @@
 
 #include "platform/paths.h"
 
+namespace zem {
+
 namespace {
 
 // Control characters are no more welcome in a name than separators: a title
@@ -93,3 +95,5 @@ bool LinkNameFits(const WString& folder, const WString& stem) {
     return stem.size() <= kMaxExpandedNameChars && LinkNameLength(stem) <= kMaxLinkNameLength &&
            folder.size() + stem.size() + 4 < kMaxPathChars;
 }
+
+}  // namespace zem

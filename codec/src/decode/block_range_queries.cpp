@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace zem {
+
 namespace {
 
 constexpr int64_t kMaxInt64 = std::numeric_limits<int64_t>::max();
@@ -146,3 +148,5 @@ int64_t AnswerDecoderQuery(const DecoderQueryContext& context, int query, intptr
         return answer;
     return context.info->GetInfo(query, param1, param2);
 }
+
+}  // namespace zem

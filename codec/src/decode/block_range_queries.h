@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace zem {
+
 class CStreamInfo;
 
 // The blocks a decoder offers; finish is exclusive and never below start.
@@ -37,3 +39,5 @@ struct DecoderQueryContext {
 // Answers `query` for a decoder: its own queries and the range answers here,
 // every other query forwarded unchanged to the stream information.
 int64_t AnswerDecoderQuery(const DecoderQueryContext& context, int query, intptr_t param1, intptr_t param2);
+
+}  // namespace zem

@@ -9,6 +9,8 @@
 #include <memory>
 #include <new>
 
+namespace zem {
+
 CBitReader* CreateBitReader(CStreamInfo* info, int32_t version) {
     if (!info)
         return nullptr;
@@ -27,3 +29,5 @@ CBitReader* CreateBitReader(CStreamInfo* info, int32_t version) {
         return nullptr;
     return reader.release();
 }
+
+}  // namespace zem

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace zem {
+
 class CDecoder {
 public:
     virtual ~CDecoder() = default;
@@ -17,3 +19,5 @@ public:
     // Answers a numbered query (InfoId); pointer answers are widened to 64 bits.
     virtual int64_t GetInfo(int query, intptr_t param1 = 0, intptr_t param2 = 0) = 0;
 };
+
+}  // namespace zem

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+namespace zem {
+
 namespace {
 
 struct OpenedStream {
@@ -161,3 +163,5 @@ std::unique_ptr<CDecoder> OpenDecoderFromInfo(CStreamInfo* info, int startBlock,
         return opened;
     });
 }
+
+}  // namespace zem

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace zem {
+
 class CStreamInfo;
 class CStreamIo;
 
@@ -44,3 +46,5 @@ std::unique_ptr<CDecoder> OpenDecoderFromIo(CStreamIo* io, int* error);
 // failure, the factory) takes it over. -1 as start or finish means the
 // stream's beginning or end.
 std::unique_ptr<CDecoder> OpenDecoderFromInfo(CStreamInfo* info, int startBlock, int finishBlock, int* error);
+
+}  // namespace zem

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+namespace zem {
+
 // value if above > bound (signed), else otherwise: a conditional move. The
 // comparisons here fall either way at random, and compilers turn plain
 // selects of this kind into branches.
@@ -46,3 +48,5 @@ inline uint32_t DecayLanes(bool scaled) { return scaled ? (1u << 14) | (1u << 13
 // The coefficient update direction for a residual: the adapt values are added
 // when the residual is negative and subtracted when it is positive.
 inline int AdaptDirection(int32_t residual) { return static_cast<int>(residual < 0) - static_cast<int>(residual > 0); }
+
+}  // namespace zem

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace zem {
+
 template <class T>
 class AlignedArray {
 public:
@@ -28,3 +30,5 @@ private:
     T* m_data;
     size_t m_count;
 };
+
+}  // namespace zem

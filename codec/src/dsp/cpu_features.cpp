@@ -3,6 +3,11 @@
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
+#endif
+
+namespace zem {
+
+#if defined(__x86_64__) || defined(__i386__)
 
 bool ProcessorHasMmx() {
     // __get_cpuid asks __get_cpuid_max first, which on 32-bit processors
@@ -40,3 +45,5 @@ bool ProcessorHasMmx() { return false; }
 SimdLevel MachineSimdLevel() { return SimdLevel::Scalar; }
 
 #endif
+
+}  // namespace zem

@@ -4,6 +4,8 @@
 
 #include "dsp/filter_kernels.h"
 
+namespace zem {
+
 // True when the processor identification instruction exists (the ID flag of
 // the flags register can be toggled) and reports MMX (feature bit 23).
 bool ProcessorHasMmx();
@@ -11,3 +13,5 @@ bool ProcessorHasMmx();
 // The highest instruction-set level of SimdLevel this processor and its
 // operating system support; Scalar on processors other than x86.
 SimdLevel MachineSimdLevel();
+
+}  // namespace zem

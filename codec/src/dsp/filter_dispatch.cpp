@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace zem {
+
 namespace {
 
 using FillFunction = void (*)(FilterKernels&);
@@ -79,3 +81,5 @@ int32_t DotProduct16(const int16_t* a, const int16_t* b, int n) {
 void AdaptCoefficients16(int16_t* coefficients, const int16_t* adapt, int direction, int n) {
     ActiveFilterKernels().adaptCoefficients16(coefficients, adapt, direction, n);
 }
+
+}  // namespace zem

@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+namespace zem {
+
 // Instruction-set levels, in rising order.
 // Avx512Vnni adds the 16-bit dot-product instruction to AVX-512.
 enum class SimdLevel : int { Scalar = 0, Sse2 = 1, Avx2 = 2, Avx512 = 3, Avx512Vnni = 4 };
@@ -112,3 +114,5 @@ SimdLevel SimdLimit();
 // The kernels through the active table.
 int32_t DotProduct16(const int16_t* a, const int16_t* b, int n);
 void AdaptCoefficients16(int16_t* coefficients, const int16_t* adapt, int direction, int n);
+
+}  // namespace zem

@@ -6,6 +6,11 @@
 #include <immintrin.h>
 
 #include "dsp/newest_window_avx2.h"
+#endif
+
+namespace zem {
+
+#if defined(__x86_64__) || defined(__i386__)
 
 #define ZEM_AVX2 __attribute__((target("avx2")))
 
@@ -196,3 +201,5 @@ void FillFilterKernelsAvx2(FilterKernels& kernels) {
 void FillFilterKernelsAvx2(FilterKernels&) {}
 
 #endif
+
+}  // namespace zem

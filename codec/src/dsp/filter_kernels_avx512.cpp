@@ -10,6 +10,11 @@
 #include <immintrin.h>
 
 #include "dsp/newest_window_avx2.h"
+#endif
+
+namespace zem {
+
+#if defined(__x86_64__) || defined(__i386__)
 
 // GCC 12's AVX-512 helpers pass a deliberately undefined register as the
 // unused merge source, which its own uninitialised-value warning then flags.
@@ -228,3 +233,5 @@ void FillFilterKernelsAvx512(FilterKernels&) {}
 void FillFilterKernelsAvx512Vnni(FilterKernels&) {}
 
 #endif
+
+}  // namespace zem

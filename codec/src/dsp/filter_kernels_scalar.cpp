@@ -3,6 +3,8 @@
 
 #include "dsp/adapt_figure.h"
 
+namespace zem {
+
 int32_t ScalarDotProduct16(const int16_t* a, const int16_t* b, int n) {
     uint32_t sum = 0;
     for (int i = 0; i < n; ++i)
@@ -60,3 +62,5 @@ void ScalarDecodeShortRun(const ShortFilterRun* runs, int32_t* const* stretches,
     for (int k = 0; k < count; ++k)
         DecodeOneShortRun(runs[k], stretches[k], n);
 }
+
+}  // namespace zem

@@ -14,6 +14,8 @@
 #define ZEM_SSE2
 #endif
 
+namespace zem {
+
 #ifdef ZEM_SSE2
 
 namespace {
@@ -91,3 +93,5 @@ void FillFilterKernelsSse2(FilterKernels& kernels) {
 void FillFilterKernelsSse2(FilterKernels&) {}
 
 #endif
+
+}  // namespace zem

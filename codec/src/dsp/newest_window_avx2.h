@@ -14,6 +14,8 @@
 
 #define ZEM_NEWEST_AVX2 __attribute__((target("avx2")))
 
+namespace zem {
+
 namespace newest_window {
 
 ZEM_NEWEST_AVX2 inline __m256i Load(const int16_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
@@ -193,3 +195,5 @@ inline __attribute__((always_inline)) void DecodeRun(const FilterRun& run, int32
 }
 
 }  // namespace newest_window
+
+}  // namespace zem

@@ -20,6 +20,8 @@
 #include <memory>
 #include <vector>
 
+namespace zem {
+
 namespace {
 
 int Fail(std::string* reason, int code, const std::string& why) {
@@ -273,3 +275,5 @@ int EncodeFile(const WCHAR* inPath, const WCHAR* outPath, const EncodeSettings& 
         return Fail(reason, CODEC_BAD_INPUT, "the wave file cannot be opened");
     return EncodeStreamToFile(in, outPath, settings, progress, reason);
 }
+
+}  // namespace zem

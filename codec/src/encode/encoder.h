@@ -13,6 +13,8 @@
 #include <functional>
 #include <string>
 
+namespace zem {
+
 class CStreamIo;
 
 struct EncodeSettings {
@@ -50,3 +52,5 @@ int EncodeStreamToFile(CStreamIo& in, const WCHAR* outPath, const EncodeSettings
 // File to file, as above.
 int EncodeFile(const WCHAR* inPath, const WCHAR* outPath, const EncodeSettings& settings,
                const EncodeProgress& progress, std::string* reason);
+
+}  // namespace zem

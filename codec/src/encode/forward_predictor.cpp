@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "encode/forward_predictor.h"
 
+namespace zem {
+
 namespace {
 
 constexpr int32_t kCrossChannelVersion = 3950;
@@ -50,3 +52,5 @@ void CForwardPredictor3950::Reset() {
     m_prediction.Reset();
     m_emphasis.Reset();
 }
+
+}  // namespace zem

@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace zem {
+
 class CForwardPredictor {
 public:
     virtual ~CForwardPredictor() = default;
@@ -51,3 +53,5 @@ private:
     Prediction3950 m_prediction;
     FirstOrderEmphasis m_emphasis;
 };
+
+}  // namespace zem

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace zem {
+
 namespace {
 
 constexpr int32_t kCompareBlocks = 4096;
@@ -75,3 +77,5 @@ bool FrontReadsBack(const std::vector<uint8_t>& front, const StreamLayout& layou
            uint32_t(r.sampleRate) == f.nSamplesPerSec && r.seekTable == seekTable &&
            r.storedWaveHeader == waveHeader && r.junkBytes == 0;
 }
+
+}  // namespace zem

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace zem {
+
 class CFrameCheck {
 public:
     CFrameCheck(const WAVEFORMATEX& format, uint16_t level) : m_format(format), m_level(level) {}
@@ -35,3 +37,5 @@ private:
 struct StreamLayout;
 bool FrontReadsBack(const std::vector<uint8_t>& front, const StreamLayout& layout,
                     const std::vector<uint32_t>& seekTable, const std::vector<uint8_t>& waveHeader);
+
+}  // namespace zem

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+namespace zem {
+
 namespace {
 
 // Frame flags, the word behind a check word with its top bit set.
@@ -121,3 +123,5 @@ uint32_t CFrameEncoder::EncodeFrame(const uint8_t* pcm, int32_t blocks, std::vec
     }
     return flags;
 }
+
+}  // namespace zem

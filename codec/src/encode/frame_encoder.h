@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+namespace zem {
+
 class CForwardPredictor;
 
 class CFrameEncoder {
@@ -36,3 +38,5 @@ private:
     std::unique_ptr<CForwardPredictor> m_predictorX;
     std::unique_ptr<CForwardPredictor> m_predictorY;
 };
+
+}  // namespace zem

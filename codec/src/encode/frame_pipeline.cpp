@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+namespace zem {
+
 CFramePipeline::CFramePipeline(size_t threads, size_t slots, std::function<void(size_t, size_t)> work)
     : m_work(std::move(work)), m_doneItem(std::max<size_t>(slots, 1), 0) {
     try {
@@ -80,3 +82,5 @@ PipelineShape ShapePipeline(int threads, uint32_t frames, size_t framePcmBytes, 
     shape.slots = std::min(most, std::max(workers, std::min(2 * workers, affordable)));
     return shape;
 }
+
+}  // namespace zem

@@ -23,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+namespace zem {
+
 class CFramePipeline {
 public:
     // `work(worker, slot)` does the work of the item in `slot` on worker
@@ -66,3 +68,5 @@ struct PipelineShape {
     size_t slots = 1;
 };
 PipelineShape ShapePipeline(int threads, uint32_t frames, size_t framePcmBytes, bool verify);
+
+}  // namespace zem

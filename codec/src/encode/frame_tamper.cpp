@@ -3,6 +3,8 @@
 
 #include <atomic>
 
+namespace zem {
+
 namespace {
 
 std::atomic<EncodedFrameTamper> g_tamper{nullptr};
@@ -12,3 +14,5 @@ std::atomic<EncodedFrameTamper> g_tamper{nullptr};
 void SetEncodedFrameTamperForTests(EncodedFrameTamper tamper) { g_tamper = tamper; }
 
 EncodedFrameTamper EncodedFrameTamperForTests() { return g_tamper; }
+
+}  // namespace zem

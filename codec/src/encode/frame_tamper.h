@@ -11,8 +11,12 @@
 #include <cstdint>
 #include <vector>
 
+namespace zem {
+
 using EncodedFrameTamper = void (*)(uint32_t frame, std::vector<uint8_t>& bytes);
 
 // Null (the default) leaves every frame as encoded.
 void SetEncodedFrameTamperForTests(EncodedFrameTamper tamper);
 EncodedFrameTamper EncodedFrameTamperForTests();
+
+}  // namespace zem

@@ -10,6 +10,8 @@
 #include <climits>
 #include <thread>
 
+namespace zem {
+
 namespace {
 
 constexpr int32_t kLowestLevel = 1000;
@@ -78,3 +80,5 @@ int32_t ChooseStreamLevel(int32_t requested, const WAVEFORMATEX& format, const T
     const size_t best = size_t(std::min_element(sizes.begin(), sizes.end()) - sizes.begin());
     return requested - int32_t(best) * kLevelStep;
 }
+
+}  // namespace zem

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace zem {
+
 class CStreamIo;
 
 // Frames' worth of audio to try the levels on, each the beginning of one of
@@ -41,3 +43,5 @@ bool TakesLevelTrial(const WAVEFORMATEX& format);
 // levels are tried on up to `threads` threads at once.
 int32_t ChooseStreamLevel(int32_t requested, const WAVEFORMATEX& format, const TrialExcerpts& excerpts,
                           int threads);
+
+}  // namespace zem

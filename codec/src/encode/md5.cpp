@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+namespace zem {
+
 namespace {
 
 constexpr uint32_t kSine[64] = {
@@ -101,3 +103,5 @@ void CMd5::Finish(uint8_t digest[16]) {
         for (int j = 0; j < 4; ++j)
             digest[4 * i + j] = static_cast<uint8_t>(m_state[i] >> (8 * j));
 }
+
+}  // namespace zem

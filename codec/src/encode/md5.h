@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace zem {
+
 class CMd5 {
 public:
     CMd5();
@@ -20,3 +22,5 @@ private:
     uint64_t m_bytes = 0;
     uint8_t m_block[64];
 };
+
+}  // namespace zem

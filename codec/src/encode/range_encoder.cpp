@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "encode/range_encoder.h"
 
+namespace zem {
+
 using namespace range_coding;
 
 void CRangeEncoder::Start(std::vector<uint8_t>* out) {
@@ -117,3 +119,5 @@ void CRangeEncoder::EncodeAdaptiveValue(RangeModelState& state, int32_t value) {
         EncodeCode3900(state, code);
     AdaptModel(state, code);
 }
+
+}  // namespace zem

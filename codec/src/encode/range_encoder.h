@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace zem {
+
 class CRangeEncoder {
 public:
     explicit CRangeEncoder(int32_t version) : m_version(version) {}
@@ -43,3 +45,5 @@ private:
     uint8_t m_pending = 0;    // the last byte out, held back for a carry
     uint32_t m_pendingFF = 0;  // 0xFF bytes behind it, also held back
 };
+
+}  // namespace zem

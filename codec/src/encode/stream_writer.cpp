@@ -8,6 +8,8 @@
 #include <cstring>
 #include <iterator>
 
+namespace zem {
+
 namespace {
 
 constexpr uint64_t kMaxStreamBytes = 0x7FFFFFFFu;
@@ -119,3 +121,5 @@ int CStreamWriter::Finish(const std::vector<uint8_t>& terminating, const uint8_t
         return CODEC_WRITE_FAILED;
     return CODEC_OK;
 }
+
+}  // namespace zem

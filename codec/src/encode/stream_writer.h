@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace zem {
+
 class CStreamIo;
 
 struct StreamLayout {
@@ -60,3 +62,5 @@ private:
     uint64_t m_written = 0;
     uint32_t m_terminatingBytes = 0;
 };
+
+}  // namespace zem

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace zem {
+
 namespace {
 
 uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
@@ -114,3 +116,5 @@ int ReadWaveHeader(CStreamIo& in, WaveInput* wave, std::string* reason) {
         }
     }
 }
+
+}  // namespace zem

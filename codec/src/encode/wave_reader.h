@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace zem {
+
 class CStreamIo;
 
 struct WaveInput {
@@ -28,3 +30,5 @@ constexpr uint32_t kMaxWaveHeaderBytes = 1u << 20;
 // taken; anything else, or a damaged header, gives CODEC_BAD_INPUT and a
 // one-line `reason`.
 int ReadWaveHeader(CStreamIo& in, WaveInput* wave, std::string* reason);
+
+}  // namespace zem

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+namespace zem {
+
 namespace {
 
 template <class Char>
@@ -30,3 +32,5 @@ int32_t ParseDecimal(const Char* text) {
 
 int32_t ParseDecimalNumber(const char* text) { return ParseDecimal(text); }
 int32_t ParseWideDecimalNumber(const WCHAR* text) { return ParseDecimal(text); }
+
+}  // namespace zem

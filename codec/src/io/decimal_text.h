@@ -11,7 +11,11 @@
 
 #include "platform/win32.h"
 
+namespace zem {
+
 int32_t ParseDecimalNumber(const char* text);
 // The same for wide text (the wide form of atoi): only ASCII white space and
 // digits count.
 int32_t ParseWideDecimalNumber(const WCHAR* text);
+
+}  // namespace zem

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <limits>
 
+namespace zem {
+
 namespace {
 constexpr int64_t kMaxSize = std::numeric_limits<int32_t>::max();
 }
@@ -109,3 +111,5 @@ int CMemoryStream::GetName(WCHAR* buffer) {
     buffer[m_name.size()] = 0;
     return 0;
 }
+
+}  // namespace zem

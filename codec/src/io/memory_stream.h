@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace zem {
+
 class CMemoryStream : public CStreamIo {
 public:
     CMemoryStream() = default;
@@ -38,3 +40,5 @@ private:
     int m_failReads = 0;
     WString m_name;
 };
+
+}  // namespace zem

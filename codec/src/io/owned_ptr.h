@@ -4,6 +4,8 @@
 // holder type serves both objects a class made itself and objects it borrows.
 #pragma once
 
+namespace zem {
+
 template <class T>
 class OwnedPtr {
 public:
@@ -52,3 +54,5 @@ private:
     bool m_isArray = false;
     bool m_owns = false;
 };
+
+}  // namespace zem

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace zem {
+
 namespace {
 
 void AppendCodePoint(WString* wide, uint32_t code) {
@@ -89,3 +91,5 @@ std::string Utf8PathFromWide(const WString& wide) {
     }
     return out;
 }
+
+}  // namespace zem

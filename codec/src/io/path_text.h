@@ -9,9 +9,13 @@
 
 #include <string>
 
+namespace zem {
+
 // False, with `wide` emptied, only on Windows for text that is not UTF-8.
 bool WidePathFromUtf8(const char* text, WString* wide);
 
 // The name back as the system's bytes (on Windows UTF-8, a lone surrogate as
 // its three bytes).
 std::string Utf8PathFromWide(const WString& wide);
+
+}  // namespace zem

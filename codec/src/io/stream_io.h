@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+namespace zem {
+
 class CStreamIo {
 public:
     virtual ~CStreamIo() = default;
@@ -29,3 +31,5 @@ public:
     // read, so readers of the end (the tags) leave it alone.
     virtual bool IsSequential() const { return false; }
 };
+
+}  // namespace zem

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+namespace zem {
+
 namespace {
 
 // Bytes of the sequence that starts at `p`, or 0 when the terminator comes
@@ -142,3 +144,5 @@ bool IsValidUtf8(const char* text) {
     }
     return true;
 }
+
+}  // namespace zem

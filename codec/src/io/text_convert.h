@@ -10,6 +10,8 @@
 
 #include <string>
 
+namespace zem {
+
 // nullptr gives an empty result.
 std::string WideToAnsi(const WCHAR* text);
 WString AnsiToWide(const char* text);
@@ -31,3 +33,5 @@ bool IsValidUtf8(const char* text);
 // one), or 0 when it is ill-formed by the rules above or cut short by the
 // terminator.
 size_t WellFormedUtf8Length(const char* text);
+
+}  // namespace zem

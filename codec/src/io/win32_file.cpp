@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace zem {
+
 CWin32File::CWin32File() : m_handle(INVALID_HANDLE_VALUE), m_name{0}, m_readOnly(0), m_position(-1) {}
 
 CWin32File::~CWin32File() {
@@ -146,3 +148,5 @@ int CWin32File::GetName(WCHAR* buffer) {
     std::char_traits<WCHAR>::copy(buffer, m_name, std::char_traits<WCHAR>::length(m_name) + 1);
     return 0;
 }
+
+}  // namespace zem

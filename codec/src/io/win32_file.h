@@ -6,6 +6,8 @@
 #include "io/stream_io.h"
 #include "platform/paths.h"
 
+namespace zem {
+
 class CWin32File : public CStreamIo {
 public:
     CWin32File();
@@ -51,3 +53,5 @@ private:
     // at every frame). -1 when a failed call leaves it unknown.
     int64_t m_position;
 };
+
+}  // namespace zem

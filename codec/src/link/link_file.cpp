@@ -13,6 +13,8 @@
 #include <cstring>
 #include <string>
 
+namespace zem {
+
 namespace {
 
 const char kImageKey[] = "Image File=";
@@ -137,3 +139,5 @@ void CLinkFile::ParseLinkText(const char* text, const WCHAR* linkPath) {
     m_remoteImage = IsRemoteOrDevicePath(written);
     m_valid = 1;
 }
+
+}  // namespace zem

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace zem {
+
 // Where the image path of a link file points: a relative path, a bare name
 // or one with folders ("..\other\album.zem"), is taken from the folder of
 // `linkPath` (up to its last separator; none when it has none); a path from
@@ -52,3 +54,5 @@ private:
     int32_t m_finishBlock = 0;
     WCHAR m_imagePath[kMaxPathChars] = {};
 };
+
+}  // namespace zem

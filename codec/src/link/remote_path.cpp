@@ -3,6 +3,8 @@
 
 #include "platform/paths.h"
 
+namespace zem {
+
 const char kRemotePathReason[] =
     "it names a network or device path (\\\\host\\..., \\\\.\\, \\\\?\\), which could send the user's "
     "credentials to another machine";
@@ -15,3 +17,5 @@ bool IsRemoteOrDevicePath(const WString& path) {
     return path.size() >= 4 && IsPathSeparator(path[0]) && path[1] == WTXT('?') && path[2] == WTXT('?') &&
            IsPathSeparator(path[3]);
 }
+
+}  // namespace zem

@@ -8,8 +8,12 @@
 
 #include "platform/win32.h"
 
+namespace zem {
+
 bool IsRemoteOrDevicePath(const WString& path);
 
 // Why such a path is refused, for messages: "it names a network or device
 // path (\\host\..., \\.\, \\?\), which is not opened unless allowed".
 extern const char kRemotePathReason[];
+
+}  // namespace zem

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace zem {
+
 namespace {
 
 int32_t CheckedOrder(int32_t order) {
@@ -130,3 +132,5 @@ int32_t CAdaptiveFilter::Encode(int32_t input) {
     return output;
 }
 
+
+}  // namespace zem

@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace zem {
+
 class CAdaptiveFilter {
 public:
     // Streams from this version on use the magnitude-scaled adapt values.
@@ -91,3 +93,5 @@ inline void CAdaptiveFilter::StoreAdaptValue(int32_t output) {
         negated[-back] = static_cast<int16_t>(-adapt[-back]);
     }
 }
+
+}  // namespace zem

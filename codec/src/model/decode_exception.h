@@ -5,8 +5,12 @@
 // codec library reports result codes.
 #pragma once
 
+namespace zem {
+
 struct DecodeException {
     int code;
 };
 
 constexpr int kUnsupportedStage = 1;
+
+}  // namespace zem

@@ -3,6 +3,8 @@
 
 #include "model/decode_exception.h"
 
+namespace zem {
+
 namespace {
 
 struct LevelStages {
@@ -74,3 +76,5 @@ int32_t CFilterChain::Encode(int32_t value) {
 const CAdaptiveFilter* CFilterChain::Stage(int number) const {
     return number >= 1 && number <= m_count ? m_stages[number - 1].get() : nullptr;
 }
+
+}  // namespace zem

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace zem {
+
 struct FilterStageShape {
     int32_t order;  // 0 when the stage is absent
     int32_t shift;
@@ -51,3 +53,5 @@ private:
     std::unique_ptr<CAdaptiveFilter> m_stages[kMaxFilterStages];
     int m_count = 0;  // present stages are always 1..m_count
 };
+
+}  // namespace zem

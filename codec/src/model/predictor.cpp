@@ -4,6 +4,8 @@
 #include "model/predictor_3930.h"
 #include "model/predictor_3950.h"
 
+namespace zem {
+
 namespace {
 constexpr int32_t kCrossChannelVersion = 3950;
 }
@@ -13,3 +15,5 @@ std::unique_ptr<CPredictor> CreatePredictor(int32_t level, int32_t version) {
         return std::make_unique<CPredictor3930>(level, version);
     return std::make_unique<CPredictor3950>(level, version);
 }
+
+}  // namespace zem

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace zem {
+
 class CPredictor {
 public:
     virtual ~CPredictor() = default;
@@ -43,3 +45,5 @@ public:
 private:
     int32_t m_last = 0;
 };
+
+}  // namespace zem

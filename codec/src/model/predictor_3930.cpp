@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+namespace zem {
+
 namespace {
 
 constexpr int32_t kInitialWeights[4] = {360, 317, -109, 98};
@@ -86,3 +88,5 @@ void CPredictor3930::Reset() {
     m_prediction.Reset();
     m_emphasis.Reset();
 }
+
+}  // namespace zem

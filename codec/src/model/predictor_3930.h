@@ -7,6 +7,8 @@
 #include "model/filter_chain.h"
 #include "model/predictor.h"
 
+namespace zem {
+
 // The weighted part, shared by the decoding and the encoding direction.
 class Prediction3930 {
 public:
@@ -49,3 +51,5 @@ private:
     Prediction3930 m_prediction;
     FirstOrderEmphasis m_emphasis;
 };
+
+}  // namespace zem

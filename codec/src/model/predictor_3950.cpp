@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+namespace zem {
+
 namespace {
 
 constexpr int32_t kInitialWeights[9] = {360, 317, -109, 98, 0, 0, 0, 0, 0};
@@ -32,3 +34,5 @@ void CPredictor3950::Reset() {
     m_prediction.Reset();
     m_emphasis.Reset();
 }
+
+}  // namespace zem

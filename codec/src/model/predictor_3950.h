@@ -12,6 +12,8 @@
 #include <emmintrin.h>
 #endif
 
+namespace zem {
+
 // The weighted part, shared by the decoding and the encoding direction: nine
 // terms, four over the channel's own predictions (the last one, its
 // difference from the one before, and the two differences before that) and
@@ -113,3 +115,5 @@ private:
     int32_t m_version;
 };
 
+
+}  // namespace zem

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace zem {
+
 template <class T>
 class CSlidingBuffer {
 public:
@@ -57,3 +59,5 @@ private:
     int32_t m_history;
     int32_t m_position = 0;
 };
+
+}  // namespace zem

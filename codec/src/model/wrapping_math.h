@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+namespace zem {
+
 inline int32_t WrapAdd(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
@@ -45,3 +47,5 @@ inline int32_t RoundingShift(int32_t v, int32_t shift) {
 
 // The fading memory of both predictors' de-emphasis: (last * 31) >> 5.
 inline int32_t DeemphasisTerm(int32_t last) { return WrapMul(last, 31) >> 5; }
+
+}  // namespace zem

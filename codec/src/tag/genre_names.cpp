@@ -3,6 +3,8 @@
 
 #include "tag/tag_text.h"
 
+namespace zem {
+
 const char* const GenreNames[kGenreCount] = {
     "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop", "Jazz",
     "Metal", "New Age", "Oldies", "Other", "Pop", "R&B", "Rap", "Reggae", "Rock", "Techno",
@@ -41,3 +43,5 @@ int GenreNumberOf(const char* name) {
     }
     return kNoGenre;
 }
+
+}  // namespace zem

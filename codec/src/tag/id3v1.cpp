@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace zem {
+
 bool IsId3v1Record(const uint8_t* bytes) {
     return bytes && bytes[0] == 'T' && bytes[1] == 'A' && bytes[2] == 'G';
 }
@@ -44,3 +46,5 @@ void WriteId3v1Track(Id3v1Record* record, const char* text) {
 void WriteId3v1Genre(Id3v1Record* record, const char* genreName) {
     record->bytes[kId3v1GenreOffset] = static_cast<uint8_t>(GenreNumberOf(genreName));
 }
+
+}  // namespace zem

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+namespace zem {
+
 struct Id3v1Record {
     uint8_t bytes[128];
 };
@@ -46,3 +48,5 @@ void WriteId3v1Text(Id3v1Record* record, const Id3v1TextSlot& slot, const std::s
 // Low 8 bits of the decimal number at the start of `text`.
 void WriteId3v1Track(Id3v1Record* record, const char* text);
 void WriteId3v1Genre(Id3v1Record* record, const char* genreName);
+
+}  // namespace zem

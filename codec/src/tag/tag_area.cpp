@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <climits>
 
+namespace zem {
+
 namespace {
 
 bool ReadAt(CStreamIo& file, int64_t offset, int64_t count, std::vector<uint8_t>* out) {
@@ -138,3 +140,5 @@ std::string ReadTagArea(CStreamIo& file, int64_t audioEnd, TagArea* area) {
         *area = TagArea();
     return problem;
 }
+
+}  // namespace zem

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace zem {
+
 struct TagArea {
     int64_t start = 0;            // first byte of the tags; the file's size when it has none
     std::vector<uint8_t> zemTag;  // the ZEM tag as stored, header included; empty when none
@@ -26,3 +28,5 @@ struct TagArea {
 // text, or why the tags cannot be rewritten without losing something. Leaves
 // the file's position as it was.
 std::string ReadTagArea(CStreamIo& file, int64_t audioEnd, TagArea* area);
+
+}  // namespace zem

@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstring>
 
+namespace zem {
+
 namespace {
 
 int SaveInMemory(CTagBlock& tag, int useId3v1, std::string& reason) {
@@ -85,3 +87,5 @@ ReplaceResult ReplaceTagArea(CStreamIo& file, int64_t start, const std::vector<u
     file.Seek(position, 0);
     return result;
 }
+
+}  // namespace zem

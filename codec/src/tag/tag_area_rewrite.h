@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace zem {
+
 class CTagBlock;
 
 // Changes the fields of the ZEM tag (`tag`) and, when the area keeps an ID3v1
@@ -38,3 +40,5 @@ enum class ReplaceResult {
 // which holds `old` there now. Leaves the file's position as it was.
 ReplaceResult ReplaceTagArea(CStreamIo& file, int64_t start, const std::vector<uint8_t>& old,
                              const std::vector<uint8_t>& bytes);
+
+}  // namespace zem

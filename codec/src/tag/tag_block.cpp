@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+namespace zem {
+
 namespace {
 
 constexpr int64_t kIntMax = std::numeric_limits<int>::max();
@@ -488,3 +490,5 @@ int CTagBlock::BuildId3v1(Id3v1Record* record) {
     WriteId3v1Genre(record, WideToAnsi(FieldTextOrEmpty(WTXT("Genre")).c_str()).c_str());
     return 0;
 }
+
+}  // namespace zem

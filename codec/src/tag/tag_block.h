@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+namespace zem {
+
 class CTagBlock {
 public:
     static constexpr int kMaxFields = 256;
@@ -86,3 +88,5 @@ private:
     int m_hasId3v1 = 0;
     int m_readOnlyOverride = 0;
 };
+
+}  // namespace zem

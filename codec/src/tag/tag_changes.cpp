@@ -5,6 +5,8 @@
 #include "io/text_convert.h"
 #include "tag/tag_block.h"
 
+namespace zem {
+
 namespace {
 
 // Item flags of a binary value: readers hand it out as bytes, not text.
@@ -42,3 +44,5 @@ int ApplyTagChanges(CTagBlock& tag, CTagBlock* id3v1, const std::vector<TagChang
     }
     return CODEC_OK;
 }
+
+}  // namespace zem

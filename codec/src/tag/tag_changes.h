@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace zem {
+
 class CTagBlock;
 
 struct TagChange {
@@ -24,3 +26,5 @@ struct TagChange {
 // Removing a read-only field works; setting one fails. Returns 0, or the
 // codec's error at the first change the ZEM tag refuses.
 int ApplyTagChanges(CTagBlock& tag, CTagBlock* id3v1, const std::vector<TagChange>& changes);
+
+}  // namespace zem

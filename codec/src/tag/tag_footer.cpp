@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+namespace zem {
+
 namespace {
 const char kMagic[8] = {'Z', 'E', 'M', 'T', 'A', 'G', 'E', 'X'};
 }  // namespace
@@ -49,3 +51,5 @@ void EncodeZemFooter(uint8_t* bytes, int32_t size, int32_t itemCount) {
     StoreLe32(bytes + 20, kZemFlagWrittenFooter);
     std::memset(bytes + 24, 0, 8);
 }
+
+}  // namespace zem

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace zem {
+
 constexpr int kZemFooterBytes = 32;
 constexpr int32_t kZemTagVersion = 2000;
 constexpr int64_t kZemMaxItemBytes = 0x1000000;
@@ -36,3 +38,5 @@ bool IsStrippableZemFooter(const ZemTagFooter& footer, int64_t fileSize);
 bool IsReadableZemFooter(const ZemTagFooter& footer, int64_t fileSize);
 
 void EncodeZemFooter(uint8_t* bytes, int32_t size, int32_t itemCount);
+
+}  // namespace zem

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+namespace zem {
+
 CTagItem::CTagItem(const WCHAR* name, const void* value, int32_t valueSize, uint32_t flags)
     : m_name(name ? name : WTXT("")),
       m_value(static_cast<size_t>(valueSize > 0 ? valueSize : 0) + 2, 0),
@@ -17,3 +19,5 @@ CTagItem::CTagItem(const WCHAR* name, const void* value, int32_t valueSize, uint
 bool CTagItem::HasName(const WCHAR* name) const {
     return EqualsIgnoringAsciiCase(m_name.c_str(), name);
 }
+
+}  // namespace zem

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace zem {
+
 // Item flag bits as stored.
 constexpr uint32_t kTagItemReadOnly = 0x1;
 constexpr uint32_t kTagItemNotText = 0x6;
@@ -40,3 +42,5 @@ private:
     int32_t m_valueSize;
     bool m_ansiText = false;
 };
+
+}  // namespace zem

@@ -3,6 +3,8 @@
 
 #include "tag/tag_le32.h"
 
+namespace zem {
+
 namespace {
 constexpr int64_t kFixedBytes = 8;
 
@@ -54,3 +56,5 @@ void AppendTagItem(std::vector<uint8_t>* out, const std::string& name, const uin
     if (valueSize > 0)
         out->insert(out->end(), value, value + valueSize);
 }
+
+}  // namespace zem

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace zem {
+
 struct TagItemView {
     const char* name = nullptr;  // NUL-terminated inside the parsed buffer
     const uint8_t* value = nullptr;
@@ -27,3 +29,5 @@ bool ParseTagItem(const uint8_t* data, int64_t bytesLeft, TagItemView* item);
 
 void AppendTagItem(std::vector<uint8_t>* out, const std::string& name, const uint8_t* value,
                    int32_t valueSize, uint32_t flags);
+
+}  // namespace zem

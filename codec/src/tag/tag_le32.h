@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace zem {
+
 inline uint32_t LoadLe32(const uint8_t* bytes) {
     return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
            static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
@@ -16,3 +18,5 @@ inline void StoreLe32(uint8_t* bytes, uint32_t value) {
     for (int i = 0; i < 4; ++i)
         bytes[i] = static_cast<uint8_t>(value >> (8 * i));
 }
+
+}  // namespace zem

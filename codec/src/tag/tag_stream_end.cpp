@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+namespace zem {
+
 namespace {
 
 // Headers from version 3980 on declare every length up to the end of the
@@ -46,3 +48,5 @@ int64_t StreamAudioEnd(CStreamIo& file) {
     file.Seek(position, 0);
     return end;
 }
+
+}  // namespace zem

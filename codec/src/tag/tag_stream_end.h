@@ -6,7 +6,11 @@
 
 #include <cstdint>
 
+namespace zem {
+
 // The end of the frames and the source wave's trailing bytes, as the stream's
 // header gives it; 0 for a file that holds no stream (a link file, say).
 // Leaves the file's position as it was.
 int64_t StreamAudioEnd(CStreamIo& file);
+
+}  // namespace zem

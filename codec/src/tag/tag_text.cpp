@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tag/tag_text.h"
 
+namespace zem {
+
 bool IsStorableFieldName(const WCHAR* name) {
     if (!name)
         return false;
@@ -10,3 +12,5 @@ bool IsStorableFieldName(const WCHAR* name) {
     }
     return true;
 }
+
+}  // namespace zem

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+namespace zem {
+
 template <class Char>
 Char FoldAsciiCase(Char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<Char>(c - 'A' + 'a') : c;
@@ -27,3 +29,5 @@ bool EqualsIgnoringAsciiCase(const Char* a, const Char* b) {
 // True when every character lies from 0x20 to 0x7E, the only bytes that a
 // stored item name may hold.
 bool IsStorableFieldName(const WCHAR* name);
+
+}  // namespace zem

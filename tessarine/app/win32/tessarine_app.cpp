@@ -6,6 +6,8 @@
 
 #include <string>
 
+using namespace zem;
+
 namespace {
 
 // Exit status of a run that built nothing because no window could be made

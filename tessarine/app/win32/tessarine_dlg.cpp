@@ -9,6 +9,8 @@
 
 #include <vector>
 
+using namespace zem;
+
 WString GetProgramFolder() {
     // Grown until the whole path fits, so a deep folder is not cut short.
     std::vector<WCHAR> path(MAX_PATH, 0);

@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+using namespace zem;
+
 using namespace testing_support;
 using namespace zemsource_tests;
 

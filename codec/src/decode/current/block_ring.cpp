@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+namespace zem {
+
 bool CBlockRing::Create(int32_t capacity, int32_t margin) {
     int64_t size = int64_t(capacity) + margin + 1;
     if (capacity < 0 || margin < 0 || size > INT32_MAX)
@@ -68,3 +70,5 @@ void CBlockRing::Empty() {
     m_head = m_tail = 0;
     m_realEnd = m_size;
 }
+
+}  // namespace zem

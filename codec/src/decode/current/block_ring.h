@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace zem {
+
 class CBlockRing {
 public:
     // Capacity and margin in bytes; false when the bytes cannot be had.
@@ -35,3 +37,5 @@ private:
     int32_t m_head = 0;
     int32_t m_tail = 0;
 };
+
+}  // namespace zem

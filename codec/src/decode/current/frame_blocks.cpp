@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+namespace zem {
+
 namespace {
 
 // Frame flags, the word behind a check word with its top bit set.
@@ -221,3 +223,5 @@ int32_t CFrameDecoder::DecodeMonoBlocks(int32_t n) {
     }
     return n;
 }
+
+}  // namespace zem

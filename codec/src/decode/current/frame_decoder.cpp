@@ -13,6 +13,8 @@
 #include <new>
 #include <vector>
 
+namespace zem {
+
 CFrameDecoder::CFrameDecoder(int* error, CStreamInfo* info, int startBlock, int finishBlock) {
     if (error)
         *error = CODEC_OK;
@@ -187,3 +189,5 @@ int64_t CFrameDecoder::GetInfo(int query, intptr_t param1, intptr_t param2) {
     context.initialised = m_initialised;
     return AnswerDecoderQuery(context, query, param1, param2);
 }
+
+}  // namespace zem

@@ -17,6 +17,8 @@
 #include <memory>
 #include <vector>
 
+namespace zem {
+
 class CStreamInfo;
 class CBitReader;
 class CPredictor;
@@ -113,3 +115,5 @@ private:
     int32_t m_lastX = 0;
     CBlockRing m_ring;
 };
+
+}  // namespace zem

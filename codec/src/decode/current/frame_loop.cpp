@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace zem {
+
 // Frames need not start on a word boundary: the buffer is loaded from the
 // word boundary (counted from the first frame) before the frame, and the bit
 // index skips the bytes in front of it.
@@ -117,3 +119,5 @@ void CFrameDecoder::WriteFill(int32_t blocks) {
     }
     m_frameBytesWritten += blocks * m_blockAlign;
 }
+
+}  // namespace zem

@@ -3,6 +3,8 @@
 
 #include <new>
 
+namespace zem {
+
 namespace {
 
 using Member = void (*)(int32_t* in, int32_t* out, int n);
@@ -53,3 +55,5 @@ std::unique_ptr<CInversePredictor> CreateInversePredictor(int level, int version
         return nullptr;
     return std::unique_ptr<CInversePredictor>(new (std::nothrow) CMemberPredictor(member));
 }
+
+}  // namespace zem

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace zem {
+
 class CInversePredictor {
 public:
     virtual ~CInversePredictor() = default;
@@ -42,3 +44,5 @@ void OffsetAdaptFilter(const int32_t* in, int32_t* out, int n, int offset, int s
 void TwoTapFilter(const int32_t* in, int32_t* out, int n, int a, int b, int start);
 void StepFilter(const int32_t* in, int32_t* out, int n, int offset, int step);
 }  // namespace inverse_blocks
+
+}  // namespace zem

@@ -2,6 +2,8 @@
 #include "decode/older/inverse_predictor.h"
 #include "decode/older/older_steps.h"
 
+namespace zem {
+
 namespace inverse_blocks {
 
 using namespace older_steps;
@@ -65,3 +67,5 @@ void StepFilter(const int32_t* in, int32_t* out, int n, int offset, int step) {
 }
 
 }  // namespace inverse_blocks
+
+}  // namespace zem

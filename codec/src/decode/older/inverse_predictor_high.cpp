@@ -4,6 +4,8 @@
 #include "decode/older/inverse_predictor.h"
 #include "decode/older/older_steps.h"
 
+namespace zem {
+
 namespace inverse_members {
 
 using namespace older_steps;
@@ -170,3 +172,5 @@ void High3800(int32_t* in, int32_t* out, int n) {
 }
 
 }  // namespace inverse_members
+
+}  // namespace zem

@@ -3,6 +3,8 @@
 #include "decode/older/inverse_predictor.h"
 #include "decode/older/older_steps.h"
 
+namespace zem {
+
 namespace inverse_members {
 
 using namespace older_steps;
@@ -113,3 +115,5 @@ void Poly3000(int32_t* in, int32_t* out, int n) {
 }
 
 }  // namespace inverse_members
+
+}  // namespace zem

@@ -8,6 +8,8 @@
 
 #include <new>
 
+namespace zem {
+
 namespace {
 
 constexpr int kArraySlack = 16;
@@ -122,3 +124,5 @@ bool COlderChannelDecoder::DecodeChannel(int32_t* output, int n, int32_t hint) {
     }
     return !ReaderDamaged();
 }
+
+}  // namespace zem

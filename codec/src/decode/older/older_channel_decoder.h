@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+namespace zem {
+
 class CStreamInfo;
 
 class COlderChannelDecoder {
@@ -46,3 +48,5 @@ private:
     std::unique_ptr<CSignCascade4000> m_signCascade;
     std::vector<int32_t> m_x, m_y, m_scratch;
 };
+
+}  // namespace zem

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <new>
 
+namespace zem {
+
 COlderDecoder::COlderDecoder(int* error, CStreamInfo* info, int startBlock, int finishBlock) {
     if (error)
         *error = CODEC_OK;
@@ -150,3 +152,5 @@ int64_t COlderDecoder::GetInfo(int query, intptr_t param1, intptr_t param2) {
     context.initialised = m_initialised;
     return AnswerDecoderQuery(context, query, param1, param2);
 }
+
+}  // namespace zem

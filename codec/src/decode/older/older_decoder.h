@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace zem {
+
 class CStreamInfo;
 
 class COlderDecoder : public CDecoder {
@@ -63,3 +65,5 @@ private:
     std::vector<uint8_t> m_buffer;
     COlderFrameReader m_frames;
 };
+
+}  // namespace zem

@@ -5,6 +5,8 @@
 #include "container/info_id.h"
 #include "container/stream_info.h"
 
+namespace zem {
+
 namespace {
 
 constexpr int32_t kCrcFormatFlag = 0x2;
@@ -139,3 +141,5 @@ int COlderFrameReader::DecodeFrame(uint8_t* destination, int32_t frame) {
     m_lastFrame = frame;
     return static_cast<int>(n);
 }
+
+}  // namespace zem

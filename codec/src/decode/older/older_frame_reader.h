@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+namespace zem {
+
 class CStreamInfo;
 
 class COlderFrameReader {
@@ -43,3 +45,5 @@ private:
     older_output::SampleLayout m_layout;
     COlderChannelDecoder m_channels;
 };
+
+}  // namespace zem

@@ -4,6 +4,8 @@
 #include "coding/frame_crc.h"
 #include "decode/older/older_steps.h"
 
+namespace zem {
+
 namespace older_output {
 
 using namespace older_steps;
@@ -73,3 +75,5 @@ uint32_t FrameSum(const int32_t* x, const int32_t* y, int n, int channels) {
 }
 
 }  // namespace older_output
+
+}  // namespace zem

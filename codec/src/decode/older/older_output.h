@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace zem {
+
 namespace older_output {
 
 struct SampleLayout {
@@ -30,3 +32,5 @@ uint32_t CrcCheck(uint32_t reg, int version);
 uint32_t FrameSum(const int32_t* x, const int32_t* y, int n, int channels);
 
 }  // namespace older_output
+
+}  // namespace zem

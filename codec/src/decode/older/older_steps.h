@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace zem {
+
 namespace older_steps {
 
 // The step of a sign-adaptive weight: +step when the incoming value and the
@@ -42,3 +44,5 @@ inline void RunningSums(const int32_t* in, int32_t* out, int count) {
 }
 
 }  // namespace older_steps
+
+}  // namespace zem

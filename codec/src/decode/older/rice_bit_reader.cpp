@@ -4,6 +4,8 @@
 #include "coding/range_coding.h"
 #include "io/stream_io.h"
 
+namespace zem {
+
 namespace {
 
 constexpr int32_t kLargeBufferBytes = 262144;
@@ -106,3 +108,5 @@ void CRiceBitReader::DecodeArray(int32_t* values, int32_t count, int32_t hint) {
         DecodeValueAdaptive(values, count);
     // 3891 to 3899 carry no Rice-coded values; such streams are refused at open.
 }
+
+}  // namespace zem

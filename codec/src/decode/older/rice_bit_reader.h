@@ -6,6 +6,8 @@
 
 #include "coding/bit_reader.h"
 
+namespace zem {
+
 class CRiceBitReader : public CBitReader {
 public:
     static constexpr int32_t kFirstValueAdaptiveVersion = 3860;
@@ -41,3 +43,5 @@ private:
 // Buffer bytes and refill threshold (in bits) of the Rice reader for a stream.
 int32_t RiceBufferBytes(int32_t version, int32_t blocksPerFrame);
 uint32_t RiceRefillThreshold(int32_t version, int32_t bufferBytes);
+
+}  // namespace zem

@@ -5,6 +5,8 @@
 
 #include "coding/range_coding.h"
 
+namespace zem {
+
 namespace {
 
 constexpr int kLeadValues = 5;    // coded with k = 10
@@ -114,3 +116,5 @@ void CRiceBitReader::DecodeValueAdaptive(int32_t* values, int32_t count) {
         values[i] = range_coding::SignedFromCode(code);
     }
 }
+
+}  // namespace zem

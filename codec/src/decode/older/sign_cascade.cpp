@@ -5,6 +5,8 @@
 #include "dsp/filter_kernels.h"
 #include "platform/win32.h"
 
+namespace zem {
+
 using namespace older_steps;
 
 namespace {
@@ -123,3 +125,5 @@ void CSignCascade4000::Reconstruct(int32_t* in, int32_t* out, int n, int pause) 
         out[i] = WrapAdd(F, WrapMulShift(out[i - 1], 31, 5));
     }
 }
+
+}  // namespace zem

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace zem {
+
 struct FilterKernels;
 
 class CSignCascade4000 {
@@ -33,3 +35,5 @@ private:
     std::vector<int16_t> m_values, m_signs, m_coefficients;
     int32_t m_history[8] = {}, m_weights[8] = {};  // the short stage, most recent first
 };
+
+}  // namespace zem
