@@ -181,6 +181,23 @@ TEST(ZemApiCut, TheCutIsToldBeforeAnythingIsRead) {
     EXPECT_EQ(65000, cut.announced_trailer);
 }
 
+// A descriptor whose length reaches far past the file's end: a file is
+// refused, and the same bytes from memory too (a seek there must not leave
+// the reader where it stood, reading on from the wrong place).
+TEST(ZemApiCut, AHeaderReachingPastTheEndIsRefusedFromMemoryAsFromAFile) {
+    TempDir dir;
+    std::vector<int64_t> starts;
+    Bytes stream = EncodedStream(1000, &starts, dir);
+    stream[15] = 0x10;  // the descriptor's length, 0x10000034 bytes
+    WriteFileBytes(dir.File("far.zem"), stream);
+    int error = 1;
+    EXPECT_EQ(nullptr, zem_open(Utf8(dir.File("far.zem")).c_str(), &error));
+    EXPECT_EQ(ZEM_ERROR_BAD_INPUT, error);
+    error = 1;
+    EXPECT_EQ(nullptr, zem_open_memory(stream.data(), stream.size(), &error));
+    EXPECT_EQ(ZEM_ERROR_BAD_INPUT, error);
+}
+
 Bytes LinkTo(const std::string& image) {
     return BytesOf("[Quillon Image Link File]\r\nImage File=" + image + "\r\nStart Block=0\r\nFinish Block=-1\r\n");
 }
