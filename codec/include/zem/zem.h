@@ -741,11 +741,10 @@ ZEM_API long zem_cue_read_text(const char* path_utf8, char* buffer, size_t size)
 
 /*
  * What the stream's header and file say, as `zemtool info` shows it. Numbers
- * are as the header gives them (a damaged header may give odd ones; -1 for
- * one that cannot be worked out). range_* describe the decoder's blocks (a
- * link's track), wav_header_bytes and wav_trailer_bytes the WAV file it
- * writes (for a link the 44-byte header and no trailer), the others the
- * whole stream.
+ * are as the header gives them (a damaged header may give odd ones). range_*
+ * describe the decoder's blocks (a link's track), wav_header_bytes and
+ * wav_trailer_bytes the WAV file it writes (for a link the 44-byte header
+ * and no trailer), the others the whole stream.
  */
 typedef struct zem_stream_facts {
     int64_t version;
