@@ -759,7 +759,7 @@ typedef struct zem_stream_facts {
     int64_t final_frame_blocks;
     int64_t total_frames;
     int64_t wav_header_bytes;
-    int64_t wav_trailer_bytes;     /* as announced, also when a cut file lacks them */
+    int64_t wav_trailer_bytes;     /* 0 when a cut file lacks them (zem_get_cut() tells what was announced) */
     int64_t wav_data_bytes;
     int64_t wav_total_bytes;
     int64_t file_bytes;
