@@ -5,14 +5,14 @@
 // threads, and the digest. The plan must cover the range exactly, frame by
 // frame; a job that reports no error must have handed out every block; and
 // the thread count must change nothing.
-#include "container/codec_error.h"
-#include "container/info_id.h"
-#include "decode/decoder_factory.h"
 #include "fuzz/fuzz_input.h"
 #include "tools/zemtool/frame_segments.h"
+#include "tools/zemtool/library_errors.h"
 #include "tools/zemtool/parallel_decode.h"
-#include "tools/zemtool/shared_bytes.h"
 #include "tools/zemtool/stream_check.h"
+#include "tools/zemtool/tool_errors.h"
+
+#include <zem/zem.h>
 
 #include <memory>
 #include <vector>
@@ -63,13 +63,15 @@ Run Decode(const DecoderOpener& open, int threads, DigestCheck* digest) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > fuzzing::kMaxInputBytes)
+    if (size > fuzzing::kMaxInputBytes || size == 0)
         return 0;
     auto bytes = std::make_shared<const std::vector<uint8_t>>(fuzzing::CopyInput(data, size));
     DecoderOpener open = [bytes](int* error) {
         OpenedDecoder opened;
-        opened.io = std::make_unique<CSharedBytesStream>(bytes);
-        opened.decoder = OpenDecoderFromIo(opened.io.get(), error);
+        opened.source = bytes;
+        int zemError = ZEM_OK;
+        opened.decoder.reset(zem_open_memory(bytes->data(), bytes->size(), &zemError));
+        *error = OpenErrorOf(zemError);
         return opened;
     };
     int error = 0;
@@ -77,30 +79,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!probe.decoder) {
         FUZZ_REQUIRE(error == CODEC_BAD_INPUT || error == CODEC_FAILED);
         // A refused header says why.
-        CSharedBytesStream io(bytes);
-        FUZZ_REQUIRE(error != CODEC_BAD_INPUT || !HeaderProblem(&io).empty());
+        FUZZ_REQUIRE(error != CODEC_BAD_INPUT || !HeaderProblemOfBytes(*bytes).empty());
         return 0;
     }
-    CDecoder& decoder = *probe.decoder;
-    const int64_t length = decoder.GetInfo(DecoderTotalBlocks);
-    const int64_t blockAlign = decoder.GetInfo(BlockAlign);
-    const int64_t blocksPerFrame = decoder.GetInfo(BlocksPerFrame);
+    zem_stream_facts facts = {};
+    FUZZ_REQUIRE(zem_get_facts(probe.decoder.get(), &facts) == ZEM_OK);
+    const int64_t length = facts.range_blocks;
+    const int64_t blockAlign = facts.block_align;
+    const int64_t blocksPerFrame = facts.blocks_per_frame;
     // What the header reader lets through is a shape a wave file can have.
     FUZZ_REQUIRE(blockAlign >= 1 && blockAlign <= 0xFFFF && blocksPerFrame >= 1);
     FUZZ_REQUIRE(length >= 0 && length * blockAlign <= 0xFFFFFFFFll);
-    FUZZ_REQUIRE(decoder.GetInfo(TotalFrames) <= int64_t(size));
+    FUZZ_REQUIRE(facts.total_frames <= int64_t(size));
+    FUZZ_REQUIRE(facts.fill_byte == 0 ||
+                 (facts.bits_per_sample == 8 && (facts.fill_byte == 127 || facts.fill_byte == 128)));
     if (length * blockAlign > kMaxAudioBytes)
         return 0;
     CheckPlan(length, blocksPerFrame);
 
     WaveEnds ends;
     std::string reason;
-    const bool endsRead = ReadWaveEnds(decoder, &ends, &reason);
+    const bool endsRead = ReadWaveEnds(probe.decoder.get(), &ends, &reason);
     FUZZ_REQUIRE(endsRead || !reason.empty());
-    DigestCheck digest(decoder, true);
-    digest.Add(ends.header.data(), ends.header.size());
+    DigestCheck digest(probe.decoder.get());
     const Run one = Decode(open, 1, &digest);
-    digest.Add(ends.trailer.data(), ends.trailer.size());
     digest.Matches();
     if (!one.outcome.error) {
         FUZZ_REQUIRE(one.outcome.blocks == length);

@@ -141,6 +141,65 @@ TEST(ZemApiCut, ATrailerTheFileDoesNotHoldIsMissing) {
     EXPECT_EQ(std::string::npos, (out.str() + err.str()).find("byte -")) << err.str();
 }
 
+// Where the file ends against where the stream should, told before a read:
+// whole, cut inside a frame, and a trailer announced but not there.
+TEST(ZemApiCut, TheCutIsToldBeforeAnythingIsRead) {
+    TempDir dir;
+    std::vector<int64_t> starts;
+    const Bytes stream = EncodedStream(1000, &starts, dir);
+    const size_t cutAt = static_cast<size_t>(starts[1] + 10);
+    const fs::path trailerRepro = ReproFile("trailer-without-bytes.qrb");
+    struct Case {
+        std::string path;
+        int64_t cutFrame, fileEnd, neededBytes;
+        int trailerMissing;
+        int64_t announcedTrailer;
+    } cases[] = {
+        {Utf8(dir.File("whole.zem")), -1, int64_t(stream.size()), int64_t(stream.size()), 0, 14},
+        {Cut(dir, stream, cutAt), 1, int64_t(cutAt), int64_t(stream.size()), 1, 14},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        Decoder d(zem_open(c.path.c_str(), nullptr));
+        ASSERT_NE(nullptr, d);
+        zem_stream_cut cut;
+        ASSERT_EQ(ZEM_OK, zem_get_cut(d.get(), &cut));
+        EXPECT_EQ(c.cutFrame, cut.cut_frame);
+        EXPECT_EQ(c.fileEnd, cut.file_end);
+        EXPECT_EQ(c.neededBytes, cut.needed_bytes);
+        EXPECT_EQ(1, cut.needed_exact);
+        EXPECT_EQ(c.trailerMissing, cut.trailer_missing);
+        EXPECT_EQ(c.announcedTrailer, cut.announced_trailer);
+        EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_get_cut(d.get(), nullptr));
+    }
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_get_cut(nullptr, nullptr));
+    if (trailerRepro.empty())
+        return;
+    Decoder d(zem_open(Utf8(trailerRepro).c_str(), nullptr));
+    ASSERT_NE(nullptr, d);
+    zem_stream_cut cut;
+    ASSERT_EQ(ZEM_OK, zem_get_cut(d.get(), &cut));
+    EXPECT_EQ(1, cut.trailer_missing);
+    EXPECT_EQ(65000, cut.announced_trailer);
+}
+
+// A descriptor whose length reaches far past the file's end: a file is
+// refused, and the same bytes from memory too (a seek there must not leave
+// the reader where it stood, reading on from the wrong place).
+TEST(ZemApiCut, AHeaderReachingPastTheEndIsRefusedFromMemoryAsFromAFile) {
+    TempDir dir;
+    std::vector<int64_t> starts;
+    Bytes stream = EncodedStream(1000, &starts, dir);
+    stream[15] = 0x10;  // the descriptor's length, 0x10000034 bytes
+    WriteFileBytes(dir.File("far.zem"), stream);
+    int error = 1;
+    EXPECT_EQ(nullptr, zem_open(Utf8(dir.File("far.zem")).c_str(), &error));
+    EXPECT_EQ(ZEM_ERROR_BAD_INPUT, error);
+    error = 1;
+    EXPECT_EQ(nullptr, zem_open_memory(stream.data(), stream.size(), &error));
+    EXPECT_EQ(ZEM_ERROR_BAD_INPUT, error);
+}
+
 Bytes LinkTo(const std::string& image) {
     return BytesOf("[Quillon Image Link File]\r\nImage File=" + image + "\r\nStart Block=0\r\nFinish Block=-1\r\n");
 }

@@ -662,6 +662,159 @@ TEST(ZemApi, ASourceWithoutSeekIsDecodedAsItArrives) {
     EXPECT_EQ(older.pcm, ReadBlocks(o.get(), 4000));
 }
 
+// The whole stream's numbers, for a stream and for a link (whose range_*
+// are its track's).
+TEST(ZemApi, FactsOfAStreamAndOfALink) {
+    for (bool link : {false, true}) {
+        SCOPED_TRACE(link ? "link" : "stream");
+        Decoder d = Open(link ? Files().Link() : Files().Image());
+        zem_stream_facts f;
+        ASSERT_EQ(ZEM_OK, zem_get_facts(d.get(), &f));
+        const int64_t rangeBlocks = link ? kLinkFinish - kLinkStart : kBlocks;
+        const int64_t expected[][2] = {
+            {3990, f.version},
+            {2000, f.compression_level},
+            {44100, f.sample_rate},
+            {16, f.bits_per_sample},
+            {2, f.bytes_per_sample},
+            {2, f.channels},
+            {4, f.block_align},
+            {kBlocksPerFrame, f.blocks_per_frame},
+            {500, f.final_frame_blocks},
+            {3, f.total_frames},
+            {kBlocks * 4, f.wav_data_bytes},
+            {link ? 0 : 14, f.wav_trailer_bytes},
+            {kBlocks, f.total_blocks},
+            {kBlocks * 1000 / 44100, f.length_ms},
+            {rangeBlocks, f.range_blocks},
+            {rangeBlocks * 1000 / 44100, f.range_length_ms},
+            {1411, f.decompressed_bitrate},
+            {0, f.fill_byte},
+            {int64_t(ReadFileBytes(Files().Image()).size()), f.file_bytes},
+        };
+        for (size_t i = 0; i < sizeof expected / sizeof expected[0]; ++i)
+            EXPECT_EQ(expected[i][0], expected[i][1]) << "#" << i;
+        EXPECT_EQ(f.wav_header_bytes, zem_get_wav_header(d.get(), nullptr, 0));
+        if (!link) {
+            EXPECT_EQ(f.wav_header_bytes + f.wav_data_bytes + f.wav_trailer_bytes, f.wav_total_bytes);
+        }
+        EXPECT_GT(f.average_bitrate, 0);
+        EXPECT_GT(f.range_average_bitrate, 0);
+        EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_get_facts(d.get(), nullptr));
+    }
+    zem_stream_facts f;
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_get_facts(nullptr, &f));
+}
+
+// A failed frame's fill keeps what each decoder has always written: 127 for
+// 8-bit samples of current streams, the unsigned midpoint for older ones
+// once samples were unsigned, silence otherwise.
+TEST(ZemApi, FillOfAFailedFrameFollowsTheStreamsAge) {
+    auto older = [](uint16_t version, uint16_t bits) {
+        older_encoder::OlderStreamShape shape;
+        shape.version = version;
+        shape.bitsPerSample = bits;
+        return older_encoder::BuildOlderStream(shape).file;
+    };
+    WaveShape eightBit;
+    eightBit.bitsPerSample = 8;
+    const struct {
+        const char* name;
+        Bytes file;
+        unsigned fill;
+    } cases[] = {
+        {"3800 8-bit", older(3800, 8), 0},
+        {"3850 8-bit", older(3850, 8), 128},
+        {"3850 16-bit", older(3850, 16), 0},
+        {"3990 8-bit", EncodeWaveBytes(BuildWave(eightBit), 2000, 256), 127},
+        {"3990 16-bit", ReadFileBytes(Files().Image()), 0},
+    };
+    for (const auto& c : cases) {
+        Decoder d(zem_open_memory(c.file.data(), c.file.size(), nullptr));
+        ASSERT_NE(nullptr, d) << c.name;
+        zem_stream_facts f;
+        ASSERT_EQ(ZEM_OK, zem_get_facts(d.get(), &f));
+        EXPECT_EQ(c.fill, f.fill_byte) << c.name;
+    }
+}
+
+// Why a header is refused, from a file and from memory; nothing for a
+// stream that opens or a file that cannot be read.
+TEST(ZemApi, HeaderProblemSaysWhyAHeaderIsRefused) {
+    const Bytes noise(5000, 0x42);
+    const std::string noisePath = Files().Write("noise-header.zem", noise);
+    const std::string reason = "no stream start was found in it";
+    char text[64];
+    EXPECT_EQ(long(reason.size()), zem_header_problem(noisePath.c_str(), text, sizeof text));
+    EXPECT_EQ(reason, text);
+    EXPECT_EQ(long(reason.size()), zem_header_problem_memory(noise.data(), noise.size(), text, sizeof text));
+    EXPECT_EQ(reason, text);
+    char small[6];
+    EXPECT_EQ(long(reason.size()), zem_header_problem_memory(noise.data(), noise.size(), small, sizeof small));
+    EXPECT_STREQ("no st", small);
+    EXPECT_EQ(long(reason.size()), zem_header_problem(noisePath.c_str(), nullptr, 0));
+    const Bytes image = ReadFileBytes(Files().Image());
+    EXPECT_EQ(0, zem_header_problem(Files().Image().c_str(), text, sizeof text));
+    EXPECT_STREQ("", text);
+    EXPECT_EQ(0, zem_header_problem_memory(image.data(), image.size(), text, sizeof text));
+    EXPECT_EQ(0, zem_header_problem(Files().Path("missing-header.zem").c_str(), text, sizeof text));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_header_problem(nullptr, text, sizeof text));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_header_problem("", text, sizeof text));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_header_problem(noisePath.c_str(), nullptr, 4));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_header_problem_memory(nullptr, 0, text, sizeof text));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_header_problem_memory(noise.data(), noise.size(), nullptr, 4));
+}
+
+// The digest checked over PCM handed in pieces, as several decoders read it:
+// the stored header and trailer come from the library.
+TEST(ZemApi, DigestOverPcmReadElsewhere) {
+    const Bytes image = ReadFileBytes(Files().Image());
+    Bytes wrongDigest = image;
+    wrongDigest[36 + 5] ^= 1;
+    Bytes noDigest = image;
+    std::fill(noDigest.begin() + 36, noDigest.begin() + 52, 0);
+    const Bytes pcm = Files().Pcm(0, kBlocks);
+    Bytes changedPcm = pcm;
+    changedPcm[1234] ^= 1;
+    const struct {
+        const char* name;
+        const Bytes& stream;
+        const Bytes& pcm;
+        int opened, verdict;
+    } cases[] = {
+        {"clean", image, pcm, ZEM_OK, ZEM_OK},
+        {"changed pcm", image, changedPcm, ZEM_OK, ZEM_ERROR_BAD_MD5},
+        {"wrong digest", wrongDigest, pcm, ZEM_OK, ZEM_ERROR_BAD_MD5},
+        {"no digest", noDigest, pcm, ZEM_ERROR_UNSUPPORTED, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Decoder d(zem_open_memory(c.stream.data(), c.stream.size(), nullptr));
+        ASSERT_NE(nullptr, d);
+        int error = 1;
+        zem_digest* g = zem_digest_open(d.get(), &error);
+        EXPECT_EQ(c.opened, error);
+        d.reset();  // the check keeps what it needs
+        if (!g)
+            continue;
+        for (size_t at = 0, piece = 1; at < c.pcm.size(); at += piece, piece = piece * 3 + 1)
+            EXPECT_EQ(ZEM_OK, zem_digest_add(g, c.pcm.data() + at, std::min(piece, c.pcm.size() - at)));
+        EXPECT_EQ(ZEM_OK, zem_digest_add(g, nullptr, 0));
+        EXPECT_EQ(c.verdict, zem_digest_end(g));
+    }
+    int error = 1;
+    EXPECT_EQ(nullptr, zem_digest_open(Open(Files().Link()).get(), &error));
+    EXPECT_EQ(ZEM_ERROR_UNSUPPORTED, error);
+    EXPECT_EQ(nullptr, zem_digest_open(nullptr, &error));
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, error);
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_digest_add(nullptr, pcm.data(), 4));
+    zem_digest* g = zem_digest_open(Open(Files().Image()).get(), nullptr);
+    ASSERT_NE(nullptr, g);
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_digest_add(g, nullptr, 4));
+    EXPECT_EQ(ZEM_ERROR_BAD_MD5, zem_digest_end(g));  // no PCM added
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_digest_end(nullptr));
+}
+
 TEST(ZemApi, ErrorTextsAndVersion) {
     std::set<std::string> texts;
     for (int error = ZEM_OK; error >= ZEM_ERROR_BAD_MD5; --error)

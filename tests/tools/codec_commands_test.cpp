@@ -141,6 +141,30 @@ TEST_F(CodecCommands, DamagedFrameIsReportedAndStillWritten) {
     EXPECT_TRUE(std::equal(got.begin() + frame4 + 4096, got.end(), wave.begin() + frame4 + 4096));
 }
 
+// An 8-bit current stream's failed frame keeps the fill its decoder has
+// always written, 127, on one thread as from standard input on several.
+TEST_F(CodecCommands, DamagedEightBitFrameIsWrittenAsTheDecodersFill) {
+    WaveShape shape;
+    shape.bitsPerSample = 8;
+    shape.channels = 1;
+    shape.blocks = 1000;
+    const Bytes eightBit = BuildWave(shape);
+    Bytes stream = EncodeWaveBytes(eightBit, 2000, 256);
+    CMemoryStream io(stream, true);
+    CStreamInfo info(&io, nullptr);
+    stream[static_cast<size_t>(info.GetInfo(SeekByte, 1)) + 20] ^= 0xFF;
+    const std::string damaged = WriteIn(dir, "damaged8.zem", stream);
+    ASSERT_EQ(ZEMTOOL_FAILED, RunTool({"decode", "--threads", "1", damaged, PathIn(dir, "d8.wav")}).exitCode);
+    const Streams piped = RunWithInput({"decode", "--threads", "3", "-", "-"}, stream);
+    const Bytes got = ReadFileBytes(dir.File("d8.wav"));
+    EXPECT_EQ(got, BytesOfText(piped.out));
+    ASSERT_EQ(eightBit.size(), got.size());
+    const size_t frame1 = 44 + 256;
+    EXPECT_TRUE(std::equal(got.begin(), got.begin() + frame1, eightBit.begin()));
+    EXPECT_TRUE(std::all_of(got.begin() + frame1, got.begin() + frame1 + 256, [](uint8_t b) { return b == 127; }));
+    EXPECT_TRUE(std::equal(got.begin() + frame1 + 256, got.end(), eightBit.begin() + frame1 + 256));
+}
+
 TEST_F(CodecCommands, WrongCommandLinesAndInputs) {
     struct Case {
         std::vector<std::string> args;

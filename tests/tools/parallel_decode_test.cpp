@@ -2,16 +2,15 @@
 // Decoding a range on several threads: the ordered hand-off between workers
 // and writer, and DecodeRange's outcome on damaged frames, read errors and
 // write errors, which must match one thread's exactly.
-#include "container/codec_error.h"
 #include "container/info_id.h"
 #include "container/stream_info.h"
-#include "decode/decoder_factory.h"
 #include "io/memory_stream.h"
 #include "tests/support/wave_fixture.h"
 #include "tools/zemtool/frame_segments.h"
+#include "tools/zemtool/library_errors.h"
 #include "tools/zemtool/ordered_hand_off.h"
 #include "tools/zemtool/parallel_decode.h"
-#include "tools/zemtool/shared_bytes.h"
+#include "tools/zemtool/tool_errors.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +18,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -29,6 +29,8 @@ namespace tool_tests {
 namespace {
 
 using namespace testing_support;
+using zemtool::CODEC_READ_FAILED;
+using zemtool::CODEC_WRITE_FAILED;
 using zemtool::OrderedHandOff;
 
 // Workers that take uneven time still hand their items over in order, and no
@@ -181,23 +183,34 @@ TEST(ParallelDecode, PoolStaysWithinItsBudget) {
     }
 }
 
-// A stream reader that, once armed (after the decoder has opened it), cannot
-// be placed at the word holding `unreadable`: a frame starting there cannot
-// be read, while the frames before it, read straight on, are not disturbed.
-class HoleStream : public zemtool::CSharedBytesStream {
-public:
-    HoleStream(std::shared_ptr<const std::vector<uint8_t>> bytes, int64_t unreadable)
-        : CSharedBytesStream(std::move(bytes)), m_unreadable(unreadable) {}
-    int Seek(int32_t distance, int origin) override {
-        if (m_armed && origin == 0 && distance <= m_unreadable && m_unreadable - distance < 4)
-            return CODEC_READ_FAILED;
-        return CSharedBytesStream::Seek(distance, origin);
-    }
-    void Arm() { m_armed = true; }
+// Stream bytes that, once armed (after the decoder has opened them), cannot
+// be read from the word holding `unreadable` after a seek there: a frame
+// starting there cannot be read, while the frames before it, read straight
+// on, are not disturbed.
+struct HoleSource {
+    std::shared_ptr<const Bytes> bytes;
+    int64_t unreadable = 0;
+    int64_t position = 0;
+    bool armed = false;
+    bool atHole = false;
 
-private:
-    int64_t m_unreadable;
-    bool m_armed = false;
+    static HoleSource& Of(void* user) { return *static_cast<HoleSource*>(user); }
+    static long Read(void* user, void* buffer, long count) {
+        HoleSource& s = Of(user);
+        if (s.atHole)
+            return -1;
+        const int64_t n = std::min<int64_t>(count, int64_t(s.bytes->size()) - s.position);
+        std::memcpy(buffer, s.bytes->data() + s.position, size_t(n));
+        s.position += n;
+        return static_cast<long>(n);
+    }
+    static int Seek(void* user, int64_t offset) {
+        HoleSource& s = Of(user);
+        s.atHole = s.armed && offset <= s.unreadable && s.unreadable - offset < 4;
+        s.position = offset;
+        return 0;
+    }
+    static int64_t Size(void* user) { return int64_t(Of(user).bytes->size()); }
 };
 
 struct RunResults {
@@ -208,17 +221,22 @@ struct RunResults {
 };
 
 RunResults DecodeOnThreads(const Bytes& stream, int threads, int64_t unreadable, int failingWrite) {
-    auto shared = std::make_shared<const std::vector<uint8_t>>(stream);
+    auto shared = std::make_shared<const Bytes>(stream);
     RunResults run;
     int writes = 0;
     zemtool::DecodeJob job;
     job.threads = threads;
     job.open = [shared, unreadable](int* error) {
+        static const zem_io kHoleIo = {HoleSource::Read, HoleSource::Seek, HoleSource::Size};
+        auto source = std::make_shared<HoleSource>();
+        source->bytes = shared;
+        source->unreadable = unreadable;
         zemtool::OpenedDecoder opened;
-        auto io = std::make_unique<HoleStream>(shared, unreadable);
-        opened.decoder = OpenDecoderFromIo(io.get(), error);
-        io->Arm();
-        opened.io = std::move(io);
+        int zemError = ZEM_OK;
+        opened.decoder.reset(zem_open_io(&kHoleIo, source.get(), &zemError));
+        *error = zemtool::OpenErrorOf(zemError);
+        source->armed = true;
+        opened.source = source;
         return opened;
     };
     job.sink = [&](const uint8_t* bytes, size_t count) {

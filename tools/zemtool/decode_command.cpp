@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/decode_command.h"
 
-#include "container/codec_error.h"
-#include "container/info_id.h"
 #include "tools/zemtool/decode_input.h"
 #include "tools/zemtool/decode_options.h"
 #include "tools/zemtool/file_names.h"
@@ -11,14 +9,13 @@
 #include "tools/zemtool/std_streams.h"
 #include "tools/zemtool/stream_check.h"
 #include "tools/zemtool/terminal.h"
+#include "tools/zemtool/tool_errors.h"
 #include "tools/zemtool/tool_failure.h"
 #include "tools/zemtool/usage_text.h"
 #include "tools/zemtool/zemtool.h"
 
 #include <functional>
 #include <memory>
-
-using namespace zem;
 
 namespace zemtool {
 namespace {
@@ -32,12 +29,6 @@ Tap DigestTap(DigestCheck& digest) {
     if (!digest.Active())
         return nullptr;
     return [&digest](const uint8_t* bytes, size_t count) { digest.Add(bytes, count); };
-}
-
-OpenOptions OpenOptionsOf(const CodecOptions& codecOptions) {
-    OpenOptions options;
-    options.allowRemotePaths = codecOptions.allowRemotePaths;
-    return options;
 }
 
 // Reports every failed frame, and the frames missing from a file cut short
@@ -69,11 +60,11 @@ bool ReadEnds(const DecodeInput& input, const std::string& file, WaveEnds* ends,
     int error = 0;
     OpenedDecoder probe = input.open(&error);
     std::string reason = "the stream cannot be opened";
-    if (!probe.decoder || !ReadWaveEnds(*probe.decoder, ends, &reason)) {
+    if (!probe.decoder || !ReadWaveEnds(probe.decoder.get(), ends, &reason)) {
         ReportFailure(err, probe.decoder ? CODEC_BAD_INPUT : (error ? error : CODEC_BAD_INPUT), file + ": " + reason);
         return false;
     }
-    *digest = std::make_unique<DigestCheck>(*probe.decoder, input.wholeStream);
+    *digest = std::make_unique<DigestCheck>(probe.decoder.get());
     return true;
 }
 
@@ -82,7 +73,6 @@ DecodeOutcome DecodeTo(const DecodeInput& input, const CodecOptions& options, co
     ProgressBar bar(err, !options.quiet && StandardErrorIsTerminal(), label);
     DecodeJob job;
     job.open = input.open;
-    job.rangeStart = input.rangeStart;
     job.threads = WorkerCount(options.threads);
     job.sink = sink;
     job.tap = tap;
@@ -97,7 +87,7 @@ int DecodeOne(const CodecOptions& options, std::istream& in, std::ostream& out, 
     const std::string& target = options.files[1];
     DecodeInput input;
     std::string reason;
-    if (int error = PrepareDecodeInput(source, in, &input, &reason, OpenOptionsOf(options)))
+    if (int error = PrepareDecodeInput(source, in, &input, &reason, options.allowRemotePaths))
         return ReportFailure(err, error, reason);
     std::string refusal = RefuseInputAsOutput(source, target);
     if (!refusal.empty())
@@ -126,11 +116,9 @@ int DecodeOne(const CodecOptions& options, std::istream& in, std::ostream& out, 
             return writeFailure.empty();
         };
     }
-    digest->Add(ends.header.data(), ends.header.size());
     if (!write(ends.header.data(), ends.header.size()))
         return ReportFailure(err, CODEC_WRITE_FAILED, writeFailure);
     DecodeOutcome outcome = DecodeTo(input, options, write, DigestTap(*digest), err, "decoding");
-    digest->Add(ends.trailer.data(), ends.trailer.size());
     if (!outcome.error && !write(ends.trailer.data(), ends.trailer.size()))
         outcome.error = CODEC_WRITE_FAILED;
     if (outcome.error == CODEC_WRITE_FAILED && !writeFailure.empty())
@@ -173,15 +161,13 @@ int RunVerifyCommand(const std::vector<std::string>& args, std::istream& in, std
     for (const std::string& file : options.files) {
         DecodeInput input;
         std::string reason;
-        int result = PrepareDecodeInput(file, in, &input, &reason, OpenOptionsOf(options));
+        int result = PrepareDecodeInput(file, in, &input, &reason, options.allowRemotePaths);
         WaveEnds ends;
         std::unique_ptr<DigestCheck> digest;
         if (result == CODEC_OK && !ReadEnds(input, file, &ends, &digest, err)) {
             result = ZEMTOOL_FAILED;
         } else if (result == CODEC_OK) {
-            digest->Add(ends.header.data(), ends.header.size());
             DecodeOutcome outcome = DecodeTo(input, options, nullptr, DigestTap(*digest), err, "verifying");
-            digest->Add(ends.trailer.data(), ends.trailer.size());
             result = ReportOutcome(outcome, input, *digest, file, err);
             if (result == ZEMTOOL_OK)
                 out << file << ": ok, " << outcome.blocks << " blocks\n";

@@ -1,37 +1,38 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/decode_input.h"
 
-#include "container/codec_error.h"
-#include "container/info_id.h"
-#include "decode/decoder_factory.h"
-#include "tools/zemtool/file_names.h"
+#include "tools/zemtool/library_errors.h"
 #include "tools/zemtool/open_failure.h"
-#include "tools/zemtool/shared_bytes.h"
 #include "tools/zemtool/stream_check.h"
+#include "tools/zemtool/tool_errors.h"
 
-#include <algorithm>
 #include <iterator>
-
-using namespace zem;
+#include <vector>
 
 namespace zemtool {
 namespace {
 
 using SharedBytes = std::shared_ptr<const std::vector<uint8_t>>;
 
+// Every worker decodes the one copy of standard input.
 DecoderOpener OpenStandardInput(const SharedBytes& shared) {
     return [shared](int* error) {
+        static const uint8_t kNothing = 0;
         OpenedDecoder opened;
-        opened.io = std::make_unique<CSharedBytesStream>(shared);
-        opened.decoder = OpenDecoderFromIo(opened.io.get(), error);
+        opened.source = shared;
+        int zemError = ZEM_OK;
+        opened.decoder.reset(zem_open_memory(shared->empty() ? &kNothing : shared->data(), shared->size(), &zemError));
+        *error = OpenErrorOf(zemError);
         return opened;
     };
 }
 
-DecoderOpener OpenPath(const WString& path, const OpenOptions& options) {
-    return [path, options](int* error) {
+DecoderOpener OpenPath(const std::string& path, unsigned flags) {
+    return [path, flags](int* error) {
         OpenedDecoder opened;
-        opened.decoder = OpenDecoder(path.c_str(), error, options);
+        int zemError = ZEM_OK;
+        opened.decoder.reset(zem_open_ex(path.c_str(), flags, &zemError, nullptr, 0));
+        *error = OpenErrorOf(zemError);
         return opened;
     };
 }
@@ -39,21 +40,20 @@ DecoderOpener OpenPath(const WString& path, const OpenOptions& options) {
 }  // namespace
 
 int PrepareDecodeInput(const std::string& path, std::istream& in, DecodeInput* input, std::string* reason,
-                       const OpenOptions& options) {
-    WString wide = LibraryPath(path);
+                       bool allowRemotePaths) {
     SharedBytes standardInput;
     if (path == "-")
         standardInput = std::make_shared<const std::vector<uint8_t>>(std::istreambuf_iterator<char>(in),
                                                                      std::istreambuf_iterator<char>());
-    input->open = path == "-" ? OpenStandardInput(standardInput) : OpenPath(wide, options);
+    input->open = path == "-" ? OpenStandardInput(standardInput)
+                              : OpenPath(path, allowRemotePaths ? ZEM_OPEN_ALLOW_REMOTE_PATHS : 0u);
     int error = 0;
     OpenedDecoder probe = input->open(&error);
     if (!probe.decoder) {
         error = error ? error : CODEC_BAD_INPUT;
         if (path == "-") {
             *reason = "standard input holds no ZEM stream";
-            CSharedBytesStream io(standardInput);
-            const std::string problem = HeaderProblem(&io);
+            const std::string problem = HeaderProblemOfBytes(*standardInput);
             if (!problem.empty())
                 *reason += ": " + problem;
         } else {
@@ -61,10 +61,7 @@ int PrepareDecodeInput(const std::string& path, std::istream& in, DecodeInput* i
         }
         return error;
     }
-    const bool link = IsLinkPath(path);
-    input->rangeStart = probe.decoder->GetInfo(DecoderRangeStart);
-    input->wholeStream = !link;
-    input->cut = FindStreamCut(*probe.decoder);
+    input->cut = FindStreamCut(probe.decoder.get());
     return CODEC_OK;
 }
 

@@ -3,7 +3,6 @@
 // input, opened once per worker.
 #pragma once
 
-#include "decode/decoder_factory.h"
 #include "tools/zemtool/parallel_decode.h"
 #include "tools/zemtool/stream_cut.h"
 
@@ -12,18 +11,14 @@
 
 namespace zemtool {
 
-// Until these files read through <zem/zem.h>, they name the codec's classes.
-using namespace zem;
-
 struct DecodeInput {
     DecoderOpener open;
-    int64_t rangeStart = 0;
-    bool wholeStream = true;  // false for a link file's range
-    StreamCut cut;            // where the file ends short of its frames, if it does
+    StreamCut cut;  // where the file ends short of its frames, if it does
 };
 
-// For `path` ("-" reads all of `in` first). Returns a CodecError and a reason.
+// For `path` ("-" reads all of `in` first; link files may name network paths
+// with `allowRemotePaths`). Returns a code of tool_errors.h and a reason.
 int PrepareDecodeInput(const std::string& path, std::istream& in, DecodeInput* input, std::string* reason,
-                       const OpenOptions& options = OpenOptions());
+                       bool allowRemotePaths = false);
 
 }  // namespace zemtool

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/frame_segments.h"
 
-#include "container/codec_error.h"
-#include "container/info_id.h"
+#include "tools/zemtool/library_errors.h"
+#include "tools/zemtool/tool_errors.h"
 
 #include <algorithm>
-
-using namespace zem;
 
 namespace zemtool {
 
@@ -42,38 +40,31 @@ PoolSize SizePool(int threads, size_t segments, size_t largestSegmentBytes, size
     return pool;
 }
 
-FailureStyle FailureStyleOf(CDecoder& decoder) {
-    FailureStyle style;
-    const int64_t version = decoder.GetInfo(Version);
-    style.older = version < 3930;
-    style.silence = decoder.GetInfo(BitsPerSample) == 8 && version >= 3831 ? 128 : 0;
-    return style;
-}
-
-void DecodeSegment(CDecoder& decoder, const Segment& segment, int32_t blockAlign, const FailureStyle& style,
+void DecodeSegment(zem_decoder* decoder, const Segment& segment, int32_t blockAlign, uint8_t fill,
                    SegmentResult& result) {
     result.error = 0;
     result.failed = false;
     result.bytes.resize(size_t(segment.blocks) * size_t(blockAlign));
-    int seek = decoder.Seek(static_cast<int>(segment.first));
-    int got = 0;
-    int code = seek;
-    if (seek == CODEC_OK || seek == CODEC_BAD_CHECKSUM)
-        code = decoder.GetData(result.bytes.data(), segment.blocks, &got);
-    // A cut file's missing frames are fill whichever decoder reads them.
-    if (style.older && (code == CODEC_FAILED || code == CODEC_TRUNCATED)) {
-        std::fill(result.bytes.begin(), result.bytes.end(), style.silence);
-        result.failed = true;
+    const int seek = zem_seek(decoder, static_cast<uint64_t>(segment.first));
+    if (seek != ZEM_OK) {
+        result.error = ReadErrorOf(seek);
         return;
     }
-    if (seek != CODEC_OK && seek != CODEC_BAD_CHECKSUM) {
-        result.error = seek;
-        return;
+    int64_t done = 0;
+    while (done < segment.blocks) {
+        const long got = zem_read(decoder, result.bytes.data() + size_t(done) * size_t(blockAlign),
+                                  static_cast<long>(segment.blocks - done));
+        if (got > 0) {
+            done += got;
+        } else if (got == ZEM_ERROR_BAD_FRAME || got == ZEM_ERROR_TRUNCATED) {
+            std::fill(result.bytes.begin(), result.bytes.end(), fill);
+            result.failed = true;
+            return;
+        } else {
+            result.error = got == 0 ? CODEC_READ_FAILED : ReadErrorOf(static_cast<int>(got));
+            return;
+        }
     }
-    const bool fill = code == CODEC_BAD_CHECKSUM || code == CODEC_TRUNCATED;
-    result.failed = fill;
-    if ((code != CODEC_OK && !fill) || got != segment.blocks)
-        result.error = code != CODEC_OK && !fill ? code : CODEC_READ_FAILED;
 }
 
 }  // namespace zemtool

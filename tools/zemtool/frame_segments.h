@@ -3,16 +3,13 @@
 // the part of each frame inside the range, decoded on its own after a seek.
 #pragma once
 
-#include "decode/decoder.h"
+#include <zem/zem.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace zemtool {
-
-// Until these files read through <zem/zem.h>, they name the codec's classes.
-using namespace zem;
 
 // The part of one frame inside the range, in blocks counted from the range's start.
 struct Segment {
@@ -62,19 +59,10 @@ struct SegmentResult {
     bool failed = false;  // the frame failed its check; bytes hold its fill
 };
 
-// How a stream's decoder reports a frame that fails its check. A current
-// stream's decoder hands the frame out as fill and says CODEC_BAD_CHECKSUM;
-// an older stream's decoder stops at the frame with CODEC_FAILED, so the tool
-// writes the frame's blocks as silence itself and goes on with the next one.
-struct FailureStyle {
-    bool older = false;
-    uint8_t silence = 0;  // the byte of a silent sample (8-bit samples from 3831 are unsigned)
-};
-
-FailureStyle FailureStyleOf(CDecoder& decoder);
-
-// Decodes `segment` into `result`, reusing its buffer.
-void DecodeSegment(CDecoder& decoder, const Segment& segment, int32_t blockAlign, const FailureStyle& style,
+// Decodes `segment` into `result`, reusing its buffer. A frame that fails its
+// check, or that a cut file does not hold, becomes `fill` bytes of its length
+// (zem_stream_facts' fill_byte), as the stream's own decoder fills it.
+void DecodeSegment(zem_decoder* decoder, const Segment& segment, int32_t blockAlign, uint8_t fill,
                    SegmentResult& result);
 
 }  // namespace zemtool

@@ -58,9 +58,7 @@ int RunInfoCommand(const std::vector<std::string>& args, std::ostream& out, std:
         return ReportUsageError(err, "info", problem);
     StreamReport report;
     std::string reason;
-    OpenOptions options;
-    options.allowRemotePaths = request.allowRemotePaths;
-    if (int error = BuildStreamReport(request.file, report, reason, options))
+    if (int error = BuildStreamReport(request.file, report, reason, request.allowRemotePaths))
         return ReportFailure(err, error, reason);
     if (request.json)
         PrintReportJson(report, out);

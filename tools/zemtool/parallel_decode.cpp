@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/parallel_decode.h"
 
-#include "container/codec_error.h"
-#include "container/info_id.h"
 #include "tools/zemtool/frame_segments.h"
 #include "tools/zemtool/ordered_hand_off.h"
 #include "tools/zemtool/tap_thread.h"
+#include "tools/zemtool/tool_errors.h"
 
 #include <algorithm>
 #include <thread>
-
-using namespace zem;
 
 namespace zemtool {
 namespace {
@@ -25,7 +22,7 @@ constexpr size_t kTapSlots = 4;
 struct RangeShape {
     int64_t length = 0;
     int32_t blockAlign = 0;
-    FailureStyle style;
+    uint8_t fill = 0;
     SegmentPlan segments;
     size_t seekTableBytes = 0;
     size_t runLength = 1;  // segments a worker decodes one after another
@@ -35,14 +32,18 @@ struct RangeShape {
     size_t RunEnd(size_t run) const { return std::min(segments.Count(), (run + 1) * runLength); }
 };
 
-RangeShape ShapeOf(CDecoder& decoder, int64_t rangeStart) {
+RangeShape ShapeOf(zem_decoder* decoder) {
     RangeShape shape;
-    const int64_t blocksPerFrame = std::max<int64_t>(1, decoder.GetInfo(BlocksPerFrame));
-    shape.length = decoder.GetInfo(DecoderTotalBlocks);
-    shape.blockAlign = static_cast<int32_t>(decoder.GetInfo(BlockAlign));
-    shape.style = FailureStyleOf(decoder);
-    shape.seekTableBytes = size_t(std::max<int64_t>(0, decoder.GetInfo(TotalFrames))) * 4;
-    shape.segments = SegmentPlan(rangeStart, shape.length, blocksPerFrame);
+    zem_stream_facts facts = {};
+    uint64_t rangeStart = 0;
+    zem_get_facts(decoder, &facts);
+    zem_get_range(decoder, &rangeStart, nullptr);
+    const int64_t blocksPerFrame = std::max<int64_t>(1, facts.blocks_per_frame);
+    shape.length = facts.range_blocks;
+    shape.blockAlign = static_cast<int32_t>(facts.block_align);
+    shape.fill = static_cast<uint8_t>(facts.fill_byte);
+    shape.seekTableBytes = size_t(std::max<int64_t>(0, facts.total_frames)) * 4;
+    shape.segments = SegmentPlan(static_cast<int64_t>(rangeStart), shape.length, blocksPerFrame);
     shape.runLength = static_cast<size_t>(std::max<int64_t>(1, kRunBlocks / blocksPerFrame));
     shape.runs = (shape.segments.Count() + shape.runLength - 1) / shape.runLength;
     return shape;
@@ -90,11 +91,12 @@ bool Deliver(const DecodeJob& job, const RangeShape& shape, const Segment& segme
     return true;
 }
 
-void DecodeOnCallingThread(const DecodeJob& job, CDecoder& decoder, const RangeShape& shape, DecodeOutcome& outcome) {
+void DecodeOnCallingThread(const DecodeJob& job, zem_decoder* decoder, const RangeShape& shape,
+                           DecodeOutcome& outcome) {
     SegmentResult result;
     for (size_t item = 0; item < shape.segments.Count(); ++item) {
         const Segment segment = shape.segments.At(item);
-        DecodeSegment(decoder, segment, shape.blockAlign, shape.style, result);
+        DecodeSegment(decoder, segment, shape.blockAlign, shape.fill, result);
         if (!Deliver(job, shape, segment, result, outcome))
             return;
     }
@@ -108,7 +110,7 @@ void TapRun(const DecodeJob& job, const RangeShape& shape, const std::vector<Seg
 
 // Decodes and writes a run at a time on the calling thread, while the tap
 // reads the runs written before on its own.
-void DecodeBesideTap(const DecodeJob& job, CDecoder& decoder, const RangeShape& shape, DecodeOutcome& outcome) {
+void DecodeBesideTap(const DecodeJob& job, zem_decoder* decoder, const RangeShape& shape, DecodeOutcome& outcome) {
     OrderedHandOff handOff(shape.runs, kTapSlots);
     std::vector<std::vector<SegmentResult>> slots(kTapSlots);
     TapThread tap(handOff, [&](size_t item) { TapRun(job, shape, slots[handOff.SlotOf(item)], item); });
@@ -118,7 +120,7 @@ void DecodeBesideTap(const DecodeJob& job, CDecoder& decoder, const RangeShape& 
         const size_t first = shape.RunStart(item);
         results.resize(shape.RunEnd(item) - first);
         for (size_t i = first; i < shape.RunEnd(item); ++i) {
-            DecodeSegment(decoder, shape.segments.At(i), shape.blockAlign, shape.style, results[i - first]);
+            DecodeSegment(decoder, shape.segments.At(i), shape.blockAlign, shape.fill, results[i - first]);
             if (!Deliver(job, shape, shape.segments.At(i), results[i - first], outcome)) {
                 handOff.Stop();
                 return;
@@ -136,7 +138,7 @@ public:
         : m_shape(shape), m_handOff(shape.runs, slots), m_results(slots) {
         try {
             for (OpenedDecoder& opened : decoders)
-                m_threads.emplace_back([this, &opened] { Work(*opened.decoder); });
+                m_threads.emplace_back([this, &opened] { Work(opened.decoder.get()); });
         } catch (...) {
             StopAndJoin();
             throw;
@@ -155,7 +157,7 @@ private:
             thread.join();
     }
 
-    void Work(CDecoder& decoder) {
+    void Work(zem_decoder* decoder) {
         size_t item = 0;
         while (m_handOff.Claim(&item)) {
             std::vector<SegmentResult>& results = m_results[m_handOff.SlotOf(item)];
@@ -163,7 +165,7 @@ private:
             results.resize(end - first);
             // The writer stops at a segment that cannot be read: nothing after it is needed.
             for (size_t i = first; i < end; ++i) {
-                DecodeSegment(decoder, m_shape.segments.At(i), m_shape.blockAlign, m_shape.style, results[i - first]);
+                DecodeSegment(decoder, m_shape.segments.At(i), m_shape.blockAlign, m_shape.fill, results[i - first]);
                 if (results[i - first].error)
                     break;
             }
@@ -212,13 +214,13 @@ DecodeOutcome DecodeRange(const DecodeJob& job) {
     std::vector<OpenedDecoder> decoders;
     if (!OpenDecoders(job, 1, decoders, outcome))
         return outcome;
-    const RangeShape shape = ShapeOf(*decoders[0].decoder, job.rangeStart);
+    const RangeShape shape = ShapeOf(decoders[0].decoder.get());
     const PoolSize pool = SizePoolFor(job.threads, shape);
     if (pool.workers == 1) {
         if (job.tap)
-            DecodeBesideTap(job, *decoders[0].decoder, shape, outcome);
+            DecodeBesideTap(job, decoders[0].decoder.get(), shape, outcome);
         else
-            DecodeOnCallingThread(job, *decoders[0].decoder, shape, outcome);
+            DecodeOnCallingThread(job, decoders[0].decoder.get(), shape, outcome);
         return outcome;
     }
     if (OpenDecoders(job, pool.workers - 1, decoders, outcome))

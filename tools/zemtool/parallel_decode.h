@@ -7,8 +7,7 @@
 // calling thread alone, with a second one beside it when the job has a tap.
 #pragma once
 
-#include "decode/decoder.h"
-#include "io/stream_io.h"
+#include <zem/zem.h>
 
 #include <cstdint>
 #include <functional>
@@ -18,22 +17,24 @@
 
 namespace zemtool {
 
-// Until these files read through <zem/zem.h>, they name the codec's classes.
-using namespace zem;
+struct DecoderCloser {
+    void operator()(zem_decoder* decoder) const { zem_close(decoder); }
+};
+using DecoderHandle = std::unique_ptr<zem_decoder, DecoderCloser>;
 
-// A decoder with the file object it borrows, if any.
+// A decoder with the bytes it reads when it does not own them (standard
+// input's, shared by every worker); declared first, they outlive it.
 struct OpenedDecoder {
-    std::unique_ptr<CStreamIo> io;
-    std::unique_ptr<CDecoder> decoder;
+    std::shared_ptr<const void> source;
+    DecoderHandle decoder;
 };
 
-// Opens one more decoder on the same input; sets `error` and returns an empty
-// decoder when that fails.
+// Opens one more decoder on the same input; sets `error` (a code of
+// tool_errors.h) and returns an empty decoder when that fails.
 using DecoderOpener = std::function<OpenedDecoder(int* error)>;
 
 struct DecodeJob {
     DecoderOpener open;
-    int64_t rangeStart = 0;  // absolute first block of the decoders' range
     int threads = 1;
     // Receives the decoded bytes in order; false stops the job (write failure).
     std::function<bool(const uint8_t* bytes, size_t count)> sink;
@@ -46,7 +47,7 @@ struct DecodeJob {
 };
 
 struct DecodeOutcome {
-    int error = 0;                 // CodecError of a failure that stopped the job
+    int error = 0;  // code (tool_errors.h) of a failure that stopped the job
     std::string reason;
     std::vector<int32_t> badFrames;  // frames that failed their check, in order
     int64_t blocks = 0;            // blocks handed to the sink

@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/report_output.h"
 
-#include "container/info_id.h"
 #include "tools/zemtool/json_writer.h"
 
 #include <cstdio>
 #include <string>
-
-using namespace zem;
 
 namespace zemtool {
 namespace {
@@ -44,35 +41,35 @@ void PrintLinkLines(const StreamReport& report, std::ostream& out) {
     PrintLine(out, "Image", link.imagePath);
     PrintLine(out, "Track blocks",
               std::to_string(link.startBlock) + " to " + std::to_string(link.finishBlock) + " (" +
-                  std::to_string(report.Answer(DecoderTotalBlocks)) + " blocks)");
-    PrintLine(out, "Track length", FormatLength(report.Answer(DecoderLengthMs)));
-    PrintLine(out, "Track bitrate", WithUnit(report.Answer(DecoderAverageBitrate), "kbit/s"));
+                  std::to_string(report.facts.range_blocks) + " blocks)");
+    PrintLine(out, "Track length", FormatLength(report.facts.range_length_ms));
+    PrintLine(out, "Track bitrate", WithUnit(report.facts.range_average_bitrate, "kbit/s"));
 }
 
 void PrintFormatLines(const StreamReport& report, std::ostream& out) {
-    PrintLine(out, "Version", std::to_string(report.Answer(Version)));
-    PrintLine(out, "Compression level", std::to_string(report.Answer(CompressionLevel)));
-    PrintLine(out, "Format flags", FormatFlagsText(report.Answer(FormatFlags)));
-    PrintLine(out, "Sample rate", WithUnit(report.Answer(SampleRate), "Hz"));
-    PrintLine(out, "Channels", std::to_string(report.Answer(Channels)));
-    PrintLine(out, "Bits per sample", std::to_string(report.Answer(BitsPerSample)));
-    PrintLine(out, "Block align", WithUnit(report.Answer(BlockAlign), "bytes"));
+    PrintLine(out, "Version", std::to_string(report.facts.version));
+    PrintLine(out, "Compression level", std::to_string(report.facts.compression_level));
+    PrintLine(out, "Format flags", FormatFlagsText(report.facts.format_flags));
+    PrintLine(out, "Sample rate", WithUnit(report.facts.sample_rate, "Hz"));
+    PrintLine(out, "Channels", std::to_string(report.facts.channels));
+    PrintLine(out, "Bits per sample", std::to_string(report.facts.bits_per_sample));
+    PrintLine(out, "Block align", WithUnit(report.facts.block_align, "bytes"));
 }
 
 void PrintLayoutLines(const StreamReport& report, std::ostream& out) {
-    PrintLine(out, "Blocks per frame", std::to_string(report.Answer(BlocksPerFrame)));
-    PrintLine(out, "Final frame blocks", std::to_string(report.Answer(FinalFrameBlocks)));
-    PrintLine(out, "Total frames", std::to_string(report.Answer(TotalFrames)));
-    PrintLine(out, "Total blocks", std::to_string(report.Answer(TotalBlocks)));
-    PrintLine(out, "Length", FormatLength(report.Answer(LengthMs)));
-    PrintLine(out, "Average bitrate", WithUnit(report.Answer(AverageBitrate), "kbit/s"));
-    PrintLine(out, "Decompressed bitrate", WithUnit(report.Answer(DecompressedBitrate), "kbit/s"));
-    PrintLine(out, "File size", WithUnit(report.Answer(FileBytes), "bytes"));
-    PrintLine(out, "Wave header", WithUnit(report.Answer(WavHeaderBytes), "bytes"));
-    PrintLine(out, "Wave data", WithUnit(report.Answer(WavDataBytes), "bytes"));
+    PrintLine(out, "Blocks per frame", std::to_string(report.facts.blocks_per_frame));
+    PrintLine(out, "Final frame blocks", std::to_string(report.facts.final_frame_blocks));
+    PrintLine(out, "Total frames", std::to_string(report.facts.total_frames));
+    PrintLine(out, "Total blocks", std::to_string(report.facts.total_blocks));
+    PrintLine(out, "Length", FormatLength(report.facts.length_ms));
+    PrintLine(out, "Average bitrate", WithUnit(report.facts.average_bitrate, "kbit/s"));
+    PrintLine(out, "Decompressed bitrate", WithUnit(report.facts.decompressed_bitrate, "kbit/s"));
+    PrintLine(out, "File size", WithUnit(report.facts.file_bytes, "bytes"));
+    PrintLine(out, "Wave header", WithUnit(report.facts.wav_header_bytes, "bytes"));
+    PrintLine(out, "Wave data", WithUnit(report.facts.wav_data_bytes, "bytes"));
     const std::string missing = DescribeMissingTrailer(report.cut);
     PrintLine(out, "Wave trailer",
-              WithUnit(report.Answer(WavTrailerBytes), "bytes") + (missing.empty() ? "" : " (" + missing + ")"));
+              WithUnit(report.facts.wav_trailer_bytes, "bytes") + (missing.empty() ? "" : " (" + missing + ")"));
 }
 
 }  // namespace
@@ -84,7 +81,7 @@ void PrintReportText(const StreamReport& report, std::ostream& out) {
         PrintLinkLines(report, out);
     PrintFormatLines(report, out);
     PrintLayoutLines(report, out);
-    if (report.Answer(TotalFrames) == 0)
+    if (report.facts.total_frames == 0)
         PrintLine(out, "Audio", "none: the stream holds no frames");
     else if (report.cut.cut)
         PrintLine(out, "Audio", DescribeCut(report.cut));
@@ -93,8 +90,8 @@ void PrintReportText(const StreamReport& report, std::ostream& out) {
 void PrintReportJson(const StreamReport& report, std::ostream& out) {
     JsonObjectWriter json(out);
     json.AddString("File", report.file);
-    for (const QueryAnswer& answer : report.answers)
-        json.AddInteger(answer.name, answer.value);
+    for (const NamedFact& fact : ReportedFacts())
+        json.AddInteger(fact.name, report.facts.*fact.field);
     if (report.isLink) {
         json.AddString("ImagePath", report.link.imagePath);
         json.AddInteger("StartBlock", report.link.startBlock);

@@ -11,7 +11,7 @@ namespace zemtool {
 // Labelled lines for a person to read.
 void PrintReportText(const StreamReport& report, std::ostream& out);
 
-// One JSON object: "File", then every query answer under its query name, then
+// One JSON object: "File", then every fact of ReportedFacts() under its name, then
 // for a link file "ImagePath", "StartBlock" and "FinishBlock".
 void PrintReportJson(const StreamReport& report, std::ostream& out);
 

@@ -4,9 +4,7 @@
 // read, and that the decoded wave file matches the digest the stream stores.
 #pragma once
 
-#include "decode/decoder.h"
-#include "encode/md5.h"
-#include "io/stream_io.h"
+#include <zem/zem.h>
 
 #include <cstdint>
 #include <string>
@@ -14,13 +12,10 @@
 
 namespace zemtool {
 
-// Until these files read through <zem/zem.h>, they name the codec's classes.
-using namespace zem;
-
-// Why the header of the stream in `io` is refused, in a few words; empty when
-// it is not (or when there is no file).
-std::string HeaderProblem(CStreamIo* io);
-// The same for the stream file `path`.
+// Why the header of the stream in `bytes` is refused, in a few words; empty
+// when it is not.
+std::string HeaderProblemOfBytes(const std::vector<uint8_t>& bytes);
+// The same for the stream file `path` (empty too when there is no file).
 std::string HeaderProblemOfFile(const std::string& path);
 
 // The decoded wave file's bytes in front of and behind the audio.
@@ -30,25 +25,27 @@ struct WaveEnds {
 };
 
 // Reads both from the decoder; false with a reason when either cannot be read.
-bool ReadWaveEnds(CDecoder& decoder, WaveEnds* ends, std::string* reason);
+bool ReadWaveEnds(const zem_decoder* decoder, WaveEnds* ends, std::string* reason);
 
-// The stream's descriptor stores the MD5 digest of the whole wave file it was
-// made from (stored header, audio, trailer). The check is made when the whole
-// stream is decoded and the stream stores a digest (version 3980 on, not all
-// zero bytes); a range of a link file is not checked.
+// The stream stores the MD5 digest of the whole wave file it was made from
+// (stored header, audio, trailer). The check is made when the whole stream
+// is decoded and the stream stores a digest (version 3980 on, not all zero
+// bytes); a range of a link file is not checked. The library hashes the
+// stored header and trailer itself; Add takes the audio in order.
 class DigestCheck {
 public:
-    DigestCheck(CDecoder& decoder, bool wholeStream);
+    explicit DigestCheck(const zem_decoder* decoder) : m_digest(zem_digest_open(decoder, nullptr)) {}
+    ~DigestCheck() { zem_digest_end(m_digest); }
+    DigestCheck(const DigestCheck&) = delete;
+    DigestCheck& operator=(const DigestCheck&) = delete;
 
-    bool Active() const { return m_active; }
-    void Add(const uint8_t* bytes, size_t count);
-    // After the whole wave file was added; true when inactive.
+    bool Active() const { return m_digest != nullptr; }
+    void Add(const uint8_t* bytes, size_t count) { zem_digest_add(m_digest, bytes, count); }
+    // After all the audio was added; true when inactive. Once only.
     bool Matches();
 
 private:
-    bool m_active = false;
-    uint8_t m_stored[16] = {};
-    CMd5 m_md5;
+    zem_digest* m_digest;
 };
 
 }  // namespace zemtool

@@ -1,32 +1,29 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/stream_cut.h"
 
-#include "container/info_id.h"
-#include "decode/decoder.h"
-
-using namespace zem;
-
 namespace zemtool {
 
-StreamCut FindStreamCut(CDecoder& decoder) {
+StreamCut FindStreamCut(const zem_decoder* decoder) {
     StreamCut cut;
-    const auto* extent =
-        reinterpret_cast<const StreamExtent*>(static_cast<intptr_t>(decoder.GetInfo(StreamExtentRecord)));
-    if (!extent)
+    if (zem_get_cut(decoder, &cut.extent) != ZEM_OK)
         return cut;
-    cut.extent = *extent;
-    cut.cut = extent->Cut();
-    cut.frame = extent->cutFrame;
+    cut.cut = cut.extent.cut_frame >= 0;
+    cut.frame = static_cast<int32_t>(cut.extent.cut_frame);
     return cut;
 }
 
-std::string DescribeCut(const StreamCut& cut) { return DescribeStreamCut(cut.extent); }
+std::string DescribeCut(const StreamCut& cut) {
+    const zem_stream_cut& extent = cut.extent;
+    return "the file ends at byte " + std::to_string(extent.file_end) + "; the stream needs " +
+        (extent.needed_exact ? "" : "more than ") +
+        std::to_string(extent.needed_exact ? extent.needed_bytes : extent.needed_bytes - 1);
+}
 
 std::string DescribeMissingTrailer(const StreamCut& cut) {
-    if (!cut.extent.trailerMissing)
+    if (!cut.extent.trailer_missing)
         return std::string();
-    return "the header announces " + std::to_string(cut.extent.announcedTrailer) +
-           " trailing bytes that the file does not hold";
+    return "the header announces " + std::to_string(cut.extent.announced_trailer) +
+        " trailing bytes that the file does not hold";
 }
 
 }  // namespace zemtool

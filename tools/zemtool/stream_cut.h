@@ -1,32 +1,26 @@
 // SPDX-License-Identifier: BSD-3-Clause
 // Where a stream's bytes end against where its header puts them: a file cut
-// short is told apart from frames that fail their check (the codec's own
-// measure, container/stream_extent.h, as the decoders apply it).
+// short is told apart from frames that fail their check (the library's own
+// measure, zem_get_cut(), as its decoders apply it).
 #pragma once
 
-#include "container/stream_extent.h"
+#include <zem/zem.h>
 
 #include <cstdint>
 #include <string>
 
-namespace zem {
-class CDecoder;
-}
-
 namespace zemtool {
-
-// Until these files read through <zem/zem.h>, they name the codec's classes.
-using namespace zem;
 
 struct StreamCut {
     bool cut = false;
-    int32_t frame = 0;     // the first frame the file does not hold whole
-    StreamExtent extent;
+    int32_t frame = 0;  // the first frame the file does not hold whole
+    zem_stream_cut extent = {};
 };
 
-StreamCut FindStreamCut(CDecoder& decoder);
+StreamCut FindStreamCut(const zem_decoder* decoder);
 
-// As the user sees it: "the file ends at byte N; the stream needs M".
+// As the user sees it: "the file ends at byte N; the stream needs M" ("needs
+// more than M" when the end of the last frame is unknown).
 std::string DescribeCut(const StreamCut& cut);
 
 // A note on a trailer the header announces but the file does not hold; empty

@@ -1,65 +1,29 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/stream_report.h"
 
-#include "container/codec_error.h"
-#include "container/info_id.h"
-#include "decode/decoder.h"
-#include "decode/decoder_factory.h"
-#include "io/path_text.h"
-#include "link/link_file.h"
 #include "tools/zemtool/file_names.h"
+#include "tools/zemtool/library_errors.h"
+#include "tools/zemtool/link_image.h"
 #include "tools/zemtool/open_failure.h"
-#include "tools/zemtool/utf_text.h"
+#include "tools/zemtool/tool_errors.h"
 
 #include <algorithm>
 #include <memory>
 
-using namespace zem;
-
 namespace zemtool {
 namespace {
 
-struct NamedQuery {
-    const char* name;
-    int id;
-};
-
-// Queries that describe the whole file and take no argument. The per-frame
-// queries, buffer copies and pointer answers are left out on purpose.
-constexpr NamedQuery kReportedQueries[] = {
-    {"Version", Version},
-    {"CompressionLevel", CompressionLevel},
-    {"FormatFlags", FormatFlags},
-    {"SampleRate", SampleRate},
-    {"BitsPerSample", BitsPerSample},
-    {"BytesPerSample", BytesPerSample},
-    {"Channels", Channels},
-    {"BlockAlign", BlockAlign},
-    {"BlocksPerFrame", BlocksPerFrame},
-    {"FinalFrameBlocks", FinalFrameBlocks},
-    {"TotalFrames", TotalFrames},
-    {"WavHeaderBytes", WavHeaderBytes},
-    {"WavTrailerBytes", WavTrailerBytes},
-    {"WavDataBytes", WavDataBytes},
-    {"WavTotalBytes", WavTotalBytes},
-    {"FileBytes", FileBytes},
-    {"TotalBlocks", TotalBlocks},
-    {"LengthMs", LengthMs},
-    {"AverageBitrate", AverageBitrate},
-    {"DecompressedBitrate", DecompressedBitrate},
-    {"PeakLevel", PeakLevel},
-    {"DecoderTotalBlocks", DecoderTotalBlocks},
-    {"DecoderLengthMs", DecoderLengthMs},
-    {"DecoderAverageBitrate", DecoderAverageBitrate},
+struct DecoderCloser {
+    void operator()(zem_decoder* decoder) const { zem_close(decoder); }
 };
 
 // The decoder's own clamping of a link's range to the image (a negative start
 // is the beginning, a negative finish the end).
-LinkRange ClampedRange(const CLinkFile& link, int64_t totalBlocks) {
+LinkRange ClampedRange(const std::string& link, int64_t totalBlocks) {
     LinkRange range;
-    range.imagePath = Utf8PathFromWide(WString(link.GetImagePath()));
-    const int64_t start = link.GetStartBlock();
-    const int64_t finish = link.GetFinishBlock();
+    range.imagePath = LinkImage(link);
+    int64_t start = 0, finish = 0;
+    zem_link_read(link.c_str(), nullptr, 0, &start, &finish);
     range.startBlock = start < 0 ? 0 : std::min(start, totalBlocks);
     range.finishBlock = finish < 0 ? totalBlocks : std::min(finish, totalBlocks);
     return range;
@@ -67,33 +31,55 @@ LinkRange ClampedRange(const CLinkFile& link, int64_t totalBlocks) {
 
 }  // namespace
 
-int64_t StreamReport::Answer(int id) const {
-    auto found = std::find_if(answers.begin(), answers.end(),
-                              [id](const QueryAnswer& answer) { return answer.id == id; });
-    return found == answers.end() ? -1 : found->value;
+const std::vector<NamedFact>& ReportedFacts() {
+    // The per-frame answers, buffer copies and pointers the library keeps are
+    // left out on purpose: these describe the whole file.
+    static const std::vector<NamedFact> kFacts = {
+        {"Version", &zem_stream_facts::version},
+        {"CompressionLevel", &zem_stream_facts::compression_level},
+        {"FormatFlags", &zem_stream_facts::format_flags},
+        {"SampleRate", &zem_stream_facts::sample_rate},
+        {"BitsPerSample", &zem_stream_facts::bits_per_sample},
+        {"BytesPerSample", &zem_stream_facts::bytes_per_sample},
+        {"Channels", &zem_stream_facts::channels},
+        {"BlockAlign", &zem_stream_facts::block_align},
+        {"BlocksPerFrame", &zem_stream_facts::blocks_per_frame},
+        {"FinalFrameBlocks", &zem_stream_facts::final_frame_blocks},
+        {"TotalFrames", &zem_stream_facts::total_frames},
+        {"WavHeaderBytes", &zem_stream_facts::wav_header_bytes},
+        {"WavTrailerBytes", &zem_stream_facts::wav_trailer_bytes},
+        {"WavDataBytes", &zem_stream_facts::wav_data_bytes},
+        {"WavTotalBytes", &zem_stream_facts::wav_total_bytes},
+        {"FileBytes", &zem_stream_facts::file_bytes},
+        {"TotalBlocks", &zem_stream_facts::total_blocks},
+        {"LengthMs", &zem_stream_facts::length_ms},
+        {"AverageBitrate", &zem_stream_facts::average_bitrate},
+        {"DecompressedBitrate", &zem_stream_facts::decompressed_bitrate},
+        {"PeakLevel", &zem_stream_facts::peak_level},
+        {"DecoderTotalBlocks", &zem_stream_facts::range_blocks},
+        {"DecoderLengthMs", &zem_stream_facts::range_length_ms},
+        {"DecoderAverageBitrate", &zem_stream_facts::range_average_bitrate},
+    };
+    return kFacts;
 }
 
-int BuildStreamReport(const std::string& file, StreamReport& report, std::string& reason,
-                      const OpenOptions& options) {
-    int error = CODEC_OK;
-    const WString wide = LibraryPath(file);
-    std::unique_ptr<CDecoder> decoder = OpenDecoder(wide.c_str(), &error, options);
+int BuildStreamReport(const std::string& file, StreamReport& report, std::string& reason, bool allowRemotePaths) {
+    int zemError = ZEM_OK;
+    const std::unique_ptr<zem_decoder, DecoderCloser> decoder(
+        zem_open_ex(file.c_str(), allowRemotePaths ? ZEM_OPEN_ALLOW_REMOTE_PATHS : 0u, &zemError, nullptr, 0));
     if (!decoder) {
-        const int code = error != CODEC_OK ? error : CODEC_FAILED;
+        const int code = zemError != ZEM_OK ? OpenErrorOf(zemError) : CODEC_FAILED;
         reason = ExplainOpenFailure(file, code);
         return code;
     }
     report = StreamReport{};
     report.file = file;
-    for (const NamedQuery& query : kReportedQueries)
-        report.answers.push_back({query.name, query.id, decoder->GetInfo(query.id)});
+    zem_get_facts(decoder.get(), &report.facts);
     if (IsLinkPath(file)) {
-        CLinkFile link;
-        link.ReadLinkFile(wide.c_str());
         report.isLink = true;
-        report.link = ClampedRange(link, report.Answer(TotalBlocks));
+        report.link = ClampedRange(file, report.facts.total_blocks);
     }
-    report.cut = FindStreamCut(*decoder);
+    report.cut = FindStreamCut(decoder.get());
     return CODEC_OK;
 }
 

@@ -3,27 +3,24 @@
 // that the text and the JSON forms show the same answers.
 #pragma once
 
-#include "decode/decoder_factory.h"
 #include "tools/zemtool/stream_cut.h"
+
+#include <zem/zem.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace zem {
-class CDecoder;
-}
-
 namespace zemtool {
 
-// Until these files read through <zem/zem.h>, they name the codec's classes.
-using namespace zem;
-
-struct QueryAnswer {
-    const char* name;  // the query's name, as in the InfoId enumeration
-    int id;
-    int64_t value;
+// One of the facts under the name the JSON form has always given it.
+struct NamedFact {
+    const char* name;
+    int64_t zem_stream_facts::*field;
 };
+
+// The facts `info --json` prints, in the order it prints them.
+const std::vector<NamedFact>& ReportedFacts();
 
 // The track that a link file selects, as the decoder clamps it to the image.
 struct LinkRange {
@@ -34,19 +31,16 @@ struct LinkRange {
 
 struct StreamReport {
     std::string file;
-    std::vector<QueryAnswer> answers;  // in InfoId order
+    zem_stream_facts facts = {};
     bool isLink = false;
     LinkRange link;
     StreamCut cut;  // set when the file ends short of its frames
-
-    // The answer to query `id`; -1 when it was not asked.
-    int64_t Answer(int id) const;
 };
 
-// Opens `file` through the decoder factory and asks every whole-stream query.
-// Returns 0 and fills `report`, or returns the library's error and fills
-// `reason` with one line that says what went wrong.
+// Opens `file` through the library and reads its facts. Returns 0 and fills
+// `report`, or returns a code of tool_errors.h and fills `reason` with one
+// line that says what went wrong.
 int BuildStreamReport(const std::string& file, StreamReport& report, std::string& reason,
-                      const OpenOptions& options = OpenOptions());
+                      bool allowRemotePaths = false);
 
 }  // namespace zemtool

@@ -841,6 +841,119 @@ ZEM_API int zem_cue_get_album(const zem_cue* c, const char** title, const char**
 ZEM_API long zem_template_name(const char* template_utf8, const char* artist, const char* album, const char* number,
                                const char* title, char* buffer, size_t size);
 
+/* ------------------------------------------------------------------------
+ * Since 1.2: everything a stream's header says, where a cut file ends, why
+ * a header is refused, and the stored MD5 checked over PCM read elsewhere.
+ * ------------------------------------------------------------------------ */
+
+/*
+ * What the stream's header and file say, as `zemtool info` shows it. Numbers
+ * are as the header gives them (a damaged header may give odd ones). range_*
+ * describe the decoder's blocks (a link's track), wav_header_bytes and
+ * wav_trailer_bytes the WAV file it writes (for a link the 44-byte header
+ * and no trailer), the others the whole stream.
+ */
+typedef struct zem_stream_facts {
+    int64_t version;
+    int64_t compression_level;
+    int64_t format_flags;
+    int64_t sample_rate;           /* Hz */
+    int64_t bits_per_sample;
+    int64_t bytes_per_sample;
+    int64_t channels;
+    int64_t block_align;
+    int64_t blocks_per_frame;
+    int64_t final_frame_blocks;
+    int64_t total_frames;
+    int64_t wav_header_bytes;
+    int64_t wav_trailer_bytes;     /* 0 when a cut file lacks them (zem_get_cut() tells what was announced) */
+    int64_t wav_data_bytes;
+    int64_t wav_total_bytes;
+    int64_t file_bytes;
+    int64_t total_blocks;
+    int64_t length_ms;
+    int64_t average_bitrate;       /* kbit/s, of the file */
+    int64_t decompressed_bitrate;  /* kbit/s, of the PCM */
+    int64_t peak_level;
+    int64_t range_blocks;
+    int64_t range_length_ms;
+    int64_t range_average_bitrate; /* kbit/s */
+    /* The byte every sample of a frame that fails its check is written as, to
+       keep the blocks' length: 0, or for 8-bit samples 127 (versions from 3930
+       on), 128 (3831 to 3929) or 0 (older). */
+    unsigned fill_byte;
+} zem_stream_facts;
+
+/*
+ * Fills *facts for the stream d reads. Returns ZEM_OK or
+ * ZEM_ERROR_INVALID_ARGUMENT for a NULL argument. Threads as zem_read():
+ * not while another call on d runs.
+ */
+ZEM_API int zem_get_facts(const zem_decoder* d, zem_stream_facts* facts);
+
+/* Where the stream's bytes end in its file against where its header puts them. */
+typedef struct zem_stream_cut {
+    int64_t cut_frame;         /* the first frame the file does not hold whole; -1 when it holds all */
+    int64_t file_end;          /* where the stream's bytes end (the file's size less the tags behind them) */
+    int64_t needed_bytes;      /* how far the file must reach to hold the whole stream */
+    int needed_exact;          /* 0: needed_bytes is a lower bound (the last frame's end is unknown) */
+    int trailer_missing;       /* the header announces trailing WAV bytes the file cannot hold */
+    int64_t announced_trailer; /* the trailing WAV bytes the header announces */
+} zem_stream_cut;
+
+/*
+ * Fills *cut for the stream d reads (for a link file or a range, the image).
+ * A file cut short opens (see zem_open()); this tells, before anything is
+ * read, which frames zem_read() will answer with ZEM_ERROR_TRUNCATED.
+ * Returns ZEM_OK or ZEM_ERROR_INVALID_ARGUMENT for a NULL argument. Threads
+ * as zem_get_facts().
+ */
+ZEM_API int zem_get_cut(const zem_decoder* d, zem_stream_cut* cut);
+
+/*
+ * Why the stream header of the file at path_utf8 (read as a stream, not as a
+ * link file), or of the `data_size` bytes at `data`, is refused, in a few
+ * words of English ("the block alignment is 0", ...), for a caller whose
+ * zem_open() failed with ZEM_ERROR_BAD_INPUT. Copied NUL-terminated into
+ * buffer (cut to size bytes, at a character boundary; buffer may be NULL with
+ * size 0). Returns the reason's whole length in bytes; 0 when the header is
+ * accepted or the file cannot be read; ZEM_ERROR_INVALID_ARGUMENT for a NULL
+ * or empty path, NULL data, or a NULL buffer with a size. Any thread.
+ */
+ZEM_API long zem_header_problem(const char* path_utf8, char* buffer, size_t size);
+ZEM_API long zem_header_problem_memory(const void* data, size_t data_size, char* buffer, size_t size);
+
+/*
+ * The stored MD5 digest (zem_get_md5()) checked over a WAV file that is read
+ * in pieces, possibly by other decoders on other threads, as zem_check_md5()
+ * checks one decoder's reading: zem_digest_open() takes d's WAV header,
+ * zem_digest_add() each piece of PCM in order (every block of the stream,
+ * with a failed frame's fill), and zem_digest_end() adds the WAV trailer,
+ * compares and frees the check.
+ */
+typedef struct zem_digest zem_digest;
+
+/*
+ * The check for the stream d reads; d may be closed afterwards. Returns it,
+ * or NULL with *error set (error may be NULL): ZEM_ERROR_UNSUPPORTED when
+ * there is nothing to check, as for zem_check_md5() (no digest stored, a link
+ * file or a range); ZEM_ERROR_INVALID_ARGUMENT for a NULL d;
+ * ZEM_ERROR_READ_FAILED when the WAV header or trailer cannot be read;
+ * ZEM_ERROR_NO_MEMORY. One zem_digest is used by one thread at a time.
+ */
+ZEM_API zem_digest* zem_digest_open(const zem_decoder* d, int* error);
+
+/* Hashes `bytes` bytes of PCM. Returns ZEM_OK, or ZEM_ERROR_INVALID_ARGUMENT for a NULL g or data with a size. */
+ZEM_API int zem_digest_add(zem_digest* g, const void* data, size_t bytes);
+
+/*
+ * Hashes the WAV trailer, frees g and returns ZEM_OK when the WAV file hashed
+ * matches the stored digest, ZEM_ERROR_BAD_MD5 when it does not, or
+ * ZEM_ERROR_INVALID_ARGUMENT for a NULL g. To drop a check, end it and
+ * ignore the result.
+ */
+ZEM_API int zem_digest_end(zem_digest* g);
+
 #ifdef __cplusplus
 }
 #endif

@@ -26,7 +26,8 @@ CCallbackStream::CCallbackStream(const zem_io& io, void* user, int64_t size, std
 int CCallbackStream::Read(void* buffer, int32_t bytesToRead, int32_t* bytesRead) {
     int32_t done = 0;
     int result = CODEC_OK;
-    while (done < bytesToRead) {
+    // Past the end, where a seek may place a file's position, nothing is read.
+    while (done < bytesToRead && m_position < m_size) {
         const long got = m_io.read(m_user, static_cast<uint8_t*>(buffer) + done, static_cast<long>(bytesToRead - done));
         if (got < 0) {
             result = CODEC_READ_FAILED;
@@ -51,7 +52,11 @@ int CCallbackStream::Write(const void*, int32_t, int32_t* bytesWritten) {
 int CCallbackStream::Seek(int32_t distance, int origin) {
     const int64_t base = origin == 0 ? 0 : origin == 1 ? m_position : m_size;
     const int64_t target = base + distance;
-    if (target >= 0 && target <= kMaxSourceBytes && m_io.seek(m_user, target) == 0)
+    // Beyond the end the source is not asked (it may refuse, as memory does):
+    // the position goes there as a file's would, and reads find nothing.
+    if (target > m_size && target <= kMaxSourceBytes)
+        m_position = target;
+    else if (target >= 0 && target <= kMaxSourceBytes && m_io.seek(m_user, target) == 0)
         m_position = target;
     return 0;
 }

@@ -21,7 +21,8 @@ public:
     int Close() override { return 0; }
     int Read(void* buffer, int32_t bytesToRead, int32_t* bytesRead) override;
     int Write(const void*, int32_t, int32_t* bytesWritten) override;
-    // Like a file: a seek that fails leaves the position where it was.
+    // Like a file: a seek that fails leaves the position where it was, and
+    // one beyond the end lands there.
     int Seek(int32_t distance, int origin) override;
     int Create(const WCHAR*) override { return -1; }
     int Delete() override { return -1; }

@@ -176,6 +176,14 @@ static void TestEncoder(void) {
           info.sample_rate == kRate && info.channels == 2 && info.bits_per_sample == 16 && info.block_align == 4);
     ExpectWavParts(d, kHeader, sizeof kHeader, kTrailer, sizeof kTrailer - 1);
     ExpectBlocks(d, 0, kBlocks);
+    {
+        zem_stream_facts facts;
+        zem_stream_cut cut;
+        CHECK(zem_get_facts(d, &facts) == ZEM_OK && facts.range_blocks == kBlocks && facts.fill_byte == 0);
+        CHECK(zem_get_cut(d, &cut) == ZEM_OK && cut.cut_frame == -1);
+        CHECK(zem_header_problem(In("image.zem"), NULL, 0) == 0);
+        CHECK(zem_header_problem_memory(kHeader, sizeof kHeader, NULL, 0) > 0); /* a WAV file is no stream */
+    }
     zem_close(d);
 
     /* Without parts the header is the plain one for the PCM. */

@@ -8,6 +8,7 @@
 #include "container/codec_error.h"
 #include "container/info_id.h"
 #include "container/stream_info.h"
+#include "decode/failed_frame_fill.h"
 #include "model/predictor.h"
 
 #include <algorithm>
@@ -111,8 +112,7 @@ void CFrameDecoder::CompleteFrame(int32_t frameBlocks) {
 }
 
 void CFrameDecoder::WriteFill(int32_t blocks) {
-    // 8-bit samples are unsigned: their fill is 127, the others' 0.
-    uint8_t fill = m_bitsPerSample == 8 ? 127 : 0;
+    const uint8_t fill = failed_frame_fill::ByteFor(m_version, m_bitsPerSample);
     for (int32_t i = 0; i < blocks; ++i) {
         std::memset(m_ring.TailPointer(), fill, static_cast<size_t>(m_blockAlign));
         m_ring.CommitBlock(m_blockAlign);
