@@ -815,6 +815,20 @@ TEST(ZemApi, DigestOverPcmReadElsewhere) {
     EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_digest_end(nullptr));
 }
 
+// Told apart as zem_open() tells them, without the link's image.
+TEST(ZemApi, IsLinkFileTellsLinksFromEverythingElse) {
+    const std::string orphan = Files().Write("orphan.zlk", BytesOf("[Quillon Image Link File]\r\nImage File=gone.zem\r\n"));
+    const std::string renamed = Files().Write("renamed.txt", ReadFileBytes(Files().Link()));
+    const struct {
+        std::string path;
+        int expected;
+    } cases[] = {{Files().Link(), 1},  {orphan, 1}, {renamed, 1}, {Files().Image(), 0},
+                 {Files().Path("missing.zlk"), 1}, {Files().Path("missing.zem"), 0}, {"", ZEM_ERROR_INVALID_ARGUMENT}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, zem_is_link_file(c.path.c_str())) << c.path;
+    EXPECT_EQ(ZEM_ERROR_INVALID_ARGUMENT, zem_is_link_file(nullptr));
+}
+
 TEST(ZemApi, ErrorTextsAndVersion) {
     std::set<std::string> texts;
     for (int error = ZEM_OK; error >= ZEM_ERROR_BAD_MD5; --error)

@@ -190,6 +190,10 @@ TEST_F(TagCommandTest, ReadOnlyFieldCannotBeSetButCanBeDeleted) {
     EXPECT_EQ(FileBytes(), m_audio);
 }
 
+#ifdef _WIN32
+// Share modes are the system's on Windows. The Linux stand-in keeps them per
+// copy of the platform layer, and libzem, which checks them, has a copy of
+// its own that does not see this test's handle.
 TEST_F(TagCommandTest, FileHeldWithoutWriteSharingCannotBeChanged) {
     const std::string path = WriteStream(RawZemTag({{"Title", BytesOf("T")}}));
     const Bytes before = FileBytes();
@@ -205,6 +209,7 @@ TEST_F(TagCommandTest, FileHeldWithoutWriteSharingCannotBeChanged) {
     EXPECT_EQ(result.err, "zemtool: CODEC_WRITE_FAILED: '" + path + "' is read-only or in use; its tag cannot be changed\n");
     EXPECT_EQ(FileBytes(), before);
 }
+#endif
 
 TEST_F(TagCommandTest, TagOfALinkFileIsTheLinkFilesOwn) {
     const Bytes link = LinkText("image.zem", 0, 10);

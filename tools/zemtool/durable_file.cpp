@@ -23,7 +23,7 @@ namespace {
 std::string SystemReason() { return "system error " + std::to_string(static_cast<unsigned long>(GetLastError())); }
 
 HANDLE OpenForSync(const std::string& path, DWORD access, DWORD disposition) {
-    return CreateFileW(LibraryPath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    return CreateFileW(SystemPath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                        nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 #else
@@ -122,7 +122,7 @@ bool AppendLog::Append(const std::string& line, std::string* why) {
 
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* why) {
 #ifdef _WIN32
-    std::ifstream file(std::filesystem::path(LibraryPath(path).c_str()), std::ios::binary);
+    std::ifstream file(SystemPath(path), std::ios::binary);
 #else
     std::ifstream file(path, std::ios::binary);
 #endif

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "tools/zemtool/file_names.h"
 
-#include "decode/decoder_factory.h"
-#include "io/path_text.h"
-#include "io/win32_file.h"
-#include "tools/zemtool/utf_text.h"
+#include <zem/zem.h>
 
-using namespace zem;
+#include <fstream>
+#include <system_error>
 
 namespace zemtool {
 
@@ -20,50 +18,24 @@ std::string LowerExtension(const std::string& path) {
     return extension;
 }
 
-WString LibraryPath(const std::string& path) {
+std::filesystem::path SystemPath(const std::string& path) {
 #ifdef _WIN32
-    WString wide = WideFromUtf8(path);
-    for (WCHAR& c : wide) {
-        if (c == WTXT('/'))
-            c = WTXT('\\');
-    }
+    std::filesystem::path name = std::filesystem::u8path(path);
+    name.make_preferred();
+    return name;
 #else
-    // The name's bytes as they are, UTF-8 or not (an old collection's
-    // Latin-1 names): the library hands them back to the system unchanged.
-    WString wide;
-    WidePathFromUtf8(path.c_str(), &wide);
+    return std::filesystem::path(path);
 #endif
-    return wide;
 }
 
-std::string SystemPath(const WCHAR* libraryPath) {
-#ifdef _WIN32
-    std::string path = Utf8FromWide(WString(libraryPath));
-#else
-    std::string path = Utf8PathFromWide(WString(libraryPath));
-    for (char& c : path) {
-        if (c == '\\')
-            c = '/';
-    }
-#endif
-    return path;
-}
-
-bool IsLinkPath(const std::string& path) { return path != "-" && IsLinkFile(LibraryPath(path).c_str()); }
+bool IsLinkPath(const std::string& path) { return path != "-" && zem_is_link_file(path.c_str()) == 1; }
 
 bool CanOpenFile(const std::string& path) {
-    CWin32File file;
-    const WString wide = LibraryPath(path);
-    if (file.OpenForReading(wide.c_str()) != 0)
+    const std::filesystem::path name = SystemPath(path);
+    std::error_code error;
+    if (std::filesystem::is_directory(name, error))
         return false;
-    file.Close();
-    return true;
-}
-
-bool CanWriteFile(const std::string& path) {
-    CWin32File file;
-    const WString wide = LibraryPath(path);
-    return file.Open(wide.c_str()) == 0 && !file.IsReadOnly();
+    return std::ifstream(name, std::ios::binary).is_open();
 }
 
 }  // namespace zemtool

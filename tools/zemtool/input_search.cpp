@@ -17,7 +17,7 @@ namespace {
 // Names pass as UTF-8 on Windows and as their bytes elsewhere.
 fs::path PathOf(const std::string& name) {
 #ifdef _WIN32
-    return fs::path(LibraryPath(name).c_str());
+    return SystemPath(name);
 #else
     return fs::path(name);
 #endif

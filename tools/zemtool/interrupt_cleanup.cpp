@@ -68,7 +68,7 @@ void Install() {
 }
 
 bool Arm(int slot, const std::string& path) {
-    const std::wstring wide(LibraryPath(path).c_str());
+    const std::wstring wide(SystemPath(path).c_str());
     if (wide.size() >= sizeof g_path[0] / sizeof g_path[0][0])
         return false;
     g_armed[slot] = 0;

@@ -32,7 +32,7 @@ bool Fail(std::string* why) {
 
 // A handle for looking at what `path` stands for, without reading or writing it.
 HANDLE OpenToLook(const std::string& path) {
-    return CreateFileW(LibraryPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    return CreateFileW(SystemPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
@@ -45,7 +45,7 @@ NativeFile::~NativeFile() {
 
 CreateResult NativeFile::CreateNew(const std::string& path, std::string* why) {
     // Delete sharing lets an interrupt handler remove the file while it is open.
-    m_handle = CreateFileW(LibraryPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+    m_handle = CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (IsOpen())
         return CreateResult::Created;
@@ -56,7 +56,7 @@ CreateResult NativeFile::CreateNew(const std::string& path, std::string* why) {
 }
 
 bool NativeFile::OpenForWriting(const std::string& path, std::string* why) {
-    m_handle = CreateFileW(LibraryPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    m_handle = CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     return IsOpen() || Fail(why);
 }
@@ -95,10 +95,10 @@ bool NativeFile::Close(std::string* why) {
 bool NativeFile::IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
 
 bool RenameOver(const std::string& from, const std::string& to, std::string* why) {
-    return MoveFileExW(LibraryPath(from).c_str(), LibraryPath(to).c_str(), MOVEFILE_REPLACE_EXISTING) || Fail(why);
+    return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), MOVEFILE_REPLACE_EXISTING) || Fail(why);
 }
 
-bool RemoveFile(const std::string& path) { return DeleteFileW(LibraryPath(path).c_str()) != 0; }
+bool RemoveFile(const std::string& path) { return DeleteFileW(SystemPath(path).c_str()) != 0; }
 
 PathKind KindOfPath(const std::string& path, std::string* why) {
     HANDLE handle = OpenToLook(path);
@@ -130,7 +130,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 std::string WhyUnreadable(const std::string& path) {
-    HANDLE handle = CreateFileW(LibraryPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE handle = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return Words(GetLastError());

@@ -23,7 +23,7 @@ class CompareBuffer : public std::streambuf {
 public:
 #ifdef _WIN32
     explicit CompareBuffer(const std::string& path)
-        : m_file(std::filesystem::path(LibraryPath(path).c_str()), std::ios::binary) {}
+        : m_file(SystemPath(path), std::ios::binary) {}
 #else
     explicit CompareBuffer(const std::string& path) : m_file(path, std::ios::binary) {}
 #endif

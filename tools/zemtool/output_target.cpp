@@ -6,6 +6,10 @@
 #include "tools/zemtool/native_file.h"
 #include "tools/zemtool/tool_failure.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace zemtool {
 
 std::string RefuseInputAsOutput(const std::string& source, const std::string& target) {
@@ -23,10 +27,13 @@ std::string RefuseInputAsOutput(const std::string& source, const std::string& ta
 }
 
 std::string WhyCannotCreate(const std::string& path) {
-    const size_t characters = LibraryPath(path).size();
+#ifdef _WIN32
+    // Names reach the system as they are, without the long-name prefix.
+    const size_t characters = SystemPath(path).native().size();
     if (characters >= MAX_PATH)
         return "the name is " + std::to_string(characters) + " characters long; at most " +
                std::to_string(MAX_PATH - 1) + " can be used";
+#endif
     std::string why;
     NativeFile probe;
     switch (probe.CreateNew(path, &why)) {

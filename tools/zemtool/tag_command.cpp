@@ -61,7 +61,7 @@ int EditTag(const TagRequest& request, std::ostream& err) {
     const TagHandle tag(zem_tag_open(request.file.c_str(), &error));
     if (!tag)
         return ReportFailure(err, CODEC_BAD_INPUT, "cannot open " + Quoted(request.file));
-    if (!CanWriteFile(request.file))
+    if (zem_tag_check_save(tag.get(), 0) == ZEM_ERROR_CANNOT_OPEN)
         return ReportSaveFailure(tag.get(), ZEM_ERROR_CANNOT_OPEN, request, err);
     // Every edit is made in memory first, so a failing one leaves the file
     // alone; a file that cannot take any tag is named before a refused edit.

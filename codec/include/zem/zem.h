@@ -954,6 +954,17 @@ ZEM_API int zem_digest_add(zem_digest* g, const void* data, size_t bytes);
  */
 ZEM_API int zem_digest_end(zem_digest* g);
 
+/*
+ * Whether zem_open() takes the file at path_utf8 for a link file, told as it
+ * tells them apart (by the first bytes, the ".zlk" extension as a hint),
+ * without reading the link's keys or its image: 1 for a link file, 0 for
+ * anything else (a stream, another file); a file that cannot be read is
+ * judged by its name (1 for ".zlk", as zem_open() then reports it as a link
+ * file that does not open). ZEM_ERROR_INVALID_ARGUMENT for a NULL or empty
+ * path (on Windows also one that is not UTF-8). Any thread.
+ */
+ZEM_API int zem_is_link_file(const char* path_utf8);
+
 #ifdef __cplusplus
 }
 #endif

@@ -3,6 +3,7 @@
 // image: what a program that serves a stream's bytes itself (zemfs) needs
 // beyond decoding.
 #include "api/decoder_handle.h"
+#include "decode/decoder_factory.h"
 
 #include "container/info_id.h"
 #include "container/stream_info_record.h"
@@ -41,6 +42,13 @@ extern "C" int zem_get_layout(const zem_decoder* d, zem_stream_layout* layout) {
         layout->blocks = d->streamBlocks;
         return ZEM_OK;
     });
+}
+
+extern "C" int zem_is_link_file(const char* path_utf8) {
+    WString path;
+    if (!zem::api::LibraryPathFromUtf8(path_utf8, &path))
+        return ZEM_ERROR_INVALID_ARGUMENT;
+    return zem::api::Guarded([&] { return IsLinkFile(path.c_str()) ? 1 : 0; });
 }
 
 extern "C" long zem_link_read(const char* link_path_utf8, char* buffer, size_t size, int64_t* start_block,
