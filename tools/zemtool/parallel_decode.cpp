@@ -15,6 +15,8 @@ namespace {
 // Workers take frames in runs of at least this many blocks: a stream of tiny
 // frames would otherwise cost a hand-off and a seek to a far place per frame.
 constexpr int64_t kRunBlocks = 4096;
+// Streams from this version on are decoded frame by frame on their own.
+constexpr int64_t kFirstFrameDecoderVersion = 3930;
 // Runs one thread decoding beside a tap may hold: enough for the tap to
 // catch up with a burst of fast frames without holding the decoder up.
 constexpr size_t kTapSlots = 4;
@@ -27,6 +29,11 @@ struct RangeShape {
     size_t seekTableBytes = 0;
     size_t runLength = 1;  // segments a worker decodes one after another
     size_t runs = 0;
+    // An older stream's decoder goes straight on from the frame it decoded
+    // last and takes the seek table only after a jump: with a damaged table,
+    // which worker had decoded the frame before would decide the output. Such
+    // streams decode on one thread.
+    bool older = false;
 
     size_t RunStart(size_t run) const { return run * runLength; }
     size_t RunEnd(size_t run) const { return std::min(segments.Count(), (run + 1) * runLength); }
@@ -42,6 +49,7 @@ RangeShape ShapeOf(zem_decoder* decoder) {
     shape.length = facts.range_blocks;
     shape.blockAlign = static_cast<int32_t>(facts.block_align);
     shape.fill = static_cast<uint8_t>(facts.fill_byte);
+    shape.older = facts.version < kFirstFrameDecoderVersion;
     shape.seekTableBytes = size_t(std::max<int64_t>(0, facts.total_frames)) * 4;
     shape.segments = SegmentPlan(static_cast<int64_t>(rangeStart), shape.length, blocksPerFrame);
     shape.runLength = static_cast<size_t>(std::max<int64_t>(1, kRunBlocks / blocksPerFrame));
@@ -215,7 +223,7 @@ DecodeOutcome DecodeRange(const DecodeJob& job) {
     if (!OpenDecoders(job, 1, decoders, outcome))
         return outcome;
     const RangeShape shape = ShapeOf(decoders[0].decoder.get());
-    const PoolSize pool = SizePoolFor(job.threads, shape);
+    const PoolSize pool = SizePoolFor(shape.older ? 1 : job.threads, shape);
     if (pool.workers == 1) {
         if (job.tap)
             DecodeBesideTap(job, decoders[0].decoder.get(), shape, outcome);
