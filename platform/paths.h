@@ -15,11 +15,11 @@ constexpr size_t kMaxPathChars = MAX_PATH;
 constexpr size_t kMaxPathChars = 4096;
 #endif
 
-inline bool IsPathSeparator(WCHAR c) { return c == WTXT('\\') || c == WTXT('/'); }
+static constexpr bool IsPathSeparator(WCHAR c) { return c == WTXT('\\') || c == WTXT('/'); }
 
 // On POSIX a file name is bytes, UTF-8 or not. A byte that is not part of
 // well-formed UTF-8 travels through the library's UTF-16 names as the lone
 // low surrogate kRawByteEscape + byte (U+DC80 to U+DCFF), which no UTF-8 name
 // can produce, and the stand-in layer writes it back as that byte.
 constexpr WCHAR kRawByteEscape = 0xDC00;
-inline bool IsRawByteEscape(WCHAR c) { return c >= kRawByteEscape + 0x80 && c <= kRawByteEscape + 0xFF; }
+static constexpr bool IsRawByteEscape(WCHAR c) { return c >= kRawByteEscape + 0x80 && c <= kRawByteEscape + 0xFF; }

@@ -37,10 +37,11 @@ strong_symbols() {
     nm "$@" | awk '$2 ~ /^[TDBRGSu]$/ && $3 !~ /^zem_/ { print $3 }' | sort -u
 }
 # Weak ones too (inline functions, template instances, type information):
-# every C++ name the codec defines lives in namespace zem.
+# every C++ name the codec defines lives in namespace zem. A build without
+# optimisation also keeps the standard library's own inline helpers.
 foreign_names() {
     nm -C --defined-only --extern-only "$@" | awk 'NF >= 3 { $1 = ""; $2 = ""; sub(/^ +/, ""); print }' |
-        grep -vE 'zem::|^zem_|std::|^__gnu|^__cxa|^DW\.ref\.' | sort -u
+        grep -vE 'zem::|^zem_|std::|__gnu_cxx::|^__gnu|^__cxa|^DW\.ref\.|^operator (new|delete)\(' | sort -u
 }
 leaked=$(foreign_names "$static_library")
 if [ -n "$leaked" ]; then
