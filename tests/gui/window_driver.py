@@ -153,7 +153,9 @@ class WindowSession:
                                         list(command), env=self.env, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.start_probe()
-        check(self.probe.ask("desktop", self.desktop, 20000, timeout=30)["ok"], "virtual desktop did not appear")
+        # Wine's first desktop of a prefix can take half a minute on a machine
+        # busy with other builds; the wait ends as soon as it shows.
+        check(self.probe.ask("desktop", self.desktop, 60000, timeout=70)["ok"], "virtual desktop did not appear")
         dpi = self.probe.ask("dpi")
         self.dpi = (dpi["x"], dpi["y"])
         self.origin = self.desktop_origin()
